@@ -1,0 +1,59 @@
+#include "foundation/game_log.h"
+
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+#include "foundation/clock.h"
+#include "foundation/file_io.h"
+#include "foundation/win_format.h"
+
+namespace isora {
+
+void AppendTextMode(const std::string& path, const std::string& text, bool truncate) {
+  FILE* f = std::fopen(NativePath(path).c_str(), truncate ? "wb" : "ab");
+  if (!f) return;
+  std::string out;
+  out.reserve(text.size() + 8);
+  for (char c : text) {
+    if (c == '\n') out += '\r';
+    out += c;
+  }
+  std::fwrite(out.data(), 1, out.size(), f);
+  std::fclose(f);
+}
+
+GameLog::GameLog(std::string path, bool truncate) : path_(std::move(path)) {
+  if (path_.size() > 254) path_.resize(254);  // the path field holds 255 bytes
+  if (truncate) AppendTextMode(path_, "\t\t..::Game Log::..\n", true);
+}
+
+void GameLog::Write(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  std::string message = VWinFormat(format, args);
+  va_end(args);
+  WriteText(message);
+}
+
+void GameLog::WriteText(const std::string& message) {
+  std::string text = message.size() > 1023 ? message.substr(0, 1023) : message;
+  // The formatted text ends at its first zero byte, as the C buffer did.
+  if (auto z = text.find('\0'); z != std::string::npos) text.resize(z);
+  SystemTime t = Clock::UtcNow();
+  char head[96];
+  std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day,
+                t.hour + 8, t.minute, t.second, t.millisecond);
+  AppendTextMode(path_, std::string(head) + text + "\n", false);
+}
+
+std::string GameLog::DefaultPath() {
+  char buf[4096];
+  if (!::getcwd(buf, sizeof buf)) return "GameEngine.log";
+  std::string dir(buf);
+  if (!dir.empty() && dir.back() == '/') return dir + "GameEngine.log";
+  return dir + "/GameEngine.log";
+}
+
+}  // namespace isora

@@ -1,0 +1,33 @@
+// GameEngine.log: timestamped lines appended by every subsystem. Each write opens, appends and
+// closes the file, so several writers can share it.
+#pragma once
+
+#include <string>
+
+namespace isora {
+
+class GameLog {
+ public:
+  // Truncating empties the file and writes the header line "\t\t..::Game Log::..".
+  explicit GameLog(std::string path = "GameEngine.log", bool truncate = false);
+
+  // Formats with the wsprintf rules (WinFormat), cuts the text at 1023 characters and appends
+  // "(%d/%d/%d  %d:%d:%d:%d)----->%s" with the UTC date and hour + 8. Line feeds are written
+  // as CR LF on every platform. Failures to open the file are silent.
+  void Write(const char* format, ...);
+  // Appends an already formatted text as one entry (no % interpretation).
+  void WriteText(const std::string& message);
+
+  const std::string& Path() const { return path_; }
+
+  // The absolute log path the game object uses: current directory + "/GameEngine.log".
+  static std::string DefaultPath();
+
+ private:
+  std::string path_;
+};
+
+// Writes text to a file in the manner of a Windows text-mode stream: every LF becomes CR LF.
+void AppendTextMode(const std::string& path, const std::string& text, bool truncate);
+
+}  // namespace isora

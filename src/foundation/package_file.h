@@ -1,0 +1,69 @@
+// Resource packages ("VDK1"): a directory tree of members stored plain or compressed in
+// independent chunks. The game only reads them; the kit's writer makes them.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "foundation/game_log.h"
+
+namespace isora {
+
+// One 24-byte directory record as read.
+struct PackageEntry {
+  uint32_t storedSize = 0;    // file: bytes occupied; directory: number of entries
+  uint32_t unpackedSize = 0;
+  uint32_t offset = 0;        // from the data base
+  uint8_t kind = 0;           // 1 = directory
+  uint8_t compressed = 0;
+  uint16_t unused14 = 0;
+  uint32_t nameLength = 0;
+  uint32_t unused20 = 0;
+  bool IsDirectory() const { return kind == 1; }
+};
+
+struct PackageNode {
+  std::string fullPath;  // "root", "root\\data", "root\\data\\items.itm"
+  PackageEntry entry;
+  std::map<std::string, std::unique_ptr<PackageNode>> children;  // keyed by full path
+};
+
+class PackageFile {
+ public:
+  PackageFile();
+  ~PackageFile();
+
+  // Reads the header and the whole directory tree (message box and false on failure).
+  bool Open(const std::string& path);
+  // Selects the member at a backslash path relative to the root.
+  bool Find(const std::string& name);
+  // Unpacked size of the current member, -1 when none.
+  int32_t GetSize() const;
+  // Reads the current member's unpacked bytes into dst (which must hold GetSize() bytes).
+  bool Read(void* dst, int32_t size = 0);
+  // Convenience: Find + Read into a vector. Empty optional-like result (false) on failure.
+  bool ReadMember(const std::string& name, std::vector<uint8_t>& out);
+  void Close();
+
+  const PackageNode* Root() const { return root_.get(); }
+  const PackageNode* Current() const { return current_; }
+  uint32_t DataBase() const { return dataBase_; }
+  const std::string& Path() const { return path_; }
+
+ private:
+  const PackageNode* current_ = nullptr;
+  std::unique_ptr<PackageNode> root_;
+  std::string path_;
+  uint32_t dataBase_ = 0;
+  GameLog log_;
+};
+
+// Decodes one compressed chunk into exactly outSize bytes (at most 65,536). False when the
+// stream is damaged: it runs out of input, or a copy reaches past the bytes produced or past
+// outSize. Never reads or writes out of bounds.
+bool DecodeChunk(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize);
+
+}  // namespace isora

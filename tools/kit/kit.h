@@ -1,0 +1,40 @@
+// isora-kit: the content toolkit. Each command file registers its top-level word here.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace isora::kit {
+
+// Runs a command; args are the words after the command word. Returns the exit status.
+using CommandFn = int (*)(const std::vector<std::string>& args);
+
+struct Command {
+  std::string name;
+  std::string summary;
+  CommandFn run;
+};
+
+bool Register(const char* name, const char* summary, CommandFn run);
+const std::vector<Command>& Commands();
+
+// True when args ask for help ("--help" or "-h" anywhere).
+bool WantsHelp(const std::vector<std::string>& args);
+
+// Prints "isora-kit: <message>" to stderr and returns 1 (for `return Fail(...)`).
+int Fail(const std::string& message);
+
+// Reads "FILE" (a plain file) or "PKG::MEMBER" (a package member, member path with "\").
+// On failure returns nothing and sets *error.
+std::optional<std::vector<uint8_t>> ReadInput(const std::string& spec, std::string* error);
+
+// Writes bytes to a file; false with *error set on failure.
+bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
+
+}  // namespace isora::kit
+
+// Registers a command at start-up: ISORA_KIT_COMMAND("pack", "make a package", RunPack);
+#define ISORA_KIT_COMMAND(name, summary, fn) \
+  static const bool kKitRegistered_##fn = ::isora::kit::Register(name, summary, fn)
