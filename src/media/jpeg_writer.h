@@ -1,0 +1,27 @@
+// Screenshots: baseline JFIF through libjpeg(-turbo), YCbCr, 2×2 chroma subsampling.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "media/surface.h"
+
+namespace isora {
+
+// The 24-bit pixels of a screenshot, blue, green, red, top row first, from each 16-bit pixel p
+// as the game builds them: blue = (p × 8) mod 256, green = (p ÷ 8) mod 256, red = (p ÷ 256)
+// mod 256.
+std::vector<uint8_t> ScreenshotPixels(const Surface& backBuffer);
+
+// Encodes width × height pixels stored blue, green, red (3 bytes each, rows packed) as a
+// baseline JPEG. False when the sizes are not positive or do not match the bytes, or the
+// encoder fails.
+bool EncodeJpeg(int width, int height, std::span<const uint8_t> bgr, int quality,
+                std::vector<uint8_t>* out);
+// Encodes and writes the file (native path); false when the file cannot be written.
+bool WriteJpeg(const std::string& path, int width, int height, std::span<const uint8_t> bgr,
+               int quality = 75);
+
+}  // namespace isora

@@ -1,0 +1,159 @@
+// The 16-bit renderer: the eight surfaces the world and the interface are composed on, the two
+// picture caches filled from the six image packs, the per-pixel effects, text, and the message
+// line the frame shows.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "foundation/game_log.h"
+#include "foundation/package_file.h"
+#include "media/device_context.h"
+#include "media/font.h"
+#include "media/surface.h"
+
+namespace isora {
+
+class Platform;
+
+// Surface indexes.
+enum SurfaceIndex : int {
+  kSurfacePrimary = 0,     // 640×480, shown by Flip
+  kSurfaceBackBuffer = 1,  // 640×480, everything shown is drawn here
+  kSurfaceGround = 2,      // 3200×1600 world layer, no key
+  kSurfaceLayer3 = 3,      // 3200×1600 keyed world layer; its top-left is the picture scratch area
+  kSurfaceLayer4 = 4,      // 3200×1600 keyed world layer
+  kSurfaceTiles = 5,       // 640×640 keyed tile sheet
+  kSurfaceObjects = 6,     // 2048×1600 keyed object sheet; top-left is the brighten scratch area
+  kSurfaceTemp = 7,        // 640×480 keyed: the talk page / saved screen
+  kSurfaceCount = 8,
+};
+
+// Image pack indexes (the folder words "role", "ui", "face", "items", "skill", "tiles").
+enum PackIndex : int {
+  kPackRole = 0,
+  kPackUi = 1,
+  kPackFace = 2,
+  kPackItems = 3,
+  kPackSkill = 4,
+  kPackTiles = 5,
+  kPackCount = 6,
+};
+
+class Renderer {
+ public:
+  // Pixel format of every surface; 5-6-5 unless --pixel-format 555 asks otherwise.
+  explicit Renderer(PixelFormat format = PixelFormat::Rgb565);
+  ~Renderer();
+  Renderer(const Renderer&) = delete;
+  Renderer& operator=(const Renderer&) = delete;
+
+  // Creates the eight surfaces, the key and the text font; logs "it's 565" or "it's 555" and
+  // "Init DDraw succeed!", or the failing step's text ("Create Layer Surface...  failed!" and
+  // so on) and returns false. The platform (not owned, may be null for off-screen use) is where
+  // Flip presents.
+  bool Init(Platform* platform = nullptr);
+  bool IsInitialized() const { return initialized_; }
+  // Frees surfaces 7 down to 0.
+  void Release();
+  // Surfaces live in system memory and are never lost; kept for the frame's contract.
+  bool RestoreAll();
+  // Presents the back buffer (copied to the primary surface first); false when presenting failed.
+  bool Flip();
+
+  // Surface by index; null for an index outside 0..7 or before Init.
+  Surface* GetSurface(int index);
+  const Surface* GetSurface(int index) const;
+  // A device context on a surface (GetDC); the surface must exist.
+  DeviceContext GetDC(int index);
+
+  PixelFormat Format() const { return format_; }
+  // 0x07E0F81F for 5-6-5, 0x03E07C1F for 5-5-5.
+  uint32_t GetPixelMasks() const { return PixelMasksFor(format_); }
+  // Magenta in the display format (0xF81F or 0x7C1F).
+  uint16_t ColorKey() const { return ColorKeyFor(format_); }
+
+  // The six image pack paths (0 role .. 5 tiles).
+  void SetPackPath(int pack, const std::string& path);
+  const std::string& PackPath(int pack) const;
+  int CurrentPack() const { return currentPack_; }
+
+  // Loads a picture into cache A (keep) or B unless already there: 1 when newly loaded, 0 when
+  // already cached or missing ("can not find (bmp:)%s in (epk:)%s" to the debugger output and
+  // the log).
+  int EnsureLoaded(int pack, const std::string& name, bool keep);
+  // The cached BMP bytes of a picture, loading it first; null when missing.
+  const std::vector<uint8_t>* PictureBytes(int pack, const std::string& name, bool keep = false);
+  // EnsureLoaded, then decodes the picture opaquely onto the surface at (x, y).
+  bool DrawPictureTo(int pack, const std::string& name, int surface, int x, int y, bool keep);
+  // Decodes the picture into surface 3 at (0, 0) and copies its rectangle to (x, y) of the
+  // destination with the source colour key: magenta pixels are transparent. Overwrites the
+  // top-left of world layer 3.
+  bool DrawPicture(int pack, const std::string& name, int surface, int x, int y, bool keep = false);
+  // Width and height from the picture's header (loading it into cache B if needed); {0, 0}
+  // when missing.
+  Size GetPictureSize(int pack, const std::string& name);
+  // Releases every picture of cache A (which = 1) or cache B (which = 0).
+  void ClearCache(int which);
+  size_t CacheSize(int which) const;
+  // Number of member reads from the packs so far (tests check that a cached picture is read once).
+  int PackReads() const { return packReads_; }
+
+  // Text in the text font ("Segoe UI", 18, weight 400) with a transparent background.
+  // alignment is kTaLeft or kTaCenter (top-aligned).
+  void DrawText(const std::string& gbk, int x, int y, int surface, uint32_t alignment,
+                ColorRef color);
+  const std::shared_ptr<Font>& TextFont() const { return textFont_; }
+  Size TextExtent(const std::string& gbk) const;
+
+  // Copies the source rectangle (sx, sy, w, h) to (x, y) of the destination, cutting off what
+  // falls outside (0, 0)–(dstWidth, dstHeight) and moving the source rectangle by the same
+  // amount. flags are BltFlags.
+  bool BltClipped(int dst, int dstWidth, int dstHeight, int src, uint32_t flags, int x, int y,
+                  int sx, int sy, int w, int h);
+  // Fills (x − 10, y − 10)–(x + 650, y + 490) of surface 3 with the key; the left and top stay
+  // at x and y when below 10, the right and bottom shrink to x + 640 and y + 480 when they
+  // would pass 3199 and 1599.
+  void ClearLayerAroundView(int x, int y);
+
+  // Effects. In 5-6-5 exactly as designed; in 5-5-5 green is treated like red and blue. Key
+  // pixels are left alone except by Blend50. Rectangles are clipped to the surface.
+  void Brighten(int surface, const Rect& rect);
+  void Grey(int surface, const Rect& rect);
+  void Darken(int surface, const Rect& rect, int amount);  // amount capped at 31
+  void Blend50(int surface, const Rect& rect, bool towardBlack);
+
+  // The message line: a text of at most 255 bytes and its countdown in frames.
+  void SetMessageLine(const std::string& text, int countdown);
+  const std::string& MessageText() const { return messageText_; }
+  int MessageCountdown() const { return messageCountdown_; }
+  void SetMessageCountdown(int frames) { messageCountdown_ = frames; }
+
+  GameLog& Log() { return log_; }
+
+ private:
+  std::map<std::string, std::vector<uint8_t>>& Cache(bool keep) { return keep ? cacheA_ : cacheB_; }
+  static std::string Key(int pack, const std::string& name);
+
+  std::map<std::string, std::vector<uint8_t>> cacheA_;
+  std::map<std::string, std::vector<uint8_t>> cacheB_;
+  int currentPack_ = -1;
+  PackageFile package_;
+  std::shared_ptr<Font> textFont_;
+  PixelFormat format_;
+  GameLog log_;
+  std::array<std::string, kPackCount> packPaths_;
+  std::array<std::unique_ptr<Surface>, kSurfaceCount> surfaces_;
+  Platform* platform_ = nullptr;
+  bool initialized_ = false;
+  int packReads_ = 0;
+  std::string messageText_;
+  int messageCountdown_ = 0;
+};
+
+}  // namespace isora

@@ -1,0 +1,69 @@
+// The real window through SDL2: the 640×480 back buffer in an RGB565 streaming texture, scaled
+// to the window with its aspect kept; SDL events turned into the game's window messages.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "media/platform.h"
+
+namespace isora {
+
+struct SdlPlatformOptions {
+  bool fullscreen = false;    // --fullscreen; Alt+Enter toggles either way
+  bool integerScale = false;  // scale by whole multiples only
+  int windowScale = 1;        // initial window size in multiples of 640×480
+  bool trace = false;         // --trace: debugger output goes to stderr
+};
+
+class SdlPlatformImpl;
+
+class SdlPlatform : public Platform {
+ public:
+  explicit SdlPlatform(const SdlPlatformOptions& options = {});
+  ~SdlPlatform() override;
+
+  // Initialises SDL's video and event systems; false (with SdlError()) when no display exists.
+  bool Init();
+  const std::string& SdlError() const;
+
+  bool CreateGameWindow(const std::string& title) override;
+  void DestroyGameWindow() override;
+  bool HasWindow() const override;
+
+  bool PeekMessage(Message* msg, bool remove) override;
+  bool GetMessage(Message* msg) override;
+  void WaitMessage() override;
+  void PostMessage(const Message& msg) override;
+  using Platform::PostMessage;
+
+  Point GetCursorPos() const override;
+  void SetCursorPos(int x, int y) override;
+  int ShowCursor(bool show) override;
+  bool LoadAnimatedCursor(const std::string& gamePath) override;
+
+  int16_t GetKeyState(int virtualKey) const override;
+  bool IsMouseButtonDown(MouseButton button) const override;
+  bool HasFocus() const override;
+
+  // Presents the frame and advances the animated cursor.
+  bool Present(const Surface& backBuffer) override;
+  void ToggleFullscreen();
+
+  // A modal message box (GBK text shown as UTF-8); stderr when no display is available.
+  void MessageBox(const std::string& text, const std::string& caption,
+                  MessageBoxIcon icon) override;
+  void DebugOutput(const std::string& text) override;
+
+  // SDL key code to Windows virtual-key code (0 when the game has no use for the key).
+  static int VirtualKeyFromSdl(int sdlKeycode);
+
+ private:
+  std::unique_ptr<SdlPlatformImpl> impl_;
+};
+
+}  // namespace isora
