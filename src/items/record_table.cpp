@@ -1,0 +1,35 @@
+#include "items/record_table.h"
+
+#include "foundation/byte_io.h"
+#include "foundation/gbk.h"
+
+namespace isora {
+
+std::optional<std::vector<std::span<const uint8_t>>> SplitRecordTable(std::span<const uint8_t> file,
+                                                                      size_t headerSize,
+                                                                      uint32_t magic,
+                                                                      size_t recordSize) {
+  ByteReader reader(file);
+  uint32_t found = reader.U32();
+  if (!reader.Ok() || found != magic) return std::nullopt;
+  std::vector<std::span<const uint8_t>> records;
+  if (recordSize == 0 || headerSize >= file.size()) return records;
+  size_t count = (file.size() - headerSize) / recordSize;
+  records.reserve(count);
+  for (size_t i = 0; i < count; ++i)
+    records.push_back(file.subspan(headerSize + i * recordSize, recordSize));
+  return records;
+}
+
+std::string_view CutGbk(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  size_t n = 0;
+  while (n < maxBytes) {
+    size_t step = IsGbkLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
+    if (n + step > maxBytes) break;
+    n += step;
+  }
+  return text.substr(0, n);
+}
+
+}  // namespace isora
