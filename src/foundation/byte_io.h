@@ -16,8 +16,7 @@ class ByteReader {
  public:
   ByteReader() = default;
   explicit ByteReader(std::span<const uint8_t> data) : data_(data) {}
-  ByteReader(const void* data, size_t size)
-      : data_(static_cast<const uint8_t*>(data), size) {}
+  ByteReader(const void* data, size_t size) : data_(static_cast<const uint8_t*>(data), size) {}
 
   bool Ok() const { return ok_; }
   size_t Pos() const { return pos_; }

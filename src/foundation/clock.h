@@ -14,9 +14,9 @@ struct SystemTime {
 class ClockSource {
  public:
   virtual ~ClockSource() = default;
-  virtual uint32_t TickCount() = 0;     // milliseconds since some start, wrapping at 2^32
-  virtual int64_t CalendarTime() = 0;   // seconds since 1970-01-01 UTC, the C time() value
-  virtual SystemTime UtcNow() = 0;      // UTC date and time with milliseconds
+  virtual uint32_t TickCount() = 0;    // milliseconds since some start, wrapping at 2^32
+  virtual int64_t CalendarTime() = 0;  // seconds since 1970-01-01 UTC, the C time() value
+  virtual SystemTime UtcNow() = 0;     // UTC date and time with milliseconds
 };
 
 // A source that only moves when told to: tests and headless runs.

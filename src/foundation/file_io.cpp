@@ -1,11 +1,11 @@
 #include "foundation/file_io.h"
 
 #include <fcntl.h>
+#include <strings.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
-#include <strings.h>
 #include <system_error>
 
 namespace isora {

@@ -9,6 +9,7 @@ namespace isora {
 
 // UTF-8 to GBK; characters GBK cannot hold become '?'.
 std::string Utf8ToGbk(std::string_view utf8);
+std::string Utf8ToGbk(std::u8string_view utf8);
 // GBK to UTF-8; invalid bytes become U+FFFD.
 std::string GbkToUtf8(std::string_view gbk);
 // GBK to code points, one per character (a lead byte 0x81..0xFE takes the next byte with it).
@@ -19,5 +20,7 @@ inline bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 // A text written readably as UTF-8 in the source, as the game's GBK bytes (converted once
 // and kept).
 const std::string& Gbk(const char* utf8Literal);
+// The same for u8"..." literals: Gbk(u8"无法打开文件%s").
+const std::string& Gbk(const char8_t* utf8Literal);
 
 }  // namespace isora

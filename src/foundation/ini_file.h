@@ -3,8 +3,10 @@
 // written back byte for byte.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace isora {
@@ -42,6 +44,17 @@ class IniFile {
   const std::string& RememberedPath() const { return path_; }
 
  private:
+  void MarkFailed();
+  void RebuildIndex();
+  size_t NextLine(size_t p) const;
+  bool SectionNameIs(size_t offset, std::string_view name) const;
+  // Offset just after the header's '[', or -1.
+  int64_t FindSection(std::string_view name) const;
+  // Start of the key's value, or -1; scans to the end of the document, past later headers.
+  int64_t FindKey(size_t sectionOffset, std::string_view key) const;
+  size_t ValueEnd(size_t start) const;
+  size_t InsertionPoint(size_t sectionOffset) const;
+
   std::string path_;
   std::vector<uint8_t> text_;
   std::vector<int32_t> sectionStarts_;

@@ -14,10 +14,10 @@ namespace isora {
 
 // One 24-byte directory record as read.
 struct PackageEntry {
-  uint32_t storedSize = 0;    // file: bytes occupied; directory: number of entries
+  uint32_t storedSize = 0;  // file: bytes occupied; directory: number of entries
   uint32_t unpackedSize = 0;
-  uint32_t offset = 0;        // from the data base
-  uint8_t kind = 0;           // 1 = directory
+  uint32_t offset = 0;  // from the data base
+  uint8_t kind = 0;     // 1 = directory
   uint8_t compressed = 0;
   uint16_t unused14 = 0;
   uint32_t nameLength = 0;
@@ -54,11 +54,16 @@ class PackageFile {
   const std::string& Path() const { return path_; }
 
  private:
+  // False for a file member whose sizes the package cannot hold (checked before anyone
+  // allocates for it).
+  bool Plausible(const PackageEntry& e) const;
+
   const PackageNode* current_ = nullptr;
   std::unique_ptr<PackageNode> root_;
   std::string path_;
   uint32_t dataBase_ = 0;
-  GameLog log_;
+  uint64_t fileSize_ = 0;
+  mutable GameLog log_;
 };
 
 // Decodes one compressed chunk into exactly outSize bytes (at most 65,536). False when the

@@ -7,8 +7,7 @@ namespace {
 
 class DefaultHooks : public SystemHooks {
  public:
-  void MessageBox(const std::string& text, const std::string& caption,
-                  MessageBoxIcon) override {
+  void MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon) override {
     std::fprintf(stderr, "[%s] %s\n", caption.empty() ? "Error" : caption.c_str(), text.c_str());
   }
   void DebugOutput(const std::string&) override {}

@@ -55,10 +55,14 @@ std::string VWinFormat(const char* format, va_list args) {
     bool left = false, alt = false;
     char fill = ' ';
     for (;; ++p) {
-      if (*p == '-') left = true;
-      else if (*p == '0') fill = '0';
-      else if (*p == '#') alt = true;
-      else break;
+      if (*p == '-')
+        left = true;
+      else if (*p == '0')
+        fill = '0';
+      else if (*p == '#')
+        alt = true;
+      else
+        break;
     }
     int width = 0;
     while (*p >= '0' && *p <= '9') width = width * 10 + (*p++ - '0');
@@ -101,7 +105,8 @@ std::string VWinFormat(const char* format, va_list args) {
         const char* s = va_arg(args, const char*);
         if (!s) s = "(null)";
         size_t n = std::strlen(s);
-        if (precision >= 0 && static_cast<size_t>(precision) < n) n = static_cast<size_t>(precision);
+        if (precision >= 0 && static_cast<size_t>(precision) < n)
+          n = static_cast<size_t>(precision);
         body.assign(s, n);
         fill = ' ';
         break;

@@ -1,0 +1,134 @@
+#include "foundation/crash_report.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <ucontext.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstring>
+
+#include "foundation/gbk.h"
+
+namespace isora {
+namespace {
+
+constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+
+// The GBK line prefixes, converted before any crash: nothing in the handler may allocate.
+struct Prefixes {
+  char text[3][64];
+  size_t size[3];
+};
+Prefixes prefixes;
+
+// Room for the handler to run after a stack overflow.
+alignas(16) char altStack[64 * 1024];
+
+void SetPrefixes() {
+  const char8_t* lines[3] = {u8"异常发生代码 : 0x", u8"异常发生地址 : 0x", u8"异常发生标志 : 0x"};
+  for (int i = 0; i < 3; ++i) {
+    const std::string& gbk = Gbk(lines[i]);
+    size_t n = gbk.size() < sizeof prefixes.text[i] ? gbk.size() : sizeof prefixes.text[i];
+    std::memcpy(prefixes.text[i], gbk.data(), n);
+    prefixes.size[i] = n;
+  }
+}
+
+// One line: prefix, eight upper-case hex digits, CR LF as a text-mode stream writes it.
+size_t FormatLine(char* out, int line, uint32_t value) {
+  size_t n = prefixes.size[line];
+  std::memcpy(out, prefixes.text[line], n);
+  static const char kHex[] = "0123456789ABCDEF";
+  for (int d = 7; d >= 0; --d) out[n++] = kHex[(value >> (d * 4)) & 0xF];
+  out[n++] = '\r';
+  out[n++] = '\r';
+  out[n++] = '\n';
+  return n;
+}
+
+// The exception code a Windows build would have reported for the signal.
+uint32_t CodeFor(int sig, const siginfo_t* info) {
+  switch (sig) {
+    case SIGSEGV:
+      return 0xC0000005;  // access violation
+    case SIGBUS:
+      return info && info->si_code == BUS_ADRALN ? 0x80000002 : 0xC0000005;
+    case SIGILL:
+      return 0xC000001D;  // illegal instruction
+    case SIGFPE:
+      if (info && info->si_code == FPE_INTDIV) return 0xC0000094;
+      if (info && info->si_code == FPE_INTOVF) return 0xC0000095;
+      return 0xC0000090;  // float invalid operation
+    default:
+      return 0x40000015;  // fatal application exit
+  }
+}
+
+uint32_t AddressFor(const siginfo_t* info, void* context) {
+#if defined(__x86_64__)
+  if (context)
+    return static_cast<uint32_t>(static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_RIP]);
+#elif defined(__i386__)
+  if (context)
+    return static_cast<uint32_t>(static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_EIP]);
+#elif defined(__aarch64__)
+  if (context) return static_cast<uint32_t>(static_cast<ucontext_t*>(context)->uc_mcontext.pc);
+#endif
+  return info ? static_cast<uint32_t>(reinterpret_cast<uintptr_t>(info->si_addr)) : 0;
+}
+
+void Handler(int sig, siginfo_t* info, void* context) {
+  int savedErrno = errno;
+  char report[3 * 80];
+  size_t n = FormatLine(report, 0, CodeFor(sig, info));
+  n += FormatLine(report + n, 1, AddressFor(info, context));
+  n += FormatLine(report + n, 2, sig == SIGABRT ? 1u : 0u);  // abort cannot be continued
+  int fd = ::open("exceptionLog.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  if (fd >= 0) {
+    size_t done = 0;
+    while (done < n) {
+      ssize_t w = ::write(fd, report + done, n - done);
+      if (w <= 0) break;
+      done += static_cast<size_t>(w);
+    }
+    ::close(fd);
+  }
+  // The system's default handling: the signal's own action (core dump or termination).
+  struct sigaction dfl;
+  std::memset(&dfl, 0, sizeof dfl);
+  dfl.sa_handler = SIG_DFL;
+  sigemptyset(&dfl.sa_mask);
+  ::sigaction(sig, &dfl, nullptr);
+  errno = savedErrno;
+  ::raise(sig);
+}
+
+}  // namespace
+
+void InstallCrashHandler() {
+  SetPrefixes();
+  stack_t ss;
+  std::memset(&ss, 0, sizeof ss);
+  ss.ss_sp = altStack;
+  ss.ss_size = sizeof altStack;
+  ::sigaltstack(&ss, nullptr);
+  struct sigaction sa;
+  std::memset(&sa, 0, sizeof sa);
+  sa.sa_sigaction = Handler;
+  sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
+  sigemptyset(&sa.sa_mask);
+  for (int sig : kSignals) ::sigaction(sig, &sa, nullptr);
+}
+
+std::string CrashReportText(uint32_t code, uint32_t address, uint32_t flags) {
+  SetPrefixes();
+  char report[3 * 80];
+  size_t n = FormatLine(report, 0, code);
+  n += FormatLine(report + n, 1, address);
+  n += FormatLine(report + n, 2, flags);
+  return std::string(report, n);
+}
+
+}  // namespace isora

@@ -1,0 +1,348 @@
+#include "foundation/package_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <deque>
+
+#include "foundation/byte_io.h"
+#include "foundation/file_io.h"
+#include "foundation/gbk.h"
+#include "foundation/system_hooks.h"
+#include "foundation/win_format.h"
+
+namespace isora {
+namespace {
+
+constexpr size_t kHeaderSize = 12;
+constexpr size_t kRecordSize = 24;
+constexpr uint32_t kChunkOutput = 0xC000;
+constexpr size_t kMaxChunkOutput = 65536;
+
+class File {
+ public:
+  explicit File(const std::string& path) : f_(std::fopen(NativePath(path).c_str(), "rb")) {}
+  ~File() {
+    if (f_) std::fclose(f_);
+  }
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+  bool IsOpen() const { return f_ != nullptr; }
+  // Size in bytes, or -1 when it cannot be told.
+  int64_t Size() {
+    if (std::fseek(f_, 0, SEEK_END) != 0) return -1;
+    long size = std::ftell(f_);
+    std::rewind(f_);
+    return size;
+  }
+  bool ReadExact(void* dst, size_t n) { return n == 0 || std::fread(dst, 1, n, f_) == n; }
+  bool Seek(uint64_t pos) { return std::fseek(f_, static_cast<long>(pos), SEEK_SET) == 0; }
+
+ private:
+  FILE* f_;
+};
+
+void ShowCannotOpen(const std::string& path) {
+  Hooks::MessageBox(WinFormat(Gbk(u8"无法打开文件%s").c_str(), path.c_str()), {},
+                    MessageBoxIcon::Error);
+}
+
+PackageEntry ParseRecord(const uint8_t* bytes) {
+  ByteReader r(bytes, kRecordSize);
+  PackageEntry e;
+  e.storedSize = r.U32();
+  e.unpackedSize = r.U32();
+  e.offset = r.U32();
+  e.kind = r.U8();
+  e.compressed = r.U8();
+  e.unused14 = r.U16();
+  e.nameLength = r.U32();
+  e.unused20 = r.U32();
+  return e;
+}
+
+// Bits are taken most significant first. The buffer holds `count` valid bits at its top; past
+// the end of the input it is fed zeros, and the caller checks Overrun() once the chunk is done.
+class BitReader {
+ public:
+  BitReader(const uint8_t* in, size_t size) : in_(in), size_(size) {}
+
+  // Makes at least 57 bits available.
+  inline void Refill() {
+    if (pos_ + 8 <= size_) {
+      uint64_t v;
+      std::memcpy(&v, in_ + pos_, 8);
+      v = __builtin_bswap64(v);
+      buf_ |= v >> count_;
+      pos_ += (63 - count_) >> 3;
+      count_ |= 56;
+    } else {
+      while (count_ <= 56) {
+        uint64_t b = pos_ < size_ ? in_[pos_] : 0;
+        buf_ |= b << (56 - count_);
+        ++pos_;
+        count_ += 8;
+      }
+    }
+  }
+  inline uint32_t Peek(unsigned n) const { return n ? static_cast<uint32_t>(buf_ >> (64 - n)) : 0; }
+  inline void Drop(unsigned n) {
+    buf_ <<= n;
+    count_ -= n;
+  }
+  inline uint32_t Take(unsigned n) {
+    uint32_t v = Peek(n);
+    Drop(n);
+    return v;
+  }
+  inline uint64_t Top() const { return buf_; }
+  bool Overrun() const { return pos_ * 8 - count_ > size_ * 8; }
+
+ private:
+  const uint8_t* in_;
+  size_t size_;
+  size_t pos_ = 0;
+  uint64_t buf_ = 0;
+  unsigned count_ = 0;
+};
+
+inline unsigned PositionBits(size_t produced) {
+  return produced <= 1 ? 0u : 64u - static_cast<unsigned>(__builtin_clzll(produced - 1));
+}
+
+}  // namespace
+
+bool DecodeChunk(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize) {
+  if (outSize > kMaxChunkOutput) return false;
+  BitReader bits(in, inSize);
+  size_t produced = 0;
+  while (produced < outSize) {
+    bits.Refill();
+    if (bits.Top() >> 63 == 0) {
+      // Literals are the common case; take up to six from one refill.
+      bits.Drop(1);
+      out[produced++] = static_cast<uint8_t>(bits.Take(8));
+      int more = 5;
+      while (more-- > 0 && produced < outSize && bits.Top() >> 63 == 0) {
+        bits.Drop(1);
+        out[produced++] = static_cast<uint8_t>(bits.Take(8));
+      }
+      continue;
+    }
+    bits.Drop(1);
+    // Length prefix: k one-bits then a zero; 2 when k is 0, else 2^k + (k bits) + 1.
+    unsigned k = static_cast<unsigned>(__builtin_clzll(~bits.Top()));
+    if (k > 16) return false;
+    bits.Drop(k + 1);
+    size_t length = k == 0 ? 2 : (size_t{1} << k) + bits.Take(k) + 1;
+    bits.Refill();
+    size_t position = bits.Take(PositionBits(produced));
+    // The copy runs byte by byte, so it may overlap the bytes it writes; its source must start
+    // inside what this chunk has produced and its end must stay inside the chunk.
+    if (position >= produced || length > outSize - produced) return false;
+    uint8_t* dst = out + produced;
+    const uint8_t* src = out + position;
+    size_t distance = produced - position;
+    if (distance >= length) {
+      std::memcpy(dst, src, length);
+    } else if (distance == 1) {
+      std::memset(dst, *src, length);
+    } else {
+      for (size_t j = 0; j < length; ++j) dst[j] = src[j];
+    }
+    produced += length;
+  }
+  return !bits.Overrun();
+}
+
+PackageFile::PackageFile() : log_("GameEngine.log", false) {}
+
+PackageFile::~PackageFile() = default;
+
+bool PackageFile::Open(const std::string& path) {
+  File file(path);
+  if (!file.IsOpen()) {
+    ShowCannotOpen(path);
+    return false;
+  }
+  uint8_t header[kHeaderSize];
+  int64_t fileSize = file.Size();
+  if (fileSize < 0 || !file.ReadExact(header, kHeaderSize) || std::memcmp(header, "VDK1", 4) != 0) {
+    Hooks::MessageBox(
+        WinFormat(Gbk(u8"%s不是合法的Vastel游戏数据包文件，打开失败。").c_str(), path.c_str()), {},
+        MessageBoxIcon::Error);
+    return false;
+  }
+  ByteReader hr(header + 4, 8);
+  dataBase_ = hr.U32();
+  uint32_t rootCount = hr.U32();
+  path_ = path;
+  fileSize_ = static_cast<uint64_t>(fileSize);
+  Close();
+
+  auto root = std::make_unique<PackageNode>();
+  root->fullPath = "root";
+  root->entry.storedSize = rootCount;
+  root->entry.kind = 1;
+
+  // Nodes dropped as duplicates stay alive until their own entries have been read.
+  std::vector<std::unique_ptr<PackageNode>> duplicates;
+  std::deque<PackageNode*> queue{root.get()};
+  uint64_t pos = kHeaderSize;
+  std::vector<uint8_t> record(kRecordSize);
+  std::string name;
+  auto damaged = [&]() {
+    log_.Write("cvdk:directory of %s runs past the end of the file,open failed.", path.c_str());
+    return false;
+  };
+  while (!queue.empty()) {
+    PackageNode* node = queue.front();
+    queue.pop_front();
+    uint32_t count = node->entry.storedSize;
+    // Every entry takes at least 25 bytes, so a count the file cannot hold is refused before
+    // anything is allocated for it.
+    if (uint64_t{count} * (kRecordSize + 1) > fileSize_ - pos) return damaged();
+    for (uint32_t i = 0; i < count; ++i) {
+      if (!file.ReadExact(record.data(), kRecordSize)) return damaged();
+      pos += kRecordSize;
+      PackageEntry entry = ParseRecord(record.data());
+      uint64_t nameBytes = uint64_t{entry.nameLength} + 1;
+      if (nameBytes > fileSize_ - pos) return damaged();
+      name.resize(static_cast<size_t>(nameBytes));
+      if (!file.ReadExact(name.data(), name.size())) return damaged();
+      pos += nameBytes;
+      // The last byte read is the terminator, whatever it holds; an embedded zero ends the name
+      // as it would a C string.
+      name.resize(static_cast<size_t>(entry.nameLength));
+      if (auto z = name.find('\0'); z != std::string::npos) name.resize(z);
+
+      auto child = std::make_unique<PackageNode>();
+      child->fullPath = node->fullPath + "\\" + name;
+      child->entry = entry;
+      PackageNode* raw = child.get();
+      auto [it, inserted] = node->children.try_emplace(child->fullPath, nullptr);
+      if (inserted) {
+        it->second = std::move(child);
+      } else {
+        duplicates.push_back(std::move(child));
+      }
+      if (entry.IsDirectory()) queue.push_back(raw);
+    }
+  }
+  root_ = std::move(root);
+  return true;
+}
+
+bool PackageFile::Find(const std::string& name) {
+  if (!root_) return false;
+  std::string s = "root\\" + name;
+  const PackageNode* cur = root_.get();
+  size_t a = s.find('\\');
+  for (;;) {
+    size_t b = s.find('\\', a + 1);
+    if (b == std::string::npos) break;
+    auto it = cur->children.find(s.substr(0, b));
+    if (it == cur->children.end()) return false;
+    cur = it->second.get();
+    a = b;
+  }
+  auto it = cur->children.find(s);
+  if (it == cur->children.end()) return false;
+  current_ = it->second.get();
+  return true;
+}
+
+bool PackageFile::Plausible(const PackageEntry& e) const {
+  if (e.IsDirectory()) return true;
+  uint64_t end = uint64_t{dataBase_} + e.offset + e.storedSize;
+  if (end > fileSize_) return false;
+  if (e.unpackedSize > static_cast<uint32_t>(INT32_MAX)) return false;
+  if (!e.compressed) return e.unpackedSize == e.storedSize;
+  // Each chunk has at least its 2-byte length and unpacks to at most 0xC000 bytes.
+  return uint64_t{e.unpackedSize} <= uint64_t{e.storedSize / 2} * kChunkOutput;
+}
+
+int32_t PackageFile::GetSize() const {
+  if (!current_) return -1;
+  // Callers size their buffer by this; a member the file cannot hold never gets one.
+  if (!Plausible(current_->entry)) {
+    log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+    return -1;
+  }
+  return static_cast<int32_t>(current_->entry.unpackedSize);
+}
+
+bool PackageFile::Read(void* dst, int32_t size) {
+  if (size == 0) size = GetSize();
+  if (size == -1 || !current_) return false;
+  const PackageEntry& e = current_->entry;
+  if (e.IsDirectory()) return false;
+  if (size > 0 && static_cast<uint32_t>(size) < e.unpackedSize) {
+    log_.Write("cvdk:buffer for %s is smaller than the member.", current_->fullPath.c_str());
+    return false;
+  }
+
+  File file(path_);
+  if (!file.IsOpen()) {
+    ShowCannotOpen(path_);
+    return false;
+  }
+  int64_t fileSize = file.Size();
+  uint64_t start = uint64_t{dataBase_} + e.offset;
+  // A member that the file cannot hold is a short read, found before allocating for it.
+  if (fileSize < 0 || start + e.storedSize > static_cast<uint64_t>(fileSize) || !file.Seek(start)) {
+    log_.Write("cvdk:read error.read size do not equal real size.");
+    return false;
+  }
+  std::vector<uint8_t> stored(e.storedSize);
+  if (!file.ReadExact(stored.data(), stored.size())) {
+    log_.Write("cvdk:read error.read size do not equal real size.");
+    return false;
+  }
+
+  auto* out = static_cast<uint8_t*>(dst);
+  if (!e.compressed) {
+    if (e.unpackedSize != e.storedSize) {
+      log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+      return false;
+    }
+    if (!stored.empty()) std::memcpy(out, stored.data(), stored.size());
+    return true;
+  }
+
+  uint64_t produced = 0, p = 0;
+  while (p < stored.size()) {
+    uint64_t n =
+        produced + kChunkOutput < e.unpackedSize ? kChunkOutput : e.unpackedSize - produced;
+    if (p + 2 > stored.size()) break;
+    uint32_t length = stored[p] | (uint32_t{stored[p + 1]} << 8);
+    p += 2;
+    if (p + length > stored.size() ||
+        !DecodeChunk(stored.data() + p, length, out + produced, static_cast<size_t>(n))) {
+      log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+      return false;
+    }
+    p += length;
+    produced += n;
+  }
+  if (produced != e.unpackedSize || p != stored.size()) {
+    log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+    return false;
+  }
+  return true;
+}
+
+bool PackageFile::ReadMember(const std::string& name, std::vector<uint8_t>& out) {
+  if (!Find(name)) return false;
+  int32_t size = GetSize();
+  if (size < 0) return false;
+  out.assign(static_cast<size_t>(size), 0);
+  if (size == 0) return !current_->entry.IsDirectory();
+  return Read(out.data(), size);
+}
+
+void PackageFile::Close() {
+  root_.reset();
+  current_ = nullptr;
+}
+
+}  // namespace isora

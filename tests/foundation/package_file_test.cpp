@@ -1,0 +1,339 @@
+#include "foundation/package_file.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "foundation/byte_io.h"
+#include "foundation/gbk.h"
+#include "foundation/ini_file.h"
+#include "support/recording_hooks.h"
+#include "support/temp_dir.h"
+
+namespace isora {
+namespace {
+
+using test::ReadFile;
+using test::RecordingHooks;
+using test::TempDirTest;
+using test::WriteFile;
+
+// Builds packages record by record, straight from the format, so the reader is checked against
+// the layout itself and not against the kit's writer.
+struct RawEntry {
+  std::string name;
+  uint32_t stored = 0, unpacked = 0, offset = 0;
+  uint8_t kind = 0, compressed = 0;
+};
+
+std::vector<uint8_t> RawPackage(uint32_t dataBase, uint32_t rootCount,
+                                const std::vector<RawEntry>& entries,
+                                const std::vector<uint8_t>& tail = {}) {
+  ByteWriter w;
+  w.Bytes("VDK1", 4);
+  w.U32(dataBase);
+  w.U32(rootCount);
+  for (const auto& e : entries) {
+    w.U32(e.stored);
+    w.U32(e.unpacked);
+    w.U32(e.offset);
+    w.U8(e.kind);
+    w.U8(e.compressed);
+    w.U16(0);
+    w.U32(static_cast<uint32_t>(e.name.size()));
+    w.U32(0);
+    w.Bytes(e.name.data(), e.name.size());
+    w.U8(0);
+  }
+  w.Bytes(tail);
+  return w.Take();
+}
+
+// MSB-first bit packing for hand-written compressed streams.
+class Bits {
+ public:
+  void Put(uint32_t value, int n) {
+    for (int i = n - 1; i >= 0; --i) {
+      if (used_ % 8 == 0) bytes_.push_back(0);
+      if ((value >> i) & 1) bytes_.back() |= static_cast<uint8_t>(0x80 >> (used_ % 8));
+      ++used_;
+    }
+  }
+  void Literal(uint8_t b) {
+    Put(0, 1);
+    Put(b, 8);
+  }
+  std::vector<uint8_t> bytes_;
+
+ private:
+  size_t used_ = 0;
+};
+
+std::vector<uint8_t> Chunk(const std::vector<uint8_t>& stream) {
+  ByteWriter w;
+  w.U16(static_cast<uint16_t>(stream.size()));
+  w.Bytes(stream);
+  return w.Take();
+}
+
+TEST(DecodeChunk, LengthTwoCopyAfterOneLiteralUsesNoPositionBits) {
+  Bits b;
+  b.Literal('a');
+  b.Put(0b10, 2);  // copy, k = 0: length 2; w = 0, so no position bits
+  ASSERT_EQ(b.bytes_.size(), 2u);
+  uint8_t out[3];
+  ASSERT_TRUE(DecodeChunk(b.bytes_.data(), b.bytes_.size(), out, 3));
+  EXPECT_EQ(std::string(out, out + 3), "aaa");
+}
+
+TEST(DecodeChunk, GammaLengthsAndAbsolutePositions) {
+  Bits b;
+  for (char c : std::string("abcde")) b.Literal(static_cast<uint8_t>(c));
+  // Copy of length 2^2 + 3 + 1 = 8 from position 1, with w = 3 after five bytes.
+  b.Put(1, 1);
+  b.Put(0b110, 3);
+  b.Put(3, 2);
+  b.Put(1, 3);
+  // Copy of length 3 (k = 1, v = 0) from position 12; 13 bytes so far gives w = 4.
+  b.Put(1, 1);
+  b.Put(0b10, 2);
+  b.Put(0, 1);
+  b.Put(12, 4);
+  std::vector<uint8_t> out(16);
+  ASSERT_TRUE(DecodeChunk(b.bytes_.data(), b.bytes_.size(), out.data(), out.size()));
+  EXPECT_EQ(std::string(out.begin(), out.end()), "abcdebcdebcdeeee");
+}
+
+TEST(DecodeChunk, RefusesDamagedStreams) {
+  uint8_t out[64];
+  {
+    Bits b;  // copy before anything was produced
+    b.Put(0b10, 2);
+    EXPECT_FALSE(DecodeChunk(b.bytes_.data(), b.bytes_.size(), out, 2));
+  }
+  {
+    Bits b;  // position beyond the bytes produced: 2 bytes, w = 1, position 1 is fine, 3 is not
+    b.Literal('x');
+    b.Literal('y');
+    b.Put(1, 1);
+    b.Put(0b10, 2);
+    b.Put(0, 1);
+    b.Put(1, 1);
+    EXPECT_TRUE(DecodeChunk(b.bytes_.data(), b.bytes_.size(), out, 5));
+    Bits c;
+    c.Literal('x');
+    c.Literal('y');
+    c.Literal('z');
+    c.Put(0b10, 2);
+    c.Put(3, 2);  // w = 2 after three bytes; position 3 is not produced yet
+    EXPECT_FALSE(DecodeChunk(c.bytes_.data(), c.bytes_.size(), out, 5));
+  }
+  {
+    Bits b;  // copy running past the chunk's output size
+    b.Literal('x');
+    b.Put(0b110, 3);
+    b.Put(1, 1);
+    EXPECT_FALSE(DecodeChunk(b.bytes_.data(), b.bytes_.size(), out, 4));
+  }
+  {
+    Bits b;  // input runs out before the output is complete
+    b.Literal('x');
+    EXPECT_FALSE(DecodeChunk(b.bytes_.data(), b.bytes_.size(), out, 3));
+  }
+  {
+    std::vector<uint8_t> ones(16, 0xFF);  // a length prefix longer than any chunk
+    ones[0] = 0x00;
+    ones[1] = 0x7F;
+    EXPECT_FALSE(DecodeChunk(ones.data(), ones.size(), out, 64));
+  }
+  EXPECT_FALSE(DecodeChunk(nullptr, 0, out, 65537));
+  EXPECT_TRUE(DecodeChunk(nullptr, 0, out, 0));
+}
+
+class PackageFileTest : public TempDirTest {
+ protected:
+  RecordingHooks hooks_;
+};
+
+TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
+  std::vector<uint8_t> data = {'h', 'i', '!', 'x', 'y'};
+  // Root: dir a, file tiles.ini. Then a's entries: dir b, file c.ini. Then b's: file d.
+  auto pkg = RawPackage(0, 2,
+                        {{"a", 2, 0, 0, 1},
+                         {"tiles.ini", 3, 3, 0, 0},
+                         {"b", 1, 0, 0, 1},
+                         {"c.ini", 2, 2, 3, 0},
+                         {"d", 1, 1, 0, 0}});
+  uint32_t base = static_cast<uint32_t>(pkg.size());
+  pkg[4] = static_cast<uint8_t>(base);
+  pkg.insert(pkg.end(), data.begin(), data.end());
+  WriteFile("p.vdk", pkg);
+
+  PackageFile file;
+  ASSERT_TRUE(file.Open("p.vdk"));
+  EXPECT_EQ(file.GetSize(), -1);
+  ASSERT_TRUE(file.Find("a\\c.ini"));
+  EXPECT_EQ(file.Current()->fullPath, "root\\a\\c.ini");
+  std::vector<uint8_t> out;
+  ASSERT_TRUE(file.ReadMember("a\\c.ini", out));
+  EXPECT_EQ(std::string(out.begin(), out.end()), "xy");
+  ASSERT_TRUE(file.ReadMember("tiles.ini", out));
+  EXPECT_EQ(std::string(out.begin(), out.end()), "hi!");
+  ASSERT_TRUE(file.ReadMember("a\\b\\d", out));
+  EXPECT_EQ(std::string(out.begin(), out.end()), "h");
+
+  EXPECT_FALSE(file.Find("Tiles.ini"));
+  EXPECT_FALSE(file.Find("x\\c.ini"));
+  EXPECT_FALSE(file.Find("a\\missing"));
+  EXPECT_EQ(file.Current()->fullPath, "root\\a\\b\\d");  // left as it was
+  EXPECT_TRUE(hooks_.messageBoxes.empty());
+  file.Close();
+  EXPECT_FALSE(file.Find("tiles.ini"));
+  EXPECT_EQ(file.GetSize(), -1);
+}
+
+TEST_F(PackageFileTest, EmptyRootOpens) {
+  WriteFile("e.vdk", RawPackage(12, 0, {}));
+  PackageFile file;
+  ASSERT_TRUE(file.Open("e.vdk"));
+  EXPECT_FALSE(file.Find("anything"));
+  EXPECT_FALSE(file.Find(""));
+}
+
+TEST_F(PackageFileTest, MissingFileAndWrongMagicShowMessageBoxes) {
+  PackageFile file;
+  EXPECT_FALSE(file.Open("none.vdk"));
+  ASSERT_EQ(hooks_.messageBoxes.size(), 1u);
+  EXPECT_EQ(hooks_.messageBoxes[0].text, Gbk(u8"无法打开文件none.vdk"));
+  EXPECT_EQ(hooks_.messageBoxes[0].icon, MessageBoxIcon::Error);
+  WriteFile("bad.vdk", "VDK2\0\0\0\0\0\0\0\0");
+  EXPECT_FALSE(file.Open("bad.vdk"));
+  ASSERT_EQ(hooks_.messageBoxes.size(), 2u);
+  EXPECT_EQ(hooks_.messageBoxes[1].text,
+            Gbk(u8"bad.vdk不是合法的Vastel游戏数据包文件，打开失败。"));
+  WriteFile("short.vdk", "VDK");
+  EXPECT_FALSE(file.Open("short.vdk"));
+  EXPECT_EQ(hooks_.messageBoxes.size(), 3u);
+}
+
+TEST_F(PackageFileTest, DirectoryPastTheEndFailsWithALogLine) {
+  auto whole = RawPackage(0, 2, {{"a.ini", 1, 1, 0, 0}, {"b.ini", 1, 1, 0, 0}});
+  for (size_t cut : {size_t{12 + 10}, size_t{12 + 25}, whole.size() - 1}) {
+    WriteFile("cut.vdk", std::vector<uint8_t>(whole.begin(), whole.begin() + cut));
+    PackageFile file;
+    EXPECT_FALSE(file.Open("cut.vdk")) << cut;
+    EXPECT_EQ(file.Root(), nullptr);
+  }
+  // A directory claiming four billion entries is refused before anything is allocated.
+  WriteFile("huge.vdk", RawPackage(0, 0xFFFFFFFF, {{"a", 0xFFFFFFFF, 0, 0, 1}}));
+  PackageFile file;
+  EXPECT_FALSE(file.Open("huge.vdk"));
+  // A name length beyond the file.
+  auto longName = RawPackage(0, 1, {{"a", 0, 0, 0, 0}});
+  longName[12 + 16] = 0xFF;
+  longName[12 + 19] = 0x7F;
+  WriteFile("name.vdk", longName);
+  EXPECT_FALSE(file.Open("name.vdk"));
+  EXPECT_NE(ReadFile("GameEngine.log").find("runs past the end of the file"), std::string::npos);
+  EXPECT_TRUE(hooks_.messageBoxes.empty());
+}
+
+TEST_F(PackageFileTest, ShortMemberReadIsLogged) {
+  auto pkg = RawPackage(0, 1, {{"m", 100, 100, 40, 0}});
+  WriteFile("s.vdk", pkg);
+  PackageFile file;
+  ASSERT_TRUE(file.Open("s.vdk"));
+  ASSERT_TRUE(file.Find("m"));
+  EXPECT_EQ(file.GetSize(), -1);  // the file cannot hold it: nobody allocates for it
+  std::vector<uint8_t> out(100);
+  EXPECT_FALSE(file.Read(out.data(), 100));
+  EXPECT_NE(ReadFile("GameEngine.log").find("cvdk:read error.read size do not equal real size."),
+            std::string::npos);
+}
+
+TEST_F(PackageFileTest, ImplausibleSizesAreRefused) {
+  // Plain member whose sizes disagree; compressed member claiming more than its chunks can hold.
+  auto pkg = RawPackage(0, 2, {{"plain", 2, 4000, 0, 0}, {"packed", 4, 0x7FFFFFFF, 0, 0, 1}},
+                        {0, 0, 0, 0});
+  uint32_t base = static_cast<uint32_t>(pkg.size() - 4);
+  pkg[4] = static_cast<uint8_t>(base);
+  pkg[5] = static_cast<uint8_t>(base >> 8);
+  WriteFile("i.vdk", pkg);
+  PackageFile file;
+  ASSERT_TRUE(file.Open("i.vdk"));
+  ASSERT_TRUE(file.Find("plain"));
+  EXPECT_EQ(file.GetSize(), -1);
+  ASSERT_TRUE(file.Find("packed"));
+  EXPECT_EQ(file.GetSize(), -1);
+  std::vector<uint8_t> out;
+  EXPECT_FALSE(file.ReadMember("packed", out));
+  EXPECT_TRUE(out.empty());
+}
+
+TEST_F(PackageFileTest, CompressedMembersSplitIntoChunksAt0xC000) {
+  // 0xC001 bytes: one full chunk of 'a' (literal, then one copy of 0xBFFF), then one of 'b'.
+  Bits first;
+  first.Literal('a');
+  // length 0xBFFF = 2^15 + v + 1 with v = 0x3FFE; w = 0 after one byte.
+  first.Put(1, 1);
+  first.Put(0xFFFE, 16);  // fifteen ones then the zero
+  first.Put(0x3FFE, 15);
+  Bits second;
+  second.Literal('b');
+  std::vector<uint8_t> stored = Chunk(first.bytes_);
+  auto c2 = Chunk(second.bytes_);
+  stored.insert(stored.end(), c2.begin(), c2.end());
+
+  auto pkg = RawPackage(0, 1, {{"m", static_cast<uint32_t>(stored.size()), 0xC001, 0, 0, 1}});
+  uint32_t base = static_cast<uint32_t>(pkg.size());
+  pkg[4] = static_cast<uint8_t>(base);
+  pkg.insert(pkg.end(), stored.begin(), stored.end());
+  WriteFile("c.vdk", pkg);
+
+  PackageFile file;
+  ASSERT_TRUE(file.Open("c.vdk"));
+  std::vector<uint8_t> out;
+  ASSERT_TRUE(file.ReadMember("m", out));
+  ASSERT_EQ(out.size(), 0xC001u);
+  EXPECT_EQ(std::string(out.begin(), out.end() - 1), std::string(0xC000, 'a'));
+  EXPECT_EQ(out.back(), 'b');
+
+  // Without the second chunk the unpacked size no longer matches: a logged failure.
+  auto cutPkg = pkg;
+  cutPkg.resize(pkg.size() - c2.size());
+  cutPkg[12] = static_cast<uint8_t>(first.bytes_.size() + 2);
+  cutPkg[13] = static_cast<uint8_t>((first.bytes_.size() + 2) >> 8);
+  WriteFile("c.vdk", cutPkg);
+  ASSERT_TRUE(file.Open("c.vdk"));
+  EXPECT_FALSE(file.ReadMember("m", out));
+  EXPECT_NE(ReadFile("GameEngine.log").find("damaged"), std::string::npos);
+}
+
+TEST_F(PackageFileTest, IniLoadsFromAPackageMember) {
+  std::string text = "[S]\r\nk=v\r\n";
+  auto pkg = RawPackage(0, 1,
+                        {{"tiles.ini", static_cast<uint32_t>(text.size()),
+                          static_cast<uint32_t>(text.size()), 0, 0}});
+  uint32_t base = static_cast<uint32_t>(pkg.size());
+  pkg[4] = static_cast<uint8_t>(base);
+  pkg.insert(pkg.end(), text.begin(), text.end());
+  WriteFile("ini.vdk", pkg);
+
+  IniFile ini("tiles.ini", "ini.vdk");
+  EXPECT_FALSE(ini.IsFailed());
+  EXPECT_EQ(ini.Length(), static_cast<int32_t>(text.size()));
+  EXPECT_EQ(ini.GetString("S", "k"), "v");
+  EXPECT_TRUE(ini.RememberedPath().empty());
+  EXPECT_FALSE(ini.Save());
+
+  IniFile missing("Tiles.ini", "ini.vdk");
+  EXPECT_TRUE(missing.IsFailed());
+  EXPECT_EQ(missing.Length(), 1);
+  IniFile noPackage("tiles.ini", "none.vdk");
+  EXPECT_TRUE(noPackage.IsFailed());
+  EXPECT_EQ(hooks_.messageBoxes.size(), 1u);
+}
+
+}  // namespace
+}  // namespace isora
