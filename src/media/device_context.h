@@ -86,9 +86,9 @@ class DeviceContext {
   // opaque background fills the text's cell first. Line feeds are not interpreted.
   void TextOut(int x, int y, std::string_view gbk);
   // Draws a GBK text in a rectangle: lines end at LF (CR LF) and, with kDtWordBreak, before a
-  // word (or a two-byte character) that would pass the right edge; a word wider than the
-  // rectangle is broken by characters. Lines are left, centred or right aligned; kDtVCenter
-  // and kDtBottom act only with kDtSingleLine. Clipped to the rectangle unless kDtNoClip.
+  // word (or a two-byte character) that would pass the right edge; a single word wider than the
+  // rectangle stays whole. Lines are left, centred or right aligned; kDtVCenter and kDtBottom
+  // act only with kDtSingleLine. Clipped to the rectangle unless kDtNoClip.
   // kDtCalcRect only measures: it sets rect's right and bottom to the extent of the lines.
   // Returns the height of the text.
   int DrawText(std::string_view gbk, Rect* rect, uint32_t format);

@@ -1,0 +1,276 @@
+#include "media/device_context.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "foundation/gbk.h"
+#include "media/bmp_reader.h"
+
+namespace isora {
+
+namespace {
+
+struct Line {
+  size_t begin = 0, end = 0;  // byte range in the text
+  int width = 0;
+};
+
+// Byte length of the character at i (two for a GBK lead byte with a partner).
+size_t CharLength(std::string_view s, size_t i) {
+  return (IsGbkLead(static_cast<unsigned char>(s[i])) && i + 1 < s.size()) ? 2 : 1;
+}
+
+}  // namespace
+
+uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned coverage) {
+  const uint16_t src = ColorRefToPixel(f, color);
+  if (coverage >= 255) return src;
+  if (coverage == 0) return dst;
+  const int gShift = 5, rShift = f == PixelFormat::Rgb565 ? 11 : 10;
+  const int gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
+  auto mix = [coverage](int d, int s) {
+    return d + ((s - d) * static_cast<int>(coverage) + 127) / 255;
+  };
+  int r = mix((dst >> rShift) & 0x1F, (src >> rShift) & 0x1F);
+  int g = mix((dst >> gShift) & gMask, (src >> gShift) & gMask);
+  int b = mix(dst & 0x1F, src & 0x1F);
+  return static_cast<uint16_t>((r << rShift) | (g << gShift) | b);
+}
+
+DeviceContext::DeviceContext(Surface& surface)
+    : surface_(&surface), font_(Font::Create("Segoe UI", 16, 400)) {}
+
+std::shared_ptr<Font> DeviceContext::SelectFont(std::shared_ptr<Font> font) {
+  std::shared_ptr<Font> previous = font_;
+  if (font) font_ = std::move(font);
+  return previous;
+}
+
+ColorRef DeviceContext::SetTextColor(ColorRef c) { return std::exchange(textColor_, c); }
+ColorRef DeviceContext::SetBkColor(ColorRef c) { return std::exchange(bkColor_, c); }
+int DeviceContext::SetBkMode(int mode) { return std::exchange(bkMode_, mode); }
+uint32_t DeviceContext::SetTextAlign(uint32_t align) { return std::exchange(align_, align); }
+int DeviceContext::SetTextCharacterExtra(int extra) { return std::exchange(extra_, extra); }
+
+TextMetrics DeviceContext::GetTextMetrics() const { return font_->Metrics(); }
+
+Size DeviceContext::GetTextExtent(std::string_view gbk) const {
+  return Size{font_->TextWidth(gbk, extra_), font_->Metrics().tmHeight};
+}
+
+void DeviceContext::DrawRun(int x, int baseline, std::string_view gbk, const Rect& clip) {
+  Surface& s = *surface_;
+  const Rect area = clip.Intersect(s.Bounds());
+  if (area.Empty()) return;
+  const PixelFormat f = s.Format();
+  const uint16_t solid = ColorRefToPixel(f, textColor_);
+  int pen = x;
+  for (char32_t c : GbkToUnicode(gbk)) {
+    const Glyph& g = font_->GlyphFor(c);
+    const int gx = pen + g.left, gy = baseline - g.top;
+    const int x0 = std::max(gx, area.left), x1 = std::min(gx + g.width, area.right);
+    const int y0 = std::max(gy, area.top), y1 = std::min(gy + g.height, area.bottom);
+    for (int y = y0; y < y1; ++y) {
+      const uint8_t* cov = g.coverage.data() + static_cast<size_t>(y - gy) * g.width - gx;
+      uint16_t* row = s.Row(y);
+      for (int px = x0; px < x1; ++px) {
+        unsigned a = cov[px];
+        if (a == 0) continue;
+        row[px] = a == 255 ? solid : BlendPixel(f, row[px], textColor_, a);
+      }
+    }
+    pen += g.advance + extra_;
+  }
+}
+
+void DeviceContext::TextOut(int x, int y, std::string_view gbk) {
+  const TextMetrics& m = font_->Metrics();
+  const int width = font_->TextWidth(gbk, extra_);
+  int left = x;
+  if ((align_ & kTaCenter) == kTaCenter)
+    left = x - width / 2;
+  else if (align_ & kTaRight)
+    left = x - width;
+  int baseline = y + m.tmAscent;
+  if ((align_ & kTaBaseline) == kTaBaseline)
+    baseline = y;
+  else if (align_ & kTaBottom)
+    baseline = y - m.tmDescent;
+  const int top = baseline - m.tmAscent;
+  if (bkMode_ == kBkOpaque)
+    surface_->Fill(Rect{left, top, left + width, top + m.tmHeight},
+                   ColorRefToPixel(surface_->Format(), bkColor_));
+  DrawRun(left, baseline, gbk, surface_->Bounds());
+}
+
+int DeviceContext::DrawText(std::string_view gbk, Rect* rect, uint32_t format) {
+  if (!rect) return 0;
+  const TextMetrics& m = font_->Metrics();
+  const int lineHeight = m.tmHeight;
+  const int maxWidth = rect->Width();
+  const bool single = format & kDtSingleLine;
+  const bool wrap = (format & kDtWordBreak) && !single;
+  auto width = [&](size_t b, size_t e) { return font_->TextWidth(gbk.substr(b, e - b), extra_); };
+
+  std::vector<Line> lines;
+  size_t i = 0;
+  while (i <= gbk.size()) {
+    // One paragraph up to the next line break (or the end).
+    size_t end = i;
+    while (end < gbk.size() && (single || (gbk[end] != '\n' && gbk[end] != '\r')))
+      end += CharLength(gbk, end);
+    end = std::min(end, gbk.size());
+    if (!wrap) {
+      lines.push_back({i, end, width(i, end)});
+    } else {
+      auto push = [&](size_t b, size_t e) {
+        while (e > b && gbk[e - 1] == ' ') --e;  // trailing spaces take no room
+        lines.push_back({b, e, width(b, e)});
+      };
+      size_t lineStart = i, lineEnd = i;
+      int lineWidth = 0;
+      for (size_t p = i; p < end;) {
+        // Tokens: a run of spaces, a run of other single-byte characters, or one GBK character.
+        size_t q = p;
+        const bool space = gbk[p] == ' ';
+        if (space) {
+          while (q < end && gbk[q] == ' ') ++q;
+        } else if (CharLength(gbk, p) == 2) {
+          q = p + 2;
+        } else {
+          while (q < end && gbk[q] != ' ' && CharLength(gbk, q) == 1) ++q;
+        }
+        q = std::min(q, end);
+        if (space && lineEnd == lineStart && lineStart != i) {
+          lineStart = lineEnd = p = q;  // a wrapped line does not begin with spaces
+          continue;
+        }
+        const int w = width(p, q);
+        if (!space && lineEnd > lineStart && lineWidth + w > maxWidth) {
+          push(lineStart, lineEnd);
+          lineStart = lineEnd = p;
+          lineWidth = 0;
+        }
+        lineWidth += w;
+        lineEnd = p = q;
+      }
+      push(lineStart, lineEnd);
+    }
+    if (end >= gbk.size()) break;
+    // CR LF counts as one break.
+    i = end + ((gbk[end] == '\r' && end + 1 < gbk.size() && gbk[end + 1] == '\n') ? 2 : 1);
+    if (i == gbk.size()) break;
+  }
+
+  const int total = static_cast<int>(lines.size()) * lineHeight;
+  if (format & kDtCalcRect) {
+    int widest = 0;
+    for (const auto& l : lines) widest = std::max(widest, l.width);
+    rect->right = rect->left + widest;
+    rect->bottom = rect->top + total;
+    return total;
+  }
+  int y = rect->top;
+  if (single && (format & kDtVCenter))
+    y = rect->top + (rect->Height() - lineHeight) / 2;
+  else if (single && (format & kDtBottom))
+    y = rect->bottom - lineHeight;
+  const Rect clip = (format & kDtNoClip) ? surface_->Bounds() : *rect;
+  for (const auto& l : lines) {
+    int x = rect->left;
+    if (format & kDtCenter)
+      x = rect->left + (maxWidth - l.width) / 2;
+    else if (format & kDtRight)
+      x = rect->right - l.width;
+    if (bkMode_ == kBkOpaque)
+      surface_->Fill(Rect{x, y, x + l.width, y + lineHeight}.Intersect(clip),
+                     ColorRefToPixel(surface_->Format(), bkColor_));
+    DrawRun(x, y + m.tmAscent, gbk.substr(l.begin, l.end - l.begin), clip);
+    y += lineHeight;
+  }
+  return total;
+}
+
+Pen DeviceContext::SelectPen(const Pen& pen) { return std::exchange(pen_, pen); }
+Brush DeviceContext::SelectBrush(const Brush& brush) { return std::exchange(brush_, brush); }
+
+Point DeviceContext::MoveTo(int x, int y) { return std::exchange(pos_, Point{x, y}); }
+
+void DeviceContext::PlotPen(int x, int y, uint16_t px) {
+  int w = std::max(1, pen_.width);
+  if (w == 1) {
+    surface_->Set(x, y, px);
+    return;
+  }
+  surface_->Fill(Rect{x - w / 2, y - w / 2, x - w / 2 + w, y - w / 2 + w}, px);
+}
+
+void DeviceContext::LineTo(int x, int y) {
+  if (!pen_.null) {
+    const uint16_t px = ColorRefToPixel(surface_->Format(), pen_.color);
+    // Bresenham from the current position; the end point is not drawn.
+    int x0 = pos_.x, y0 = pos_.y;
+    const int dx = std::abs(x - x0), sx = x0 < x ? 1 : -1;
+    const int dy = -std::abs(y - y0), sy = y0 < y ? 1 : -1;
+    int err = dx + dy;
+    // Far-away end points are walked only as long as the line can still touch the surface.
+    const long long limit = static_cast<long long>(dx) - dy + 1;
+    for (long long step = 0; step < limit; ++step) {
+      if (x0 == x && y0 == y) break;
+      PlotPen(x0, y0, px);
+      int e2 = 2 * err;
+      if (e2 >= dy) {
+        err += dy;
+        x0 += sx;
+      }
+      if (e2 <= dx) {
+        err += dx;
+        y0 += sy;
+      }
+    }
+  }
+  pos_ = Point{x, y};
+}
+
+void DeviceContext::Rectangle(int left, int top, int right, int bottom) {
+  if (right < left) std::swap(left, right);
+  if (bottom < top) std::swap(top, bottom);
+  const PixelFormat f = surface_->Format();
+  if (pen_.null) {
+    if (!brush_.null)
+      surface_->Fill(Rect{left, top, right - 1, bottom - 1}, ColorRefToPixel(f, brush_.color));
+    return;
+  }
+  if (!brush_.null)
+    surface_->Fill(Rect{left + 1, top + 1, right - 1, bottom - 1},
+                   ColorRefToPixel(f, brush_.color));
+  const uint16_t px = ColorRefToPixel(f, pen_.color);
+  const int w = std::max(1, pen_.width);
+  surface_->Fill(Rect{left, top, right, top + w}, px);
+  surface_->Fill(Rect{left, bottom - w, right, bottom}, px);
+  surface_->Fill(Rect{left, top, left + w, bottom}, px);
+  surface_->Fill(Rect{right - w, top, right, bottom}, px);
+}
+
+void DeviceContext::FillRect(const Rect& rect, const Brush& brush) {
+  if (!brush.null) surface_->Fill(rect, ColorRefToPixel(surface_->Format(), brush.color));
+}
+
+ColorRef DeviceContext::GetPixel(int x, int y) const {
+  if (!surface_->InBounds(x, y)) return kClrInvalid;
+  return PixelToColorRef(surface_->Format(), surface_->At(x, y));
+}
+
+ColorRef DeviceContext::SetPixel(int x, int y, ColorRef c) {
+  if (!surface_->InBounds(x, y)) return kClrInvalid;
+  surface_->Set(x, y, ColorRefToPixel(surface_->Format(), c));
+  return GetPixel(x, y);
+}
+
+bool DeviceContext::SetDIBitsToDevice(int x, int y, std::span<const uint8_t> bmpFile) {
+  return DrawBmp(bmpFile, *surface_, x, y);
+}
+
+}  // namespace isora

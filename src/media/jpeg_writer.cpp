@@ -1,0 +1,103 @@
+#include "media/jpeg_writer.h"
+
+#include <jpeglib.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+
+namespace isora {
+
+std::vector<uint8_t> ScreenshotPixels(const Surface& backBuffer) {
+  const int w = backBuffer.Width(), h = backBuffer.Height();
+  std::vector<uint8_t> out(static_cast<size_t>(w) * h * 3);
+  uint8_t* o = out.data();
+  for (int y = 0; y < h; ++y) {
+    const uint16_t* row = backBuffer.Row(y);
+    for (int x = 0; x < w; ++x) {
+      unsigned p = row[x];
+      *o++ = static_cast<uint8_t>(p * 8 % 256);
+      *o++ = static_cast<uint8_t>(p / 8 % 256);
+      *o++ = static_cast<uint8_t>(p / 256 % 256);
+    }
+  }
+  return out;
+}
+
+namespace {
+
+struct ErrorManager {
+  jpeg_error_mgr pub;
+  std::jmp_buf jump;
+};
+
+void OnError(j_common_ptr cinfo) {
+  auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+  std::longjmp(err->jump, 1);
+}
+
+void Silent(j_common_ptr) {}
+
+// Plain C state only between setjmp and longjmp: nothing here has a destructor.
+bool Encode(int width, int height, const uint8_t* bgr, int quality, unsigned char** mem,
+            unsigned long* memSize) {
+  jpeg_compress_struct cinfo;
+  ErrorManager err;
+  cinfo.err = jpeg_std_error(&err.pub);
+  err.pub.error_exit = OnError;
+  err.pub.output_message = Silent;
+  if (setjmp(err.jump)) {
+    jpeg_destroy_compress(&cinfo);
+    return false;
+  }
+  jpeg_create_compress(&cinfo);
+  jpeg_mem_dest(&cinfo, mem, memSize);
+  cinfo.image_width = static_cast<JDIMENSION>(width);
+  cinfo.image_height = static_cast<JDIMENSION>(height);
+  cinfo.input_components = 3;
+  cinfo.in_color_space = JCS_EXT_BGR;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_colorspace(&cinfo, JCS_YCbCr);
+  jpeg_set_quality(&cinfo, quality, TRUE);
+  cinfo.comp_info[0].h_samp_factor = 2;
+  cinfo.comp_info[0].v_samp_factor = 2;
+  cinfo.comp_info[1].h_samp_factor = cinfo.comp_info[1].v_samp_factor = 1;
+  cinfo.comp_info[2].h_samp_factor = cinfo.comp_info[2].v_samp_factor = 1;
+  cinfo.write_JFIF_header = TRUE;
+  jpeg_start_compress(&cinfo, TRUE);
+  const size_t stride = static_cast<size_t>(width) * 3;
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<JSAMPROW>(bgr + cinfo.next_scanline * stride);
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  return true;
+}
+
+}  // namespace
+
+bool EncodeJpeg(int width, int height, std::span<const uint8_t> bgr, int quality,
+                std::vector<uint8_t>* out) {
+  if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
+  if (bgr.size() != static_cast<size_t>(width) * height * 3) return false;
+  unsigned char* mem = nullptr;
+  unsigned long memSize = 0;
+  bool ok = Encode(width, height, bgr.data(), quality, &mem, &memSize) && mem;
+  if (ok) out->assign(mem, mem + memSize);
+  std::free(mem);
+  return ok;
+}
+
+bool WriteJpeg(const std::string& path, int width, int height, std::span<const uint8_t> bgr,
+               int quality) {
+  std::vector<uint8_t> bytes;
+  if (!EncodeJpeg(width, height, bgr, quality, &bytes)) return false;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (std::fclose(f) == 0) && ok;
+  return ok;
+}
+
+}  // namespace isora

@@ -1,0 +1,436 @@
+#include "media/sdl_platform.h"
+
+#include <SDL2/SDL.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "foundation/file_io.h"
+#include "foundation/gbk.h"
+#include "media/ani_reader.h"
+
+namespace isora {
+
+namespace {
+
+struct KeyPair {
+  SDL_Keycode sdl;
+  int vk;
+};
+
+// Keys the game or its players use, beyond letters, digits and F1..F12.
+constexpr KeyPair kKeys[] = {
+    {SDLK_BACKSPACE, kVkBack}, {SDLK_TAB, kVkTab},
+    {SDLK_RETURN, kVkReturn},  {SDLK_KP_ENTER, kVkReturn},
+    {SDLK_LSHIFT, kVkShift},   {SDLK_RSHIFT, kVkShift},
+    {SDLK_LCTRL, kVkControl},  {SDLK_RCTRL, kVkControl},
+    {SDLK_LALT, kVkMenu},      {SDLK_RALT, kVkMenu},
+    {SDLK_PAUSE, kVkPause},    {SDLK_ESCAPE, kVkEscape},
+    {SDLK_SPACE, kVkSpace},    {SDLK_PAGEUP, kVkPrior},
+    {SDLK_PAGEDOWN, kVkNext},  {SDLK_END, kVkEnd},
+    {SDLK_HOME, kVkHome},      {SDLK_LEFT, kVkLeft},
+    {SDLK_UP, kVkUp},          {SDLK_RIGHT, kVkRight},
+    {SDLK_DOWN, kVkDown},      {SDLK_PRINTSCREEN, kVkSnapshot},
+    {SDLK_INSERT, kVkInsert},  {SDLK_DELETE, kVkDelete},
+};
+
+SDL_Keycode SdlFromVirtualKey(int vk) {
+  if (vk >= kVkA && vk <= kVkA + 25) return SDLK_a + (vk - kVkA);
+  if (vk >= kVk0 && vk <= kVk0 + 9) return SDLK_0 + (vk - kVk0);
+  if (vk >= kVkF1 && vk <= kVkF12) return SDLK_F1 + (vk - kVkF1);
+  for (const KeyPair& k : kKeys)
+    if (k.vk == vk) return k.sdl;
+  return SDLK_UNKNOWN;
+}
+
+int64_t PackPoint(int x, int y) {
+  return (static_cast<int64_t>(y & 0xFFFF) << 16) | static_cast<int64_t>(x & 0xFFFF);
+}
+
+}  // namespace
+
+class SdlPlatformImpl {
+ public:
+  SdlPlatformOptions options;
+  std::string error;
+  bool sdlReady = false;
+  SDL_Window* window = nullptr;
+  SDL_Renderer* renderer = nullptr;
+  SDL_Texture* texture = nullptr;
+  Uint32 textureFormat = 0;
+  std::mutex mutex;
+  std::deque<Message> queue;
+  Uint32 wakeEvent = 0;
+  Point cursor{320, 240};
+  int cursorCounter = 0;
+  bool focus = true;
+  // The animated cursor: one SDL cursor per frame, stepped by time.
+  std::vector<SDL_Cursor*> frames;
+  AnimatedCursor animation;
+  size_t step = 0;
+  uint32_t stepStart = 0;
+  SDL_Cursor* arrow = nullptr;
+
+  void Push(const Message& m) {
+    std::lock_guard<std::mutex> lock(mutex);
+    queue.push_back(m);
+  }
+
+  void FreeCursors() {
+    if (window) SDL_SetCursor(arrow ? arrow : SDL_GetDefaultCursor());
+    for (SDL_Cursor* c : frames) SDL_FreeCursor(c);
+    frames.clear();
+    animation = AnimatedCursor{};
+  }
+
+  void AnimateCursor() {
+    if (frames.empty() || animation.steps.empty()) return;
+    uint32_t now = SDL_GetTicks();
+    const auto& s = animation.steps[step];
+    if (now - stepStart < static_cast<uint32_t>(AnimatedCursor::JiffiesToMs(s.jiffies))) return;
+    step = (step + 1) % animation.steps.size();
+    stepStart = now;
+    SDL_SetCursor(frames[animation.steps[step].frame]);
+  }
+
+  Point ToLogical(int wx, int wy) const {
+    float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
+    if (renderer) SDL_RenderWindowToLogical(renderer, wx, wy, &lx, &ly);
+    int x = static_cast<int>(lx), y = static_cast<int>(ly);
+    x = x < 0 ? 0 : (x >= Platform::kScreenWidth ? Platform::kScreenWidth - 1 : x);
+    y = y < 0 ? 0 : (y >= Platform::kScreenHeight ? Platform::kScreenHeight - 1 : y);
+    return Point{x, y};
+  }
+
+  void ToggleFullscreen() {
+    if (!window) return;
+    bool full = SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  }
+
+  void Translate(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_QUIT:
+        Push({kWmClose, 0, 0});
+        break;
+      case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !focus) {
+          focus = true;
+          Push({kWmActivateApp, 1, 0});
+        } else if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST && focus) {
+          focus = false;
+          Push({kWmActivateApp, 0, 0});
+        }
+        break;
+      case SDL_KEYDOWN: {
+        SDL_Keycode k = e.key.keysym.sym;
+        if ((k == SDLK_RETURN || k == SDLK_KP_ENTER) && (e.key.keysym.mod & KMOD_ALT)) {
+          if (!e.key.repeat) ToggleFullscreen();
+          break;
+        }
+        int vk = SdlPlatform::VirtualKeyFromSdl(k);
+        if (vk) Push({kWmKeyDown, static_cast<uint32_t>(vk), 0});
+        break;
+      }
+      case SDL_MOUSEMOTION:
+        cursor = ToLogical(e.motion.x, e.motion.y);
+        Push({kWmMouseMove, 0, PackPoint(cursor.x, cursor.y)});
+        break;
+      case SDL_MOUSEBUTTONDOWN:
+      case SDL_MOUSEBUTTONUP: {
+        cursor = ToLogical(e.button.x, e.button.y);
+        bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        uint32_t msg = 0;
+        if (e.button.button == SDL_BUTTON_LEFT) msg = down ? kWmLButtonDown : kWmLButtonUp;
+        if (e.button.button == SDL_BUTTON_RIGHT) msg = down ? kWmRButtonDown : kWmRButtonUp;
+        if (msg) Push({msg, 0, PackPoint(cursor.x, cursor.y)});
+        break;
+      }
+      default:
+        break;
+    }
+  }
+
+  void Pump() {
+    if (!sdlReady) return;
+    SDL_Event e;
+    while (SDL_PollEvent(&e)) Translate(e);
+    AnimateCursor();
+  }
+
+  bool Pop(Message* msg, bool remove) {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (queue.empty()) return false;
+    if (msg) *msg = queue.front();
+    if (remove) queue.pop_front();
+    return true;
+  }
+
+  // Waits up to a short while for an event (posted messages wake it through wakeEvent).
+  void WaitBriefly() {
+    if (!sdlReady) {
+      SDL_Delay(10);
+      return;
+    }
+    SDL_Event e;
+    if (SDL_WaitEventTimeout(&e, 20)) Translate(e);
+    Pump();
+  }
+};
+
+SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
+    : impl_(std::make_unique<SdlPlatformImpl>()) {
+  impl_->options = options;
+}
+
+SdlPlatform::~SdlPlatform() {
+  if (impl_->sdlReady) {
+    impl_->FreeCursors();
+    if (impl_->arrow) SDL_FreeCursor(impl_->arrow);
+    if (impl_->texture) SDL_DestroyTexture(impl_->texture);
+    if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
+    if (impl_->window) SDL_DestroyWindow(impl_->window);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
+  }
+}
+
+bool SdlPlatform::Init() {
+  if (impl_->sdlReady) return true;
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+    impl_->error = SDL_GetError();
+    return false;
+  }
+  impl_->sdlReady = true;
+  impl_->wakeEvent = SDL_RegisterEvents(1);
+  impl_->arrow = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+  return true;
+}
+
+const std::string& SdlPlatform::SdlError() const { return impl_->error; }
+
+bool SdlPlatform::CreateGameWindow(const std::string& title) {
+  if (!Init()) return false;
+  if (impl_->window) return true;
+  const SdlPlatformOptions& o = impl_->options;
+  int scale = o.windowScale < 1 ? 1 : o.windowScale;
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, o.integerScale ? "nearest" : "linear");
+  Uint32 flags = SDL_WINDOW_RESIZABLE | (o.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  impl_->window =
+      SDL_CreateWindow(GbkToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                       kScreenWidth * scale, kScreenHeight * scale, flags);
+  if (!impl_->window) {
+    impl_->error = SDL_GetError();
+    return false;
+  }
+  impl_->renderer = SDL_CreateRenderer(impl_->window, -1, SDL_RENDERER_ACCELERATED);
+  if (!impl_->renderer) impl_->renderer = SDL_CreateRenderer(impl_->window, -1, 0);
+  if (!impl_->renderer) {
+    impl_->error = SDL_GetError();
+    SDL_DestroyWindow(impl_->window);
+    impl_->window = nullptr;
+    return false;
+  }
+  SDL_RenderSetLogicalSize(impl_->renderer, kScreenWidth, kScreenHeight);
+  SDL_RenderSetIntegerScale(impl_->renderer, o.integerScale ? SDL_TRUE : SDL_FALSE);
+  impl_->focus = true;
+  if (!impl_->frames.empty()) SDL_SetCursor(impl_->frames[impl_->animation.steps[0].frame]);
+  return true;
+}
+
+void SdlPlatform::DestroyGameWindow() {
+  if (!impl_->window) return;
+  if (impl_->texture) SDL_DestroyTexture(impl_->texture);
+  if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
+  SDL_DestroyWindow(impl_->window);
+  impl_->texture = nullptr;
+  impl_->renderer = nullptr;
+  impl_->window = nullptr;
+  PostMessage(kWmDestroy);
+}
+
+bool SdlPlatform::HasWindow() const { return impl_->window != nullptr; }
+
+bool SdlPlatform::PeekMessage(Message* msg, bool remove) {
+  impl_->Pump();
+  return impl_->Pop(msg, remove);
+}
+
+bool SdlPlatform::GetMessage(Message* msg) {
+  Message m;
+  for (;;) {
+    impl_->Pump();
+    if (impl_->Pop(&m, true)) break;
+    impl_->WaitBriefly();
+  }
+  if (msg) *msg = m;
+  return m.message != kWmQuit;
+}
+
+void SdlPlatform::WaitMessage() {
+  impl_->Pump();
+  if (impl_->Pop(nullptr, false)) return;
+  impl_->WaitBriefly();
+}
+
+void SdlPlatform::PostMessage(const Message& msg) {
+  impl_->Push(msg);
+  if (impl_->sdlReady && impl_->wakeEvent != static_cast<Uint32>(-1)) {
+    // Wakes a thread blocked in WaitMessage; SDL_PushEvent may be called from any thread.
+    SDL_Event e{};
+    e.type = impl_->wakeEvent;
+    SDL_PushEvent(&e);
+  }
+}
+
+Point SdlPlatform::GetCursorPos() const {
+  if (impl_->window) {
+    int wx, wy;
+    SDL_GetMouseState(&wx, &wy);
+    return impl_->ToLogical(wx, wy);
+  }
+  return impl_->cursor;
+}
+
+void SdlPlatform::SetCursorPos(int x, int y) {
+  impl_->cursor = Point{x, y};
+  if (!impl_->window || !impl_->renderer) return;
+  int wx = x, wy = y;
+  SDL_RenderLogicalToWindow(impl_->renderer, static_cast<float>(x), static_cast<float>(y), &wx,
+                            &wy);
+  SDL_WarpMouseInWindow(impl_->window, wx, wy);
+}
+
+int SdlPlatform::ShowCursor(bool show) {
+  impl_->cursorCounter += show ? 1 : -1;
+  if (impl_->sdlReady) SDL_ShowCursor(impl_->cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return impl_->cursorCounter;
+}
+
+bool SdlPlatform::LoadAnimatedCursor(const std::string& gamePath) {
+  if (!Init()) return false;
+  impl_->FreeCursors();
+  auto bytes = ReadFileBytes(NativePath(gamePath), size_t{16} << 20);
+  AnimatedCursor cursor;
+  std::string why;
+  if (!bytes || !ParseAni(*bytes, &cursor, &why)) {
+    DebugOutput("cursor " + gamePath + ": " + (bytes ? why : "cannot read") + "\n");
+    return false;
+  }
+  for (const CursorImage& img : cursor.frames) {
+    SDL_Surface* s =
+        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(img.argb.data()), img.width,
+                                           img.height, 32, img.width * 4, SDL_PIXELFORMAT_ARGB8888);
+    SDL_Cursor* c = s ? SDL_CreateColorCursor(s, img.hotspotX, img.hotspotY) : nullptr;
+    if (s) SDL_FreeSurface(s);
+    if (!c) {
+      impl_->FreeCursors();
+      return false;
+    }
+    impl_->frames.push_back(c);
+  }
+  impl_->animation = std::move(cursor);
+  impl_->step = 0;
+  impl_->stepStart = SDL_GetTicks();
+  SDL_SetCursor(impl_->frames[impl_->animation.steps[0].frame]);
+  return true;
+}
+
+int16_t SdlPlatform::GetKeyState(int virtualKey) const {
+  if (!impl_->sdlReady) return 0;
+  bool down = false;
+  SDL_Keymod mod = SDL_GetModState();
+  if (virtualKey == kVkShift) {
+    down = mod & KMOD_SHIFT;
+  } else if (virtualKey == kVkControl) {
+    down = mod & KMOD_CTRL;
+  } else if (virtualKey == kVkMenu) {
+    down = mod & KMOD_ALT;
+  } else if (virtualKey == kVkLButton) {
+    down = IsMouseButtonDown(MouseButton::Left);
+  } else if (virtualKey == kVkRButton) {
+    down = IsMouseButtonDown(MouseButton::Right);
+  } else {
+    SDL_Keycode k = SdlFromVirtualKey(virtualKey);
+    if (k != SDLK_UNKNOWN) {
+      int n = 0;
+      const Uint8* state = SDL_GetKeyboardState(&n);
+      SDL_Scancode sc = SDL_GetScancodeFromKey(k);
+      down = sc < n && state[sc];
+    }
+  }
+  return down ? static_cast<int16_t>(-128) : 0;
+}
+
+bool SdlPlatform::IsMouseButtonDown(MouseButton button) const {
+  if (!impl_->sdlReady) return false;
+  Uint32 mask = SDL_GetMouseState(nullptr, nullptr);
+  switch (button) {
+    case MouseButton::Left:
+      return mask & SDL_BUTTON_LMASK;
+    case MouseButton::Right:
+      return mask & SDL_BUTTON_RMASK;
+    case MouseButton::Middle:
+      return mask & SDL_BUTTON_MMASK;
+  }
+  return false;
+}
+
+bool SdlPlatform::HasFocus() const {
+  if (!impl_->window) return false;
+  return impl_->focus;
+}
+
+bool SdlPlatform::Present(const Surface& backBuffer) {
+  impl_->AnimateCursor();
+  if (!impl_->renderer || !backBuffer.Valid()) return false;
+  Uint32 format =
+      backBuffer.Format() == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
+  if (!impl_->texture || impl_->textureFormat != format) {
+    if (impl_->texture) SDL_DestroyTexture(impl_->texture);
+    impl_->texture = SDL_CreateTexture(impl_->renderer, format, SDL_TEXTUREACCESS_STREAMING,
+                                       kScreenWidth, kScreenHeight);
+    impl_->textureFormat = format;
+    if (!impl_->texture) return false;
+  }
+  SDL_Rect area{0, 0, std::min(backBuffer.Width(), kScreenWidth),
+                std::min(backBuffer.Height(), kScreenHeight)};
+  if (SDL_UpdateTexture(impl_->texture, &area, backBuffer.Pixels(), backBuffer.Pitch() * 2) != 0)
+    return false;
+  SDL_SetRenderDrawColor(impl_->renderer, 0, 0, 0, 255);
+  SDL_RenderClear(impl_->renderer);
+  SDL_RenderCopy(impl_->renderer, impl_->texture, &area, &area);
+  SDL_RenderPresent(impl_->renderer);
+  return true;
+}
+
+void SdlPlatform::ToggleFullscreen() { impl_->ToggleFullscreen(); }
+
+void SdlPlatform::MessageBox(const std::string& text, const std::string& caption,
+                             MessageBoxIcon icon) {
+  std::string title = GbkToUtf8(caption.empty() ? std::string("Error") : caption);
+  std::string body = GbkToUtf8(text);
+  Uint32 flags = icon == MessageBoxIcon::Error     ? SDL_MESSAGEBOX_ERROR
+                 : icon == MessageBoxIcon::Warning ? SDL_MESSAGEBOX_WARNING
+                                                   : SDL_MESSAGEBOX_INFORMATION;
+  if (!impl_->sdlReady ||
+      SDL_ShowSimpleMessageBox(flags, title.c_str(), body.c_str(), impl_->window) != 0)
+    std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
+}
+
+void SdlPlatform::DebugOutput(const std::string& text) {
+  if (impl_->options.trace) std::fputs(text.c_str(), stderr);
+}
+
+int SdlPlatform::VirtualKeyFromSdl(int sdlKeycode) {
+  SDL_Keycode k = sdlKeycode;
+  if (k >= SDLK_a && k <= SDLK_z) return kVkA + (k - SDLK_a);
+  if (k >= SDLK_0 && k <= SDLK_9) return kVk0 + (k - SDLK_0);
+  if (k >= SDLK_F1 && k <= SDLK_F12) return kVkF1 + (k - SDLK_F1);
+  if (k >= SDLK_KP_1 && k <= SDLK_KP_9) return kVkNumpad0 + 1 + (k - SDLK_KP_1);
+  if (k == SDLK_KP_0) return kVkNumpad0;
+  for (const KeyPair& p : kKeys)
+    if (p.sdl == k) return p.vk;
+  return 0;
+}
+
+}  // namespace isora
