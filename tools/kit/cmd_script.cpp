@@ -1,0 +1,142 @@
+// isora-kit script: run a script against a recording host, or check scripts for mistakes.
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "foundation/clock.h"
+#include "foundation/gbk.h"
+#include "kit/kit.h"
+#include "lib/recording_host.h"
+#include "script/script_check.h"
+#include "script/script_engine.h"
+
+namespace isora::kit {
+
+namespace {
+
+const char kUsage[] =
+    "usage: isora-kit script run FILE|PKG::MEMBER [--answers 1,0,...] [--clock T]\n"
+    "       isora-kit script check FILE|PKG::MEMBER...\n"
+    "\n"
+    "run    runs the script against a recording game and prints one line per command that\n"
+    "       reaches the game: Name(arg, ...) with integers in decimal and texts and variable\n"
+    "       names in double quotes (bytes unchanged), ' -> N' for the value a command stores,\n"
+    "       'wait' after a command that waits (it is resumed at once; a question takes the next\n"
+    "       --answers value, 1 when none is left), and finally 'finished', 'failed' or\n"
+    "       'load failed'. The engine's log texts go to stderr as UTF-8. --clock fixes the\n"
+    "       calendar time (seconds since 1970) that GetRandomNum seeds from.\n"
+    "check  loads each script as the game would and reports mistakes by file line; the exit\n"
+    "       status is 1 when any error is found.\n";
+
+bool ParseInt(const std::string& text, int64_t* out) {
+  if (text.empty()) return false;
+  size_t used = 0;
+  try {
+    *out = std::stoll(text, &used);
+  } catch (...) {
+    return false;
+  }
+  return used == text.size();
+}
+
+int RunCommandRun(const std::vector<std::string>& args) {
+  std::optional<std::string> input;
+  std::vector<int32_t> answers;
+  std::optional<int64_t> clock;
+  for (size_t i = 0; i < args.size(); ++i) {
+    const std::string& a = args[i];
+    if (a == "--answers" && i + 1 < args.size()) {
+      std::string list = args[++i];
+      size_t from = 0;
+      while (from <= list.size()) {
+        size_t comma = list.find(',', from);
+        std::string item = list.substr(from, comma == std::string::npos ? comma : comma - from);
+        int64_t v = 0;
+        if (!ParseInt(item, &v)) return Fail("bad --answers value '" + item + "'");
+        answers.push_back(static_cast<int32_t>(v));
+        if (comma == std::string::npos) break;
+        from = comma + 1;
+      }
+    } else if (a == "--clock" && i + 1 < args.size()) {
+      int64_t v = 0;
+      if (!ParseInt(args[++i], &v)) return Fail("bad --clock value '" + args[i] + "'");
+      clock = v;
+    } else if (!a.empty() && a[0] == '-') {
+      return Fail("unknown option " + a);
+    } else if (input) {
+      return Fail("script run takes one script");
+    } else {
+      input = a;
+    }
+  }
+  if (!input) return Fail("script run needs a script (see --help)");
+
+  FixedClock fixed;
+  if (clock) {
+    fixed.calendar = *clock;
+    fixed.utc = Clock::FromCalendar(*clock);
+  }
+  std::optional<ScopedClock> scoped;
+  if (clock) scoped.emplace(&fixed);
+
+  RecordingHost host;
+  ScriptEngine engine;
+  size_t sep = input->find("::");
+  if (sep != std::string::npos) {
+    engine.Create(input->substr(sep + 2), host, input->substr(0, sep), "");
+  } else {
+    std::string error;
+    auto bytes = ReadInput(*input, &error);
+    if (!bytes) return Fail(error);
+    engine.CreateFromText(*input, host, std::string(bytes->begin(), bytes->end()));
+  }
+  ScriptRunResult result = RunScriptRecorded(engine, host, answers);
+  std::fwrite(result.output.data(), 1, result.output.size(), stdout);
+  std::string log = GbkToUtf8(result.log);
+  std::fwrite(log.data(), 1, log.size(), stderr);
+  return result.status == ScriptRunResult::kFinished ? 0 : 1;
+}
+
+int RunCommandCheck(const std::vector<std::string>& args) {
+  if (args.empty()) return Fail("script check needs at least one script (see --help)");
+  int errors = 0;
+  for (const std::string& file : args) {
+    std::string error;
+    auto bytes = ReadInput(file, &error);
+    if (!bytes) {
+      Fail(error);
+      ++errors;
+      continue;
+    }
+    std::vector<ScriptIssue> issues =
+        CheckScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    for (const ScriptIssue& issue : issues) {
+      std::string where = file;
+      if (issue.fileLine) where += ':' + std::to_string(issue.fileLine);
+      std::printf("%s: %s: %s\n", where.c_str(), issue.error ? "error" : "warning",
+                  GbkToUtf8(issue.message).c_str());
+      if (issue.error) ++errors;
+    }
+    if (issues.empty()) std::printf("%s: ok\n", file.c_str());
+  }
+  return errors ? 1 : 0;
+}
+
+int RunScriptCommand(const std::vector<std::string>& args) {
+  if (args.empty() || WantsHelp(args)) {
+    std::fputs(kUsage, args.empty() ? stderr : stdout);
+    return args.empty() ? 2 : 0;
+  }
+  std::vector<std::string> rest(args.begin() + 1, args.end());
+  if (args[0] == "run") return RunCommandRun(rest);
+  if (args[0] == "check") return RunCommandCheck(rest);
+  return Fail("unknown script command '" + args[0] + "' (see --help)");
+}
+
+}  // namespace
+
+ISORA_KIT_COMMAND("script", "run a script against a recording game, or check scripts",
+                  RunScriptCommand);
+
+}  // namespace isora::kit
