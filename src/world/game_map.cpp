@@ -1,0 +1,232 @@
+#include "world/game_map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <numbers>
+
+#include "foundation/file_io.h"
+#include "foundation/gbk.h"
+#include "foundation/system_hooks.h"
+
+namespace isora {
+
+namespace {
+
+// The coordinate of a point along one isometric axis, in cells: truncated toward zero, one less
+// for a point beyond the axis. A value a rounding error away from a whole number of 64ths (all
+// that integer points can give) is snapped to it first, so this agrees with the exact floor.
+int AxisCell(double cells) {
+  double snapped = std::round(cells * 64.0) / 64.0;
+  double t = std::trunc(snapped);
+  return static_cast<int>(snapped < t ? t - 1 : t);
+}
+
+}  // namespace
+
+CellIndex CellAtPoint(int x0, int y0, int x, int y) {
+  static const double kAngle = std::atan(0.5);  // the slope of a cell edge
+  static const double kEdge = 32.0 / std::cos(kAngle);
+  static const double kAxisSine = std::sin(2.0 * kAngle);  // sine of the angle between the axes
+  const double dx = static_cast<double>(x) - x0;
+  const double dy = static_cast<double>(y) - y0;
+  const double distance = std::sqrt(dx * dx + dy * dy);
+  const double phi = std::atan2(dy, dx);
+  // Rows advance along (cos a, sin a), columns along (-cos a, sin a). The signed distance to
+  // one axis divided by the sine between the axes is the coordinate along the other.
+  const double toColumnAxis = distance * std::sin(std::numbers::pi - kAngle - phi);
+  const double toRowAxis = distance * std::sin(phi - kAngle);
+  CellIndex cell;
+  cell.row = AxisCell(toColumnAxis / kAxisSine / kEdge);
+  cell.column = AxisCell(toRowAxis / kAxisSine / kEdge);
+  return cell;
+}
+
+GameMap::GameMap(GameLog* log) : log_(log ? log : &ownLog_) {}
+
+void GameMap::Log(const std::string& line) { log_->WriteText(line); }
+
+int GameMap::Load(const std::string& path, std::vector<RolePlacement>* placements) {
+  auto bytes = ReadFileBytes(NativePath(path));
+  if (!bytes) return 0;
+  return LoadBytes(*bytes, placements);
+}
+
+int GameMap::LoadBytes(std::span<const uint8_t> bytes, std::vector<RolePlacement>* placements) {
+  MapHeader probe;
+  if (!bytes.empty())
+    std::memcpy(probe.bytes.data(), bytes.data(), std::min(bytes.size(), probe.bytes.size()));
+  if (bytes.size() < 4 || probe.Magic() != kMapMagic) {
+    Hooks::MessageBox(Gbk(u8"你所选择的.map文件不是本游戏支持的地图文件。"), "ERROR",
+                      MessageBoxIcon::Error);
+    Log("it is not the correct map file,open failed!");
+    return 0;
+  }
+  Log("Open map file ok,start to load it!");
+  MapFileData map;
+  std::string error;
+  if (!ParseMapFile(bytes, map, &error)) {
+    Log("the map file is damaged (" + error + "),open failed!");
+    return 0;
+  }
+  header_ = map.header;
+  n_ = header_.N();
+  cells_ = std::move(map.cells);
+  objects_ = std::move(map.objects);
+  placements_ = std::move(map.placements);
+  if (placements) placements->insert(placements->end(), placements_.begin(), placements_.end());
+  return 1;
+}
+
+Point GameMap::CellPosition(int row, int column) const {
+  if (row < 0 || column < 0 || row >= n_ || column >= n_) return {-1, -1};
+  const MapCell& c = cells_[static_cast<size_t>(column) + static_cast<size_t>(row) * n_];
+  return {c.x, c.y};
+}
+
+CellIndex GameMap::CellAt(int x, int y) const {
+  if (cells_.empty()) return {-1, -1};
+  return CellAtPoint(cells_[0].x + 32, cells_[0].y, x, y);
+}
+
+const MapCell* GameMap::CellAtPointOrNull(int x, int y) const {
+  CellIndex c = CellAt(x, y);
+  if (c.row < 0 || c.column < 0 || c.row >= n_ || c.column >= n_) return nullptr;
+  return &cells_[static_cast<size_t>(c.column) + static_cast<size_t>(c.row) * n_];
+}
+
+int GameMap::IsPassableAt(int x, int y) const {
+  const MapCell* c = CellAtPointOrNull(x, y);
+  return c ? c->passable : 0;
+}
+
+std::string GameMap::CellScript(int x, int y) const {
+  const MapCell* c = CellAtPointOrNull(x, y);
+  if (!c || c->scriptId == 0 || !scriptsIni_) return {};
+  Hooks::DebugOutput("script id:" + std::to_string(c->scriptId) + "\n");
+  return scriptsIni_->GetString("name", std::to_string(c->scriptId).c_str());
+}
+
+std::string GameMap::CellExit(int x, int y) const {
+  const MapCell* c = CellAtPointOrNull(x, y);
+  if (!c || c->exitId == 0 || !mapsIni_) return {};
+  return mapsIni_->GetString("name", std::to_string(c->exitId).c_str());
+}
+
+std::string GameMap::CellExitComment(int x, int y) const {
+  const MapCell* c = CellAtPointOrNull(x, y);
+  if (!c || c->exitId == 0 || !mapsIni_) return {};
+  if (c->exitId > descriptions_.size()) return {};
+  return descriptions_[c->exitId - 1];
+}
+
+void GameMap::LoadIndexes(const std::string& packagePath) {
+  scriptsIni_.reset();
+  mapsIni_.reset();
+  descriptions_.clear();
+  IniFile scripts;
+  if (scripts.Load("scripts.ini", packagePath.c_str())) scriptsIni_ = std::move(scripts);
+  IniFile maps;
+  if (maps.Load("maps.ini", packagePath.c_str())) {
+    // The count is only trusted as far as the comment keys go, so a wild number stays cheap.
+    const int count = maps.GetInt("count", "count");
+    for (int i = 1; i <= count; ++i) {
+      std::string key = std::to_string(i);
+      std::string text = maps.GetString("comment", key.c_str());
+      if (text.empty() && i > 255) break;
+      descriptions_.push_back(text);
+    }
+    mapsIni_ = std::move(maps);
+  }
+}
+
+void GameMap::PaintObjects(Surface& objectLayer, const Surface& objectPicture, Surface& groundLayer,
+                           PixelFormat format) {
+  const uint16_t key = ColorKeyFor(format);
+  const Rect picture{0, 0, kMapPictureWidth, kMapPictureHeight};
+  objectLayer.Fill(key);
+  // Copies clipped to the map picture, whatever size the surfaces have.
+  auto copy = [&](Surface& dst, int x, int y, const Rect& src, uint32_t flags) {
+    Rect placed = Rect{x, y, x + src.Width(), y + src.Height()}.Intersect(picture);
+    if (placed.Empty()) return;
+    Rect from{src.left + placed.left - x, src.top + placed.top - y, 0, 0};
+    from.right = from.left + placed.Width();
+    from.bottom = from.top + placed.Height();
+    dst.BltFast(placed.left, placed.top, objectPicture, from, flags);
+  };
+  for (const MapObject& o : objects_) {
+    copy(objectLayer, o.x, o.y,
+         Rect{o.sourceX, o.sourceY, o.sourceX + o.width, o.sourceY + o.height}, kBltSrcColorKey);
+    for (int i = 0; i < o.PieceCount(); ++i) {
+      const int px = o.pieces[i].x + o.x - o.sourceX;
+      const int py = o.pieces[i].y + o.y - o.sourceY;
+      copy(groundLayer, px, py,
+           Rect{o.pieces[i].x, o.pieces[i].y, o.pieces[i].x + 64, o.pieces[i].y + 32},
+           kBltNoColorKey);
+      objectLayer.Fill(Rect{px, py, px + 64, py + 32}.Intersect(picture), key);
+    }
+  }
+  Log("draw objects...ok!");
+}
+
+namespace {
+
+// A one-pixel line of a GDI pen: every point from a to b, the last one excluded.
+void DrawLine(Surface& s, const Rect& clip, int x0, int y0, int x1, int y1, uint16_t colour) {
+  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int err = dx + dy;
+  while (x0 != x1 || y0 != y1) {
+    if (clip.Contains(x0, y0)) s.Set(x0, y0, colour);
+    const int e2 = 2 * err;
+    if (e2 >= dy) {
+      err += dy;
+      x0 += sx;
+    }
+    if (e2 <= dx) {
+      err += dx;
+      y0 += sy;
+    }
+  }
+}
+
+}  // namespace
+
+void GameMap::PaintCellsOfType(int tileType, const Surface& tilePicture, Surface& mapPicture,
+                               bool grid) const {
+  const Rect picture{0, 0, kMapPictureWidth, kMapPictureHeight};
+  for (const MapCell& c : cells_) {
+    if (c.tileType != tileType) continue;
+    Rect placed = Rect{c.x, c.y, c.x + 64, c.y + 32}.Intersect(picture);
+    if (placed.Empty()) continue;
+    Rect from{c.tileX + placed.left - c.x, c.tileY + placed.top - c.y, 0, 0};
+    from.right = from.left + placed.Width();
+    from.bottom = from.top + placed.Height();
+    mapPicture.BltFast(placed.left, placed.top, tilePicture, from, kBltNoColorKey);
+  }
+  if (!grid || cells_.empty()) return;
+  const uint16_t green = PackPixel(mapPicture.Format(), 0, 255, 0);
+  const int x0 = cells_[0].x + 32, y0 = cells_[0].y, n = n_;
+  for (int k = 0; k <= n; ++k) {
+    DrawLine(mapPicture, picture, x0 + 32 * k, y0 + 16 * k, x0 + 32 * k - 32 * n,
+             y0 + 16 * k + 16 * n, green);
+    DrawLine(mapPicture, picture, x0 - 32 * k, y0 + 16 * k, x0 - 32 * k + 32 * n,
+             y0 + 16 * k + 16 * n, green);
+  }
+  for (const MapCell& c : cells_) {
+    if (c.passable != 0) continue;
+    DrawLine(mapPicture, picture, c.x + 32, c.y, c.x + 32, c.y + 32, green);
+    DrawLine(mapPicture, picture, c.x, c.y + 16, c.x + 64, c.y + 16, green);
+  }
+}
+
+void GameMap::Release() {
+  cells_.clear();
+  cells_.shrink_to_fit();
+  objects_.clear();
+  placements_.clear();
+  n_ = 0;
+}
+
+}  // namespace isora

@@ -1,0 +1,144 @@
+// isora-kit map build | info | cell
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+#include "foundation/gbk.h"
+#include "kit/kit.h"
+#include "lib/map_writer.h"
+#include "world/game_map.h"
+
+namespace isora::kit {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: isora-kit map build SRC.json OUT.map   build a map from its JSON description\n"
+    "       isora-kit map info FILE [--json] [--cells]   header, counts, objects, placements\n"
+    "       isora-kit map cell FILE X Y            the cell (row column) holding map point X Y\n";
+
+bool LoadJson(const std::string& path, nlohmann::json& out, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = "cannot read " + path;
+    return false;
+  }
+  try {
+    out = nlohmann::json::parse(in);
+  } catch (const std::exception& e) {
+    *error = path + ": " + e.what();
+    return false;
+  }
+  return true;
+}
+
+bool ReadMap(const std::string& spec, MapFileData& map, std::string* error) {
+  auto bytes = ReadInput(spec, error);
+  if (!bytes) return false;
+  std::string why;
+  if (!ParseMapFile(*bytes, map, &why)) {
+    *error = spec + ": " + why;
+    return false;
+  }
+  return true;
+}
+
+int Build(const std::vector<std::string>& args) {
+  if (args.size() != 3) return Fail("map build needs SRC.json OUT.map");
+  nlohmann::json src;
+  std::string error;
+  if (!LoadJson(args[1], src, &error)) return Fail(error);
+  std::string name = args[2];
+  if (size_t slash = name.find_last_of("/\\"); slash != std::string::npos)
+    name = name.substr(slash + 1);
+  MapFileData map;
+  if (!BuildMapFromJson(src, name, map, &error)) return Fail(args[1] + ": " + error);
+  if (!WriteOutput(args[2], WriteMapFile(map), &error)) return Fail(error);
+  return 0;
+}
+
+int Info(const std::vector<std::string>& args) {
+  if (args.size() < 2) return Fail("map info needs FILE");
+  bool json = false, cells = false;
+  for (size_t i = 2; i < args.size(); ++i) {
+    if (args[i] == "--json")
+      json = true;
+    else if (args[i] == "--cells")
+      cells = true;
+    else
+      return Fail("unknown option " + args[i]);
+  }
+  MapFileData map;
+  std::string error;
+  if (!ReadMap(args[1], map, &error)) return Fail(error);
+  nlohmann::json j = MapToJson(map, cells);
+  if (json) {
+    std::cout << j.dump(2) << "\n";
+    return 0;
+  }
+  std::printf("file: %s\nname: %s\nmusic: %s\nstart: %d %d\nsize: %d\n",
+              j["file"].get<std::string>().c_str(), j["name"].get<std::string>().c_str(),
+              j["music"].get<std::string>().c_str(), map.header.StartX(), map.header.StartY(),
+              map.header.N());
+  std::printf("objects: %d\nplacements: %d\nblocked cells: %d\nscript cells: %d\nexit cells: %d\n",
+              map.header.ObjectCount(), map.header.PlacementCount(), j["blockedCells"].get<int>(),
+              j["scriptCells"].get<int>(), j["exitCells"].get<int>());
+  for (size_t i = 0; i < map.objects.size(); ++i) {
+    const MapObject& o = map.objects[i];
+    std::printf("object %zu: source %d %d at %d %d size %dx%d pieces %d\n", i, o.sourceX, o.sourceY,
+                o.x, o.y, o.width, o.height, o.pieceCount);
+  }
+  for (size_t i = 0; i < map.placements.size(); ++i) {
+    const RolePlacement& p = map.placements[i];
+    std::printf("placement %zu: record %d at row %d column %d\n", i, p.recordNumber, p.row,
+                p.column);
+  }
+  if (cells) {
+    for (const auto& c : j["cells"])
+      std::printf("cell %d %d: tile %d (%d,%d) at %d %d passable %d script %d exit %d\n",
+                  c["row"].get<int>(), c["column"].get<int>(), c["tileType"].get<int>(),
+                  c["tileX"].get<int>(), c["tileY"].get<int>(), c["x"].get<int>(),
+                  c["y"].get<int>(), c["passable"].get<int>(), c["script"].get<int>(),
+                  c["exit"].get<int>());
+  }
+  return 0;
+}
+
+int Cell(const std::vector<std::string>& args) {
+  if (args.size() != 4) return Fail("map cell needs FILE X Y");
+  int x = 0, y = 0;
+  try {
+    x = std::stoi(args[2]);
+    y = std::stoi(args[3]);
+  } catch (const std::exception&) {
+    return Fail("X and Y must be integers");
+  }
+  std::string error;
+  auto bytes = ReadInput(args[1], &error);
+  if (!bytes) return Fail(error);
+  MapFileData probe;
+  if (!ParseMapFile(*bytes, probe, &error)) return Fail(args[1] + ": " + error);
+  GameLog quiet("/dev/null");
+  GameMap map(&quiet);
+  map.LoadBytes(*bytes);
+  CellIndex c = map.CellAt(x, y);
+  std::printf("%d %d\n", c.row, c.column);
+  return 0;
+}
+
+int RunMap(const std::vector<std::string>& args) {
+  if (args.empty() || WantsHelp(args)) {
+    std::printf("%s", kUsage);
+    return args.empty() ? 2 : 0;
+  }
+  if (args[0] == "build") return Build(args);
+  if (args[0] == "info") return Info(args);
+  if (args[0] == "cell") return Cell(args);
+  return Fail("unknown map command " + args[0]);
+}
+
+}  // namespace
+
+ISORA_KIT_COMMAND("map", "build and describe map files", RunMap);
+
+}  // namespace isora::kit
