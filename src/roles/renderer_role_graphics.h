@@ -1,0 +1,25 @@
+// Role drawing through the renderer: pictures from its caches, decoded into a scratch surface
+// of the role's own (so the top-left of the role layer is never disturbed), brightened when
+// highlighted, and copied with the colour key onto a world layer.
+#pragma once
+
+#include "media/renderer.h"
+#include "roles/role_graphics.h"
+
+namespace isora {
+
+class RendererRoleGraphics : public RoleGraphics {
+ public:
+  explicit RendererRoleGraphics(Renderer& renderer) : renderer_(renderer) {}
+
+  void Preload(int pack, const std::string& name, bool keep) override;
+  bool DrawPicture(int pack, const std::string& name, bool keep, int layer, int x, int y,
+                   bool brighten) override;
+  Size PictureSize(int pack, const std::string& name) override;
+
+ private:
+  Renderer& renderer_;
+  Surface scratch_;
+};
+
+}  // namespace isora
