@@ -10,6 +10,16 @@
 #include "foundation/win_format.h"
 
 namespace isora {
+namespace {
+std::function<void(const std::string&)>& Sink() {
+  static std::function<void(const std::string&)> sink;
+  return sink;
+}
+}  // namespace
+
+void GameLog::Redirect(std::function<void(const std::string& message)> sink) {
+  Sink() = std::move(sink);
+}
 
 void AppendTextMode(const std::string& path, const std::string& text, bool truncate) {
   FILE* f = std::fopen(NativePath(path).c_str(), truncate ? "wb" : "ab");
@@ -26,7 +36,7 @@ void AppendTextMode(const std::string& path, const std::string& text, bool trunc
 
 GameLog::GameLog(std::string path, bool truncate) : path_(std::move(path)) {
   if (path_.size() > 254) path_.resize(254);  // the path field holds 255 bytes
-  if (truncate) AppendTextMode(path_, "\t\t..::Game Log::..\n", true);
+  if (truncate && !Sink()) AppendTextMode(path_, "\t\t..::Game Log::..\n", true);
 }
 
 void GameLog::Write(const char* format, ...) {
@@ -41,6 +51,10 @@ void GameLog::WriteText(const std::string& message) {
   std::string text = message.size() > 1023 ? message.substr(0, 1023) : message;
   // The formatted text ends at its first zero byte, as the C buffer did.
   if (auto z = text.find('\0'); z != std::string::npos) text.resize(z);
+  if (Sink()) {
+    Sink()(text);
+    return;
+  }
   SystemTime t = Clock::UtcNow();
   char head[96];
   std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day,

@@ -2,6 +2,7 @@
 // closes the file, so several writers can share it.
 #pragma once
 
+#include <functional>
 #include <string>
 
 namespace isora {
@@ -22,6 +23,10 @@ class GameLog {
 
   // The absolute log path the game object uses: current directory + "/GameEngine.log".
   static std::string DefaultPath();
+
+  // Tools that must not leave log files behind send every entry's message here instead (the
+  // header line is dropped). An empty function restores writing to the files.
+  static void Redirect(std::function<void(const std::string& message)> sink);
 
  private:
   std::string path_;

@@ -30,8 +30,24 @@ int Fail(const std::string& message);
 // On failure returns nothing and sets *error.
 std::optional<std::vector<uint8_t>> ReadInput(const std::string& spec, std::string* error);
 
+// A member path typed by the user (UTF-8) as the package holds it (GBK); ASCII is unchanged.
+std::string MemberPathFromUser(const std::string& path);
+
 // Writes bytes to a file; false with *error set on failure.
 bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error);
+
+// Sends message boxes to stderr as UTF-8 (installed by main for every command).
+void InstallConsoleReporting();
+
+// For its lifetime, GameEngine.log entries go to stderr as UTF-8 instead of into a log file, so
+// a command reports what the game's loaders say and leaves no file behind.
+class LogToStderr {
+ public:
+  LogToStderr();
+  ~LogToStderr();
+  LogToStderr(const LogToStderr&) = delete;
+  LogToStderr& operator=(const LogToStderr&) = delete;
+};
 
 }  // namespace isora::kit
 

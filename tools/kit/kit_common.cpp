@@ -1,7 +1,10 @@
 #include <cstdio>
 
 #include "foundation/file_io.h"
+#include "foundation/game_log.h"
+#include "foundation/gbk.h"
 #include "foundation/package_file.h"
+#include "foundation/system_hooks.h"
 #include "kit/kit.h"
 
 namespace isora::kit {
@@ -44,13 +47,50 @@ std::optional<std::vector<uint8_t>> ReadInput(const std::string& spec, std::stri
     *error = "cannot open package " + pkg;
     return std::nullopt;
   }
-  std::vector<uint8_t> out;
-  if (!file.ReadMember(member, out)) {
+  std::string gbkMember = MemberPathFromUser(member);
+  if (!file.Find(gbkMember)) {
     *error = "no member " + member + " in " + pkg;
+    return std::nullopt;
+  }
+  std::vector<uint8_t> out;
+  if (!file.ReadMember(gbkMember, out)) {
+    *error = "member " + member + " in " + pkg + " is damaged";
     return std::nullopt;
   }
   return out;
 }
+
+std::string MemberPathFromUser(const std::string& path) {
+  for (unsigned char c : path)
+    if (c >= 0x80) return Utf8ToGbk(path);
+  return path;
+}
+
+namespace {
+class ConsoleHooks : public SystemHooks {
+ public:
+  void MessageBox(const std::string& text, const std::string& caption, MessageBoxIcon) override {
+    std::fprintf(stderr, "isora-kit: [%s] %s\n",
+                 caption.empty() ? "Error" : GbkToUtf8(caption).c_str(), GbkToUtf8(text).c_str());
+  }
+  void DebugOutput(const std::string&) override {}
+};
+}  // namespace
+
+void InstallConsoleReporting() {
+  static ConsoleHooks hooks;
+  Hooks::Set(&hooks);
+}
+
+LogToStderr::LogToStderr() {
+  GameLog::Redirect([](const std::string& message) {
+    std::string text = GbkToUtf8(message);
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r')) text.pop_back();
+    std::fprintf(stderr, "isora-kit: log: %s\n", text.c_str());
+  });
+}
+
+LogToStderr::~LogToStderr() { GameLog::Redirect(nullptr); }
 
 bool WriteOutput(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error) {
   if (!WriteFileAtomic(path, bytes)) {

@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     Usage();
     return argc < 2 ? 2 : 0;
   }
+  isora::kit::InstallConsoleReporting();
   std::string word = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   for (const auto& c : isora::kit::Commands()) {
