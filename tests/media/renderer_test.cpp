@@ -1,0 +1,269 @@
+#include "media/renderer.h"
+
+#include <gtest/gtest.h>
+
+#include "lib/bmp_writer.h"
+#include "lib/package_writer.h"
+#include "support/recording_hooks.h"
+#include "support/temp_dir.h"
+
+namespace isora {
+namespace {
+
+uint16_t Rgb565(int r, int g, int b) { return static_cast<uint16_t>((r << 11) | (g << 5) | b); }
+
+class RendererTest : public test::TempDirTest {
+ protected:
+  void SetUp() override { ASSERT_TRUE(renderer_.Init()); }
+  Surface& S(int i) { return *renderer_.GetSurface(i); }
+  test::RecordingHooks hooks_;
+  Renderer renderer_;
+};
+
+TEST_F(RendererTest, InitCreatesTheEightSurfacesAndLogs) {
+  const int sizes[8][2] = {{640, 480},   {640, 480}, {3200, 1600}, {3200, 1600},
+                           {3200, 1600}, {640, 640}, {2048, 1600}, {640, 480}};
+  for (int i = 0; i < 8; ++i) {
+    EXPECT_EQ(S(i).Width(), sizes[i][0]) << i;
+    EXPECT_EQ(S(i).Height(), sizes[i][1]) << i;
+    bool keyed = i >= 3;
+    EXPECT_EQ(S(i).HasColorKey(), keyed) << i;
+    if (keyed) EXPECT_EQ(S(i).ColorKey(), 0xF81F);
+  }
+  EXPECT_EQ(renderer_.GetPixelMasks(), 0x07E0F81Fu);
+  std::string log = test::ReadFile("GameEngine.log");
+  EXPECT_NE(log.find("it's 565"), std::string::npos);
+  EXPECT_NE(log.find("Init DDraw succeed!"), std::string::npos);
+  EXPECT_EQ(renderer_.GetSurface(8), nullptr);
+  EXPECT_EQ(renderer_.GetSurface(-1), nullptr);
+  renderer_.Release();
+  EXPECT_EQ(renderer_.GetSurface(0), nullptr);
+}
+
+TEST_F(RendererTest, BltClippedAtMinus16CopiesTheLowerRightQuarter) {
+  Surface& src = S(kSurfaceTemp);
+  for (int y = 0; y < 32; ++y)
+    for (int x = 0; x < 32; ++x) src.Set(x, y, static_cast<uint16_t>(y * 32 + x + 1));
+  EXPECT_TRUE(renderer_.BltClipped(kSurfaceBackBuffer, 640, 480, kSurfaceTemp, kBltNoColorKey, -16,
+                                   -16, 0, 0, 32, 32));
+  Surface& dst = S(kSurfaceBackBuffer);
+  EXPECT_EQ(dst.At(0, 0), src.At(16, 16));
+  EXPECT_EQ(dst.At(15, 15), src.At(31, 31));
+  EXPECT_EQ(dst.At(16, 0), 0);
+  EXPECT_EQ(dst.At(0, 16), 0);
+  // Right and bottom edges cut by the given destination size, not the surface's.
+  EXPECT_TRUE(renderer_.BltClipped(kSurfaceBackBuffer, 100, 100, kSurfaceTemp, kBltNoColorKey, 90,
+                                   95, 0, 0, 32, 32));
+  EXPECT_EQ(dst.At(99, 99), src.At(9, 4));
+  EXPECT_EQ(dst.At(100, 99), 0);
+  EXPECT_FALSE(
+      renderer_.BltClipped(kSurfaceBackBuffer, 640, 480, kSurfaceTemp, 0, -40, 0, 0, 0, 32, 32));
+}
+
+TEST_F(RendererTest, ClearLayerAroundViewKeepsTheEdgesAtTheView) {
+  Surface& layer = S(kSurfaceLayer3);
+  layer.Fill(0x1111);
+  renderer_.ClearLayerAroundView(5, 5);
+  EXPECT_EQ(layer.At(5, 5), 0xF81F);
+  EXPECT_EQ(layer.At(654, 494), 0xF81F);
+  EXPECT_EQ(layer.At(4, 5), 0x1111);
+  EXPECT_EQ(layer.At(5, 4), 0x1111);
+  EXPECT_EQ(layer.At(655, 494), 0x1111);
+  EXPECT_EQ(layer.At(654, 495), 0x1111);
+
+  layer.Fill(0x1111);
+  renderer_.ClearLayerAroundView(100, 200);
+  EXPECT_EQ(layer.At(90, 190), 0xF81F);
+  EXPECT_EQ(layer.At(89, 190), 0x1111);
+  EXPECT_EQ(layer.At(749, 689), 0xF81F);
+  EXPECT_EQ(layer.At(750, 689), 0x1111);
+
+  // Near the far edges the rectangle shrinks to the view itself.
+  layer.Fill(0x1111);
+  renderer_.ClearLayerAroundView(2560, 1120);
+  EXPECT_EQ(layer.At(2550, 1110), 0xF81F);
+  EXPECT_EQ(layer.At(3199, 1599), 0xF81F);
+  layer.Fill(0x1111);
+  renderer_.ClearLayerAroundView(2555, 1115);
+  EXPECT_EQ(layer.At(3194, 1594), 0xF81F);
+  EXPECT_EQ(layer.At(3195, 1594), 0x1111);
+  EXPECT_EQ(layer.At(3194, 1595), 0x1111);
+}
+
+TEST_F(RendererTest, BrightenSaturatesAndLeavesTheKey) {
+  Surface& b = S(kSurfaceBackBuffer);
+  b.Set(0, 0, Rgb565(10, 20, 5));
+  b.Set(1, 0, Rgb565(24, 50, 23));
+  b.Set(2, 0, 0xF81F);
+  b.Set(3, 0, Rgb565(31, 63, 31));
+  b.Set(4, 0, Rgb565(1, 2, 3));  // outside the rectangle
+  renderer_.Brighten(kSurfaceBackBuffer, Rect{0, 0, 4, 1});
+  EXPECT_EQ(b.At(0, 0), Rgb565(17, 34, 12));
+  EXPECT_EQ(b.At(1, 0), Rgb565(31, 63, 30));
+  EXPECT_EQ(b.At(2, 0), 0xF81F);
+  EXPECT_EQ(b.At(3, 0), Rgb565(31, 63, 31));
+  EXPECT_EQ(b.At(4, 0), Rgb565(1, 2, 3));
+  // The work is done in the object sheet's corner, which keeps the result.
+  EXPECT_EQ(S(kSurfaceObjects).At(0, 0), Rgb565(17, 34, 12));
+}
+
+TEST_F(RendererTest, GreyUsesTheWeightedFormula) {
+  Surface& b = S(kSurfaceBackBuffer);
+  b.Set(10, 10, Rgb565(20, 41, 7));  // v = (7 + 60 + 6 * 20) / 10 = 18
+  b.Set(11, 10, 0xF81F);
+  b.Set(12, 10, Rgb565(31, 63, 31));  // v = (31 + 93 + 186) / 10 = 31
+  renderer_.Grey(kSurfaceBackBuffer, Rect{10, 10, 13, 11});
+  EXPECT_EQ(b.At(10, 10), 18 * 0x0841);
+  EXPECT_EQ(b.At(11, 10), 0xF81F);
+  EXPECT_EQ(b.At(12, 10), 31 * 0x0841);
+  EXPECT_EQ(S(kSurfaceLayer3).At(0, 0), 18 * 0x0841);  // through the scratch corner
+}
+
+TEST_F(RendererTest, DarkenFloorsAndCaps) {
+  Surface& b = S(kSurfaceBackBuffer);
+  b.Set(0, 0, Rgb565(20, 40, 10));
+  b.Set(1, 0, 0xF81F);
+  renderer_.Darken(kSurfaceBackBuffer, Rect{0, 0, 2, 1}, 5);
+  EXPECT_EQ(b.At(0, 0), Rgb565(15, 30, 5));
+  EXPECT_EQ(b.At(1, 0), 0xF81F);
+  // 40 acts as 31: a full-white pixel keeps 0 red, 1 green, 0 blue.
+  b.Set(0, 0, Rgb565(31, 63, 31));
+  renderer_.Darken(kSurfaceBackBuffer, Rect{0, 0, 1, 1}, 40);
+  EXPECT_EQ(b.At(0, 0), Rgb565(0, 1, 0));
+}
+
+TEST_F(RendererTest, Blend50TowardBlackAndWhiteTouchesEveryPixel) {
+  Surface& b = S(kSurfaceTemp);
+  const uint16_t samples[] = {Rgb565(31, 63, 31), Rgb565(0, 0, 0), Rgb565(7, 13, 20), 0xF81F};
+  for (int i = 0; i < 4; ++i) b.Set(i, 0, samples[i]), b.Set(i, 1, samples[i]);
+  renderer_.Blend50(kSurfaceTemp, Rect{0, 0, 4, 1}, true);
+  renderer_.Blend50(kSurfaceTemp, Rect{0, 1, 4, 2}, false);
+  for (int i = 0; i < 4; ++i) {
+    int r = samples[i] >> 11, g = (samples[i] >> 5) & 63, bl = samples[i] & 31;
+    EXPECT_EQ(b.At(i, 0), Rgb565(r / 2, g / 2, bl / 2)) << i;
+    EXPECT_EQ(b.At(i, 1), Rgb565((r + 31) / 2, (g + 63) / 2, (bl + 31) / 2)) << i;
+  }
+}
+
+TEST_F(RendererTest, EffectRectanglesAreClippedToTheSurface) {
+  Surface& b = S(kSurfaceBackBuffer);
+  b.Fill(Rgb565(2, 2, 2));
+  renderer_.Blend50(kSurfaceBackBuffer, Rect{630, 470, 700, 500}, true);
+  renderer_.Brighten(kSurfaceBackBuffer, Rect{-10, -10, 2, 2});
+  renderer_.Darken(kSurfaceBackBuffer, Rect{-10, 470, 2, 900}, 1);
+  EXPECT_EQ(b.At(639, 479), Rgb565(1, 1, 1));
+  EXPECT_EQ(b.At(0, 0), Rgb565(9, 16, 9));
+  EXPECT_EQ(b.At(0, 479), Rgb565(1, 0, 1));
+  renderer_.Grey(99, Rect{0, 0, 5, 5});  // no such surface: nothing happens
+}
+
+TEST_F(RendererTest, MessageLineHoldsAtMost255Bytes) {
+  renderer_.SetMessageLine(std::string(300, 'x'), 70);
+  EXPECT_EQ(renderer_.MessageText().size(), 255u);
+  EXPECT_EQ(renderer_.MessageCountdown(), 70);
+}
+
+TEST(Renderer555Test, EffectsAndKeyRunInTheOtherFormat) {
+  test::TempDir dir;
+  test::RecordingHooks hooks;
+  Renderer r(PixelFormat::Rgb555);
+  ASSERT_TRUE(r.Init());
+  EXPECT_EQ(r.GetPixelMasks(), 0x03E07C1Fu);
+  EXPECT_EQ(r.GetSurface(kSurfaceLayer4)->ColorKey(), 0x7C1F);
+  EXPECT_NE(test::ReadFile("GameEngine.log").find("it's 555"), std::string::npos);
+  Surface& b = *r.GetSurface(kSurfaceBackBuffer);
+  auto px = [](int rr, int g, int bb) { return static_cast<uint16_t>((rr << 10) | (g << 5) | bb); };
+  b.Set(0, 0, px(10, 20, 30));
+  b.Set(1, 0, 0x7C1F);
+  r.Brighten(kSurfaceBackBuffer, Rect{0, 0, 2, 1});
+  EXPECT_EQ(b.At(0, 0), px(17, 27, 31));
+  EXPECT_EQ(b.At(1, 0), 0x7C1F);
+  r.Darken(kSurfaceBackBuffer, Rect{0, 0, 1, 1}, 20);
+  EXPECT_EQ(b.At(0, 0), px(0, 7, 11));
+  r.Blend50(kSurfaceBackBuffer, Rect{0, 0, 1, 1}, false);
+  EXPECT_EQ(b.At(0, 0), px(15, 19, 21));
+  r.Grey(kSurfaceBackBuffer, Rect{0, 0, 1, 1});
+  EXPECT_EQ(b.At(0, 0), (21 + 45 + 114) / 10 * 0x0421);
+  r.ClearLayerAroundView(0, 0);
+  EXPECT_EQ(r.GetSurface(kSurfaceLayer3)->At(0, 0), 0x7C1F);
+}
+
+// Pictures come from image packs built the way the kit builds them.
+class RendererPackTest : public RendererTest {
+ protected:
+  void SetUp() override {
+    RendererTest::SetUp();
+    BmpImage pic = BmpImage::Filled(4, 3, 0xFF00FF);
+    pic.Set(1, 1, 0x00FF00);
+    pic.Set(2, 1, 0xFFFFFF);
+    PackageWriter ui;
+    ASSERT_TRUE(ui.AddFile("back.bmp", WriteBmp24(pic), true));
+    ASSERT_TRUE(ui.AddFile("broken.bmp", std::vector<uint8_t>{'B', 'M', 1, 2, 3}, false));
+    test::WriteFile("ui.epk", ui.Build());
+    PackageWriter role;
+    ASSERT_TRUE(role.AddFile("a.bmp", WriteBmp24(BmpImage::Filled(2, 2, 0x0000FF)), false));
+    test::WriteFile("role.epk", role.Build());
+    renderer_.SetPackPath(kPackUi, "ui.epk");
+    renderer_.SetPackPath(kPackRole, "role.epk");
+  }
+};
+
+TEST_F(RendererPackTest, LoadingTwiceReadsThePackOnce) {
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackUi, "back.bmp", false), 1);
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackUi, "back.bmp", false), 0);
+  EXPECT_EQ(renderer_.PackReads(), 1);
+  EXPECT_EQ(renderer_.CacheSize(0), 1u);
+  EXPECT_EQ(renderer_.CurrentPack(), kPackUi);
+  // The key joins pack index and name, so the same name in another pack is another picture.
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackRole, "a.bmp", false), 1);
+  EXPECT_EQ(renderer_.CurrentPack(), kPackRole);
+}
+
+TEST_F(RendererPackTest, KeptPicturesLiveInTheOtherCache) {
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackUi, "back.bmp", true), 1);
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackUi, "back.bmp", false), 1);  // not satisfied by A
+  EXPECT_EQ(renderer_.PackReads(), 2);
+  EXPECT_EQ(renderer_.CacheSize(1), 1u);
+  EXPECT_EQ(renderer_.CacheSize(0), 1u);
+  renderer_.ClearCache(0);
+  EXPECT_EQ(renderer_.CacheSize(0), 0u);
+  EXPECT_EQ(renderer_.CacheSize(1), 1u);
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackUi, "back.bmp", true), 0);
+  renderer_.ClearCache(1);
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackUi, "back.bmp", true), 1);
+}
+
+TEST_F(RendererPackTest, MissingPictureIsReportedAndNotDrawn) {
+  hooks_.Reset();
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackUi, "nothere.bmp", false), 0);
+  ASSERT_EQ(hooks_.debugOutput.size(), 1u);
+  EXPECT_EQ(hooks_.debugOutput[0], "can not find (bmp:)nothere.bmp in (epk:)ui.epk\n");
+  EXPECT_NE(test::ReadFile("GameEngine.log").find("can not find (bmp:)nothere.bmp in (epk:)ui.epk"),
+            std::string::npos);
+  EXPECT_FALSE(renderer_.DrawPicture(kPackUi, "nothere.bmp", kSurfaceBackBuffer, 0, 0));
+  EXPECT_EQ(renderer_.GetPictureSize(kPackUi, "nothere.bmp"), (Size{0, 0}));
+  // A damaged picture is cached but never drawn.
+  EXPECT_FALSE(renderer_.DrawPictureTo(kPackUi, "broken.bmp", kSurfaceBackBuffer, 0, 0, false));
+}
+
+TEST_F(RendererPackTest, DrawPictureIsKeyedAndGoesThroughLayer3) {
+  Surface& back = S(kSurfaceBackBuffer);
+  back.Fill(0x1234);
+  S(kSurfaceLayer3).Fill(0x0001);
+  ASSERT_TRUE(renderer_.DrawPicture(kPackUi, "back.bmp", kSurfaceBackBuffer, 100, 50));
+  EXPECT_EQ(back.At(100, 50), 0x1234);  // magenta is transparent
+  EXPECT_EQ(back.At(101, 51), 0x07E0);
+  EXPECT_EQ(back.At(102, 51), 0xFFFF);
+  EXPECT_EQ(back.At(104, 51), 0x1234);
+  // The picture is left in the corner of layer 3.
+  EXPECT_EQ(S(kSurfaceLayer3).At(1, 1), 0x07E0);
+  EXPECT_EQ(S(kSurfaceLayer3).At(0, 0), 0xF81F);
+  EXPECT_EQ(S(kSurfaceLayer3).At(4, 0), 0x0001);
+  // DrawPictureTo is opaque.
+  ASSERT_TRUE(renderer_.DrawPictureTo(kPackUi, "back.bmp", kSurfaceBackBuffer, 0, 0, false));
+  EXPECT_EQ(back.At(0, 0), 0xF81F);
+  EXPECT_EQ(renderer_.GetPictureSize(kPackUi, "back.bmp"), (Size{4, 3}));
+}
+
+}  // namespace
+}  // namespace isora

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include "foundation/gbk.h"
+#include "media/device_context.h"
+#include "media/font.h"
+#include "media/renderer.h"
+#include "support/temp_dir.h"
+
+namespace isora {
+namespace {
+
+// Bounding box of the pixels that differ from the background.
+Rect Inked(const Surface& s, uint16_t background) {
+  Rect r{s.Width(), s.Height(), 0, 0};
+  for (int y = 0; y < s.Height(); ++y)
+    for (int x = 0; x < s.Width(); ++x)
+      if (s.At(x, y) != background) {
+        r.left = std::min(r.left, x), r.top = std::min(r.top, y);
+        r.right = std::max(r.right, x + 1), r.bottom = std::max(r.bottom, y + 1);
+      }
+  return r;
+}
+
+TEST(FontTest, MetricsFollowTheAskedCellHeight) {
+  for (int h : {18, 20, 48}) {
+    auto f = Font::Create("Segoe UI", h, 400);
+    const TextMetrics& m = f->Metrics();
+    EXPECT_EQ(m.tmHeight, h);
+    EXPECT_EQ(m.tmAscent + m.tmDescent, h);
+    EXPECT_GT(m.tmAveCharWidth, h / 5);
+    EXPECT_LT(m.tmAveCharWidth, h);
+    EXPECT_GE(m.tmExternalLeading, 0);
+  }
+  EXPECT_EQ(Font::Create("Segoe UI", 18, 400), Font::Create("Segoe UI", 18, 400));
+  EXPECT_NE(Font::Create("Segoe UI", 18, 700), Font::Create("Segoe UI", 18, 400));
+}
+
+TEST(FontTest, LatinAndChineseBothHaveGlyphs) {
+  auto f = Font::Create("Segoe UI", 20, 400);
+  const Glyph& a = f->GlyphFor(U'A');
+  const Glyph& zhong = f->GlyphFor(U'中');
+  EXPECT_GT(a.width, 0);
+  EXPECT_GT(zhong.width, 0);
+  EXPECT_GT(zhong.advance, a.advance);  // a square character is wider than a Latin letter
+  int covered = 0;
+  for (uint8_t c : zhong.coverage) covered += c > 0;
+  EXPECT_GT(covered, 10);
+}
+
+TEST(DeviceContextTest, ExtentsGrowWithTheTextAndCountExtraSpacing) {
+  Surface s(200, 50);
+  DeviceContext dc(s);
+  dc.SelectFont(Font::Create("Segoe UI", 18, 400));
+  Size one = dc.GetTextExtent("A");
+  Size two = dc.GetTextExtent("AA");
+  Size chinese = dc.GetTextExtent(Gbk(u8"中文"));
+  EXPECT_EQ(one.cy, 18);
+  EXPECT_EQ(two.cx, 2 * one.cx);
+  EXPECT_GT(dc.GetTextExtent("Hello world").cx, dc.GetTextExtent("Hello").cx);
+  EXPECT_GT(chinese.cx, two.cx);
+  EXPECT_EQ(dc.GetTextExtent("").cx, 0);
+  dc.SetTextCharacterExtra(1);
+  EXPECT_EQ(dc.GetTextExtent("AA").cx, two.cx + 2);
+}
+
+TEST(DeviceContextTest, CentredTextIsCentredOnX) {
+  Surface s(300, 40);
+  DeviceContext dc(s);
+  dc.SelectFont(Font::Create("Segoe UI", 20, 400));
+  dc.SetBkMode(kBkTransparent);
+  dc.SetTextColor(0xFFFFFF);
+  dc.SetTextAlign(kTaCenter | kTaTop);
+  dc.TextOut(150, 5, "Loading map, please wait...");
+  Rect ink = Inked(s, 0);
+  ASSERT_FALSE(ink.Empty());
+  int centre = (ink.left + ink.right) / 2;
+  EXPECT_NEAR(centre, 150, 3);
+  EXPECT_GE(ink.top, 5);
+  EXPECT_LE(ink.bottom, 25);
+  // Full-coverage pixels take the text colour exactly.
+  bool white = false;
+  for (int y = ink.top; y < ink.bottom; ++y)
+    for (int x = ink.left; x < ink.right; ++x) white |= s.At(x, y) == 0xFFFF;
+  EXPECT_TRUE(white);
+}
+
+TEST(DeviceContextTest, LeftAlignedTextStartsAtXAndOpaqueFillsItsCell) {
+  Surface s(200, 40);
+  DeviceContext dc(s);
+  dc.SelectFont(Font::Create("Segoe UI", 18, 400));
+  dc.SetBkColor(0x00FF00);  // opaque is the default mode
+  dc.TextOut(10, 10, "Hi");
+  Size ext = dc.GetTextExtent("Hi");
+  EXPECT_EQ(s.At(10, 10), 0x07E0);
+  EXPECT_EQ(s.At(10 + ext.cx - 1, 10 + ext.cy - 1), 0x07E0);
+  EXPECT_EQ(s.At(9, 10), 0);
+  EXPECT_EQ(s.At(10 + ext.cx, 10), 0);
+}
+
+TEST(DeviceContextTest, DrawTextWrapsAtWordsAndCentresLines) {
+  Surface s(200, 200);
+  DeviceContext dc(s);
+  dc.SelectFont(Font::Create("Segoe UI", 20, 400));
+  dc.SetBkMode(kBkTransparent);
+  dc.SetTextColor(0xFFFFFF);
+  Rect calc{0, 0, 120, 0};
+  int h = dc.DrawText("one two three four five six", &calc, kDtWordBreak | kDtCalcRect);
+  EXPECT_GE(h, 2 * 20);
+  EXPECT_EQ(calc.bottom, h);
+  EXPECT_LE(calc.right, 120);
+  // Line feeds always break; without word breaking a long line stays one line.
+  Rect r2{0, 0, 50, 0};
+  EXPECT_EQ(dc.DrawText("a\nb\r\nc", &r2, kDtCalcRect), 60);
+  Rect r3{0, 0, 50, 0};
+  EXPECT_EQ(dc.DrawText("aaaa bbbb cccc dddd", &r3, kDtCalcRect), 20);
+  // Chinese text breaks between characters.
+  Rect r4{0, 0, 60, 0};
+  EXPECT_GE(dc.DrawText(Gbk(u8"我与他们结怨以后可要多多提防"), &r4, kDtWordBreak | kDtCalcRect),
+            60);
+  // Centred in the rectangle, clipped to it.
+  Rect box{20, 50, 180, 150};
+  dc.DrawText("centre", &box, kDtCenter | kDtWordBreak);
+  Rect ink = Inked(s, 0);
+  ASSERT_FALSE(ink.Empty());
+  EXPECT_NEAR((ink.left + ink.right) / 2, 100, 3);
+  EXPECT_GE(ink.top, 50);
+  // Vertical centring acts with a single line only.
+  Surface t(100, 100);
+  DeviceContext dt(t);
+  dt.SelectFont(Font::Create("Segoe UI", 20, 400));
+  dt.SetBkMode(kBkTransparent);
+  dt.SetTextColor(0xFFFFFF);
+  Rect whole{0, 0, 100, 100};
+  dt.DrawText("x", &whole, kDtCenter | kDtVCenter | kDtSingleLine);
+  Rect ink2 = Inked(t, 0);
+  EXPECT_GT(ink2.top, 35);
+  EXPECT_LT(ink2.bottom, 65);
+}
+
+TEST(DeviceContextTest, PensBrushesAndPixels) {
+  Surface s(400, 100);
+  DeviceContext dc(s);
+  // The health bar: white border, red interior.
+  dc.SelectPen(Pen::Solid(0xFFFFFF));
+  dc.SelectBrush(Brush::Solid(0x0000FF));
+  dc.Rectangle(244, 44, 396, 56);
+  EXPECT_EQ(dc.GetPixel(244, 44), 0xFFFFFFu);
+  EXPECT_EQ(dc.GetPixel(395, 55), 0xFFFFFFu);
+  EXPECT_EQ(dc.GetPixel(396, 55), 0u);
+  EXPECT_EQ(dc.GetPixel(245, 45), 0x0000FFu);
+  EXPECT_EQ(dc.GetPixel(394, 54), 0x0000FFu);
+  EXPECT_EQ(dc.GetPixel(-1, 0), kClrInvalid);
+  // Lines leave out their end point.
+  dc.SelectPen(Pen::Solid(0x00FF00));
+  dc.MoveTo(10, 10);
+  dc.LineTo(20, 10);
+  EXPECT_EQ(dc.GetPixel(10, 10), 0x00FF00u);
+  EXPECT_EQ(dc.GetPixel(19, 10), 0x00FF00u);
+  EXPECT_EQ(dc.GetPixel(20, 10), 0u);
+  dc.MoveTo(30, 0);
+  dc.LineTo(22, 8);  // a rain drop: diagonal down-left
+  EXPECT_EQ(dc.GetPixel(30, 0), 0x00FF00u);
+  EXPECT_EQ(dc.GetPixel(23, 7), 0x00FF00u);
+  EXPECT_EQ(dc.GetPixel(22, 8), 0u);
+  dc.MoveTo(0, 0);
+  dc.LineTo(-100000, 100000);  // far outside: clipped, no hang
+  EXPECT_EQ(dc.SetPixel(1, 1, 0xFF00FF), 0xFF00FFu);
+  EXPECT_EQ(s.At(1, 1), 0xF81F);
+}
+
+TEST(RendererTextTest, DrawTextUsesTheTextFontTransparently) {
+  test::TempDir dir;
+  Renderer r;
+  ASSERT_TRUE(r.Init());
+  ASSERT_EQ(r.TextFont()->Metrics().tmHeight, 18);
+  Surface& back = *r.GetSurface(kSurfaceBackBuffer);
+  back.Fill(0x1234);
+  r.DrawText("Level Up!", 320, 100, kSurfaceBackBuffer, kTaCenter, 0xFFFFFF);
+  Rect ink = Inked(back, 0x1234);
+  ASSERT_FALSE(ink.Empty());
+  EXPECT_NEAR((ink.left + ink.right) / 2, 320, 3);
+  EXPECT_EQ(back.At(0, 100), 0x1234);
+  EXPECT_GT(r.TextExtent("Level Up!").cx, r.TextExtent("Level").cx);
+}
+
+}  // namespace
+}  // namespace isora
