@@ -1,0 +1,84 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "foundation/byte_io.h"
+#include "foundation/file_io.h"
+#include "foundation/gbk.h"
+#include "foundation/win_format.h"
+#include "support/temp_dir.h"
+
+namespace isora {
+namespace {
+
+using test::ReadFile;
+using test::TempDirTest;
+using test::WriteFile;
+
+TEST(Gbk, ConvertsBothWays) {
+  EXPECT_EQ(Utf8ToGbk("abc"), "abc");
+  EXPECT_EQ(Utf8ToGbk(u8"中文"), "\xD6\xD0\xCE\xC4");
+  EXPECT_EQ(GbkToUtf8("\xD6\xD0\xCE\xC4!"), "中文!");
+  EXPECT_EQ(Utf8ToGbk(u8"a😀b"), "a?b");          // outside GBK
+  EXPECT_EQ(GbkToUtf8("\xD6"), "\xEF\xBF\xBD");  // a lead byte without its partner
+  EXPECT_EQ(GbkToUnicode("a\xD6\xD0"), std::u32string(U"a中"));
+  EXPECT_EQ(GbkToUnicode("\x81\x20x").size(), 2u);  // the invalid pair still takes two bytes
+}
+
+TEST(Gbk, LiteralsAreConvertedOnceAndKept) {
+  const std::string& a = Gbk(u8"无法打开文件%s");
+  const std::string& b = Gbk(u8"无法打开文件%s");
+  EXPECT_EQ(&a, &b);
+  EXPECT_EQ(a, Utf8ToGbk(u8"无法打开文件%s"));
+}
+
+TEST(WinFormat, OnlyTheWsprintfConversions) {
+  EXPECT_EQ(WinFormat("%d|%5d|%-4d|%05d|%u", -3, 42, 7, -12, 4000000000u),
+            "-3|   42|7   |-0012|4000000000");
+  EXPECT_EQ(WinFormat("%x %X %#x %08X", 255, 255, 255, 0xABCu), "ff FF 0xff 00000ABC");
+  EXPECT_EQ(WinFormat("%s %.2s %c %%", "text", "abc", 'z'), "text ab z %");
+  EXPECT_EQ(WinFormat("%f"), "f");  // no floating point: the letter is printed
+}
+
+TEST(ByteReader, BoundsCheckedLittleEndian) {
+  const uint8_t data[] = {1, 2, 3, 4, 5, 'a', 'b', 0, 'z'};
+  ByteReader r(data, sizeof data);
+  EXPECT_EQ(r.U32(), 0x04030201u);
+  EXPECT_EQ(r.U8(), 5);
+  EXPECT_EQ(r.FixedString(4), "ab");
+  EXPECT_TRUE(r.Ok());
+  EXPECT_EQ(r.U16(), 0);  // only one byte left
+  EXPECT_FALSE(r.Ok());
+  EXPECT_EQ(r.Remaining(), 0u);
+  EXPECT_TRUE(r.Bytes(5).empty());
+}
+
+TEST(ByteWriter, FixedStringsKeepTheirTerminator) {
+  ByteWriter w;
+  w.FixedString("abcdef", 4);
+  w.I16(-2);
+  w.PatchU32(0, 0x44434241);
+  EXPECT_EQ(std::vector<uint8_t>(w.Data()), (std::vector<uint8_t>{'A', 'B', 'C', 'D', 0xFE, 0xFF}));
+}
+
+class FilesTest : public TempDirTest {};
+
+TEST_F(FilesTest, NativePathFallsBackToCaseInsensitiveMatches) {
+  WriteFile("Data/Items.ITM", "x");
+  EXPECT_EQ(NativePath("data\\items.itm"), "Data/Items.ITM");
+  EXPECT_EQ(NativePath("Data/Items.ITM"), "Data/Items.ITM");
+  EXPECT_EQ(NativePath("data\\missing.itm"), "data/missing.itm");
+}
+
+TEST_F(FilesTest, WholeFileReadAndAtomicWrite) {
+  std::vector<uint8_t> bytes{0, 1, 2, 255};
+  ASSERT_TRUE(WriteFileAtomic("f.bin", bytes));
+  EXPECT_EQ(ReadFileBytes("f.bin"), bytes);
+  EXPECT_FALSE(std::filesystem::exists("f.bin.tmp"));
+  EXPECT_FALSE(ReadFileBytes("f.bin", 3));  // larger than allowed
+  EXPECT_FALSE(ReadFileBytes("none"));
+  EXPECT_FALSE(WriteFileAtomic("none/f.bin", bytes));
+}
+
+}  // namespace
+}  // namespace isora
