@@ -1,0 +1,3 @@
+// Signpost where the road from Willowmere enters Greenwood.
+ShowTip("Greenwood. North: the Red Fang camp. The old road leads to the crypt.")
+end

@@ -1,0 +1,9 @@
+// The town well refreshes whoever stands beside it.
+SetInt(here,0)
+CmpMapName(Willowmere,here)
+if(here==1)
+AddHP(2)
+AddMP(1)
+ShowTip("The well water is cold and clear.")
+endif
+end

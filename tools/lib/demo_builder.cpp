@@ -1,0 +1,313 @@
+#include "lib/demo_builder.h"
+
+#include <algorithm>
+#include <filesystem>
+
+#include "foundation/file_io.h"
+#include "foundation/gbk.h"
+#include "foundation/ini_file.h"
+#include "lib/bmp_writer.h"
+#include "lib/db_writer.h"
+#include "lib/demo_art.h"
+#include "lib/demo_audio.h"
+#include "lib/demo_tiled.h"
+#include "lib/map_writer.h"
+#include "lib/npc_writer.h"
+#include "lib/package_writer.h"
+#include "lib/role_writer.h"
+#include "lib/wav_writer.h"
+
+namespace isora::demo {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Fail {
+  std::string* error;
+  bool operator()(const std::string& m) const {
+    if (error) *error = m;
+    return false;
+  }
+};
+
+// Files of one folder with the given extension, sorted by name so builds are repeatable.
+std::vector<fs::path> SourceFiles(const fs::path& dir, const std::string& ext) {
+  std::vector<fs::path> out;
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator(dir, ec))
+    if (e.is_regular_file() && e.path().extension() == ext) out.push_back(e.path());
+  std::sort(out.begin(), out.end());
+  return out;
+}
+
+bool ReadText(const fs::path& path, std::string& out, std::string* error) {
+  auto bytes = ReadFileBytes(path.string(), size_t{16} << 20);
+  if (!bytes) return Fail{error}("cannot read " + path.string());
+  out.assign(bytes->begin(), bytes->end());
+  return true;
+}
+
+// "data\ini.epk" (a game path) to the folder-relative "data/ini.epk".
+std::string GamePathToRelative(std::string p) {
+  std::replace(p.begin(), p.end(), '\\', '/');
+  return p;
+}
+
+std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+class PackSet {
+ public:
+  bool Add(const std::string& pack, const std::string& member, const std::vector<uint8_t>& bytes,
+           bool compress, std::string* error) {
+    if (!packs_[pack].AddFile(member, bytes, compress, error)) {
+      if (error) *error = pack + ": " + member + ": " + *error;
+      return false;
+    }
+    return true;
+  }
+  void Finish(FileSet& files) {
+    for (auto& [path, writer] : packs_) files[path] = writer.Build();
+  }
+
+ private:
+  std::map<std::string, PackageWriter> packs_;
+};
+
+bool AddPictures(PackSet& packs, const std::string& pack, const std::vector<Picture>& pictures,
+                 bool compress, std::string* error) {
+  for (const auto& p : pictures)
+    if (!packs.Add(pack, p.name, WriteBmp24(p.image), compress, error)) return false;
+  return true;
+}
+
+}  // namespace
+
+bool SourceTextToGame(const std::string& utf8, std::string& out) {
+  std::string text;
+  text.reserve(utf8.size() + utf8.size() / 20);
+  size_t start = 0;
+  // A UTF-8 byte order mark would hide the first section header.
+  if (utf8.compare(0, 3, "\xEF\xBB\xBF") == 0) start = 3;
+  for (size_t i = start; i < utf8.size(); ++i) {
+    if (utf8[i] == '\r') continue;
+    if (utf8[i] == '\n') text += '\r';
+    text += utf8[i];
+  }
+  out = Utf8ToGbk(text);
+  return GbkToUtf8(out) == text;
+}
+
+bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string* error) {
+  Fail fail{error};
+  const fs::path src(options.sourceDir);
+  const bool z = options.compress;
+  files.clear();
+  PackSet packs;
+
+  // game.ini names every package; the plain copy sits beside the program.
+  std::string text, game;
+  if (!ReadText(src / "ini" / "game.ini", text, error)) return false;
+  if (!SourceTextToGame(text, game)) return fail("ini/game.ini: a character has no GBK form");
+  files["game.ini"] = Bytes(game);
+  IniFile gameIni;
+  gameIni.LoadBytes(Bytes(game));
+  std::map<std::string, std::string> pack;
+  for (const char* key : {"ini", "script", "role", "ui", "face", "items", "skill", "tiles"}) {
+    std::string value = gameIni.GetString("MDfile", key);
+    if (value.empty()) return fail(std::string("ini/game.ini: [MDfile] ") + key + " is missing");
+    pack[key] = GamePathToRelative(value);
+  }
+
+  IniFile tilesIni;
+  for (const auto& path : SourceFiles(src / "ini", ".ini")) {
+    std::string utf8, bytes;
+    if (!ReadText(path, utf8, error)) return false;
+    if (!SourceTextToGame(utf8, bytes))
+      return fail(path.string() + ": a character has no GBK form");
+    if (!packs.Add(pack["ini"], path.filename().string(), Bytes(bytes), z, error)) return false;
+    if (path.filename() == "tiles.ini") tilesIni.LoadBytes(Bytes(bytes));
+  }
+  for (const auto& path : SourceFiles(src / "scripts", ".gsp")) {
+    std::string utf8, bytes;
+    if (!ReadText(path, utf8, error)) return false;
+    if (!SourceTextToGame(utf8, bytes))
+      return fail(path.string() + ": a character has no GBK form");
+    if (!packs.Add(pack["script"], path.filename().string(), Bytes(bytes), z, error)) return false;
+  }
+
+  // Databases.
+  nlohmann::json items, skills, npcs, roleSets, art, objectsSrc, sounds, music;
+  const std::pair<const char*, nlohmann::json*> sources[] = {
+      {"data/items.json", &items},    {"data/skills.json", &skills},
+      {"data/npc.json", &npcs},       {"roles/roles.json", &roleSets},
+      {"art/art.json", &art},         {"art/objects.json", &objectsSrc},
+      {"audio/sounds.json", &sounds}, {"audio/music.json", &music}};
+  for (auto [rel, doc] : sources)
+    if (!ReadJsonFile((src / rel).string(), *doc, error)) return false;
+  std::vector<uint8_t> table;
+  if (!BuildDatabaseFromJson(items, table, error)) return fail("data/items.json: " + *error);
+  files["data/items.itm"] = table;
+  if (!BuildDatabaseFromJson(skills, table, error)) return fail("data/skills.json: " + *error);
+  files["data/skill.skl"] = table;
+
+  // Role records name their drops by item name; the table wants ids.
+  nlohmann::json records = npcs.value("records", nlohmann::json::array());
+  const auto& itemRecords = items["records"];
+  for (auto& r : records) {
+    nlohmann::json drops = nlohmann::json::array();
+    for (const char* key : {"drop1", "drop2", "drop3", "drop4"}) {
+      int id = 0;
+      if (r.contains(key)) {
+        const std::string name = r[key].get<std::string>();
+        for (size_t i = 1; i < itemRecords.size() && id == 0; ++i)
+          if (itemRecords[i].value("name", "") == name) id = static_cast<int>(i);
+        if (id == 0)
+          return fail("data/npc.json: " + r.value("roleName", "?") + " drops unknown item " + name);
+        r.erase(key);
+      }
+      drops.push_back(id);
+    }
+    r["drops"] = drops;
+  }
+  std::vector<NpcRecord> npcRecords;
+  if (!BuildNpcRecordsFromJson({{"records", records}}, npcRecords, error))
+    return fail("data/npc.json: " + *error);
+  files["data/npc.npc"] = WriteNpcFile(npcRecords);
+
+  // Role animations and their frames.
+  for (const auto& set : roleSets.value("sets", nlohmann::json::array())) {
+    const std::string file = set.value("file", "");
+    if (file.empty()) return fail("roles/roles.json: a set without \"file\"");
+    RoleFrames frames = MakeRoleFrames(set);
+    nlohmann::json states = nlohmann::json::array();
+    for (const auto& [state, count] : set["states"].items())
+      states.push_back({{"name", state},
+                        {"framesPerDirection", count.get<int>()},
+                        {"width", frames.width},
+                        {"height", frames.height},
+                        {"image", set.value("prefix", "role") + "\\" + state + "{d}_{k}.bmp"}});
+    RoleAnimation anim;
+    if (!BuildRoleFromJson({{"states", states}}, anim, error))
+      return fail("roles/roles.json: " + file + ": " + *error);
+    files["data/" + file] = WriteRoleAnimation(anim);
+    if (!AddPictures(packs, pack["role"], frames.frames, z, error)) return false;
+    // The player's frames are also looked up under its image group, the ui pack.
+    if (set.value("player", false) && !AddPictures(packs, pack["ui"], frames.frames, z, error))
+      return false;
+  }
+
+  // Maps from Tiled.
+  ObjectCatalog catalog;
+  if (!ParseObjectCatalog(objectsSrc, catalog, error)) return fail("art/objects.json: " + *error);
+  TiledContext context;
+  context.baseDir = (src / "maps").string();
+  context.objects = &catalog;
+  context.roles = &npcs["records"];
+  for (const auto& path : SourceFiles(src / "maps", ".tmj")) {
+    nlohmann::json tmj, desc;
+    if (!ReadJsonFile(path.string(), tmj, error)) return false;
+    if (!TiledToMapJson(tmj, context, desc, error)) return fail(path.string() + ": " + *error);
+    const std::string file = desc.value("file", path.stem().string() + ".map");
+    MapFileData map;
+    if (!BuildMapFromJson(desc, file, map, error)) return fail(path.string() + ": " + *error);
+    files["map/" + file] = WriteMapFile(map);
+  }
+
+  // Pictures.
+  if (!AddPictures(packs, pack["ui"], MakeUiPictures(art), z, error)) return false;
+  if (!AddPictures(packs, pack["face"], MakeFacePictures(art), z, error)) return false;
+  if (!AddPictures(packs, pack["items"], MakeItemPictures(art), z, error)) return false;
+  if (!AddPictures(packs, pack["skill"], MakeSkillPictures(art, skills), z, error)) return false;
+  const auto tileStyles = art.value("tiles", nlohmann::json::object());
+  if (tilesIni.IsFailed() || tilesIni.Length() == 0) return fail("ini/tiles.ini is missing");
+  const int typeCount = tilesIni.GetInt("typecount", "count");
+  for (int t = 1; t <= typeCount; ++t) {
+    const std::string section = std::to_string(t);
+    const int count = std::min(tilesIni.GetInt(section.c_str(), "piccount"), 200);
+    const std::string prefix = tilesIni.GetString(section.c_str(), Gbk("前缀").c_str());
+    const int first = tilesIni.GetInt(section.c_str(), Gbk("起始数").c_str());
+    const int last = tilesIni.GetInt(section.c_str(), Gbk("末尾数").c_str());
+    const bool pad = tilesIni.GetString(section.c_str(), Gbk("补位").c_str()) == "true";
+    if (!tileStyles.contains(prefix))
+      return fail("ini/tiles.ini: type " + section + ": no tile style \"" + prefix +
+                  "\" in art.json");
+    const size_t width = last / 100 > 0 ? 3 : (last / 10 > 0 ? 2 : 1);
+    for (int j = 0; j < count; ++j) {
+      std::string number = std::to_string(first + j);
+      if (pad)
+        while (number.size() < width) number = "0" + number;
+      const std::string member = section + "\\" + prefix + number + ".bmp";
+      if (!packs.Add(pack["tiles"], member, WriteBmp24(MakeTile(prefix, tileStyles[prefix], j)), z,
+                     error))
+        return false;
+    }
+  }
+  if (!packs.Add(pack["tiles"], "obj.bmp", WriteBmp24(MakeObjectSheet(catalog, tileStyles)), z,
+                 error))
+    return false;
+
+  // Sounds, music and the cursor.
+  for (const auto& s : sounds.value("sounds", nlohmann::json::array()))
+    files["sound/" + s.value("name", "")] =
+        WriteWav(SampleBytes(SynthesizeSound(s)), 1, kSampleRate, 16);
+  for (const auto& m : music.value("pieces", nlohmann::json::array()))
+    files["music/" + m.value("name", "")] =
+        WriteWav(SampleBytes(SynthesizeMusic(m)), 1, kSampleRate, 16);
+  files["data/cursor.ani"] = WriteAni(MakeCursorFrames(art));
+
+  packs.Finish(files);
+  return true;
+}
+
+bool BuildDemo(const DemoBuildOptions& options, FileSet* filesOut, std::string* error) {
+  FileSet files;
+  if (!BuildDemoFiles(options, files, error)) return false;
+  const fs::path out(options.outDir);
+  std::error_code ec;
+  for (const char* dir : {"saves", "screenshot"}) {
+    fs::create_directories(out / dir, ec);
+    if (ec) return Fail{error}("cannot create " + (out / dir).string() + ": " + ec.message());
+  }
+  for (const auto& [rel, bytes] : files) {
+    const fs::path path = out / rel;
+    fs::create_directories(path.parent_path(), ec);
+    if (ec)
+      return Fail{error}("cannot create " + path.parent_path().string() + ": " + ec.message());
+    if (!WriteFileAtomic(path.string(), bytes)) return Fail{error}("cannot write " + path.string());
+  }
+  if (filesOut) *filesOut = std::move(files);
+  return true;
+}
+
+bool WriteTilesetPictures(const std::string& sourceDir, const std::string& dir,
+                          std::string* error) {
+  nlohmann::json art;
+  if (!ReadJsonFile((fs::path(sourceDir) / "art" / "art.json").string(), art, error)) return false;
+  std::error_code ec;
+  fs::create_directories(fs::path(dir) / "tilesets", ec);
+  if (ec) return Fail{error}("cannot create " + dir + ": " + ec.message());
+  auto write = [&](const std::string& name, const Image& img) {
+    return WriteFileAtomic((fs::path(dir) / "tilesets" / (name + ".bmp")).string(),
+                           WriteBmp24(img));
+  };
+  // Tile counts of the tilesets follow tiles.ini.
+  std::string text, bytes;
+  if (!ReadText(fs::path(sourceDir) / "ini" / "tiles.ini", text, error)) return false;
+  SourceTextToGame(text, bytes);
+  IniFile tiles;
+  tiles.LoadBytes(Bytes(bytes));
+  const auto styles = art.value("tiles", nlohmann::json::object());
+  for (int t = 1; t <= tiles.GetInt("typecount", "count"); ++t) {
+    const std::string section = std::to_string(t);
+    const std::string prefix = tiles.GetString(section.c_str(), Gbk("前缀").c_str());
+    if (!styles.contains(prefix)) continue;
+    if (!write(prefix,
+               MakeTileSheet(prefix, styles[prefix], tiles.GetInt(section.c_str(), "piccount"))))
+      return Fail{error}("cannot write the " + prefix + " tileset");
+  }
+  if (!write("ids", MakeIdsSheet())) return Fail{error}("cannot write the ids tileset");
+  return true;
+}
+
+}  // namespace isora::demo

@@ -1,0 +1,322 @@
+#include "lib/demo_tiled.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+
+#include "foundation/file_io.h"
+
+namespace isora::demo {
+
+namespace {
+
+constexpr uint32_t kFlipMask = 0xF0000000u;
+
+const nlohmann::json* Property(const nlohmann::json& owner, const std::string& name) {
+  if (!owner.is_object() || !owner.contains("properties") || !owner["properties"].is_array())
+    return nullptr;
+  for (const auto& p : owner["properties"])
+    if (p.is_object() && p.value("name", "") == name && p.contains("value")) return &p["value"];
+  return nullptr;
+}
+
+bool BoolProperty(const nlohmann::json& owner, const std::string& name) {
+  const auto* v = Property(owner, name);
+  return v && ((v->is_boolean() && v->get<bool>()) || (v->is_number() && v->get<double>() != 0));
+}
+
+std::string StringProperty(const nlohmann::json& owner, const std::string& name) {
+  const auto* v = Property(owner, name);
+  return v && v->is_string() ? v->get<std::string>() : std::string();
+}
+
+bool IntProperty(const nlohmann::json& owner, const std::string& name, int& out) {
+  const auto* v = Property(owner, name);
+  if (!v) return false;
+  if (v->is_number_integer()) {
+    out = v->get<int>();
+    return true;
+  }
+  if (v->is_string()) {
+    try {
+      out = std::stoi(v->get<std::string>());
+      return true;
+    } catch (...) {
+      return false;
+    }
+  }
+  return false;
+}
+
+struct Tileset {
+  uint32_t firstGid = 0;
+  int tileType = 0;  // 0: not a ground tileset
+  bool blocked = false;
+  std::vector<int> blockedTiles;
+};
+
+struct Fail {
+  std::string* error;
+  bool operator()(const std::string& m) const {
+    if (error) *error = m;
+    return false;
+  }
+};
+
+std::string JoinPath(const std::string& base, const std::string& rel) {
+  if (base.empty()) return rel;
+  return (std::filesystem::path(base) / rel).lexically_normal().string();
+}
+
+// The cell under an object's point (Tiled keeps iso object positions in tile-height units).
+bool ObjectCell(const nlohmann::json& o, int tileHeight, int n, int& row, int& column) {
+  if (!o.contains("x") || !o.contains("y") || !o["x"].is_number() || !o["y"].is_number())
+    return false;
+  row = static_cast<int>(std::floor(o["x"].get<double>() / tileHeight));
+  column = static_cast<int>(std::floor(o["y"].get<double>() / tileHeight));
+  return row >= 0 && column >= 0 && row < n && column < n;
+}
+
+std::string ObjectClass(const nlohmann::json& o) {
+  for (const char* key : {"class", "type", "name"}) {
+    std::string v = o.value(key, "");
+    if (!v.empty()) return v;
+  }
+  return {};
+}
+
+}  // namespace
+
+bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string* error) {
+  auto bytes = ReadFileBytes(path, size_t{64} << 20);
+  if (!bytes) {
+    if (error) *error = "cannot read " + path;
+    return false;
+  }
+  out = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
+  if (out.is_discarded()) {
+    if (error) *error = path + ": not valid JSON";
+    return false;
+  }
+  return true;
+}
+
+bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
+                    std::string* error) {
+  Fail fail{error};
+  if (!tmj.is_object()) return fail("not a Tiled map");
+  if (tmj.value("orientation", "") != "isometric") return fail("the map must be isometric");
+  if (tmj.value("tilewidth", 0) != 64 || tmj.value("tileheight", 0) != 32)
+    return fail("the map's tiles must be 64x32");
+  if (tmj.value("infinite", false)) return fail("infinite maps are not supported");
+  const int n = tmj.value("width", 0);
+  if (n < 1 || n > 50 || tmj.value("height", 0) != n)
+    return fail("the map must be square, at most 50x50 cells");
+
+  // Catalogues: given by the caller or named by the map.
+  ObjectCatalog ownObjects;
+  const ObjectCatalog* objects = context.objects;
+  if (!objects) {
+    std::string rel = StringProperty(tmj, "objectCatalog");
+    if (!rel.empty()) {
+      nlohmann::json src;
+      if (!ReadJsonFile(JoinPath(context.baseDir, rel), src, error)) return false;
+      if (!ParseObjectCatalog(src, ownObjects, error)) return false;
+      objects = &ownObjects;
+    }
+  }
+  nlohmann::json ownRoles;
+  const nlohmann::json* roles = context.roles;
+  if (!roles) {
+    std::string rel = StringProperty(tmj, "roleCatalog");
+    if (!rel.empty()) {
+      nlohmann::json src;
+      if (!ReadJsonFile(JoinPath(context.baseDir, rel), src, error)) return false;
+      ownRoles = src.value("records", nlohmann::json::array());
+      roles = &ownRoles;
+    }
+  }
+
+  std::vector<Tileset> tilesets;
+  for (const auto& tsRef : tmj.value("tilesets", nlohmann::json::array())) {
+    Tileset ts;
+    ts.firstGid = tsRef.value("firstgid", 0u);
+    nlohmann::json external;
+    const nlohmann::json* def = &tsRef;
+    if (tsRef.contains("source")) {
+      if (!ReadJsonFile(JoinPath(context.baseDir, tsRef.value("source", "")), external, error))
+        return false;
+      def = &external;
+    }
+    IntProperty(*def, "tileType", ts.tileType);
+    ts.blocked = BoolProperty(*def, "blocked");
+    for (const auto& t : def->value("tiles", nlohmann::json::array()))
+      if (BoolProperty(t, "blocked")) ts.blockedTiles.push_back(t.value("id", -1));
+    tilesets.push_back(ts);
+  }
+  std::sort(tilesets.begin(), tilesets.end(),
+            [](const Tileset& a, const Tileset& b) { return a.firstGid < b.firstGid; });
+  auto tilesetOf = [&](uint32_t gid) -> const Tileset* {
+    const Tileset* found = nullptr;
+    for (const auto& ts : tilesets)
+      if (ts.firstGid <= gid) found = &ts;
+    return found;
+  };
+
+  struct Cell {
+    int tileType = 1, tile = 0, passable = 1, script = 0, exit = 0;
+  };
+  std::vector<Cell> cells(static_cast<size_t>(n) * n);
+  auto cellAt = [&](int row, int column) -> Cell& {
+    return cells[static_cast<size_t>(column) + static_cast<size_t>(row) * n];
+  };
+
+  const int tileHeight = 32;
+  bool haveGround = false;
+  nlohmann::json objectsOut = nlohmann::json::array(), placements = nlohmann::json::array();
+  struct PlacedObject {
+    const ObjectKind* kind;
+    int row, column;
+    PixelPoint at;
+  };
+  std::vector<PlacedObject> placed;
+  const int x0 = n * 32, y0 = 0;
+
+  for (const auto& layer : tmj.value("layers", nlohmann::json::array())) {
+    const std::string name = layer.value("name", "");
+    const std::string type = layer.value("type", "");
+    if (type == "tilelayer") {
+      if (name != "ground" && name != "block" && name != "script" && name != "exit") continue;
+      if (layer.value("width", 0) != n || layer.value("height", 0) != n)
+        return fail("layer " + name + " is not " + std::to_string(n) + "x" + std::to_string(n));
+      const auto& data = layer.value("data", nlohmann::json::array());
+      if (!data.is_array() || data.size() != static_cast<size_t>(n) * n)
+        return fail("layer " + name + ": data must be a plain array of " + std::to_string(n * n) +
+                    " tiles (CSV layer format)");
+      for (int i = 0; i < n * n; ++i) {
+        if (!data[i].is_number_unsigned() && !data[i].is_number_integer())
+          return fail("layer " + name + ": bad tile value");
+        uint32_t gid = data[i].get<uint32_t>() & ~kFlipMask;
+        // Tiled stores tile (x, y) at y * width + x; x is the game's row.
+        Cell& cell = cellAt(i % n, i / n);
+        if (gid == 0) continue;
+        const Tileset* ts = tilesetOf(gid);
+        if (!ts) return fail("layer " + name + ": tile " + std::to_string(gid) + " has no tileset");
+        const int local = static_cast<int>(gid - ts->firstGid);
+        if (name == "ground") {
+          if (ts->tileType < 1 || ts->tileType > 255)
+            return fail("layer ground: a tile from a tileset without a \"tileType\" property");
+          cell.tileType = ts->tileType;
+          cell.tile = local;
+          if (ts->blocked || std::find(ts->blockedTiles.begin(), ts->blockedTiles.end(), local) !=
+                                 ts->blockedTiles.end())
+            cell.passable = 0;
+        } else if (name == "block") {
+          cell.passable = 0;
+        } else {
+          if (local < 1 || local > 255) return fail("layer " + name + ": ids run from 1 to 255");
+          (name == "script" ? cell.script : cell.exit) = local;
+        }
+      }
+      if (name == "ground") haveGround = true;
+    } else if (type == "objectgroup" && name == "objects") {
+      for (const auto& o : layer.value("objects", nlohmann::json::array())) {
+        std::string kindName = ObjectClass(o);
+        int row, column;
+        if (!ObjectCell(o, tileHeight, n, row, column))
+          return fail("object \"" + kindName + "\" lies outside the map");
+        if (!objects) return fail("the map has objects but no \"objectCatalog\" property");
+        const ObjectKind* kind = objects->Find(kindName);
+        if (!kind) return fail("object \"" + kindName + "\" is not in the object catalogue");
+        placed.push_back({kind, row, column, PlaceObject(*kind, row, column, x0, y0)});
+      }
+    } else if (type == "objectgroup" && name == "roles") {
+      for (const auto& o : layer.value("objects", nlohmann::json::array())) {
+        std::string roleName = o.value("name", "");
+        int row, column, record = 0;
+        if (!ObjectCell(o, tileHeight, n, row, column))
+          return fail("role \"" + roleName + "\" lies outside the map");
+        if (!IntProperty(o, "record", record)) {
+          if (!roles) return fail("the map places roles but has no \"roleCatalog\" property");
+          for (size_t i = 0; i < roles->size(); ++i)
+            if ((*roles)[i].value("roleName", "") == roleName) {
+              record = static_cast<int>(i) + 1;
+              break;
+            }
+          if (record == 0) return fail("role \"" + roleName + "\" is not in the role catalogue");
+        }
+        if (record < 1) return fail("role \"" + roleName + "\": record numbers start at 1");
+        placements.push_back({{"record", record}, {"row", row}, {"column", column}});
+      }
+    }
+  }
+  if (!haveGround) return fail("the map has no \"ground\" tile layer");
+
+  // Painting order: objects further back first, so nearer ones overlap them.
+  std::stable_sort(placed.begin(), placed.end(), [](const PlacedObject& a, const PlacedObject& b) {
+    int ay = a.at.y + a.kind->height, by = b.at.y + b.kind->height;
+    return ay != by ? ay < by : a.at.x < b.at.x;
+  });
+  for (const auto& p : placed) {
+    const ObjectKind& k = *p.kind;
+    if (k.blocks)
+      for (int i = 0; i < k.rows; ++i)
+        for (int j = 0; j < k.columns; ++j)
+          if (p.row + i < n && p.column + j < n) cellAt(p.row + i, p.column + j).passable = 0;
+    nlohmann::json pieces = nlohmann::json::array();
+    if (!k.base.empty())
+      for (auto b : FootprintBoxes(k)) pieces.push_back({k.sourceX + b.x, k.sourceY + b.y});
+    objectsOut.push_back({{"sourceX", k.sourceX},
+                          {"sourceY", k.sourceY},
+                          {"x", p.at.x},
+                          {"y", p.at.y},
+                          {"width", k.width},
+                          {"height", k.height},
+                          {"pieces", pieces}});
+  }
+
+  nlohmann::json cellsOut = nlohmann::json::array();
+  for (int r = 0; r < n; ++r)
+    for (int c = 0; c < n; ++c) {
+      const Cell& cell = cellAt(r, c);
+      cellsOut.push_back({{"row", r},
+                          {"column", c},
+                          {"tileType", cell.tileType},
+                          {"tile", cell.tile},
+                          {"passable", cell.passable},
+                          {"script", cell.script},
+                          {"exit", cell.exit}});
+    }
+
+  out = nlohmann::json::object();
+  std::string file = StringProperty(tmj, "file");
+  if (!file.empty()) out["file"] = file;
+  out["name"] = StringProperty(tmj, "name");
+  out["music"] = StringProperty(tmj, "music");
+  int sx = -1, sy = -1;
+  IntProperty(tmj, "startX", sx);
+  IntProperty(tmj, "startY", sy);
+  if (sx < 0 || sy < 0 || sx >= n || sy >= n)
+    return fail("the map needs \"startX\" and \"startY\" properties inside the map");
+  out["start"] = {sx, sy};
+  out["size"] = n;
+  out["origin"] = {x0, y0};
+  out["cells"] = std::move(cellsOut);
+  out["objects"] = std::move(objectsOut);
+  out["placements"] = std::move(placements);
+  return true;
+}
+
+bool ImportTiledFile(const std::string& path, nlohmann::json& out, std::string* error) {
+  nlohmann::json tmj;
+  if (!ReadJsonFile(path, tmj, error)) return false;
+  TiledContext context;
+  context.baseDir = std::filesystem::path(path).parent_path().string();
+  if (!TiledToMapJson(tmj, context, out, error)) {
+    if (error) *error = path + ": " + *error;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace isora::demo
