@@ -261,10 +261,10 @@ Font::~Font() = default;
 std::shared_ptr<Font> Font::Create(const std::string& faceName, int height, int weight) {
   Library& lib = Library::Get();
   std::lock_guard<std::mutex> lock(lib.Mutex());
-  static std::map<CacheKey, std::weak_ptr<Font>> cache;
+  // Fonts are few (a handful of sizes) and costly to open, so they are kept for the run.
+  static std::map<CacheKey, std::shared_ptr<Font>> cache;
   CacheKey key{faceName, height, weight, lib.Generation()};
-  if (auto it = cache.find(key); it != cache.end())
-    if (auto f = it->second.lock()) return f;
+  if (auto it = cache.find(key); it != cache.end()) return it->second;
 
   auto impl = std::make_unique<FontImpl>();
   impl->faceName = faceName;

@@ -42,46 +42,67 @@ void ThroughScratch(Renderer& r, int surface, const Rect& rect, int scratchIndex
 }
 }  // namespace
 
-void Renderer::Brighten(int surface, const Rect& rect) {
-  const uint16_t key = ColorKey();
-  const Layout l(format_);
-  ThroughScratch(*this, surface, rect, kSurfaceObjects, [&](uint16_t p) -> uint16_t {
-    if (p == key) return p;
-    int r = (p >> l.rShift) & 0x1F, g = (p >> 5) & l.gMax, b = p & 0x1F;
+// Pixel kernels with the layout fixed at compile time, so the row loops vectorise.
+template <bool k565>
+struct Px {
+  static constexpr int rShift = k565 ? 11 : 10;
+  static constexpr int gMax = k565 ? 63 : 31;
+  static int R(uint16_t p) { return (p >> rShift) & 0x1F; }
+  static int G(uint16_t p) { return (p >> 5) & gMax; }
+  static int B(uint16_t p) { return p & 0x1F; }
+  static uint16_t Make(int r, int g, int b) {
+    return static_cast<uint16_t>((r << rShift) | (g << 5) | b);
+  }
+  static uint16_t Brighten(uint16_t p, uint16_t key) {
+    int r = R(p), g = G(p), b = B(p);
     r = r >= 24 ? 31 : r + 7;
     b = b >= 24 ? 31 : b + 7;
-    g = l.gMax == 63 ? std::min(g + 14, 63) : (g >= 24 ? 31 : g + 7);
-    return static_cast<uint16_t>((r << l.rShift) | (g << 5) | b);
-  });
+    g = k565 ? (g + 14 > 63 ? 63 : g + 14) : (g >= 24 ? 31 : g + 7);
+    return p == key ? p : Make(r, g, b);
+  }
+  static uint16_t Grey(uint16_t p, uint16_t key) {
+    int v = k565 ? (B(p) + 3 * R(p) + 6 * (G(p) / 2)) / 10 : (B(p) + 3 * R(p) + 6 * G(p)) / 10;
+    uint16_t grey = static_cast<uint16_t>(v * (k565 ? 0x0841 : 0x0421));
+    return p == key ? p : grey;
+  }
+  static uint16_t Darken(uint16_t p, uint16_t key, int a) {
+    int r = R(p) - a, g = G(p) - (k565 ? 2 * a : a), b = B(p) - a;
+    r = r < 0 ? 0 : r;
+    g = g < 0 ? 0 : g;
+    b = b < 0 ? 0 : b;
+    return p == key ? p : Make(r, g, b);
+  }
+};
+
+void Renderer::Brighten(int surface, const Rect& rect) {
+  const uint16_t key = ColorKey();
+  if (format_ == PixelFormat::Rgb565)
+    ThroughScratch(*this, surface, rect, kSurfaceObjects,
+                   [key](uint16_t p) { return Px<true>::Brighten(p, key); });
+  else
+    ThroughScratch(*this, surface, rect, kSurfaceObjects,
+                   [key](uint16_t p) { return Px<false>::Brighten(p, key); });
 }
 
 void Renderer::Grey(int surface, const Rect& rect) {
   const uint16_t key = ColorKey();
-  const Layout l(format_);
-  ThroughScratch(*this, surface, rect, kSurfaceLayer3, [&](uint16_t p) -> uint16_t {
-    if (p == key) return p;
-    int r = (p >> l.rShift) & 0x1F, g = (p >> 5) & l.gMax, b = p & 0x1F;
-    if (l.gMax == 63) {
-      int v = (b + 3 * r + 6 * (g / 2)) / 10;
-      return static_cast<uint16_t>(v * 0x0841);
-    }
-    int v = (b + 3 * r + 6 * g) / 10;
-    return static_cast<uint16_t>(v * 0x0421);
-  });
+  if (format_ == PixelFormat::Rgb565)
+    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
+                   [key](uint16_t p) { return Px<true>::Grey(p, key); });
+  else
+    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
+                   [key](uint16_t p) { return Px<false>::Grey(p, key); });
 }
 
 void Renderer::Darken(int surface, const Rect& rect, int amount) {
   const int a = std::clamp(amount, 0, 31);
   const uint16_t key = ColorKey();
-  const Layout l(format_);
-  const int ga = l.gMax == 63 ? 2 * a : a;
-  ThroughScratch(*this, surface, rect, kSurfaceLayer3, [&](uint16_t p) -> uint16_t {
-    if (p == key) return p;
-    int r = std::max(((p >> l.rShift) & 0x1F) - a, 0);
-    int g = std::max(((p >> 5) & l.gMax) - ga, 0);
-    int b = std::max((p & 0x1F) - a, 0);
-    return static_cast<uint16_t>((r << l.rShift) | (g << 5) | b);
-  });
+  if (format_ == PixelFormat::Rgb565)
+    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
+                   [key, a](uint16_t p) { return Px<true>::Darken(p, key, a); });
+  else
+    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
+                   [key, a](uint16_t p) { return Px<false>::Darken(p, key, a); });
 }
 
 void Renderer::Blend50(int surface, const Rect& rect, bool towardBlack) {
