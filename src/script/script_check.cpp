@@ -11,6 +11,23 @@ namespace isora {
 
 namespace {
 
+// Control characters in names would break the one-issue-per-line report.
+std::string Printable(std::string_view text) {
+  std::string out;
+  for (char c : text) {
+    if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (static_cast<unsigned char>(c) < 0x20) {
+      out += '?';
+    } else {
+      out += c;
+    }
+  }
+  return out;
+}
+
 class Checker {
  public:
   explicit Checker(std::string_view text) : text_(text) {}
@@ -96,7 +113,7 @@ class Checker {
       Warning(at, "a text longer than " + std::to_string(kMaxArgumentChars) + " characters is cut");
     const CommandSpec* spec = FindCommand(split.name);
     if (!spec) {
-      std::string message = "unknown command '" + split.name + "'";
+      std::string message = "unknown command '" + Printable(split.name) + "'";
       if (split.name.find_first_of(" \t") != std::string::npos)
         message += " (blanks are part of the name)";
       Error(at, message);
@@ -195,7 +212,7 @@ class Checker {
     if (known_.count(name)) return;
     if (where.empty()) where = "argument " + std::to_string(n);
     std::string message =
-        where + ": variable '" + name + "' is not created by SetInt before it is used";
+        where + ": variable '" + Printable(name) + "' is not created by SetInt before it is used";
     if (name.find_first_of(" \t") != std::string::npos) message += " (blanks are part of names)";
     Error(at, message);
   }
