@@ -33,16 +33,16 @@ int SkillPower(const SkillRecord& skill, int level) {
   constexpr double kMax = std::numeric_limits<int32_t>::max();
   constexpr double kMin = std::numeric_limits<int32_t>::min();
   double p = skill.power;
-  const double factor = (skill.growth + 100.0) * 0.01;
-  // Levels come from saves and scripts, so the repeated growth stops as soon as the result can
-  // no longer change: zero, a fixed point, or past the 32-bit range.
+  // Levels come from saves and scripts, so the repeated growth stops as soon as the magnitude
+  // can no longer change (zero, growth 0 or -200, or rounding at the bottom of the range) or the
+  // value has left the 32-bit range.
   for (int64_t i = 1; i < level; ++i) {
-    if (p == 0.0 || factor == 1.0) break;
-    if (factor == -1.0) {
-      if ((level - i) % 2 == 1) p = -p;
+    double next = (skill.growth + 100.0) * p * 0.01;
+    if (std::fabs(next) == std::fabs(p)) {
+      if (next != p && (level - i) % 2 == 1) p = next;
       break;
     }
-    p = (skill.growth + 100.0) * p * 0.01;
+    p = next;
     if (p > kMax || p < kMin) break;
   }
   if (p >= kMax) return std::numeric_limits<int32_t>::max();
