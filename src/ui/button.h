@@ -1,0 +1,48 @@
+// A panel button: a text caption, a picture lit by brightening, or a picture pair, with the
+// rectangle that reacts to the mouse and a hover sound played once per entry.
+#pragma once
+
+#include <string>
+
+#include "media/surface.h"
+
+namespace isora {
+
+class Renderer;
+class UiHost;
+
+enum ButtonType : int { kButtonText = 0, kButtonPicture = 1, kButtonPicturePair = 2 };
+
+class Button {
+ public:
+  // hoverName is the second picture of a type 2 button; empty means none was given, and such a
+  // button keeps an empty hit rectangle. The renderer measures captions and pictures.
+  Button(Renderer& renderer, std::string name, int x, int y, int type, bool playsHoverSound,
+         std::string hoverName = {});
+
+  bool HitTest(int px, int py) const { return hitRect.Contains(px, py); }
+  void UpdateHover(int px, int py) { hovered = HitTest(px, py); }
+  // Replaces the caption; the hit rectangle stays.
+  void SetCaption(std::string text) { name = std::move(text); }
+  void SetSize(int w, int h) { hitRect = Rect{x, y, x + w, y + h}; }
+  // Takes the new position unless a coordinate is -1, then sets the size.
+  void Move(int newX, int newY, int w, int h);
+  bool IsNull() const;
+  // Draws on the back buffer; the first draw after the mouse entered plays the hover sound.
+  void Draw(Renderer& renderer, UiHost* host);
+
+  int x = 0, y = 0;
+  int type = kButtonText;
+  std::string name;
+  std::string hoverName = "NULL";
+  Rect hitRect;
+  bool hovered = false;
+  bool hoverSoundPlayed = false;
+  bool playsHoverSound = false;
+};
+
+// Caption colours: red under the mouse, blue otherwise.
+constexpr ColorRef kCaptionHoverColor = MakeColorRef(255, 0, 0);
+constexpr ColorRef kCaptionColor = MakeColorRef(0, 0, 255);
+
+}  // namespace isora

@@ -1,0 +1,44 @@
+#include "ui/menu_panel.h"
+
+#include "foundation/ini_file.h"
+
+namespace isora {
+
+bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
+  IniFile ini;
+  ini.Load(iniName, packagePath);
+  if (ini.IsFailed()) return false;
+  buttons.clear();
+  background = ini.GetString("panel", "bgpic");
+  x = 0;
+  y = 0;
+  for (const char* section : {"startButton", "loadButton", "aboutButton", "exitButton"}) {
+    int type = ini.GetInt(section, "type");
+    std::string hover = type == kButtonPicturePair ? ini.GetString(section, "text1") : "";
+    buttons.emplace_back(renderer_, ini.GetString(section, "text"), ini.GetInt(section, "x"),
+                         ini.GetInt(section, "y"), type, true, hover);
+  }
+  return true;
+}
+
+bool MenuPanel::LoadGameMenu(const char* iniName, const char* packagePath) {
+  IniFile ini;
+  ini.Load(iniName, packagePath);
+  if (ini.IsFailed()) return false;
+  buttons.clear();
+  background = ini.GetString("panel", "bgpic");
+  x = ini.GetInt("panel", "x");
+  y = ini.GetInt("panel", "y");
+  for (const char* section :
+       {"backButton", "saveButton", "loadButton", "helpButton", "exitButton"}) {
+    AddIniButton(ini, section);
+  }
+  return true;
+}
+
+int MenuPanel::OnClick() {
+  Point p = Cursor();
+  return ButtonAt(p.x, p.y);
+}
+
+}  // namespace isora

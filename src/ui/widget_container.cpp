@@ -1,0 +1,60 @@
+#include "ui/widget_container.h"
+
+#include "foundation/ini_file.h"
+#include "media/font.h"
+#include "media/renderer.h"
+#include "ui/picture_path.h"
+#include "ui/ui_host.h"
+
+namespace isora {
+
+WidgetContainer::WidgetContainer(Renderer& renderer, UiHost* host)
+    : font(Font::Create("Segoe UI", 18, 400)), renderer_(renderer), host_(host) {}
+
+WidgetContainer::~WidgetContainer() = default;
+
+Point WidgetContainer::Cursor() const { return host_ ? host_->CursorPos() : Point{-1, -1}; }
+
+void WidgetContainer::UpdateHover() {
+  Point p = Cursor();
+  for (Button& b : buttons) b.UpdateHover(p.x, p.y);
+}
+
+void WidgetContainer::Draw() {
+  DrawPicturePath(renderer_, background, kSurfaceBackBuffer, x, y);
+  for (Button& b : buttons) b.Draw(renderer_, host_);
+  for (TextBox& t : textBoxes) t.Draw(renderer_);
+}
+
+int WidgetContainer::PlaySound(const std::string& file) {
+  if (file.empty()) return 0;
+  if (host_) host_->PlaySound("sound\\" + file);
+  return 1;
+}
+
+int WidgetContainer::ButtonAt(int px, int py) const {
+  int hit = -1;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (buttons[i].HitTest(px, py)) hit = static_cast<int>(i);
+  }
+  return hit;
+}
+
+void WidgetContainer::AddIniButton(const IniFile& ini, const char* section, bool offset) {
+  int bx = ini.GetInt(section, "x");
+  int by = ini.GetInt(section, "y");
+  if (offset) {
+    bx += x;
+    by += y;
+  }
+  buttons.emplace_back(renderer_, ini.GetString(section, "text"), bx, by,
+                       ini.GetInt(section, "type"), true);
+}
+
+void WidgetContainer::AddIniTextBox(const IniFile& ini, const char* section, bool centred) {
+  textBoxes.emplace_back(x + ini.GetInt(section, "x"), y + ini.GetInt(section, "y"),
+                         ini.GetInt(section, "lines"), ini.GetInt(section, "lineChars"), centred, 0,
+                         Font::Create("Segoe UI", 20, 400));
+}
+
+}  // namespace isora

@@ -1,0 +1,58 @@
+// The common base of every panel: a position, a background picture, buttons in click order,
+// text boxes, a font for hints, and the panel's sounds.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/button.h"
+#include "ui/text_box.h"
+
+namespace isora {
+
+class Font;
+class IniFile;
+class Renderer;
+class UiHost;
+
+class WidgetContainer {
+ public:
+  // The renderer and host must outlive the panel; host may be null (no cursor, no sound).
+  WidgetContainer(Renderer& renderer, UiHost* host);
+  virtual ~WidgetContainer();
+  WidgetContainer(const WidgetContainer&) = delete;
+  WidgetContainer& operator=(const WidgetContainer&) = delete;
+
+  // Hover state of every button from the cursor.
+  virtual void UpdateHover();
+  // Background at (x, y) on the back buffer, then the buttons, then the text boxes.
+  virtual void Draw();
+  // Plays "sound\<file>" once; 0 for an empty name, else 1.
+  int PlaySound(const std::string& file);
+
+  // The index of the last button in list order whose hit rectangle holds the point, or -1.
+  int ButtonAt(int px, int py) const;
+  Point Cursor() const;
+
+  Renderer& GetRenderer() { return renderer_; }
+  UiHost* Host() const { return host_; }
+
+  std::shared_ptr<Font> font;  // "Segoe UI" 18, for hints
+  int x = 0, y = 0;
+  std::vector<Button> buttons;
+  std::vector<TextBox> textBoxes;
+  std::string background = "NULL";
+
+ protected:
+  // Appends a button read from an INI section's "text", "type", "x", "y", offset by the
+  // panel position.
+  void AddIniButton(const IniFile& ini, const char* section, bool offset = true);
+  // Appends a text box from "lines", "x", "y", "lineChars" (black, "Segoe UI" 20).
+  void AddIniTextBox(const IniFile& ini, const char* section, bool centred);
+
+  Renderer& renderer_;
+  UiHost* host_;
+};
+
+}  // namespace isora
