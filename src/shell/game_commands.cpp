@@ -1,0 +1,260 @@
+// The player's keys and left clicks, by mode.
+#include "foundation/win_format.h"
+#include "shell/game.h"
+#include "shell/game_ui.h"
+#include "shell/replay.h"
+
+namespace isora {
+
+void CGame::RecordInput(const Message& msg) {
+  if (!recorder_) return;
+  const int64_t frame = framesRun_;
+  Point c = platform_.GetCursorPos();
+  switch (msg.message) {
+    case kWmMouseMove:
+      recorder_->Move(frame, c.x, c.y);
+      break;
+    case kWmLButtonDown:
+    case kWmLButtonUp:
+    case kWmRButtonDown:
+    case kWmRButtonUp:
+      recorder_->Move(frame, c.x, c.y);
+      recorder_->Button(frame, msg.message == kWmLButtonDown || msg.message == kWmLButtonUp,
+                        msg.message == kWmLButtonDown || msg.message == kWmRButtonDown);
+      break;
+    case kWmKeyDown:
+      recorder_->Key(frame, static_cast<int>(msg.wParam), platform_.GetKeyState(kVkShift) < 0);
+      break;
+    default:
+      break;
+  }
+}
+
+int CGame::OnKeyDown(int key) {
+  if (mode_ == ModeFade) return 1;
+  if (key == kVkEscape) {
+    switch (mode_) {
+      case ModePlay:
+        OpenGameMenu();
+        break;
+      case ModeGameMenu:
+      case ModeLoadPanel:
+      case ModeBossKey:
+        mode_ = fadeTarget_;
+        break;
+      case ModeSavePanel:
+      case ModeHelp:
+        mode_ = ModePlay;
+        break;
+      case ModeStatusPanel:
+        mode_ = ModePlay;
+        openPanel_ = 0;
+        break;
+      case ModeBags:
+        CloseBagsByEsc();
+        break;
+      default:
+        break;
+    }
+    return 1;
+  }
+  if (key == kVkF1 + 10) {
+    Trace("Start to screen shot\n");
+    TakeScreenshot();
+    return 1;
+  }
+  if (key == kVkF1 + 8) {
+    if (mode_ == ModeBossKey) {
+      mode_ = fadeTarget_;
+    } else {
+      Trace("Press F9\n");
+      BossKey();
+    }
+    return 1;
+  }
+  if (mode_ != ModePlay && mode_ != ModeStatusPanel && mode_ != ModeBags) return 1;
+  if (!HasPlayer()) return 1;
+  if (SelectSkillByKey(key)) return 1;
+  if (key >= kVk0 + 1 && key <= kVk0 + 9) {
+    UseBagCell(key - kVk0 - 1);
+  } else if (key >= kVkF1 && key <= kVkF1 + 3) {
+    OpenStatusPanel(key - kVkF1 + 1);
+  } else if (key == kVkF1 + 7 && platform_.GetKeyState(kVkShift) < 0) {
+    LevelUpPlayer();
+  }
+  return 1;
+}
+
+void CGame::OnLButtonDown() {
+  Point cursor = platform_.GetCursorPos();
+  if (mode_ == ModePlay && ui_->tutorialPanel) {
+    int answer = ui_->tutorialPanel->OnClick();
+    if (answer == kPagerExit) {
+      ui_->tutorialPanel.reset();
+      Trace("delete m_pTutorialPanel\n");
+      leftButtonUp_ = 0;
+    }
+    if (answer >= -1) return;
+  }
+  if ((mode_ == ModePlay || mode_ == ModeStatusPanel) && HasPlayer()) {
+    if (PlayerPanelLeftClick(cursor)) return;
+  }
+  switch (mode_) {
+    case ModeFade:
+      if (fadeKind_ == 2 && fadeLevel_ > 0 && !fadeRising_) fadeLevel_ = 0;
+      break;
+    case ModeFrozen:
+      musicStarted_ = 0;
+      FadeTo(true, ModeMainMenu);
+      renderer_.ClearCache(0);
+      renderer_.ClearCache(1);
+      break;
+    case ModeTalk:
+      TalkClick();
+      break;
+    case ModeGameMenu:
+      switch (ui_->gameMenu.OnClick()) {
+        case kMenuBack:
+          mode_ = ModePlay;
+          leftButtonUp_ = 0;
+          break;
+        case kMenuSave:
+          ShowSlotList(false);
+          break;
+        case kMenuLoad:
+          mode_ = ModePlay;
+          ShowSlotList(true);
+          break;
+        case kMenuHelp:
+          ShowHelp();
+          break;
+        case kMenuExit:
+          musicStarted_ = 0;
+          FadeTo(true, ModeMainMenu);
+          ui_->tutorialPanel.reset();
+          renderer_.ClearCache(0);
+          renderer_.ClearCache(1);
+          break;
+        default:
+          break;
+      }
+      break;
+    case ModeMainMenu:
+      switch (ui_->mainMenu.OnClick()) {
+        case kMainStart:
+          if (!RunScriptFile("main.gsp", true)) RequestMapChange("main.map", -1, -1, 5, 1);
+          break;
+        case kMainLoad:
+          ShowSlotList(true);
+          break;
+        case kMainAbout:
+          ShowCredits();
+          break;
+        case kMainExit:
+          FadeTo(true, ModeQuit);
+          break;
+        default:
+          break;
+      }
+      break;
+    case ModeStatusPanel:
+      if (ui_->messageDialog.OnClick() == kDialogExit) {
+        mode_ = ModePlay;
+        leftButtonUp_ = 0;
+        openPanel_ = 0;
+      }
+      break;
+    case ModeSavePanel: {
+      int slot = ui_->savePanel.OnClick();
+      if (slot >= 1 && slot <= 6) {
+        SaveGame(slot);
+        mode_ = ModePlay;
+        leftButtonUp_ = 0;
+      } else if (slot == 0) {
+        mode_ = ModePlay;
+        leftButtonUp_ = 0;
+      }
+      break;
+    }
+    case ModeLoadPanel: {
+      int slot = ui_->savePanel.OnClick();
+      if (slot >= 1 && slot <= 6) {
+        if (RequestLoad(slot)) {
+          renderer_.ClearCache(0);
+          ui_->tutorialPanel.reset();
+        }
+      } else if (slot == 0) {
+        leftButtonUp_ = 0;
+        mode_ = fadeTarget_;
+      }
+      break;
+    }
+    case ModeHelp:
+      if (ui_->messageDialog.OnClick() == kDialogExit) {
+        mode_ = ModePlay;
+        leftButtonUp_ = 0;
+      }
+      break;
+    case ModeCredits:
+      FadeTo(true, ModeMainMenu);
+      break;
+    case ModeGameOver:
+      musicStarted_ = 0;
+      FadeTo(true, ModeMainMenu);
+      renderer_.ClearCache(0);
+      renderer_.ClearCache(1);
+      break;
+    case ModeBossKey:
+      mode_ = fadeTarget_;
+      break;
+    case ModeBags:
+      BagClick();
+      break;
+    default:
+      break;
+  }
+}
+
+void CGame::TalkClick() {
+  leftButtonUp_ = 0;
+  if (!ui_->talkDialog) {
+    mode_ = ModePlay;
+    return;
+  }
+  int answer = ui_->talkDialog->OnClick();
+  if (answer == kAnswerMissed) return;
+  mode_ = ModePlay;
+  ui_->talkDialog.reset();
+  if (script_) {
+    if ((answer == kAnswerNo || answer == kAnswerYes) && !answerVariable_.empty()) {
+      script_->SetVariable(answerVariable_, answer);
+    }
+    script_->SetWaiting(0);
+  } else {
+    OpenSellPanel();
+  }
+}
+
+void CGame::OpenGameMenu() {
+  ComposeView(kSurfaceTemp);
+  HideBags();
+  ClosePlayerPanelPopups();
+  fadeTarget_ = ModePlay;
+  mode_ = ModeGameMenu;
+}
+
+void CGame::DrawTutorial() {
+  if (ui_->tutorialPanel) ui_->tutorialPanel->Draw();
+}
+
+bool CGame::TutorialClaims(Point cursor) {
+  (void)cursor;
+  if (!ui_->tutorialPanel) return false;
+  return ui_->tutorialPanel->UpdateHoverInside() != 0;
+}
+
+bool CGame::CursorClaimedByTutorial() const {
+  return ui_->tutorialPanel && ui_->tutorialPanel->IsCursorInside();
+}
+
+}  // namespace isora

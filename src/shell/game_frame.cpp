@@ -1,0 +1,309 @@
+// The frame: the step of each mode, the transitions, the splash sequence and the message line.
+#include "foundation/win_format.h"
+#include "media/platform.h"
+#include "roles/player_growth.h"
+#include "shell/game.h"
+
+namespace isora {
+
+namespace {
+
+int gSplashIndex = 0;
+
+constexpr ColorRef kWhite = 0xFFFFFF;
+constexpr ColorRef kNoticeColor = 0x023EDA;
+constexpr std::array<Point, 4> kNoticeOutline = {Point{-1, 0}, Point{1, 0}, Point{0, -1},
+                                                 Point{0, 1}};
+
+}  // namespace
+
+const char* GameModeName(int32_t mode) {
+  static const char* kNames[] = {
+      "ModeSplash",     "ModeFade",      "ModeMainMenu",   "ModePlay",       "ModeTalk",
+      "ModeGameMenu",   "ModeSavePanel", "ModeLoadPanel",  "ModeCredits",    "ModeStatusPanel",
+      "ModeBags",       "ModeIdle",      "ModeFrozen",     "ModeGameOver",   "ModeQuit",
+      "ModeHelp",       "ModeBossKey",   "ModeLoadingMap", "ModeBuildWorld", "ModeLoadingGame",
+      "ModeRestoreGame"};
+  if (mode < 0 || mode > 20) return "Mode?";
+  return kNames[mode];
+}
+
+int32_t CGame::SplashIndex() { return gSplashIndex; }
+void CGame::ResetSplashIndex() { gSplashIndex = 0; }
+
+void CGame::Frame() {
+  skipPresent_ = false;
+  switch (mode_) {
+    case ModeSplash:
+      SplashStep();
+      break;
+    case ModeFade:
+      FadeStep();
+      break;
+    case ModeMainMenu:
+      StartMusicOnce(startMusic_);
+      DrawMainMenu();
+      TransitionCheck();
+      break;
+    case ModePlay:
+      PlayStep();
+      break;
+    case ModeTalk:
+      SavedScreenStep();
+      DrawTalkDialog();
+      break;
+    case ModeGameMenu:
+      SavedScreenStep();
+      DrawGameMenu();
+      break;
+    case ModeSavePanel:
+    case ModeLoadPanel:
+      SavedScreenStep();
+      DrawSavePanel();
+      break;
+    case ModeCredits:
+      StartMusicOnce(creditMusic_);
+      CopyGroundToBackBuffer();
+      TransitionCheck();
+      break;
+    case ModeStatusPanel:
+      SavedScreenStep();
+      DrawMessageDialog();
+      DrawPlayerPanel();
+      break;
+    case ModeBags:
+      SavedScreenStep();
+      DrawBags();
+      break;
+    case ModeIdle:
+      break;
+    case ModeGameOver:
+      StartMusicOnce(endMusic_);
+      CopyGroundToBackBuffer();
+      TransitionCheck();
+      break;
+    case ModeQuit:
+      Quit();
+      break;
+    case ModeHelp:
+      SavedScreenStep();
+      DrawMessageDialog();
+      break;
+    case ModeLoadingMap:
+      DrawNotice("Loading map, please wait...");
+      mode_ = ModeBuildWorld;
+      break;
+    case ModeBuildWorld:
+      BuildWorld();
+      break;
+    case ModeLoadingGame:
+      DrawNotice("Loading game, please wait...");
+      mode_ = ModeRestoreGame;
+      break;
+    case ModeRestoreGame:
+      RestoreStep();
+      break;
+    case ModeFrozen:
+    case ModeBossKey:
+    default:
+      SavedScreenStep();
+      break;
+  }
+  if (skipPresent_) return;
+  DrawMessageLine();
+  if (!renderer_.Flip()) renderer_.RestoreAll();
+}
+
+void CGame::SavedScreenStep() {
+  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
+  Surface* saved = renderer_.GetSurface(kSurfaceTemp);
+  if (back && saved) back->BltFast(0, 0, *saved, Rect{0, 0, 640, 480}, kBltNoColorKey);
+}
+
+void CGame::CopyGroundToBackBuffer() {
+  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
+  Surface* ground = renderer_.GetSurface(kSurfaceGround);
+  if (back && ground) back->BltFast(0, 0, *ground, Rect{0, 0, 640, 480}, kBltNoColorKey);
+}
+
+void CGame::TransitionCheck() {
+  if (fadePhase_ != 2) FadeTo(fadePhase_ != 0, mode_);
+}
+
+void CGame::StartMusicOnce(const std::string& file) {
+  if (musicStarted_ != 0) return;
+  if (!file.empty() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
+  currentMusic_ = file;
+  musicStarted_ = 1;
+}
+
+int CGame::FadeTo(bool fadeOut, GameMode target) {
+  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
+  Surface* saved = renderer_.GetSurface(kSurfaceTemp);
+  if (back && saved) saved->BltFast(0, 0, *back, Rect{0, 0, 640, 480}, kBltNoColorKey);
+  fadeTarget_ = target;
+  fadeSource_ = Rect{0, 0, 640, 480};
+  if (fadeOut) {
+    fadeKind_ = 1;
+    fadeLevel_ = 0;
+    fadeRising_ = 1;
+  } else {
+    fadeKind_ = 0;
+    fadeLevel_ = 31;
+    fadeRising_ = 0;
+  }
+  mode_ = ModeFade;
+  skipPresent_ = true;
+  return fadeKind_;
+}
+
+void CGame::FadeStep() {
+  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
+  Surface* saved = renderer_.GetSurface(kSurfaceTemp);
+  if (back && saved) {
+    int x = (640 - fadeSource_.Width()) / 2;
+    int y = (480 - fadeSource_.Height()) / 2;
+    back->BltFast(x, y, *saved, fadeSource_, kBltSrcColorKey);
+  }
+  if (fadeLevel_ > 0) renderer_.Darken(kSurfaceBackBuffer, Rect{0, 0, 640, 480}, fadeLevel_);
+  if (fadeRising_) fadeLevel_ += 4;
+  if (fadeLevel_ > 0 && !fadeRising_) fadeLevel_ -= 4;
+  if (fadeLevel_ >= 31 && (fadeKind_ == 1 || (fadeKind_ == 2 && fadeLevel_ >= 51))) {
+    fadePhase_ = 0;
+    ++gSplashIndex;
+    mode_ = fadeTarget_;
+  }
+  if (fadeLevel_ <= 0 && !fadeRising_) {
+    if (fadeKind_ == 0) {
+      fadePhase_ = 2;
+      mode_ = fadeTarget_;
+      ++gSplashIndex;
+    }
+    if (fadeKind_ == 2) fadeLevel_ = -160;
+    fadeRising_ = 1;
+  }
+}
+
+void CGame::SplashStep() {
+  if (gSplashIndex >= 5) {
+    platform_.ShowCursor(true);
+    platform_.SetCursorPos(320, 195);
+    mode_ = ModeMainMenu;
+    return;
+  }
+  const std::string& pic = splashPictures_[gSplashIndex];
+  if (pic.empty() || pic == "null") {
+    ++gSplashIndex;
+    return;
+  }
+  Trace(WinFormat("bgindex=%d,pic path=%s\n", gSplashIndex, pic.c_str()));
+  ShowSplashPicture(pic, ModeSplash);
+}
+
+bool CGame::SplitPicturePath(const std::string& path, int* pack, std::string* member) {
+  size_t sep = path.find('/');
+  if (sep == std::string::npos) sep = path.find('\\');
+  if (sep == std::string::npos) return false;
+  static const char* kPacks[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
+  std::string word = path.substr(0, sep);
+  for (int i = 0; i < kPackCount; ++i) {
+    if (word == kPacks[i]) {
+      *pack = i;
+      *member = path.substr(sep + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool CGame::DrawPicturePath(const std::string& path, int surface, int x, int y) {
+  int pack = 0;
+  std::string member;
+  if (!SplitPicturePath(path, &pack, &member)) return false;
+  return renderer_.DrawPictureTo(pack, member, surface, x, y, false);
+}
+
+void CGame::ShowSplashPicture(const std::string& path, GameMode returnMode) {
+  int pack = 0;
+  std::string member;
+  Size size;
+  if (SplitPicturePath(path, &pack, &member)) size = renderer_.GetPictureSize(pack, member);
+  if (size.cx <= 0 || size.cy <= 0) {
+    ++gSplashIndex;
+    mode_ = returnMode;
+    return;
+  }
+  renderer_.DrawPictureTo(pack, member, kSurfaceTemp, 0, 0, false);
+  fadeSource_ = Rect{0, 0, std::min(size.cx, 640), std::min(size.cy, 480)};
+  fadeTarget_ = returnMode;
+  fadeLevel_ = 31;
+  fadeRising_ = 0;
+  fadeKind_ = 2;
+  mode_ = ModeFade;
+}
+
+void CGame::DrawOutlined(const std::string& text, int x, int y, int surface,
+                         const std::array<Point, 4>& outline, ColorRef outlineColor,
+                         ColorRef color) {
+  for (const Point& p : outline) {
+    renderer_.DrawText(text, p.x, p.y, surface, kTaCenter, outlineColor);
+  }
+  renderer_.DrawText(text, x, y, surface, kTaCenter, color);
+}
+
+void CGame::DrawNotice(const std::string& text) {
+  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
+  if (back) back->Fill(0);
+  std::array<Point, 4> outline;
+  for (int i = 0; i < 4; ++i) {
+    outline[i] = Point{320 + kNoticeOutline[i].x, 240 + kNoticeOutline[i].y};
+  }
+  DrawOutlined(text, 320, 240, kSurfaceBackBuffer, outline, kWhite, kNoticeColor);
+}
+
+void CGame::DrawMessageLine() {
+  if (renderer_.MessageCountdown() <= 0) return;
+  const std::string& text = renderer_.MessageText();
+  Size ext = renderer_.TextExtent(text);
+  int x = (630 - ext.cx) / 2;
+  int y = (365 - ext.cy) / 2;
+  renderer_.Blend50(kSurfaceBackBuffer, Rect{x, y, x + ext.cx + 10, y + ext.cy + 5}, true);
+  renderer_.DrawText(text, 320, y + 2, kSurfaceBackBuffer, kTaCenter, kWhite);
+  renderer_.SetMessageCountdown(renderer_.MessageCountdown() - 1);
+}
+
+void CGame::ShowMessage(const std::string& text) {
+  std::string t = ExpandCommaEscapes(text);
+  std::string line = renderer_.MessageText();
+  if (renderer_.MessageCountdown() <= 0 || line.find(t) != std::string::npos) {
+    line = t;
+  } else if (line.size() + t.size() > 77) {
+    line = t;
+  } else {
+    line += "  " + t;
+  }
+  renderer_.SetMessageLine(line, 70);
+}
+
+void CGame::PlaySound(const std::string& file) {
+  if (file.empty()) return;
+  std::string path = file;
+  bool inFolder =
+      file.size() > 6 && (file.compare(0, 6, "sound\\") == 0 || file.compare(0, 6, "sound/") == 0);
+  if (!inFolder) path = "sound\\" + file;
+  lastSound_ = path;
+  if (effectSound_ && effectSound_->Load(path)) effectSound_->Play(0);
+}
+
+bool CGame::RequestMapChange(const std::string& mapName, int32_t x, int32_t y, int32_t direction,
+                             int32_t newGame) {
+  nextMapName_ = mapName;
+  nextPosX_ = x;
+  nextPosY_ = y;
+  nextDirection_ = direction;
+  newGame_ = newGame;
+  FadeTo(true, ModeLoadingMap);
+  return true;
+}
+
+}  // namespace isora

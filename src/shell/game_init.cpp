@@ -1,0 +1,238 @@
+// Start-up, configuration, the message loop and shutdown.
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "foundation/ini_file.h"
+#include "media/platform.h"
+#include "shell/game.h"
+
+namespace isora {
+
+namespace {
+
+// Values of game.ini live in 30-byte fields.
+std::string Field30(const std::string& value) { return value.substr(0, 29); }
+
+std::string CurrentDirectory() {
+  char buf[4096];
+  if (getcwd(buf, sizeof buf) == nullptr) return ".";
+  return buf;
+}
+
+}  // namespace
+
+std::string CGame::LogPathFor(const std::string& workingDir) {
+  if (!workingDir.empty() && (workingDir.back() == '\\' || workingDir.back() == '/')) {
+    return workingDir + "GameEngine.log";
+  }
+  char sep = workingDir.find('\\') != std::string::npos ? '\\' : '/';
+  return workingDir + sep + "GameEngine.log";
+}
+
+CGame::CGame(Platform& platform, const GameOptions& options)
+    : platform_(platform),
+      options_(options),
+      renderer_(options.pixelFormat),
+      map_(&log_),
+      workingDir_(CurrentDirectory()) {
+  log_ = GameLog(LogPathFor(workingDir_));
+  missionList_.SetLog(&log_);
+  relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
+  effectSound_ = std::make_unique<SoundBuffer>();
+  ConstructPanels();
+  ConstructWorld();
+}
+
+CGame::~CGame() {
+  hoverSound_.reset();
+  mouse_.Release();
+  DestroyPanels();
+  world_.reset();
+  if (renderer_.IsInitialized()) renderer_.Release();
+  script_.reset();
+  effectSound_.reset();
+  ShutdownSound();
+  music_.StopAndClose();
+}
+
+void CGame::Trace(const std::string& text) { platform_.DebugOutput(text); }
+
+void CGame::DestroyWindow() {
+  if (platform_.HasWindow()) platform_.DestroyGameWindow();
+}
+
+bool CGame::Init() {
+  if (!platform_.CreateGameWindow("Game")) return false;
+  platform_.LoadAnimatedCursor("data\\cursor.ani");
+
+  if (!renderer_.Init(&platform_)) {
+    platform_.MessageBox("Initialize DirectDraw failed!", "Error", MessageBoxIcon::None);
+    renderer_.Release();
+    DestroyWindow();
+    return false;
+  }
+
+  int32_t hr = mouse_.Create(&platform_, true, false, true);
+  if (hr < 0) {
+    log_.WriteText("Create Input Device---Mouse...Failed!");
+    platform_.MessageBox("Initialize DirectInput failed!", "Error", MessageBoxIcon::None);
+    renderer_.Release();
+    DestroyWindow();
+    return false;
+  }
+  log_.WriteText("Create Input Device---Mouse...OK!");
+
+  if (options_.noSound) {
+    SetSoundEnabled(false);
+  } else if (InitSound(&platform_) == 0) {
+    platform_.MessageBox("Initialize DirectSound failed!", "error", MessageBoxIcon::None);
+    SetSoundEnabled(false);
+    ShutdownSound();
+  }
+
+  hoverSound_ = std::make_unique<SoundBuffer>();
+  if (!IsSoundEnabled() || !hoverSound_->Load("sound\\button_over.wav") ||
+      !hoverSound_->HasBuffer()) {
+    hoverSound_.reset();
+  }
+  Trace("init dsound ok.");
+
+  if (!itemDb_.Load("data\\items.itm")) {
+    platform_.MessageBox("Load item database failed!", "Error", MessageBoxIcon::None);
+    renderer_.Release();
+    DestroyWindow();
+    return false;
+  }
+  if (!skillDb_.Load("data\\skill.skl")) {
+    platform_.MessageBox("Load skill database failed!", "Error", MessageBoxIcon::None);
+    renderer_.Release();
+    DestroyWindow();
+    return false;
+  }
+  if (!ReadGameIni()) {
+    platform_.MessageBox("Load game.ini failed!", "Error", MessageBoxIcon::None);
+    DestroyWindow();
+    return false;
+  }
+  if (!LoadMenuPanels()) {
+    platform_.MessageBox("Load ini files failed!", "Error", MessageBoxIcon::None);
+    DestroyWindow();
+    return false;
+  }
+  platform_.ShowCursor(false);
+  return true;
+}
+
+bool CGame::ReadGameIni() {
+  IniFile ini;
+  if (!ini.Load("game.ini", nullptr)) return false;
+  iniPackage_ = Field30(ini.GetString("MDfile", "ini"));
+  ini.Clear();
+  if (iniPackage_.empty() || !ini.Load("game.ini", iniPackage_.c_str())) return false;
+  for (int i = 0; i < 5; ++i) {
+    std::string section = "FlashWindow" + std::to_string(i + 1);
+    splashPictures_[i] = Field30(ini.GetString(section.c_str(), "pic"));
+  }
+  startMusic_ = Field30(ini.GetString("music", "start"));
+  endMusic_ = Field30(ini.GetString("music", "end"));
+  static const char* kPackKeys[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
+  for (int i = 0; i < kPackCount; ++i) {
+    renderer_.SetPackPath(i, Field30(ini.GetString("MDfile", kPackKeys[i])));
+  }
+  scriptPackage_ = Field30(ini.GetString("MDfile", "script"));
+  ini.Clear();
+  map_.LoadIndexes(iniPackage_);
+  return true;
+}
+
+int CGame::Run() {
+  WindowProc(Message{kUmSetGame, 0, 0});
+  int exitCode = 0;
+  for (;;) {
+    PumpResult r = Pump(&exitCode);
+    if (r == PumpResult::kQuit) return exitCode;
+    // The design spins between frames; a real window yields the processor instead.
+    if (r == PumpResult::kIdle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
+CGame::PumpResult CGame::Pump(int* exitCode) {
+  uint32_t now = platform_.TickCount();
+  if (rateMark_ + 1000 < now) {
+    rateMark_ = now;
+    framesPerSecond_ = frameCounter_;
+    frameCounter_ = 0;
+  }
+  Message msg;
+  if (platform_.PeekMessage(&msg, false)) {
+    if (!platform_.GetMessage(&msg)) {
+      *exitCode = static_cast<int>(msg.wParam);
+      return PumpResult::kQuit;
+    }
+    WindowProc(msg);
+    return PumpResult::kMessage;
+  }
+  if (active_ == 1) {
+    uint32_t t = platform_.TickCount();
+    if (lastFrameTick_ + 40 < t) {
+      Frame();
+      lastFrameTick_ = t;
+      ++frameCounter_;
+      ++framesRun_;
+      return PumpResult::kFrame;
+    }
+    return PumpResult::kIdle;
+  }
+  platform_.WaitMessage();
+  return PumpResult::kIdle;
+}
+
+void CGame::WindowProc(const Message& msg) {
+  RecordInput(msg);
+  switch (msg.message) {
+    case kWmDestroy:
+      platform_.PostQuitMessage(0);
+      return;
+    case kWmClose:
+      DestroyWindow();
+      return;
+    case kUmSetGame:
+      gameRegistered_ = true;
+      return;
+    case kUmGraphNotify:
+      Trace("UM_GRAPHNOTIFY!\n");
+      music_.OnGraphNotify();
+      return;
+    default:
+      break;
+  }
+  if (!gameRegistered_) return;
+  switch (msg.message) {
+    case kWmActivateApp:
+      active_ = msg.wParam != 0 ? 1 : 0;
+      break;
+    case kWmKeyDown:
+      OnKeyDown(static_cast<int>(msg.wParam));
+      break;
+    case kWmLButtonDown:
+      OnLButtonDown();
+      break;
+    case kWmLButtonUp:
+      leftButtonUp_ = 1;
+      break;
+    case kWmRButtonDown:
+      OnRButtonDown();
+      break;
+    default:
+      break;
+  }
+}
+
+void CGame::Quit() {
+  music_.Pause();
+  platform_.PostMessage(kWmClose);
+}
+
+}  // namespace isora

@@ -1,0 +1,47 @@
+// The four status panels and the view capture under every panel screen.
+#include "foundation/win_format.h"
+#include "shell/game.h"
+
+namespace isora {
+
+void CGame::ComposeView(int surface) {
+  Surface* dst = renderer_.GetSurface(surface);
+  if (!dst) return;
+  const Surface* ground = renderer_.GetSurface(kSurfaceGround);
+  const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
+  const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
+  if (ground) dst->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);
+  if (layer3) dst->BltFast(0, 0, *layer3, viewRect_, kBltSrcColorKey);
+  if (layer4) dst->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
+  if (raining_) DrawRain(surface);
+}
+
+std::vector<std::string> CGame::AttributeLines(const Attributes& a) {
+  return {
+      WinFormat("Level: <9%d/>", a.level),          WinFormat("Attack: <9%d/>", a.attack),
+      WinFormat("Defence: <9%d/>", a.defence),      WinFormat("Hit rate: <9%d/>", a.hitRate),
+      WinFormat("Moral: <9%d/>", a.moral),          WinFormat("HP: <9%d/>/<9%d/>", a.hp, a.maxHp),
+      WinFormat("MP: <9%d/>/<9%d/>", a.mp, a.maxMp)};
+}
+
+bool CGame::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
+  if (sellMode_ == 1) return false;
+  ComposeView(kSurfaceTemp);
+  HideBags();
+  SetMessageDialog(title, std::move(lines));
+  statusTitle_ = title;
+  mode_ = ModeStatusPanel;
+  return true;
+}
+
+void CGame::ShowAttributePanel() {
+  OpenStatusScreen("<3Attribute/>", AttributeLines(PlayerAttributes()));
+}
+
+void CGame::ShowNotePanel() { OpenStatusScreen("<3Note/>", relations_.notes); }
+
+void CGame::ShowHonourPanel() { OpenStatusScreen("<3Honour/>", relations_.honours); }
+
+void CGame::ShowMissionPanel() { OpenStatusScreen("<3My Mission/>", missionList_.PanelLines()); }
+
+}  // namespace isora

@@ -1,0 +1,294 @@
+// The play step and the per-frame role pass: camera, roles near the view, deaths and what they
+// leave behind, hover information, script triggers and exits, the death screen.
+#include "foundation/gbk.h"
+#include "foundation/random_generator.h"
+#include "foundation/win_format.h"
+#include "shell/game_ui_bridge.h"
+#include "shell/game_world.h"
+
+namespace isora {
+
+namespace {
+
+constexpr ColorRef kBlack = 0x000000;
+constexpr ColorRef kWhite = 0xFFFFFF;
+constexpr ColorRef kLabelColor = 0xAAE3FF;
+
+// The probe result for a role's next step: the cell must be passable and no other living role
+// may hold the point.
+uint32_t ProbeFor(GameMap& map, GameWorld& world, Role& role) {
+  Point p = role.StepProbe();
+  if (p.x == -1 && p.y == -1) return MakeProbeResult(true, -1);
+  bool free = map.IsPassableAt(p.x, p.y) != 0;
+  int found = -1;
+  auto test = [&](Role* other) {
+    if (found >= 0 || !other || other == &role || other->IsDead()) return;
+    if (other->Bounds().Contains(p.x, p.y)) found = other->NpcId();
+  };
+  test(world.player.get());
+  for (auto& e : world.npcs.Entries()) test(e.role.get());
+  if (found >= 0) free = false;
+  return MakeProbeResult(free, found);
+}
+
+}  // namespace
+
+void CGame::PlayStep() {
+  if (musicStarted_ == 0) {
+    std::string name = mapInfo_.MusicName();
+    std::string file = name.empty() ? std::string() : "music\\" + name;
+    if (!file.empty() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
+    currentMusic_ = file;
+    musicStarted_ = 1;
+  }
+  if (script_ && fadePhase_ == 2 && !script_->IsWaiting()) {
+    script_->Resume();
+    if (script_ && script_->IsFinished()) script_.reset();
+    return;
+  }
+  if (!HasPlayer()) return;
+  Point cursor = platform_.GetCursorPos();
+  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
+  if (!back) return;
+  back->Fill(0);
+  Point cam = world_->player->CameraOrigin();
+  cameraX_ = cam.x;
+  cameraY_ = cam.y;
+  GameMode before = mode_;
+  if (!DrawRole() || mode_ != before) {
+    skipPresent_ = true;
+    return;
+  }
+  viewRect_ = Rect{cameraX_, cameraY_, cameraX_ + 640, cameraY_ + 480};
+  const Surface* ground = renderer_.GetSurface(kSurfaceGround);
+  const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
+  const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
+  back->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);
+  back->BltFast(0, 0, *layer3, viewRect_, kBltSrcColorKey);
+  back->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
+  if (raining_) DrawRain(kSurfaceBackBuffer);
+  HoverInfo(cursor);
+  DrawPlayerPanel();
+  DrawOutlined(mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
+               {Point{564, 21}, Point{566, 21}, Point{564, 19}, Point{566, 19}}, kBlack,
+               kLabelColor);
+  CellIndex cell = map_.CellAt(world_->player->X(), world_->player->Y());
+  DrawOutlined(WinFormat("(%d,%d)", cell.row, cell.column), 565, 35, kSurfaceBackBuffer,
+               {Point{564, 34}, Point{566, 34}, Point{564, 36}, Point{566, 36}}, kBlack,
+               kLabelColor);
+  if (leftButtonUp_ == 1) {
+    if (mouse_.IsLeftDown()) OnLeftHeld();
+    if (mouse_.IsRightDown()) OnRightHeld();
+  }
+  DrawTutorial();
+  if (fadePhase_ != 2) {
+    if (script_) script_->SetWaiting(0);
+    FadeTo(fadePhase_ != 0, mode_);
+  }
+}
+
+bool CGame::DrawRole() {
+  Role& player = *world_->player;
+  const Rect area{cameraX_ - 110, cameraY_ - 112, cameraX_ + 750, cameraY_ + 592};
+  renderer_.ClearLayerAroundView(cameraX_, cameraY_);
+  DrawGroundItems(area);
+
+  if (wanderCounter_ < 0) wanderCounter_ = 100;
+  ++wanderCounter_;
+  if (wanderCounter_ > 100) {
+    for (auto& e : world_->npcs.Entries()) {
+      CRoleNPC* npc = e.role.get();
+      if (!npc || !npc->Wanders() || npc->IsDead()) continue;
+      RandomGenerator gen;
+      gen.Seed(0);
+      int r = gen.Draw(1400);
+      npc->SetWalkTarget(npc->X() + r - 200, npc->Y() - r + 200, "walk");
+    }
+    wanderCounter_ = 0;
+  }
+
+  if (player.State() == "dieout") {
+    DeathScreen();
+    return true;
+  }
+
+  for (size_t i = 0; i < world_->npcs.Entries().size();) {
+    if (!world_->npcs.Entries()[i].role) {
+      ++i;
+      continue;
+    }
+    CRoleNPC& npc = *world_->npcs.Entries()[i].role;
+    if (npc.State() == "die") {
+      player.Stand();
+      leftButtonUp_ = 0;
+    }
+    if (npc.State() == "dieout") {
+      GameMode before = mode_;
+      HandleDeadRole(static_cast<int>(i) + 1);
+      if (mode_ != before) return false;
+      continue;
+    }
+    if (area.Contains(npc.X(), npc.Y())) {
+      uint32_t probe = ProbeFor(map_, *world_, npc);
+      if ((probe & 0xFFFF) == 0 && npc.StepProbe().x != -1) {
+        Point p = npc.StepProbe();
+        Trace(WinFormat("[DrawRole]cannot cross:findnpc=%d,map cross=%d,pt.x=%d,pt.y=%d,state=%s\n",
+                        static_cast<int>(probe >> 16), map_.IsPassableAt(p.x, p.y), p.x, p.y,
+                        npc.State().c_str()));
+      }
+      npc.Update(probe);
+    } else {
+      Point p = npc.StepProbe();
+      npc.OffscreenStep(p.x == -1 || map_.IsPassableAt(p.x, p.y) != 0);
+    }
+    ++i;
+  }
+
+  if (options_.trace) Trace(WinFormat("[DrawRole]my state=%s\n", player.State().c_str()));
+  player.Update(ProbeFor(map_, *world_, player));
+
+  CellIndex cell = map_.CellAt(player.X(), player.Y());
+  if (cell == lastTriggerCell_) return true;
+  lastTriggerCell_ = cell;
+  std::string script = map_.CellScript(player.X(), player.Y());
+  if (!script.empty()) {
+    RunScriptFile(script, false);
+    return true;
+  }
+  std::string exit = map_.CellExit(player.X(), player.Y());
+  if (!exit.empty()) {
+    Point cam = player.CameraOrigin();
+    cameraX_ = cam.x;
+    cameraY_ = cam.y;
+    RequestMapChange(exit, -1, -1, 5, 0);
+    return false;
+  }
+  return true;
+}
+
+void CGame::HandleDeadRole(int index) {
+  CRoleNPC* npc = world_->Npc(index);
+  if (!npc) return;
+  const NpcRecord& rec = npc->Record();
+  if (int drop = npc->ChooseDrop(); drop > 0) {
+    Trace("new item \n");
+    AddGroundItem(drop, npc->X(), npc->Y());
+    Trace("push back \n");
+    PlaySound("drop_item.wav");
+  }
+  if (!npc->DeathScript().empty()) RunScriptFile(npc->DeathScript(), false);
+  if (rec.rememberDeath) relations_.vipInfo[npc->RoleName()] = 1;
+  if (!rec.factionName.empty()) {
+    int32_t& enmity = relations_.factionEnmity[rec.factionName];
+    int32_t before = enmity;
+    enmity = SatAdd(enmity, rec.enmityGain);
+    if (before < kFeudEnmity && enmity >= kFeudEnmity) {
+      const char* name = rec.factionName.c_str();
+      ShowMessage(WinFormat(Gbk(u8"我与%s结怨，以后可要多多提防").c_str(), name));
+      relations_.AddNote(WinFormat(
+          Gbk(u8"我与<2%s/>结怨，现在%s的人见到我就会来找我的麻烦，以后可要多多提防了").c_str(),
+          name, name));
+    }
+  }
+  PlayerGrowth& growth = world_->player->Growth();
+  switch (npc->Kind()) {
+    case 1:
+      growth.ChangeMoral('+', 5);
+      break;
+    case 2:
+      growth.ChangeMoral('-', 5);
+      break;
+    case 4:
+    case 5:
+    case 6:
+      growth.ChangeMoral('-', 2);
+      break;
+    default:
+      break;
+  }
+  ++killedEnemies_;
+  if (selectedNpc_ == index)
+    selectedNpc_ = -1;
+  else if (selectedNpc_ > index)
+    --selectedNpc_;
+  if (talkTarget_ == index)
+    talkTarget_ = 0;
+  else if (talkTarget_ > index)
+    --talkTarget_;
+  Trace("start to delete \n");
+  world_->npcs.Erase(static_cast<size_t>(index - 1), world_->player.get());
+  Trace("pop obj over\n");
+}
+
+void CGame::DeathScreen() {
+  ComposeView(kSurfaceTemp);
+  renderer_.Grey(kSurfaceTemp, Rect{0, 0, 640, 480});
+  renderer_.Blend50(kSurfaceTemp, Rect{0, 210, 640, 270}, false);
+  DrawOutlined("I was killed. Let me try again!", 320, 240, kSurfaceTemp,
+               {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
+               0x0000FF);
+  PlaySound("death.wav");
+  mode_ = ModeFrozen;
+}
+
+int CGame::RoleUnderPoint(int mx, int my) {
+  int best = -1;
+  int bestY = 0;
+  for (int i = 1; i <= world_->NpcCount(); ++i) {
+    Role* r = world_->At(i);
+    if (!r || r->IsDead() || !r->Bounds().Contains(mx, my)) continue;
+    if (best < 0 || r->Y() > bestY) {
+      best = i;
+      bestY = r->Y();
+    }
+  }
+  return best;
+}
+
+bool CGame::ObjectLayerTransparentAt(int mx, int my) {
+  const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
+  return !layer3 || layer3->At(mx, my) == renderer_.ColorKey();
+}
+
+void CGame::HoverInfo(Point cursor) {
+  if (TutorialClaims(cursor)) return;
+  const int mx = cursor.x + cameraX_;
+  const int my = cursor.y + cameraY_;
+  std::string label = map_.CellExitComment(mx, my);
+  if (!label.empty()) {
+    Size ext = renderer_.TextExtent(label);
+    int x = cursor.x;
+    if (x + ext.cx > 639) x = 639 - ext.cx;
+    int y = cursor.y - ext.cy;
+    if (y < 1) y = cursor.y + 32;
+    if (y + ext.cy > 479) y = 479 - ext.cy;
+    renderer_.Blend50(kSurfaceBackBuffer, Rect{x, y, x + ext.cx, y + ext.cy}, false);
+    renderer_.DrawText(label, x, y, kSurfaceBackBuffer, kTaLeft, 0xFF0000);
+  }
+  HoverGroundItem(mx, my);
+  if (Role* prev = world_->At(selectedNpc_); prev && selectedNpc_ > 0) prev->SetHighlighted(false);
+  int index = RoleUnderPoint(mx, my);
+  if (index < 0 || ObjectLayerTransparentAt(mx, my)) {
+    selectedNpc_ = -1;
+    return;
+  }
+  selectedNpc_ = index;
+  CRoleNPC* npc = world_->Npc(index);
+  npc->SetHighlighted(true);
+  DrawOutlined(npc->DisplayName(true), 320, 20, kSurfaceBackBuffer,
+               {Point{319, 19}, Point{321, 19}, Point{319, 21}, Point{321, 21}}, kBlack, 0xFF9999);
+  DeviceContext dc = renderer_.GetDC(kSurfaceBackBuffer);
+  dc.SelectPen(Pen::Solid(kWhite));
+  dc.SelectBrush(Brush::Solid(0x0000FF));
+  dc.Rectangle(244, 44, 396, 56);
+  int from = 245 + static_cast<int>(150 * npc->HpFraction());
+  if (from < 395) dc.FillRect(Rect{from, 45, 395, 55}, Brush::Solid(kBlack));
+}
+
+bool CGame::PlaceMapRoles() {
+  world_->player->ForgetFightTarget();
+  world_->placement.player = world_->player.get();
+  return world_->npcs.CreateMapRoles(map_.Placements(), map_, world_->placement) != 0;
+}
+
+}  // namespace isora

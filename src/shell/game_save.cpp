@@ -1,0 +1,120 @@
+// Saving to a slot, the slot list, and loading through ModeLoadingGame and ModeRestoreGame.
+#include "foundation/file_io.h"
+#include "foundation/win_format.h"
+#include "save/save_file.h"
+#include "save/save_state.h"
+#include "shell/game.h"
+
+namespace isora {
+
+namespace {
+
+// The slot file as a native path beside the program.
+std::string SlotFile(int slot) { return NativePath(SaveSlotPath(slot)); }
+
+}  // namespace
+
+int CGame::SaveGame(int slot) {
+  if (slot < 1 || slot > 6 || !HasPlayer()) return 0;
+  SaveData data;
+  data.timeStamp = FormatSaveTimeStamp(platform_.SystemTimeUtc());
+  data.mapHeader = mapInfo_.bytes;
+  data.roles = LivingRoles();
+  StorePlayer(PlayerSnapshot(), data);
+  StoreRelations(relations_, data);
+  StoreMissions(missionList_, data);
+  data.killCount = killedEnemies_;
+  data.rainFlag = raining_;
+  Trace("start to save weapon pack.\n");
+  Trace(WinFormat("weapon count=%d\n", static_cast<int>(data.weaponPack.size())));
+  for (int32_t item : data.weaponPack) Trace(WinFormat("item=%d\n", item));
+  Trace("girl love ok...\n");
+  Trace("menpai enmity ok...\n");
+  Trace("vip info ok...\n");
+  Trace("player's faction ok...\n");
+  Trace("player's rongru ok...\n");
+  Trace("player's note ok...\n");
+  Trace(WinFormat("mission count=%d\n", static_cast<int>(data.missions.size())));
+  for (size_t i = 0; i < data.missions.size(); ++i) {
+    Trace(WinFormat("the %d mission:%s\n", static_cast<int>(i), data.missions[i].name.c_str()));
+  }
+  Trace("mission ok...\n");
+  if (!WriteSaveFile(SlotFile(slot), data)) {
+    log_.WriteText(WinFormat("Saving %s failed.", SaveSlotPath(slot).c_str()));
+    return 0;
+  }
+  Trace("save ok...\n");
+  ShowMessage("Game Data Saved.");
+  return 1;
+}
+
+void CGame::ShowSlotList(bool loading) {
+  std::array<std::string, 6> labels;
+  for (int i = 0; i < 6; ++i) labels[i] = SaveSlotLabel(SlotFile(i + 1));
+  if (loading) {
+    modeBeforeLoadPanel_ = mode_;
+    fadeTarget_ = mode_;
+    SetSlotTexts("<3Load Game/>", labels);
+    mode_ = ModeLoadPanel;
+  } else {
+    SetSlotTexts("<3Save Game/>", labels);
+    mode_ = ModeSavePanel;
+  }
+}
+
+int CGame::RequestLoad(int slot) {
+  if (slot < 1 || slot > 6) return 0;
+  SaveData data;
+  // The whole file is checked before anything changes, so a bad save never half-loads.
+  if (!ReadSaveFile(SlotFile(slot), data, &log_)) {
+    if (IsValidSaveSlot(SlotFile(slot)))
+      ShowMessage("The saved game is damaged and cannot be loaded.");
+    return 0;
+  }
+  if (!ReadFileBytes(NativePath("map\\" + data.MapFile()))) {
+    log_.WriteText("The map of the saved game is missing: map\\" + data.MapFile());
+    ShowMessage("The saved game's map is missing; it cannot be loaded.");
+    return 0;
+  }
+  loadSlot_ = slot;
+  mode_ = ModeLoadingGame;
+  return 1;
+}
+
+void CGame::RestoreStep() {
+  if (LoadGame() == 0) {
+    ShowMessage("The saved game could not be loaded.");
+    mode_ = modeBeforeLoadPanel_;
+    fadePhase_ = 2;
+  }
+}
+
+int CGame::LoadGame() {
+  SaveData data;
+  if (!ReadSaveFile(SlotFile(loadSlot_), data, &log_)) return 0;
+  AttributeSnapshot snapshot = LoadPlayer(data, &itemDb_);
+
+  nextMapName_ = data.MapFile();
+  nextPosX_ = -1;
+  nextPosY_ = -1;
+  nextDirection_ = data.player.direction;
+  newGame_ = modeBeforeLoadPanel_ == ModeMainMenu ? 1 : 0;
+  if (!BuildWorld()) return 1;  // BuildWorld has reported the failure and closes the game
+  DelAllNPCInMap();
+  RestorePlayer(snapshot);
+
+  LoadRelations(data, relations_);
+  missionList_.Clear();
+  LoadMissions(data, missionList_);
+  killedEnemies_ = data.killCount;
+  Trace(WinFormat("e_killCount=%d,e_brain=%d\n", data.killCount, data.rainFlag));
+  StopRain();
+  if (data.rainFlag) StartRain();
+  for (const SavedRole& role : data.roles) {
+    CellIndex cell = map_.CellAt(role.x, role.y);
+    AddNPC(role.name, cell.row + 1, cell.column + 1);
+  }
+  return 1;
+}
+
+}  // namespace isora

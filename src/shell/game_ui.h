@@ -1,0 +1,42 @@
+// The panels CGame owns, kept apart from game.h so that only the files that work with panels
+// see the interface headers.
+#pragma once
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "items/item_database.h"
+#include "items/pack_panel.h"
+#include "items/player_panel.h"
+#include "items/skill_database.h"
+#include "ui/dialog_panel.h"
+#include "ui/menu_panel.h"
+#include "ui/picture_pager.h"
+#include "ui/save_panel.h"
+#include "ui/talk_dialog.h"
+
+namespace isora {
+
+class Renderer;
+class UiHost;
+
+struct GameUi {
+  GameUi(Renderer& renderer, UiHost* host)
+      : gameMenu(renderer, host),
+        mainMenu(renderer, host),
+        messageDialog(renderer, host),
+        savePanel(renderer, host) {}
+
+  MenuPanel gameMenu;
+  MenuPanel mainMenu;
+  DialogPanel messageDialog;
+  SavePanel savePanel;
+  std::unique_ptr<TalkDialog> talkDialog;
+  std::unique_ptr<PicturePager> tutorialPanel;
+  std::unique_ptr<PlayerPanel> playerPanel;
+  std::array<std::unique_ptr<PackPanel>, 2> packPanels;
+};
+
+}  // namespace isora

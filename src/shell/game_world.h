@@ -1,0 +1,108 @@
+// The roles CGame owns and what they ask of it, kept apart from game.h so that only the files
+// that work with roles see their headers.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "items/ground_item.h"
+#include "items/player_panel.h"
+#include "roles/role.h"
+#include "roles/role_host.h"
+#include "roles/role_npc.h"
+#include "shell/game.h"
+#include "world/role_placement.h"
+
+namespace isora {
+
+// What the roles ask of the game: the message line, sounds, beeps and the count of kills.
+class GameRoleHost : public RoleHost {
+ public:
+  explicit GameRoleHost(CGame& game) : game_(game) {}
+  void ShowMessage(const std::string& text) override { game_.ShowMessage(text); }
+  void PlaySound(const std::string& path) override { game_.PlaySound(path); }
+  void Beep() override { game_.Beep(); }
+  void ItemUsedUp(const std::string& itemName) override { game_.ItemUsedUp(itemName); }
+  void RoleKilled(const std::string& roleName) override { game_.RoleKilled(roleName); }
+
+ private:
+  CGame& game_;
+};
+
+// Roles draw into the renderer's picture cache and world layers.
+class GameRoleGraphics : public RoleGraphics {
+ public:
+  explicit GameRoleGraphics(Renderer& renderer) : renderer_(renderer) {}
+  void Preload(int pack, const std::string& name, bool keep) override;
+  bool DrawPicture(int pack, const std::string& name, bool keep, int layer, int x, int y,
+                   bool brighten) override;
+  Size PictureSize(int pack, const std::string& name) override;
+
+ private:
+  Renderer& renderer_;
+};
+
+// The talk dialog as a role uses it: forwards to the game's dialog.
+class GameRoleTalk : public TalkDialog {
+ public:
+  explicit GameRoleTalk(CGame& game) : game_(game) {}
+  void ShowTalk(const std::string& speaker, const std::string& line, const std::string& portrait,
+                int x, int y) override;
+
+ private:
+  CGame& game_;
+};
+
+struct GameWorld;
+
+// The player role as the player panel sees it.
+class GamePanelPlayer : public PanelPlayer {
+ public:
+  explicit GamePanelPlayer(GameWorld& world) : world_(world) {}
+  PlayerGrowth& Growth() override;
+  bool IsFighting() const override;
+  LearnedSkill CurrentSkill() const override;
+  bool SetSkill(int id, int level) override;
+
+ private:
+  GameWorld& world_;
+};
+
+struct GameWorld {
+  explicit GameWorld(CGame& game)
+      : context(game.Items(), game.Skills()),
+        host(game),
+        graphics(game.GetRenderer()),
+        talk(game),
+        panelPlayer(*this),
+        placement{context, &game.Progress(), nullptr} {
+    context.host = &host;
+    context.graphics = &graphics;
+    context.log = &game.Log();
+  }
+
+  RoleContext context;
+  GameRoleHost host;
+  GameRoleGraphics graphics;
+  GameRoleTalk talk;
+  GamePanelPlayer panelPlayer;
+  PlacementContext placement;
+  std::unique_ptr<Role> player;
+  // The map's non-player roles; index i (from 1) is entry i - 1. Removed roles leave an empty
+  // entry, so indexes stay put.
+  RoleList npcs;
+  // Items lying on the map, oldest first, and the one under the cursor (end for none).
+  GroundItemList groundItems;
+  GroundItemList::iterator highlighted = groundItems.end();
+
+  int NpcCount() const { return static_cast<int>(npcs.Entries().size()); }
+  CRoleNPC* Npc(int index) {
+    if (index < 1 || index > NpcCount()) return nullptr;
+    return npcs.Entries()[index - 1].role.get();
+  }
+  // The draw-list role at an index: 0 the player, then the roles of the map; null outside.
+  Role* At(int index) { return index == 0 ? player.get() : Npc(index); }
+};
+
+}  // namespace isora

@@ -1,0 +1,187 @@
+// Commands that act on the world: held buttons, the right click on roles, skill keys, dropping
+// and picking up items, and the ground items.
+#include "foundation/random_generator.h"
+#include "foundation/win_format.h"
+#include "shell/game_ui_bridge.h"
+#include "shell/game_world.h"
+
+namespace isora {
+
+PlayerGrowth& GamePanelPlayer::Growth() { return world_.player->Growth(); }
+
+bool GamePanelPlayer::IsFighting() const {
+  return world_.player && world_.player->State() == "fight";
+}
+
+LearnedSkill GamePanelPlayer::CurrentSkill() const {
+  return world_.player ? world_.player->CurrentSkill() : LearnedSkill{0, 1};
+}
+
+bool GamePanelPlayer::SetSkill(int id, int level) {
+  if (!world_.player) return false;
+  isora::CurrentSkill* skill = world_.player->Skill();
+  if (!skill) {
+    world_.player->SelectSkill(id, level);
+    return true;
+  }
+  return skill->SetSkill(id, level);
+}
+
+PanelPlayer& CGame::PanelPlayerRef() { return world_->panelPlayer; }
+
+int CGame::TalkTargetKind() {
+  CRoleNPC* npc = world_->Npc(talkTarget_);
+  return npc ? npc->Kind() : -1;
+}
+
+void CGame::StandPlayer() {
+  if (HasPlayer()) world_->player->Stand();
+}
+
+bool CGame::SelectSkillByKey(int key) {
+  Role& player = *world_->player;
+  if (player.State() == "fight" || key <= 0 || key > 0x7F) return false;
+  if (!player.SelectSkillByKey(static_cast<char>(key))) return false;
+  SelectPanelSkill(*this, player.CurrentSkill().id);
+  return true;
+}
+
+void CGame::LevelUpPlayer() { world_->player->Growth().LevelUp(); }
+
+namespace {
+void OrderMode3(Role& player) {
+  if (player.OrderMode() != 3) player.SetOrderMode(3);
+}
+}  // namespace
+
+void CGame::WorldRightClick() {
+  Role& player = *world_->player;
+  if (player.State() == "die" || player.State() == "dieout") return;
+  OrderMode3(player);
+  Point c = platform_.GetCursorPos();
+  const int mx = c.x + cameraX_, my = c.y + cameraY_;
+  int index = RoleUnderPoint(mx, my);
+  if (index < 0 || mode_ != ModePlay || ObjectLayerTransparentAt(mx, my)) return;
+  talkTarget_ = index;
+  CRoleNPC* npc = world_->Npc(index);
+  if (!npc->ClickScript().empty()) {
+    RunScriptFile(npc->ClickScript(), false);
+    return;
+  }
+  if (!npc->Talk(cameraX_, cameraY_, world_->talk)) {
+    mode_ = ModePlay;
+    OpenSellPanel();
+  }
+}
+
+void CGame::OnLeftHeld() {
+  if (mode_ != ModePlay || !HasPlayer()) return;
+  Role& player = *world_->player;
+  const std::string& state = player.State();
+  if (state == "die" || state == "dieout" || state == "fight") return;
+  if (CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
+  Point c = platform_.GetCursorPos();
+  const int px = c.x + cameraX_, py = c.y + cameraY_;
+  GroundItemList& items = world_->groundItems;
+  auto it = ItemAt(items, px, py);
+  if (it != items.end()) {
+    Trace("add item\n");
+    if (player.Growth().GetBag().Add((*it)->itemId)) {
+      PlaySound("pick_item.wav");
+      Trace("picked1\n");
+      if (world_->highlighted == it) world_->highlighted = items.end();
+      missionList_.ReportGained((*it)->record.name, false);
+      items.erase(it);
+      Trace("picked2\n");
+      leftButtonUp_ = 0;
+    } else {
+      ShowMessage("My bag is full.");
+    }
+  } else if (int index = RoleUnderPoint(px, py); index > 0) {
+    CRoleNPC* npc = world_->Npc(index);
+    if (ObjectLayerTransparentAt(px, py)) {
+      player.MoveTo(px, py, "run");
+      return;
+    }
+    if (npc->State() != "die" && npc->FindState("die") >= 0) {
+      Trace("start to fight in cgame\n");
+      Trace(WinFormat("npcindex=%d\n", index));
+      player.SetFightTarget(npc->NpcId(), npc);
+      player.MoveTo(px, py, "run");
+      return;
+    }
+  }
+  OrderMode3(player);
+  player.MoveTo(px, py, "run");
+  player.ForgetFightTarget();
+}
+
+void CGame::OnRightHeld() {
+  if (handEmpty_ != 1 || mode_ != ModePlay || !HasPlayer()) return;
+  Role& player = *world_->player;
+  if (player.IsDead()) return;
+  if (CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
+  Point c = platform_.GetCursorPos();
+  const int px = c.x + cameraX_, py = c.y + cameraY_;
+  OrderMode3(player);
+  if (RoleUnderPoint(px, py) > 0 && !ObjectLayerTransparentAt(px, py)) {
+    player.Stand();
+  } else {
+    player.MoveTo(px, py, "walk");
+  }
+}
+
+void CGame::DropHeldItem() {
+  if (heldItem_ <= 0 || !HasPlayer()) {
+    heldItem_ = 0;
+    handEmpty_ = 1;
+    return;
+  }
+  ItemRecord record = itemDb_.Get(heldItem_);
+  missionList_.ReportLost(record.name);
+  RandomGenerator gen;
+  gen.Seed(0);
+  const int x = world_->player->X() + gen.Draw(32);
+  const int y = world_->player->Y() + gen.Draw(64);
+  world_->groundItems.push_back(GroundItem::Create(heldItem_, record, x, y));
+  heldItem_ = 0;
+  handEmpty_ = 1;
+}
+
+void CGame::AddGroundItem(int item, int x, int y) {
+  if (item <= 0 || item >= itemDb_.Count()) return;
+  world_->groundItems.push_back(GroundItem::Create(item, itemDb_.Get(item), x, y));
+}
+
+void CGame::ClearGroundItems() {
+  world_->groundItems.clear();
+  world_->highlighted = world_->groundItems.end();
+}
+
+void CGame::DrawGroundItems(const Rect& area) {
+  (void)area;
+  isora::DrawGroundItems(world_->groundItems, renderer_, cameraX_, cameraY_);
+}
+
+void CGame::HoverGroundItem(int mx, int my) {
+  GroundItemList& items = world_->groundItems;
+  auto it = ItemAt(items, mx, my);
+  if (world_->highlighted != items.end() && world_->highlighted != it) {
+    (*world_->highlighted)->SetHighlighted(0);
+  }
+  world_->highlighted = it;
+  if (it == items.end()) return;
+  (*it)->SetHighlighted(1);
+  (*it)->DrawLabel(renderer_, cameraX_, cameraY_);
+}
+
+std::vector<GroundItemState> CGame::GroundItemStates() const {
+  std::vector<GroundItemState> out;
+  for (const auto& item : world_->groundItems) {
+    out.push_back(
+        GroundItemState{item->itemId, item->record.name, item->x, item->y, item->highlighted != 0});
+  }
+  return out;
+}
+
+}  // namespace isora

@@ -1,0 +1,97 @@
+#include "shell/headless_runner.h"
+
+#include "foundation/file_io.h"
+#include "media/headless_platform.h"
+#include "shell/game.h"
+
+namespace isora {
+
+namespace {
+
+bool WriteText(const std::string& path, const std::string& text) {
+  return WriteFileAtomic(
+      path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+}
+
+}  // namespace
+
+HeadlessRunResult RunHeadless(CGame& game, HeadlessPlatform& platform,
+                              const std::vector<ReplayEvent>& events, int64_t maxFrames) {
+  HeadlessRunResult result;
+  game.WindowProc(Message{kUmSetGame, 0, 0});
+  size_t next = 0;
+  bool closing = false;
+  for (;;) {
+    const int64_t frame = game.FramesRun();
+    bool shift = false;
+    while (next < events.size() && events[next].frame <= frame) {
+      const ReplayEvent& ev = events[next++];
+      switch (ev.kind) {
+        case ReplayEvent::Kind::kMove:
+          platform.InjectMouseMove(ev.x, ev.y);
+          break;
+        case ReplayEvent::Kind::kLDown:
+          platform.InjectButton(MouseButton::Left, true);
+          break;
+        case ReplayEvent::Kind::kLUp:
+          platform.InjectButton(MouseButton::Left, false);
+          break;
+        case ReplayEvent::Kind::kRDown:
+          platform.InjectButton(MouseButton::Right, true);
+          break;
+        case ReplayEvent::Kind::kRUp:
+          platform.InjectButton(MouseButton::Right, false);
+          break;
+        case ReplayEvent::Kind::kKey:
+          if (ev.shift) {
+            platform.SetKeyDown(kVkShift, true);
+            shift = true;
+          }
+          platform.InjectKeyDown(ev.virtualKey);
+          break;
+        case ReplayEvent::Kind::kShot: {
+          const Surface* back = game.GetRenderer().GetSurface(kSurfaceBackBuffer);
+          std::vector<uint8_t> bmp = back ? SurfaceToBmp24(*back) : std::vector<uint8_t>{};
+          if (bmp.empty() || !WriteFileAtomic(ev.path, bmp)) result.errors.push_back(ev.path);
+          break;
+        }
+        case ReplayEvent::Kind::kState:
+          if (!WriteText(ev.path, DumpGameState(game))) result.errors.push_back(ev.path);
+          break;
+        case ReplayEvent::Kind::kQuit:
+          platform.InjectClose();
+          closing = true;
+          break;
+      }
+    }
+    if (!closing && next == events.size() &&
+        (events.empty() || frame > events.back().frame || (maxFrames > 0 && frame >= maxFrames))) {
+      platform.InjectClose();
+      closing = true;
+    }
+    if (!closing && maxFrames > 0 && frame >= maxFrames) {
+      platform.InjectClose();
+      closing = true;
+    }
+    // Messages of this frame's events go first, with Shift held while its key is handled.
+    int code = 0;
+    while (platform.PendingMessages() > 0) {
+      if (game.Pump(&code) == CGame::PumpResult::kQuit) {
+        result.exitCode = code;
+        result.frames = game.FramesRun();
+        return result;
+      }
+    }
+    if (shift) platform.SetKeyDown(kVkShift, false);
+    CGame::PumpResult r = game.Pump(&code);
+    if (r == CGame::PumpResult::kQuit) {
+      result.exitCode = code;
+      break;
+    }
+    if (r == CGame::PumpResult::kIdle) platform.AdvanceTime(41);
+  }
+  result.frames = game.FramesRun();
+  return result;
+}
+
+}  // namespace isora

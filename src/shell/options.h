@@ -1,0 +1,34 @@
+// The command line of the isora program.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "media/surface.h"
+
+namespace isora {
+
+struct ProgramOptions {
+  std::string dataDir;  // empty: the built demo
+  bool fullscreen = false;
+  int scale = 1;
+  PixelFormat pixelFormat = PixelFormat::Rgb565;
+  bool noSound = false;
+  bool trace = false;
+  bool headless = false;
+  std::string replayFile;
+  std::string recordFile;
+  long long maxFrames = 0;  // headless: stop after this many frames (0: no limit)
+  bool help = false;
+};
+
+// Parses argv; false with *error on a bad option.
+bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* options,
+                         std::string* error);
+const char* ProgramUsage();
+
+// The game folder to use when --data is not given: the demo built next to the program
+// (<bin>/../demo, <bin>/demo), or ISORA_DATA when set. Empty when none exists.
+std::string DefaultDataDir(const std::string& programPath);
+
+}  // namespace isora

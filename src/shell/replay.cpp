@@ -1,0 +1,199 @@
+#include "shell/replay.h"
+
+#include <sstream>
+
+#include "foundation/byte_io.h"
+#include "media/platform.h"
+
+namespace isora {
+
+namespace {
+
+struct NamedKey {
+  const char* name;
+  int vk;
+};
+
+constexpr NamedKey kNamedKeys[] = {
+    {"Esc", kVkEscape},     {"Space", kVkSpace}, {"Enter", kVkReturn},  {"Tab", kVkTab},
+    {"Backspace", kVkBack}, {"Left", kVkLeft},   {"Right", kVkRight},   {"Up", kVkUp},
+    {"Down", kVkDown},      {"Pause", kVkPause}, {"Delete", kVkDelete}, {"Insert", kVkInsert},
+    {"Home", kVkHome},      {"End", kVkEnd},     {"PageUp", kVkPrior},  {"PageDown", kVkNext},
+};
+
+bool ParseInt(const std::string& s, int64_t* v) {
+  if (s.empty() || s.size() > 12) return false;
+  size_t i = s[0] == '-' ? 1 : 0;
+  if (i == s.size()) return false;
+  int64_t r = 0;
+  for (; i < s.size(); ++i) {
+    if (s[i] < '0' || s[i] > '9') return false;
+    r = r * 10 + (s[i] - '0');
+  }
+  *v = s[0] == '-' ? -r : r;
+  return true;
+}
+
+}  // namespace
+
+int VirtualKeyFromName(const std::string& fullName, bool* shift) {
+  std::string name = fullName;
+  *shift = false;
+  if (name.rfind("Shift+", 0) == 0) {
+    *shift = true;
+    name = name.substr(6);
+  }
+  if (name.size() == 1) {
+    char c = name[0];
+    if (c >= '0' && c <= '9') return kVk0 + (c - '0');
+    if (c >= 'A' && c <= 'Z') return kVkA + (c - 'A');
+    if (c >= 'a' && c <= 'z') return kVkA + (c - 'a');
+  }
+  if (name.size() >= 2 && name.size() <= 3 && name[0] == 'F') {
+    int64_t n = 0;
+    if (ParseInt(name.substr(1), &n) && n >= 1 && n <= 12) return kVkF1 + static_cast<int>(n) - 1;
+  }
+  for (const NamedKey& k : kNamedKeys) {
+    if (name == k.name) return k.vk;
+  }
+  return 0;
+}
+
+std::string KeyName(int vk, bool shift) {
+  std::string prefix = shift ? "Shift+" : "";
+  if (vk >= kVk0 && vk <= kVk0 + 9) return prefix + static_cast<char>('0' + vk - kVk0);
+  if (vk >= kVkA && vk <= kVkA + 25) return prefix + static_cast<char>('A' + vk - kVkA);
+  if (vk >= kVkF1 && vk <= kVkF12) return prefix + "F" + std::to_string(vk - kVkF1 + 1);
+  for (const NamedKey& k : kNamedKeys) {
+    if (vk == k.vk) return prefix + k.name;
+  }
+  char buf[16];
+  snprintf(buf, sizeof buf, "VK%02X", vk);
+  return prefix + buf;
+}
+
+bool ParseReplay(const std::string& text, std::vector<ReplayEvent>* events, std::string* error) {
+  std::istringstream in(text);
+  std::string raw;
+  int lineNo = 0;
+  int64_t lastFrame = 0;
+  auto fail = [&](const std::string& why) {
+    if (error) *error = "line " + std::to_string(lineNo) + ": " + why;
+    return false;
+  };
+  while (std::getline(in, raw)) {
+    ++lineNo;
+    if (!raw.empty() && raw.back() == '\r') raw.pop_back();
+    std::istringstream words(raw);
+    std::string at;
+    if (!(words >> at) || at[0] == '#') continue;
+    ReplayEvent ev;
+    ev.line = lineNo;
+    if (at[0] != '@' || !ParseInt(at.substr(1), &ev.frame) || ev.frame < 0) {
+      return fail("expected @<frame>");
+    }
+    if (ev.frame < lastFrame) return fail("frame goes backwards");
+    lastFrame = ev.frame;
+    std::string verb;
+    if (!(words >> verb)) return fail("missing event");
+    if (verb == "move") {
+      std::string xs, ys;
+      int64_t x = 0, y = 0;
+      if (!(words >> xs >> ys) || !ParseInt(xs, &x) || !ParseInt(ys, &y)) {
+        return fail("move needs <x> <y>");
+      }
+      ev.kind = ReplayEvent::Kind::kMove;
+      ev.x = static_cast<int>(x);
+      ev.y = static_cast<int>(y);
+    } else if (verb == "ldown") {
+      ev.kind = ReplayEvent::Kind::kLDown;
+    } else if (verb == "lup") {
+      ev.kind = ReplayEvent::Kind::kLUp;
+    } else if (verb == "rdown") {
+      ev.kind = ReplayEvent::Kind::kRDown;
+    } else if (verb == "rup") {
+      ev.kind = ReplayEvent::Kind::kRUp;
+    } else if (verb == "key") {
+      std::string name;
+      if (!(words >> name)) return fail("key needs a name");
+      ev.kind = ReplayEvent::Kind::kKey;
+      ev.virtualKey = VirtualKeyFromName(name, &ev.shift);
+      if (ev.virtualKey == 0) return fail("unknown key " + name);
+    } else if (verb == "shot" || verb == "state") {
+      if (!(words >> ev.path)) return fail(verb + " needs a path");
+      ev.kind = verb == "shot" ? ReplayEvent::Kind::kShot : ReplayEvent::Kind::kState;
+    } else if (verb == "quit") {
+      ev.kind = ReplayEvent::Kind::kQuit;
+    } else {
+      return fail("unknown event " + verb);
+    }
+    std::string extra;
+    if (words >> extra) return fail("unexpected " + extra);
+    events->push_back(ev);
+  }
+  return true;
+}
+
+std::vector<uint8_t> SurfaceToBmp24(const Surface& s) {
+  const int w = s.Width(), h = s.Height();
+  const int rowBytes = (w * 3 + 3) & ~3;
+  const uint32_t imageBytes = static_cast<uint32_t>(rowBytes) * static_cast<uint32_t>(h);
+  ByteWriter out;
+  out.U8('B');
+  out.U8('M');
+  out.U32(54 + imageBytes);
+  out.U32(0);
+  out.U32(54);
+  out.U32(40);
+  out.I32(w);
+  out.I32(h);
+  out.U16(1);
+  out.U16(24);
+  out.U32(0);
+  out.U32(imageBytes);
+  out.U32(2835);
+  out.U32(2835);
+  out.U32(0);
+  out.U32(0);
+  for (int y = h - 1; y >= 0; --y) {
+    const uint16_t* row = s.Row(y);
+    for (int x = 0; x < w; ++x) {
+      Rgb8 c = UnpackPixel(s.Format(), row[x]);
+      out.U8(c.b);
+      out.U8(c.g);
+      out.U8(c.r);
+    }
+    for (int p = w * 3; p < rowBytes; ++p) out.U8(0);
+  }
+  return out.Take();
+}
+
+bool ReplayRecorder::Open(const std::string& path) {
+  out_.open(path, std::ios::binary | std::ios::trunc);
+  if (out_) out_ << "# isora replay\n";
+  return out_.is_open();
+}
+
+void ReplayRecorder::Line(int64_t frame, const std::string& text) {
+  if (!out_) return;
+  out_ << '@' << frame << ' ' << text << '\n';
+  out_.flush();
+}
+
+void ReplayRecorder::Move(int64_t frame, int x, int y) {
+  if (Point{x, y} == last_) return;
+  last_ = Point{x, y};
+  Line(frame, "move " + std::to_string(x) + " " + std::to_string(y));
+}
+
+void ReplayRecorder::Button(int64_t frame, bool left, bool down) {
+  Line(frame, std::string(left ? "l" : "r") + (down ? "down" : "up"));
+}
+
+void ReplayRecorder::Key(int64_t frame, int vk, bool shift) {
+  Line(frame, "key " + KeyName(vk, shift));
+}
+
+void ReplayRecorder::Quit(int64_t frame) { Line(frame, "quit"); }
+
+}  // namespace isora

@@ -1,0 +1,64 @@
+// Headless replays: a text file of input events, one per line, each at a frame number, and the
+// recorder that writes the same format while a person plays.
+//
+//   @<frame> move <x> <y>      cursor position in 640×480 coordinates
+//   @<frame> ldown | lup | rdown | rup
+//   @<frame> key <NAME>        Esc, F1..F12, 0..9, A..Z, Shift+F8, ...
+//   @<frame> shot <path.bmp>   back buffer as a 24-bit BMP
+//   @<frame> state <path.json> game state dump
+//   @<frame> quit
+//
+// An event at frame N happens once N frames have run. Blank lines and lines starting with '#'
+// are ignored.
+#pragma once
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "media/surface.h"
+
+namespace isora {
+
+struct ReplayEvent {
+  enum class Kind { kMove, kLDown, kLUp, kRDown, kRUp, kKey, kShot, kState, kQuit };
+  int64_t frame = 0;
+  Kind kind = Kind::kQuit;
+  int x = 0, y = 0;
+  int virtualKey = 0;
+  bool shift = false;
+  std::string path;
+  int line = 0;
+};
+
+// Parses a replay text; false with *error ("line 3: ...") on the first bad line. Events keep
+// their file order; frames must not go backwards.
+bool ParseReplay(const std::string& text, std::vector<ReplayEvent>* events, std::string* error);
+
+// Key names: "Esc", "F1".."F12", "0".."9", "A".."Z", "Space", "Enter", "Tab", "Backspace",
+// "Left", "Right", "Up", "Down", with an optional "Shift+" in front. 0 when unknown.
+int VirtualKeyFromName(const std::string& name, bool* shift);
+// The name of a virtual-key code, or "VK<n>" (hex) when it has none.
+std::string KeyName(int virtualKey, bool shift);
+
+// The back buffer as a bottom-up 24-bit BMP file.
+std::vector<uint8_t> SurfaceToBmp24(const Surface& surface);
+
+// Writes events as a person plays them.
+class ReplayRecorder {
+ public:
+  bool Open(const std::string& path);
+  bool IsOpen() const { return out_.is_open(); }
+  void Move(int64_t frame, int x, int y);
+  void Button(int64_t frame, bool left, bool down);
+  void Key(int64_t frame, int virtualKey, bool shift);
+  void Quit(int64_t frame);
+
+ private:
+  void Line(int64_t frame, const std::string& text);
+  std::ofstream out_;
+  Point last_{-1, -1};
+};
+
+}  // namespace isora
