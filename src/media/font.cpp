@@ -86,11 +86,13 @@ class Library {
   }
   ~Library() {
     if (ft_) FT_Done_FreeType(ft_);
+    if (fontconfigUsed_) FcFini();
   }
 
-  static std::vector<FaceFile> AskFontconfig(const std::string& family, int weight) {
+  std::vector<FaceFile> AskFontconfig(const std::string& family, int weight) {
     std::vector<FaceFile> out;
     if (!FcInit()) return out;
+    fontconfigUsed_ = true;
     FcPattern* pat = FcPatternCreate();
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
@@ -132,6 +134,7 @@ class Library {
 
   FT_Library ft_ = nullptr;
   int generation_ = 0;
+  bool fontconfigUsed_ = false;
   std::mutex mutex_;
   std::vector<std::pair<std::string, std::string>> registered_;  // path, family
   std::map<std::pair<std::string, bool>, std::vector<FaceFile>> resolved_;

@@ -28,7 +28,9 @@ TEST_F(RendererTest, InitCreatesTheEightSurfacesAndLogs) {
     EXPECT_EQ(S(i).Height(), sizes[i][1]) << i;
     bool keyed = i >= 3;
     EXPECT_EQ(S(i).HasColorKey(), keyed) << i;
-    if (keyed) EXPECT_EQ(S(i).ColorKey(), 0xF81F);
+    if (keyed) {
+      EXPECT_EQ(S(i).ColorKey(), 0xF81F);
+    }
   }
   EXPECT_EQ(renderer_.GetPixelMasks(), 0x07E0F81Fu);
   std::string log = test::ReadFile("GameEngine.log");
