@@ -232,7 +232,7 @@ TEST_F(ScriptEngineTest, AskNeedsAnExistingVariableAndTakesTheAnswer) {
 TEST_F(ScriptEngineTest, AddMissionRefusesKindsAboveTwo) {
   EXPECT_EQ(Start(Crlf({"Rain", "AddMission(m,\"d\",3,apple,1,0,0)", "end"})), 1);
   EXPECT_TRUE(engine_.EndedByError());
-  EXPECT_TRUE(host_.missions.empty());
+  EXPECT_EQ(host_.missions.Count(), 0);
   ASSERT_EQ(capture_.logs.size(), 1u);
   EXPECT_EQ(capture_.logs[0],
             WinFormat(Gbk(u8"脚本第 %d 行错误：第 3 个参数的取值应在0与2之间\n").c_str(), 2));
@@ -241,8 +241,8 @@ TEST_F(ScriptEngineTest, AddMissionRefusesKindsAboveTwo) {
   e.CreateFromText("t", host_, Crlf({"AddMission(m,\"d\",0-2,apple,1,0,0)", "end"}));
   EXPECT_EQ(e.Run(), 1);
   EXPECT_FALSE(e.EndedByError());
-  ASSERT_EQ(host_.missions.size(), 1u);
-  EXPECT_EQ(host_.missions[0].kind, -2);
+  ASSERT_EQ(host_.missions.Count(), 1);
+  EXPECT_EQ(host_.missions.Missions()[0].kind, -2);
 }
 
 TEST_F(ScriptEngineTest, ResultCommandsStoreIntoTheirVariable) {

@@ -105,3 +105,23 @@ TEST(ScriptRunTest, RelationsAndRandomNumbersAnswerConsistently) {
 
 }  // namespace
 }  // namespace isora
+
+namespace isora {
+namespace {
+
+TEST(ScriptRunTest, HugeItemCountsStopWhenTheBagIsFull) {
+  RecordingHost host;
+  host.bagCapacity = 5;
+  ScriptEngine engine;
+  engine.CreateFromText(
+      "t", host,
+      Crlf({"SetInt(r,0)", "AddMission(m,\"d\",2,\"\",3,0,0)", "AddPlayerItem(apple,2000000000)",
+            "GetMissionObjCount(m,r)", "RemovePlayerItem(apple,2000000000)", "end"}));
+  ScriptRunResult run = RunScriptRecorded(engine, host, {});
+  EXPECT_EQ(run.status, ScriptRunResult::kFinished);
+  EXPECT_EQ(engine.LookupVariable("r"), 5);
+  EXPECT_EQ(host.bag["apple"], 0);
+}
+
+}  // namespace
+}  // namespace isora

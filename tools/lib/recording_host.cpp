@@ -2,16 +2,17 @@
 
 #include <algorithm>
 
+#include "roles/attributes.h"
 #include "script/script_engine.h"
 
 namespace isora {
 
 void RecordingHost::LoadInitialMap(const std::string& map, int32_t, int32_t, int32_t) {
-  // A new game starts with empty relations and missions.
+  // A new game starts with empty missions and relation lists.
   mapName = map;
   roles.clear();
-  missions.clear();
-  love.clear();
+  missions.Clear();
+  relations.ResetForNewGame();
 }
 
 void RecordingHost::ChangeMap(const std::string& map, int32_t, int32_t, int32_t) {
@@ -24,55 +25,15 @@ void RecordingHost::Ask(const std::string&, const std::string&, const std::strin
   answerVariable = variable;
 }
 
-RecordingHost::MissionEntry* RecordingHost::FindMission(const std::string& name) {
-  for (auto& m : missions)
-    if (m.name == name) return &m;
-  return nullptr;
-}
-
-int32_t RecordingHost::CheckStatus(MissionEntry& mission) {
-  if (mission.done == 1) return 2;
-  if (mission.count < mission.required) return 0;
-  mission.done = 1;
-  mission.count = 0;
-  return mission.completionFlag == 1 ? 3 : 1;
-}
-
-void RecordingHost::ReportGained(const std::string& name) {
-  for (auto& m : missions) {
-    const std::string& seen = m.kind == 2 ? std::string() : name;
-    if (m.target != seen) continue;
-    ++m.count;
-    if (m.autoCheck) CheckStatus(m);
-  }
-}
-
-void RecordingHost::AddMission(const std::string& name, const std::string&, int32_t kind,
-                               const std::string& target, int32_t required, int32_t autoComplete,
-                               int32_t completionFlag) {
-  if (FindMission(name)) return;
-  missions.push_back({name, target, kind, required, 0, autoComplete, completionFlag, 0});
-  if (kind != 0) return;
+void RecordingHost::AddMission(const std::string& name, const std::string& description,
+                               int32_t kind, const std::string& target, int32_t required,
+                               int32_t autoComplete, int32_t completionFlag) {
+  missions.Add(name, description, kind, target, required, autoComplete, completionFlag);
+  if (kind != kMissionCollect) return;
   // Pieces already carried count at once, for every mission with that target.
   auto it = bag.find(target);
   int32_t have = it == bag.end() ? 0 : it->second;
-  for (int32_t i = 0; i < have; ++i) {
-    for (auto& m : missions) {
-      if (m.target != target) continue;
-      ++m.count;
-      if (m.autoCheck) CheckStatus(m);
-    }
-  }
-}
-
-int32_t RecordingHost::CheckMission(const std::string& name) {
-  MissionEntry* m = FindMission(name);
-  return m ? CheckStatus(*m) : 4;
-}
-
-int32_t RecordingHost::GetMissionObjCount(const std::string& name) {
-  MissionEntry* m = FindMission(name);
-  return m ? m->count : 0;
+  for (int32_t i = 0; i < have; ++i) missions.ReportGained(target, false);
 }
 
 bool RecordingHost::ShowNPCTalk(const std::string& roleName) {
@@ -85,22 +46,22 @@ void RecordingHost::AddNPC(const std::string& roleName, int32_t, int32_t) {
 
 void RecordingHost::DelNPC(const std::string& roleName) { std::erase(roles, roleName); }
 
-void RecordingHost::SubMoney(int32_t amount) { money = std::max(0, money - amount); }
+void RecordingHost::AddMoney(int32_t amount) { money = SatAdd(money, amount); }
+void RecordingHost::SubMoney(int32_t amount) { money = std::max(0, SatSub(money, amount)); }
+void RecordingHost::AddMoral(int32_t amount) { moral = SatAdd(moral, amount); }
+void RecordingHost::SubMoral(int32_t amount) { moral = SatSub(moral, amount); }
 
-int32_t RecordingHost::GetGirlLove(const std::string& person) {
-  auto it = love.find(person);
-  return it == love.end() ? 0 : it->second;
-}
-
-int32_t RecordingHost::GetVIPInfo(const std::string& key) {
-  auto it = vip.find(key);
-  return it == vip.end() ? 0 : it->second;
+int32_t RecordingHost::BagPieces() const {
+  int32_t total = 0;
+  for (const auto& [name, count] : bag) total += count;
+  return total;
 }
 
 void RecordingHost::AddPlayerItem(const std::string& item, int32_t count) {
-  for (int32_t i = 0; i < count; ++i) {
+  int32_t room = bagCapacity - BagPieces();
+  for (int32_t i = 0; i < count && i < room; ++i) {
     ++bag[item];
-    ReportGained(item);
+    missions.ReportGained(item, true);
   }
 }
 
@@ -108,8 +69,7 @@ void RecordingHost::RemovePlayerItem(const std::string& item, int32_t count) {
   auto it = bag.find(item);
   for (int32_t i = 0; i < count && it != bag.end() && it->second > 0; ++i) {
     --it->second;
-    for (auto& m : missions)
-      if (m.target == item) --m.count;
+    missions.ReportLost(item);
   }
 }
 

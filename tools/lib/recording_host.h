@@ -1,6 +1,7 @@
 // A stand-in game for running scripts outside the game: it keeps just enough state that
-// queries answer consistently (money, moral, love, VIP values, missions, bag counts, the map
-// name and the roles added), and a runner that prints every command that reaches it.
+// queries answer consistently (money, moral, the relation tables and missions by their real
+// rules, bag counts, the map name and the roles added), and a runner that prints every command
+// that reaches it.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "quests/mission_list.h"
+#include "quests/relations.h"
 #include "script/script_host.h"
 #include "script/script_observer.h"
 
@@ -18,11 +21,6 @@ class ScriptEngine;
 
 class RecordingHost : public ScriptHost {
  public:
-  struct MissionEntry {
-    std::string name, target;
-    int32_t kind = 0, required = 0, count = 0, autoCheck = 0, completionFlag = 0, done = 0;
-  };
-
   void LoadInitialMap(const std::string& map, int32_t row, int32_t column,
                       int32_t direction) override;
   void ChangeMap(const std::string& map, int32_t row, int32_t column, int32_t direction) override;
@@ -32,8 +30,10 @@ class RecordingHost : public ScriptHost {
   void AddMission(const std::string& name, const std::string& description, int32_t kind,
                   const std::string& target, int32_t required, int32_t autoComplete,
                   int32_t completionFlag) override;
-  int32_t CheckMission(const std::string& name) override;
-  int32_t GetMissionObjCount(const std::string& name) override;
+  int32_t CheckMission(const std::string& name) override { return missions.Check(name); }
+  int32_t GetMissionObjCount(const std::string& name) override {
+    return missions.ObjectiveCount(name);
+  }
   bool ShowNPCTalk(const std::string& roleName) override;
   void AddNPC(const std::string& roleName, int32_t row, int32_t column) override;
   void DelNPC(const std::string& roleName) override;
@@ -48,7 +48,7 @@ class RecordingHost : public ScriptHost {
   void SubHPLimit(int32_t) override {}
   void AddMPLimit(int32_t) override {}
   void SubMPLimit(int32_t) override {}
-  void AddMoney(int32_t amount) override { money += amount; }
+  void AddMoney(int32_t amount) override;
   void SubMoney(int32_t amount) override;
   void AddExp(int32_t) override {}
   void SubExp(int32_t) override {}
@@ -58,21 +58,29 @@ class RecordingHost : public ScriptHost {
   void SubDefence(int32_t) override {}
   void AddHitRate(int32_t) override {}
   void SubHitRate(int32_t) override {}
-  void AddMoral(int32_t amount) override { moral += amount; }
-  void SubMoral(int32_t amount) override { moral -= amount; }
+  void AddMoral(int32_t amount) override;
+  void SubMoral(int32_t amount) override;
   int32_t GetMoral() override { return moral; }
   int32_t GetMoney() override { return money; }
-  void AddHonor(const std::string&) override {}
-  void AddNote(const std::string&) override {}
-  void AddFaction(const std::string&) override {}
-  void RemoveFaction(const std::string&) override {}
-  void AddFactionEnmity(const std::string&, int32_t) override {}
-  void SubFactionEnmity(const std::string&, int32_t) override {}
-  void AddGirlLove(const std::string& person, int32_t amount) override { love[person] += amount; }
-  void SubGirlLove(const std::string& person, int32_t amount) override { love[person] -= amount; }
-  int32_t GetGirlLove(const std::string& person) override;
-  int32_t GetVIPInfo(const std::string& key) override;
-  void SetVIPInfo(const std::string& key, int32_t value) override { vip[key] = value; }
+  void AddHonor(const std::string& text) override { relations.AddHonour(text); }
+  void AddNote(const std::string& text) override { relations.AddNote(text); }
+  void AddFaction(const std::string& faction) override { relations.JoinFaction(faction); }
+  void RemoveFaction(const std::string& faction) override { relations.LeaveFaction(faction); }
+  void AddFactionEnmity(const std::string& faction, int32_t amount) override {
+    relations.ChangeEnmity(faction, amount, true);
+  }
+  void SubFactionEnmity(const std::string& faction, int32_t amount) override {
+    relations.ChangeEnmity(faction, amount, false);
+  }
+  void AddGirlLove(const std::string& person, int32_t amount) override {
+    relations.ChangeLove(person, amount, true);
+  }
+  void SubGirlLove(const std::string& person, int32_t amount) override {
+    relations.ChangeLove(person, amount, false);
+  }
+  int32_t GetGirlLove(const std::string& person) override { return relations.GetLove(person); }
+  int32_t GetVIPInfo(const std::string& key) override { return relations.GetVip(key); }
+  void SetVIPInfo(const std::string& key, int32_t value) override { relations.SetVip(key, value); }
   void AddSkill(const std::string&) override {}
   void RemoveSkill(const std::string&) override {}
   void AddPlayerItem(const std::string& item, int32_t count) override;
@@ -88,15 +96,17 @@ class RecordingHost : public ScriptHost {
   int32_t moral = 50;
   std::string mapName;
   std::vector<std::string> roles;
-  std::map<std::string, int32_t> love, vip, bag;
-  std::vector<MissionEntry> missions;
+  // Pieces per item name. The bag holds at most bagCapacity pieces in all; as in the game, a
+  // piece that does not fit ends the gift.
+  std::map<std::string, int32_t> bag;
+  int32_t bagCapacity = 100;
+  MissionList missions;
+  Relations relations;
   // The variable the last question answers into; empty once answered.
   std::string answerVariable;
 
  private:
-  MissionEntry* FindMission(const std::string& name);
-  void ReportGained(const std::string& name);
-  static int32_t CheckStatus(MissionEntry& mission);
+  int32_t BagPieces() const;
 };
 
 // One printed line for a command that reached the game: Name(arg, arg) [-> result].
