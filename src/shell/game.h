@@ -328,6 +328,8 @@ class CGame : public ScriptHost, public UiHost {
   void StandPlayer();
   std::vector<SavedRole> LivingRoles() const;
   void RecordInput(const Message& msg);
+  // --no-sound silences the music as well as the effects.
+  bool MusicOn() const { return !options_.noSound; }
   void DestroyWindow();
   void Trace(const std::string& text);
 

@@ -132,7 +132,7 @@ void CGame::TransitionCheck() {
 
 void CGame::StartMusicOnce(const std::string& file) {
   if (musicStarted_ != 0) return;
-  if (!file.empty() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
+  if (!file.empty() && MusicOn() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
   currentMusic_ = file;
   musicStarted_ = 1;
 }

@@ -37,7 +37,7 @@ void CGame::PlayStep() {
   if (musicStarted_ == 0) {
     std::string name = mapInfo_.MusicName();
     std::string file = name.empty() ? std::string() : "music\\" + name;
-    if (!file.empty() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
+    if (!file.empty() && MusicOn() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
     currentMusic_ = file;
     musicStarted_ = 1;
   }

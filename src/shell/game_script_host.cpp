@@ -228,7 +228,7 @@ void CGame::RemovePlayerItem(const std::string& item, int32_t count) {
 void CGame::PlayMusic(const std::string& file) {
   if (file.empty()) return;
   std::string path = "music\\" + file;
-  if (music_.Open(&platform_, path)) music_.Play(&platform_, true);
+  if (MusicOn() && music_.Open(&platform_, path)) music_.Play(&platform_, true);
   currentMusic_ = path;
 }
 

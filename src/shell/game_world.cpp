@@ -56,7 +56,8 @@ Attributes CGame::PlayerAttributes() const {
 }
 
 AttributeSnapshot CGame::PlayerSnapshot() const {
-  return HasPlayer() ? world_->player->Growth().Snapshot() : AttributeSnapshot{};
+  if (HasPlayer()) return world_->player->Growth().Snapshot();
+  return AttributeSnapshot();
 }
 
 void CGame::RestorePlayer(const AttributeSnapshot& snapshot) {
