@@ -1,0 +1,268 @@
+#include "items/pack_panel.h"
+
+#include <algorithm>
+
+#include "foundation/ini_file.h"
+#include "foundation/system_hooks.h"
+#include "foundation/win_format.h"
+#include "items/item_container.h"
+#include "items/item_database.h"
+#include "media/renderer.h"
+#include "quests/mission_list.h"
+#include "roles/attributes.h"
+#include "roles/player_growth.h"
+#include "ui/hint_box.h"
+#include "ui/picture_path.h"
+#include "ui/ui_host.h"
+
+namespace isora {
+
+namespace {
+
+constexpr const char* kGridSections[3] = {"3x3itemButton", "4x4itemButton", "5x5itemButton"};
+constexpr int kCell = 32;
+
+}  // namespace
+
+PackPanel::PackPanel(const ItemDatabase& items, const PlayerGrowth* player, Renderer& renderer,
+                     UiHost* host)
+    : WidgetContainer(renderer, host), items_(items), player_(player) {}
+
+bool PackPanel::Load(const char* iniName, const char* packagePath, int instance) {
+  IniFile ini;
+  ini.Load(iniName, packagePath);
+  if (ini.IsFailed()) return false;
+  x = ini.GetInt("panel", instance == 0 ? "x1" : "x2");
+  y = ini.GetInt("panel", instance == 0 ? "y1" : "y2");
+  for (int k = 0; k < 3; ++k) {
+    const char* s = kGridSections[k];
+    PackGrid& g = grids_[k];
+    g.bgpic = ini.GetString(s, "bgpic");
+    g.picWidth = ini.GetInt(s, "picWidth");
+    g.picHeight = ini.GetInt(s, "picHeight");
+    g.firstBtnX = ini.GetInt(s, "firstBtnX");
+    g.firstBtnY = ini.GetInt(s, "firstBtnY");
+    g.xDis = ini.GetInt(s, "xDis");
+    g.yDis = ini.GetInt(s, "yDis");
+  }
+  exitText_ = ini.GetString("exitButton", "text");
+  exitType_ = ini.GetInt("exitButton", "type");
+  exitX_ = ini.GetInt("exitButton", "x");
+  exitY_ = ini.GetInt("exitButton", "y");
+  textBoxes.clear();
+  AddIniTextBox(ini, "titleLabel", true);
+  kind_ = 0;
+  bag_ = nullptr;
+  shop_.clear();
+  taken_ = 0;
+  BuildCells();
+  return true;
+}
+
+std::string PackPanel::PictureFor(int item) const {
+  if (!items_.IsItem(item)) return "NULL";
+  return "items\\" + items_.Get(item).picture;
+}
+
+int PackPanel::CellItem(int c) const {
+  if (mode_ == kPackShowShop) {
+    return c >= 0 && c < static_cast<int>(shop_.size()) ? shop_[c] : 0;
+  }
+  if (!bag_) return 0;
+  return std::max(bag_->Get(c), 0);
+}
+
+void PackPanel::RefreshCell(int c) {
+  size_t index = static_cast<size_t>(c) + 1;
+  if (index >= buttons.size()) return;
+  Button& b = buttons[index];
+  int item = CellItem(c);
+  b.SetCaption(PictureFor(item));
+  if (b.IsNull()) {
+    b.SetSize(kCell, kCell);
+  } else {
+    Size s = PictureSize(renderer_, b.name);
+    if (s.cx <= 0 || s.cy <= 0) s = Size{kCell, kCell};
+    b.SetSize(s.cx, s.cy);
+  }
+}
+
+void PackPanel::BuildCells() {
+  buttons.clear();
+  buttons.emplace_back(renderer_, exitText_, x + exitX_, y + exitY_, exitType_, true);
+  const PackGrid& g = grids_[kind_];
+  background = g.bgpic;
+  const int side = Side();
+  for (int c = 0; c < side * side; ++c) {
+    int cx = x + g.firstBtnX + (c % side) * (g.xDis + kCell);
+    int cy = y + g.firstBtnY + (c / side) * (g.yDis + kCell);
+    buttons.emplace_back(renderer_, "NULL", cx, cy, kButtonPicture, false);
+    RefreshCell(c);
+  }
+}
+
+void PackPanel::SetTitle(const std::string& title) {
+  if (!textBoxes.empty()) textBoxes[0].SetParagraphs({title});
+}
+
+void PackPanel::ShowBag(int gridKind, ItemContainer* bag, const std::string& title) {
+  mode_ = kPackShowBag;
+  kind_ = std::clamp(gridKind, 0, 2);
+  bag_ = bag;
+  shop_.clear();
+  shown_ = true;
+  BuildCells();
+  SetTitle(title);
+}
+
+void PackPanel::ShowShop(int gridKind, int itemType, const std::string& title) {
+  mode_ = kPackShowShop;
+  kind_ = std::clamp(gridKind, 0, 2);
+  bag_ = nullptr;
+  shop_.clear();
+  for (int id = 1; id < items_.Count(); ++id) {
+    if (items_.TypeOf(id) == itemType) shop_.push_back(id);
+  }
+  shown_ = true;
+  BuildCells();
+  SetTitle(title);
+}
+
+Rect PackPanel::Area() const {
+  const PackGrid& g = grids_[kind_];
+  return Rect{x, y, x + g.picWidth, y + g.picHeight};
+}
+
+void PackPanel::Refuse(const std::string& message) {
+  if (host_) host_->ShowMessage(ExpandCommaEscapes(message));
+  Hooks::DebugOutput("set tip.");
+  if (host_) host_->Beep();
+}
+
+void PackPanel::Sell(int& heldItem, int& money, MissionList* missions) {
+  ItemRecord record = items_.Get(heldItem);
+  if (missions) missions->ReportLost(record.name);
+  PlaySound("sell.wav");
+  // A damaged negative price never takes money on a sale.
+  money = SatAdd(money, std::max(record.price / 2, 0));
+  heldItem = 0;
+  taken_ = 0;
+}
+
+int PackPanel::Click(int& heldSource, int& heldItem, int& money, MissionList* missions) {
+  Point p = Cursor();
+  if (!Area().Contains(p.x, p.y)) return kPackOutside;
+  int hit = -1;
+  for (size_t i = 0; i < buttons.size(); ++i) {
+    if (buttons[i].HitTest(p.x, p.y)) {
+      hit = static_cast<int>(i);
+      break;
+    }
+  }
+  if (hit < 0) {
+    if (mode_ == kPackShowShop && heldItem != 0) {
+      if (heldSource == 1) {
+        heldItem = 0;
+        taken_ = 0;
+        return -1;
+      }
+      Sell(heldItem, money, missions);
+      return kPackSold;
+    }
+    return -1;
+  }
+  if (hit == 0) return taken_ != 0 ? -1 : 0;
+
+  const int c = hit - 1;
+  if (mode_ == kPackShowShop) {
+    if (heldItem == 0) {
+      int item = CellItem(c);
+      // An empty shop cell gives nothing: the hand stays empty and no purchase starts.
+      if (item == 0) return hit;
+      PlaySound("pick_item.wav");
+      heldItem = item;
+      taken_ = item;
+      heldSource = 1;
+    } else if (heldSource != 1) {
+      Sell(heldItem, money, missions);
+    } else {
+      heldItem = 0;
+      taken_ = 0;
+    }
+    return hit;
+  }
+
+  if (!bag_ || !bag_->HasCell(c)) return -1;
+  if (heldSource == 1) {
+    ItemRecord record = items_.Get(heldItem);
+    bool empty = bag_->Get(c) == 0;
+    // Items without a positive price are not for sale.
+    if (empty && record.price > 0 && money >= record.price) {
+      PlaySound("buy.wav");
+      bag_->Exchange(heldItem, c);
+      RefreshCell(c);
+      money -= record.price;
+      heldItem = 0;
+      taken_ = 0;
+      heldSource = 0;
+      return hit;
+    }
+    Refuse(empty ? "My money is not enough." : "One grid in bag can only be set into one item.");
+    return -1;
+  }
+  if (IsBagType(items_.TypeOf(heldItem))) {
+    Refuse("Bag can not be put into another bag.");
+    return -1;
+  }
+  int put = heldItem;
+  int previous = bag_->Exchange(put, c);
+  heldItem = previous;
+  taken_ = previous;
+  RefreshCell(c);
+  Hooks::DebugOutput(WinFormat("  old item=%d,new item=%d", put, previous));
+  heldSource = 0;
+  if (put > 0 || previous > 0) PlaySound("pick_item.wav");
+  return hit;
+}
+
+void PackPanel::Hover() {
+  Point p = Cursor();
+  hovered_ = 0;
+  for (size_t i = 1; i < buttons.size(); ++i) {
+    if (buttons[i].HitTest(p.x, p.y)) {
+      hovered_ = static_cast<int>(i);
+      break;
+    }
+  }
+}
+
+void PackPanel::UpdateHover() {
+  WidgetContainer::UpdateHover();
+  Hover();
+}
+
+void PackPanel::DrawTooltips() {
+  Point p = Cursor();
+  if (hovered_ > 0) {
+    int item = CellItem(hovered_ - 1);
+    if (items_.IsItem(item)) {
+      ItemRecord record = items_.Get(item);
+      int money = player_ ? player_->Attrs().money : 0;
+      int level = player_ ? player_->Attrs().level : 1;
+      HintBox::Draw(renderer_, font, p.x, p.y,
+                    ItemTooltip(record, mode_ == kPackShowShop, money, level), 20,
+                    ItemTooltipLines(record));
+    }
+  }
+  if (taken_ != 0 && items_.IsItem(taken_)) {
+    DrawPicturePath(renderer_, PictureFor(taken_), kSurfaceBackBuffer, p.x - 16, p.y - 16);
+  }
+}
+
+void PackPanel::Draw() {
+  for (int c = 0; c + 1 < static_cast<int>(buttons.size()); ++c) RefreshCell(c);
+  WidgetContainer::Draw();
+  DrawTooltips();
+}
+
+}  // namespace isora

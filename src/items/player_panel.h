@@ -1,0 +1,132 @@
+// The player panel along the play screen (playerpanel.ini): health, magic and experience bars,
+// money and level, six command buttons, the current skill, the four equipment slots, the nine
+// main-bag cells, and the row of learned-skill icons. Left clicks move, buy and equip items and
+// select skills; right clicks use items.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "items/sub_bag.h"
+#include "roles/attributes.h"
+#include "ui/widget_container.h"
+
+namespace isora {
+
+class ItemDatabase;
+class PlayerGrowth;
+class SkillDatabase;
+struct ItemRecord;
+struct SkillRecord;
+
+// What the panel needs of the player role beyond its growth component.
+class PanelPlayer {
+ public:
+  virtual ~PanelPlayer() = default;
+  virtual PlayerGrowth& Growth() = 0;
+  // The role's state is "fight".
+  virtual bool IsFighting() const = 0;
+  // The current skill (id 0 or below: none).
+  virtual LearnedSkill CurrentSkill() const = 0;
+  // SetSkill of the role's current skill: false when the selection is refused.
+  virtual bool SetSkill(int id, int level) = 0;
+};
+
+// Element indexes.
+enum PanelElement : int {
+  kElementNothing = -1,
+  kElementOutside = -2,
+  kElementHpBar = -2,
+  kElementMpBar = -3,
+  kElementExpBar = -4,
+  kElementSkillButton = 0,
+  kElementFirstSlot = 6,
+  kElementFirstCell = 10,
+  kElementFirstSkillIcon = 19,
+};
+
+struct RightClickResult {
+  int cell = kElementNothing;  // 0..8, -1 elsewhere on the panel, -2 off it
+  int itemType = -1;           // UseItem's answer
+};
+
+// Bar colours (COLORREF): red, blue, white.
+constexpr ColorRef kHpBarColor = 0x0000FF;
+constexpr ColorRef kMpBarColor = 0xFF0000;
+constexpr ColorRef kExpBarColor = 0xFFFFFF;
+constexpr ColorRef kMoneyColor = 0xFFFF00;
+constexpr ColorRef kLevelColor = 0xFFFFFF;
+
+class PlayerPanel : public WidgetContainer {
+ public:
+  PlayerPanel(const ItemDatabase& items, const SkillDatabase& skills, PanelPlayer& player,
+              Renderer& renderer, UiHost* host);
+
+  // False when playerpanel.ini does not load.
+  bool Load(const char* iniName, const char* packagePath);
+  // The element under the cursor: command buttons, then slots, cells and icons, then the bars.
+  void Hover();
+  void UpdateHover() override;
+  // Background, buttons, labels, bars, tooltips and the held item on the cursor.
+  void Draw() override;
+  // A left click with the held item; answers the element, -1 (nothing or refused) or -2 (off
+  // the panel or on its transparent background: the click belongs to the world).
+  int LeftClick(int& heldSource, int& heldItem, int& money);
+  RightClickResult RightClick();
+  // Selects the skill of icon `index` (0-based in the row): -1 while fighting or refused.
+  int SelectSkillIcon(int index);
+  // The bag item on the cursor left the player: its contents go with it.
+  void DropPickedBag();
+  void ShowSkillIcon(int skillId);
+  bool CloseSkillIcons();
+  bool CursorOnPanel() const;
+  bool SkillIconsShown() const { return iconsShown_; }
+  int HoveredElement() const { return hovered_; }
+  // The item the shell holds on the cursor, drawn by this panel while it is not 0.
+  void SetHeldItem(int item) { heldItem_ = item; }
+  int HeldItem() const { return heldItem_; }
+  const std::optional<SubBag>& PickedBag() const { return picked_; }
+
+  // The bar rectangles (screen) at their current fill; width 0 when empty.
+  Rect BarRect(int element) const;
+  // Where the icon of the n-th learned skill goes when the row opens.
+  Point IconPosition(int n) const;
+  Rect PanelRect() const { return Rect{x, y, x + width_, y + height_}; }
+
+  // The player panel's item tooltip and its height in lines.
+  static std::string ItemTip(const ItemRecord& item, int playerLevel);
+  static int ItemTipLines(const ItemRecord& item);
+  static int SkillTipLines(const SkillRecord& skill);
+
+ private:
+  struct BarRect_ {
+    int x = 0, y = 0, w = 0, h = 0;
+  };
+  int ElementAt(int px, int py) const;
+  bool OpaqueAt(int px, int py) const;
+  void Refresh();
+  std::string ItemPicture(int item) const;
+  void OpenSkillIcons();
+  void AddSkillIcon(const LearnedSkill& skill);
+  int ClickSlot(int slot, int& heldSource, int& heldItem);
+  int ClickCell(int cell, int& heldSource, int& heldItem, int& money);
+  void Refuse(const std::string& message, bool beep);
+  void DrawTooltip();
+
+  const ItemDatabase& items_;
+  const SkillDatabase& skills_;
+  PanelPlayer& player_;
+  int width_ = 0, height_ = 0;
+  BarRect_ bars_[3];
+  int iconX_ = 0, iconY_ = 0, iconW_ = 0, iconH_ = 0;
+  std::vector<int> iconSkills_;  // skill id of each icon button, in row order
+  bool iconsShown_ = false;
+  int hovered_ = kElementNothing;
+  int heldItem_ = 0;
+  std::optional<SubBag> picked_;
+  int pickedItem_ = 0;
+  Surface backgroundPixels_;
+};
+
+}  // namespace isora
