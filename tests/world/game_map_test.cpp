@@ -1,0 +1,266 @@
+#include "world/game_map.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "foundation/gbk.h"
+#include "lib/map_writer.h"
+#include "lib/package_writer.h"
+#include "support/recording_hooks.h"
+#include "support/temp_dir.h"
+
+namespace isora::test {
+namespace {
+
+// A map of n x n cells at the default origin (n * 32, 0), all passable tile type 1.
+MapFileData MakeMap(int n, const std::string& name = "town") {
+  nlohmann::json src = {{"name", name}, {"size", n}, {"music", "town.mid"}, {"start", {7, 9}}};
+  MapFileData map;
+  std::string error;
+  EXPECT_TRUE(BuildMapFromJson(src, name + ".map", map, &error)) << error;
+  return map;
+}
+
+MapCell& CellOf(MapFileData& map, int row, int column) {
+  return map.cells[column + row * map.header.N()];
+}
+
+int FloorDiv(int a, int b) { return static_cast<int>(std::floor(static_cast<double>(a) / b)); }
+
+class GameMapTest : public TempDirTest {
+ protected:
+  GameLog log_{"map.log"};
+  GameMap map_{&log_};
+  RecordingHooks hooks_;
+  bool LogHas(const std::string& s) { return ReadFile("map.log").find(s) != std::string::npos; }
+};
+
+TEST_F(GameMapTest, LoadsHeaderCellsObjectsAndPlacementsInFileOrder) {
+  MapFileData src = MakeMap(50);
+  src.objects.resize(2);
+  src.objects[1].x = 77;
+  src.placements = {{3, {}, 4, 5}, {1, {}, 6, 7}};
+  const auto bytes = WriteMapFile(src);
+  ASSERT_EQ(bytes.size(), 92 + 50 * 50 * 32 + 2 * 276 + 2 * 32u);
+  WriteFile("map/town.map", bytes);
+
+  std::vector<RolePlacement> placements;
+  ASSERT_EQ(map_.Load("map\\town.map", &placements), 1);
+  EXPECT_TRUE(LogHas("Open map file ok,start to load it!"));
+  EXPECT_TRUE(std::equal(bytes.begin(), bytes.begin() + 92, map_.Header().bytes.begin()));
+  EXPECT_EQ(map_.Header().MapName(), "town");
+  EXPECT_EQ(map_.Header().MusicName(), "town.mid");
+  EXPECT_EQ(map_.Header().StartX(), 7);
+  EXPECT_EQ(map_.Header().StartY(), 9);
+  EXPECT_EQ(map_.N(), 50);
+  EXPECT_EQ(map_.Objects()[1].x, 77);
+  ASSERT_EQ(placements.size(), 2u);
+  EXPECT_EQ(placements[0].recordNumber, 3);
+  EXPECT_EQ(placements[1].column, 7);
+  EXPECT_EQ(map_.CellPosition(0, 0), (Point{1568, 0}));
+  EXPECT_EQ(map_.CellPosition(1, 0), (Point{1600, 16}));
+  EXPECT_EQ(map_.CellPosition(0, 1), (Point{1536, 16}));
+  EXPECT_EQ(map_.CellPosition(-1, 0), (Point{-1, -1}));
+  EXPECT_EQ(map_.CellPosition(0, 50), (Point{-1, -1}));
+
+  EXPECT_EQ(map_.Load("map\\absent.map"), 0);
+  EXPECT_TRUE(hooks_.messageBoxes.empty());
+}
+
+TEST_F(GameMapTest, AForeignFileKeepsThePreviousMap) {
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(MakeMap(4, "first"))), 1);
+  auto other = WriteMapFile(MakeMap(6, "second"));
+  other[0] = 'X';
+  EXPECT_EQ(map_.LoadBytes(other), 0);
+  ASSERT_EQ(hooks_.messageBoxes.size(), 1u);
+  EXPECT_EQ(hooks_.messageBoxes[0].text, Gbk(u8"你所选择的.map文件不是本游戏支持的地图文件。"));
+  EXPECT_EQ(hooks_.messageBoxes[0].caption, "ERROR");
+  EXPECT_TRUE(LogHas("it is not the correct map file,open failed!"));
+  EXPECT_EQ(map_.Header().MapName(), "first");
+  EXPECT_EQ(map_.N(), 4);
+  EXPECT_EQ(map_.Cells().size(), 16u);
+}
+
+TEST_F(GameMapTest, CountsBeyondTheFileAreRefusedBeforeAllocating) {
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(MakeMap(4, "first"))), 1);
+  auto good = WriteMapFile(MakeMap(8, "second"));
+
+  auto truncated = good;
+  truncated.resize(truncated.size() - 1);
+  EXPECT_EQ(map_.LoadBytes(truncated), 0);
+
+  for (int field : {56, 60, 64}) {
+    auto huge = good;
+    huge[field] = huge[field + 1] = huge[field + 2] = 0xFF;
+    huge[field + 3] = 0x7F;
+    EXPECT_EQ(map_.LoadBytes(huge), 0) << field;
+    huge[field + 3] = 0xFF;  // negative
+    EXPECT_EQ(map_.LoadBytes(huge), 0) << field;
+  }
+  EXPECT_EQ(map_.LoadBytes(std::vector<uint8_t>{'2', 'p', 'a', 'm'}), 0);
+  EXPECT_EQ(map_.Header().MapName(), "first");
+  EXPECT_EQ(map_.N(), 4);
+  EXPECT_TRUE(hooks_.messageBoxes.empty());
+}
+
+TEST_F(GameMapTest, PointsFallIntoTheDocumentedCells) {
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(MakeMap(50))), 1);
+  const int x0 = 1600, y0 = 0;
+  EXPECT_EQ(map_.CellAt(x0, y0 + 16), (CellIndex{0, 0}));
+  EXPECT_EQ(map_.CellAt(x0 + 32, y0 + 17), (CellIndex{1, 0}));
+  EXPECT_EQ(map_.CellAt(x0 - 32, y0 + 17), (CellIndex{0, 1}));
+  EXPECT_EQ(map_.CellAt(x0, y0 + 1599), (CellIndex{49, 49}));
+
+  const CellIndex above = map_.CellAt(x0, y0 - 5);
+  EXPECT_TRUE(above.row < 0 && above.column < 0);
+  const CellIndex left = map_.CellAt(0, 0);
+  EXPECT_LT(left.row, 0);
+  EXPECT_GT(left.column, 0);
+  EXPECT_EQ(map_.IsPassableAt(x0, y0 - 5), 0);
+  EXPECT_EQ(map_.IsPassableAt(0, 0), 0);
+  EXPECT_EQ(map_.IsPassableAt(x0, 16), 1);
+  EXPECT_EQ(map_.CellScript(0, 0), "");
+  EXPECT_EQ(map_.CellExit(x0, y0 - 5), "");
+}
+
+TEST_F(GameMapTest, FloatingPointCellAtAgreesWithTheFloorFormula) {
+  for (int dy = -120; dy <= 200; ++dy) {
+    for (int dx = -260; dx <= 260; ++dx) {
+      const CellIndex c = CellAtPoint(1000, 300, 1000 + dx, 300 + dy);
+      ASSERT_EQ(c.row, FloorDiv(dx + 2 * dy, 64)) << dx << "," << dy;
+      ASSERT_EQ(c.column, FloorDiv(2 * dy - dx, 64)) << dx << "," << dy;
+    }
+  }
+  // Far points, where rounding is largest.
+  for (int dx : {-100000, -64001, 3200, 99999})
+    for (int dy : {-50000, -1, 1600, 70001}) {
+      const CellIndex c = CellAtPoint(0, 0, dx, dy);
+      EXPECT_EQ(c.row, FloorDiv(dx + 2 * dy, 64));
+      EXPECT_EQ(c.column, FloorDiv(2 * dy - dx, 64));
+    }
+}
+
+TEST_F(GameMapTest, CellScriptsAndExitsComeFromTheIndexes) {
+  MapFileData src = MakeMap(10);
+  CellOf(src, 0, 0).scriptId = 2;
+  CellOf(src, 1, 0).exitId = 3;
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);
+  const int x0 = 320, y0 = 0;
+  EXPECT_EQ(map_.CellScript(x0, y0 + 16), "");  // no scripts.ini yet
+  EXPECT_EQ(map_.CellExit(x0 + 32, y0 + 17), "");
+
+  PackageWriter pkg;
+  std::string scripts = "[name]\r\n1=one.gsp\r\n2=two.gsp\r\n";
+  std::string maps =
+      "[count]\r\ncount=3\r\n[comment]\r\n1=Field\r\n2=Cave\r\n3=Town gate\r\n"
+      "[name]\r\n3=town.map\r\n";
+  ASSERT_TRUE(pkg.AddFile(
+      "scripts.ini", std::span(reinterpret_cast<const uint8_t*>(scripts.data()), scripts.size()),
+      false));
+  ASSERT_TRUE(pkg.AddFile(
+      "maps.ini", std::span(reinterpret_cast<const uint8_t*>(maps.data()), maps.size()), false));
+  WriteFile("ini.pkg", pkg.Build());
+  map_.LoadIndexes("ini.pkg");
+  EXPECT_EQ(map_.Descriptions(), (std::vector<std::string>{"Field", "Cave", "Town gate"}));
+  hooks_.Reset();
+  EXPECT_EQ(map_.CellScript(x0, y0 + 16), "two.gsp");
+  EXPECT_EQ(hooks_.debugOutput, std::vector<std::string>{"script id:2\n"});
+  EXPECT_EQ(map_.CellScript(x0 + 32, y0 + 17), "");
+  EXPECT_EQ(map_.CellExit(x0 + 32, y0 + 17), "town.map");
+  EXPECT_EQ(map_.CellExitComment(x0 + 32, y0 + 17), "Town gate");
+  EXPECT_EQ(map_.CellExit(x0, y0 + 16), "");
+}
+
+TEST_F(GameMapTest, ObjectsSplitIntoGroundPiecesAndTheLayerOverRoles) {
+  MapFileData src = MakeMap(50);
+  MapObject tree;
+  tree.sourceX = 10;
+  tree.sourceY = 20;
+  tree.x = 100;
+  tree.y = 200;
+  tree.width = 64;
+  tree.height = 64;
+  tree.pieceCount = 1;
+  tree.pieces[0] = {10, 52};  // the lower half of the object
+  MapObject rock = tree;
+  rock.x = 400;
+  rock.pieceCount = 0;
+  MapObject edge = rock;
+  edge.x = 3180;
+  edge.y = 1590;
+  edge.pieceCount = 1;
+  edge.pieces[0] = {10, 20};
+  src.objects = {tree, rock, edge};
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);
+
+  Surface picture(256, 256), ground(3200, 1600), objects(3200, 1600);
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; ++x) picture.Set(x, y, static_cast<uint16_t>(x + y * 256 + 1));
+  picture.Set(11, 21, kColorKey565);  // a transparent pixel of the objects
+  picture.SetColorKey(kColorKey565);
+  map_.PaintObjects(objects, picture, ground, PixelFormat::Rgb565);
+  EXPECT_TRUE(LogHas("draw objects...ok!"));
+
+  EXPECT_EQ(objects.At(0, 0), kColorKey565);
+  EXPECT_EQ(objects.At(100, 200), picture.At(10, 20));
+  EXPECT_EQ(objects.At(101, 201), kColorKey565);  // keyed out of the copy
+  EXPECT_EQ(objects.At(163, 231), picture.At(73, 51));
+  EXPECT_EQ(objects.At(100, 232), kColorKey565);  // the piece left the upper layer
+  EXPECT_EQ(ground.At(100, 232), picture.At(10, 52));
+  EXPECT_EQ(ground.At(163, 263), picture.At(73, 83));
+  EXPECT_EQ(ground.At(100, 231), 0);
+  // Without pieces the whole object stands over the roles.
+  EXPECT_EQ(objects.At(400, 263), picture.At(10, 83));
+  EXPECT_EQ(ground.At(400, 263), 0);
+  // Clipped at the map picture's corner.
+  EXPECT_EQ(objects.At(3199, 1599), kColorKey565);
+  EXPECT_EQ(ground.At(3199, 1599), picture.At(29, 29));
+
+  Surface objects555(3200, 1600, PixelFormat::Rgb555), ground555(3200, 1600, PixelFormat::Rgb555);
+  map_.PaintObjects(objects555, picture, ground555, PixelFormat::Rgb555);
+  EXPECT_EQ(objects555.At(0, 0), kColorKey555);
+}
+
+TEST_F(GameMapTest, TilesOfOneTypeAndTheDebugGrid) {
+  MapFileData src = MakeMap(2);
+  CellOf(src, 0, 0).tileType = 2;
+  CellOf(src, 0, 0).tileX = 64;
+  CellOf(src, 1, 1).passable = 0;
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);
+  Surface tiles(640, 640), picture(3200, 1600);
+  for (int y = 0; y < 640; ++y)
+    for (int x = 0; x < 640; ++x) tiles.Set(x, y, static_cast<uint16_t>(x * 7 + y + 1));
+
+  map_.PaintCellsOfType(2, tiles, picture, false);
+  const Point c00 = map_.CellPosition(0, 0);  // (32, 0)
+  EXPECT_EQ(picture.At(c00.x, c00.y), tiles.At(64, 0));
+  EXPECT_EQ(picture.At(c00.x + 63, c00.y + 31), tiles.At(127, 31));
+  const Point c11 = map_.CellPosition(1, 1);
+  EXPECT_EQ(picture.At(c11.x + 5, c11.y + 5), 0);  // type 1 is painted separately
+
+  map_.PaintCellsOfType(1, tiles, picture, true);
+  const uint16_t green = PackPixel(PixelFormat::Rgb565, 0, 255, 0);
+  EXPECT_EQ(picture.At(64, 0), green);                  // the origin's first grid line
+  EXPECT_EQ(picture.At(c11.x + 32, c11.y + 5), green);  // the cross of the blocked cell
+  EXPECT_EQ(picture.At(c11.x + 5, c11.y + 16), green);
+  EXPECT_NE(picture.At(c00.x + 5, c00.y + 16), green);
+}
+
+TEST_F(GameMapTest, CellsOutsideTheMapPictureAreClipped) {
+  MapFileData src = MakeMap(60);  // wider than the 3200-pixel picture
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);
+  Surface tiles(640, 640), picture(3200, 1600);
+  tiles.Fill(0x1234);
+  map_.PaintCellsOfType(1, tiles, picture, true);
+  EXPECT_EQ(map_.CellPosition(40, 0), (Point{3168, 640}));
+  EXPECT_EQ(picture.At(3199, 650), 0x1234);  // cut at the right edge
+  EXPECT_EQ(map_.CellPosition(59, 40).y, 1584);
+  EXPECT_EQ(picture.At(2500, 1599), 0x1234);  // cut at the bottom
+  map_.Release();
+  EXPECT_TRUE(map_.Cells().empty());
+  EXPECT_EQ(map_.CellAt(100, 100), (CellIndex{-1, -1}));
+}
+
+}  // namespace
+}  // namespace isora::test
