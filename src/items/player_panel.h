@@ -34,17 +34,15 @@ class PanelPlayer {
 };
 
 // Element indexes.
-enum PanelElement : int {
-  kElementNothing = -1,
-  kElementOutside = -2,
-  kElementHpBar = -2,
-  kElementMpBar = -3,
-  kElementExpBar = -4,
-  kElementSkillButton = 0,
-  kElementFirstSlot = 6,
-  kElementFirstCell = 10,
-  kElementFirstSkillIcon = 19,
-};
+constexpr int kElementNothing = -1;
+constexpr int kElementOutside = -2;  // LeftClick and RightClick: off the panel
+constexpr int kElementHpBar = -2;    // hovering
+constexpr int kElementMpBar = -3;
+constexpr int kElementExpBar = -4;
+constexpr int kElementSkillButton = 0;
+constexpr int kElementFirstSlot = 6;
+constexpr int kElementFirstCell = 10;
+constexpr int kElementFirstSkillIcon = 19;
 
 struct RightClickResult {
   int cell = kElementNothing;  // 0..8, -1 elsewhere on the panel, -2 off it

@@ -74,7 +74,11 @@ TEST_F(PackPanelTest, InstancesAndGridLayoutsComeFromTheIni) {
 
 TEST_F(PackPanelTest, ShopListsEveryItemOfTheTypeAndShowsTheFirstTwentyFive) {
   std::vector<ItemRecord> records = {MakeItem("none", 0, 0)};
-  for (int i = 0; i < 30; ++i) records.push_back(MakeItem("p" + std::to_string(i), 0, 5));
+  for (int i = 0; i < 30; ++i) {
+    std::string name = "p";
+    name += std::to_string(i);
+    records.push_back(MakeItem(name, 0, 5));
+  }
   records.push_back(MakeItem("sword", 1, 5));
   items.SetRecords(records);
   panel.ShowShop(2, 0, "Sell Items");
