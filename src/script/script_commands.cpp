@@ -60,7 +60,8 @@ CommandOutcome GetRandomNum(CommandContext& c) {
   }
 
 const CommandSpec kCommands[] = {
-    {"LoadInitialMap", "siii", true, false,
+    // The direction of a new game's start is passed on as read, failure value included.
+    {"LoadInitialMap", "siid", true, false,
      [](CommandContext& c) {
        c.host.LoadInitialMap(c.Str(0), c.Int(1), c.Int(2), c.Int(3));
        return kWait;
@@ -210,7 +211,7 @@ CommandOutcome RunCommand(const CommandSpec& spec, ScriptEngine& engine, ScriptH
     value.kind = KindOf(spec.kinds[i]);
     if (value.kind == ArgKind::kInt) {
       value.number = engine.EvaluateArgument(n);
-      if (value.number == kScriptFailure) return kFail;
+      if (value.number == kScriptFailure && spec.kinds[i] != 'd') return kFail;
     } else {
       value.text = engine.StringArgument(n);
       if (value.text == kInvalidString) return kFail;

@@ -31,8 +31,8 @@ using CommandHandler = CommandOutcome (*)(CommandContext&);
 
 struct CommandSpec {
   std::string_view name;
-  // One letter per argument: i an integer reading, s a string reading, v a string naming an
-  // existing variable.
+  // One letter per argument: i an integer reading, d an integer reading passed on even when it
+  // is the failure value, s a string reading, v a string naming an existing variable.
   std::string_view kinds;
   // False for the commands the engine keeps to itself (blocks, SetInt, exit, end).
   bool reachesGame;

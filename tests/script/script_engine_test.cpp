@@ -280,6 +280,15 @@ TEST_F(ScriptEngineTest, ShowNPCTalkWaitsOnlyWhenATalkStarts) {
   EXPECT_EQ(host_.money, 1);
 }
 
+TEST_F(ScriptEngineTest, OnlyTheNewGameDirectionMayReadAsTheFailureValue) {
+  EXPECT_EQ(Start(Crlf({"LoadInitialMap(a.map,1,2,nodir)", "ChangeMap(b.map,1,2,nodir)", "end"})),
+            1);
+  EXPECT_EQ(capture_.calls, std::vector<std::string>{"LoadInitialMap(\"a.map\", 1, 2, -1)"});
+  Continue();
+  EXPECT_TRUE(engine_.EndedByError());
+  EXPECT_EQ(host_.mapName, "a.map");
+}
+
 class ScriptPackageTest : public test::TempDirTest {};
 
 TEST_F(ScriptPackageTest, LoadsFromThePackageAndReportsAMissingScript) {
