@@ -61,12 +61,12 @@ void Stars(Image& img, int count, uint64_t seed, int maxY) {
 }
 
 // The vale at dusk: sky, mountains, a lake with the lantern's reflection and a shore.
-void Landscape(Image& img, const Palette& pal, uint64_t seed) {
+void Landscape(Image& img, const Palette& pal, uint64_t seed, double lanternX) {
   const int w = img.width, h = img.height;
   VerticalGradient(img, 0, 0, w, h * 2 / 3, pal.night, pal.dusk);
   Stars(img, 160, seed, h / 3);
-  FillCircle(img, w * 0.78, h * 0.18, 22, 0xF0E8C8);
-  FillCircle(img, w * 0.78 + 8, h * 0.18 - 5, 19, Mix(pal.night, pal.dusk, 0.3));
+  FillCircle(img, w * 0.9, h * 0.12, 22, 0xF0E8C8);
+  FillCircle(img, w * 0.9 + 8, h * 0.12 - 5, 19, Mix(pal.night, pal.dusk, 0.3));
   Rng rng(seed + 1);
   for (int layer = 0; layer < 3; ++layer) {
     const uint32_t c = Mix(0x20203a, 0x3a2a48, layer / 2.0);
@@ -87,7 +87,7 @@ void Landscape(Image& img, const Palette& pal, uint64_t seed) {
     FillRect(img, x, y, rng.Range(10, 40), 1, Mix(pal.dusk, 0xFFFFFF, 0.3));
   }
   for (int y = h * 2 / 3; y < h; y += 3)  // the lantern's reflection
-    FillRect(img, static_cast<int>(w * 0.5 - 6 + std::sin(y * 0.3) * 4), y, 12, 1, 0xF0C060);
+    FillRect(img, static_cast<int>(lanternX - 6 + std::sin(y * 0.3) * 4), y, 12, 1, 0xF0C060);
   FillPolygon(img,
               {{0, h * 0.86},
                {w * 0.3, h * 0.8},
@@ -224,8 +224,11 @@ Image Screen(const nlohmann::json& spec, const nlohmann::json& art, const Palett
   const int w = img.width, h = img.height;
   const auto lines = Lines(spec);
   if (style == "title" || style == "menu") {
-    Landscape(img, pal, HashSeed(style));
-    Lantern(img, w / 2, static_cast<int>(h * 0.6), 3, 0xF0B040);
+    Landscape(img, pal, HashSeed(style), style == "menu" ? w / 7.0 : w / 2.0);
+    if (style == "menu")
+      Lantern(img, w / 7, static_cast<int>(h * 0.78), 3, 0xF0B040);
+    else
+      Lantern(img, w / 2, static_cast<int>(h * 0.6), 3, 0xF0B040);
     const int ty = style == "menu" ? 40 : 120;
     TextShadow(img, w / 2, ty, title, pal.gold, 0x1a0a04, 12);
     TextShadow(img, w / 2, ty + 96, subtitle, 0xF0E8D0, 0x1a0a04, 3);
