@@ -8,47 +8,19 @@
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
 #include "foundation/ini_file.h"
+#include "support/raw_package.h"
 #include "support/recording_hooks.h"
 #include "support/temp_dir.h"
 
 namespace isora {
 namespace {
 
+using test::RawEntry;
+using test::RawPackage;
 using test::ReadFile;
 using test::RecordingHooks;
 using test::TempDirTest;
 using test::WriteFile;
-
-// Builds packages record by record, straight from the format, so the reader is checked against
-// the layout itself and not against the kit's writer.
-struct RawEntry {
-  std::string name;
-  uint32_t stored = 0, unpacked = 0, offset = 0;
-  uint8_t kind = 0, compressed = 0;
-};
-
-std::vector<uint8_t> RawPackage(uint32_t dataBase, uint32_t rootCount,
-                                const std::vector<RawEntry>& entries,
-                                const std::vector<uint8_t>& tail = {}) {
-  ByteWriter w;
-  w.Bytes("VDK1", 4);
-  w.U32(dataBase);
-  w.U32(rootCount);
-  for (const auto& e : entries) {
-    w.U32(e.stored);
-    w.U32(e.unpacked);
-    w.U32(e.offset);
-    w.U8(e.kind);
-    w.U8(e.compressed);
-    w.U16(0);
-    w.U32(static_cast<uint32_t>(e.name.size()));
-    w.U32(0);
-    w.Bytes(e.name.data(), e.name.size());
-    w.U8(0);
-  }
-  w.Bytes(tail);
-  return w.Take();
-}
 
 // MSB-first bit packing for hand-written compressed streams.
 class Bits {
@@ -159,15 +131,13 @@ class PackageFileTest : public TempDirTest {
 TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
   std::vector<uint8_t> data = {'h', 'i', '!', 'x', 'y'};
   // Root: dir a, file tiles.ini. Then a's entries: dir b, file c.ini. Then b's: file d.
-  auto pkg = RawPackage(0, 2,
+  auto pkg = RawPackage(2,
                         {{"a", 2, 0, 0, 1},
                          {"tiles.ini", 3, 3, 0, 0},
                          {"b", 1, 0, 0, 1},
                          {"c.ini", 2, 2, 3, 0},
-                         {"d", 1, 1, 0, 0}});
-  uint32_t base = static_cast<uint32_t>(pkg.size());
-  pkg[4] = static_cast<uint8_t>(base);
-  pkg.insert(pkg.end(), data.begin(), data.end());
+                         {"d", 1, 1, 0, 0}},
+                        data);
   WriteFile("p.vdk", pkg);
 
   PackageFile file;
@@ -194,7 +164,7 @@ TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
 }
 
 TEST_F(PackageFileTest, EmptyRootOpens) {
-  WriteFile("e.vdk", RawPackage(12, 0, {}));
+  WriteFile("e.vdk", RawPackage(0, {}));
   PackageFile file;
   ASSERT_TRUE(file.Open("e.vdk"));
   EXPECT_FALSE(file.Find("anything"));
@@ -218,7 +188,7 @@ TEST_F(PackageFileTest, MissingFileAndWrongMagicShowMessageBoxes) {
 }
 
 TEST_F(PackageFileTest, DirectoryPastTheEndFailsWithALogLine) {
-  auto whole = RawPackage(0, 2, {{"a.ini", 1, 1, 0, 0}, {"b.ini", 1, 1, 0, 0}});
+  auto whole = RawPackage(2, {{"a.ini", 1, 1, 0, 0}, {"b.ini", 1, 1, 0, 0}});
   for (size_t cut : {size_t{12 + 10}, size_t{12 + 25}, whole.size() - 1}) {
     WriteFile("cut.vdk", std::vector<uint8_t>(whole.begin(), whole.begin() + cut));
     PackageFile file;
@@ -226,11 +196,11 @@ TEST_F(PackageFileTest, DirectoryPastTheEndFailsWithALogLine) {
     EXPECT_EQ(file.Root(), nullptr);
   }
   // A directory claiming four billion entries is refused before anything is allocated.
-  WriteFile("huge.vdk", RawPackage(0, 0xFFFFFFFF, {{"a", 0xFFFFFFFF, 0, 0, 1}}));
+  WriteFile("huge.vdk", RawPackage(0xFFFFFFFF, {{"a", 0xFFFFFFFF, 0, 0, 1}}));
   PackageFile file;
   EXPECT_FALSE(file.Open("huge.vdk"));
   // A name length beyond the file.
-  auto longName = RawPackage(0, 1, {{"a", 0, 0, 0, 0}});
+  auto longName = RawPackage(1, {{"a", 0, 0, 0, 0}});
   longName[12 + 16] = 0xFF;
   longName[12 + 19] = 0x7F;
   WriteFile("name.vdk", longName);
@@ -240,7 +210,7 @@ TEST_F(PackageFileTest, DirectoryPastTheEndFailsWithALogLine) {
 }
 
 TEST_F(PackageFileTest, ShortMemberReadIsLogged) {
-  auto pkg = RawPackage(0, 1, {{"m", 100, 100, 40, 0}});
+  auto pkg = RawPackage(1, {{"m", 100, 100, 40, 0}});
   WriteFile("s.vdk", pkg);
   PackageFile file;
   ASSERT_TRUE(file.Open("s.vdk"));
@@ -254,11 +224,8 @@ TEST_F(PackageFileTest, ShortMemberReadIsLogged) {
 
 TEST_F(PackageFileTest, ImplausibleSizesAreRefused) {
   // Plain member whose sizes disagree; compressed member claiming more than its chunks can hold.
-  auto pkg = RawPackage(0, 2, {{"plain", 2, 4000, 0, 0}, {"packed", 4, 0x7FFFFFFF, 0, 0, 1}},
-                        {0, 0, 0, 0});
-  uint32_t base = static_cast<uint32_t>(pkg.size() - 4);
-  pkg[4] = static_cast<uint8_t>(base);
-  pkg[5] = static_cast<uint8_t>(base >> 8);
+  auto pkg =
+      RawPackage(2, {{"plain", 2, 4000, 0, 0}, {"packed", 4, 0x7FFFFFFF, 0, 0, 1}}, {0, 0, 0, 0});
   WriteFile("i.vdk", pkg);
   PackageFile file;
   ASSERT_TRUE(file.Open("i.vdk"));
@@ -285,10 +252,7 @@ TEST_F(PackageFileTest, CompressedMembersSplitIntoChunksAt0xC000) {
   auto c2 = Chunk(second.bytes_);
   stored.insert(stored.end(), c2.begin(), c2.end());
 
-  auto pkg = RawPackage(0, 1, {{"m", static_cast<uint32_t>(stored.size()), 0xC001, 0, 0, 1}});
-  uint32_t base = static_cast<uint32_t>(pkg.size());
-  pkg[4] = static_cast<uint8_t>(base);
-  pkg.insert(pkg.end(), stored.begin(), stored.end());
+  auto pkg = RawPackage(1, {{"m", static_cast<uint32_t>(stored.size()), 0xC001, 0, 0, 1}}, stored);
   WriteFile("c.vdk", pkg);
 
   PackageFile file;
@@ -312,12 +276,10 @@ TEST_F(PackageFileTest, CompressedMembersSplitIntoChunksAt0xC000) {
 
 TEST_F(PackageFileTest, IniLoadsFromAPackageMember) {
   std::string text = "[S]\r\nk=v\r\n";
-  auto pkg = RawPackage(0, 1,
-                        {{"tiles.ini", static_cast<uint32_t>(text.size()),
-                          static_cast<uint32_t>(text.size()), 0, 0}});
-  uint32_t base = static_cast<uint32_t>(pkg.size());
-  pkg[4] = static_cast<uint8_t>(base);
-  pkg.insert(pkg.end(), text.begin(), text.end());
+  auto pkg = RawPackage(
+      1,
+      {{"tiles.ini", static_cast<uint32_t>(text.size()), static_cast<uint32_t>(text.size()), 0, 0}},
+      std::vector<uint8_t>(text.begin(), text.end()));
   WriteFile("ini.vdk", pkg);
 
   IniFile ini("tiles.ini", "ini.vdk");
