@@ -220,7 +220,7 @@ TEST_F(DemoContent, EveryPictureNamedInTheIniFilesIsInItsPack) {
     const size_t width = last / 100 > 0 ? 3 : (last / 10 > 0 ? 2 : 1);
     for (int j = 0; j < count; ++j) {
       std::string number = std::to_string(first + j);
-      while (pad && number.size() < width) number = "0" + number;
+      while (pad && number.size() < width) number.insert(0, 1, '0');
       auto bytes = packs["tiles"]->Read(s + "\\" + prefix + number + ".bmp");
       ASSERT_FALSE(bytes.empty()) << s << "\\" << prefix << number << ".bmp";
       EXPECT_EQ(BmpSize(bytes).cx, 64);

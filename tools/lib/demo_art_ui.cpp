@@ -106,8 +106,10 @@ void Lantern(Image& img, int cx, int cy, int scale, uint32_t glow) {
   FillRect(img, cx - 3 * scale, cy - 10 * scale, 6 * scale, 3 * scale, 0x2a1a0a);
 }
 
-// A framed panel: dark wood rim, a lighter inset.
-void Panel(Image& img, const Palette& pal, bool parchment) {
+// A framed panel: dark wood rim around parchment (for dark text), mid-toned stone (for dark
+// and white text together) or wood.
+void Panel(Image& img, const Palette& pal, const std::string& style) {
+  const bool parchment = style == "parchment";
   const int w = img.width, h = img.height;
   Bevel(img, 0, 0, w, h, pal.panel, 3);
   FrameRect(img, 3, 3, w - 6, h - 6, pal.panelDark, 1);
@@ -118,6 +120,13 @@ void Panel(Image& img, const Palette& pal, bool parchment) {
         img.Set(x, y, Mix(Shade(pal.parchment, 0.9), pal.parchment, n));
       }
     FrameRect(img, 6, 6, w - 12, h - 12, Shade(pal.parchment, 0.7), 1);
+  } else if (style == "stone") {
+    for (int y = 6; y < h - 6; ++y)
+      for (int x = 6; x < w - 6; ++x) {
+        double n = ValueNoise(x, y, 10, 0, 78);
+        img.Set(x, y, Mix(0x6e6458, 0x8c8070, n));
+      }
+    FrameRect(img, 6, 6, w - 12, h - 12, 0x4a4238, 1);
   } else {
     VerticalGradient(img, 6, 6, w - 12, h - 12, Shade(pal.panel, 1.2), Shade(pal.panel, 0.8));
   }
@@ -205,7 +214,7 @@ Image PlayerPanel(const nlohmann::json& spec, const Palette& pal) {
 
 Image Tutorial(const nlohmann::json& page, const Palette& pal) {
   Image img = NewImage(400, 300);
-  Panel(img, pal, true);
+  Panel(img, pal, "parchment");
   TextCentred(img, 200, 20, page.value("title", ""), pal.ink, 2);
   FillRect(img, 40, 40, 320, 1, Shade(pal.parchment, 0.6));
   int y = 56;
@@ -226,7 +235,7 @@ Image Screen(const nlohmann::json& spec, const nlohmann::json& art, const Palett
   if (style == "title" || style == "menu") {
     Landscape(img, pal, HashSeed(style), style == "menu" ? w / 7.0 : w / 2.0);
     if (style == "menu")
-      Lantern(img, w / 7, static_cast<int>(h * 0.78), 3, 0xF0B040);
+      Lantern(img, w / 7, static_cast<int>(h * 0.8), 2, 0xF0B040);
     else
       Lantern(img, w / 2, static_cast<int>(h * 0.6), 3, 0xF0B040);
     const int ty = style == "menu" ? 40 : 120;
@@ -248,7 +257,7 @@ Image Screen(const nlohmann::json& spec, const nlohmann::json& art, const Palett
       TextShadow(img, w / 2, h / 2 + 20 + static_cast<int>(i) * 44, lines[i],
                  i ? 0xC0C8E0 : pal.gold, 0, i ? 2 : 4);
   } else if (style == "engine") {
-    Panel(img, pal, true);
+    Panel(img, pal, "parchment");
     for (int i = 0; i < 5; ++i)
       for (int j = 0; j < 5; ++j)
         FillDiamond(img, w / 2 + (i - j) * 16, 40 + (i + j) * 8, 30, 14,
@@ -304,9 +313,11 @@ std::vector<Picture> MakeUiPictures(const nlohmann::json& art) {
   }
   for (const auto& p : art.value("panels", nlohmann::json::array())) {
     Image img = NewImage(p.value("width", 200), p.value("height", 200));
-    Panel(img, pal, p.value("scroll", false));
+    Panel(img, pal, p.value("style", "wood"));
     if (p.contains("caption"))
-      TextShadow(img, img.width / 2, 16, p["caption"].get<std::string>(), pal.gold, 0, 2);
+      TextShadow(img, img.width / 2, 16, p["caption"].get<std::string>(),
+                 p.value("style", "wood") == "parchment" ? pal.ink : pal.gold,
+                 p.value("style", "wood") == "parchment" ? Shade(pal.parchment, 0.7) : 0, 2);
     const int grid = p.value("grid", 0);
     for (int r = 0; r < grid; ++r)
       for (int c = 0; c < grid; ++c) Slot(img, 20 + c * 40, 44 + r * 40, 32, pal);

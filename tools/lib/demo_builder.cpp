@@ -236,7 +236,7 @@ bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string
     for (int j = 0; j < count; ++j) {
       std::string number = std::to_string(first + j);
       if (pad)
-        while (number.size() < width) number = "0" + number;
+        while (number.size() < width) number.insert(0, 1, '0');
       const std::string member = section + "\\" + prefix + number + ".bmp";
       if (!packs.Add(pack["tiles"], member, WriteBmp24(MakeTile(prefix, tileStyles[prefix], j)), z,
                      error))
