@@ -50,7 +50,7 @@ bool PackPanel::Load(const char* iniName, const char* packagePath, int instance)
   exitX_ = ini.GetInt("exitButton", "x");
   exitY_ = ini.GetInt("exitButton", "y");
   textBoxes.clear();
-  AddIniTextBox(ini, "titleLabel", true);
+  AddIniTextBox(ini, "titleLabel", false);
   kind_ = 0;
   bag_ = nullptr;
   shop_.clear();

@@ -68,7 +68,7 @@ bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   width_ = ini.GetInt("panel", "w");
   height_ = ini.GetInt("panel", "h");
   backgroundPixels_ = Surface();
-  if (auto p = SplitPicturePath(background)) {
+  if (auto p = ResolvePicture(renderer_, background)) {
     if (const auto* bytes = renderer_.PictureBytes(p->pack, p->name)) {
       if (!DecodeBmp(*bytes, renderer_.Format(), &backgroundPixels_)) backgroundPixels_ = Surface();
     }

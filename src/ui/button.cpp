@@ -45,7 +45,7 @@ void Button::Draw(Renderer& renderer, UiHost* host) {
     if (type == kButtonPicture && !IsNull()) {
       // Lit through the scratch corner of layer 3 so the brightening never touches the screen
       // behind the picture's transparent pixels.
-      auto p = SplitPicturePath(name);
+      auto p = ResolvePicture(renderer, name);
       Surface* scratch = renderer.GetSurface(kSurfaceLayer3);
       Surface* back = renderer.GetSurface(kSurfaceBackBuffer);
       if (p && scratch && back &&

@@ -28,16 +28,21 @@ std::optional<PicturePath> SplitPicturePath(std::string_view path) {
 
 namespace isora {
 
-Size PictureSize(Renderer& renderer, std::string_view path) {
-  if (IsNullPicture(path)) return {};
+std::optional<PicturePath> ResolvePicture(const Renderer& renderer, std::string_view path) {
+  if (IsNullPicture(path)) return std::nullopt;
   auto p = SplitPicturePath(path);
+  if (!p || renderer.PackPath(p->pack).empty()) return std::nullopt;
+  return p;
+}
+
+Size PictureSize(Renderer& renderer, std::string_view path) {
+  auto p = ResolvePicture(renderer, path);
   if (!p) return {};
   return renderer.GetPictureSize(p->pack, p->name);
 }
 
 bool DrawPicturePath(Renderer& renderer, std::string_view path, int surface, int x, int y) {
-  if (IsNullPicture(path)) return false;
-  auto p = SplitPicturePath(path);
+  auto p = ResolvePicture(renderer, path);
   if (!p) return false;
   return renderer.DrawPicture(p->pack, p->name, surface, x, y);
 }

@@ -29,6 +29,9 @@ namespace isora {
 class Renderer;
 struct Size;
 
+// A path resolved to a pack the renderer has a file for; nothing for "NULL", an unknown folder
+// or a pack left unconfigured (so off-screen previews without packs stay quiet).
+std::optional<PicturePath> ResolvePicture(const Renderer& renderer, std::string_view path);
 // The picture's size from its pack; {0, 0} for "NULL", an unknown folder or a missing picture.
 Size PictureSize(Renderer& renderer, std::string_view path);
 // Draws a picture by path with the colour key onto a surface; false when nothing was drawn.
