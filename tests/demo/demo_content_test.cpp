@@ -346,6 +346,11 @@ TEST_F(DemoContent, RolesAnimationsAndPlacementsResolve) {
     }
     if (r.rememberDeath && !r.deathScript.empty()) remembered = true;
     for (int d : r.drops) EXPECT_TRUE(d == 0 || items.IsItem(d)) << d;
+    for (const std::string& line : r.talkLines)
+      for (size_t at = 0, end; at <= line.size(); at = end + 2) {
+        end = std::min(line.find("\\n", at), line.size());
+        EXPECT_LE(end - at, 58u) << "talk line too long for the screen: " << line;
+      }
     if (r.talkMode != 3 && r.clickScript.empty() && r.kind <= 3) {
       EXPECT_FALSE(r.talkLines[0].empty() || r.talkLines[0] == "*/*")
           << "a talking role with nothing to say";
@@ -496,6 +501,14 @@ TEST_F(DemoContent, ScriptsPassTheCheckerAndNameWhatExists) {
       const auto& a = c.args;
       if ((c.command == "Say" || c.command == "Ask") && a.size() >= 3 && a[2] != "NULL") {
         EXPECT_TRUE(faces->Has(a[2])) << c.command << " portrait " << a[2];
+      }
+      if ((c.command == "Say" || c.command == "Ask") && a.size() >= 2) {
+        // The talk page wraps only after 64 bytes, which runs past the screen's edge; the
+        // texts break their own lines.
+        for (size_t at = 0, end; at <= a[1].size(); at = end + 2) {
+          end = std::min(a[1].find("\\n", at), a[1].size());
+          EXPECT_LE(end - at, 58u) << c.command << " line too long: " << a[1].substr(at, end - at);
+        }
       }
       if (c.command == "PlaySound") {
         EXPECT_TRUE(HasFile("sound/" + a[0])) << a[0];

@@ -3,25 +3,25 @@
 SetInt(dead,0)
 GetVIPInfo(Ember Lord,dead)
 if(dead==1)
-Say("Elder Maren","The Ember Lord is gone and the crypt is dark. Willowmere owes you everything.","elder.bmp")
+Say("Elder Maren","The Ember Lord is gone and the crypt is dark.\nWillowmere owes you everything.","elder.bmp")
 exit
 endif
 SetInt(mo,0)
 GetMoral(mo)
 if(mo<0)
-Say("Elder Maren","The guards say you have done dark deeds. Mend your ways before you come to me.","elder.bmp")
+Say("Elder Maren","The guards say you have done dark deeds. Mend your\nways before you come to me.","elder.bmp")
 exit
 endif
 SetInt(st,0)
 CheckMission(Ember Lord,st)
 if(st==4)
-Say("Elder Maren","Each night the Ember Crypt east of Greenwood burns brighter. Its lord is waking.","elder.bmp")
-Say("Elder Maren","The crypt is sealed and Captain Hale keeps the key. Help the Guard and he will trust you.","elder.bmp")
+Say("Elder Maren","Each night the Ember Crypt east of Greenwood burns\nbrighter. Its lord is waking.","elder.bmp")
+Say("Elder Maren","The crypt is sealed and Captain Hale keeps the key.\nHelp the Guard and he will trust you.","elder.bmp")
 AddMission(Key,"Earn the Crypt Key from Captain Hale",0,Crypt Key,1,0,0)
 AddMission(Ember Lord,"Defeat the Ember Lord in the Ember Crypt",1,Ember Lord,1,0,0)
 AddPlayerItem(Sealed Letter,1)
 AddNote("Elder Maren: the Ember Lord is waking in the crypt east of Greenwood.")
 exit
 endif
-Say("Elder Maren","Ione\d Bram and Captain Hale all need a hand. Help them and you will be ready.","elder.bmp")
+Say("Elder Maren","Ione\d Bram and Captain Hale all need a hand. Help\nthem and you will be ready.","elder.bmp")
 end

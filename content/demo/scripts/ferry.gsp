@@ -1,6 +1,6 @@
 // Olav the ferryman: a paid crossing with ChangeMap.
 SetInt(go,0)
-Ask("Olav","The boat crosses to the meadow of Greenwood. Five coins. Climb in?","olav.bmp",go)
+Ask("Olav","The boat crosses to the meadow of Greenwood. Five\ncoins. Climb in?","olav.bmp",go)
 if(go==1)
 SetInt(m,0)
 GetMoney(m)

@@ -2,12 +2,12 @@
 SetInt(love,0)
 GetGirlLove(Lina,love)
 if(love<10)
-Say("Lina","Oh! Hello. These flowers are for the shrine by the lake.","lina.bmp")
+Say("Lina","Oh! Hello. These flowers are for the shrine by the\nlake.","lina.bmp")
 AddGirlLove(Lina,5)
 exit
 endif
 if(love<30)
-Say("Lina","You again! Would you like a flower? It smells of summer.","lina.bmp")
+Say("Lina","You again! Would you like a flower? It smells of\nsummer.","lina.bmp")
 AddGirlLove(Lina,10)
 exit
 endif
@@ -17,7 +17,7 @@ if(gift==0)
 SetVIPInfo(LinaGift,1)
 AddPlayerItem(Moon Pendant,1)
 AddNote("Lina gave me a Moon Pendant. I think she likes me.")
-Say("Lina","I made this for you. Please come back safe from the crypt.","lina.bmp")
+Say("Lina","I made this for you. Please come back safe from the\ncrypt.","lina.bmp")
 exit
 endif
 SetInt(r,0)

@@ -2,7 +2,7 @@
 SetInt(st,0)
 CheckMission(Moonpetal,st)
 if(st==4)
-Say("Ione","Welcome! I brew draughts from moonpetal\d a pale flower of Greenwood. Deer and boars carry the petals in their fur.","ione.bmp")
+Say("Ione","Welcome! I brew draughts from moonpetal\d a pale\nflower of Greenwood. Deer and boars carry the petals\nin their fur.","ione.bmp")
 Say("Ione","Bring me three Moonpetals and I will pay you well.","ione.bmp")
 AddMission(Moonpetal,"Bring 3 Moonpetals to Ione the herbalist",0,Moonpetal,3,0,0)
 AddNote("Ione wants 3 Moonpetals. Deer and boars in Greenwood carry them.")
@@ -14,7 +14,7 @@ GetMissionObjCount(Moonpetal,n)
 if(n==2)
 Say("Ione","Two already! Just one more\d please.","ione.bmp")
 else
-Say("Ione","Three Moonpetals\d please. Greenwood lies west of the town gate.","ione.bmp")
+Say("Ione","Three Moonpetals\d please. Greenwood lies west of the\ntown gate.","ione.bmp")
 endif
 exit
 endif

@@ -4,7 +4,7 @@ SetInt(st,0)
 SetInt(paid,0)
 CheckMission(Patrol,st)
 if(st==4)
-Say("Captain Hale","Beasts are pressing in from Greenwood. Defeat five of them and report back.","hale.bmp")
+Say("Captain Hale","Beasts are pressing in from Greenwood. Defeat five of\nthem and report back.","hale.bmp")
 AddMission(Patrol,"Defeat 5 creatures of Greenwood for Captain Hale",2,"",5,1,0)
 exit
 endif
@@ -21,7 +21,7 @@ AddExp(250)
 AddPlayerItem(Crypt Key,1)
 AddHonor("Friend of the Town Guard")
 SetInt(j,0)
-Ask("Captain Hale","Well fought! Here is the key of the Ember Crypt. Will you also join the Town Guard?","hale.bmp",j)
+Ask("Captain Hale","Well fought! Here is the key of the Ember Crypt. Will\nyou also join the Town Guard?","hale.bmp",j)
 if(j==1)
 AddFaction(Town Guard)
 AddFactionEnmity(Red Fang,30)
@@ -32,5 +32,5 @@ Say("Captain Hale","A free sword then. The offer stands.","hale.bmp")
 endif
 exit
 endif
-Say("Captain Hale","The crypt lies west of Greenwood\d beyond the standing stones.","hale.bmp")
+Say("Captain Hale","The crypt lies west of Greenwood\d beyond the standing\nstones.","hale.bmp")
 end

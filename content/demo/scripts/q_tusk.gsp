@@ -3,7 +3,7 @@
 SetInt(st,0)
 CheckMission(Old Tusk,st)
 if(st==4)
-Say("Bram","Old Tusk has gored two of my dogs. He roams the southern meadow of Greenwood.","bram.bmp")
+Say("Bram","Old Tusk has gored two of my dogs. He roams the\nsouthern meadow of Greenwood.","bram.bmp")
 SetInt(a,0)
 Ask("Bram","Will you hunt him down for me?","bram.bmp",a)
 if(a==1)
@@ -16,7 +16,7 @@ endif
 exit
 endif
 if(st==0)
-Say("Bram","Old Tusk still lives. Look south in the meadow by the pond.","bram.bmp")
+Say("Bram","Old Tusk still lives. Look south in the meadow by the\npond.","bram.bmp")
 exit
 endif
 if(st==3)

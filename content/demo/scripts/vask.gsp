@@ -1,7 +1,7 @@
 // Vask of the Red Fang: pay for peace (enmity falls) or fight (the band turns hostile).
 SetInt(ans,0)
 Say("Vask","So you are the stranger the town talks about.","vask.bmp")
-Ask("Vask","Pay the Red Fang 100 coins and we leave you be. Or would you rather bleed?","vask.bmp",ans)
+Ask("Vask","Pay the Red Fang 100 coins and we leave you be. Or\nwould you rather bleed?","vask.bmp",ans)
 if(ans==1)
 SetInt(m,0)
 GetMoney(m)
