@@ -7,36 +7,38 @@
 
 namespace isora {
 
-TalkDialog::TalkDialog(Renderer& renderer, UiHost* host)
+QuestionDialog::QuestionDialog(Renderer& renderer, UiHost* host)
     : font(Font::Create("Segoe UI", 20, 400)), renderer_(renderer), host_(host) {}
 
-TalkDialog::~TalkDialog() = default;
+QuestionDialog::~QuestionDialog() = default;
 
-void TalkDialog::ShowTalk(int cameraX, int cameraY, const std::string& speaker,
-                          const std::string& text, const std::string& face) {
+void QuestionDialog::ShowTalk(int cameraX, int cameraY, const std::string& speaker,
+                              const std::string& text, const std::string& face) {
   TalkPage::Draw(renderer_, font, cameraX, cameraY, speaker, text, face);
+  yes.reset();
+  no.reset();
 }
 
-void TalkDialog::ShowQuestion(int cameraX, int cameraY, const std::string& speaker,
-                              const std::string& text, const std::string& face) {
+void QuestionDialog::ShowQuestion(int cameraX, int cameraY, const std::string& speaker,
+                                  const std::string& text, const std::string& face) {
   TalkPage::Draw(renderer_, font, cameraX, cameraY, speaker, text, face);
   yes.emplace(renderer_, "Yes", 184, 274, kButtonText, true);
   no.emplace(renderer_, "No", 391, 274, kButtonText, true);
 }
 
-void TalkDialog::UpdateHover() {
+void QuestionDialog::UpdateHover() {
   Point p = host_ ? host_->CursorPos() : Point{-1, -1};
   if (yes) yes->UpdateHover(p.x, p.y);
   if (no) no->UpdateHover(p.x, p.y);
 }
 
-void TalkDialog::Draw() {
+void QuestionDialog::Draw() {
   if (!yes || !no) return;
   yes->Draw(renderer_, host_);
   no->Draw(renderer_, host_);
 }
 
-int TalkDialog::OnClick() {
+int QuestionDialog::OnClick() {
   if (!yes || !no) return kAnswerNoButtons;
   Point p = host_ ? host_->CursorPos() : Point{-1, -1};
   int result = kAnswerMissed;

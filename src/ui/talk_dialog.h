@@ -17,12 +17,12 @@ class UiHost;
 // OnClick answers.
 enum TalkAnswer : int { kAnswerNo = 0, kAnswerYes = 1, kAnswerNoButtons = 2, kAnswerMissed = 3 };
 
-class TalkDialog {
+class QuestionDialog {
  public:
-  TalkDialog(Renderer& renderer, UiHost* host);
-  ~TalkDialog();
+  QuestionDialog(Renderer& renderer, UiHost* host);
+  ~QuestionDialog();
 
-  // A plain talk page: no buttons, so any click closes it.
+  // A plain talk page: no buttons (an earlier question's are dropped), so any click closes it.
   void ShowTalk(int cameraX, int cameraY, const std::string& speaker, const std::string& text,
                 const std::string& face);
   // The talk page and the two buttons (replacing those of an earlier question).
@@ -44,5 +44,9 @@ class TalkDialog {
   Renderer& renderer_;
   UiHost* host_;
 };
+
+// The game object's name for the dialog. The role layer has an interface of that name too, so
+// the two headers never meet in one file.
+using TalkDialog = QuestionDialog;
 
 }  // namespace isora

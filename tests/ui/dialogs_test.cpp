@@ -85,7 +85,7 @@ TEST_F(PagerTest, ZeroOrDamagedCountGivesAnEmptyPager) {
 class TalkTest : public UiTest {};
 
 TEST_F(TalkTest, QuestionAnswersByButtonAndKeepsItsAnswerOnAMiss) {
-  TalkDialog dlg(renderer, &host);
+  QuestionDialog dlg(renderer, &host);
   host.cursor = {200, 280};
   EXPECT_EQ(dlg.OnClick(), kAnswerNoButtons);
   dlg.ShowQuestion(0, 0, "Bob", "Go?", "NULL");
@@ -102,6 +102,9 @@ TEST_F(TalkTest, QuestionAnswersByButtonAndKeepsItsAnswerOnAMiss) {
   host.cursor = {393, 276};
   EXPECT_EQ(dlg.OnClick(), kAnswerNo);
   EXPECT_EQ(dlg.answer, 0);
+  // A plain talk afterwards has no buttons: any click closes it.
+  dlg.ShowTalk(0, 0, "Bob", "Bye", "NULL");
+  EXPECT_EQ(dlg.OnClick(), kAnswerNoButtons);
 }
 
 TEST_F(TalkTest, PageFreezesTheSceneLightensTheBandAndDrawsTheFace) {
@@ -113,7 +116,7 @@ TEST_F(TalkTest, PageFreezesTheSceneLightensTheBandAndDrawsTheFace) {
   renderer.GetSurface(kSurfaceLayer3)->Fill(renderer.ColorKey());
   renderer.GetSurface(kSurfaceLayer4)->Fill(renderer.ColorKey());
   renderer.GetSurface(kSurfaceLayer4)->Fill(Rect{100, 100, 110, 110}, Px(0xFF0000));
-  TalkDialog dlg(renderer, &host);
+  QuestionDialog dlg(renderer, &host);
   dlg.ShowTalk(100, 100, "Bob", "", "bob.bmp");
   Surface& page = *renderer.GetSurface(kSurfaceTemp);
   EXPECT_EQ(page.At(5, 5), Px(0xFF0000));
