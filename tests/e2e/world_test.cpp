@@ -1,0 +1,219 @@
+// Playing on the map: walking and running, map exits, talking, the shop, items on the ground,
+// fights, deaths and the result screen.
+#include "demo_session.h"
+#include "shell/game_ui.h"
+
+namespace isora::e2e {
+namespace {
+
+using nlohmann::json;
+
+// Clicks the centre of a panel button.
+void ClickButton(DemoSession& d, const Button& b) {
+  d.Click((b.hitRect.left + b.hitRect.right) / 2, (b.hitRect.top + b.hitRect.bottom) / 2);
+}
+
+// A started game with the tutorial closed.
+void Play(DemoSession& d) {
+  ASSERT_TRUE(d.NewGame());
+  d.Click(498, 80);  // the tutorial's close button
+  d.Step(2);
+  ASSERT_EQ(d.State()["mode"], "ModePlay");
+}
+
+TEST(World, ClickWalksAndHoldRunsToThePoint) {
+  DemoSession d;
+  Play(d);
+  json s = d.State();
+  int cx = s["camera"]["x"], cy = s["camera"]["y"];
+  int px = s["player"]["x"], py = s["player"]["y"];
+  // Hold the right button: the player walks toward the cursor.
+  d.Move(px - cx + 60, py - cy + 40);
+  d.platform.InjectButton(MouseButton::Right, true);
+  d.Step(3);
+  d.platform.InjectButton(MouseButton::Right, false);
+  s = d.State();
+  EXPECT_EQ(s["player"]["state"], "walk");
+  // The target follows the cursor over the moving camera.
+  int tx = s["player"]["targetX"], ty = s["player"]["targetY"];
+  EXPECT_NEAR(tx, px + 60, 12);
+  EXPECT_NEAR(ty, py + 40, 12);
+  ASSERT_TRUE(d.Until([](const json& st) { return st["player"]["state"] == "stand"; }, 200));
+  s = d.State();
+  EXPECT_NEAR(s["player"]["x"].get<int>(), tx, 4);
+  EXPECT_NEAR(s["player"]["y"].get<int>(), ty, 4);
+
+  // Hold the left button on open ground: the player runs.
+  px = s["player"]["x"];
+  py = s["player"]["y"];
+  cx = s["camera"]["x"];
+  cy = s["camera"]["y"];
+  d.Move(px - cx - 50, py - cy + 20);
+  d.platform.InjectButton(MouseButton::Left, true);
+  d.Step(2);
+  EXPECT_EQ(d.State()["player"]["state"], "run");
+  d.platform.InjectButton(MouseButton::Left, false);
+  ASSERT_TRUE(d.Until([](const json& st) { return st["player"]["state"] == "stand"; }, 200));
+}
+
+TEST(World, RightClickingAVillagerTalksAndTheClickClosesIt) {
+  DemoSession d;
+  Play(d);
+  int x = 0, y = 0;
+  ASSERT_TRUE(d.Until([&](const json&) { return d.RoleOnScreen("Mira", &x, &y); }, 200));
+  bool talked = false;
+  for (int attempt = 0; attempt < 20 && !talked; ++attempt) {
+    if (!d.RoleOnScreen("Mira", &x, &y)) break;
+    d.RightClick(x, y);
+    talked = d.State()["mode"] == "ModeTalk";
+    if (!talked) d.Step(3);
+  }
+  ASSERT_TRUE(talked);
+  d.Click(320, 240);
+  EXPECT_EQ(d.State()["mode"], "ModePlay");
+}
+
+TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
+  DemoSession d;
+  Play(d);
+  // The shopkeeper's talk ends in her sell panel.
+  d.game->ShowNPCTalk("Greta");
+  ASSERT_EQ(d.State()["mode"], "ModeTalk");
+  d.Click(320, 240);
+  json s = d.State();
+  ASSERT_EQ(s["mode"], "ModeBags");
+  EXPECT_EQ(s["sellMode"], 1);
+  GameUi& ui = d.game->Ui();
+  PackPanel& shop = *ui.packPanels[1];
+  ASSERT_TRUE(shop.IsShown());
+  ASSERT_FALSE(shop.ShopList().empty());
+  int money = s["player"]["money"];
+  // Take the first ware, then put it into the first empty cell of the player's bag.
+  ClickButton(d, shop.buttons[1]);
+  EXPECT_NE(d.State()["heldItem"], 0);
+  PlayerPanel& panel = *ui.playerPanel;
+  const Button* emptyCell = nullptr;
+  json bag = d.State()["player"]["bag"];
+  for (int c = 0; c < 9; ++c) {
+    if (bag[c]["item"] == 0) {
+      emptyCell = &panel.buttons[kElementFirstCell + c];
+      break;
+    }
+  }
+  ASSERT_NE(emptyCell, nullptr);
+  ClickButton(d, *emptyCell);
+  s = d.State();
+  int price = d.game->Items().Get(shop.ShopList()[0]).price;
+  if (price <= money) {
+    EXPECT_EQ(s["player"]["money"], money - price);
+    EXPECT_EQ(s["heldItem"], 0);
+  } else {
+    EXPECT_EQ(s["message"]["text"], "My money is not enough.");
+  }
+  // With no money at all the next ware is refused.
+  d.game->SubMoney(s["player"]["money"]);
+  ClickButton(d, shop.buttons[2]);
+  json after = d.State();
+  for (int c = 0; c < 9; ++c) {
+    if (after["player"]["bag"][c]["item"] == 0) {
+      ClickButton(d, panel.buttons[kElementFirstCell + c]);
+      break;
+    }
+  }
+  after = d.State();
+  EXPECT_EQ(after["player"]["money"], 0);
+  EXPECT_NE(after["message"]["text"].get<std::string>().find("money"), std::string::npos);
+  d.Key(kVkEscape);
+  after = d.State();
+  EXPECT_EQ(after["mode"], "ModePlay");
+  EXPECT_EQ(after["sellMode"], 0);
+  EXPECT_EQ(after["heldItem"], 0);
+}
+
+TEST(World, ItemsDroppedOnTheGroundArePickedUpOncePerPress) {
+  DemoSession d;
+  Play(d);
+  json s = d.State();
+  int cx = s["camera"]["x"], cy = s["camera"]["y"];
+  int px = s["player"]["x"], py = s["player"]["y"];
+  // Take the potions from bag cell 0 onto the cursor and click the ground to drop them.
+  PlayerPanel& panel = *d.game->Ui().playerPanel;
+  ClickButton(d, panel.buttons[kElementFirstCell]);
+  ASSERT_NE(d.State()["heldItem"], 0);
+  d.Click(px - cx + 150, py - cy - 100);
+  s = d.State();
+  ASSERT_EQ(s["groundItems"].size(), 1u);
+  int gx = s["groundItems"][0]["x"], gy = s["groundItems"][0]["y"];
+  EXPECT_GE(gx, px);
+  EXPECT_LT(gx, px + 32);
+  EXPECT_GE(gy, py);
+  EXPECT_LT(gy, py + 64);
+  EXPECT_EQ(s["heldItem"], 0);
+  // Holding the left button on it picks it up.
+  d.Step(5);
+  s = d.State();
+  cx = s["camera"]["x"];
+  cy = s["camera"]["y"];
+  d.Move(gx - cx + 10, gy - cy + 10);
+  d.platform.InjectButton(MouseButton::Left, true);
+  d.Step(3);
+  d.platform.InjectButton(MouseButton::Left, false);
+  d.Step();
+  s = d.State();
+  EXPECT_TRUE(s["groundItems"].empty());
+  EXPECT_EQ(s["lastSound"], "sound\\pick_item.wav");
+}
+
+TEST(World, AFullBagLeavesTheItemOnTheGround) {
+  DemoSession d;
+  Play(d);
+  // Fill every cell with a different kind of item, then try to give one more.
+  d.game->AddPlayerItem("Wooden Sword", 9);
+  json s = d.State();
+  EXPECT_EQ(s["message"]["text"].get<std::string>().find(
+                "My bag is full, Wooden Sword fell down onto the ground."),
+            0u);
+  EXPECT_EQ(s["groundItems"].size(), 1u);
+  // Picking it up with the bag full says so and leaves it.
+  int gx = s["groundItems"][0]["x"], gy = s["groundItems"][0]["y"];
+  int cx = s["camera"]["x"], cy = s["camera"]["y"];
+  d.Move(gx - cx + 5, gy - cy + 5);
+  d.platform.InjectButton(MouseButton::Left, true);
+  d.Step(2);
+  d.platform.InjectButton(MouseButton::Left, false);
+  s = d.State();
+  EXPECT_EQ(s["groundItems"].size(), 1u);
+  EXPECT_NE(s["message"]["text"].get<std::string>().find("My bag is full."), std::string::npos);
+}
+
+TEST(World, PlayerDeathFreezesTheGreyScreenUntilAClick) {
+  DemoSession d;
+  Play(d);
+  d.game->SubHP(100000);
+  ASSERT_TRUE(d.UntilMode("ModeFrozen", 300));
+  json s = d.State();
+  EXPECT_EQ(s["player"]["state"], "dieout");
+  EXPECT_EQ(s["lastSound"], "sound\\death.wav");
+  d.Step(10);
+  EXPECT_EQ(d.State()["mode"], "ModeFrozen");
+  d.Click(320, 240);
+  ASSERT_TRUE(d.UntilMode("ModeMainMenu", 40));
+}
+
+TEST(World, GameOverShowsTheScoreAndTitle) {
+  DemoSession d;
+  Play(d);
+  d.game->AddMoney(900);  // 1000 money, level 1: 1100 points
+  d.game->GameOver();
+  ASSERT_TRUE(d.UntilMode("ModeGameOver", 40));
+  json s = d.State();
+  EXPECT_EQ(s["score"], 1000 + 100);
+  EXPECT_EQ(s["resultTitle"], "Warden of the Vale");
+  EXPECT_FALSE(s["screenshot"].get<std::string>().empty());
+  d.Step(20);
+  d.Click(320, 240);
+  ASSERT_TRUE(d.UntilMode("ModeMainMenu", 40));
+}
+
+}  // namespace
+}  // namespace isora::e2e
