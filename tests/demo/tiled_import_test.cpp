@@ -2,6 +2,7 @@
 // the map file, and maps the format cannot hold are refused with a reason.
 #include <gtest/gtest.h>
 
+#include "demo_paths.h"
 #include "lib/demo_objects.h"
 #include "lib/demo_tiled.h"
 #include "lib/map_writer.h"
@@ -267,6 +268,47 @@ TEST(ObjectCatalog, RefusesBadEntries) {
   for (int i = 0; i < 40; ++i)
     many.push_back({{"name", "big" + std::to_string(i)}, {"size", {1024, 100}}});
   EXPECT_FALSE(ParseObjectCatalog({{"objects", many}}, c, &error));
+}
+
+}  // namespace
+}  // namespace isora::demo
+
+namespace isora::demo {
+namespace {
+
+// The demo's own maps: what the .tmj holds is what the map file describes.
+TEST(TiledImport, DemoMapsRoundTripThroughTheMapFile) {
+  for (const char* name : {"town", "wild", "crypt"}) {
+    SCOPED_TRACE(name);
+    const std::string path = demo_test::DemoSourceDir() + "/maps/" + name + ".tmj";
+    json tmj, desc;
+    std::string error;
+    ASSERT_TRUE(ReadJsonFile(path, tmj, &error)) << error;
+    ASSERT_TRUE(ImportTiledFile(path, desc, &error)) << error;
+    MapFileData built, read;
+    ASSERT_TRUE(BuildMapFromJson(desc, "x.map", built, &error)) << error;
+    ASSERT_TRUE(ParseMapFile(WriteMapFile(built), read, &error)) << error;
+    json info = MapToJson(read, true);
+    size_t objects = 0, roles = 0, scripts = 0, exits = 0;
+    for (const auto& layer : tmj["layers"]) {
+      if (layer["name"] == "objects") objects = layer["objects"].size();
+      if (layer["name"] == "roles") roles = layer["objects"].size();
+      if (layer["name"] == "script" || layer["name"] == "exit")
+        for (const auto& v : layer["data"])
+          (layer["name"] == "script" ? scripts : exits) += v.get<int>() != 0;
+    }
+    EXPECT_EQ(read.objects.size(), objects);
+    EXPECT_EQ(read.placements.size(), roles);
+    size_t scriptCells = 0, exitCells = 0;
+    for (const auto& c : read.cells) {
+      scriptCells += c.scriptId != 0;
+      exitCells += c.exitId != 0;
+    }
+    EXPECT_EQ(scriptCells, scripts);
+    EXPECT_EQ(exitCells, exits);
+    EXPECT_EQ(read.header.MapName(), desc["name"].get<std::string>());
+    EXPECT_EQ(info.dump(), MapToJson(built, true).dump()) << "the file keeps everything";
+  }
 }
 
 }  // namespace
