@@ -9,9 +9,9 @@
 namespace isora {
 namespace {
 
-std::vector<uint8_t> Header(const char magic[4]) {
-  std::vector<uint8_t> bytes(magic, magic + 4);
-  bytes.insert(bytes.end(), {0xAA, 0xBB, 0xCC, 0xDD});  // never read
+std::vector<uint8_t> Header(std::string_view magic) {
+  std::vector<uint8_t> bytes(magic.begin(), magic.end());
+  for (uint8_t b : {0xAA, 0xBB, 0xCC, 0xDD}) bytes.push_back(b);  // never read
   return bytes;
 }
 

@@ -124,7 +124,9 @@ TEST(SaveState, SavingWritesItsProgressTrace) {
   RecordingHooks hooks;
   SaveData d;
   d.weaponPack = {3, 0, 0, 0};
-  d.missions.push_back(Mission{.name = "herbs"});
+  Mission herbs;
+  herbs.name = "herbs";
+  d.missions.push_back(herbs);
   EncodeSave(d);
   std::vector<std::string> expected = {"start to save weapon pack.\n",
                                        "weapon count=4\n",
