@@ -6,6 +6,8 @@
 #include "foundation/byte_io.h"
 #include "foundation/game_log.h"
 #include "foundation/system_hooks.h"
+#include "items/bag.h"
+#include "items/item_database.h"
 #include "items/record_table.h"
 
 namespace isora {
@@ -57,9 +59,9 @@ int MissionList::Add(std::string_view name, std::string_view description, int32_
                      std::string_view target, int32_t required, int32_t autoCheck,
                      int32_t completionFlag) {
   if (Find(name)) {
-    if (log_)
-      log_->Write("add mission %s failed,mission name should not be repeated!",
-                  std::string(name).c_str());
+    (log_ ? *log_ : ownLog_)
+        .Write("add mission %s failed,mission name should not be repeated!",
+               std::string(name).c_str());
     return 0;
   }
   Mission m;
@@ -122,6 +124,18 @@ int MissionList::Count() const {
 std::array<uint8_t, kMissionRecordSize> MissionList::SaveRecord(int index) const {
   if (index < 0 || index >= static_cast<int>(missions_.size())) return {};
   return EncodeMissionRecord(missions_[index]);
+}
+
+int AddMission(MissionList& missions, const ItemDatabase& items, const Bag& bag,
+               std::string_view name, std::string_view description, int32_t kind,
+               std::string_view target, int32_t required, int32_t autoCheck,
+               int32_t completionFlag) {
+  int added = missions.Add(name, description, kind, target, required, autoCheck, completionFlag);
+  if (added == 0 || kind != kMissionCollect) return added;
+  int item = items.FindItemByName(target);
+  if (item <= 0) return added;
+  for (int n = bag.CountById(item); n > 0; --n) missions.ReportGained(target, false);
+  return added;
 }
 
 std::string MissionPanelLine(const Mission& m) {

@@ -8,9 +8,12 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/game_log.h"
+
 namespace isora {
 
-class GameLog;
+class Bag;
+class ItemDatabase;
 
 enum MissionKind : int32_t { kMissionCollect = 0, kMissionKillNamed = 1, kMissionKillAny = 2 };
 
@@ -45,7 +48,7 @@ Mission DecodeMissionRecord(std::span<const uint8_t> bytes);
 
 class MissionList {
  public:
-  // Duplicate names are reported to `log` (may be null).
+  // Duplicate names are reported to `log`, or to "GameEngine.log" in the current folder.
   explicit MissionList(GameLog* log = nullptr) : log_(log) {}
   void SetLog(GameLog* log) { log_ = log; }
 
@@ -75,8 +78,17 @@ class MissionList {
   const Mission* Find(std::string_view name) const;
 
   GameLog* log_;
+  GameLog ownLog_;
   std::vector<Mission> missions_;
 };
+
+// The script's AddMission: adds the mission and, for a collect mission, reports every piece of
+// the target item already in the bag (flag clear), which every mission with that target counts.
+// A refused duplicate reports nothing, so running the same script twice never inflates counts.
+int AddMission(MissionList& missions, const ItemDatabase& items, const Bag& bag,
+               std::string_view name, std::string_view description, int32_t kind,
+               std::string_view target, int32_t required, int32_t autoCheck,
+               int32_t completionFlag);
 
 // The panel line of one mission (rich text).
 std::string MissionPanelLine(const Mission& mission);

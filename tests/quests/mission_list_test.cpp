@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "foundation/game_log.h"
+#include "items/bag.h"
+#include "items/test_databases.h"
 #include "support/recording_hooks.h"
 #include "support/temp_dir.h"
 
@@ -120,6 +122,30 @@ TEST(MissionRecord, FixedLayoutWithCutTexts) {
   MissionList list;
   auto empty = list.SaveRecord(0);
   EXPECT_TRUE(std::all_of(empty.begin(), empty.end(), [](uint8_t b) { return b == 0; }));
+}
+
+}  // namespace
+}  // namespace isora
+
+namespace isora {
+namespace {
+
+TEST(AddMissionTest, CollectMissionStartsWithThePiecesInTheBag) {
+  test::TempDir dir;
+  test::TestDatabases db;
+  Bag bag(&db.items);
+  bag.Add(test::kPotion);
+  bag.Add(test::kPotion);
+  MissionList list;
+  EXPECT_EQ(AddMission(list, db.items, bag, "old", "Old", kMissionCollect, "Potion", 9, 0, 0), 1);
+  EXPECT_EQ(list.ObjectiveCount("old"), 2);
+  EXPECT_EQ(AddMission(list, db.items, bag, "new", "New", kMissionCollect, "Potion", 9, 0, 0), 1);
+  EXPECT_EQ(list.ObjectiveCount("new"), 2);
+  EXPECT_EQ(list.ObjectiveCount("old"), 4);  // every mission with that target counts them
+  EXPECT_EQ(AddMission(list, db.items, bag, "new", "Again", kMissionCollect, "Potion", 9, 0, 0), 0);
+  EXPECT_EQ(list.ObjectiveCount("new"), 2);
+  EXPECT_EQ(AddMission(list, db.items, bag, "kill", "K", kMissionKillNamed, "Potion", 9, 0, 0), 1);
+  EXPECT_EQ(list.ObjectiveCount("kill"), 0);
 }
 
 }  // namespace
