@@ -147,8 +147,9 @@ void CryptTile(Image& img, const nlohmann::json& s, int index) {
         int course = static_cast<int>(std::floor(bv));
         double shifted = bu + (course & 1) * 0.5;
         bool joint = (bv - std::floor(bv)) < 0.12 || (shifted - std::floor(shifted)) < 0.08;
-        uint32_t brick = Mix(wall, Shade(detail, 0.7), 0.25 + 0.35 * n);
-        img.Set(x, y, joint ? Shade(wall, 0.6) : brick);
+        uint32_t brick = Mix(wall, Shade(detail, 0.55), 0.2 + 0.3 * n);
+        if ((bv - std::floor(bv)) < 0.22) brick = Shade(brick, 1.25);  // lit top of each course
+        img.Set(x, y, joint ? Shade(wall, 0.4) : brick);
       } else {
         bool seam = fu < 0.05 || fv < 0.05;
         uint32_t c = Mix(dark, base, 0.5 + 0.5 * n);
