@@ -5,8 +5,10 @@
 #include "foundation/ini_file.h"
 #include "foundation/system_hooks.h"
 #include "foundation/win_format.h"
+#include "items/bag.h"
 #include "items/item_container.h"
 #include "items/item_database.h"
+#include "items/sub_bag.h"
 #include "media/renderer.h"
 #include "quests/mission_list.h"
 #include "roles/attributes.h"
@@ -24,7 +26,7 @@ constexpr int kCell = 32;
 
 }  // namespace
 
-PackPanel::PackPanel(const ItemDatabase& items, const PlayerGrowth* player, Renderer& renderer,
+PackPanel::PackPanel(const ItemDatabase& items, PlayerGrowth* player, Renderer& renderer,
                      UiHost* host)
     : WidgetContainer(renderer, host), items_(items), player_(player) {}
 
@@ -53,6 +55,7 @@ bool PackPanel::Load(const char* iniName, const char* packagePath, int instance)
   AddIniTextBox(ini, "titleLabel", false);
   kind_ = 0;
   bag_ = nullptr;
+  mainCell_ = -1;
   shop_.clear();
   taken_ = 0;
   BuildCells();
@@ -64,12 +67,20 @@ std::string PackPanel::PictureFor(int item) const {
   return "items\\" + items_.Get(item).picture;
 }
 
+ItemContainer* PackPanel::Container() const {
+  if (mode_ != kPackShowBag) return nullptr;
+  if (mainCell_ < 0) return bag_;
+  SubBag* sub = player_ ? player_->GetBag().SubBagAt(mainCell_) : nullptr;
+  if (!sub || sub->CellCount() != Side() * Side()) return nullptr;
+  return sub;
+}
+
 int PackPanel::CellItem(int c) const {
   if (mode_ == kPackShowShop) {
     return c >= 0 && c < static_cast<int>(shop_.size()) ? shop_[c] : 0;
   }
-  if (!bag_) return 0;
-  return std::max(bag_->Get(c), 0);
+  const ItemContainer* bag = Container();
+  return bag ? std::max(bag->Get(c), 0) : 0;
 }
 
 void PackPanel::RefreshCell(int c) {
@@ -109,6 +120,13 @@ void PackPanel::ShowBag(int gridKind, ItemContainer* bag, const std::string& tit
   mode_ = kPackShowBag;
   kind_ = std::clamp(gridKind, 0, 2);
   bag_ = bag;
+  mainCell_ = -1;
+  if (player_ && bag) {
+    Bag& main = player_->GetBag();
+    for (int c = 0; c < main.CellCount(); ++c) {
+      if (main.SubBagAt(c) == bag) mainCell_ = c;
+    }
+  }
   shop_.clear();
   shown_ = true;
   BuildCells();
@@ -119,6 +137,7 @@ void PackPanel::ShowShop(int gridKind, int itemType, const std::string& title) {
   mode_ = kPackShowShop;
   kind_ = std::clamp(gridKind, 0, 2);
   bag_ = nullptr;
+  mainCell_ = -1;
   shop_.clear();
   for (int id = 1; id < items_.Count(); ++id) {
     if (items_.TypeOf(id) == itemType) shop_.push_back(id);
@@ -192,14 +211,15 @@ int PackPanel::Click(int& heldSource, int& heldItem, int& money, MissionList* mi
     return hit;
   }
 
-  if (!bag_ || !bag_->HasCell(c)) return -1;
+  ItemContainer* bag = Container();
+  if (!bag || !bag->HasCell(c)) return -1;
   if (heldSource == 1) {
     ItemRecord record = items_.Get(heldItem);
-    bool empty = bag_->Get(c) == 0;
+    bool empty = bag->Get(c) == 0;
     // Items without a positive price are not for sale.
     if (empty && record.price > 0 && money >= record.price) {
       PlaySound("buy.wav");
-      bag_->Exchange(heldItem, c);
+      bag->Exchange(heldItem, c);
       RefreshCell(c);
       money -= record.price;
       heldItem = 0;
@@ -215,7 +235,7 @@ int PackPanel::Click(int& heldSource, int& heldItem, int& money, MissionList* mi
     return -1;
   }
   int put = heldItem;
-  int previous = bag_->Exchange(put, c);
+  int previous = bag->Exchange(put, c);
   heldItem = previous;
   taken_ = previous;
   RefreshCell(c);
@@ -262,7 +282,6 @@ void PackPanel::DrawTooltips() {
 void PackPanel::Draw() {
   for (int c = 0; c + 1 < static_cast<int>(buttons.size()); ++c) RefreshCell(c);
   WidgetContainer::Draw();
-  DrawTooltips();
 }
 
 }  // namespace isora

@@ -30,22 +30,23 @@ struct PackGrid {
 
 class PackPanel : public WidgetContainer {
  public:
-  // player (may be null) gives the money and level shown in tooltips.
-  PackPanel(const ItemDatabase& items, const PlayerGrowth* player, Renderer& renderer,
-            UiHost* host);
+  // player (may be null) gives the money and level shown in tooltips, and owns the main bag
+  // whose sub-bags this panel shows.
+  PackPanel(const ItemDatabase& items, PlayerGrowth* player, Renderer& renderer, UiHost* host);
 
   // Reads packpanel.ini for instance 0 ("x1"/"y1") or 1 ("x2"/"y2"); false when it does not
   // load.
   bool Load(const char* iniName, const char* packagePath, int instance);
-  // Shows a bag item's grid (kind 0, 1, 2: side 3, 4, 5). The container is not owned and must
-  // live while it is shown.
+  // Shows a bag item's grid (kind 0, 1, 2: side 3, 4, 5). A sub-bag of the player's main bag is
+  // followed by its cell, so the panel never reaches a grid whose bag item has left that cell
+  // (it then shows empty, inert cells); any other container must outlive the showing.
   void ShowBag(int gridKind, ItemContainer* bag, const std::string& title);
   // Shows every item of a type, in id order, as a shop.
   void ShowShop(int gridKind, int itemType, const std::string& title);
   void Hide() { shown_ = false; }
   bool IsShown() const { return shown_; }
   // The bag this panel shows (null for a shop).
-  const ItemContainer* ShownBag() const { return mode_ == kPackShowBag ? bag_ : nullptr; }
+  const ItemContainer* ShownBag() const { return mode_ == kPackShowBag ? Container() : nullptr; }
 
   // A left click. heldSource is 1 while the held item came from a shop; all three are in-out.
   // Answers -2 outside, -1 nothing or refused, 0 the exit button, 2 sold onto the panel's
@@ -56,6 +57,7 @@ class PackPanel : public WidgetContainer {
   void UpdateHover() override;
   // The tooltip of the hovered cell, and the taken item on the cursor.
   void DrawTooltips();
+  // Background, exit button, cells and title (tooltips are drawn by DrawTooltips).
   void Draw() override;
 
   int TakenItem() const { return taken_; }
@@ -71,6 +73,7 @@ class PackPanel : public WidgetContainer {
   const PackGrid& Grid(int kind) const { return grids_[kind]; }
 
  private:
+  ItemContainer* Container() const;
   void BuildCells();
   void RefreshCell(int c);
   std::string PictureFor(int item) const;
@@ -79,13 +82,14 @@ class PackPanel : public WidgetContainer {
   void SetTitle(const std::string& title);
 
   const ItemDatabase& items_;
-  const PlayerGrowth* player_;
+  PlayerGrowth* player_;
   std::array<PackGrid, 3> grids_;
   std::string exitText_ = "NULL";
   int exitType_ = 0, exitX_ = 0, exitY_ = 0;
   int mode_ = kPackShowBag;
   int kind_ = 0;
   ItemContainer* bag_ = nullptr;
+  int mainCell_ = -1;  // the main-bag cell whose sub-bag is shown, or -1
   std::vector<int> shop_;
   int taken_ = 0;
   int hovered_ = 0;

@@ -199,6 +199,26 @@ TEST_F(PackPanelTest, BagItemsExchangeAndBagsStayOutOfBags) {
   EXPECT_EQ(Click(), kPackOutside);
 }
 
+TEST_F(PackPanelTest, AGridWhoseBagItemLeftItsCellIsNeverReached) {
+  Bag& main = player.growth.GetBag();
+  ASSERT_TRUE(main.Add(kBag));
+  main.SubBagAt(0)->Exchange(kGem, 1);
+  panel.ShowBag(0, main.SubBagAt(0), "My Bag");
+  EXPECT_EQ(panel.CellItem(1), kGem);
+  EXPECT_EQ(panel.ShownBag(), main.SubBagAt(0));
+  // The bag item goes to the cursor: its grid goes with it.
+  main.SetSubBag(0, std::nullopt);
+  main.Exchange(0, 0);
+  EXPECT_EQ(panel.ShownBag(), nullptr);
+  EXPECT_EQ(panel.CellItem(1), 0);
+  held = kPotion;
+  AtCell(1);
+  EXPECT_EQ(Click(), -1);
+  EXPECT_EQ(held, kPotion);
+  panel.Draw();
+  EXPECT_EQ(panel.buttons[2].name, "NULL");
+}
+
 TEST_F(PackPanelTest, HoverFindsCellsAndTooltipsDraw) {
   sub.Exchange(kSword, 4);
   panel.ShowBag(0, &sub, "My Bag");
