@@ -1,11 +1,17 @@
 // Importing Tiled maps: the axis convention, layers, objects, placements and properties reach
 // the map file, and maps the format cannot hold are refused with a reason.
 #include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include "demo_paths.h"
+#include "foundation/file_io.h"
+#include "lib/demo_builder.h"
 #include "lib/demo_objects.h"
 #include "lib/demo_tiled.h"
 #include "lib/map_writer.h"
+#include "media/bmp_reader.h"
 #include "world/map_file.h"
 
 namespace isora::demo {
@@ -309,6 +315,36 @@ TEST(TiledImport, DemoMapsRoundTripThroughTheMapFile) {
     EXPECT_EQ(read.header.MapName(), desc["name"].get<std::string>());
     EXPECT_EQ(info.dump(), MapToJson(built, true).dump()) << "the file keeps everything";
   }
+}
+
+}  // namespace
+}  // namespace isora::demo
+
+namespace isora::demo {
+namespace {
+
+// Tiled shows the demo maps with the tileset pictures the kit writes; each named picture must
+// exist with the size the map declares.
+TEST(TiledImport, TilesetPicturesMatchTheMaps) {
+  const std::string dir =
+      (std::filesystem::temp_directory_path() / ("isora_tilesets_" + std::to_string(::getpid())))
+          .string();
+  std::string error;
+  ASSERT_TRUE(WriteTilesetPictures(demo_test::DemoSourceDir(), dir, &error)) << error;
+  for (const char* name : {"town", "wild", "crypt"}) {
+    json tmj;
+    ASSERT_TRUE(ReadJsonFile(demo_test::DemoSourceDir() + "/maps/" + name + ".tmj", tmj, &error));
+    for (const auto& ts : tmj["tilesets"]) {
+      auto bytes = ReadFileBytes(dir + "/" + ts["image"].get<std::string>());
+      ASSERT_TRUE(bytes) << name << ": " << ts["image"];
+      BmpInfo info;
+      ASSERT_TRUE(ParseBmp(*bytes, &info)) << ts["image"];
+      EXPECT_EQ(info.Width(), ts["imagewidth"].get<int>()) << ts["image"];
+      EXPECT_EQ(info.Height(), ts["imageheight"].get<int>()) << ts["image"];
+    }
+  }
+  std::error_code ec;
+  std::filesystem::remove_all(dir, ec);
 }
 
 }  // namespace
