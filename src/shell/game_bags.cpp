@@ -11,7 +11,7 @@ namespace isora {
 void ShowRoleTalk(CGame& game, const std::string& speaker, const std::string& line,
                   const std::string& portrait, int x, int y) {
   GameUi& ui = game.Ui();
-  ui.talkDialog = std::make_unique<TalkDialog>(game.GetRenderer(), &game);
+  ui.talkDialog = std::make_unique<QuestionDialog>(game.GetRenderer(), &game);
   ui.talkDialog->ShowTalk(x, y, speaker, line, portrait);
   game.SetMode(ModeTalk);
 }

@@ -55,7 +55,7 @@ void CGame::SetSlotTexts(const std::string& title, const std::array<std::string,
 }
 
 void CGame::Say(const std::string& speaker, const std::string& text, const std::string& portrait) {
-  ui_->talkDialog = std::make_unique<TalkDialog>(renderer_, this);
+  ui_->talkDialog = std::make_unique<QuestionDialog>(renderer_, this);
   ui_->talkDialog->ShowTalk(cameraX_, cameraY_, speaker, text, portrait);
   Trace("Say:ShowTalk()\n");
   mode_ = ModeTalk;
@@ -64,7 +64,7 @@ void CGame::Say(const std::string& speaker, const std::string& text, const std::
 void CGame::Ask(const std::string& speaker, const std::string& text, const std::string& portrait,
                 const std::string& answerVariable) {
   answerVariable_ = answerVariable;
-  ui_->talkDialog = std::make_unique<TalkDialog>(renderer_, this);
+  ui_->talkDialog = std::make_unique<QuestionDialog>(renderer_, this);
   ui_->talkDialog->ShowQuestion(cameraX_, cameraY_, speaker, text, portrait);
   mode_ = ModeTalk;
 }

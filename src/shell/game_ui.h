@@ -33,7 +33,7 @@ struct GameUi {
   MenuPanel mainMenu;
   DialogPanel messageDialog;
   SavePanel savePanel;
-  std::unique_ptr<TalkDialog> talkDialog;
+  std::unique_ptr<QuestionDialog> talkDialog;
   std::unique_ptr<PicturePager> tutorialPanel;
   std::unique_ptr<PlayerPanel> playerPanel;
   std::array<std::unique_ptr<PackPanel>, 2> packPanels;
