@@ -30,8 +30,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       map.CellExitComment(x, y);
     }
   if (map.N() <= 64) {
-    isora::Surface tiles(64, 64), picture(3200, 1600);
+    static isora::Surface tiles(64, 64), picture(3200, 1600), ground(3200, 1600);
     map.PaintCellsOfType(1, tiles, picture, true);
+    if (map.Objects().size() <= 16)
+      map.PaintObjects(picture, tiles, ground, isora::PixelFormat::Rgb565);
   }
   return 0;
 }
