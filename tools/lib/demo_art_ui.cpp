@@ -265,20 +265,31 @@ Image Screen(const nlohmann::json& spec, const nlohmann::json& art, const Palett
     for (size_t i = 0; i < lines.size(); ++i)
       TextCentred(img, w / 2, 118 + static_cast<int>(i) * 34, lines[i], i == 1 ? 0x7a2a10 : pal.ink,
                   i == 1 ? 4 : 2);
-  } else if (style == "credits") {
-    VerticalGradient(img, 0, 0, w, h, pal.night, 0x000000);
-    Stars(img, 200, 9, h);
-    FrameRect(img, 16, 16, w - 32, h - 32, Shade(pal.gold, 0.5), 2);
-    TextShadow(img, w / 2, 30, title, pal.gold, 0, 4);
-  } else if (style == "gameover") {
-    VerticalGradient(img, 0, 0, w, h, 0x200808, 0x000000);
-    Rng rng(3);
-    for (int i = 0; i < 300; ++i)
-      FillCircle(img, rng.Range(0, w), rng.Range(h / 2, h), rng.Uniform() * 2 + 0.5,
-                 Mix(0xFF4010, 0xFFD060, rng.Uniform()));
-    FrameRect(img, 12, 12, w - 24, h - 24, 0x802010, 2);
-    for (size_t i = 0; i < lines.size(); ++i)
-      TextCentred(img, w / 2, h - 40, lines[i], 0xA04020, 2);
+  } else if (style == "credits" || style == "gameover") {
+    // The game writes these screens' texts in black (and the result title in red, the score
+    // in blue), so both are light.
+    const bool credits = style == "credits";
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        double n = ValueNoise(x, y, 16, 0, credits ? 61 : 62);
+        double edge = std::min({x, y, w - 1 - x, h - 1 - y}) / 60.0;
+        uint32_t c = Mix(Shade(pal.parchment, 0.92), pal.parchment, n);
+        img.Set(x, y, Mix(Shade(c, credits ? 0.8 : 0.7), c, std::min(1.0, edge)));
+      }
+    FrameRect(img, 14, 14, w - 28, h - 28, Shade(pal.panel, 1.1), 3);
+    FrameRect(img, 20, 20, w - 40, h - 40, pal.gold, 1);
+    if (credits) {
+      TextShadow(img, w / 2, 34, title, Shade(pal.ink, 1.4), pal.gold, 4);
+      Lantern(img, 60, 70, 2, 0xF0B040);
+      Lantern(img, w - 60, 70, 2, 0xF0B040);
+    } else {
+      Rng rng(3);
+      for (int i = 0; i < 160; ++i)
+        FillCircle(img, rng.Range(24, w - 24), rng.Range(h - 60, h - 26), rng.Uniform() * 2 + 0.5,
+                   Mix(0xD04010, 0xF0A040, rng.Uniform()));
+      for (size_t i = 0; i < lines.size(); ++i)
+        TextCentred(img, w / 2, h - 52, lines[i], 0x802010, 2);
+    }
   } else if (style == "bosskey") {
     FillRect(img, 0, 0, w, h, 0xFFFFFF);
     FillRect(img, 0, 0, w, 22, 0x2a5aa0);
