@@ -1,0 +1,126 @@
+// Saving from the in-game menu, quitting to the main menu and loading the game back.
+#include <fstream>
+
+#include "demo_session.h"
+#include "shell/game_ui.h"
+
+namespace isora::e2e {
+namespace {
+
+using nlohmann::json;
+
+void ClickButton(DemoSession& d, const Button& b) {
+  d.Click((b.hitRect.left + b.hitRect.right) / 2, (b.hitRect.top + b.hitRect.bottom) / 2);
+}
+
+// The save panel's buttons: 0 close, then slots 1 to 6.
+const Button& Slot(DemoSession& d, int slot) { return d.game->Ui().savePanel.buttons[slot]; }
+
+// A game with some progress in every table, saved to slot 2 from the in-game menu.
+json PlayAndSave(DemoSession& d) {
+  EXPECT_TRUE(d.NewGame());
+  d.Click(498, 80);
+  d.game->AddMoney(123);
+  d.game->AddExp(30);
+  d.game->AddGirlLove("Lina", 7);
+  d.game->AddFactionEnmity("Red Fang", 20);
+  d.game->SetVIPInfo("met_vask", 1);
+  d.game->AddFaction("Town Guard");
+  d.game->AddHonor("Helped the ferryman");
+  d.game->AddMission("Herbs", "Bring three herbs", 0, "Red Potion", 5, 0, 0);
+  d.game->StartRain();
+  d.Step(2);
+  json before = d.State();
+  EXPECT_EQ(before["missions"][0]["count"], 3);  // the three potions carried count at once
+
+  d.Key(kVkEscape);
+  EXPECT_EQ(d.State()["mode"], "ModeGameMenu");
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuSave]);
+  EXPECT_EQ(d.State()["mode"], "ModeSavePanel");
+  ClickButton(d, Slot(d, 2));
+  json saved = d.State();
+  EXPECT_EQ(saved["mode"], "ModePlay");
+  EXPECT_EQ(saved["message"]["text"].get<std::string>().find("Game Data Saved."),
+            saved["message"]["text"].get<std::string>().size() - 16);
+  EXPECT_TRUE(std::filesystem::exists("saves/2.sav"));
+  return before;
+}
+
+TEST(SaveLoad, LoadingFromTheMainMenuRestoresEveryTable) {
+  DemoSession d;
+  json before = PlayAndSave(d);
+
+  // Back to the main menu, then a different game state would be gone anyway.
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuExit]);
+  ASSERT_TRUE(d.UntilMode("ModeMainMenu", 40));
+  d.Step(20);
+  ClickButton(d, d.game->Ui().mainMenu.buttons[kMainLoad]);
+  ASSERT_EQ(d.State()["mode"], "ModeLoadPanel");
+  ClickButton(d, Slot(d, 2));
+  ASSERT_TRUE(
+      d.Until([](const json& s) { return s["mode"] == "ModePlay" && s["fadePhase"] == 2; }, 100));
+
+  json after = d.State();
+  EXPECT_EQ(after["map"]["file"], before["map"]["file"]);
+  const json &p = after["player"], &q = before["player"];
+  for (const char* key : {"x", "y", "direction", "level", "exp", "money", "hp", "maxHp", "mp",
+                          "attack", "defence", "moral", "hitRate"}) {
+    EXPECT_EQ(p[key], q[key]) << key;
+  }
+  EXPECT_EQ(p["bag"], q["bag"]);
+  EXPECT_EQ(p["skills"], q["skills"]);
+  EXPECT_EQ(after["relations"], before["relations"]);
+  EXPECT_EQ(after["missions"], before["missions"]);
+  EXPECT_EQ(after["killedEnemies"], before["killedEnemies"]);
+  EXPECT_TRUE(after["rain"]["raining"]);
+  // Roles come back by name.
+  std::multiset<std::string> namesBefore, namesAfter;
+  for (const auto& n : before["npcs"]) namesBefore.insert(n["name"]);
+  for (const auto& n : after["npcs"]) namesAfter.insert(n["name"]);
+  EXPECT_EQ(namesAfter, namesBefore);
+}
+
+TEST(SaveLoad, TheSlotListShowsMapAndTimeAndEmptySlots) {
+  DemoSession d;
+  PlayAndSave(d);
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
+  ASSERT_EQ(d.State()["mode"], "ModeLoadPanel");
+  const SavePanel& panel = d.game->Ui().savePanel;
+  ASSERT_GE(panel.buttons.size(), 7u);
+  EXPECT_EQ(panel.buttons[1].name, "No Saved Data");
+  EXPECT_EQ(panel.buttons[2].name.rfind("Willowmere(2000/1/1-8:", 0), 0u) << panel.buttons[2].name;
+  d.Key(kVkEscape);
+  EXPECT_EQ(d.State()["mode"], "ModePlay");
+}
+
+TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
+  DemoSession d;
+  PlayAndSave(d);
+  // Cut the slot file short: it keeps its magic, so it is listed, but it cannot be read.
+  {
+    std::vector<char> bytes(200);
+    std::ifstream in("saves/2.sav", std::ios::binary);
+    in.read(bytes.data(), bytes.size());
+    std::ofstream out("saves/2.sav", std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), 200);
+  }
+  json before = d.State();
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
+  ClickButton(d, Slot(d, 2));
+  d.Step(5);
+  json after = d.State();
+  EXPECT_EQ(after["mode"], "ModeLoadPanel");
+  EXPECT_NE(after["message"]["text"].get<std::string>().find("cannot be loaded"),
+            std::string::npos);
+  EXPECT_EQ(after["player"]["money"], before["player"]["money"]);
+  EXPECT_EQ(after["map"], before["map"]);
+  // An empty slot does nothing at all.
+  ClickButton(d, Slot(d, 5));
+  EXPECT_EQ(d.State()["mode"], "ModeLoadPanel");
+}
+
+}  // namespace
+}  // namespace isora::e2e
