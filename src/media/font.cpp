@@ -7,6 +7,7 @@
 #include <fontconfig/fontconfig.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <map>
 #include <mutex>
@@ -28,11 +29,13 @@ struct FaceFile {
   int index = 0;
 };
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i])))
+// A registered face serves a request for its family or for the start of its family name, so
+// "Segoe UI" finds a registered "Segoe UI Black".
+bool FamilyServes(std::string_view family, std::string_view request) {
+  if (request.empty() || family.size() < request.size()) return false;
+  for (size_t i = 0; i < request.size(); ++i)
+    if (std::tolower(static_cast<unsigned char>(family[i])) !=
+        std::tolower(static_cast<unsigned char>(request[i])))
       return false;
   return true;
 }
@@ -72,7 +75,7 @@ class Library {
   std::vector<FaceFile> Resolve(const std::string& family, int weight) {
     std::vector<FaceFile> chain;
     for (const auto& [path, fam] : registered_)
-      if (SameName(fam, family)) chain.push_back({path, 0});
+      if (FamilyServes(fam, family)) chain.push_back({path, 0});
     auto key = std::make_pair(family, weight >= 600);
     auto it = resolved_.find(key);
     if (it == resolved_.end()) it = resolved_.emplace(key, AskFontconfig(family, weight)).first;
@@ -166,6 +169,7 @@ class FontImpl {
     if (it != glyphs.end()) return it->second;
     Glyph g;
     bool done = false;
+    if (cp < 0x20) return glyphs.emplace(cp, std::move(g)).first->second;  // controls: nothing
     for (const SizedFace& sf : faces) {
       FT_UInt index = FT_Get_Char_Index(sf.face, cp);
       if (index == 0) continue;

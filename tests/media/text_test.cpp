@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "foundation/gbk.h"
 #include "media/device_context.h"
 #include "media/font.h"
@@ -181,6 +184,31 @@ TEST(RendererTextTest, DrawTextUsesTheTextFontTransparently) {
   EXPECT_NEAR((ink.left + ink.right) / 2, 320, 3);
   EXPECT_EQ(back.At(0, 100), 0x1234);
   EXPECT_GT(r.TextExtent("Level Up!").cx, r.TextExtent("Level").cx);
+}
+
+}  // namespace
+}  // namespace isora
+
+namespace isora {
+namespace {
+
+TEST(FontResourceTest, RegisteredFileIsPreferredWhileRegistered) {
+  const std::string system = "/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf";
+  std::ifstream in(system, std::ios::binary);
+  if (!in) GTEST_SKIP() << "no DejaVu font installed";
+  test::TempDir dir;
+  test::WriteFile("data/seguibk.ttf", std::string(std::istreambuf_iterator<char>(in), {}));
+  ASSERT_TRUE(Fonts::AddFontResource("data\\seguibk.ttf"));
+  auto f = Font::Create("DejaVu", 20, 400);  // the start of the family name serves
+  EXPECT_NE(f->FilePath().find("data/seguibk.ttf"), std::string::npos);
+  EXPECT_EQ(f->Metrics().tmHeight, 20);
+  EXPECT_GT(f->GlyphFor(U'中').width, 0);  // characters it lacks come from a CJK face
+  EXPECT_EQ(f->GlyphFor(U'\n').advance, 0);
+  ASSERT_TRUE(Fonts::RemoveFontResource("data\\seguibk.ttf"));
+  EXPECT_EQ(Font::Create("DejaVu", 20, 400)->FilePath().find("data/seguibk.ttf"),
+            std::string::npos);
+  EXPECT_FALSE(Fonts::RemoveFontResource("data\\seguibk.ttf"));
+  EXPECT_FALSE(Fonts::AddFontResource("data\\missing.ttf"));
 }
 
 }  // namespace
