@@ -229,6 +229,8 @@ void PlayerPanel::Refuse(const std::string& message, bool beep) {
 }
 
 int PlayerPanel::LeftClick(int& heldSource, int& heldItem, int& money) {
+  // A picked grid belongs only to the bag item still on the cursor.
+  if (picked_ && heldItem != pickedItem_) DropPickedBag();
   Point p = Cursor();
   int result;
   if (iconsShown_) {
@@ -412,6 +414,11 @@ RightClickResult PlayerPanel::RightClick() {
   }
   Refresh();
   return {cell, type};
+}
+
+void PlayerPanel::SetHeldItem(int item) {
+  heldItem_ = item;
+  if (picked_ && item != pickedItem_) DropPickedBag();
 }
 
 void PlayerPanel::DropPickedBag() {

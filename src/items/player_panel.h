@@ -81,8 +81,9 @@ class PlayerPanel : public WidgetContainer {
   bool CursorOnPanel() const;
   bool SkillIconsShown() const { return iconsShown_; }
   int HoveredElement() const { return hovered_; }
-  // The item the shell holds on the cursor, drawn by this panel while it is not 0.
-  void SetHeldItem(int item) { heldItem_ = item; }
+  // The item the shell holds on the cursor, drawn by this panel while it is not 0. When the bag
+  // item whose grid was picked is no longer held, its grid is dropped with it.
+  void SetHeldItem(int item);
   int HeldItem() const { return heldItem_; }
   const std::optional<SubBag>& PickedBag() const { return picked_; }
 

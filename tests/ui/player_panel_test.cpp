@@ -197,8 +197,29 @@ TEST_F(PlayerPanelTest, ABagItemKeepsItsContentsWhenMoved) {
 
   // Dropped elsewhere: the contents go with the item.
   Left(kElementFirstCell + 4);
+  ASSERT_TRUE(panel.PickedBag().has_value());
   panel.DropPickedBag();
   EXPECT_FALSE(panel.PickedBag().has_value());
+  // The shell emptying the hand (sold, dropped on the ground) drops the picked grid too, so a
+  // later bag item of the same kind never inherits the old contents.
+  bag.SetCell(6, kBag, 1);
+  bag.SetSubBag(6, SubBag(9));
+  bag.SubBagAt(6)->Exchange(kGem, 0);
+  held = 0;
+  Left(kElementFirstCell + 6);
+  ASSERT_TRUE(panel.PickedBag().has_value());
+  panel.SetHeldItem(0);
+  EXPECT_FALSE(panel.PickedBag().has_value());
+  Left(kElementFirstCell + 6);
+  ASSERT_NE(bag.SubBagAt(6), nullptr);
+  EXPECT_EQ(bag.SubBagAt(6)->CountById(kGem), 0);
+  held = 0;
+  Left(kElementFirstCell + 6);
+  ASSERT_TRUE(panel.PickedBag().has_value());
+  held = 0;  // changed behind the panel's back
+  EXPECT_EQ(Left(kElementFirstCell + 7), kElementNothing);
+  EXPECT_FALSE(panel.PickedBag().has_value());
+  held = kBag;
   // A bag item arriving without a picked bag (bought) gets an empty grid.
   source = 1;
   money = 100;
