@@ -231,6 +231,38 @@ TEST_F(DemoContent, EveryPictureNamedInTheIniFilesIsInItsPack) {
   EXPECT_GT(checked, 30);
 }
 
+// Every member of every image pack decodes through the game's BMP reader.
+void CollectMembers(const PackageNode& node, std::vector<std::string>& out) {
+  for (const auto& [path, child] : node.children) {
+    if (child->entry.IsDirectory())
+      CollectMembers(*child, out);
+    else
+      out.push_back(path.substr(5));  // after "root\\"
+  }
+}
+
+TEST_F(DemoContent, EveryPictureInTheImagePacksDecodes) {
+  IniFile plain;
+  plain.Load(Path("game.ini").c_str(), nullptr);
+  IniFile game = LoadIni(*OpenPack(plain.GetString("MDfile", "ini")), "game.ini");
+  size_t pictures = 0;
+  for (const char* key : {"role", "ui", "face", "items", "skill", "tiles"}) {
+    auto pack = OpenPack(game.GetString("MDfile", key));
+    ASSERT_TRUE(pack->open) << key;
+    std::vector<std::string> members;
+    CollectMembers(*pack->file.Root(), members);
+    EXPECT_FALSE(members.empty()) << key;
+    for (const auto& m : members) {
+      auto bytes = pack->Read(m);
+      BmpInfo info;
+      std::string error;
+      EXPECT_TRUE(ParseBmp(bytes, &info, &error)) << key << ": " << m << ": " << error;
+      ++pictures;
+    }
+  }
+  EXPECT_GT(pictures, 2000u);
+}
+
 TEST_F(DemoContent, DatabasesLoadAndNameTheirPicturesAndSounds) {
   ItemDatabase items;
   SkillDatabase skills;
