@@ -184,10 +184,17 @@ bool IniFile::SetValue(const char* section, const char* key, const char* value) 
     if (v >= 0) {
       size_t start = static_cast<size_t>(v);
       size_t end = ValueEnd(start);
+      // A key line ended by a bare LF or the end of the text has no separator; without one the
+      // new value would run into the key.
+      bool bare = (start >= text_.size() || text_[start] == kLf) &&
+                  !(start > 0 && (text_[start - 1] == '=' || text_[start - 1] == ';' ||
+                                  text_[start - 1] == kCr));
+      std::string replacement = bare ? "=" : "";
+      replacement += valueText;
       text_.erase(text_.begin() + static_cast<ptrdiff_t>(start),
                   text_.begin() + static_cast<ptrdiff_t>(end));
-      text_.insert(text_.begin() + static_cast<ptrdiff_t>(start), valueText.begin(),
-                   valueText.end());
+      text_.insert(text_.begin() + static_cast<ptrdiff_t>(start), replacement.begin(),
+                   replacement.end());
       RebuildIndex();
       return true;
     }

@@ -130,7 +130,7 @@ bool DecodeChunk(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize)
     }
     bits.Drop(1);
     // Length prefix: k one-bits then a zero; 2 when k is 0, else 2^k + (k bits) + 1.
-    unsigned k = static_cast<unsigned>(__builtin_clzll(~bits.Top()));
+    unsigned k = static_cast<unsigned>(__builtin_clzll(~bits.Top() | 1));
     if (k > 16) return false;
     bits.Drop(k + 1);
     size_t length = k == 0 ? 2 : (size_t{1} << k) + bits.Take(k) + 1;

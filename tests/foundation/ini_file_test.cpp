@@ -146,6 +146,21 @@ TEST(IniFileEdit, SetValueAfterUnterminatedLastLineKeepsThatLine) {
   EXPECT_EQ(ini.GetString("A", "y"), "2");
 }
 
+TEST(IniFileEdit, SetValueOnKeyLineWithoutSeparator) {
+  IniFile crlf = FromText("[A]\r\nK\r\nL;note\r\n");
+  crlf.SetValue("A", "K", "v");
+  crlf.SetValue("A", "L", "w");
+  EXPECT_EQ(TextOf(crlf), "[A]\r\nK\rv\nL;w\r\n");  // the value goes where the scan reads it
+  EXPECT_EQ(crlf.GetString("A", "K"), "v");
+
+  IniFile bare = FromText("[A]\nK\nM");
+  bare.SetValue("A", "K", "v");
+  bare.SetValue("A", "M", "w");
+  EXPECT_EQ(TextOf(bare), "[A]\nK=v\nM=w");
+  EXPECT_EQ(bare.GetString("A", "K"), "v");
+  EXPECT_EQ(bare.GetString("A", "M"), "w");
+}
+
 TEST(IniFileEdit, LongSectionNameIsBoundedAndNotDuplicated) {
   std::string name(300, 's');
   IniFile ini;

@@ -1,0 +1,59 @@
+// PackageFile on arbitrary bytes: open, then find and read every member of the tree.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "foundation/game_log.h"
+#include "foundation/package_file.h"
+#include "foundation/system_hooks.h"
+
+namespace {
+
+class QuietHooks : public isora::SystemHooks {
+ public:
+  void MessageBox(const std::string&, const std::string&, isora::MessageBoxIcon) override {}
+  void DebugOutput(const std::string&) override {}
+};
+
+void ReadAll(isora::PackageFile& file, const isora::PackageNode& node) {
+  for (const auto& [key, child] : node.children) {
+    if (child->entry.IsDirectory()) {
+      ReadAll(file, *child);
+      continue;
+    }
+    std::string member = key.substr(5);  // without "root\"
+    std::vector<uint8_t> out;
+    file.ReadMember(member, out);
+  }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  static QuietHooks hooks;
+  static bool once = [] {
+    isora::Hooks::Set(&hooks);
+    isora::GameLog::Redirect([](const std::string&) {});
+    return true;
+  }();
+  (void)once;
+  static const std::string path = "/tmp/isora-fuzz-package-" + std::to_string(getpid()) + ".vdk";
+  FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return 0;
+  std::fwrite(data, 1, size, f);
+  std::fclose(f);
+
+  isora::PackageFile file;
+  if (file.Open(path) && file.Root()) ReadAll(file, *file.Root());
+  // The decoder on its own, with the output size taken from the first bytes.
+  if (size >= 2) {
+    size_t outSize = (data[0] | (size_t{data[1]} << 8)) % 4096;
+    std::vector<uint8_t> out(outSize);
+    isora::DecodeChunk(data + 2, size - 2, out.data(), outSize);
+  }
+  return 0;
+}
