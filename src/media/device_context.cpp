@@ -73,10 +73,10 @@ void DeviceContext::DrawRun(int x, int baseline, std::string_view gbk, const Rec
     const int x0 = std::max(gx, area.left), x1 = std::min(gx + g.width, area.right);
     const int y0 = std::max(gy, area.top), y1 = std::min(gy + g.height, area.bottom);
     for (int y = y0; y < y1; ++y) {
-      const uint8_t* cov = g.coverage.data() + static_cast<size_t>(y - gy) * g.width - gx;
+      const uint8_t* cov = g.coverage.data() + static_cast<size_t>(y - gy) * g.width;
       uint16_t* row = s.Row(y);
       for (int px = x0; px < x1; ++px) {
-        unsigned a = cov[px];
+        unsigned a = cov[px - gx];
         if (a == 0) continue;
         row[px] = a == 255 ? solid : BlendPixel(f, row[px], textColor_, a);
       }
@@ -208,17 +208,23 @@ void DeviceContext::PlotPen(int x, int y, uint16_t px) {
 }
 
 void DeviceContext::LineTo(int x, int y) {
-  if (!pen_.null) {
+  // Lines far outside any surface (beyond 65536 pixels) are not walked at all.
+  constexpr int kFar = 1 << 16;
+  const bool far = std::abs(pos_.x) > kFar || std::abs(pos_.y) > kFar || std::abs(x) > kFar ||
+                   std::abs(y) > kFar;
+  if (!pen_.null && !far) {
     const uint16_t px = ColorRefToPixel(surface_->Format(), pen_.color);
+    const int w = surface_->Width(), h = surface_->Height();
     // Bresenham from the current position; the end point is not drawn.
     int x0 = pos_.x, y0 = pos_.y;
     const int dx = std::abs(x - x0), sx = x0 < x ? 1 : -1;
     const int dy = -std::abs(y - y0), sy = y0 < y ? 1 : -1;
     int err = dx + dy;
-    // Far-away end points are walked only as long as the line can still touch the surface.
-    const long long limit = static_cast<long long>(dx) - dy + 1;
-    for (long long step = 0; step < limit; ++step) {
-      if (x0 == x && y0 == y) break;
+    while (x0 != x || y0 != y) {
+      // Once past the surface in the direction of travel the line never comes back.
+      if ((sx > 0 && x0 >= w + pen_.width) || (sy > 0 && y0 >= h + pen_.width) ||
+          (sx < 0 && dx > 0 && x0 < -pen_.width) || (sy < 0 && dy < 0 && y0 < -pen_.width))
+        break;
       PlotPen(x0, y0, px);
       int e2 = 2 * err;
       if (e2 >= dy) {

@@ -278,6 +278,7 @@ std::shared_ptr<Font> Font::Create(const std::string& faceName, int height, int 
   TextMetrics& m = impl->metrics;
   m.tmWeight = weight;
   if (height == 0) height = 16;
+  height = std::clamp(height, -1024, 1024);  // glyph bitmaps stay a sane size
 
   std::vector<FaceFile> files = lib.ft() ? lib.Resolve(faceName, weight) : std::vector<FaceFile>{};
   int cellHeight = height > 0 ? height : 0;

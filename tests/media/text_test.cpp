@@ -167,6 +167,12 @@ TEST(DeviceContextTest, PensBrushesAndPixels) {
   EXPECT_EQ(dc.GetPixel(22, 8), 0u);
   dc.MoveTo(0, 0);
   dc.LineTo(-100000, 100000);  // far outside: clipped, no hang
+  dc.MoveTo(0, 90);
+  dc.LineTo(60000, 90);  // leaves the surface: drawn up to its edge
+  EXPECT_EQ(dc.GetPixel(399, 90), 0x00FF00u);
+  dc.MoveTo(5, 95);
+  dc.LineTo(2000000000, 95);
+  dc.LineTo(-2000000000, -2000000000);
   EXPECT_EQ(dc.SetPixel(1, 1, 0xFF00FF), 0xFF00FFu);
   EXPECT_EQ(s.At(1, 1), 0xF81F);
 }
