@@ -4,6 +4,7 @@
 #include <string>
 
 #include "foundation/clock.h"
+#include "foundation/game_log.h"
 #include "lib/recording_host.h"
 #include "script/script_check.h"
 #include "script/script_engine.h"
@@ -11,6 +12,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static isora::FixedClock clock;
   static isora::ScopedClock fixed(&clock);
+  static const bool quiet = (isora::GameLog::Redirect([](const std::string&) {}), true);
+  (void)quiet;
   std::string text(reinterpret_cast<const char*>(data), size);
   isora::RecordingHost host;
   isora::ScriptEngine engine;

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "foundation/clock.h"
+#include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "kit/kit.h"
 #include "lib/recording_host.h"
@@ -80,6 +81,11 @@ int RunCommandRun(const std::vector<std::string>& args) {
   std::optional<ScopedClock> scoped;
   if (clock) scoped.emplace(&fixed);
 
+  // Log lines of the game-side rules (a duplicate mission, say) go to stderr with the engine's.
+  GameLog::Redirect([](const std::string& message) {
+    std::string text = GbkToUtf8(message);
+    std::fprintf(stderr, "%s%s", text.c_str(), text.ends_with('\n') ? "" : "\n");
+  });
   RecordingHost host;
   ScriptEngine engine;
   size_t sep = input->find("::");

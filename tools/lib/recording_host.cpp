@@ -28,8 +28,9 @@ void RecordingHost::Ask(const std::string&, const std::string&, const std::strin
 void RecordingHost::AddMission(const std::string& name, const std::string& description,
                                int32_t kind, const std::string& target, int32_t required,
                                int32_t autoComplete, int32_t completionFlag) {
-  missions.Add(name, description, kind, target, required, autoComplete, completionFlag);
-  if (kind != kMissionCollect) return;
+  if (!missions.Add(name, description, kind, target, required, autoComplete, completionFlag) ||
+      kind != kMissionCollect)
+    return;
   // Pieces already carried count at once, for every mission with that target.
   auto it = bag.find(target);
   int32_t have = it == bag.end() ? 0 : it->second;

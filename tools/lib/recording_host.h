@@ -21,6 +21,8 @@ class ScriptEngine;
 
 class RecordingHost : public ScriptHost {
  public:
+  RecordingHost() { missions.SetLog(&quietLog_); }
+
   void LoadInitialMap(const std::string& map, int32_t row, int32_t column,
                       int32_t direction) override;
   void ChangeMap(const std::string& map, int32_t row, int32_t column, int32_t direction) override;
@@ -107,6 +109,9 @@ class RecordingHost : public ScriptHost {
 
  private:
   int32_t BagPieces() const;
+
+  // Runs outside the game leave no GameEngine.log behind.
+  GameLog quietLog_{""};
 };
 
 // One printed line for a command that reached the game: Name(arg, arg) [-> result].
