@@ -159,6 +159,47 @@ TEST_F(RendererTest, EffectRectanglesAreClippedToTheSurface) {
   renderer_.Grey(99, Rect{0, 0, 5, 5});  // no such surface: nothing happens
 }
 
+// Every pixel value through the wide and the narrow paths, against the formulas as designed.
+TEST_F(RendererTest, EffectsMatchTheirFormulasForEveryPixelValue) {
+  Surface& t = S(kSurfaceTemp);
+  auto fillAll = [&] {
+    for (int i = 0; i < 65536; ++i) t.Set(i % 512, i / 512, static_cast<uint16_t>(i));
+  };
+  const Rect all{0, 0, 512, 128};
+  auto check = [&](const char* name, auto expected) {
+    for (int i = 0; i < 65536; ++i) {
+      uint16_t p = static_cast<uint16_t>(i);
+      ASSERT_EQ(t.At(i % 512, i / 512), expected(p)) << name << " of " << i;
+    }
+  };
+  auto R = [](uint16_t p) { return p >> 11; };
+  auto G = [](uint16_t p) { return (p >> 5) & 63; };
+  auto B = [](uint16_t p) { return p & 31; };
+  fillAll();
+  renderer_.Brighten(kSurfaceTemp, all);
+  check("brighten", [&](uint16_t p) -> uint16_t {
+    if (p == 0xF81F) return p;
+    return Rgb565(R(p) >= 24 ? 31 : R(p) + 7, std::min(G(p) + 14, 63), B(p) >= 24 ? 31 : B(p) + 7);
+  });
+  fillAll();
+  renderer_.Grey(kSurfaceTemp, all);
+  check("grey", [&](uint16_t p) -> uint16_t {
+    if (p == 0xF81F) return p;
+    return static_cast<uint16_t>((B(p) + 3 * R(p) + 6 * (G(p) / 2)) / 10 * 0x0841);
+  });
+  fillAll();
+  renderer_.Darken(kSurfaceTemp, all, 9);
+  check("darken", [&](uint16_t p) -> uint16_t {
+    if (p == 0xF81F) return p;
+    return Rgb565(std::max(R(p) - 9, 0), std::max(G(p) - 18, 0), std::max(B(p) - 9, 0));
+  });
+  fillAll();
+  renderer_.Blend50(kSurfaceTemp, all, false);
+  check("blend", [&](uint16_t p) -> uint16_t {
+    return Rgb565((R(p) + 31) / 2, (G(p) + 63) / 2, (B(p) + 31) / 2);
+  });
+}
+
 TEST_F(RendererTest, MessageLineHoldsAtMost255Bytes) {
   renderer_.SetMessageLine(std::string(300, 'x'), 70);
   EXPECT_EQ(renderer_.MessageText().size(), 255u);
