@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -122,9 +123,10 @@ TEST_F(CrashReportDisk, FatalSignalWritesTheReportThenRunsTheDefaultAction) {
 }
 
 TEST_F(CrashReportDisk, AccessViolationReportsTheFaultingCode) {
+  // A page with no access rights: a real fault that no sanitizer reports first.
   EXPECT_EQ(CrashChild([] {
-              volatile int* p = nullptr;
-              *p = 1;
+              void* page = mmap(nullptr, 4096, PROT_NONE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+              *static_cast<volatile int*>(page) = 1;
             }),
             SIGSEGV);
   std::string report = ReadFile("exceptionLog.log");
