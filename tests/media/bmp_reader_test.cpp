@@ -104,6 +104,28 @@ TEST(BmpReaderTest, DecodesRle8) {
   for (int x = 0; x < 4; ++x) EXPECT_EQ(px[4 + x] & 0xFFFFFF, 0xFFFFFFu);
 }
 
+TEST(BmpReaderTest, DecodesRle4WithDeltaAndLeavesSkippedPixelsAtColourZero) {
+  // 4×2 RLE4: bottom row "3 pixels alternating 1,2", end of line, a delta of 2 along the top
+  // row, then a run of 2 pixels alternating 2,1.
+  ByteWriter w;
+  w.U8('B'), w.U8('M'), w.U32(0), w.U32(0), w.U32(14 + 40 + 12);
+  w.U32(40), w.I32(4), w.I32(2), w.U16(1), w.U16(4), w.U32(2), w.U32(0), w.U32(0), w.U32(0);
+  w.U32(3), w.U32(0);
+  w.U32(0x000000), w.U32(0xFF0000), w.U32(0x0000FF);
+  const uint8_t rle[] = {3, 0x12, 0, 0, 0, 2, 2, 0, 2, 0x21, 0, 1};
+  w.Bytes(rle, sizeof rle);
+  auto file = w.Take();
+  std::vector<uint32_t> px;
+  int width, height;
+  std::string error;
+  ASSERT_TRUE(DecodeBmpArgb(file, &px, &width, &height, &error)) << error;
+  const uint32_t top[] = {0, 0, 0x0000FF, 0xFF0000}, bottom[] = {0xFF0000, 0x0000FF, 0xFF0000, 0};
+  for (int x = 0; x < 4; ++x) {
+    EXPECT_EQ(px[x] & 0xFFFFFF, top[x]) << x;
+    EXPECT_EQ(px[4 + x] & 0xFFFFFF, bottom[x]) << x;
+  }
+}
+
 TEST(BmpReaderTest, DamagedFilesAreRefusedWithoutReadingOutside) {
   auto good = WriteBmp24(Sample());
   std::string error;
