@@ -102,7 +102,11 @@ class Checker {
     int at = line.fileLine;
     SplitCommand split = SplitCommandLine(line.text);
     if (split.error == LineSplitError::kNoClosingParen) {
-      Error(at, "missing ')' after the last argument");
+      size_t lastComma = line.text.rfind(',');
+      bool closedEarlier = lastComma != std::string::npos && line.text.find(')') < lastComma;
+      Error(at, closedEarlier ? "missing ')' after the last argument (a comma after ')' starts "
+                                "another argument)"
+                              : "missing ')' after the last argument");
       return split.name;
     }
     if (split.error == LineSplitError::kTooManyArguments) {

@@ -109,6 +109,8 @@ TEST(ScriptCheckTest, ArgumentCountsAndSuspiciousTexts) {
   EXPECT_TRUE(Has(issues, "2: error", "argument 1 is empty"));
   EXPECT_FALSE(Has(issues, "3:", ""));
   EXPECT_TRUE(Has(issues, "4: warning", "no closing quote"));
+  EXPECT_TRUE(Has(Check(Crlf({"Rain() // soon, maybe", "end"})), "1: error",
+                  "a comma after ')' starts another argument"));
   EXPECT_TRUE(Has(Check(Crlf({"SetInt(a,1)", "if(a!=1)", "endif", "end"})), "2: error",
                   "variable 'a!' is not created"));
 }
