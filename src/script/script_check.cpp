@@ -63,22 +63,30 @@ class Checker {
     issues_.push_back({line, false, std::move(message)});
   }
 
+  // One report per kind of stray line end: a source with LF line ends would otherwise give an
+  // error on every line.
   void CheckLineEnds() {
-    int line = 1;
+    int line = 1, bareLf = 0, firstLf = 0, bareCr = 0, firstCr = 0;
     for (size_t i = 0; i < text_.size() && text_[i] != '\0'; ++i) {
       if (text_[i] == '\r') {
-        if (i + 1 >= text_.size() || text_[i + 1] != '\n') {
-          if (i + 1 < text_.size())
-            Error(line, "carriage return without line feed; the game drops the next character");
-        } else {
+        if (i + 1 < text_.size() && text_[i + 1] == '\n') {
           ++i;
+        } else if (i + 1 < text_.size() && bareCr++ == 0) {
+          firstCr = line;
         }
         ++line;
       } else if (text_[i] == '\n') {
-        Error(line, "line ends with a bare line feed; the game only breaks lines at CR LF");
+        if (bareLf++ == 0) firstLf = line;
         ++line;
       }
     }
+    if (bareLf)
+      Error(firstLf, std::to_string(bareLf) +
+                         " line(s) end with a bare line feed; the game only breaks lines at CR LF");
+    if (bareCr)
+      Error(firstCr, std::to_string(bareCr) +
+                         " carriage return(s) without a line feed; the game drops the byte after "
+                         "each");
   }
 
   void CheckBlocks(const std::vector<SourceLine>& lines, const std::vector<std::string>& stored) {

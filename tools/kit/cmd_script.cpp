@@ -8,6 +8,7 @@
 #include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "kit/kit.h"
+#include "lib/demo_builder.h"
 #include "lib/recording_host.h"
 #include "script/script_check.h"
 #include "script/script_engine.h"
@@ -17,8 +18,8 @@ namespace isora::kit {
 namespace {
 
 const char kUsage[] =
-    "usage: isora-kit script run FILE|PKG::MEMBER [--answers 1,0,...] [--clock T]\n"
-    "       isora-kit script check FILE|PKG::MEMBER...\n"
+    "usage: isora-kit script run [--source] FILE|PKG::MEMBER [--answers 1,0,...] [--clock T]\n"
+    "       isora-kit script check [--source] FILE|PKG::MEMBER...\n"
     "\n"
     "run    runs the script against a recording game and prints one line per command that\n"
     "       reaches the game: Name(arg, ...) with integers in decimal and texts and variable\n"
@@ -27,8 +28,10 @@ const char kUsage[] =
     "       --answers value, 1 when none is left), and finally 'finished', 'failed' or\n"
     "       'load failed'. The engine's log texts go to stderr as UTF-8. --clock fixes the\n"
     "       calendar time (seconds since 1970) that GetRandomNum seeds from.\n"
+    "       --source: see check.\n"
     "check  loads each script as the game would and reports mistakes by file line; the exit\n"
-    "       status is 1 when any error is found.\n";
+    "       status is 1 when any error is found. --source reads editable UTF-8 sources with\n"
+    "       LF line ends and converts them as the demo build does before checking.\n";
 
 bool ParseInt(const std::string& text, int64_t* out) {
   if (text.empty()) return false;
@@ -45,6 +48,7 @@ int RunCommandRun(const std::vector<std::string>& args) {
   std::optional<std::string> input;
   std::vector<int32_t> answers;
   std::optional<int64_t> clock;
+  bool source = false;
   for (size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
     if (a == "--answers" && i + 1 < args.size()) {
@@ -59,6 +63,8 @@ int RunCommandRun(const std::vector<std::string>& args) {
         if (comma == std::string::npos) break;
         from = comma + 1;
       }
+    } else if (a == "--source") {
+      source = true;
     } else if (a == "--clock" && i + 1 < args.size()) {
       int64_t v = 0;
       if (!ParseInt(args[++i], &v)) return Fail("bad --clock value '" + args[i] + "'");
@@ -95,7 +101,10 @@ int RunCommandRun(const std::vector<std::string>& args) {
     std::string error;
     auto bytes = ReadInput(*input, &error);
     if (!bytes) return Fail(error);
-    engine.CreateFromText(*input, host, std::string(bytes->begin(), bytes->end()));
+    std::string text(bytes->begin(), bytes->end());
+    if (source && !demo::SourceTextToGame(std::string(text), text))
+      return Fail(*input + ": a character has no GBK form");
+    engine.CreateFromText(*input, host, text);
   }
   ScriptRunResult result = RunScriptRecorded(engine, host, answers);
   std::fwrite(result.output.data(), 1, result.output.size(), stdout);
@@ -105,9 +114,20 @@ int RunCommandRun(const std::vector<std::string>& args) {
 }
 
 int RunCommandCheck(const std::vector<std::string>& args) {
-  if (args.empty()) return Fail("script check needs at least one script (see --help)");
+  bool source = false;
+  std::vector<std::string> files;
+  for (const std::string& a : args) {
+    if (a == "--source") {
+      source = true;
+    } else if (!a.empty() && a[0] == '-') {
+      return Fail("unknown option " + a);
+    } else {
+      files.push_back(a);
+    }
+  }
+  if (files.empty()) return Fail("script check needs at least one script (see --help)");
   int errors = 0;
-  for (const std::string& file : args) {
+  for (const std::string& file : files) {
     std::string error;
     auto bytes = ReadInput(file, &error);
     if (!bytes) {
@@ -115,8 +135,13 @@ int RunCommandCheck(const std::vector<std::string>& args) {
       ++errors;
       continue;
     }
-    std::vector<ScriptIssue> issues =
-        CheckScript(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    std::string text(bytes->begin(), bytes->end());
+    if (source && !demo::SourceTextToGame(std::string(text), text)) {
+      std::printf("%s: error: a character has no GBK form\n", file.c_str());
+      ++errors;
+      continue;
+    }
+    std::vector<ScriptIssue> issues = CheckScript(text);
     for (const ScriptIssue& issue : issues) {
       std::string where = file;
       if (issue.fileLine) where += ':' + std::to_string(issue.fileLine);
