@@ -177,6 +177,8 @@ CGame::PumpResult CGame::Pump(int* exitCode) {
   if (active_ == 1) {
     uint32_t t = platform_.TickCount();
     if (lastFrameTick_ + 40 < t) {
+      // Held-button play follows the cursor between clicks, so a recording keeps it too.
+      RecordInput(Message{kWmMouseMove, 0, 0});
       Frame();
       lastFrameTick_ = t;
       ++frameCounter_;

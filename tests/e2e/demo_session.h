@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "foundation/crand.h"
 #include "foundation/system_hooks.h"
 #include "lib/demo_builder.h"
 #include "media/headless_platform.h"
@@ -63,6 +64,8 @@ class DemoSession {
       std::filesystem::remove("saves/" + std::to_string(slot) + ".sav", ec);
     }
     previousHooks_ = Hooks::Set(&platform);
+    // Each session starts like a fresh process: rand() seeded with 1, splashes from the first.
+    CRand::Srand(1);
     CGame::ResetSplashIndex();
     game = std::make_unique<CGame>(platform, GameOptions{format, true, false});
     ok = game->Init();
