@@ -124,3 +124,36 @@ TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
 
 }  // namespace
 }  // namespace isora::e2e
+
+namespace isora::e2e {
+namespace {
+
+TEST(Screens, HelpFromTheGameMenuShowsTheHelpTextAndCloses) {
+  DemoSession d;
+  ASSERT_TRUE(d.NewGame());
+  d.Click(498, 80);
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuHelp]);
+  nlohmann::json s = d.State();
+  EXPECT_EQ(s["mode"], "ModeHelp");
+  TextBox* text = d.game->Ui().messageDialog.TextLabel();
+  ASSERT_NE(text, nullptr);
+  d.Key(kVkEscape);
+  EXPECT_EQ(d.State()["mode"], "ModePlay");
+}
+
+TEST(Screens, MainMenuFromTheGameMenuFadesOutAndDropsTheTutorial) {
+  DemoSession d;
+  ASSERT_TRUE(d.NewGame());
+  ASSERT_NE(d.game->Ui().tutorialPanel, nullptr);
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuExit]);
+  EXPECT_EQ(d.State()["mode"], "ModeFade");
+  ASSERT_TRUE(d.UntilMode("ModeMainMenu", 20));
+  EXPECT_EQ(d.game->Ui().tutorialPanel, nullptr);
+  d.Step();
+  EXPECT_EQ(d.State()["music"], "music\\menu.wav");
+}
+
+}  // namespace
+}  // namespace isora::e2e
