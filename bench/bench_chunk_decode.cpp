@@ -144,7 +144,8 @@ int main(int argc, char** argv) {
   auto decode = reporter.times.find("BM_ChunkDecode");
   auto inflate = reporter.times.find("BM_ZlibInflate");
   if (decode != reporter.times.end() && inflate != reporter.times.end() && decode->second > 0)
-    std::printf("speed ratio (zlib inflate CPU time / chunk decode CPU time): %.2f (target >= 1.0)\n",
-                inflate->second / decode->second);
+    std::printf(
+        "speed ratio (zlib inflate CPU time / chunk decode CPU time): %.2f (target >= 1.0)\n",
+        inflate->second / decode->second);
   return 0;
 }
