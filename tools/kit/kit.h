@@ -28,7 +28,7 @@ int Fail(const std::string& message);
 
 // Reads "FILE" (a plain file) or "PKG::MEMBER" (a package member, member path with "\").
 // On failure returns nothing and sets *error.
-std::optional<std::vector<uint8_t>> ReadInput(const std::string& spec, std::string* error);
+std::optional<std::vector<uint8_t>> ReadInput(const std::string& input, std::string* error);
 
 // A member path typed by the user (UTF-8) as the package holds it (GBK); ASCII is unchanged.
 std::string MemberPathFromUser(const std::string& path);

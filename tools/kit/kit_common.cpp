@@ -34,14 +34,14 @@ int Fail(const std::string& message) {
   return 1;
 }
 
-std::optional<std::vector<uint8_t>> ReadInput(const std::string& spec, std::string* error) {
-  size_t sep = spec.find("::");
+std::optional<std::vector<uint8_t>> ReadInput(const std::string& input, std::string* error) {
+  size_t sep = input.find("::");
   if (sep == std::string::npos) {
-    auto bytes = ReadFileBytes(spec);
-    if (!bytes) *error = "cannot read " + spec;
+    auto bytes = ReadFileBytes(input);
+    if (!bytes) *error = "cannot read " + input;
     return bytes;
   }
-  std::string pkg = spec.substr(0, sep), member = spec.substr(sep + 2);
+  std::string pkg = input.substr(0, sep), member = input.substr(sep + 2);
   PackageFile file;
   if (!file.Open(pkg)) {
     *error = "cannot open package " + pkg;
