@@ -246,6 +246,16 @@ TEST_F(PlayerPanelTest, BarsFollowTheAttributes) {
   EXPECT_EQ(Back().At(140, 416), Px(0x404040));
 }
 
+TEST_F(PlayerPanelTest, HoveringABarShowsItsValuesInADarkenedBox) {
+  host.cursor = {60, 413};
+  panel.Draw();
+  EXPECT_EQ(panel.HoveredElement(), kElementHpBar);
+  EXPECT_EQ(Back().At(61, 414), static_cast<uint16_t>(15 << 11));  // the red bar at half
+  host.cursor = {400, 470};
+  panel.Draw();
+  EXPECT_EQ(Back().At(61, 414), Px(0xFF0000));
+}
+
 TEST_F(PlayerPanelTest, SkillRowOpensWrapsAndSelects) {
   auto& learned = growth().MutableLearnedSkills();
   learned = {{1, 1}, {2, 3}, {3, 1}};
