@@ -29,10 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       map.CellExit(x, y);
       map.CellExitComment(x, y);
     }
-  if (map.N() <= 64) {
+  if (map.N() <= 16) {
     static isora::Surface tiles(64, 64), picture(3200, 1600), ground(3200, 1600);
     map.PaintCellsOfType(1, tiles, picture, true);
-    if (map.Objects().size() <= 16)
+    if (map.Objects().size() <= 4)
       map.PaintObjects(picture, tiles, ground, isora::PixelFormat::Rgb565);
   }
   return 0;

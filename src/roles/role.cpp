@@ -1,6 +1,8 @@
 #include "roles/role.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstdlib>
 
 #include "foundation/crand.h"
@@ -13,6 +15,8 @@ namespace isora {
 namespace {
 constexpr double kFacingLow = 0.2617993833333333;   // 15 degrees
 constexpr double kFacingHigh = 1.3089969166666666;  // 75 degrees
+
+int ClampToInt(int64_t v) { return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); }
 }  // namespace
 
 Role::Role(RoleContext& context, const std::string& fileName, const std::string& roleName, int x0,
@@ -36,8 +40,8 @@ Role::Role(RoleContext& context, const std::string& fileName, const std::string&
   if (first < 0) first = FindState("walk");
   if (first >= 0) {
     if (const RoleFrame* f = animation_.Frame(animation_.states[first].firstFrame)) {
-      x_ = x0 + f->width / 2;
-      y_ = y0 - f->height / 2;
+      x_ = ClampToInt(int64_t{x0} + f->width / 2);
+      y_ = ClampToInt(int64_t{y0} - f->height / 2);
     }
   }
   targetX_ = x_;

@@ -25,12 +25,12 @@ int AxisCell(double cells) {
 
 }  // namespace
 
-CellIndex CellAtPoint(int x0, int y0, int x, int y) {
+CellIndex CellAtPoint(int64_t x0, int64_t y0, int x, int y) {
   static const double kAngle = std::atan(0.5);  // the slope of a cell edge
   static const double kEdge = 32.0 / std::cos(kAngle);
   static const double kAxisSine = std::sin(2.0 * kAngle);  // sine of the angle between the axes
-  const double dx = static_cast<double>(x) - x0;
-  const double dy = static_cast<double>(y) - y0;
+  const double dx = static_cast<double>(x) - static_cast<double>(x0);
+  const double dy = static_cast<double>(y) - static_cast<double>(y0);
   const double distance = std::sqrt(dx * dx + dy * dy);
   const double phi = std::atan2(dy, dx);
   // Rows advance along (cos a, sin a), columns along (-cos a, sin a). The signed distance to
@@ -87,7 +87,7 @@ Point GameMap::CellPosition(int row, int column) const {
 
 CellIndex GameMap::CellAt(int x, int y) const {
   if (cells_.empty()) return {-1, -1};
-  return CellAtPoint(cells_[0].x + 32, cells_[0].y, x, y);
+  return CellAtPoint(int64_t{cells_[0].x} + 32, cells_[0].y, x, y);
 }
 
 const MapCell* GameMap::CellAtPointOrNull(int x, int y) const {
@@ -141,45 +141,47 @@ void GameMap::LoadIndexes(const std::string& packagePath) {
   }
 }
 
-void GameMap::PaintObjects(Surface& objectLayer, const Surface& objectPicture, Surface& groundLayer,
-                           PixelFormat format) {
-  const uint16_t key = ColorKeyFor(format);
-  const Rect picture{0, 0, kMapPictureWidth, kMapPictureHeight};
-  objectLayer.Fill(key);
-  // Copies clipped to the map picture, whatever size the surfaces have.
-  auto copy = [&](Surface& dst, int x, int y, const Rect& src, uint32_t flags) {
-    Rect placed = Rect{x, y, x + src.Width(), y + src.Height()}.Intersect(picture);
-    if (placed.Empty()) return;
-    Rect from{src.left + placed.left - x, src.top + placed.top - y, 0, 0};
-    from.right = from.left + placed.Width();
-    from.bottom = from.top + placed.Height();
-    dst.BltFast(placed.left, placed.top, objectPicture, from, flags);
-  };
-  for (const MapObject& o : objects_) {
-    copy(objectLayer, o.x, o.y,
-         Rect{o.sourceX, o.sourceY, o.sourceX + o.width, o.sourceY + o.height}, kBltSrcColorKey);
-    for (int i = 0; i < o.PieceCount(); ++i) {
-      const int px = o.pieces[i].x + o.x - o.sourceX;
-      const int py = o.pieces[i].y + o.y - o.sourceY;
-      copy(groundLayer, px, py,
-           Rect{o.pieces[i].x, o.pieces[i].y, o.pieces[i].x + 64, o.pieces[i].y + 32},
-           kBltNoColorKey);
-      objectLayer.Fill(Rect{px, py, px + 64, py + 32}.Intersect(picture), key);
-    }
-  }
-  Log("draw objects...ok!");
-}
-
 namespace {
 
-// A one-pixel line of a GDI pen: every point from a to b, the last one excluded.
-void DrawLine(Surface& s, const Rect& clip, int x0, int y0, int x1, int y1, uint16_t colour) {
-  const int dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
-  const int sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
-  int err = dx + dy;
+// The part of a rectangle that lies on the map picture, computed wide so that the values of a
+// damaged file never overflow; empty when none.
+Rect OnPicture(int64_t x, int64_t y, int64_t w, int64_t h) {
+  const int64_t left = std::max<int64_t>(x, 0), top = std::max<int64_t>(y, 0);
+  const int64_t right = std::min<int64_t>(x + w, kMapPictureWidth);
+  const int64_t bottom = std::min<int64_t>(y + h, kMapPictureHeight);
+  if (right <= left || bottom <= top) return {};
+  return Rect{static_cast<int>(left), static_cast<int>(top), static_cast<int>(right),
+              static_cast<int>(bottom)};
+}
+
+// Copies the w x h rectangle at (sx, sy) of src to (x, y) of dst, clipped to the map picture.
+void CopyOnPicture(Surface& dst, const Surface& src, int64_t x, int64_t y, int64_t sx, int64_t sy,
+                   int64_t w, int64_t h, uint32_t flags) {
+  const Rect placed = OnPicture(x, y, w, h);
+  if (placed.Empty()) return;
+  const int64_t fx = sx + (placed.left - x), fy = sy + (placed.top - y);
+  // A source beyond any picture's reach copies nothing.
+  if (fx < INT32_MIN || fy < INT32_MIN || fx > INT32_MAX - kMapPictureWidth ||
+      fy > INT32_MAX - kMapPictureHeight)
+    return;
+  const int left = static_cast<int>(fx), top = static_cast<int>(fy);
+  dst.BltFast(placed.left, placed.top, src,
+              Rect{left, top, left + placed.Width(), top + placed.Height()}, flags);
+}
+
+// A one-pixel line of a GDI pen: every point from a to b, the last one excluded. Only the
+// part on the map picture is walked.
+void DrawLine(Surface& s, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint16_t colour) {
+  if (std::max(x0, x1) < 0 || std::max(y0, y1) < 0 || std::min(x0, x1) >= kMapPictureWidth ||
+      std::min(y0, y1) >= kMapPictureHeight)
+    return;
+  const int64_t dx = std::abs(x1 - x0), dy = -std::abs(y1 - y0);
+  const int64_t sx = x0 < x1 ? 1 : -1, sy = y0 < y1 ? 1 : -1;
+  int64_t err = dx + dy;
   while (x0 != x1 || y0 != y1) {
-    if (clip.Contains(x0, y0)) s.Set(x0, y0, colour);
-    const int e2 = 2 * err;
+    if (x0 >= 0 && y0 >= 0 && x0 < kMapPictureWidth && y0 < kMapPictureHeight)
+      s.Set(static_cast<int>(x0), static_cast<int>(y0), colour);
+    const int64_t e2 = 2 * err;
     if (e2 >= dy) {
       err += dy;
       x0 += sx;
@@ -193,31 +195,44 @@ void DrawLine(Surface& s, const Rect& clip, int x0, int y0, int x1, int y1, uint
 
 }  // namespace
 
+void GameMap::PaintObjects(Surface& objectLayer, const Surface& objectPicture, Surface& groundLayer,
+                           PixelFormat format) {
+  const uint16_t key = ColorKeyFor(format);
+  objectLayer.Fill(key);
+  for (const MapObject& o : objects_) {
+    CopyOnPicture(objectLayer, objectPicture, o.x, o.y, o.sourceX, o.sourceY, o.width, o.height,
+                  kBltSrcColorKey);
+    for (int i = 0; i < o.PieceCount(); ++i) {
+      const int64_t px = int64_t{o.pieces[i].x} + o.x - o.sourceX;
+      const int64_t py = int64_t{o.pieces[i].y} + o.y - o.sourceY;
+      CopyOnPicture(groundLayer, objectPicture, px, py, o.pieces[i].x, o.pieces[i].y, 64, 32,
+                    kBltNoColorKey);
+      objectLayer.Fill(OnPicture(px, py, 64, 32), key);
+    }
+  }
+  Log("draw objects...ok!");
+}
+
 void GameMap::PaintCellsOfType(int tileType, const Surface& tilePicture, Surface& mapPicture,
                                bool grid) const {
-  const Rect picture{0, 0, kMapPictureWidth, kMapPictureHeight};
   for (const MapCell& c : cells_) {
-    if (c.tileType != tileType) continue;
-    Rect placed = Rect{c.x, c.y, c.x + 64, c.y + 32}.Intersect(picture);
-    if (placed.Empty()) continue;
-    Rect from{c.tileX + placed.left - c.x, c.tileY + placed.top - c.y, 0, 0};
-    from.right = from.left + placed.Width();
-    from.bottom = from.top + placed.Height();
-    mapPicture.BltFast(placed.left, placed.top, tilePicture, from, kBltNoColorKey);
+    if (c.tileType == tileType)
+      CopyOnPicture(mapPicture, tilePicture, c.x, c.y, c.tileX, c.tileY, 64, 32, kBltNoColorKey);
   }
   if (!grid || cells_.empty()) return;
   const uint16_t green = PackPixel(mapPicture.Format(), 0, 255, 0);
-  const int x0 = cells_[0].x + 32, y0 = cells_[0].y, n = n_;
-  for (int k = 0; k <= n; ++k) {
-    DrawLine(mapPicture, picture, x0 + 32 * k, y0 + 16 * k, x0 + 32 * k - 32 * n,
-             y0 + 16 * k + 16 * n, green);
-    DrawLine(mapPicture, picture, x0 - 32 * k, y0 + 16 * k, x0 - 32 * k + 32 * n,
-             y0 + 16 * k + 16 * n, green);
+  const int64_t x0 = int64_t{cells_[0].x} + 32, y0 = cells_[0].y, n = n_;
+  for (int64_t k = 0; k <= n; ++k) {
+    DrawLine(mapPicture, x0 + 32 * k, y0 + 16 * k, x0 + 32 * k - 32 * n, y0 + 16 * k + 16 * n,
+             green);
+    DrawLine(mapPicture, x0 - 32 * k, y0 + 16 * k, x0 - 32 * k + 32 * n, y0 + 16 * k + 16 * n,
+             green);
   }
   for (const MapCell& c : cells_) {
     if (c.passable != 0) continue;
-    DrawLine(mapPicture, picture, c.x + 32, c.y, c.x + 32, c.y + 32, green);
-    DrawLine(mapPicture, picture, c.x, c.y + 16, c.x + 64, c.y + 16, green);
+    const int64_t x = c.x, y = c.y;
+    DrawLine(mapPicture, x + 32, y, x + 32, y + 32, green);
+    DrawLine(mapPicture, x, y + 16, x + 64, y + 16, green);
   }
 }
 

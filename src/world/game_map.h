@@ -22,7 +22,7 @@ struct CellIndex {
 // (row, column) of the cell holding map point (x, y) for a grid whose cell (0, 0) has its top
 // corner at (x0, y0): floor((dx + 2 dy) / 64), floor((2 dy - dx) / 64). Computed in floating
 // point along the isometric axes at atan(1/2); a point on an edge belongs to the cell below it.
-CellIndex CellAtPoint(int x0, int y0, int x, int y);
+CellIndex CellAtPoint(int64_t x0, int64_t y0, int x, int y);
 
 class GameMap {
  public:

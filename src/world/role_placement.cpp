@@ -1,6 +1,7 @@
 #include "world/role_placement.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace isora {
 
@@ -15,8 +16,9 @@ void ApplyCreationHostility(CRoleNPC& role, const Relations* relations, Role* pl
 std::unique_ptr<CRoleNPC> RoleList::Make(const NpcRecord& record, int row, int column, int id,
                                          const GameMap& map, PlacementContext& context) {
   const Point cell = map.CellPosition(row, column);
-  auto role =
-      std::make_unique<CRoleNPC>(context.roles, record, cell.x, cell.y + 32, id, context.player);
+  // A cell at the edge of the int range (a damaged map) must not overflow the position.
+  const int y = cell.y > INT32_MAX - 32 ? INT32_MAX : cell.y + 32;
+  auto role = std::make_unique<CRoleNPC>(context.roles, record, cell.x, y, id, context.player);
   ApplyCreationHostility(*role, context.relations, context.player);
   return role;
 }
