@@ -145,3 +145,17 @@ TEST(Screens, ExitFromTheMainMenuQuits) {
 
 }  // namespace
 }  // namespace isora::e2e
+
+namespace isora::e2e {
+namespace {
+
+TEST(Start, The555PixelFormatPlaysTooButTakesNoScreenshots) {
+  DemoSession d(PixelFormat::Rgb555);
+  ASSERT_TRUE(d.ok);
+  ASSERT_TRUE(d.NewGame());
+  EXPECT_EQ(d.State()["map"]["name"], "Willowmere");
+  EXPECT_FALSE(d.game->TakeScreenshot());
+}
+
+}  // namespace
+}  // namespace isora::e2e
