@@ -284,6 +284,23 @@ TEST_F(RoleFightTest, EffectAnimationRunsCentredOneFramePerUpdate) {
   EXPECT_TRUE(skill->SetSkill(1, 1));
 }
 
+TEST_F(RoleFightTest, ZeroHpSetOtherwiseStillPlaysTheDeathOnce) {
+  auto role = MakeNpc(Record("wolf"), 1000, 800);
+  role->MoveTo(role->X() + 100, role->Y(), "walk");
+  role->Growth().MutableAttrs().hp = 0;
+  role->Update(kFree);
+  EXPECT_EQ(role->State(), "die");
+  for (int i = 0; i < 5; ++i) role->Update(kFree);
+  EXPECT_EQ(role->State(), "dieout");
+  role->Update(kFree);
+  EXPECT_EQ(role->State(), "dieout");  // never back to "die"
+
+  auto plain = MakeNpc(Record("ghost", "nodie.pmg"), 1000, 800);
+  plain->Growth().MutableAttrs().hp = -3;
+  EXPECT_EQ(plain->Update(kFree), 0);
+  EXPECT_EQ(plain->State(), "dieout");
+}
+
 TEST_F(RoleFightTest, HpFractionNeverDividesByZero) {
   auto role = MakePlayer();
   role->Growth().MutableAttrs().hp = 25;
