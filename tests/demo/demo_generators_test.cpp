@@ -71,16 +71,16 @@ TEST(RoleFrames, DirectionsAndStepsLookDifferent) {
 }
 
 TEST(Sounds, EndInSilenceTheGameMayCut) {
-  json spec = {{"name", "t.wav"},
-               {"layers", json::array({{{"wave", "square"}, {"from", 440}, {"duration", 0.1}}})}};
-  auto pcm = SynthesizeSound(spec);
+  json params = {{"name", "t.wav"},
+                 {"layers", json::array({{{"wave", "square"}, {"from", 440}, {"duration", 0.1}}})}};
+  auto pcm = SynthesizeSound(params);
   ASSERT_GT(pcm.size(), 400u);
   // The game copies all but the last 800 bytes of a sound into its buffer.
   for (size_t i = pcm.size() - 400; i < pcm.size(); ++i) ASSERT_EQ(pcm[i], 0) << i;
   bool loud = false;
   for (int16_t s : pcm) loud = loud || std::abs(s) > 10000;
   EXPECT_TRUE(loud);
-  EXPECT_EQ(SynthesizeSound(spec), pcm) << "synthesis is repeatable";
+  EXPECT_EQ(SynthesizeSound(params), pcm) << "synthesis is repeatable";
 }
 
 TEST(Music, LoopsHaveTheirLengthInBeats) {

@@ -297,9 +297,9 @@ std::vector<Picture> MakeFacePictures(const nlohmann::json& art) {
 std::vector<Picture> MakeItemPictures(const nlohmann::json& art) {
   std::vector<Picture> out;
   const auto icons = art.value("icons", nlohmann::json::object());
-  for (const auto& [name, spec] : icons.items()) {
+  for (const auto& [name, params] : icons.items()) {
     Image img = NewImage(32, 32);
-    ItemIcon(img, spec.value("shape", ""), Col(spec, "colour", 0x808080));
+    ItemIcon(img, params.value("shape", ""), Col(params, "colour", 0x808080));
     out.push_back({name, std::move(img)});
   }
   return out;
@@ -308,9 +308,9 @@ std::vector<Picture> MakeItemPictures(const nlohmann::json& art) {
 std::vector<Picture> MakeSkillPictures(const nlohmann::json& art, const nlohmann::json& skills) {
   std::vector<Picture> out;
   const auto icons = art.value("skillIcons", nlohmann::json::object());
-  for (const auto& [name, spec] : icons.items()) {
+  for (const auto& [name, params] : icons.items()) {
     Image img = NewImage(32, 32, 0);
-    SkillIcon(img, spec.value("shape", ""), Col(spec, "colour", 0xFFFFFF));
+    SkillIcon(img, params.value("shape", ""), Col(params, "colour", 0xFFFFFF));
     out.push_back({name, std::move(img)});
   }
   // Effect frames are named "<effect>_<k>.bmp"; the effect names a style of art.json.
@@ -333,10 +333,10 @@ std::vector<Picture> MakeSkillPictures(const nlohmann::json& art, const nlohmann
 }
 
 std::vector<CursorFrame> MakeCursorFrames(const nlohmann::json& art) {
-  const auto spec = art.value("cursor", nlohmann::json::object());
-  const int count = std::clamp(spec.value("frames", 4), 1, 16);
-  const uint32_t fill = Col(spec, "colour", 0xF0C860), outline = Col(spec, "outline", 0x201008),
-                 glow = Col(spec, "glow", 0xFFF0B0);
+  const auto params = art.value("cursor", nlohmann::json::object());
+  const int count = std::clamp(params.value("frames", 4), 1, 16);
+  const uint32_t fill = Col(params, "colour", 0xF0C860), outline = Col(params, "outline", 0x201008),
+                 glow = Col(params, "glow", 0xFFF0B0);
   std::vector<CursorFrame> frames;
   for (int k = 0; k < count; ++k) {
     Image img = NewImage(32, 32);

@@ -148,11 +148,11 @@ Image MenuButton(const std::string& caption, const Palette& pal, bool lit) {
   return img;
 }
 
-Image SmallButton(const nlohmann::json& spec, const Palette& pal) {
-  const int size = spec.value("size", 22);
-  const std::string glyph = spec.value("glyph", "x");
+Image SmallButton(const nlohmann::json& params, const Palette& pal) {
+  const int size = params.value("size", 22);
+  const std::string glyph = params.value("glyph", "x");
   uint32_t colour =
-      spec.contains("colour") ? ParseColour(spec["colour"].get<std::string>()) : pal.panelLight;
+      params.contains("colour") ? ParseColour(params["colour"].get<std::string>()) : pal.panelLight;
   Image img = NewImage(size, size);
   FillCircle(img, size / 2.0, size / 2.0, size / 2.0, Shade(colour, 0.6));
   FillCircle(img, size / 2.0 - 0.5, size / 2.0 - 0.5, size / 2.0 - 2, colour);
@@ -176,8 +176,8 @@ Image SmallButton(const nlohmann::json& spec, const Palette& pal) {
   return img;
 }
 
-Image PlayerPanel(const nlohmann::json& spec, const Palette& pal) {
-  const int w = spec.value("width", 640), h = spec.value("height", 80);
+Image PlayerPanel(const nlohmann::json& params, const Palette& pal) {
+  const int w = params.value("width", 640), h = params.value("height", 80);
   Image img = NewImage(w, h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
@@ -226,12 +226,12 @@ Image Tutorial(const nlohmann::json& page, const Palette& pal) {
   return img;
 }
 
-Image Screen(const nlohmann::json& spec, const nlohmann::json& art, const Palette& pal) {
-  const std::string style = spec.value("style", "");
+Image Screen(const nlohmann::json& params, const nlohmann::json& art, const Palette& pal) {
+  const std::string style = params.value("style", "");
   const std::string title = art.value("title", "ISORA"), subtitle = art.value("subtitle", "");
-  Image img = NewImage(spec.value("width", 640), spec.value("height", 480), 0);
+  Image img = NewImage(params.value("width", 640), params.value("height", 480), 0);
   const int w = img.width, h = img.height;
-  const auto lines = Lines(spec);
+  const auto lines = Lines(params);
   if (style == "title" || style == "menu") {
     Landscape(img, pal, HashSeed(style), style == "menu" ? w / 7.0 : w / 2.0);
     if (style == "menu")

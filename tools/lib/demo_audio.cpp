@@ -34,14 +34,14 @@ std::vector<int16_t> ToPcm(const std::vector<double>& mix, double peakTarget) {
 
 }  // namespace
 
-std::vector<int16_t> SynthesizeSound(const nlohmann::json& spec) {
+std::vector<int16_t> SynthesizeSound(const nlohmann::json& params) {
   double length = 0;
-  for (const auto& l : spec.value("layers", nlohmann::json::array()))
+  for (const auto& l : params.value("layers", nlohmann::json::array()))
     length = std::max(length, l.value("start", 0.0) + l.value("duration", 0.2));
   length = std::clamp(length, 0.01, 10.0);
   std::vector<double> mix(static_cast<size_t>(length * kSampleRate) + 1, 0.0);
-  Rng rng(HashSeed(spec.value("name", "sound")));
-  for (const auto& l : spec.value("layers", nlohmann::json::array())) {
+  Rng rng(HashSeed(params.value("name", "sound")));
+  for (const auto& l : params.value("layers", nlohmann::json::array())) {
     const std::string wave = l.value("wave", "sine");
     const double start = l.value("start", 0.0), dur = std::max(0.001, l.value("duration", 0.2));
     const double f0 = l.value("from", 440.0), f1 = l.value("to", f0), vol = l.value("volume", 0.5);
@@ -58,7 +58,7 @@ std::vector<int16_t> SynthesizeSound(const nlohmann::json& spec) {
       mix[first + i] += Wave(wave, phase, rng) * env * vol;
     }
   }
-  auto pcm = ToPcm(mix, spec.value("peak", 0.8));
+  auto pcm = ToPcm(mix, params.value("peak", 0.8));
   pcm.insert(pcm.end(), kTailSamples, 0);
   return pcm;
 }
@@ -83,14 +83,14 @@ double NoteFrequency(const std::string& name) {
   return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
 }
 
-std::vector<int16_t> SynthesizeMusic(const nlohmann::json& spec) {
-  const double tempo = std::clamp(spec.value("tempo", 100.0), 30.0, 300.0);
+std::vector<int16_t> SynthesizeMusic(const nlohmann::json& params) {
+  const double tempo = std::clamp(params.value("tempo", 100.0), 30.0, 300.0);
   const double beat = 60.0 / tempo;
-  const double beats = std::clamp(spec.value("beats", 32.0), 1.0, 400.0);
+  const double beats = std::clamp(params.value("beats", 32.0), 1.0, 400.0);
   const size_t total = static_cast<size_t>(beats * beat * kSampleRate);
   std::vector<double> mix(total, 0.0);
-  Rng rng(HashSeed(spec.value("name", "music")));
-  for (const auto& track : spec.value("tracks", nlohmann::json::array())) {
+  Rng rng(HashSeed(params.value("name", "music")));
+  for (const auto& track : params.value("tracks", nlohmann::json::array())) {
     const std::string wave = track.value("wave", "triangle");
     const double vol = track.value("volume", 0.3), release = track.value("release", 0.9);
     // Notes repeat until the piece is full.
@@ -121,7 +121,7 @@ std::vector<int16_t> SynthesizeMusic(const nlohmann::json& spec) {
       at += len;
     }
   }
-  return ToPcm(mix, spec.value("peak", 0.6));
+  return ToPcm(mix, params.value("peak", 0.6));
 }
 
 std::vector<uint8_t> SampleBytes(const std::vector<int16_t>& samples) {

@@ -14,11 +14,11 @@ constexpr int kSampleRate = 22050;
 // A sound: layers of waves ("sine", "square", "saw", "triangle", "noise") with a pitch glide
 // and an attack-decay envelope. Silence is appended so that a game copying all but the last
 // 800 bytes of the data still plays the whole sound.
-std::vector<int16_t> SynthesizeSound(const nlohmann::json& spec);
+std::vector<int16_t> SynthesizeSound(const nlohmann::json& params);
 
 // A music piece: tracks of notes ("C4:1 E4:0.5 -:1 ...", beats at the piece's tempo) mixed
 // and shaped so the end joins the start when the piece loops.
-std::vector<int16_t> SynthesizeMusic(const nlohmann::json& spec);
+std::vector<int16_t> SynthesizeMusic(const nlohmann::json& params);
 
 // Little-endian sample bytes for the WAV writer.
 std::vector<uint8_t> SampleBytes(const std::vector<int16_t>& samples);
