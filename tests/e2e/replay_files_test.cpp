@@ -9,7 +9,11 @@ namespace isora::e2e {
 namespace {
 
 std::string ReplayPath(const std::string& name) {
-  return (std::filesystem::path(__FILE__).parent_path() / "replays" / name).string();
+  if (const char* root = std::getenv("ISORA_SOURCE_DIR"); root && *root) {
+    return (std::filesystem::path(root) / "tests" / "e2e" / "replays" / name).string();
+  }
+  return std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "replays" / name)
+      .string();
 }
 
 TEST(ReplayFiles, NewGameReplayEndsOnThePlayScreen) {
