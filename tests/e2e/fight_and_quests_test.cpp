@@ -134,3 +134,46 @@ TEST(Quests, CollectingKillingNamedAndKillingAnyFromStartToReward) {
 
 }  // namespace
 }  // namespace isora::e2e
+
+namespace isora::e2e {
+namespace {
+
+TEST(Fight, KillingAFactionMemberPastFiftyStartsAFeud) {
+  DemoSession d;
+  ASSERT_TRUE(d.NewGame());
+  d.Click(498, 80);
+  ToMap(d, "wild.map");
+  d.game->AddFactionEnmity("Red Fang", 40);
+  ASSERT_TRUE(Kill(d, "Bandit"));
+  d.platform.InjectButton(MouseButton::Left, false);
+  json s = d.State();
+  EXPECT_EQ(s["relations"]["enmity"]["Red Fang"], 60);
+  EXPECT_NE(s["message"]["text"].get<std::string>().find("我与Red Fang结怨，以后可要多多提防"),
+            std::string::npos);
+  ASSERT_FALSE(s["relations"]["notes"].empty());
+  EXPECT_EQ(s["relations"]["notes"][0].get<std::string>().rfind(
+                "* 我与<2Red Fang/>结怨，现在Red Fang的人", 0),
+            0u);
+}
+
+TEST(Fight, TheBossDeathIsRememberedAndItsScriptEndsTheGame) {
+  DemoSession d;
+  ASSERT_TRUE(d.NewGame());
+  d.Click(498, 80);
+  ToMap(d, "crypt.map");
+  ASSERT_TRUE(Kill(d, "Ember Lord"));
+  d.platform.InjectButton(MouseButton::Left, false);
+  json s = d.State();
+  EXPECT_EQ(s["relations"]["vip"]["Ember Lord"], 1);
+  // The death script talks, then shows the result screen.
+  for (int i = 0; i < 40 && d.State()["mode"] != "ModeGameOver"; ++i) {
+    if (d.State()["mode"] == "ModeTalk") d.Click(320, 240);
+    d.Step();
+  }
+  s = d.State();
+  EXPECT_EQ(s["mode"], "ModeGameOver");
+  EXPECT_GT(s["score"].get<int>(), 0);
+}
+
+}  // namespace
+}  // namespace isora::e2e
