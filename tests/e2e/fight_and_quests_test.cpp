@@ -120,6 +120,10 @@ TEST(Quests, CollectingKillingNamedAndKillingAnyFromStartToReward) {
   ToMap(d, "wild.map");
   ASSERT_TRUE(Kill(d, "Old Tusk"));
   d.platform.InjectButton(MouseButton::Left, false);
+  // Old Tusk always drops his tusk: exactly one item where he fell.
+  s = d.State();
+  ASSERT_EQ(s["groundItems"].size(), 1u);
+  EXPECT_EQ(s["groundItems"][0]["name"], "Great Tusk");
   d.Step(2);
   EXPECT_EQ(d.game->GetMissionObjCount("Old Tusk"), 1);
   EXPECT_EQ(d.game->GetMissionObjCount("Patrol"), 1);
