@@ -91,6 +91,7 @@ bool CGame::PlayerPanelLeftClick(Point cursor) {
   }
   if (heldItem_ != 0) {
     DropHeldItem();
+    panel->DropPickedBag();
     panel->SetHeldItem(0);
     leftButtonUp_ = 0;
     StandPlayer();
@@ -184,6 +185,7 @@ void CGame::BagClick() {
       ui_->packPanels[1]->TakenItem() == 0) {
     DropHeldItem();
     for (auto& p : ui_->packPanels) p->ClearTaken();
+    panel->DropPickedBag();
     panel->SetHeldItem(0);
   }
 }
