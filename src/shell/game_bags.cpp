@@ -82,8 +82,10 @@ bool CGame::PlayerPanelLeftClick(Point cursor) {
   if (!panel) return false;
   PlayerGrowth& growth = PanelPlayerRef().Growth();
   int money = growth.Attrs().money;
+  if (heldItem_ == 0) heldSource_ = 0;
   int answer = panel->LeftClick(heldSource_, heldItem_, money);
   growth.MutableAttrs().money = money;
+  if (heldItem_ == 0) heldSource_ = 0;
   handEmpty_ = heldItem_ == 0 ? 1 : 0;
   if (answer != kElementOutside) {
     if (answer >= kElementFirstSkillIcon || (answer >= 1 && answer <= 5)) leftButtonUp_ = 0;
@@ -148,14 +150,18 @@ void CGame::BagClick() {
   if (!panel) return;
   PlayerGrowth& growth = PanelPlayerRef().Growth();
   int money = growth.Attrs().money;
+  if (heldItem_ == 0) heldSource_ = 0;
   int answers[2] = {kPackOutside, kPackOutside};
   for (int i = 0; i < 2; ++i) {
     if (ui_->packPanels[i]->IsShown()) {
       answers[i] = ui_->packPanels[i]->Click(heldSource_, heldItem_, money, &missionList_);
     }
   }
+  if (heldItem_ == 0) heldSource_ = 0;
   int panelAnswer = panel->LeftClick(heldSource_, heldItem_, money);
   growth.MutableAttrs().money = money;
+  // An empty hand has no source: a ware put back must not make the next pick a purchase.
+  if (heldItem_ == 0) heldSource_ = 0;
   const bool hit =
       answers[0] != kPackOutside || answers[1] != kPackOutside || panelAnswer != kElementOutside;
   if (hit) {

@@ -123,6 +123,27 @@ TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
   after = d.State();
   EXPECT_EQ(after["player"]["money"], 0);
   EXPECT_NE(after["message"]["text"].get<std::string>().find("money"), std::string::npos);
+  // The refused ware goes back onto the shop's background; then the Wooden Sword from bag
+  // cell 1 dropped there is sold for half its price.
+  Rect area = shop.Area();
+  Point free{-1, -1};
+  for (int y = area.top + 2; y < area.bottom && free.x < 0; y += 3) {
+    for (int x = area.left + 2; x < area.right && free.x < 0; x += 3) {
+      if (shop.ButtonAt(x, y) < 0) free = Point{x, y};
+    }
+  }
+  ASSERT_GE(free.x, 0);
+  d.Click(free.x, free.y);
+  EXPECT_EQ(d.State()["heldItem"], 0);
+  ClickButton(d, panel.buttons[kElementFirstCell + 1]);
+  ASSERT_EQ(d.State()["heldItem"], d.game->Items().FindItemByName("Wooden Sword"));
+  d.Click(free.x, free.y);
+  after = d.State();
+  EXPECT_EQ(after["heldItem"], 0);
+  EXPECT_EQ(after["player"]["money"],
+            d.game->Items().Get(d.game->Items().FindItemByName("Wooden Sword")).price / 2);
+  EXPECT_EQ(after["player"]["bag"][1]["item"], 0);
+
   d.Key(kVkEscape);
   after = d.State();
   EXPECT_EQ(after["mode"], "ModePlay");
