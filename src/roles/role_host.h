@@ -15,9 +15,9 @@ class RoleHost : public GrowthOutput {
 };
 
 // The talk dialog as roles use it: shows a speaker, a line and a portrait at a point.
-class TalkDialog {
+class RoleTalkTarget {
  public:
-  virtual ~TalkDialog() = default;
+  virtual ~RoleTalkTarget() = default;
   virtual void ShowTalk(const std::string& speaker, const std::string& line,
                         const std::string& portrait, int x, int y) = 0;
 };

@@ -39,7 +39,7 @@ std::string CRoleNPC::DisplayName(bool withTitle) const {
   return record_.roleName;
 }
 
-bool CRoleNPC::Talk(int x, int y, TalkDialog& dialog) {
+bool CRoleNPC::Talk(int x, int y, RoleTalkTarget& dialog) {
   if (record_.talkMode == 3 || talkLines_.empty()) return false;
   const int count = static_cast<int>(talkLines_.size());
   if (nextLine_ < 0 || nextLine_ >= count) nextLine_ = 0;

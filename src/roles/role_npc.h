@@ -24,7 +24,7 @@ class CRoleNPC : public Role {
   std::string DisplayName(bool withTitle) const;
   // Shows the current line in the dialog and advances by the talk mode; false (nothing shown)
   // for talk mode 3 or a role without lines.
-  bool Talk(int x, int y, TalkDialog& dialog);
+  bool Talk(int x, int y, RoleTalkTarget& dialog);
   const std::vector<std::string>& TalkLines() const { return talkLines_; }
   int NextLine() const { return nextLine_; }
   // Empty when the role has none.

@@ -1,5 +1,5 @@
-// The few panel operations the role side of the game needs, defined with the panels (the role
-// and panel headers each name their own TalkDialog, so no file sees both).
+// The few panel operations the role side of the game needs, defined with the panels so the
+// world files need not include the panel headers.
 #pragma once
 
 #include <string>

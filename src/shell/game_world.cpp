@@ -12,36 +12,6 @@ namespace isora {
 
 void GameWorldDeleter::operator()(GameWorld* world) const { delete world; }
 
-void GameRoleGraphics::Preload(int pack, const std::string& name, bool keep) {
-  renderer_.EnsureLoaded(pack, name, keep);
-}
-
-Size GameRoleGraphics::PictureSize(int pack, const std::string& name) {
-  return renderer_.GetPictureSize(pack, name);
-}
-
-bool GameRoleGraphics::DrawPicture(int pack, const std::string& name, bool keep, int layer, int x,
-                                   int y, bool brighten) {
-  Surface* dst = renderer_.GetSurface(layer);
-  const std::vector<uint8_t>* bytes = renderer_.PictureBytes(pack, name, keep);
-  if (!dst || !bytes) return false;
-  Surface picture;
-  if (!DecodeBmp(*bytes, renderer_.Format(), &picture)) return false;
-  const uint16_t key = renderer_.ColorKey();
-  if (brighten) {
-    const bool is565 = renderer_.Format() == PixelFormat::Rgb565;
-    for (int row = 0; row < picture.Height(); ++row) {
-      uint16_t* p = picture.Row(row);
-      for (int col = 0; col < picture.Width(); ++col) {
-        p[col] = is565 ? BrightenPixel565(p[col]) : BrightenPixel555(p[col]);
-      }
-    }
-  }
-  picture.SetColorKey(key);
-  dst->BltFast(x, y, picture, picture.Bounds(), kBltSrcColorKey);
-  return true;
-}
-
 void GameRoleTalk::ShowTalk(const std::string& speaker, const std::string& line,
                             const std::string& portrait, int x, int y) {
   ShowRoleTalk(game_, speaker, line, portrait, x, y);

@@ -9,6 +9,7 @@
 #include "items/ground_item.h"
 #include "items/player_panel.h"
 #include "roles/role.h"
+#include "roles/renderer_role_graphics.h"
 #include "roles/role_host.h"
 #include "roles/role_npc.h"
 #include "shell/game.h"
@@ -30,21 +31,8 @@ class GameRoleHost : public RoleHost {
   CGame& game_;
 };
 
-// Roles draw into the renderer's picture cache and world layers.
-class GameRoleGraphics : public RoleGraphics {
- public:
-  explicit GameRoleGraphics(Renderer& renderer) : renderer_(renderer) {}
-  void Preload(int pack, const std::string& name, bool keep) override;
-  bool DrawPicture(int pack, const std::string& name, bool keep, int layer, int x, int y,
-                   bool brighten) override;
-  Size PictureSize(int pack, const std::string& name) override;
-
- private:
-  Renderer& renderer_;
-};
-
 // The talk dialog as a role uses it: forwards to the game's dialog.
-class GameRoleTalk : public TalkDialog {
+class GameRoleTalk : public RoleTalkTarget {
  public:
   explicit GameRoleTalk(CGame& game) : game_(game) {}
   void ShowTalk(const std::string& speaker, const std::string& line, const std::string& portrait,
@@ -84,7 +72,7 @@ struct GameWorld {
 
   RoleContext context;
   GameRoleHost host;
-  GameRoleGraphics graphics;
+  RendererRoleGraphics graphics;
   GameRoleTalk talk;
   GamePanelPlayer panelPlayer;
   PlacementContext placement;

@@ -5,11 +5,11 @@
 #include <array>
 #include <string>
 
+#include "save/save_file.h"
 #include "ui/widget_container.h"
 
 namespace isora {
 
-constexpr int kSaveSlots = 6;
 // The longest slot label kept; a save's map name and time always fit.
 constexpr size_t kSlotLabelMax = 49;
 

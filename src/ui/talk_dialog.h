@@ -45,8 +45,4 @@ class QuestionDialog {
   UiHost* host_;
 };
 
-// The game object's name for the dialog. The role layer has an interface of that name too, so
-// the two headers never meet in one file.
-using TalkDialog = QuestionDialog;
-
 }  // namespace isora

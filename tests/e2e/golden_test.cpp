@@ -73,10 +73,6 @@ void CheckGolden(DemoSession& d, const std::string& name) {
   EXPECT_LT(far, static_cast<int>(got.size() / 50)) << name;
 }
 
-void ClickButton(DemoSession& d, const Button& b) {
-  d.Click((b.hitRect.left + b.hitRect.right) / 2, (b.hitRect.top + b.hitRect.bottom) / 2);
-}
-
 TEST(Golden, MainMenu) {
   DemoSession d;
   ASSERT_TRUE(d.ToMainMenu());

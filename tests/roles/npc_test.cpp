@@ -6,7 +6,7 @@
 namespace isora::test {
 namespace {
 
-class RecordingTalk : public TalkDialog {
+class RecordingTalk : public RoleTalkTarget {
  public:
   void ShowTalk(const std::string& speaker, const std::string& line, const std::string& portrait,
                 int x, int y) override {
