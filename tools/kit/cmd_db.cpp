@@ -71,13 +71,7 @@ int Dump(const std::vector<std::string>& args) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  if (args.empty() || WantsHelp(args)) {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? 2 : 0;
-  }
-  if (args[0] == "build") return Build(args);
-  if (args[0] == "dump") return Dump(args);
-  return Fail("unknown db command '" + args[0] + "' (build, dump)");
+  return RunSubcommand("db", kUsage, args, {{"build", Build}, {"dump", Dump}});
 }
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace {
 constexpr const char* kUsage =
     "usage: isora-kit map build SRC.json OUT.map   build a map from its JSON description\n"
     "       isora-kit map info FILE [--json] [--cells]   header, counts, objects, placements\n"
-    "       isora-kit map cell FILE X Y            the cell (row column) holding map point X Y\n";
+    "       isora-kit map cell FILE X Y            the cell (row column) holding map point X Y\n"
+    "       isora-kit map import-tiled FILE.tmj OUT.map   import a map made in Tiled\n";
 
 bool LoadJson(const std::string& path, nlohmann::json& out, std::string* error) {
   std::ifstream in(path, std::ios::binary);
@@ -126,15 +127,14 @@ int Cell(const std::vector<std::string>& args) {
   return 0;
 }
 
+int ImportTiled(const std::vector<std::string>& args) {
+  return RunImportTiled({args.begin() + 1, args.end()});
+}
+
 int RunMap(const std::vector<std::string>& args) {
-  if (args.empty() || WantsHelp(args)) {
-    std::printf("%s", kUsage);
-    return args.empty() ? 2 : 0;
-  }
-  if (args[0] == "build") return Build(args);
-  if (args[0] == "info") return Info(args);
-  if (args[0] == "cell") return Cell(args);
-  return Fail("unknown map command " + args[0]);
+  return RunSubcommand(
+      "map", kUsage, args,
+      {{"build", Build}, {"info", Info}, {"cell", Cell}, {"import-tiled", ImportTiled}});
 }
 
 }  // namespace

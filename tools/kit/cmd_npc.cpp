@@ -66,13 +66,7 @@ int Dump(const std::vector<std::string>& args) {
 }
 
 int RunNpc(const std::vector<std::string>& args) {
-  if (args.empty() || WantsHelp(args)) {
-    std::printf("%s", kUsage);
-    return args.empty() ? 2 : 0;
-  }
-  if (args[0] == "build") return Build(args);
-  if (args[0] == "dump") return Dump(args);
-  return Fail("unknown npc command " + args[0]);
+  return RunSubcommand("npc", kUsage, args, {{"build", Build}, {"dump", Dump}});
 }
 
 }  // namespace

@@ -56,13 +56,7 @@ int Info(const std::vector<std::string>& args) {
 }
 
 int RunRole(const std::vector<std::string>& args) {
-  if (args.empty() || WantsHelp(args)) {
-    std::printf("%s", kUsage);
-    return args.empty() ? 2 : 0;
-  }
-  if (args[0] == "build") return Build(args);
-  if (args[0] == "info") return Info(args);
-  return Fail("unknown role command " + args[0]);
+  return RunSubcommand("role", kUsage, args, {{"build", Build}, {"info", Info}});
 }
 
 }  // namespace

@@ -60,13 +60,7 @@ int Build(const std::vector<std::string>& args) {
 }
 
 int Run(const std::vector<std::string>& args) {
-  if (args.empty() || WantsHelp(args)) {
-    std::fputs(kUsage, args.empty() ? stderr : stdout);
-    return args.empty() ? 2 : 0;
-  }
-  if (args[0] == "dump") return Dump(args);
-  if (args[0] == "build") return Build(args);
-  return Fail("unknown save command '" + args[0] + "' (dump, build)");
+  return RunSubcommand("save", kUsage, args, {{"dump", Dump}, {"build", Build}});
 }
 
 }  // namespace

@@ -10,7 +10,7 @@ namespace isora::kit {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: isora-kit map-import-tiled FILE.tmj OUT.map\n"
+    "usage: isora-kit map import-tiled FILE.tmj OUT.map   (or map-import-tiled)\n"
     "\n"
     "Imports a map made in Tiled (JSON, isometric, 64x32 tiles, at most 50x50 cells).\n"
     "Tiled x is the game's row, Tiled y its column. Layers: tile layer \"ground\" (tilesets\n"
@@ -20,6 +20,8 @@ constexpr const char* kUsage =
     "and object layer \"roles\" (point objects named after role records, or with an int\n"
     "property \"record\"). Map properties: name, music, startX, startY, file, objectCatalog and\n"
     "roleCatalog (paths relative to the .tmj). See docs/content.md.\n";
+
+}  // namespace
 
 int RunImportTiled(const std::vector<std::string>& args) {
   if (args.empty() || WantsHelp(args)) {
@@ -40,8 +42,6 @@ int RunImportTiled(const std::vector<std::string>& args) {
               map.cells.size(), map.objects.size(), map.placements.size());
   return 0;
 }
-
-}  // namespace
 
 ISORA_KIT_COMMAND("map-import-tiled", "import a Tiled map (.tmj) as a map file", RunImportTiled);
 

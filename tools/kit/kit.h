@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <vector>
@@ -19,6 +20,19 @@ struct Command {
 
 bool Register(const char* name, const char* summary, CommandFn run);
 const std::vector<Command>& Commands();
+
+struct Subcommand {
+  const char* name;
+  CommandFn run;  // receives all args, the subcommand word first
+};
+
+// Runs the subcommand named by args[0] from the table. No words prints the usage to stderr and
+// returns 2; --help prints it to stdout; an unknown word fails naming the known ones.
+int RunSubcommand(const char* word, const char* usage, const std::vector<std::string>& args,
+                  std::initializer_list<Subcommand> table);
+
+// `map import-tiled FILE.tmj OUT.map` (args without the subcommand word).
+int RunImportTiled(const std::vector<std::string>& args);
 
 // True when args ask for help ("--help" or "-h" anywhere).
 bool WantsHelp(const std::vector<std::string>& args);

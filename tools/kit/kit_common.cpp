@@ -29,6 +29,20 @@ bool WantsHelp(const std::vector<std::string>& args) {
   return false;
 }
 
+int RunSubcommand(const char* word, const char* usage, const std::vector<std::string>& args,
+                  std::initializer_list<Subcommand> table) {
+  if (args.empty() || WantsHelp(args)) {
+    std::fputs(usage, args.empty() ? stderr : stdout);
+    return args.empty() ? 2 : 0;
+  }
+  std::string known;
+  for (const Subcommand& s : table) {
+    if (args[0] == s.name) return s.run(args);
+    known += known.empty() ? s.name : std::string(", ") + s.name;
+  }
+  return Fail("unknown " + std::string(word) + " command '" + args[0] + "' (" + known + ")");
+}
+
 int Fail(const std::string& message) {
   std::fprintf(stderr, "isora-kit: %s\n", message.c_str());
   return 1;
