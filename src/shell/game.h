@@ -366,6 +366,9 @@ class CGame : public ScriptHost, public UiHost {
   std::unique_ptr<SoundBuffer> hoverSound_;
   MouseDevice mouse_;
   std::unique_ptr<ScriptEngine> script_;
+  // A script replaced while one of its own commands runs stays alive until the next frame, so
+  // the engine never runs on after being freed.
+  std::unique_ptr<ScriptEngine> retiredScript_;
   std::unique_ptr<GameUi, GameUiDeleter> ui_;
   std::unique_ptr<GameWorld, GameWorldDeleter> world_;
   ReplayRecorder* recorder_ = nullptr;

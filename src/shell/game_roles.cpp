@@ -41,6 +41,7 @@ void CGame::PlayStep() {
     currentMusic_ = file;
     musicStarted_ = 1;
   }
+  retiredScript_.reset();
   if (script_ && fadePhase_ == 2 && !script_->IsWaiting()) {
     script_->Resume();
     if (script_ && script_->IsFinished()) script_.reset();

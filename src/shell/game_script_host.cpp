@@ -12,6 +12,7 @@ bool CGame::RunScriptFile(const std::string& file, bool quiet) {
   // The engine's commands may replace the running script (a map change), so it is installed
   // before it runs.
   ScriptEngine* raw = engine.get();
+  retiredScript_ = std::move(script_);
   script_ = std::move(engine);
   int loaded = raw->Run();
   if (script_.get() != raw) return loaded != 0;
