@@ -97,13 +97,11 @@ std::vector<int16_t> SynthesizeMusic(const nlohmann::json& params) {
     std::vector<std::pair<double, double>> notes;  // frequency, beats
     std::istringstream in(track.value("notes", ""));
     std::string tok;
-    double trackBeats = 0;
     while (in >> tok) {
       auto colon = tok.find(':');
       double len = colon == std::string::npos ? 1.0 : std::atof(tok.c_str() + colon + 1);
       if (len <= 0) continue;
       notes.push_back({NoteFrequency(tok.substr(0, colon)), len});
-      trackBeats += len;
     }
     if (notes.empty()) continue;
     double at = 0;
