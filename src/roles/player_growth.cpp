@@ -1,6 +1,7 @@
 #include "roles/player_growth.h"
 
 #include <algorithm>
+#include <cstdint>
 
 #include "foundation/gbk.h"
 #include "foundation/win_format.h"
@@ -57,6 +58,16 @@ void PlayerGrowth::Sound(const std::string& file) {
   if (output_) output_->PlaySound("sound\\" + file);
 }
 
+namespace {
+// '+' raises a value up to its cap, '-' lowers it down to its floor; other signs do nothing.
+void ApplySigned(int32_t& value, char sign, int32_t amount, int32_t floor, int32_t cap) {
+  if (sign == '+')
+    value = std::min(SatAdd(value, amount), cap);
+  else if (sign == '-')
+    value = std::max(SatSub(value, amount), floor);
+}
+}  // namespace
+
 void PlayerGrowth::ChangeHp(char sign, int32_t amount) {
   if (sign == '+') {
     attrs_.hp = std::min(SatAdd(attrs_.hp, amount), attrs_.maxHp);
@@ -103,38 +114,23 @@ void PlayerGrowth::ChangeExp(char sign, int32_t amount) {
 }
 
 void PlayerGrowth::ChangeAttack(char sign, int32_t amount) {
-  if (sign == '+')
-    attrs_.attack = SatAdd(attrs_.attack, amount);
-  else if (sign == '-')
-    attrs_.attack = std::max(SatSub(attrs_.attack, amount), 0);
+  ApplySigned(attrs_.attack, sign, amount, 0, INT32_MAX);
 }
 
 void PlayerGrowth::ChangeDefence(char sign, int32_t amount) {
-  if (sign == '+')
-    attrs_.defence = SatAdd(attrs_.defence, amount);
-  else if (sign == '-')
-    attrs_.defence = std::max(SatSub(attrs_.defence, amount), 0);
+  ApplySigned(attrs_.defence, sign, amount, 0, INT32_MAX);
 }
 
 void PlayerGrowth::ChangeHitRate(char sign, int32_t amount) {
-  if (sign == '+')
-    attrs_.hitRate = std::min(SatAdd(attrs_.hitRate, amount), 100);
-  else if (sign == '-')
-    attrs_.hitRate = std::max(SatSub(attrs_.hitRate, amount), 10);
+  ApplySigned(attrs_.hitRate, sign, amount, 10, 100);
 }
 
 void PlayerGrowth::ChangeMoney(char sign, int32_t amount) {
-  if (sign == '+')
-    attrs_.money = SatAdd(attrs_.money, amount);
-  else if (sign == '-')
-    attrs_.money = std::max(SatSub(attrs_.money, amount), 0);
+  ApplySigned(attrs_.money, sign, amount, 0, INT32_MAX);
 }
 
 void PlayerGrowth::ChangeMoral(char sign, int32_t amount) {
-  if (sign == '+')
-    attrs_.moral = SatAdd(attrs_.moral, amount);
-  else if (sign == '-')
-    attrs_.moral = SatSub(attrs_.moral, amount);
+  ApplySigned(attrs_.moral, sign, amount, INT32_MIN, INT32_MAX);
 }
 
 void PlayerGrowth::LevelUp() {

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "kit/kit.h"
+#include "kit/kit_json.h"
 #include "lib/db_writer.h"
 
 namespace isora::kit {
@@ -18,14 +19,9 @@ constexpr const char* kUsage =
 
 int Build(const std::vector<std::string>& args) {
   if (args.size() != 3) return Fail("db build needs SRC.json OUT");
-  std::ifstream in(args[1], std::ios::binary);
-  if (!in) return Fail("cannot read " + args[1]);
   nlohmann::json doc;
-  try {
-    doc = nlohmann::json::parse(in);
-  } catch (const std::exception& e) {
-    return Fail(args[1] + ": " + e.what());
-  }
+  std::string jsonError;
+  if (!ReadJsonFile(args[1], doc, &jsonError)) return Fail(jsonError);
   std::vector<uint8_t> bytes;
   std::string error;
   if (!BuildDatabaseFromJson(doc, bytes, &error)) return Fail(args[1] + ": " + error);

@@ -6,6 +6,7 @@
 
 #include "foundation/gbk.h"
 #include "kit/kit.h"
+#include "kit/kit_json.h"
 #include "lib/map_writer.h"
 #include "world/game_map.h"
 
@@ -17,21 +18,6 @@ constexpr const char* kUsage =
     "       isora-kit map info FILE [--json] [--cells]   header, counts, objects, placements\n"
     "       isora-kit map cell FILE X Y            the cell (row column) holding map point X Y\n"
     "       isora-kit map import-tiled FILE.tmj OUT.map   import a map made in Tiled\n";
-
-bool LoadJson(const std::string& path, nlohmann::json& out, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    *error = "cannot read " + path;
-    return false;
-  }
-  try {
-    out = nlohmann::json::parse(in);
-  } catch (const std::exception& e) {
-    *error = path + ": " + e.what();
-    return false;
-  }
-  return true;
-}
 
 bool ReadMap(const std::string& spec, MapFileData& map, std::string* error) {
   auto bytes = ReadInput(spec, error);
@@ -48,7 +34,7 @@ int Build(const std::vector<std::string>& args) {
   if (args.size() != 3) return Fail("map build needs SRC.json OUT.map");
   nlohmann::json src;
   std::string error;
-  if (!LoadJson(args[1], src, &error)) return Fail(error);
+  if (!ReadJsonFile(args[1], src, &error)) return Fail(error);
   std::string name = args[2];
   if (size_t slash = name.find_last_of("/\\"); slash != std::string::npos)
     name = name.substr(slash + 1);

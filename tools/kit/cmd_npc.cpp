@@ -6,6 +6,7 @@
 
 #include "foundation/byte_io.h"
 #include "kit/kit.h"
+#include "kit/kit_json.h"
 #include "lib/npc_writer.h"
 
 namespace isora::kit {
@@ -17,14 +18,9 @@ constexpr const char* kUsage =
 
 int Build(const std::vector<std::string>& args) {
   if (args.size() != 3) return Fail("npc build needs SRC.json OUT");
-  std::ifstream in(args[1], std::ios::binary);
-  if (!in) return Fail("cannot read " + args[1]);
   nlohmann::json src;
-  try {
-    src = nlohmann::json::parse(in);
-  } catch (const std::exception& e) {
-    return Fail(args[1] + ": " + e.what());
-  }
+  std::string jsonError;
+  if (!ReadJsonFile(args[1], src, &jsonError)) return Fail(jsonError);
   std::vector<NpcRecord> records;
   std::string error;
   if (!BuildNpcRecordsFromJson(src, records, &error)) return Fail(args[1] + ": " + error);

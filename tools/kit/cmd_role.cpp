@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "kit/kit.h"
+#include "kit/kit_json.h"
 #include "lib/role_writer.h"
 
 namespace isora::kit {
@@ -16,14 +17,9 @@ constexpr const char* kUsage =
 
 int Build(const std::vector<std::string>& args) {
   if (args.size() != 3) return Fail("role build needs SRC.json OUT");
-  std::ifstream in(args[1], std::ios::binary);
-  if (!in) return Fail("cannot read " + args[1]);
   nlohmann::json src;
-  try {
-    src = nlohmann::json::parse(in);
-  } catch (const std::exception& e) {
-    return Fail(args[1] + ": " + e.what());
-  }
+  std::string jsonError;
+  if (!ReadJsonFile(args[1], src, &jsonError)) return Fail(jsonError);
   RoleAnimation anim;
   std::string error;
   if (!BuildRoleFromJson(src, anim, &error)) return Fail(args[1] + ": " + error);

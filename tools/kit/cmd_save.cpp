@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "kit/kit.h"
+#include "kit/kit_json.h"
 #include "lib/save_json.h"
 #include "save/save_file.h"
 
@@ -44,14 +45,9 @@ int Dump(const std::vector<std::string>& args) {
 
 int Build(const std::vector<std::string>& args) {
   if (args.size() != 3) return Fail("save build needs JSON OUT");
-  std::ifstream in(args[1], std::ios::binary);
-  if (!in) return Fail("cannot read " + args[1]);
   nlohmann::ordered_json doc;
-  try {
-    doc = nlohmann::ordered_json::parse(in);
-  } catch (const std::exception& e) {
-    return Fail(args[1] + ": " + e.what());
-  }
+  std::string jsonError;
+  if (!ReadJsonFile(args[1], doc, &jsonError)) return Fail(jsonError);
   SaveData data;
   std::string error;
   if (!SaveFromJson(doc, data, &error)) return Fail(args[1] + ": " + error);
