@@ -194,6 +194,22 @@ void ReplayRecorder::Key(int64_t frame, int vk, bool shift) {
   Line(frame, "key " + KeyName(vk, shift));
 }
 
+void ReplayRecorder::Shot(int64_t frame, const std::string& path) { Line(frame, "shot " + path); }
+
+void ReplayRecorder::State(int64_t frame, const std::string& path) {
+  Line(frame, "state " + path);
+}
+
+void ReplayRecorder::Comment(const std::string& text) {
+  if (!out_) return;
+  std::string line = text;
+  for (char& c : line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  out_ << "# " << line << '\n';
+  out_.flush();
+}
+
 void ReplayRecorder::Quit(int64_t frame) { Line(frame, "quit"); }
 
 }  // namespace isora

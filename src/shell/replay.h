@@ -53,6 +53,10 @@ class ReplayRecorder {
   void Move(int64_t frame, int x, int y);
   void Button(int64_t frame, bool left, bool down);
   void Key(int64_t frame, int virtualKey, bool shift);
+  // A shot or a state dump asked for at this frame, and a comment line (no line breaks).
+  void Shot(int64_t frame, const std::string& path);
+  void State(int64_t frame, const std::string& path);
+  void Comment(const std::string& text);
   void Quit(int64_t frame);
 
  private:

@@ -1,44 +1,100 @@
-// The replay files kept with the tests play through the same runner as `isora --headless`.
+// Every replay file kept with the tests is played by the isora program, headless, on the demo;
+// the "# expect" lines of the file are checked against the state dumps it wrote.
+#include <sys/wait.h>
+
+#include <algorithm>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "demo_session.h"
+#include "replay_expect.h"
 #include "shell/replay.h"
 
 namespace isora::e2e {
 namespace {
 
-std::string ReplayPath(const std::string& name) {
+std::filesystem::path ReplayDir() {
   if (const char* root = std::getenv("ISORA_SOURCE_DIR"); root && *root) {
-    return (std::filesystem::path(root) / "tests" / "e2e" / "replays" / name).string();
+    return std::filesystem::path(root) / "tests" / "e2e" / "replays";
   }
-  return std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "replays" / name)
-      .string();
+  return std::filesystem::absolute(std::filesystem::path(__FILE__).parent_path() / "replays");
 }
 
-TEST(ReplayFiles, NewGameReplayEndsOnThePlayScreen) {
-  DemoSession d;
-  ASSERT_TRUE(d.ok);
-  std::ifstream in(ReplayPath("new_game.replay"));
-  ASSERT_TRUE(in) << ReplayPath("new_game.replay");
+std::vector<std::string> ReplayNames() {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(ReplayDir(), ec)) {
+    if (entry.path().extension() == ".replay") names.push_back(entry.path().stem().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string ReadText(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();
+  return text.str();
+}
+
+class ReplayFile : public testing::TestWithParam<std::string> {};
+
+TEST_P(ReplayFile, PlaysThroughTheProgramAsItExpects) {
+  const std::filesystem::path replay = ReplayDir() / (GetParam() + ".replay");
+  const std::string text = ReadText(replay);
   std::vector<ReplayEvent> events;
+  std::vector<ReplayExpectation> expectations;
   std::string error;
-  ASSERT_TRUE(ParseReplay(text.str(), &events, &error)) << error;
-  std::filesystem::remove("new_game.json");
-  HeadlessRunResult r = RunHeadless(*d.game, d.platform, events);
-  EXPECT_EQ(r.exitCode, 0);
-  EXPECT_TRUE(r.errors.empty());
-  EXPECT_EQ(r.frames, 411);  // the quit at @411 is taken before another frame
-  std::ifstream dump("new_game.json");
-  ASSERT_TRUE(dump);
-  nlohmann::json s = nlohmann::json::parse(dump);
-  EXPECT_EQ(s["mode"], "ModePlay");
-  EXPECT_EQ(s["map"]["name"], "Willowmere");
-  EXPECT_EQ(s["openPanel"], 0);
-  EXPECT_EQ(s["player"]["moral"], 55);
-  EXPECT_TRUE(std::filesystem::exists("attribute_panel.bmp"));
+  ASSERT_TRUE(ParseReplay(text, &events, &error)) << error;
+  ASSERT_TRUE(ParseExpectations(text, &expectations, &error)) << error;
+  ASSERT_FALSE(expectations.empty()) << "a replay kept with the tests says what it expects";
+
+  // A fresh game folder state (no saves, no screenshots) and a fresh folder for the dumps.
+  const std::string& demo = DemoFolder();
+  ASSERT_FALSE(demo.empty());
+  std::error_code ec;
+  std::filesystem::remove_all(std::filesystem::path(demo) / "saves", ec);
+  std::filesystem::remove_all(std::filesystem::path(demo) / "screenshot", ec);
+  const std::filesystem::path work = std::filesystem::path(demo + "-replay") / GetParam();
+  std::filesystem::remove_all(work, ec);
+  std::filesystem::create_directories(work);
+
+  const std::string log = (work / "isora.log").string();
+  const std::string command = "cd '" + work.string() + "' && '" ISORA_PROGRAM "' --headless --data '" +
+                              demo + "' --replay '" + replay.string() + "' >'" + log + "' 2>&1";
+  const int status = std::system(command.c_str());
+  ASSERT_TRUE(WIFEXITED(status)) << command;
+  EXPECT_EQ(WEXITSTATUS(status), 0) << ReadText(log);
+
+  std::map<std::string, nlohmann::json> dumps;
+  for (const ReplayEvent& ev : events) {
+    if (ev.kind != ReplayEvent::Kind::kState) continue;
+    const std::string content = ReadText(work / ev.path);
+    ASSERT_TRUE(nlohmann::json::accept(content)) << "no state dump " << ev.path;
+    dumps[ev.path] = nlohmann::json::parse(content);
+  }
+  for (const ReplayExpectation& e : expectations) {
+    std::string why = CheckExpectation(e, [&](const std::string& name) -> const nlohmann::json* {
+      auto it = dumps.find(name);
+      return it == dumps.end() ? nullptr : &it->second;
+    });
+    EXPECT_TRUE(why.empty()) << replay.filename().string() << ":" << e.line << ": " << why;
+  }
+  std::filesystem::remove_all(work, ec);
+}
+
+INSTANTIATE_TEST_SUITE_P(Demo, ReplayFile, testing::ValuesIn(ReplayNames()),
+                         [](const testing::TestParamInfo<std::string>& info) {
+                           std::string name = info.param;
+                           for (char& c : name) {
+                             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
+                           }
+                           return name;
+                         });
+
+TEST(ReplayFiles, ThereIsOneForEveryScenario) {
+  EXPECT_GE(ReplayNames().size(), 10u) << ReplayDir();
 }
 
 }  // namespace
