@@ -133,6 +133,13 @@ void Role::Stand() {
   if (IsPlayer()) ForgetFightTarget();
 }
 
+int Role::Update(const StepProber& prober) {
+  prober_ = &prober;
+  const int result = Update(prober(*this));
+  prober_ = nullptr;
+  return result;
+}
+
 int Role::Update(uint32_t probe) {
   if (growth_.Attrs().hp <= 0 && !IsDead()) {
     // A role brought to 0 HP other than by damage still plays its death, once.
@@ -196,7 +203,9 @@ void Role::Wander() {
 
 void Role::MoveStep(int speed) {
   const std::string gait = state_;
-  if (fightTarget_ && !fightTarget_->IsDead()) {
+  // Chasing follows the fight order (11). Any later order (3), such as the player walking away,
+  // takes the role where it was sent instead of back to its target.
+  if (fightTarget_ && !fightTarget_->IsDead() && orderMode_ == 11) {
     const double dx = fightTarget_->X() - x_, dy = fightTarget_->Y() - y_;
     const int range = skill_ ? skill_->Range() : 0;
     if (range != 0 && std::sqrt(dx * dx + dy * dy) < range) {
@@ -213,6 +222,8 @@ void Role::MoveStep(int speed) {
   if (skill_ && skill_->Kind() == 0) StartSkill();
   // A skill that started (or an order dropped for want of MP) ends the walking for this frame.
   if (state_ != gait) return;
+  // Chasing may have turned the role: look where it is about to step now.
+  if (prober_) probe_ = (*prober_)(*this);
 
   if (IsPlayer() && state_ == "run" && growth_.Attrs().mp == 0) {
     MoveTo(targetX_, targetY_, "walk");

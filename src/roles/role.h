@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -65,6 +66,10 @@ class Role : public GrowthRole {
   void Stand();
   // One frame of the role's state; probe as MakeProbeResult. 0 when the role is out ("dieout").
   int Update(uint32_t probe);
+  // The same, with the step probed by `prober` only once chasing has re-aimed the role at its
+  // fight target, so a chaser never steps in a direction nobody looked at.
+  using StepProber = std::function<uint32_t(const Role&)>;
+  int Update(const StepProber& prober);
   // The point 6 pixels ahead toward the target (and 32 lower, at the feet) while walking or
   // running; (-1, -1) otherwise.
   Point StepProbe() const;
@@ -167,6 +172,7 @@ class Role : public GrowthRole {
   std::string startSound_ = "role_fight.wav";
   int imageGroup_ = 0;
   uint32_t probe_ = 0;  // this frame's probe result, read by the move step
+  const StepProber* prober_ = nullptr;  // set during Update(prober)
 };
 
 }  // namespace isora

@@ -16,7 +16,7 @@ constexpr ColorRef kLabelColor = 0xAAE3FF;
 
 // The probe result for a role's next step: the cell must be passable and no other living role
 // may hold the point.
-uint32_t ProbeFor(GameMap& map, GameWorld& world, Role& role) {
+uint32_t ProbeFor(const GameMap& map, GameWorld& world, const Role& role) {
   Point p = role.StepProbe();
   if (p.x == -1 && p.y == -1) return MakeProbeResult(true, -1);
   bool free = map.IsPassableAt(p.x, p.y) != 0;
@@ -137,7 +137,7 @@ bool CGame::DrawRole() {
                         static_cast<int>(probe >> 16), map_.IsPassableAt(p.x, p.y), p.x, p.y,
                         npc.State().c_str()));
       }
-      npc.Update(probe);
+      npc.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
     } else {
       Point p = npc.StepProbe();
       npc.OffscreenStep(p.x == -1 || map_.IsPassableAt(p.x, p.y) != 0);
@@ -146,7 +146,7 @@ bool CGame::DrawRole() {
   }
 
   if (options_.trace) Trace(WinFormat("[DrawRole]my state=%s\n", player.State().c_str()));
-  player.Update(ProbeFor(map_, *world_, player));
+  player.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
 
   CellIndex cell = map_.CellAt(player.X(), player.Y());
   if (cell == lastTriggerCell_) return true;

@@ -172,6 +172,7 @@ std::string GameStateDump::Dump(CGame& g) {
   j.EndArray();
   j.Member("heldItem", g.heldItem_);
   j.Member("handEmpty", g.handEmpty_);
+  j.Member("leftButtonUp", g.leftButtonUp_);
   j.Member("openPanel", g.openPanel_);
   j.Member("sellMode", g.sellMode_);
   j.Member("panelTitle", g.statusTitle_);

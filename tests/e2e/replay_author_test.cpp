@@ -66,6 +66,15 @@ class Scenario {
     Check(ReplayExpectation{last_, pointer, "same", name_ + "_" + earlierLabel + ".json", 0});
   }
   const json& Last() { return dumps_[last_]; }
+  // The pointer to the named mission in the last dump ("/missions/<i>"); fails when missing.
+  std::string MissionAt(const std::string& name) {
+    const json& missions = Last()["missions"];
+    for (size_t i = 0; i < missions.size(); ++i) {
+      if (missions[i]["name"] == name) return "/missions/" + std::to_string(i);
+    }
+    ADD_FAILURE() << "no mission " << name;
+    return "/missions/-";
+  }
 
   // --- input -------------------------------------------------------------------------------
 
@@ -142,15 +151,15 @@ class Scenario {
   // role's picture.
   static constexpr int kFeet = 32;
 
-  // Points for the player's position from `from` to `to`, one per cell its feet cross, over
-  // passable cells free of other roles (a diagonal step needs both cells beside it free);
-  // empty when there is no way.
-  std::vector<Point> Path(Point from, Point to) {
+  // Points for the player's position from `from` to `to`: the centre of each cell its feet
+  // cross, from cell to cell over shared edges (so a straight step never clips a third cell),
+  // over passable cells free of other roles; empty when there is no way.
+  std::vector<Point> Path(Point from, Point to, bool avoidRoles = true) {
     const GameMap& map = d.game->Map();
     const int n = map.N();
     std::vector<char> taken(static_cast<size_t>(n * n), 0);
     GameWorld& world = d.game->World();
-    for (int i = 1; i <= world.NpcCount(); ++i) {
+    for (int i = 1; avoidRoles && i <= world.NpcCount(); ++i) {
       const CRoleNPC* role = world.Npc(i);
       if (!role || role->IsDead()) continue;
       const Rect b = role->Bounds();
@@ -180,15 +189,12 @@ class Scenario {
       queue.pop_front();
       if (at == b.row * n + b.column) break;
       int r = at / n, c = at % n;
-      for (int dr = -1; dr <= 1; ++dr) {
-        for (int dc = -1; dc <= 1; ++dc) {
-          if ((dr == 0 && dc == 0) || !free(r + dr, c + dc)) continue;
-          if (dr != 0 && dc != 0 && (!free(r + dr, c) || !free(r, c + dc))) continue;
-          int next = (r + dr) * n + c + dc;
-          if (previous[static_cast<size_t>(next)] >= 0) continue;
-          previous[static_cast<size_t>(next)] = at;
-          queue.push_back(next);
-        }
+      static constexpr int kSides[4][2] = {{-1, 0}, {1, 0}, {0, -1}, {0, 1}};
+      for (const auto& side : kSides) {
+        const int nr = r + side[0], nc = c + side[1];
+        if (!free(nr, nc) || previous[static_cast<size_t>(nr * n + nc)] >= 0) continue;
+        previous[static_cast<size_t>(nr * n + nc)] = at;
+        queue.push_back(nr * n + nc);
       }
     }
     if (previous[static_cast<size_t>(b.row * n + b.column)] < 0) return {};
@@ -201,6 +207,38 @@ class Scenario {
     std::reverse(path.begin(), path.end());
     path.back() = to;
     return path;
+  }
+
+  // Steps out of a corner where every step toward the path is blocked: walks for a few frames
+  // toward the first direction whose next step is free ground with no role on it.
+  void Unstick(Point p) {
+    const GameMap& map = d.game->Map();
+    for (int k = 0; k < 8; ++k) {
+      const double angle = k * 3.14159265358979 / 4;
+      const Point step{p.x + static_cast<int>(6 * std::cos(angle)),
+                       p.y + kFeet + static_cast<int>(6 * std::sin(angle))};
+      if (!map.IsPassableAt(step.x, step.y) || UnderRole(step)) continue;
+      const Point aim{p.x + static_cast<int>(40 * std::cos(angle)),
+                      p.y + static_cast<int>(40 * std::sin(angle))};
+      if (UnderRole(aim)) continue;
+      json s = S();
+      d.Move(std::clamp(aim.x - s["camera"]["x"].get<int>(), 4, 635),
+             std::clamp(aim.y - s["camera"]["y"].get<int>(), 4, kViewBottom));
+      Hold(MouseButton::Right);
+      d.Step(6);
+      Release();
+      return;
+    }
+  }
+
+  // True when a living role's picture covers the map point.
+  bool UnderRole(Point p) {
+    GameWorld& world = d.game->World();
+    for (int i = 1; i <= world.NpcCount(); ++i) {
+      const CRoleNPC* role = world.Npc(i);
+      if (role && !role->IsDead() && role->Bounds().Contains(p.x, p.y)) return true;
+    }
+    return false;
   }
 
   // Walks (right button held) or runs (left button held) along the path to a map point,
@@ -218,24 +256,50 @@ class Scenario {
         Release();
         return true;
       }
+      if (s["player"]["state"] == "die" || s["player"]["state"] == "dieout") {
+        Release();
+        return false;  // the hero fell on the way
+      }
       if (s["mode"] != "ModePlay") {
         Release();
         d.Step();
         continue;
       }
+      if (s["leftButtonUp"] == 0) {
+        // A role died while a button was held: held buttons wait for the left one to come up.
+        Release();
+        Point cursor = d.platform.GetCursorPos();
+        d.Click(cursor.x, std::min(cursor.y, kViewBottom));
+        continue;
+      }
       Point p{s["player"]["x"], s["player"]["y"]};
+      if (!defending_) {
+        // Whatever attacks the hero on the way is fought off first.
+        for (const json& n : s["npcs"]) {
+          if (n["fightTarget"] != 0 || n["hp"].get<int>() <= 0 || n["state"] == "dieout" ||
+              Distance2(At(n), p) > 90 * 90) {
+            continue;
+          }
+          Release();
+          defending_ = true;
+          KillIndex(n["index"], n["name"], 3000, 100);
+          defending_ = false;
+          path.clear();
+          break;
+        }
+        if (path.empty() && frame > 0) continue;  // fought: look again before planning
+      }
       still = p == lastPos ? still + 1 : 0;
       lastPos = p;
       if (path.empty() || still == 16) {
         if (++plans > 40) break;
+        if (still == 16) Unstick(p);
         path = Path(p, to);
-        if (path.empty()) {
-          // Boxed in by roles for now: wait for them to move on.
-          Release();
-          d.Step(5);
-          continue;
-        }
-        next = path.size() > 1 ? 1 : 0;
+        // Boxed in by roles for now: walk on as if they were not there; they move or get
+        // walked round at the next plan.
+        if (path.empty()) path = Path(p, to, false);
+        if (path.empty()) break;
+        next = 0;
         still = 0;
       }
       while (next < path.size() && std::abs(p.x - path[next].x) <= 6 &&
@@ -247,20 +311,28 @@ class Scenario {
         d.Step();
         return true;
       }
-      // A role under the cursor makes the hero stand: aim further along the same line.
+      // A role under the cursor makes the hero stand: aim further along the same line, past
+      // any role, and further still while he does not move.
       Point aim = path[next];
-      if (still >= 4) {
+      {
         const double dx = aim.x - p.x, dy = aim.y - p.y, len = std::max(1.0, std::hypot(dx, dy));
-        aim.x += static_cast<int>(dx / len * 24 * (still / 4));
-        aim.y += static_cast<int>(dy / len * 24 * (still / 4));
+        for (int extra = 24 * (still / 4); extra < 400; extra += 8) {
+          aim = Point{path[next].x + static_cast<int>(dx / len * extra),
+                      path[next].y + static_cast<int>(dy / len * extra)};
+          if (!UnderRole(aim)) break;
+        }
       }
       int sx = aim.x - s["camera"]["x"].get<int>();
       int sy = aim.y - s["camera"]["y"].get<int>();
       if (std::getenv("ISORA_AUTHOR_TRACE")) {
-        std::fprintf(stderr, "at %d,%d %s target %d,%d waypoint %zu/%zu %d,%d\n", p.x, p.y,
+        std::fprintf(stderr, "at %d,%d %s target %d,%d waypoint %zu/%zu %d,%d up %d hand %d\n", p.x, p.y,
                      s["player"]["state"].get<std::string>().c_str(),
                      s["player"]["targetX"].get<int>(), s["player"]["targetY"].get<int>(), next,
-                     path.size(), path[next].x, path[next].y);
+                     path.size(), path[next].x, path[next].y, s["leftButtonUp"].get<int>(), s["handEmpty"].get<int>());
+        const isora::Role& hero = *d.game->World().player;
+        Point probe = hero.StepProbe();
+        std::fprintf(stderr, "  probe %d,%d passable %d role %d\n", probe.x, probe.y,
+                     d.game->Map().IsPassableAt(probe.x, probe.y), UnderRole(probe));
       }
       d.Move(std::clamp(sx, 4, 635), std::clamp(sy, 4, kViewBottom));
       Hold(run ? MouseButton::Left : MouseButton::Right);
@@ -321,6 +393,40 @@ class Scenario {
     return best;
   }
   static Point At(const json& role) { return Point{role["x"], role["y"]}; }
+
+  // A screen point where a click finds this role: inside its picture, on a drawn pixel of the
+  // object layer, not on an item lying on the ground and not under a role standing in front of
+  // it. Near its centre first.
+  std::optional<Point> AimAt(const json& role) {
+    GameWorld& world = d.game->World();
+    const CRoleNPC* target = world.Npc(role["index"].get<int>());
+    const Surface* layer = d.game->GetRenderer().GetSurface(kSurfaceLayer3);
+    if (!target || !layer) return std::nullopt;
+    json s = S();
+    const int cx = s["camera"]["x"], cy = s["camera"]["y"];
+    const Rect b = target->Bounds();
+    for (int radius = 0; radius <= 40; radius += 4) {
+      for (int dy = -radius; dy <= radius; dy += 4) {
+        for (int dx = -radius; dx <= radius; dx += 4) {
+          if (std::max(std::abs(dx), std::abs(dy)) != radius) continue;
+          const int mx = target->X() + dx, my = target->Y() + dy;
+          const int sx = mx - cx, sy = my - cy;
+          if (!b.Contains(mx, my) || sx < 4 || sy < 4 || sx > 635 || sy > kViewBottom) continue;
+          if (layer->At(mx, my) == d.game->GetRenderer().ColorKey()) continue;
+          // An item on the ground under the cursor is picked up instead.
+          if (ItemAt(world.groundItems, mx, my) != world.groundItems.end()) continue;
+          bool covered = false;
+          for (int i = 1; i <= world.NpcCount() && !covered; ++i) {
+            const CRoleNPC* other = world.Npc(i);
+            covered = other && other != target && !other->IsDead() &&
+                      other->Y() > target->Y() && other->Bounds().Contains(mx, my);
+          }
+          if (!covered) return Point{sx, sy};
+        }
+      }
+    }
+    return std::nullopt;
+  }
   static int64_t Distance2(Point a, Point b) {
     return int64_t{a.x - b.x} * (a.x - b.x) + int64_t{a.y - b.y} * (a.y - b.y);
   }
@@ -329,43 +435,50 @@ class Scenario {
     return Point{s["player"]["x"], s["player"]["y"]};
   }
 
+  // Walks to a free point within `distance` of a map point.
+  void ApproachPoint(Point target, int distance) {
+    if (Distance2(target, Player()) <= int64_t{distance} * distance) return;
+    const GameMap& m = d.game->Map();
+    Point best{-1, -1};
+    for (int dy = -64; dy <= 64; dy += 16) {
+      for (int dx = -96; dx <= 96; dx += 16) {
+        Point p{target.x + dx, target.y + dy};
+        if (!m.IsPassableAt(p.x, p.y + kFeet) || Distance2(p, target) < 40 * 40) continue;
+        if (best.x < 0 || Distance2(p, Player()) < Distance2(best, Player())) best = p;
+      }
+    }
+    if (best.x < 0) {
+      ADD_FAILURE() << "nowhere to stand near " << target.x << "," << target.y;
+      return;
+    }
+    GoTo(best, false, [&](const json& st) {
+      Point pl{st["player"]["x"], st["player"]["y"]};
+      return Distance2(target, pl) <= int64_t{distance} * distance;
+    });
+  }
   // Walks up to the named role, close enough to see and click it.
   void Approach(const std::string& name, int distance = 90) {
     for (int attempt = 0; attempt < 8; ++attempt) {
-      json s = S();
-      auto role = Role(name, s);
+      auto role = Role(name, S());
       ASSERT_TRUE(role) << name << " is not on the map";
       if (Distance2(At(*role), Player()) <= int64_t{distance} * distance) return;
-      // Aim for a free cell beside the role.
-      Point target = At(*role);
-      const GameMap& m = d.game->Map();
-      Point best{-1, -1};
-      for (int dy = -64; dy <= 64; dy += 16) {
-        for (int dx = -96; dx <= 96; dx += 16) {
-          Point p{target.x + dx, target.y + dy};
-          if (!m.IsPassableAt(p.x, p.y + kFeet) || Distance2(p, target) < 40 * 40) continue;
-          if (best.x < 0 || Distance2(p, Player()) < Distance2(best, Player())) best = p;
-        }
-      }
-      ASSERT_GE(best.x, 0) << "nowhere to stand beside " << name;
-      GoTo(best, false, [&](const json& st) {
-        auto r = Role(name, st);
-        Point pl{st["player"]["x"], st["player"]["y"]};
-        return r && Distance2(At(*r), pl) <= int64_t{distance} * distance;
-      });
+      ApproachPoint(At(*role), distance);
     }
   }
 
   // Right-clicks the named role until the game answers with a talk or its click script.
   void TalkTo(const std::string& name) {
-    Approach(name);
+    Approach(name, 200);
     for (int attempt = 0; attempt < 30; ++attempt) {
       json s = S();
       auto role = Role(name, s);
       ASSERT_TRUE(role);
-      int sx = (*role)["x"].get<int>() - s["camera"]["x"].get<int>();
-      int sy = (*role)["y"].get<int>() - s["camera"]["y"].get<int>() - 10 + (attempt % 3) * 10;
-      RightClick(sx, std::min(sy, kViewBottom));
+      std::optional<Point> aim = AimAt(*role);
+      if (!aim) {
+        d.Step(2);
+        continue;
+      }
+      RightClick(aim->x, aim->y);
       json after = S();
       if (after["mode"] == "ModeTalk" || after["mode"] == "ModeBags" || !after["script"].is_null())
         return;
@@ -376,35 +489,111 @@ class Scenario {
   }
 
   // Holds the left button on the named role until it dies; true when the kill was counted.
-  bool Kill(const std::string& name, int maxFrames = 3000) {
+  // When something stands in the way the hero walks round it first.
+  // With `drinkBelow` above 0, key 1 (the potions in the first bag cell) is pressed whenever
+  // the hero's HP falls below it.
+  bool Kill(const std::string& name, int maxFrames = 3000, int drinkBelow = 0) {
+    auto first = Role(name, S());
+    if (!first) {
+      ADD_FAILURE() << "no " << name << " to fight";
+      return false;
+    }
+    return KillIndex((*first)["index"], name, maxFrames, drinkBelow);
+  }
+  // Fights the role at `index`, or whatever attacks the hero from nearer on the way; true when
+  // a kill was counted.
+  bool KillIndex(int index, const std::string& name, int maxFrames, int drinkBelow) {
     const int killed = S()["killedEnemies"];
+    auto target = [&](const json& st) -> std::optional<json> {
+      for (const json& n : st["npcs"]) {
+        if (n["index"] == index) return n;
+      }
+      return std::nullopt;
+    };
+    Point lastPos{-1, -1};
+    int still = 0;
     for (int frame = 0; frame < maxFrames; ++frame) {
       json s = S();
-      if (s["killedEnemies"].get<int>() > killed) {
+      auto role = target(s);
+      if (!role || (*role)["hp"].get<int>() <= 0) {
+        // The held buttons are ignored while a role dies, until the left button comes up again:
+        // let go once the body lies still and the kill is counted.
+        d.Until(
+            [&](const json& st) {
+              return st["killedEnemies"].get<int>() > killed || st["mode"] != "ModePlay";
+            },
+            300);
         Release();
         d.Step(3);
-        return true;
+        return S()["killedEnemies"].get<int>() > killed;
       }
-      if (s["mode"] == "ModeTalk") {  // a script the death started
+      if (s["mode"] != "ModePlay") {
         Release();
-        return s["killedEnemies"].get<int>() > killed;
-      }
-      if (s["player"]["state"] == "die" || s["player"]["state"] == "dieout") break;
-      auto role = Role(name, s);
-      if (!role) break;
-      int sx = (*role)["x"].get<int>() - s["camera"]["x"].get<int>();
-      int sy = (*role)["y"].get<int>() - s["camera"]["y"].get<int>();
-      if (sx < 8 || sy < 8 || sx > 631 || sy > kViewBottom) {
-        Release();
-        Approach(name, 150);
+        d.Step();
         continue;
       }
-      d.Move(sx, sy);
+      if (s["player"]["state"] == "die" || s["player"]["state"] == "dieout") break;
+      if (s["player"]["hp"].get<int>() < drinkBelow && s["player"]["bag"][0]["count"] > 0) {
+        Key("1");
+        continue;
+      }
+      if (s["leftButtonUp"] == 0) {
+        Release();
+        d.Step();
+        continue;
+      }
+      Point p{s["player"]["x"], s["player"]["y"]};
+      if (s["player"]["state"] != "fight") {
+        // Something else bites, nearer than the prey: fight that one instead.
+        for (const json& n : s["npcs"]) {
+          if (n["index"] == index || n["fightTarget"] != 0 || n["hp"].get<int>() <= 0 ||
+              n["state"] == "dieout" || Distance2(At(n), p) > 90 * 90 ||
+              Distance2(At(n), p) >= Distance2(At(*role), p)) {
+            continue;
+          }
+          index = n["index"];
+          role = n;
+          break;
+        }
+      }
+      still = p == lastPos && s["player"]["state"] != "fight" ? still + 1 : 0;
+      lastPos = p;
+      std::optional<Point> aim = AimAt(*role);
+      if (std::getenv("ISORA_AUTHOR_TRACE")) {
+        std::fprintf(stderr, "K%d idx %d aim %d still %d pstate %s hp %d lbu %d\n", defending_,
+                     index, aim ? 1 : 0, still, s["player"]["state"].get<std::string>().c_str(),
+                     s["player"]["hp"].get<int>(), s["leftButtonUp"].get<int>());
+      }
+      if (!aim || still > 30) {
+        Release();
+        if (!aim && Distance2(At(*role), p) < 200 * 200) {
+          d.Step();  // on screen but hidden for now
+        } else {
+          ApproachPoint(At(*role), still > 30 ? 50 : 150);
+        }
+        still = 0;
+        continue;
+      }
+      if (std::getenv("ISORA_AUTHOR_TRACE")) {
+        std::fprintf(stderr, "kill %s at %d,%d (%s, hp %d); player %d,%d %s hp %d mp %d\n",
+                     name.c_str(), (*role)["x"].get<int>(), (*role)["y"].get<int>(),
+                     (*role)["state"].get<std::string>().c_str(), (*role)["hp"].get<int>(), p.x,
+                     p.y, s["player"]["state"].get<std::string>().c_str(),
+                     s["player"]["hp"].get<int>(), s["player"]["mp"].get<int>());
+      }
+      d.Move(aim->x, aim->y);
       Hold(MouseButton::Left);
       d.Step();
     }
     Release();
-    ADD_FAILURE() << "could not kill " << name;
+    json s = S();
+    std::string near;
+    for (const json& n : s["npcs"]) {
+      if (Distance2(At(n), Player()) < 200 * 200) near += n.dump() + "\n";
+    }
+    ADD_FAILURE() << "could not kill " << name << " (player " << s["player"]["x"] << ","
+                  << s["player"]["y"] << " " << s["player"]["state"] << ")\n"
+                  << near;
     return false;
   }
 
@@ -446,6 +635,31 @@ class Scenario {
     Release();
     return false;
   }
+  // The name of the nearest living role of one of these names, or empty.
+  std::string Nearest(const std::vector<std::string>& names) {
+    json s = S();
+    std::string best;
+    int64_t bestDistance = 0;
+    for (const std::string& name : names) {
+      auto role = Role(name, s);
+      if (!role) continue;
+      int64_t d2 = Distance2(At(*role), Player());
+      if (best.empty() || d2 < bestDistance) {
+        best = name;
+        bestDistance = d2;
+      }
+    }
+    return best;
+  }
+  // Puts on the Wooden Sword and the Cloth Tunic the elder gave (bag cells 2 and 3).
+  void Equip() {
+    Key("2");
+    Key("3");
+  }
+  // Levels up with Shift+F8 until the hero is at `level`.
+  void LevelTo(int level) {
+    while (S()["player"]["level"].get<int>() < level) Key("Shift+F8");
+  }
   int Carried(const std::string& name) {
     int count = 0;
     for (const json& cell : S()["player"]["bag"]) {
@@ -469,6 +683,7 @@ class Scenario {
   std::map<std::string, json> dumps_;
   std::string last_;
   std::optional<MouseButton> held_;
+  bool defending_ = false;  // fighting off an attacker met on the way
 };
 
 #define AUTHOR_OR_SKIP()                                                             \
@@ -622,7 +837,7 @@ TEST(Author, Talk) {
 
 TEST(Author, Shop) {
   AUTHOR_OR_SKIP();
-  Scenario a("shop", {"Greta's talk ends in her shop: a Red Potion is bought, the Wooden",
+  Scenario a("shop", {"Greta's talk ends in her shop: a Blue Potion is bought, the Wooden",
                       "Sword sold for half its price, and the Wisdom Tonic refused for want",
                       "of money."});
   a.NewGame();
@@ -754,6 +969,317 @@ TEST(Author, StatusPanelsMenusAndKeys) {
   a.Key("F11");
   a.Dump("screenshot");
   a.Expect("/screenshot", "has", "screenshot");
+}
+
+TEST(Author, ItemsOnTheGround) {
+  AUTHOR_OR_SKIP();
+  Scenario a("items", {"The potions are taken from the bag and dropped on the ground beside",
+                       "the hero, then picked up again with the left button. In Greenwood the",
+                       "hero fights for drops and picks them up until the bag is full: the",
+                       "last one stays on the ground with \"My bag is full.\""});
+  a.NewGame();
+  json s = a.S();
+  const int px = s["player"]["x"], py = s["player"]["y"];
+  PlayerPanel& panel = *a.Ui().playerPanel;
+  a.ClickButton(panel.buttons[kElementFirstCell]);
+  a.Dump("held");
+  a.Expect("/heldItem", "==", s["player"]["bag"][0]["item"]);
+  a.Click(px - s["camera"]["x"].get<int>() + 150, py - s["camera"]["y"].get<int>() - 100);
+  a.Dump("dropped");
+  a.Expect("/heldItem", "==", 0);
+  a.Expect("/groundItems/0/name", "==", "Red Potion");
+  a.Expect("/groundItems/0/x", ">=", px);
+  a.Expect("/groundItems/0/x", "<", px + 32);
+  a.Expect("/groundItems/0/y", ">=", py);
+  a.Expect("/groundItems/0/y", "<", py + 64);
+  ASSERT_TRUE(a.PickUp("Red Potion"));
+  a.Dump("picked");
+  a.Expect("/groundItems", "==", json::array());
+  a.Expect("/lastSound", "==", "sound\\pick_item.wav");
+  a.Expect("/player/bag/0/name", "==", "Red Potion");
+
+  a.Equip();
+  a.TakeExit("wild.map");
+  a.LevelTo(8);
+  bool full = false;
+  for (int kills = 0; kills < 14 && !full; ++kills) {
+    std::string prey = a.Nearest({"Wolf", "Boar"});
+    if (prey.empty()) prey = a.Nearest({"Deer", "Old Tusk"});
+    ASSERT_FALSE(prey.empty()) << "nothing left to hunt";
+    ASSERT_TRUE(a.Kill(prey, 4000, 80));
+    a.d.Step(5);
+    while (!a.S()["groundItems"].empty() && !full) full = !a.PickUp();
+  }
+  ASSERT_TRUE(full);
+  a.Dump("bag_full");
+  a.Expect("/message/text", "has", "My bag is full.");
+  a.Expect("/groundItems/0/name", "!=", "");
+  for (int c = 0; c < 9; ++c) a.Expect("/player/bag/" + std::to_string(c) + "/item", "!=", 0);
+}
+
+TEST(Author, FightAndLevelUp) {
+  AUTHOR_OR_SKIP();
+  Scenario a("fight", {"The hero puts on the elder's sword and tunic, trains two levels with",
+                       "Shift+F8, and in Greenwood holds the left button on the wolves that",
+                       "attack him, then on boars, until they die: each kill is counted and",
+                       "pays its experience, wicked kinds raise morality by 5, and drops fall",
+                       "where they die. Key 1 drinks a Red Potion when wounded."});
+  a.NewGame();
+  const int attack = a.S()["player"]["attack"], defence = a.S()["player"]["defence"];
+  a.Equip();
+  a.Dump("equipped");
+  a.Expect("/player/equipment/0/name", "==", "Wooden Sword");
+  a.Expect("/player/attack", ">", attack);
+  a.Expect("/player/defence", ">", defence);
+  a.Key("Shift+F8");
+  a.Dump("level_2");
+  a.Expect("/player/level", "==", 2);
+  a.Expect("/message/text", "has", "Level Up!");
+  a.Key("Shift+F8");
+  a.TakeExit("wild.map");
+  const int exp = a.S()["player"]["exp"];
+  const std::map<std::string, int> expValue = {{"Wolf", 30}, {"Boar", 25}};
+  int earned = 0, kills = 0;
+  bool dropped = false;
+  while (!dropped || kills < 2) {
+    std::string prey = a.Nearest({"Wolf"});
+    if (prey.empty()) prey = a.Nearest({"Boar"});
+    ASSERT_FALSE(prey.empty()) << "nothing left to hunt";
+    ASSERT_TRUE(a.Kill(prey, 4000, 60));
+    earned += expValue.at(prey);
+    ++kills;
+    if (kills == 1) {
+      a.Dump("first_kill");
+      a.Expect("/killedEnemies", "==", 1);
+      a.Expect("/player/moral", "==", 60);
+      a.Expect("/player/exp", "==", exp + earned);
+    }
+    if (!dropped && !a.S()["groundItems"].empty()) {
+      dropped = true;
+      a.Dump("drop");
+      a.Expect("/groundItems/0/name", "!=", "");
+      a.Expect("/killedEnemies", "==", kills);
+      a.Expect("/lastSound", "==", "sound\\drop_item.wav");
+    }
+  }
+  a.Dump("done");
+  a.Expect("/killedEnemies", "==", kills);
+  a.Expect("/player/exp", "==", exp + earned);
+  a.Expect("/player/moral", "==", 55 + 5 * kills);
+}
+
+TEST(Author, CollectingQuest) {
+  AUTHOR_OR_SKIP();
+  Scenario a("quest_collect", {"Ione asks for three Moonpetals. Deer and boars in Greenwood drop",
+                               "them; with three carried the mission counts three, and Ione pays",
+                               "150, takes the petals and likes the hero better."});
+  a.NewGame();
+  a.TalkTo("Ione");
+  a.Talks();
+  a.Dump("asked");
+  a.Expect("/missions/0/name", "==", "Moonpetal");
+  a.Expect("/missions/0/count", "==", 0);
+  a.Equip();
+  a.TakeExit("wild.map");
+  a.LevelTo(6);
+  for (int kills = 0; kills < 10 && a.Carried("Moonpetal") < 3; ++kills) {
+    std::string prey = a.Nearest({"Boar"});
+    if (prey.empty()) prey = a.Nearest({"Deer"});
+    ASSERT_FALSE(prey.empty()) << "no deer or boar left";
+    ASSERT_TRUE(a.Kill(prey, 6000, 80));
+    a.d.Step(5);
+    while (a.S()["groundItems"].size() > 0 && a.PickUp("Moonpetal")) {
+      bool more = false;
+      for (const json& g : a.S()["groundItems"]) more |= g["name"] == "Moonpetal";
+      if (!more) break;
+    }
+  }
+  a.Dump("collected");
+  a.Expect("/missions/0/count", ">=", 3);
+  const int money = a.S()["player"]["money"];
+  a.TakeExit("town.map");
+  a.TalkTo("Ione");
+  a.Talks();
+  a.Dump("rewarded");
+  a.Expect("/player/money", "==", money + 150);
+  a.Expect("/relations/love/Ione", "==", 10);
+  a.Expect("/relations/honours", "has", "Ione's helper: brought her three Moonpetals");
+}
+
+TEST(Author, SaveQuitAndLoad) {
+  AUTHOR_OR_SKIP();
+  Scenario a("save_load", {"A game with a mission, a shop purchase and a note is saved to slot 2",
+                           "from the in-game menu; the hero walks on, quits to the main menu, and",
+                           "loads slot 2 there: map, position, bag, money, missions, relations",
+                           "and roles are as they were saved."});
+  a.NewGame();
+  a.TalkTo("Ione");
+  a.Talks();
+  a.TalkTo("Captain Hale");
+  a.Talks();
+  a.d.Step(5);
+  a.Dump("before");
+  a.Expect("/missions/0/name", "==", "Moonpetal");
+  a.Expect("/missions/1/name", "==", "Patrol");
+  a.Key("Esc");
+  a.ClickButton(a.Ui().gameMenu.buttons[kMenuSave]);
+  a.Dump("save_panel");
+  a.Expect("/mode", "==", "ModeSavePanel");
+  a.ClickButton(a.Ui().savePanel.buttons[2]);
+  a.Dump("saved");
+  a.Expect("/mode", "==", "ModePlay");
+  a.Expect("/message/text", "has", "Game Data Saved.");
+  json s = a.S();
+  a.GoTo(Point{s["player"]["x"].get<int>() + 120, s["player"]["y"].get<int>() + 60});
+  a.Key("Esc");
+  a.ClickButton(a.Ui().gameMenu.buttons[kMenuExit]);
+  ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 60));
+  a.d.Step(20);
+  a.Dump("main_menu");
+  a.Expect("/mode", "==", "ModeMainMenu");
+  a.ClickButton(a.Ui().mainMenu.buttons[kMainLoad]);
+  a.Dump("load_panel");
+  a.Expect("/mode", "==", "ModeLoadPanel");
+  a.ClickButton(a.Ui().savePanel.buttons[2]);
+  a.UntilPlaying();
+  a.Dump("loaded");
+  a.Expect("/mode", "==", "ModePlay");
+  for (const char* pointer : {"/map", "/player/x", "/player/y", "/player/direction",
+                              "/player/level", "/player/exp", "/player/money", "/player/hp",
+                              "/player/moral", "/player/bag", "/player/skills", "/missions",
+                              "/relations", "/killedEnemies"}) {
+    a.ExpectSame(pointer, "before");
+  }
+  a.Expect("/npcs/0/name", "==", a.Last()["npcs"][0]["name"]);
+}
+
+TEST(Author, PlayerDeath) {
+  AUTHOR_OR_SKIP();
+  Scenario a("death", {"At level 1 the hero picks a fight with Old Tusk and dies: the grey",
+                       "screen freezes until a click, which fades back to the main menu."});
+  a.NewGame();
+  a.TakeExit("wild.map");
+  const int killed = a.S()["killedEnemies"];
+  for (int i = 0; i < 4000; ++i) {
+    json s = a.S();
+    if (s["player"]["state"] == "die" || s["player"]["state"] == "dieout" ||
+        s["mode"] == "ModeFrozen") {
+      break;
+    }
+    auto tusk = a.Role("Old Tusk", s);
+    ASSERT_TRUE(tusk);
+    std::optional<Point> aim = a.AimAt(*tusk);
+    if (!aim) {
+      a.Release();
+      a.Approach("Old Tusk", 150);
+      continue;
+    }
+    a.d.Move(aim->x, aim->y);
+    a.Hold(MouseButton::Left);
+    a.d.Step();
+  }
+  a.Release();
+  ASSERT_TRUE(a.d.UntilMode("ModeFrozen", 400));
+  a.d.Step(10);
+  a.Dump("frozen");
+  a.Expect("/mode", "==", "ModeFrozen");
+  a.Expect("/player/state", "==", "dieout");
+  a.Expect("/lastSound", "==", "sound\\death.wav");
+  a.Expect("/killedEnemies", "==", killed);
+  a.Shot("death.bmp");
+  a.d.Step(30);
+  a.Dump("still_frozen");
+  a.Expect("/mode", "==", "ModeFrozen");
+  a.Click(320, 240);
+  ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 60));
+  a.d.Step(20);
+  a.Dump("menu");
+  a.Expect("/mode", "==", "ModeMainMenu");
+}
+
+TEST(Author, PlaythroughToTheGameOver) {
+  AUTHOR_OR_SKIP();
+  Scenario a("playthrough", {
+      "The demo from the menu to its end: the elder's key mission, Bram's hunt for Old Tusk",
+      "(kill one named role) and Captain Hale's patrol (kill any five) taken in Willowmere;",
+      "in Greenwood Old Tusk and four more fall and his tusk is picked up; both rewards are",
+      "collected in town, Hale's with the Crypt Key; the key opens the crypt gate and the",
+      "Ember Lord's death script ends the game on the result screen with its score."});
+  a.NewGame();
+  a.TalkTo("Elder Maren");
+  a.Talks();
+  a.TalkTo("Bram");
+  a.Talks();
+  a.TalkTo("Captain Hale");
+  a.Talks();
+  a.Dump("missions");
+  const std::string key = a.MissionAt("Key"), tusk = a.MissionAt("Old Tusk"),
+                    patrol = a.MissionAt("Patrol"), lord = a.MissionAt("Ember Lord");
+  a.Expect(key + "/count", "==", 0);
+  a.Expect(tusk + "/count", "==", 0);
+  a.Expect(patrol + "/count", "==", 0);
+  a.Expect(lord + "/required", "==", 1);
+  a.Expect("/player/bag/4/name", "==", "Hunting Spear");
+
+  a.Equip();
+  a.TakeExit("wild.map");
+  a.LevelTo(15);
+  ASSERT_TRUE(a.Kill("Old Tusk", 4000, 120));
+  a.d.Step(5);
+  a.Dump("tusk_dead");
+  a.Expect("/groundItems/0/name", "==", "Great Tusk");
+  a.Expect(tusk + "/count", "==", 1);
+  a.Expect(patrol + "/count", "==", 1);
+  ASSERT_TRUE(a.PickUp("Great Tusk"));
+  for (int kills = 1; kills < 5; ++kills) {
+    std::string prey = a.Nearest({"Boar", "Deer", "Wolf"});
+    ASSERT_FALSE(prey.empty());
+    ASSERT_TRUE(a.Kill(prey));
+  }
+  a.Dump("patrol_done");
+  a.Expect(patrol + "/count", "==", 5);
+  a.Expect("/killedEnemies", "==", 5);
+
+  a.TakeExit("town.map");
+  int money = a.S()["player"]["money"];
+  a.TalkTo("Bram");
+  a.Talks();
+  a.Dump("bram_paid");
+  a.Expect("/player/money", "==", money + 250);
+  a.Expect("/relations/honours", "has", "Slayer of Old Tusk");
+  money = a.S()["player"]["money"];
+  a.TalkTo("Captain Hale");
+  a.Talks();
+  a.Dump("hale_paid");
+  a.Expect("/player/money", "==", money + 200);
+  a.Expect("/relations/honours", "has", "Friend of the Town Guard");
+  a.Expect("/relations/factions", "has", "Town Guard");
+  a.Expect("/relations/vip/HalePaid", "==", 1);
+  a.Expect(key + "/count", "==", 1);
+
+  a.TakeExit("wild.map");
+  a.StepOnCell(9, 42, [](const json& s) { return s["mode"] != "ModePlay"; });
+  a.UntilPlaying();
+  a.Dump("crypt");
+  a.Expect("/map/file", "==", "crypt.map");
+  a.Expect("/map/name", "==", "Ember Crypt");
+  a.LevelTo(20);
+  ASSERT_TRUE(a.Kill("Ember Lord", 8000));
+  a.Dump("boss_dead");
+  a.Expect("/relations/vip/Ember Lord", "==", 1);
+  a.Talks();
+  ASSERT_TRUE(a.d.UntilMode("ModeGameOver", 200));
+  a.d.Step(20);
+  a.Dump("game_over");
+  a.Expect("/mode", "==", "ModeGameOver");
+  a.Expect("/score", ">", 0);
+  a.Expect("/resultTitle", "!=", "");
+  a.Expect("/relations/honours", "has", "Emberbane: vanquished the Ember Lord");
+  a.Click(320, 240);
+  ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 60));
+  a.d.Step(20);
+  a.Dump("menu");
+  a.Expect("/mode", "==", "ModeMainMenu");
 }
 
 }  // namespace

@@ -228,6 +228,43 @@ TEST_F(RoleFightTest, ChasersStartTheSkillWithinReach) {
   EXPECT_EQ(npc->Direction(), 7);
 }
 
+// A chaser turned toward its target by the chase step must not step where the probe of its old
+// direction looked: the step is probed after the turn.
+TEST_F(RoleFightTest, AChaserProbesTheDirectionItTurnedTo) {
+  auto player = MakePlayer(1000, 800);
+  NpcRecord r = Record("brute");
+  r.fightMode = 1;
+  auto npc = MakeNpc(r, 1300, 800, 2, player.get());
+  npc->MoveTo(1400, 800, "walk");  // heading east; the target is west
+  int probes = 0;
+  const Role::StepProber westIsBlocked = [&](const Role& role) {
+    ++probes;
+    return MakeProbeResult(role.StepProbe().x >= role.X(), -1);
+  };
+  npc->Update(westIsBlocked);
+  EXPECT_GE(npc->X(), 1300);
+  EXPECT_EQ(probes, 2);  // once for the frame, once after the chase turned it
+  // Free ground both ways: after its sidestep the chaser closes in.
+  for (int i = 0; i < 20; ++i) npc->Update([](const Role&) { return kFree; });
+  EXPECT_LT(npc->X(), 1300);
+}
+
+TEST_F(RoleFightTest, AnOrderAfterTheFightOrderStopsTheChase) {
+  auto player = MakePlayer(1000, 800);
+  auto wolf = MakeNpc(Record("wolf"), 1200, 800, 2);
+  player->SetFightTarget(wolf->NpcId(), wolf.get());
+  player->MoveTo(1200, 800, "run");
+  player->Update(kFree);
+  EXPECT_GT(player->X(), 1000);
+  // Walking away: order 3, the target kept but no longer chased.
+  player->SetOrderMode(3);
+  player->MoveTo(800, 800, "walk");
+  const int x = player->X();
+  for (int i = 0; i < 5; ++i) player->Update(kFree);
+  EXPECT_LT(player->X(), x);
+  EXPECT_EQ(player->TargetX(), 800);
+}
+
 TEST_F(RoleFightTest, AHostileRoleWithoutASkillOnlyWalks) {
   auto player = MakePlayer(1000, 800);
   NpcRecord r = Record("brute");
