@@ -93,10 +93,49 @@ INSTANTIATE_TEST_SUITE_P(Demo, ReplayFile, testing::ValuesIn(ReplayNames()),
                            return name;
                          });
 
+TEST(ReplayFiles, ExpectationsAreReadAndCheckedAsWritten) {
+  std::vector<ReplayExpectation> list;
+  std::string error;
+  ASSERT_TRUE(ParseExpectations("@1 state a.json\n"
+                                "# a plain comment\n"
+                                "# expect a.json /player/money == 100\r\n"
+                                "# expect a.json /message/text has \"bag is full\"\n"
+                                "# expect b.json /npcs same a.json\n"
+                                "# expect a.json /relations/honours has \"Slayer\"\n"
+                                "# expect a.json /player/level >= 2\n",
+                                &list, &error))
+      << error;
+  ASSERT_EQ(list.size(), 5u);
+  EXPECT_EQ(list[0].line, 3);
+  EXPECT_EQ(list[0].value, "100");  // the CR of a CR LF file is not part of the value
+  const nlohmann::json a = nlohmann::json::parse(
+      R"({"player": {"money": 100, "level": 1}, "message": {"text": "My bag is full."},
+          "npcs": [1, 2], "relations": {"honours": ["Slayer of Old Tusk"]}})");
+  const nlohmann::json b = nlohmann::json::parse(R"({"npcs": [1, 3]})");
+  auto dumps = [&](const std::string& name) -> const nlohmann::json* {
+    return name == "a.json" ? &a : name == "b.json" ? &b : nullptr;
+  };
+  EXPECT_EQ(CheckExpectation(list[0], dumps), "");
+  EXPECT_EQ(CheckExpectation(list[1], dumps), "");
+  EXPECT_NE(CheckExpectation(list[2], dumps), "");  // [1, 3] against [1, 2]
+  EXPECT_NE(CheckExpectation(list[3], dumps), "");  // "has" on an array wants an element
+  EXPECT_NE(CheckExpectation(list[4], dumps), "");  // level 1
+  EXPECT_NE(CheckExpectation({"c.json", "/x", "==", "1", 9}, dumps), "");
+  EXPECT_NE(CheckExpectation({"a.json", "/nothing/here", "==", "1", 9}, dumps), "");
+
+  for (const char* bad : {"# expect a.json money == 1", "# expect a.json /x ~ 1",
+                          "# expect a.json /x == {oops", "# expect a.json /x =="}) {
+    list.clear();
+    EXPECT_FALSE(ParseExpectations(bad, &list, &error)) << bad;
+    EXPECT_EQ(error.rfind("line 1: bad expectation", 0), 0u) << error;
+  }
+}
+
 // The scenarios the game must keep playing; each one's replay is kept with the tests.
 TEST(ReplayFiles, EveryScenarioHasItsReplay) {
-  for (const char* name : {"splash_to_menu", "new_game", "walk_and_run", "map_exit", "talk",
-                           "shop", "screens", "save_load"}) {
+  for (const char* name :
+       {"splash_to_menu", "new_game", "walk_and_run", "map_exit", "talk", "shop", "screens",
+        "items", "fight", "quest_collect", "save_load", "death", "playthrough"}) {
     EXPECT_TRUE(std::filesystem::exists(ReplayDir() / (std::string(name) + ".replay"))) << name;
   }
 }
