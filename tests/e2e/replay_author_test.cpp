@@ -31,6 +31,12 @@ const char* AuthorDir() {
 // The play area above the player panel, where the cursor commands the hero.
 constexpr int kViewBottom = 396;
 
+// With ISORA_AUTHOR_TRACE set, how the walks and fights go is written to stderr.
+template <typename... Args>
+void Trace(const char* format, Args... args) {
+  if (std::getenv("ISORA_AUTHOR_TRACE")) std::fprintf(stderr, format, args...);
+}
+
 class Scenario {
  public:
   Scenario(const std::string& name, const std::vector<std::string>& description) : name_(name) {
@@ -232,6 +238,30 @@ class Scenario {
     }
   }
 
+  // Takes one step of whatever keeps the hero from obeying the mouse: a talk (clicked away), a
+  // screen other than play, or held buttons that wait for the left one to come up after a
+  // role's death (let go, or click). False when he can be commanded.
+  bool Interrupted(const json& s) {
+    if (s["mode"] == "ModeTalk") {
+      Release();
+      Click(320, 240);
+    } else if (s["mode"] != "ModePlay") {
+      Release();
+      d.Step();
+    } else if (s["leftButtonUp"] == 0) {
+      if (held_) {
+        Release();
+        d.Step();
+      } else {
+        Point cursor = d.platform.GetCursorPos();
+        d.Click(cursor.x, std::min(cursor.y, kViewBottom));
+      }
+    } else {
+      return false;
+    }
+    return true;
+  }
+
   // True when a living role's picture covers the map point.
   bool UnderRole(Point p) {
     GameWorld& world = d.game->World();
@@ -262,23 +292,7 @@ class Scenario {
         Release();
         return false;  // the hero fell on the way
       }
-      if (s["mode"] == "ModeTalk") {
-        Release();
-        Click(320, 240);
-        continue;
-      }
-      if (s["mode"] != "ModePlay") {
-        Release();
-        d.Step();
-        continue;
-      }
-      if (s["leftButtonUp"] == 0) {
-        // A role died while a button was held: held buttons wait for the left one to come up.
-        Release();
-        Point cursor = d.platform.GetCursorPos();
-        d.Click(cursor.x, std::min(cursor.y, kViewBottom));
-        continue;
-      }
+      if (Interrupted(s)) continue;
       Point p{s["player"]["x"], s["player"]["y"]};
       if (!defending_) {
         // Whatever attacks the hero on the way is fought off first.
@@ -330,31 +344,14 @@ class Scenario {
       }
       int sx = aim.x - s["camera"]["x"].get<int>();
       int sy = aim.y - s["camera"]["y"].get<int>();
-      if (std::getenv("ISORA_AUTHOR_TRACE")) {
-        std::fprintf(stderr, "at %d,%d %s target %d,%d waypoint %zu/%zu %d,%d up %d hand %d\n", p.x, p.y,
-                     s["player"]["state"].get<std::string>().c_str(),
-                     s["player"]["targetX"].get<int>(), s["player"]["targetY"].get<int>(), next,
-                     path.size(), path[next].x, path[next].y, s["leftButtonUp"].get<int>(), s["handEmpty"].get<int>());
-        const isora::Role& hero = *d.game->World().player;
-        Point probe = hero.StepProbe();
-        std::fprintf(stderr, "  probe %d,%d passable %d role %d\n", probe.x, probe.y,
-                     d.game->Map().IsPassableAt(probe.x, probe.y), UnderRole(probe));
-      }
+      Trace("walk: at %d,%d (%s), waypoint %zu of %zu\n", p.x, p.y,
+            s["player"]["state"].get<std::string>().c_str(), next, path.size());
       d.Move(std::clamp(sx, 4, 635), std::clamp(sy, 4, kViewBottom));
       Hold(run ? MouseButton::Left : MouseButton::Right);
       d.Step();
     }
     Release();
-    if (std::getenv("ISORA_AUTHOR_TRACE")) {
-      s = S();
-      std::fprintf(stderr, "did not reach %d,%d from %d,%d (%s, %d plans, up %d, mode %s)\n",
-                   to.x, to.y, s["player"]["x"].get<int>(), s["player"]["y"].get<int>(),
-                   s["player"]["state"].get<std::string>().c_str(), plans,
-                   s["leftButtonUp"].get<int>(), s["mode"].get<std::string>().c_str());
-      for (const json& n : s["npcs"]) {
-        if (n["state"] == "die") std::fprintf(stderr, "  dying %s\n", n.dump().c_str());
-      }
-    }
+    Trace("walk: did not reach %d,%d (%d plans)\n", to.x, to.y, plans);
     return false;
   }
 
@@ -558,30 +555,10 @@ class Scenario {
         d.Step(3);
         return S()["killedEnemies"].get<int>() > killed;
       }
-      if (s["mode"] == "ModeTalk") {  // someone speaks up on the way: hear them out
-        Release();
-        Click(320, 240);
-        continue;
-      }
-      if (s["mode"] != "ModePlay") {
-        Release();
-        d.Step();
-        continue;
-      }
       if (s["player"]["state"] == "die" || s["player"]["state"] == "dieout") break;
+      if (Interrupted(s)) continue;
       if (s["player"]["hp"].get<int>() < drinkBelow && s["player"]["bag"][0]["count"] > 0) {
         Key("1");
-        continue;
-      }
-      if (s["leftButtonUp"] == 0) {
-        // Held buttons wait for the left one to come up after a death: let go, or click.
-        if (held_) {
-          Release();
-          d.Step();
-        } else {
-          Point cursor = d.platform.GetCursorPos();
-          d.Click(cursor.x, std::min(cursor.y, kViewBottom));
-        }
         continue;
       }
       Point p{s["player"]["x"], s["player"]["y"]};
@@ -617,26 +594,13 @@ class Scenario {
         continue;
       }
       std::optional<Point> aim = AimAt(*role);
-      if (std::getenv("ISORA_AUTHOR_TRACE")) {
-        const isora::Role& hero = *d.game->World().player;
-        Point probe = hero.StepProbe();
-        std::fprintf(stderr, "K%d id %d aim %d pstate %s hp %d lbu %d probe %d,%d %d %d\n",
-                     defending_ ? 1 : 0, id, aim ? 1 : 0,
-                     s["player"]["state"].get<std::string>().c_str(), s["player"]["hp"].get<int>(),
-                     s["leftButtonUp"].get<int>(), probe.x, probe.y,
-                     d.game->Map().IsPassableAt(probe.x, probe.y), UnderRole(probe));
-      }
+      Trace("fight: %s %d at %d,%d, hp %d; hero %s, hp %d\n", name.c_str(), id,
+            (*role)["x"].get<int>(), (*role)["y"].get<int>(), (*role)["hp"].get<int>(),
+            s["player"]["state"].get<std::string>().c_str(), s["player"]["hp"].get<int>());
       if (!aim) {
         Release();
         d.Step();  // hidden for now
         continue;
-      }
-      if (std::getenv("ISORA_AUTHOR_TRACE")) {
-        std::fprintf(stderr, "kill %s at %d,%d (%s, hp %d); player %d,%d %s hp %d mp %d\n",
-                     name.c_str(), (*role)["x"].get<int>(), (*role)["y"].get<int>(),
-                     (*role)["state"].get<std::string>().c_str(), (*role)["hp"].get<int>(), p.x,
-                     p.y, s["player"]["state"].get<std::string>().c_str(),
-                     s["player"]["hp"].get<int>(), s["player"]["mp"].get<int>());
       }
       d.Move(aim->x, aim->y);
       Hold(MouseButton::Left);
@@ -644,18 +608,7 @@ class Scenario {
     }
     Release();
     givenUp_.insert(id);  // out of reach: hunt something else
-    if (std::getenv("ISORA_AUTHOR_TRACE")) {
-      std::fprintf(stderr, "gave up on %s %d\n", name.c_str(), id);
-      const json s = S();
-      for (const json& n : s["npcs"]) {
-        if (Distance2(At(n), Player()) < 200 * 200) std::fprintf(stderr, "  %s\n", n.dump().c_str());
-      }
-      const isora::Role& hero = *d.game->World().player;
-      Point probe = hero.StepProbe();
-      std::fprintf(stderr, "  hero %s probe %d,%d passable %d role %d\n",
-                   s["player"].dump().substr(0, 80).c_str(), probe.x, probe.y,
-                   d.game->Map().IsPassableAt(probe.x, probe.y), UnderRole(probe));
-    }
+    Trace("fight: gave up on %s %d\n", name.c_str(), id);
     return false;
   }
 
@@ -981,8 +934,9 @@ TEST(Author, StatusPanelsMenusAndKeys) {
                          "screen; Shift+F8 raises a level; F11 takes a screenshot."});
   a.NewGame();
   const char* titles[] = {"<3Attribute/>", "<3Note/>", "<3Honour/>", "<3My Mission/>"};
+  const char* keys[] = {"F1", "F2", "F3", "F4"};
   for (int i = 0; i < 4; ++i) {
-    const std::string key = "F" + std::to_string(i + 1);
+    const std::string key = keys[i];
     a.Key(key);
     a.Dump(key + "_open");
     a.Expect("/mode", "==", "ModeStatusPanel");
