@@ -3,6 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "shell/json_writer.h"
 #include "shell/options.h"
 
@@ -45,6 +48,35 @@ TEST(Replay, RejectsBadLinesWithTheirNumber) {
   EXPECT_FALSE(ParseReplay("@1 jump\n", &ev, &error));
   EXPECT_FALSE(ParseReplay("@1 quit now\n", &ev, &error));
   EXPECT_FALSE(ParseReplay("@-1 quit\n", &ev, &error));
+}
+
+TEST(Replay, WhatTheRecorderWritesReadsBack) {
+  const std::string path = testing::TempDir() + "recorded.replay";
+  {
+    ReplayRecorder recorder;
+    ASSERT_TRUE(recorder.Open(path));
+    recorder.Comment("two lines\nbecome one");
+    recorder.Move(3, 10, 20);
+    recorder.Move(3, 10, 20);  // the cursor did not move: nothing written
+    recorder.Button(4, true, true);
+    recorder.Key(5, 0x77, true);
+    recorder.State(6, "s.json");
+    recorder.Shot(6, "s.bmp");
+    recorder.Quit(7);
+  }
+  std::ifstream in(path);
+  std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("# two lines become one\n"), std::string::npos) << text;
+  std::vector<ReplayEvent> ev;
+  std::string error;
+  ASSERT_TRUE(ParseReplay(text, &ev, &error)) << error;
+  ASSERT_EQ(ev.size(), 6u);
+  EXPECT_EQ(ev[1].kind, ReplayEvent::Kind::kLDown);
+  EXPECT_TRUE(ev[2].shift);
+  EXPECT_EQ(ev[3].kind, ReplayEvent::Kind::kState);
+  EXPECT_EQ(ev[3].path, "s.json");
+  EXPECT_EQ(ev[4].kind, ReplayEvent::Kind::kShot);
+  EXPECT_EQ(ev[5].frame, 7);
 }
 
 TEST(Replay, KeyNamesRoundTrip) {
