@@ -134,8 +134,9 @@ void Role::Stand() {
 }
 
 int Role::Update(const StepProber& prober) {
+  // Only the move step looks at the probe, and it asks once the chase has aimed the role.
   prober_ = &prober;
-  const int result = Update(prober(*this));
+  const int result = Update(MakeProbeResult(true, -1));
   prober_ = nullptr;
   return result;
 }

@@ -243,7 +243,7 @@ TEST_F(RoleFightTest, AChaserProbesTheDirectionItTurnedTo) {
   };
   npc->Update(westIsBlocked);
   EXPECT_GE(npc->X(), 1300);
-  EXPECT_EQ(probes, 2);  // once for the frame, once after the chase turned it
+  EXPECT_EQ(probes, 1);  // once, after the chase turned it
   // Free ground both ways: after its sidestep the chaser closes in.
   for (int i = 0; i < 20; ++i) npc->Update([](const Role&) { return kFree; });
   EXPECT_LT(npc->X(), 1300);
