@@ -56,7 +56,7 @@ TEST_P(ReplayFile, PlaysThroughTheProgramAsItExpects) {
   std::error_code ec;
   std::filesystem::remove_all(std::filesystem::path(demo) / "saves", ec);
   std::filesystem::remove_all(std::filesystem::path(demo) / "screenshot", ec);
-  const std::filesystem::path work = std::filesystem::path(demo + "-replay") / GetParam();
+  const std::filesystem::path work = demo + "-replay-" + GetParam();
   std::filesystem::remove_all(work, ec);
   std::filesystem::create_directories(work);
 
