@@ -64,6 +64,11 @@ class Scenario {
     dumps_[last_] = d.State();
     recorder_.State(d.game->FramesRun(), last_);
   }
+  // A dump that must find the game on the given screen.
+  void DumpMode(const std::string& label, const char* mode) {
+    Dump(label);
+    Expect("/mode", "==", mode);
+  }
   void Shot(const std::string& file) { recorder_.Shot(d.game->FramesRun(), file); }
   void Expect(const std::string& pointer, const std::string& op, const json& value) {
     Check(ReplayExpectation{last_, pointer, op, value.dump(), 0});
@@ -747,8 +752,7 @@ TEST(Author, SplashToMenu) {
   a.Expect("/splashIndex", "==", 0);
   ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 1000));
   a.d.Step(20);
-  a.Dump("menu");
-  a.Expect("/mode", "==", "ModeMainMenu");
+  a.DumpMode("menu", "ModeMainMenu");
   a.Expect("/splashIndex", ">=", 5);
   a.Expect("/music", "==", "music\\menu.wav");
   a.Expect("/fadePhase", "==", 2);
@@ -766,8 +770,7 @@ TEST(Author, NewGame) {
   a.Expect("/script/waiting", "==", true);
   a.Click(320, 240);
   a.d.Step(2);
-  a.Dump("ask");
-  a.Expect("/mode", "==", "ModeTalk");
+  a.DumpMode("ask", "ModeTalk");
   a.Talks();
   ASSERT_TRUE(a.d.UntilMode("ModePlay", 100));
   a.d.Step(10);
@@ -784,12 +787,10 @@ TEST(Author, NewGame) {
   a.Expect("/script", "==", nullptr);
   a.Click(498, 80);
   a.Key("F1");
-  a.Dump("attributes");
-  a.Expect("/mode", "==", "ModeStatusPanel");
+  a.DumpMode("attributes", "ModeStatusPanel");
   a.Shot("attribute_panel.bmp");
   a.Key("F1");
-  a.Dump("closed");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("closed", "ModePlay");
   a.Expect("/openPanel", "==", 0);
 }
 
@@ -861,12 +862,10 @@ TEST(Author, Talk) {
                       "elder's click script talks and starts the key mission."});
   a.NewGame();
   a.TalkTo("Mira");
-  a.Dump("mira");
-  a.Expect("/mode", "==", "ModeTalk");
+  a.DumpMode("mira", "ModeTalk");
   a.Shot("talk.bmp");
   a.Click(320, 240);
-  a.Dump("closed");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("closed", "ModePlay");
   a.TalkTo("Elder Maren");
   a.Dump("elder");
   a.Expect("/script/name", "has", "elder.gsp");
@@ -920,8 +919,7 @@ TEST(Author, Shop) {
   a.Expect("/message/text", "has", "money isn't enough");
   a.Click(free.x, free.y);
   a.Key("Esc");
-  a.Dump("closed");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("closed", "ModePlay");
   a.Expect("/sellMode", "==", 0);
   a.Expect("/heldItem", "==", 0);
   a.Expect("/player/money", "==", 90);
@@ -938,47 +936,37 @@ TEST(Author, StatusPanelsMenusAndKeys) {
   for (int i = 0; i < 4; ++i) {
     const std::string key = keys[i];
     a.Key(key);
-    a.Dump(key + "_open");
-    a.Expect("/mode", "==", "ModeStatusPanel");
+    a.DumpMode(key + "_open", "ModeStatusPanel");
     a.Expect("/panelTitle", "==", titles[i]);
     a.Expect("/openPanel", "==", i + 1);
     a.Key(key);
-    a.Dump(key + "_closed");
-    a.Expect("/mode", "==", "ModePlay");
+    a.DumpMode(key + "_closed", "ModePlay");
     a.Expect("/openPanel", "==", 0);
   }
   a.Key("F4");
   a.Key("Esc");
-  a.Dump("status_esc");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("status_esc", "ModePlay");
 
   a.Key("Esc");
-  a.Dump("menu");
-  a.Expect("/mode", "==", "ModeGameMenu");
+  a.DumpMode("menu", "ModeGameMenu");
   a.Key("Esc");
-  a.Dump("menu_esc");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("menu_esc", "ModePlay");
   a.Key("Esc");
   a.ClickButton(a.Ui().gameMenu.buttons[kMenuHelp]);
-  a.Dump("help");
-  a.Expect("/mode", "==", "ModeHelp");
+  a.DumpMode("help", "ModeHelp");
   a.Key("Esc");
   a.Key("Esc");
   a.ClickButton(a.Ui().gameMenu.buttons[kMenuBack]);
-  a.Dump("menu_return");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("menu_return", "ModePlay");
 
   a.Key("F9");
-  a.Dump("boss");
-  a.Expect("/mode", "==", "ModeBossKey");
+  a.DumpMode("boss", "ModeBossKey");
   a.Key("F9");
-  a.Dump("boss_back");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("boss_back", "ModePlay");
   a.Key("F2");
   a.Key("F9");
   a.Key("F9");
-  a.Dump("boss_back_to_panel");
-  a.Expect("/mode", "==", "ModeStatusPanel");
+  a.DumpMode("boss_back_to_panel", "ModeStatusPanel");
   a.Key("Esc");
 
   a.Key("Shift+F8");
@@ -1171,11 +1159,9 @@ TEST(Author, SaveQuitAndLoad) {
   a.Expect("/missions/1/name", "==", "Patrol");
   a.Key("Esc");
   a.ClickButton(a.Ui().gameMenu.buttons[kMenuSave]);
-  a.Dump("save_panel");
-  a.Expect("/mode", "==", "ModeSavePanel");
+  a.DumpMode("save_panel", "ModeSavePanel");
   a.ClickButton(a.Ui().savePanel.buttons[2]);
-  a.Dump("saved");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("saved", "ModePlay");
   a.Expect("/message/text", "has", "Game Data Saved.");
   json s = a.S();
   a.GoTo(Point{s["player"]["x"].get<int>() + 120, s["player"]["y"].get<int>() + 60});
@@ -1183,15 +1169,12 @@ TEST(Author, SaveQuitAndLoad) {
   a.ClickButton(a.Ui().gameMenu.buttons[kMenuExit]);
   ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 60));
   a.d.Step(20);
-  a.Dump("main_menu");
-  a.Expect("/mode", "==", "ModeMainMenu");
+  a.DumpMode("main_menu", "ModeMainMenu");
   a.ClickButton(a.Ui().mainMenu.buttons[kMainLoad]);
-  a.Dump("load_panel");
-  a.Expect("/mode", "==", "ModeLoadPanel");
+  a.DumpMode("load_panel", "ModeLoadPanel");
   a.ClickButton(a.Ui().savePanel.buttons[2]);
   a.UntilPlaying();
-  a.Dump("loaded");
-  a.Expect("/mode", "==", "ModePlay");
+  a.DumpMode("loaded", "ModePlay");
   for (const char* pointer : {"/map", "/player/x", "/player/y", "/player/direction",
                               "/player/level", "/player/exp", "/player/money", "/player/hp",
                               "/player/moral", "/player/bag", "/player/skills", "/missions",
@@ -1228,19 +1211,16 @@ TEST(Author, PlayerDeath) {
   a.Release();
   ASSERT_TRUE(a.d.UntilMode("ModeFrozen", 400));
   a.d.Step(10);
-  a.Dump("frozen");
-  a.Expect("/mode", "==", "ModeFrozen");
+  a.DumpMode("frozen", "ModeFrozen");
   a.Expect("/player/state", "==", "dieout");
   a.Expect("/lastSound", "==", "sound\\death.wav");
   a.Shot("death.bmp");
   a.d.Step(30);
-  a.Dump("still_frozen");
-  a.Expect("/mode", "==", "ModeFrozen");
+  a.DumpMode("still_frozen", "ModeFrozen");
   a.Click(320, 240);
   ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 60));
   a.d.Step(20);
-  a.Dump("menu");
-  a.Expect("/mode", "==", "ModeMainMenu");
+  a.DumpMode("menu", "ModeMainMenu");
 }
 
 TEST(Author, PlaythroughToTheGameOver) {
@@ -1319,16 +1299,14 @@ TEST(Author, PlaythroughToTheGameOver) {
   a.Talks();
   ASSERT_TRUE(a.d.UntilMode("ModeGameOver", 200));
   a.d.Step(20);
-  a.Dump("game_over");
-  a.Expect("/mode", "==", "ModeGameOver");
+  a.DumpMode("game_over", "ModeGameOver");
   a.Expect("/score", ">", 0);
   a.Expect("/resultTitle", "!=", "");
   a.Expect("/relations/honours", "has", "Emberbane: vanquished the Ember Lord");
   a.Click(320, 240);
   ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 60));
   a.d.Step(20);
-  a.Dump("menu");
-  a.Expect("/mode", "==", "ModeMainMenu");
+  a.DumpMode("menu", "ModeMainMenu");
 }
 
 }  // namespace
