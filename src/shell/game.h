@@ -30,9 +30,10 @@
 #include "save/save_data.h"
 #include "save/save_file.h"
 #include "script/script_engine.h"
-#include "script/script_host.h"
 #include "shell/fade.h"
 #include "shell/game_mode.h"
+#include "shell/game_rules.h"
+#include "shell/game_script_host.h"
 #include "shell/map_transition.h"
 #include "shell/music_state.h"
 #include "shell/rain.h"
@@ -70,7 +71,7 @@ struct GameOptions {
   bool trace = false;
 };
 
-class CGame : public ScriptHost, public UiHost {
+class CGame : public UiHost {
  public:
   // Creates the databases, renderer, mission list, map, menus and music player; no window and
   // no device yet. The platform (not owned) is the window and the message queue.
@@ -109,9 +110,6 @@ class CGame : public ScriptHost, public UiHost {
   bool LoadMap(const std::string& path);
   void LoadTiles();
   bool CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t direction);
-  // The number part of a tile picture's name: padded with zeros to the width of the last
-  // number when pad is set.
-  static std::string TileNumberText(int number, int lastNumber, bool pad);
 
   // Commands.
   int OnKeyDown(int virtualKey);
@@ -141,68 +139,6 @@ class CGame : public ScriptHost, public UiHost {
   void ShowHonourPanel();
   void ShowMissionPanel();
 
-  // ScriptHost.
-  void LoadInitialMap(const std::string& map, int32_t row, int32_t column,
-                      int32_t direction) override;
-  void ChangeMap(const std::string& map, int32_t row, int32_t column, int32_t direction) override;
-  void Say(const std::string& speaker, const std::string& text,
-           const std::string& portrait) override;
-  void Ask(const std::string& speaker, const std::string& text, const std::string& portrait,
-           const std::string& answerVariable) override;
-  void AddMission(const std::string& name, const std::string& description, int32_t kind,
-                  const std::string& target, int32_t required, int32_t autoComplete,
-                  int32_t completionFlag) override;
-  int32_t CheckMission(const std::string& name) override;
-  int32_t GetMissionObjCount(const std::string& name) override;
-  bool ShowNPCTalk(const std::string& roleName) override;
-  void AddNPC(const std::string& roleName, int32_t row, int32_t column) override;
-  void DelNPC(const std::string& roleName) override;
-  void DelAllNPCInMap() override;
-  void SetNPCAttack(const std::string& roleName) override;
-  int32_t CmpMapName(const std::string& map) override;
-  void AddHP(int32_t amount) override;
-  void SubHP(int32_t amount) override;
-  void AddMP(int32_t amount) override;
-  void SubMP(int32_t amount) override;
-  void AddHPLimit(int32_t amount) override;
-  void SubHPLimit(int32_t amount) override;
-  void AddMPLimit(int32_t amount) override;
-  void SubMPLimit(int32_t amount) override;
-  void AddMoney(int32_t amount) override;
-  void SubMoney(int32_t amount) override;
-  void AddExp(int32_t amount) override;
-  void SubExp(int32_t amount) override;
-  void AddAttack(int32_t amount) override;
-  void SubAttack(int32_t amount) override;
-  void AddDefence(int32_t amount) override;
-  void SubDefence(int32_t amount) override;
-  void AddHitRate(int32_t amount) override;
-  void SubHitRate(int32_t amount) override;
-  void AddMoral(int32_t amount) override;
-  void SubMoral(int32_t amount) override;
-  int32_t GetMoral() override;
-  int32_t GetMoney() override;
-  void AddHonor(const std::string& text) override;
-  void AddNote(const std::string& text) override;
-  void AddFaction(const std::string& faction) override;
-  void RemoveFaction(const std::string& faction) override;
-  void AddFactionEnmity(const std::string& faction, int32_t amount) override;
-  void SubFactionEnmity(const std::string& faction, int32_t amount) override;
-  void AddGirlLove(const std::string& person, int32_t amount) override;
-  void SubGirlLove(const std::string& person, int32_t amount) override;
-  int32_t GetGirlLove(const std::string& person) override;
-  int32_t GetVIPInfo(const std::string& key) override;
-  void SetVIPInfo(const std::string& key, int32_t value) override;
-  void AddSkill(const std::string& skill) override;
-  void RemoveSkill(const std::string& skill) override;
-  void AddPlayerItem(const std::string& item, int32_t count) override;
-  void RemovePlayerItem(const std::string& item, int32_t count) override;
-  void PlayMusic(const std::string& file) override;
-  void ShowTip(const std::string& text) override;
-  void Rain() override;
-  void GameOver() override;
-  void ShowTutorial() override;
-
   // UiHost (also what the roles' growth reports to).
   void Beep() override;
   void ItemUsedUp(const std::string& itemName);
@@ -213,48 +149,25 @@ class CGame : public ScriptHost, public UiHost {
   // Writes the input of this session as a replay (not owned; null for none).
   void SetRecorder(ReplayRecorder* recorder) { recorder_ = recorder; }
 
-  // The game-over score and the title it earns from [result] of game.ini.
-  static int32_t GameOverScore(const Attributes& attributes, int32_t killedEnemies);
-  static std::string ResultTitle(const IniFile& gameIni, int32_t score);
-  // "%d%d%d%d%d%d%d.jpg" from the UTC time, the hour increased by 8.
-  static std::string ScreenshotName(const SystemTime& utc);
-  static void ResetSplashIndex();
-  // The seven lines of the attribute panel.
-  static std::vector<std::string> AttributeLines(const Attributes& attributes);
-
   // Read access for the state dump, the replay runner and tests.
   GameMode Mode() const { return mode_; }
   void SetMode(GameMode mode) { mode_ = mode; }
   Renderer& GetRenderer() { return renderer_; }
   GameMap& Map() { return map_; }
-  const MapHeader& MapInfo() const { return mapInfo_; }
   MissionList& Missions() { return missionList_; }
   Relations& Progress() { return relations_; }
   ScriptEngine* Script() { return script_.get(); }
+  // The commands the scripts give, for tests to give them too.
+  GameScriptHost& Scripting() { return scriptHost_; }
   const ItemDatabase& Items() const { return itemDb_; }
   const SkillDatabase& Skills() const { return skillDb_; }
-  int32_t CameraX() const { return cameraX_; }
-  int32_t CameraY() const { return cameraY_; }
-  int32_t KilledEnemies() const { return killedEnemies_; }
   const isora::Rain& RainState() const { return rain_; }
   int32_t FramesRun() const { return framesRun_; }
   const Fade& Fading() const { return fade_; }
-  static int32_t SplashIndex();
   const Hand& CursorHand() const { return hand_; }
   Hand& CursorHand() { return hand_; }
-  int32_t OpenPanel() const { return openPanel_; }
-  bool SellMode() const { return sellMode_; }
   const std::string& MapPath() const { return mapPath_; }
-  const MusicState& Music() const { return musicState_; }
-  const MapTransition& Transition() const { return transition_; }
   const std::string& IniPackage() const { return iniPackage_; }
-  const std::string& ScriptPackage() const { return scriptPackage_; }
-  const std::array<std::string, 5>& SplashPictures() const { return splashPictures_; }
-  int32_t FramesPerSecond() const { return framesPerSecond_; }
-  int32_t LastScore() const { return lastScore_; }
-  const std::string& LastTitle() const { return lastTitle_; }
-  const std::string& LastScreenshot() const { return lastScreenshot_; }
-  const std::string& LastSound() const { return lastSound_; }
   std::vector<GroundItemState> GroundItemStates() const;
   GameUi& Ui() { return *ui_; }
   // The player as the player panel sees it.
@@ -264,7 +177,6 @@ class CGame : public ScriptHost, public UiHost {
   Attributes PlayerAttributes() const;
   bool HasPlayer() const;
   AttributeSnapshot PlayerSnapshot() const;
-  Platform& GetPlatform() { return platform_; }
   GameLog& Log() { return log_; }
 
   // The log path rule: the working directory followed by "\GameEngine.log", without a second
@@ -273,6 +185,7 @@ class CGame : public ScriptHost, public UiHost {
 
  private:
   friend class GameStateDump;
+  friend class GameScriptHost;
 
   bool ReadGameIni();
   void ConstructPanels();
@@ -355,9 +268,6 @@ class CGame : public ScriptHost, public UiHost {
   void PlayStep();
   void RestoreStep();
 
-  // Ground pictures: splits "pack/member" or "pack\member"; false without a separator.
-  static bool SplitPicturePath(const std::string& path, int* pack, std::string* member);
-
   Platform& platform_;
   GameOptions options_;
 
@@ -372,6 +282,7 @@ class CGame : public ScriptHost, public UiHost {
   std::unique_ptr<SoundBuffer> effectSound_;
   std::unique_ptr<SoundBuffer> hoverSound_;
   MouseDevice mouse_;
+  GameScriptHost scriptHost_{*this};
   std::unique_ptr<ScriptEngine> script_;
   // A script replaced while one of its own commands runs stays alive until the next frame, so
   // the engine never runs on after being freed.

@@ -28,8 +28,29 @@ const char* GameModeName(int32_t mode) {
   return kNames[mode];
 }
 
-int32_t CGame::SplashIndex() { return gSplashIndex; }
-void CGame::ResetSplashIndex() { gSplashIndex = 0; }
+namespace {
+
+// Ground pictures: splits "pack/member" or "pack\\member"; false without a separator.
+bool SplitPicturePath(const std::string& path, int* pack, std::string* member) {
+  size_t sep = path.find('/');
+  if (sep == std::string::npos) sep = path.find('\\');
+  if (sep == std::string::npos) return false;
+  static const char* kPacks[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
+  std::string word = path.substr(0, sep);
+  for (int i = 0; i < kPackCount; ++i) {
+    if (word == kPacks[i]) {
+      *pack = i;
+      *member = path.substr(sep + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+int32_t SplashIndex() { return gSplashIndex; }
+void ResetSplashIndex() { gSplashIndex = 0; }
 
 void CGame::Frame() {
   skipPresent_ = false;
@@ -174,22 +195,6 @@ void CGame::SplashStep() {
   }
   Trace(WinFormat("bgindex=%d,pic path=%s\n", gSplashIndex, pic.c_str()));
   ShowSplashPicture(pic, ModeSplash);
-}
-
-bool CGame::SplitPicturePath(const std::string& path, int* pack, std::string* member) {
-  size_t sep = path.find('/');
-  if (sep == std::string::npos) sep = path.find('\\');
-  if (sep == std::string::npos) return false;
-  static const char* kPacks[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
-  std::string word = path.substr(0, sep);
-  for (int i = 0; i < kPackCount; ++i) {
-    if (word == kPacks[i]) {
-      *pack = i;
-      *member = path.substr(sep + 1);
-      return true;
-    }
-  }
-  return false;
 }
 
 bool CGame::DrawPicturePath(const std::string& path, int surface, int x, int y) {

@@ -16,7 +16,7 @@ void CGame::ComposeView(int surface) {
   if (rain_.Falling()) DrawRain(surface);
 }
 
-std::vector<std::string> CGame::AttributeLines(const Attributes& a) {
+std::vector<std::string> AttributeLines(const Attributes& a) {
   return {
       WinFormat("Level: <9%d/>", a.level),          WinFormat("Attack: <9%d/>", a.attack),
       WinFormat("Defence: <9%d/>", a.defence),      WinFormat("Hit rate: <9%d/>", a.hitRate),

@@ -84,7 +84,7 @@ int CGame::LoadGame() {
   transition_ = MapTransition{data.MapFile(), -1, -1, data.player.direction,
                               modeBeforeLoadPanel_ == ModeMainMenu};
   if (!BuildWorld()) return 1;  // BuildWorld has reported the failure and closes the game
-  DelAllNPCInMap();
+  scriptHost_.DelAllNPCInMap();
   RestorePlayer(snapshot);
 
   LoadRelations(data, relations_);
@@ -96,7 +96,7 @@ int CGame::LoadGame() {
   if (data.rainFlag) StartRain();
   for (const SavedRole& role : data.roles) {
     CellIndex cell = map_.CellAt(role.x, role.y);
-    AddNPC(role.name, cell.row + 1, cell.column + 1);
+    scriptHost_.AddNPC(role.name, cell.row + 1, cell.column + 1);
   }
   return 1;
 }

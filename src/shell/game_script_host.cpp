@@ -1,6 +1,9 @@
 // The game as the scripts see it: each game-state command passed on to the player, the roles of
 // the map, the missions or the progress tables.
+#include "shell/game_script_host.h"
+
 #include "foundation/win_format.h"
+#include "shell/game_ui.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
 
@@ -8,7 +11,7 @@ namespace isora {
 
 bool CGame::RunScriptFile(const std::string& file, bool quiet) {
   auto engine = std::make_unique<ScriptEngine>();
-  engine->Create(file, *this, scriptPackage_, log_.Path());
+  engine->Create(file, scriptHost_, scriptPackage_, log_.Path());
   // The engine's commands may replace the running script (a map change), so it is installed
   // before it runs.
   ScriptEngine* raw = engine.get();
@@ -29,40 +32,63 @@ bool CGame::RunScriptFile(const std::string& file, bool quiet) {
   return true;
 }
 
-void CGame::LoadInitialMap(const std::string& map, int32_t row, int32_t column, int32_t direction) {
-  RequestMapChange(map, row, column, direction, true);
+void GameScriptHost::LoadInitialMap(const std::string& map, int32_t row, int32_t column,
+                                    int32_t direction) {
+  game_.RequestMapChange(map, row, column, direction, true);
 }
 
-void CGame::ChangeMap(const std::string& map, int32_t row, int32_t column, int32_t direction) {
-  RequestMapChange(map, row, column, direction, false);
+void GameScriptHost::ChangeMap(const std::string& map, int32_t row, int32_t column,
+                               int32_t direction) {
+  game_.RequestMapChange(map, row, column, direction, false);
 }
 
-void CGame::AddMission(const std::string& name, const std::string& description, int32_t kind,
-                       const std::string& target, int32_t required, int32_t autoComplete,
-                       int32_t completionFlag) {
-  if (!missionList_.Add(name, description, kind, target, required, autoComplete, completionFlag)) {
+void GameScriptHost::Say(const std::string& speaker, const std::string& text,
+                         const std::string& portrait) {
+  game_.ui_->talkDialog = std::make_unique<QuestionDialog>(game_.renderer_, &game_);
+  game_.ui_->talkDialog->ShowTalk(game_.cameraX_, game_.cameraY_, speaker, text, portrait);
+  game_.Trace("Say:ShowTalk()\n");
+  game_.mode_ = ModeTalk;
+}
+
+void GameScriptHost::Ask(const std::string& speaker, const std::string& text,
+                         const std::string& portrait, const std::string& answerVariable) {
+  game_.answerVariable_ = answerVariable;
+  game_.ui_->talkDialog = std::make_unique<QuestionDialog>(game_.renderer_, &game_);
+  game_.ui_->talkDialog->ShowQuestion(game_.cameraX_, game_.cameraY_, speaker, text, portrait);
+  game_.mode_ = ModeTalk;
+}
+
+void GameScriptHost::ShowTutorial() { game_.ShowTutorialPanel(); }
+
+void GameScriptHost::AddMission(const std::string& name, const std::string& description,
+                                int32_t kind, const std::string& target, int32_t required,
+                                int32_t autoComplete, int32_t completionFlag) {
+  if (!game_.missionList_.Add(name, description, kind, target, required, autoComplete,
+                              completionFlag)) {
     return;
   }
-  if (kind != kMissionCollect || !HasPlayer()) return;
-  int item = itemDb_.FindItemByName(target);
+  if (kind != kMissionCollect || !game_.HasPlayer()) return;
+  int item = game_.itemDb_.FindItemByName(target);
   if (item <= 0) return;
-  int carried = world_->player->Growth().GetBag().CountById(item);
-  for (int i = 0; i < carried; ++i) missionList_.ReportGained(target, false);
+  int carried = game_.world_->player->Growth().GetBag().CountById(item);
+  for (int i = 0; i < carried; ++i) game_.missionList_.ReportGained(target, false);
 }
 
-int32_t CGame::CheckMission(const std::string& name) { return missionList_.Check(name); }
-
-int32_t CGame::GetMissionObjCount(const std::string& name) {
-  return missionList_.ObjectiveCount(name);
+int32_t GameScriptHost::CheckMission(const std::string& name) {
+  return game_.missionList_.Check(name);
 }
 
-bool CGame::ShowNPCTalk(const std::string& roleName) {
-  if (!HasPlayer()) return false;
-  for (int i = 1; i <= world_->NpcCount(); ++i) {
-    CRoleNPC* npc = world_->Npc(i);
+int32_t GameScriptHost::GetMissionObjCount(const std::string& name) {
+  return game_.missionList_.ObjectiveCount(name);
+}
+
+bool GameScriptHost::ShowNPCTalk(const std::string& roleName) {
+  if (!game_.HasPlayer()) return false;
+  for (int i = 1; i <= game_.world_->NpcCount(); ++i) {
+    CRoleNPC* npc = game_.world_->Npc(i);
     if (!npc || npc->RoleName() != roleName) continue;
-    if (npc->Talk(cameraX_, cameraY_, world_->talk)) {
-      talkTarget_ = i;
+    if (npc->Talk(game_.cameraX_, game_.cameraY_, game_.world_->talk)) {
+      game_.talkTarget_ = i;
       return true;
     }
     return false;
@@ -70,37 +96,39 @@ bool CGame::ShowNPCTalk(const std::string& roleName) {
   return false;
 }
 
-void CGame::AddNPC(const std::string& roleName, int32_t row, int32_t column) {
-  if (!HasPlayer()) return;
-  world_->placement.player = world_->player.get();
-  world_->npcs.AddRoleByName(roleName, row, column, map_, world_->placement);
+void GameScriptHost::AddNPC(const std::string& roleName, int32_t row, int32_t column) {
+  if (!game_.HasPlayer()) return;
+  game_.world_->placement.player = game_.world_->player.get();
+  game_.world_->npcs.AddRoleByName(roleName, row, column, game_.map_, game_.world_->placement);
 }
 
-void CGame::DelNPC(const std::string& roleName) {
-  if (!HasPlayer()) return;
-  if (CRoleNPC* selected = world_->Npc(selectedNpc_);
+void GameScriptHost::DelNPC(const std::string& roleName) {
+  if (!game_.HasPlayer()) return;
+  if (CRoleNPC* selected = game_.world_->Npc(game_.selectedNpc_);
       selected && selected->RoleName() == roleName) {
-    selectedNpc_ = -1;
+    game_.selectedNpc_ = -1;
   }
-  world_->npcs.RemoveByName(roleName, world_->player.get());
+  game_.world_->npcs.RemoveByName(roleName, game_.world_->player.get());
 }
 
-void CGame::DelAllNPCInMap() {
-  if (!world_) return;
-  if (world_->player) world_->player->ForgetFightTarget();
-  world_->npcs.Clear();
-  selectedNpc_ = -1;
+void GameScriptHost::DelAllNPCInMap() {
+  if (!game_.world_) return;
+  if (game_.world_->player) game_.world_->player->ForgetFightTarget();
+  game_.world_->npcs.Clear();
+  game_.selectedNpc_ = -1;
 }
 
-void CGame::SetNPCAttack(const std::string& roleName) {
-  if (!HasPlayer()) return;
-  for (int i = 1; i <= world_->NpcCount(); ++i) {
-    CRoleNPC* npc = world_->Npc(i);
-    if (npc && npc->RoleName() == roleName) npc->SetHostile(true, world_->player.get());
+void GameScriptHost::SetNPCAttack(const std::string& roleName) {
+  if (!game_.HasPlayer()) return;
+  for (int i = 1; i <= game_.world_->NpcCount(); ++i) {
+    CRoleNPC* npc = game_.world_->Npc(i);
+    if (npc && npc->RoleName() == roleName) npc->SetHostile(true, game_.world_->player.get());
   }
 }
 
-int32_t CGame::CmpMapName(const std::string& map) { return mapInfo_.MapName() == map ? 1 : 0; }
+int32_t GameScriptHost::CmpMapName(const std::string& map) {
+  return game_.mapInfo_.MapName() == map ? 1 : 0;
+}
 
 namespace {
 template <typename F>
@@ -109,133 +137,144 @@ void WithGrowth(GameWorld* world, F f) {
 }
 }  // namespace
 
-void CGame::AddHP(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeHp('+', a); });
+void GameScriptHost::AddHP(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeHp('+', a); });
 }
-void CGame::SubHP(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeHp('-', a); });
+void GameScriptHost::SubHP(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeHp('-', a); });
 }
-void CGame::AddMP(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMp('+', a); });
+void GameScriptHost::AddMP(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMp('+', a); });
 }
-void CGame::SubMP(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMp('-', a); });
+void GameScriptHost::SubMP(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMp('-', a); });
 }
-void CGame::AddHPLimit(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxHp('+', a); });
+void GameScriptHost::AddHPLimit(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxHp('+', a); });
 }
-void CGame::SubHPLimit(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxHp('-', a); });
+void GameScriptHost::SubHPLimit(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxHp('-', a); });
 }
-void CGame::AddMPLimit(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxMp('+', a); });
+void GameScriptHost::AddMPLimit(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxMp('+', a); });
 }
-void CGame::SubMPLimit(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxMp('-', a); });
+void GameScriptHost::SubMPLimit(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMaxMp('-', a); });
 }
-void CGame::AddMoney(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMoney('+', a); });
+void GameScriptHost::AddMoney(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMoney('+', a); });
 }
-void CGame::SubMoney(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMoney('-', a); });
+void GameScriptHost::SubMoney(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMoney('-', a); });
 }
-void CGame::AddExp(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeExp('+', a); });
+void GameScriptHost::AddExp(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeExp('+', a); });
 }
-void CGame::SubExp(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeExp('-', a); });
+void GameScriptHost::SubExp(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeExp('-', a); });
 }
-void CGame::AddAttack(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeAttack('+', a); });
+void GameScriptHost::AddAttack(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeAttack('+', a); });
 }
-void CGame::SubAttack(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeAttack('-', a); });
+void GameScriptHost::SubAttack(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeAttack('-', a); });
 }
-void CGame::AddDefence(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeDefence('+', a); });
+void GameScriptHost::AddDefence(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeDefence('+', a); });
 }
-void CGame::SubDefence(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeDefence('-', a); });
+void GameScriptHost::SubDefence(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeDefence('-', a); });
 }
-void CGame::AddHitRate(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeHitRate('+', a); });
+void GameScriptHost::AddHitRate(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeHitRate('+', a); });
 }
-void CGame::SubHitRate(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeHitRate('-', a); });
+void GameScriptHost::SubHitRate(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeHitRate('-', a); });
 }
-void CGame::AddMoral(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMoral('+', a); });
+void GameScriptHost::AddMoral(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMoral('+', a); });
 }
-void CGame::SubMoral(int32_t a) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.ChangeMoral('-', a); });
+void GameScriptHost::SubMoral(int32_t a) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.ChangeMoral('-', a); });
 }
-int32_t CGame::GetMoral() { return PlayerAttributes().moral; }
-int32_t CGame::GetMoney() { return PlayerAttributes().money; }
+int32_t GameScriptHost::GetMoral() { return game_.PlayerAttributes().moral; }
+int32_t GameScriptHost::GetMoney() { return game_.PlayerAttributes().money; }
 
-void CGame::AddHonor(const std::string& text) { relations_.AddHonour(text); }
-void CGame::AddNote(const std::string& text) { relations_.AddNote(text); }
-void CGame::AddFaction(const std::string& faction) { relations_.JoinFaction(faction); }
-void CGame::RemoveFaction(const std::string& faction) { relations_.LeaveFaction(faction); }
-void CGame::AddFactionEnmity(const std::string& faction, int32_t amount) {
-  relations_.ChangeEnmity(faction, amount, true);
+void GameScriptHost::AddHonor(const std::string& text) { game_.relations_.AddHonour(text); }
+void GameScriptHost::AddNote(const std::string& text) { game_.relations_.AddNote(text); }
+void GameScriptHost::AddFaction(const std::string& faction) {
+  game_.relations_.JoinFaction(faction);
 }
-void CGame::SubFactionEnmity(const std::string& faction, int32_t amount) {
-  relations_.ChangeEnmity(faction, amount, false);
+void GameScriptHost::RemoveFaction(const std::string& faction) {
+  game_.relations_.LeaveFaction(faction);
 }
-void CGame::AddGirlLove(const std::string& person, int32_t amount) {
-  relations_.ChangeLove(person, amount, true);
+void GameScriptHost::AddFactionEnmity(const std::string& faction, int32_t amount) {
+  game_.relations_.ChangeEnmity(faction, amount, true);
 }
-void CGame::SubGirlLove(const std::string& person, int32_t amount) {
-  relations_.ChangeLove(person, amount, false);
+void GameScriptHost::SubFactionEnmity(const std::string& faction, int32_t amount) {
+  game_.relations_.ChangeEnmity(faction, amount, false);
 }
-int32_t CGame::GetGirlLove(const std::string& person) { return relations_.GetLove(person); }
-int32_t CGame::GetVIPInfo(const std::string& key) { return relations_.GetVip(key); }
-void CGame::SetVIPInfo(const std::string& key, int32_t value) { relations_.SetVip(key, value); }
+void GameScriptHost::AddGirlLove(const std::string& person, int32_t amount) {
+  game_.relations_.ChangeLove(person, amount, true);
+}
+void GameScriptHost::SubGirlLove(const std::string& person, int32_t amount) {
+  game_.relations_.ChangeLove(person, amount, false);
+}
+int32_t GameScriptHost::GetGirlLove(const std::string& person) {
+  return game_.relations_.GetLove(person);
+}
+int32_t GameScriptHost::GetVIPInfo(const std::string& key) { return game_.relations_.GetVip(key); }
+void GameScriptHost::SetVIPInfo(const std::string& key, int32_t value) {
+  game_.relations_.SetVip(key, value);
+}
 
-void CGame::AddSkill(const std::string& skill) {
-  WithGrowth(world_.get(), [&](PlayerGrowth& g) { g.LearnSkillByName(skill); });
+void GameScriptHost::AddSkill(const std::string& skill) {
+  WithGrowth(game_.world_.get(), [&](PlayerGrowth& g) { g.LearnSkillByName(skill); });
 }
 
-void CGame::RemoveSkill(const std::string& skill) {
-  if (!HasPlayer()) return;
-  if (world_->player->Growth().ForgetSkillByName(skill)) SelectPanelSkill(*this, 1);
+void GameScriptHost::RemoveSkill(const std::string& skill) {
+  if (!game_.HasPlayer()) return;
+  if (game_.world_->player->Growth().ForgetSkillByName(skill)) SelectPanelSkill(game_, 1);
 }
 
-void CGame::AddPlayerItem(const std::string& item, int32_t count) {
-  if (!HasPlayer()) return;
-  int id = itemDb_.FindItemByName(item);
+void GameScriptHost::AddPlayerItem(const std::string& item, int32_t count) {
+  if (!game_.HasPlayer()) return;
+  int id = game_.itemDb_.FindItemByName(item);
   if (id <= 0) return;
-  Role& player = *world_->player;
+  Role& player = *game_.world_->player;
   for (int32_t i = 0; i < count; ++i) {
     if (!player.Growth().GetBag().Add(id)) {
-      AddGroundItem(id, player.X(), player.Y());
-      ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
+      game_.AddGroundItem(id, player.X(), player.Y());
+      game_.ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
       return;
     }
-    missionList_.ReportGained(item, false);
+    game_.missionList_.ReportGained(item, false);
   }
 }
 
-void CGame::RemovePlayerItem(const std::string& item, int32_t count) {
-  if (!HasPlayer()) return;
-  int id = itemDb_.FindItemByName(item);
+void GameScriptHost::RemovePlayerItem(const std::string& item, int32_t count) {
+  if (!game_.HasPlayer()) return;
+  int id = game_.itemDb_.FindItemByName(item);
   if (id <= 0) return;
   for (int32_t i = 0; i < count; ++i) {
-    if (!world_->player->Growth().GetBag().RemoveById(id)) return;
-    missionList_.ReportLost(item);
+    if (!game_.world_->player->Growth().GetBag().RemoveById(id)) return;
+    game_.missionList_.ReportLost(item);
   }
 }
 
-void CGame::PlayMusic(const std::string& file) {
+void GameScriptHost::PlayMusic(const std::string& file) {
   if (file.empty()) return;
   std::string path = "music\\" + file;
-  if (MusicOn() && music_.Open(&platform_, path)) music_.Play(&platform_, true);
-  musicState_.Played(path);
+  if (game_.MusicOn() && game_.music_.Open(&game_.platform_, path))
+    game_.music_.Play(&game_.platform_, true);
+  game_.musicState_.Played(path);
 }
 
-void CGame::ShowTip(const std::string& text) { ShowMessage(text); }
-void CGame::Rain() { StartRain(); }
-void CGame::GameOver() { ShowGameOver(); }
+void GameScriptHost::PlaySound(const std::string& file) { game_.PlaySound(file); }
+
+void GameScriptHost::ShowTip(const std::string& text) { game_.ShowMessage(text); }
+void GameScriptHost::Rain() { game_.StartRain(); }
+void GameScriptHost::GameOver() { game_.ShowGameOver(); }
 
 void CGame::ItemUsedUp(const std::string& itemName) { missionList_.ReportLost(itemName); }
 void CGame::RoleKilled(const std::string& roleName) { missionList_.ReportGained(roleName, true); }

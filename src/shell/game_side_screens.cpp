@@ -45,12 +45,12 @@ bool CGame::ShowCredits() {
   return true;
 }
 
-int32_t CGame::GameOverScore(const Attributes& a, int32_t killed) {
+int32_t GameOverScore(const Attributes& a, int32_t killed) {
   int64_t score = int64_t{a.money} + int64_t{killed} * 10 + int64_t{a.level} * 100;
   return SatAdd(0, score);
 }
 
-std::string CGame::ResultTitle(const IniFile& ini, int32_t score) {
+std::string ResultTitle(const IniFile& ini, int32_t score) {
   int count = ini.GetInt("result", "count");
   for (int n = count; n >= 1; --n) {
     std::string i = std::to_string(n);
@@ -139,7 +139,7 @@ void CGame::BossKey() {
   Trace("boss screen start!\n");
 }
 
-std::string CGame::ScreenshotName(const SystemTime& t) {
+std::string ScreenshotName(const SystemTime& t) {
   return WinFormat("%d%d%d%d%d%d%d.jpg", t.year, t.month, t.day, t.hour + 8, t.minute, t.second,
                    t.millisecond);
 }

@@ -55,23 +55,6 @@ void CGame::SetSlotTexts(const std::string& title,
   ui_->savePanel.SetSlotTexts(title, labels);
 }
 
-void CGame::Say(const std::string& speaker, const std::string& text, const std::string& portrait) {
-  ui_->talkDialog = std::make_unique<QuestionDialog>(renderer_, this);
-  ui_->talkDialog->ShowTalk(cameraX_, cameraY_, speaker, text, portrait);
-  Trace("Say:ShowTalk()\n");
-  mode_ = ModeTalk;
-}
-
-void CGame::Ask(const std::string& speaker, const std::string& text, const std::string& portrait,
-                const std::string& answerVariable) {
-  answerVariable_ = answerVariable;
-  ui_->talkDialog = std::make_unique<QuestionDialog>(renderer_, this);
-  ui_->talkDialog->ShowQuestion(cameraX_, cameraY_, speaker, text, portrait);
-  mode_ = ModeTalk;
-}
-
-void CGame::ShowTutorial() { ShowTutorialPanel(); }
-
 void CGame::ShowTutorialPanel() {
   ui_->tutorialPanel = std::make_unique<PicturePager>(renderer_, this);
   if (!ui_->tutorialPanel->Load("tutorialpanel.ini", iniPackage_.c_str())) {

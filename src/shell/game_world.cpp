@@ -72,7 +72,7 @@ bool CGame::LoadMap(const std::string& path) {
   return true;
 }
 
-std::string CGame::TileNumberText(int number, int lastNumber, bool pad) {
+std::string TileNumberText(int number, int lastNumber, bool pad) {
   int width = lastNumber / 100 > 0 ? 3 : (lastNumber / 10 > 0 ? 2 : 1);
   std::string text = std::to_string(number);
   if (pad) {

@@ -83,7 +83,7 @@ std::string GameStateDump::Dump(CGame& g) {
   j.Member("fadePhase", static_cast<int32_t>(g.fade_.Phase()));
   j.Member("fadeKind", static_cast<int32_t>(g.fade_.Kind()));
   j.Member("fadeLevel", g.fade_.Level());
-  j.Member("splashIndex", CGame::SplashIndex());
+  j.Member("splashIndex", SplashIndex());
 
   j.Key("map").BeginObject();
   j.Member("path", g.mapPath_);

@@ -66,7 +66,7 @@ class DemoSession {
     previousHooks_ = Hooks::Set(&platform);
     // Each session starts like a fresh process: rand() seeded with 1, splashes from the first.
     CRand::Srand(1);
-    CGame::ResetSplashIndex();
+    ResetSplashIndex();
     game = std::make_unique<CGame>(platform, GameOptions{format, true, false});
     ok = game->Init();
     game->WindowProc(Message{kUmSetGame, 0, 0});

@@ -24,7 +24,7 @@ void RunScript(DemoSession& d, const std::string& script) {
 }
 
 void ToMap(DemoSession& d, const std::string& map) {
-  d.game->ChangeMap(map, -1, -1, 5);
+  d.game->Scripting().ChangeMap(map, -1, -1, 5);
   ASSERT_TRUE(
       d.Until([](const json& s) { return s["mode"] == "ModePlay" && s["fadePhase"] == 2; }, 120));
 }
@@ -39,10 +39,10 @@ bool Kill(DemoSession& d, const std::string& name) {
   if (!target) return false;
   int killed = d.State()["killedEnemies"];
   // Stand beside it, strong enough to end the fight quickly.
-  d.game->AddAttack(5000);
-  d.game->AddHitRate(1000);
-  d.game->AddHPLimit(100000);
-  d.game->AddHP(100000);
+  d.game->Scripting().AddAttack(5000);
+  d.game->Scripting().AddHitRate(1000);
+  d.game->Scripting().AddHPLimit(100000);
+  d.game->Scripting().AddHP(100000);
   w.player->SetPosition(target->X() - 40, target->Y());
   w.player->Stand();
   d.Step(2);
@@ -102,7 +102,7 @@ TEST(Quests, CollectingKillingNamedAndKillingAnyFromStartToReward) {
   ASSERT_FALSE(s["missions"].empty());
   EXPECT_EQ(s["missions"][0]["name"], "Moonpetal");
   EXPECT_EQ(s["missions"][0]["count"], 0);
-  d.game->AddPlayerItem("Moonpetal", 3);
+  d.game->Scripting().AddPlayerItem("Moonpetal", 3);
   EXPECT_EQ(d.State()["missions"][0]["count"], 3);
   int money = d.State()["player"]["money"];
   RunScript(d, "q_herbs.gsp");
@@ -113,10 +113,10 @@ TEST(Quests, CollectingKillingNamedAndKillingAnyFromStartToReward) {
 
   // Killing a named role: Bram's Old Tusk, with the completion flag.
   RunScript(d, "q_tusk.gsp");
-  ASSERT_EQ(d.game->CheckMission("Old Tusk"), 0);
+  ASSERT_EQ(d.game->Scripting().CheckMission("Old Tusk"), 0);
   // Killing any: Captain Hale's patrol counts every kill.
   RunScript(d, "q_patrol.gsp");
-  ASSERT_EQ(d.game->CheckMission("Patrol"), 0);
+  ASSERT_EQ(d.game->Scripting().CheckMission("Patrol"), 0);
   ToMap(d, "wild.map");
   ASSERT_TRUE(Kill(d, "Old Tusk"));
   d.platform.InjectButton(MouseButton::Left, false);
@@ -125,8 +125,8 @@ TEST(Quests, CollectingKillingNamedAndKillingAnyFromStartToReward) {
   ASSERT_EQ(s["groundItems"].size(), 1u);
   EXPECT_EQ(s["groundItems"][0]["name"], "Great Tusk");
   d.Step(2);
-  EXPECT_EQ(d.game->GetMissionObjCount("Old Tusk"), 1);
-  EXPECT_EQ(d.game->GetMissionObjCount("Patrol"), 1);
+  EXPECT_EQ(d.game->Scripting().GetMissionObjCount("Old Tusk"), 1);
+  EXPECT_EQ(d.game->Scripting().GetMissionObjCount("Patrol"), 1);
   money = d.State()["player"]["money"];
   RunScript(d, "q_tusk.gsp");
   s = d.State();
@@ -147,7 +147,7 @@ TEST(Fight, KillingAFactionMemberPastFiftyStartsAFeud) {
   ASSERT_TRUE(d.NewGame());
   d.Click(498, 80);
   ToMap(d, "wild.map");
-  d.game->AddFactionEnmity("Red Fang", 40);
+  d.game->Scripting().AddFactionEnmity("Red Fang", 40);
   ASSERT_TRUE(Kill(d, "Bandit"));
   d.platform.InjectButton(MouseButton::Left, false);
   json s = d.State();

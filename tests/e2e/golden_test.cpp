@@ -94,7 +94,7 @@ TEST(Golden, PlayFrameTalkStatusShopAndDeath) {
   CheckGolden(d, "status_panel");
   d.Key(kVkF1);
 
-  d.game->ShowNPCTalk("Greta");
+  d.game->Scripting().ShowNPCTalk("Greta");
   d.Step();
   CheckGolden(d, "talk");
   d.Click(320, 240);
@@ -104,7 +104,7 @@ TEST(Golden, PlayFrameTalkStatusShopAndDeath) {
   CheckGolden(d, "shop");
   d.Key(kVkEscape);
 
-  d.game->SubHP(100000);
+  d.game->Scripting().SubHP(100000);
   ASSERT_TRUE(d.UntilMode("ModeFrozen", 300));
   d.Step();
   CheckGolden(d, "death");

@@ -22,7 +22,7 @@ TEST(World, AMapExitEntersTheNextMapAtItsStartFacingFive) {
   ASSERT_NE(exit, nullptr);
   const int ex = exit->x + 32, ey = exit->y + 16;
   std::string dest = map.CellExit(ex, ey);
-  d.game->ChangeMap("town.map", -1, -1, 1);  // through the loading screens once
+  d.game->Scripting().ChangeMap("town.map", -1, -1, 1);  // through the loading screens once
   ASSERT_TRUE(d.UntilMode("ModeLoadingMap", 20));
   ASSERT_TRUE(d.Until(
       [](const json& st) { return st["mode"] == "ModePlay" && st["fadePhase"] == 2; }, 100));

@@ -57,7 +57,7 @@ TEST(Monkey, RandomInputNeverBreaksTheGame) {
 TEST(Monkey, RandomInputInTheWild) {
   DemoSession d;
   ASSERT_TRUE(d.NewGame());
-  d.game->ChangeMap("wild.map", -1, -1, 5);
+  d.game->Scripting().ChangeMap("wild.map", -1, -1, 5);
   ASSERT_TRUE(d.Until(
       [](const nlohmann::json& s) { return s["mode"] == "ModePlay" && s["fadePhase"] == 2; }, 120));
   Monkey(d, 777, 2500);

@@ -20,14 +20,14 @@ const Button& Slot(DemoSession& d, int slot) { return d.game->Ui().savePanel.but
 json PlayAndSave(DemoSession& d) {
   EXPECT_TRUE(d.NewGame());
   d.Click(498, 80);
-  d.game->AddMoney(123);
-  d.game->AddExp(30);
-  d.game->AddGirlLove("Lina", 7);
-  d.game->AddFactionEnmity("Red Fang", 20);
-  d.game->SetVIPInfo("met_vask", 1);
-  d.game->AddFaction("Town Guard");
-  d.game->AddHonor("Helped the ferryman");
-  d.game->AddMission("Herbs", "Bring three herbs", 0, "Red Potion", 5, 0, 0);
+  d.game->Scripting().AddMoney(123);
+  d.game->Scripting().AddExp(30);
+  d.game->Scripting().AddGirlLove("Lina", 7);
+  d.game->Scripting().AddFactionEnmity("Red Fang", 20);
+  d.game->Scripting().SetVIPInfo("met_vask", 1);
+  d.game->Scripting().AddFaction("Town Guard");
+  d.game->Scripting().AddHonor("Helped the ferryman");
+  d.game->Scripting().AddMission("Herbs", "Bring three herbs", 0, "Red Potion", 5, 0, 0);
   d.game->StartRain();
   d.Step(2);
   json before = d.State();

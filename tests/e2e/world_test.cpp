@@ -77,7 +77,7 @@ TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
   DemoSession d;
   Play(d);
   // The shopkeeper's talk ends in her sell panel.
-  d.game->ShowNPCTalk("Greta");
+  d.game->Scripting().ShowNPCTalk("Greta");
   ASSERT_EQ(d.State()["mode"], "ModeTalk");
   d.Click(320, 240);
   json s = d.State();
@@ -111,7 +111,7 @@ TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
     EXPECT_EQ(s["message"]["text"], "My money is not enough.");
   }
   // With no money at all the next ware is refused.
-  d.game->SubMoney(s["player"]["money"]);
+  d.game->Scripting().SubMoney(s["player"]["money"]);
   ClickButton(d, shop.buttons[2]);
   json after = d.State();
   for (int c = 0; c < 9; ++c) {
@@ -189,7 +189,7 @@ TEST(World, AFullBagLeavesTheItemOnTheGround) {
   DemoSession d;
   Play(d);
   // Fill every cell with a different kind of item, then try to give one more.
-  d.game->AddPlayerItem("Wooden Sword", 9);
+  d.game->Scripting().AddPlayerItem("Wooden Sword", 9);
   json s = d.State();
   EXPECT_EQ(s["message"]["text"].get<std::string>().find(
                 "My bag is full, Wooden Sword fell down onto the ground."),
@@ -210,7 +210,7 @@ TEST(World, AFullBagLeavesTheItemOnTheGround) {
 TEST(World, PlayerDeathFreezesTheGreyScreenUntilAClick) {
   DemoSession d;
   Play(d);
-  d.game->SubHP(100000);
+  d.game->Scripting().SubHP(100000);
   ASSERT_TRUE(d.UntilMode("ModeFrozen", 300));
   json s = d.State();
   EXPECT_EQ(s["player"]["state"], "dieout");
@@ -224,8 +224,8 @@ TEST(World, PlayerDeathFreezesTheGreyScreenUntilAClick) {
 TEST(World, GameOverShowsTheScoreAndTitle) {
   DemoSession d;
   Play(d);
-  d.game->AddMoney(900);  // 1000 money, level 1: 1100 points
-  d.game->GameOver();
+  d.game->Scripting().AddMoney(900);  // 1000 money, level 1: 1100 points
+  d.game->Scripting().GameOver();
   ASSERT_TRUE(d.UntilMode("ModeGameOver", 40));
   json s = d.State();
   EXPECT_EQ(s["score"], 1000 + 100);

@@ -25,7 +25,7 @@ TEST(Screenshot, NameIsNumbersWithoutSeparatorsAndHourPlusEight) {
   t.minute = 5;
   t.second = 9;
   t.millisecond = 42;
-  EXPECT_EQ(CGame::ScreenshotName(t),
+  EXPECT_EQ(ScreenshotName(t),
             "2004372559"
             "42.jpg");
 }
@@ -34,25 +34,25 @@ TEST(GameOver, ScoreAndTitlesSearchedFromTheLast) {
   Attributes a;
   a.money = 250;
   a.level = 3;
-  EXPECT_EQ(CGame::GameOverScore(a, 5), 250 + 50 + 300);
+  EXPECT_EQ(GameOverScore(a, 5), 250 + 50 + 300);
 
   IniFile ini;
   std::string text =
       "[result]\r\ncount=2\r\nupper1=1000\r\nlower1=0\r\nname1=First\r\nupper2=1999\r\n"
       "lower2=1000\r\nname2=Second\r\n";
   ASSERT_TRUE(ini.LoadBytes(std::vector<uint8_t>(text.begin(), text.end())));
-  EXPECT_EQ(CGame::ResultTitle(ini, 1000), "Second");
-  EXPECT_EQ(CGame::ResultTitle(ini, 999), "First");
-  EXPECT_EQ(CGame::ResultTitle(ini, 2000), "");
-  EXPECT_EQ(CGame::ResultTitle(ini, -1), "");
+  EXPECT_EQ(ResultTitle(ini, 1000), "Second");
+  EXPECT_EQ(ResultTitle(ini, 999), "First");
+  EXPECT_EQ(ResultTitle(ini, 2000), "");
+  EXPECT_EQ(ResultTitle(ini, -1), "");
 }
 
 TEST(Tiles, NumbersPadToTheWidthOfTheLastNumber) {
-  EXPECT_EQ(CGame::TileNumberText(7, 120, true), "007");
-  EXPECT_EQ(CGame::TileNumberText(7, 12, true), "07");
-  EXPECT_EQ(CGame::TileNumberText(7, 9, true), "7");
-  EXPECT_EQ(CGame::TileNumberText(7, 120, false), "7");
-  EXPECT_EQ(CGame::TileNumberText(1234, 120, true), "1234");
+  EXPECT_EQ(TileNumberText(7, 120, true), "007");
+  EXPECT_EQ(TileNumberText(7, 12, true), "07");
+  EXPECT_EQ(TileNumberText(7, 9, true), "7");
+  EXPECT_EQ(TileNumberText(7, 120, false), "7");
+  EXPECT_EQ(TileNumberText(1234, 120, true), "1234");
 }
 
 TEST(StatusPanels, AttributeLinesInOrder) {
@@ -66,7 +66,7 @@ TEST(StatusPanels, AttributeLinesInOrder) {
   a.maxHp = 120;
   a.mp = 7;
   a.maxMp = 60;
-  std::vector<std::string> lines = CGame::AttributeLines(a);
+  std::vector<std::string> lines = AttributeLines(a);
   ASSERT_EQ(lines.size(), 7u);
   EXPECT_EQ(lines[0], "Level: <94/>");
   EXPECT_EQ(lines[3], "Hit rate: <940/>");
@@ -80,7 +80,7 @@ class BareGame : public ::testing::Test {
  protected:
   BareGame() : game_(platform_, GameOptions{PixelFormat::Rgb565, true, false}) {
     game_.GetRenderer().Init(nullptr);
-    CGame::ResetSplashIndex();
+    ResetSplashIndex();
   }
   HeadlessPlatform platform_;
   CGame game_;

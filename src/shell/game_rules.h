@@ -1,0 +1,30 @@
+// The game's small rules that need no game object: the game-over score and title, the
+// screenshot name, the attribute panel's lines, tile picture numbers and the splash counter.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "roles/attributes.h"
+
+namespace isora {
+
+class IniFile;
+struct SystemTime;
+
+// The game-over score and the title it earns from [result] of game.ini.
+int32_t GameOverScore(const Attributes& attributes, int32_t killedEnemies);
+std::string ResultTitle(const IniFile& gameIni, int32_t score);
+// "%d%d%d%d%d%d%d.jpg" from the UTC time, the hour increased by 8.
+std::string ScreenshotName(const SystemTime& utc);
+// The seven lines of the attribute panel.
+std::vector<std::string> AttributeLines(const Attributes& attributes);
+// The number part of a tile picture's name: padded with zeros to the width of the last number
+// when pad is set.
+std::string TileNumberText(int number, int lastNumber, bool pad);
+// Which of the five splash pictures shows next; it counts on over a session's games.
+int32_t SplashIndex();
+void ResetSplashIndex();
+
+}  // namespace isora
