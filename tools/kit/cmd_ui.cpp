@@ -62,13 +62,14 @@ int Preview(const std::vector<std::string>& args) {
 
   Renderer renderer;
   if (!renderer.Init()) return Fail("cannot create the surfaces");
-  IniFile game("game.ini", nullptr);
+  IniFile game;
+  game.LoadFile("game.ini");
   if (!game.IsFailed()) {
     std::string iniPkg = game.GetString("MDfile", "ini");
     if (pkg.empty() && !iniPkg.empty()) pkg = iniPkg;
     IniFile packaged;
     const IniFile* source = &game;
-    if (!iniPkg.empty() && packaged.Load("game.ini", iniPkg.c_str())) source = &packaged;
+    if (!iniPkg.empty() && packaged.Load("game.ini", iniPkg)) source = &packaged;
     const char* keys[] = {"role", "ui", "face", "items", "skill", "tiles"};
     for (int i = 0; i < kPackCount; ++i)
       renderer.SetPackPath(i, source->GetString("MDfile", keys[i]));
