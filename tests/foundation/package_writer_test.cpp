@@ -191,9 +191,9 @@ TEST_F(PackageRoundTrip, PackDirectoryKeepsTheTree) {
   WriteFile("src/game.ini", "[A]\r\nx=1\r\n");
   WriteFile("src/data/items.itm", std::string(5000, 'i'));
   WriteFile("src/脚本/a.gsp", "Say(1)");
-  std::filesystem::create_directories("src/empty");
+  std::filesystem::create_directories(test::InFolder("src/empty"));
   std::string error;
-  auto pkg = PackDirectory("src", true, &error);
+  auto pkg = PackDirectory(test::InFolder("src").string(), true, &error);
   ASSERT_TRUE(pkg) << error;
   WriteFile("out.vdk", *pkg);
   PackageFile file;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "items/item_database.h"
 #include "items/skill_database.h"
@@ -56,8 +57,8 @@ int Preview(const std::vector<std::string>& args) {
   if (pkg.empty() && fs::exists(ini)) ini = fs::absolute(ini).string();
   if (!data.empty()) {
     std::error_code ec;
-    fs::current_path(data, ec);
-    if (ec) return Fail("cannot enter " + data + ": " + ec.message());
+    if (!fs::is_directory(data, ec)) return Fail("cannot enter " + data + ": not a folder");
+    SetGameFolder(data);  // game paths in the INI files resolve against it
   }
 
   Renderer renderer;
