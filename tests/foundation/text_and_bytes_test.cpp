@@ -112,17 +112,17 @@ TEST_F(FilesTest, StaleTemporaryLinkIsReplacedNeverFollowed) {
   const std::vector<uint8_t> bytes{7, 8, 9};
   const std::vector<uint8_t> keep{'k', 'e', 'e', 'p'};
   WriteFile("game.ini", "keep");
-  fs::create_symlink("game.ini", "1.sav.tmp");
-  ASSERT_TRUE(WriteFileAtomic("1.sav", bytes));
-  EXPECT_EQ(ReadFileBytes("game.ini"), keep);
-  EXPECT_EQ(ReadFileBytes("1.sav"), bytes);
-  EXPECT_FALSE(fs::is_symlink("1.sav"));
+  fs::create_symlink("game.ini", test::InFolder("1.sav.tmp"));
+  ASSERT_TRUE(WriteFileAtomic(NativePath("1.sav"), bytes));
+  EXPECT_EQ(ReadFileBytes(NativePath("game.ini")), keep);
+  EXPECT_EQ(ReadFileBytes(NativePath("1.sav")), bytes);
+  EXPECT_FALSE(fs::is_symlink(test::InFolder("1.sav")));
 
   // A temporary that cannot be replaced fails the write and leaves the old file whole.
   WriteFile("2.sav", "keep");
-  fs::create_directory("2.sav.tmp");
-  EXPECT_FALSE(WriteFileAtomic("2.sav", bytes));
-  EXPECT_EQ(ReadFileBytes("2.sav"), keep);
+  fs::create_directory(test::InFolder("2.sav.tmp"));
+  EXPECT_FALSE(WriteFileAtomic(NativePath("2.sav"), bytes));
+  EXPECT_EQ(ReadFileBytes(NativePath("2.sav")), keep);
 }
 
 TEST(CutGbkTest, NeverSplitsACharacter) {
