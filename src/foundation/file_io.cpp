@@ -11,16 +11,46 @@
 namespace isora {
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string& Folder() {
+  static std::string folder;
+  return folder;
+}
+
+}  // namespace
+
+void SetGameFolder(std::string_view folder) {
+  std::error_code ec;
+  fs::path absolute = folder.empty() ? fs::path() : fs::absolute(fs::path(folder), ec);
+  Folder() = ec ? std::string(folder) : absolute.lexically_normal().string();
+  // "/a/b/" and "/a/b" name the same folder; paths are joined with one separator.
+  while (Folder().size() > 1 && Folder().back() == '/') Folder().pop_back();
+}
+
+const std::string& GameFolder() { return Folder(); }
+
+std::string GameFolderOrWorkingFolder() {
+  if (!Folder().empty()) return Folder();
+  std::error_code ec;
+  fs::path cwd = fs::current_path(ec);
+  return ec ? std::string(".") : cwd.string();
+}
+
 std::string NativePath(std::string_view gamePath) {
   std::string path(gamePath);
   for (char& c : path)
     if (c == '\\') c = '/';
+  const std::string& base = Folder();
+  const bool relative = !path.empty() && path[0] != '/';
+  // Only the part below the game folder is matched case-insensitively; the folder is as given.
+  fs::path resolved = !relative ? fs::path("/") : base.empty() ? fs::path() : fs::path(base);
+  if (relative && !base.empty()) path = base + (base == "/" ? "" : "/") + path;
   std::error_code ec;
-  if (path.empty() || fs::exists(path, ec)) return path;
+  if (gamePath.empty() || fs::exists(path, ec)) return path;
 
   // Walk the components, matching case-insensitively where the exact name is missing.
-  fs::path resolved = path[0] == '/' ? fs::path("/") : fs::path();
-  size_t start = path[0] == '/' ? 1 : 0;
+  size_t start = relative ? (base.empty() ? 0 : base.size() + (base == "/" ? 0 : 1)) : 1;
   while (start <= path.size()) {
     size_t end = path.find('/', start);
     if (end == std::string::npos) end = path.size();
