@@ -162,7 +162,8 @@ bool RenderPanelPreview(Renderer& renderer, const std::string& iniName,
     }
     case PanelKind::PlayerPanel: {
       PreviewPlayer player(itemDb, skillDb);
-      PlayerPanel panel(itemDb, skillDb, player, renderer, &host);
+      Hand hand;
+      PlayerPanel panel(itemDb, skillDb, player, hand, renderer, &host);
       loaded = panel.Load(iniName.c_str(), pkg);
       if (loaded) panel.Draw();
       break;
