@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "foundation/gbk.h"
 
@@ -25,6 +26,10 @@ Prefixes prefixes;
 
 // Room for the handler to run after a stack overflow.
 alignas(16) char altStack[64 * 1024];
+
+// Where the report goes, filled before any crash: the handler only reads it.
+constexpr char kReportName[] = "exceptionLog.log";
+char reportPath[4096] = "exceptionLog.log";
 
 void SetPrefixes() {
   const char8_t* lines[3] = {u8"异常发生代码 : 0x", u8"异常发生地址 : 0x", u8"异常发生标志 : 0x"};
@@ -85,7 +90,7 @@ void Handler(int sig, siginfo_t* info, void* context) {
   size_t n = FormatLine(report, 0, CodeFor(sig, info));
   n += FormatLine(report + n, 1, AddressFor(info, context));
   n += FormatLine(report + n, 2, sig == SIGABRT ? 1u : 0u);  // abort cannot be continued
-  int fd = ::open("exceptionLog.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int fd = ::open(reportPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd >= 0) {
     size_t done = 0;
     while (done < n) {
@@ -120,6 +125,12 @@ void InstallCrashHandler() {
   sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&sa.sa_mask);
   for (int sig : kSignals) ::sigaction(sig, &sa, nullptr);
+}
+
+void SetCrashReportFolder(const std::string& folder) {
+  std::string path = folder.empty() ? std::string(kReportName) : folder + "/" + kReportName;
+  if (path.size() >= sizeof reportPath) return;
+  std::memcpy(reportPath, path.c_str(), path.size() + 1);
 }
 
 std::string CrashReportText(uint32_t code, uint32_t address, uint32_t flags) {

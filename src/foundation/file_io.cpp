@@ -11,16 +11,46 @@
 namespace isora {
 namespace fs = std::filesystem;
 
+namespace {
+
+std::string& Folder() {
+  static std::string folder;
+  return folder;
+}
+
+}  // namespace
+
+void SetGameFolder(std::string_view folder) {
+  std::error_code ec;
+  fs::path absolute = folder.empty() ? fs::path() : fs::absolute(fs::path(folder), ec);
+  Folder() = ec ? std::string(folder) : absolute.lexically_normal().string();
+  // "/a/b/" and "/a/b" name the same folder; paths are joined with one separator.
+  while (Folder().size() > 1 && Folder().back() == '/') Folder().pop_back();
+}
+
+const std::string& GameFolder() { return Folder(); }
+
+std::string GameFolderOrWorkingFolder() {
+  if (!Folder().empty()) return Folder();
+  std::error_code ec;
+  fs::path cwd = fs::current_path(ec);
+  return ec ? std::string(".") : cwd.string();
+}
+
 std::string NativePath(std::string_view gamePath) {
   std::string path(gamePath);
   for (char& c : path)
     if (c == '\\') c = '/';
+  const std::string& base = Folder();
+  const bool relative = !path.empty() && path[0] != '/';
+  // Only the part below the game folder is matched case-insensitively; the folder is as given.
+  fs::path resolved = !relative ? fs::path("/") : base.empty() ? fs::path() : fs::path(base);
+  if (relative && !base.empty()) path = base + (base == "/" ? "" : "/") + path;
   std::error_code ec;
-  if (path.empty() || fs::exists(path, ec)) return path;
+  if (gamePath.empty() || fs::exists(path, ec)) return path;
 
   // Walk the components, matching case-insensitively where the exact name is missing.
-  fs::path resolved = path[0] == '/' ? fs::path("/") : fs::path();
-  size_t start = path[0] == '/' ? 1 : 0;
+  size_t start = relative ? (base.empty() ? 0 : base.size() + (base == "/" ? 0 : 1)) : 1;
   while (start <= path.size()) {
     size_t end = path.find('/', start);
     if (end == std::string::npos) end = path.size();
@@ -73,7 +103,10 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
 
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   std::string tmp = path + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  // A temporary file left by an earlier crash goes first, and the new one is created afresh:
+  // a stale link there must never lead the write to another file.
+  ::unlink(tmp.c_str());
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   size_t done = 0;
   while (done < bytes.size()) {
@@ -92,6 +125,13 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
     ::unlink(tmp.c_str());
     return false;
+  }
+  // The rename itself reaches the disk only with its folder.
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
   }
   return true;
 }

@@ -1,7 +1,5 @@
 #include "foundation/game_log.h"
 
-#include <unistd.h>
-
 #include <cstdarg>
 #include <cstdio>
 
@@ -60,14 +58,6 @@ void GameLog::WriteText(const std::string& message) {
   std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day,
                 t.hour + 8, t.minute, t.second, t.millisecond);
   AppendTextMode(path_, std::string(head) + text + "\n", false);
-}
-
-std::string GameLog::DefaultPath() {
-  char buf[4096];
-  if (!::getcwd(buf, sizeof buf)) return "GameEngine.log";
-  std::string dir(buf);
-  if (!dir.empty() && dir.back() == '/') return dir + "GameEngine.log";
-  return dir + "/GameEngine.log";
 }
 
 }  // namespace isora

@@ -21,9 +21,6 @@ class GameLog {
 
   const std::string& Path() const { return path_; }
 
-  // The absolute log path the game object uses: current directory + "/GameEngine.log".
-  static std::string DefaultPath();
-
   // Tools that must not leave log files behind send every entry's message here instead (the
   // header line is dropped). An empty function restores writing to the files.
   static void Redirect(std::function<void(const std::string& message)> sink);

@@ -10,6 +10,7 @@
 #include <cctype>
 #include <cmath>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <tuple>
 #include <unordered_map>
@@ -28,6 +29,25 @@ struct FaceFile {
   std::string path;
   int index = 0;
 };
+
+// Owning handles for FreeType faces and fontconfig objects.
+template <auto Free>
+struct Deleter {
+  template <typename T>
+  void operator()(T* handle) const {
+    if (handle) Free(handle);
+  }
+};
+using FacePtr = std::unique_ptr<FT_FaceRec_, Deleter<FT_Done_Face>>;
+using PatternPtr = std::unique_ptr<FcPattern, Deleter<FcPatternDestroy>>;
+using FontSetPtr = std::unique_ptr<FcFontSet, Deleter<FcFontSetDestroy>>;
+
+// Null when the file holds no face at that index.
+FacePtr OpenFace(FT_Library ft, const std::string& path, int index) {
+  FT_Face face = nullptr;
+  if (!ft || FT_New_Face(ft, path.c_str(), index, &face) != 0) return nullptr;
+  return FacePtr(face);
+}
 
 // A registered face serves a request for its family or for the start of its family name, so
 // "Segoe UI" finds a registered "Segoe UI Black".
@@ -53,10 +73,9 @@ class Library {
   std::mutex& Mutex() { return mutex_; }
 
   bool Add(const std::string& path) {
-    FT_Face face;
-    if (!ft_ || FT_New_Face(ft_, path.c_str(), 0, &face) != 0) return false;
+    FacePtr face = OpenFace(ft_, path, 0);
+    if (!face) return false;
     std::string family = face->family_name ? face->family_name : "";
-    FT_Done_Face(face);
     registered_.insert(registered_.begin(), {path, family});
     ++generation_;
     return true;
@@ -96,7 +115,8 @@ class Library {
     std::vector<FaceFile> out;
     if (!FcInit()) return out;
     fontconfigUsed_ = true;
-    FcPattern* pat = FcPatternCreate();
+    PatternPtr owner(FcPatternCreate());
+    FcPattern* pat = owner.get();
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
@@ -105,7 +125,7 @@ class Library {
     FcConfigSubstitute(nullptr, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
     FcResult result;
-    FcFontSet* set = FcFontSort(nullptr, pat, FcFalse, nullptr, &result);
+    FontSetPtr set(FcFontSort(nullptr, pat, FcFalse, nullptr, &result));
     FaceFile both, cjk, latin;
     if (set) {
       for (int i = 0; i < set->nfont; ++i) {
@@ -126,9 +146,7 @@ class Library {
         if (hasCjk && cjk.path.empty()) cjk = ff;
         if (hasLatin && latin.path.empty()) latin = ff;
       }
-      FcFontSetDestroy(set);
     }
-    FcPatternDestroy(pat);
     if (!both.path.empty()) out.push_back(both);
     if (!latin.path.empty() && both.path.empty()) out.push_back(latin);
     if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
@@ -144,7 +162,7 @@ class Library {
 };
 
 struct SizedFace {
-  FT_Face face = nullptr;
+  FacePtr face;
   bool embolden = false;
   int baselineShift = 0;  // pixels to move this face's glyphs down to the primary baseline
 };
@@ -153,11 +171,6 @@ struct SizedFace {
 
 class FontImpl {
  public:
-  ~FontImpl() {
-    for (auto& f : faces)
-      if (f.face) FT_Done_Face(f.face);
-  }
-
   std::string faceName;
   std::string filePath;
   TextMetrics metrics;
@@ -171,9 +184,10 @@ class FontImpl {
     bool done = false;
     if (cp < 0x20) return glyphs.emplace(cp, std::move(g)).first->second;  // controls: nothing
     for (const SizedFace& sf : faces) {
-      FT_UInt index = FT_Get_Char_Index(sf.face, cp);
+      FT_UInt index = FT_Get_Char_Index(sf.face.get(), cp);
       if (index == 0) continue;
-      if (FT_Load_Glyph(sf.face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0) continue;
+      if (FT_Load_Glyph(sf.face.get(), index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0)
+        continue;
       FT_GlyphSlot slot = sf.face->glyph;
       if (sf.embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE)
         FT_Outline_Embolden(&slot->outline, sf.face->size->metrics.x_ppem * 2);
@@ -284,24 +298,18 @@ std::shared_ptr<Font> Font::Create(const std::string& faceName, int height, int 
   int cellHeight = height > 0 ? height : 0;
   int primaryAscent = 0;
   for (const FaceFile& ff : files) {
-    FT_Face face;
-    if (FT_New_Face(lib.ft(), ff.path.c_str(), ff.index, &face) != 0) continue;
-    if (!FT_IS_SCALABLE(face)) {
-      FT_Done_Face(face);
-      continue;
-    }
+    FacePtr owner = OpenFace(lib.ft(), ff.path, ff.index);
+    if (!owner || !FT_IS_SCALABLE(owner)) continue;
+    FT_Face face = owner.get();
     int a, d, gap;
     FaceExtent(face, &a, &d, &gap);
     if (cellHeight == 0)  // a negative height asks for the em size
       cellHeight = static_cast<int>(
           std::lround(static_cast<double>(-height) * (a + d) / face->units_per_EM));
     double ppem;
-    if (!SizeFace(face, cellHeight, &ppem)) {
-      FT_Done_Face(face);
-      continue;
-    }
+    if (!SizeFace(face, cellHeight, &ppem)) continue;
     SizedFace sf;
-    sf.face = face;
+    sf.face = std::move(owner);
     sf.embolden = weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
     double scale = static_cast<double>(cellHeight) / (a + d);
     int ascent = static_cast<int>(std::lround(a * scale));
@@ -318,7 +326,7 @@ std::shared_ptr<Font> Font::Create(const std::string& faceName, int height, int 
     } else {
       sf.baselineShift = ascent - primaryAscent;
     }
-    impl->faces.push_back(sf);
+    impl->faces.push_back(std::move(sf));
   }
   if (impl->faces.empty()) {
     // No usable face at all: boxes of the asked size.

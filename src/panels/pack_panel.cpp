@@ -32,7 +32,7 @@ PackPanel::PackPanel(const ItemDatabase& items, PlayerGrowth* player, Renderer& 
 
 bool PackPanel::Load(const char* iniName, const char* packagePath, int instance) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   x = ini.GetInt("panel", instance == 0 ? "x1" : "x2");
   y = ini.GetInt("panel", instance == 0 ? "y1" : "y2");

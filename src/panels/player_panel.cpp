@@ -60,7 +60,7 @@ int PlayerPanel::SkillTipLines(const SkillRecord& skill) {
 
 bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
   textBoxes.clear();

@@ -2,7 +2,7 @@
 #include <chrono>
 #include <thread>
 
-#include "foundation/environment.h"
+#include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "media/platform.h"
 #include "shell/game.h"
@@ -29,7 +29,7 @@ CGame::CGame(Platform& platform, const GameOptions& options)
       options_(options),
       renderer_(options.pixelFormat),
       map_(&log_),
-      workingDir_(CurrentDirectory()) {
+      workingDir_(GameFolderOrWorkingFolder()) {
   log_ = GameLog(LogPathFor(workingDir_));
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });

@@ -1,7 +1,6 @@
 // The isora program: the game in a window, or headless driven by a replay.
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "foundation/crash_report.h"
@@ -106,15 +105,8 @@ int main(int argc, char** argv) {
     std::fputs(ProgramUsage(), stdout);
     return 0;
   }
-  // Every file named on the command line or in the replay is relative to where the program
-  // was started, not to the game folder it runs in.
-  auto absolute = [](std::string& path) {
-    char cwd[4096];
-    if (!path.empty() && path[0] != '/' && getcwd(cwd, sizeof cwd)) {
-      path = std::string(cwd) + "/" + path;
-    }
-  };
-  absolute(options.recordFile);
+  // Files named on the command line or in the replay are relative to where the program was
+  // started; only game paths resolve against the game folder.
   std::vector<ReplayEvent> events;
   if (!options.replayFile.empty()) {
     auto bytes = ReadFileBytes(options.replayFile);
@@ -126,7 +118,6 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
       return 2;
     }
-    for (ReplayEvent& ev : events) absolute(ev.path);
   }
   std::string data = options.dataDir.empty() ? DefaultDataDir(argv[0]) : options.dataDir;
   if (data.empty()) {
@@ -135,9 +126,12 @@ int main(int argc, char** argv) {
                  "--data DIR.\n");
     return 2;
   }
-  if (chdir(data.c_str()) != 0) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(data, ec)) {
     std::fprintf(stderr, "isora: cannot enter the game folder %s\n", data.c_str());
     return 2;
   }
+  SetGameFolder(data);
+  SetCrashReportFolder(GameFolder());
   return options.headless ? RunHeadlessProgram(options, events) : RunWindowed(options);
 }

@@ -5,6 +5,7 @@
 #include "foundation/ini_file.h"
 #include "media/headless_platform.h"
 #include "shell/game.h"
+#include "support/temp_dir.h"
 
 namespace isora {
 namespace {
@@ -75,13 +76,15 @@ TEST(StatusPanels, AttributeLinesInOrder) {
   EXPECT_EQ(lines[6], "MP: <97/>/<960/>");
 }
 
-// A game without Init: a renderer with surfaces but no game folder.
+// A game without Init: a renderer with surfaces and an empty game folder of its own, so its log
+// never lands in the working directory.
 class BareGame : public ::testing::Test {
  protected:
   BareGame() : game_(platform_, GameOptions{PixelFormat::Rgb565, true, false}) {
     game_.GetRenderer().Init(nullptr);
     ResetSplashIndex();
   }
+  test::TempDir folder_;
   HeadlessPlatform platform_;
   CGame game_;
 };

@@ -224,11 +224,11 @@ bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string
   const int typeCount = tilesIni.GetInt("typecount", "count");
   for (int t = 1; t <= typeCount; ++t) {
     const std::string section = std::to_string(t);
-    const int count = std::min(tilesIni.GetInt(section.c_str(), "piccount"), 200);
-    const std::string prefix = tilesIni.GetString(section.c_str(), Gbk("前缀").c_str());
-    const int first = tilesIni.GetInt(section.c_str(), Gbk("起始数").c_str());
-    const int last = tilesIni.GetInt(section.c_str(), Gbk("末尾数").c_str());
-    const bool pad = tilesIni.GetString(section.c_str(), Gbk("补位").c_str()) == "true";
+    const int count = std::min(tilesIni.GetInt(section, "piccount"), 200);
+    const std::string prefix = tilesIni.GetString(section, Gbk("前缀"));
+    const int first = tilesIni.GetInt(section, Gbk("起始数"));
+    const int last = tilesIni.GetInt(section, Gbk("末尾数"));
+    const bool pad = tilesIni.GetString(section, Gbk("补位")) == "true";
     if (!tileStyles.contains(prefix))
       return fail("ini/tiles.ini: type " + section + ": no tile style \"" + prefix +
                   "\" in art.json");
@@ -300,10 +300,9 @@ bool WriteTilesetPictures(const std::string& sourceDir, const std::string& dir,
   const auto styles = art.value("tiles", nlohmann::json::object());
   for (int t = 1; t <= tiles.GetInt("typecount", "count"); ++t) {
     const std::string section = std::to_string(t);
-    const std::string prefix = tiles.GetString(section.c_str(), Gbk("前缀").c_str());
+    const std::string prefix = tiles.GetString(section, Gbk("前缀"));
     if (!styles.contains(prefix)) continue;
-    if (!write(prefix,
-               MakeTileSheet(prefix, styles[prefix], tiles.GetInt(section.c_str(), "piccount"))))
+    if (!write(prefix, MakeTileSheet(prefix, styles[prefix], tiles.GetInt(section, "piccount"))))
       return Fail{error}("cannot write the " + prefix + " tileset");
   }
   if (!write("ids", MakeIdsSheet())) return Fail{error}("cannot write the ids tileset");

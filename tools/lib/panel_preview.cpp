@@ -93,7 +93,7 @@ bool RenderPanelPreview(Renderer& renderer, const std::string& iniName,
   };
   const char* pkg = packagePath.empty() ? nullptr : packagePath.c_str();
   IniFile ini;
-  ini.Load(iniName.c_str(), pkg);
+  pkg ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return fail("cannot load " + iniName);
   PanelKind k = DetectPanelKind(ini);
   if (kind) *kind = k;
