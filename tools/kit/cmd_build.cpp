@@ -106,9 +106,11 @@ int BuildGame(const std::string& source, const std::string& out, bool compress, 
       return Fail(std::string("the ") + what + " was not built: its source has errors");
     }
     // Warnings are worth seeing but do not stop the build.
-    for (const auto& i : report.issues)
-      std::fprintf(stderr, "%s%s: warning: %s\n", i.file.c_str(),
-                   i.line ? (":" + std::to_string(i.line)).c_str() : "", i.message.c_str());
+    for (const auto& i : report.issues) {
+      std::string where = i.file;
+      if (i.line) where += ':' + std::to_string(i.line);
+      std::fprintf(stderr, "%s: warning: %s\n", where.c_str(), i.message.c_str());
+    }
   }
   demo::DemoBuildOptions options;
   options.sourceDir = source;

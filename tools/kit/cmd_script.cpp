@@ -8,6 +8,7 @@
 #include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "kit/kit.h"
+#include "lib/command_reference.h"
 #include "lib/demo_builder.h"
 #include "lib/recording_host.h"
 #include "script/script_check.h"
@@ -31,7 +32,9 @@ const char kUsage[] =
     "       --source: see check.\n"
     "check  loads each script as the game would and reports mistakes by file line; the exit\n"
     "       status is 1 when any error is found. --source reads editable UTF-8 sources with\n"
-    "       LF line ends and converts them as the demo build does before checking.\n";
+    "       LF line ends and converts them as the demo build does before checking.\n"
+    "commands  prints the command reference (docs/script-commands.md) made from the engine's\n"
+    "       command table.\n";
 
 bool ParseInt(const std::string& text, int64_t* out) {
   if (text.empty()) return false;
@@ -162,6 +165,12 @@ int RunScriptCommand(const std::vector<std::string>& args) {
   std::vector<std::string> rest(args.begin() + 1, args.end());
   if (args[0] == "run") return RunCommandRun(rest);
   if (args[0] == "check") return RunCommandCheck(rest);
+  if (args[0] == "commands") {
+    for (const std::string& problem : demo::CommandDocProblems())
+      std::fprintf(stderr, "isora-kit: %s\n", problem.c_str());
+    std::fputs(demo::CommandReferenceMarkdown().c_str(), stdout);
+    return 0;
+  }
   return Fail("unknown script command '" + args[0] + "' (see --help)");
 }
 

@@ -339,6 +339,11 @@ bool LoadJsonOrXml(const std::string& path, const char* xmlRoot, json& out, std:
   return true;
 }
 
+std::string Number(double d) {
+  if (d == std::floor(d) && std::fabs(d) < 1e9) return std::to_string(static_cast<long long>(d));
+  return std::to_string(d);
+}
+
 struct Normaliser {
   std::string baseDir;
   std::vector<std::string>* warnings;
@@ -415,8 +420,8 @@ struct Normaliser {
       return true;
     }
     if (offsetX != 0 || offsetY != 0)
-      Warn("layer \"" + where + "\" is offset by (" + std::to_string(offsetX) + ", " +
-           std::to_string(offsetY) + ") pixels in Tiled; the game ignores layer offsets");
+      Warn("layer \"" + where + "\" is offset by (" + Number(offsetX) + ", " + Number(offsetY) +
+           ") pixels in Tiled; the game ignores layer offsets");
     if (layer.value("parallaxx", 1.0) != 1.0 || layer.value("parallaxy", 1.0) != 1.0)
       Warn("layer \"" + where + "\" has a parallax factor; the game has no parallax");
     if (!visible) Warn("layer \"" + where + "\" is hidden in Tiled; it is imported all the same");
