@@ -378,18 +378,22 @@ class Checker {
     const std::string title = art->doc.value("title", "ISORA");
     const std::string subtitle = art->doc.value("subtitle", "");
     const int titleWidth = TextWidth(title, kTitleScale);
+    auto fitting = [](int scale) {
+      int n = 0;
+      while (TextWidth(std::string(n + 1, 'M'), scale) <= kScreenWidth) ++n;
+      return n;
+    };
     if (titleWidth > kScreenWidth)
       Error("art/art.json", art->LineOf("/title"),
             "the title \"" + title + "\" is " + std::to_string(titleWidth) +
                 " pixels wide; the title and splash screens hold " + std::to_string(kScreenWidth) +
-                " (at most " + std::to_string(kScreenWidth / TextWidth("M", kTitleScale)) +
-                " characters)");
+                " (at most " + std::to_string(fitting(kTitleScale)) + " characters)");
     const int subtitleWidth = TextWidth(subtitle, kSubtitleScale);
     if (subtitleWidth > kScreenWidth)
       Error("art/art.json", art->LineOf("/subtitle"),
             "the subtitle is " + std::to_string(subtitleWidth) + " pixels wide; the screen holds " +
                 std::to_string(kScreenWidth) + " (at most " +
-                std::to_string(kScreenWidth / TextWidth("M", kSubtitleScale)) + " characters)");
+                std::to_string(fitting(kSubtitleScale)) + " characters)");
     // Tile styles the tile table asks for.
     const json styles = art->doc.value("tiles", json::object());
     for (const auto& [type, t] : tileTypes_)
