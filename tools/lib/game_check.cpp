@@ -493,8 +493,15 @@ class Checker {
         CheckGbkLines(rel, text);
         game = Utf8ToGbk(text);
       }
+      std::map<int, int> gameLine;
+      int stored = 0;
+      for (const SourceLine& line : SplitScriptText(game)) gameLine[line.fileLine] = ++stored;
       for (const ScriptIssue& issue : CheckScript(game)) {
         std::string message = GbkToUtf8(issue.message);
+        // The game's log counts only stored lines; say both, so either can be looked up.
+        auto it = gameLine.find(issue.fileLine);
+        if (it != gameLine.end() && it->second != issue.fileLine)
+          message += " (the game's log calls it line " + std::to_string(it->second) + ")";
         report_.issues.push_back({rel, issue.fileLine, issue.error, message});
       }
     }
