@@ -28,7 +28,8 @@ inline std::string KitPath() {
 inline KitResult RunKit(const std::string& args) {
   KitResult r;
   const std::string err = (std::filesystem::current_path() / "kit.err").string();
-  const std::string command = "'" + KitPath() + "' " + args + " 2>'" + err + "'";
+  std::string command = "'";
+  command.append(KitPath()).append("' ").append(args).append(" 2>'").append(err).append("'");
   FILE* p = popen(command.c_str(), "r");
   if (!p) return r;
   char buf[4096];
