@@ -80,5 +80,12 @@ TEST_F(FilesTest, WholeFileReadAndAtomicWrite) {
   EXPECT_FALSE(WriteFileAtomic("none/f.bin", bytes));
 }
 
+TEST(CutGbkTest, NeverSplitsACharacter) {
+  EXPECT_EQ(CutGbk("abcdef", 4), "abcd");
+  EXPECT_EQ(CutGbk("ab", 4), "ab");
+  EXPECT_EQ(CutGbk("a\xC4\xE3\xBA\xC3", 4), "a\xC4\xE3");
+  EXPECT_EQ(CutGbk("a\xC4\xE3\xBA\xC3", 5), "a\xC4\xE3\xBA\xC3");
+}
+
 }  // namespace
 }  // namespace isora
