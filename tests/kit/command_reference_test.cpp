@@ -1,11 +1,12 @@
 // The script command reference in docs/ is what the generator makes from the engine's table,
 // and every command of the table is described with the right number of arguments.
+#include "lib/command_reference.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "demo/demo_paths.h"
-#include "lib/command_reference.h"
 #include "script/script_commands.h"
 #include "support/temp_dir.h"
 
@@ -19,9 +20,8 @@ TEST(CommandReference, DescribesEveryCommandOfTheTableAndNoOther) {
 }
 
 TEST(CommandReference, TheDocsFileIsTheGeneratedReference) {
-  const std::filesystem::path docs =
-      std::filesystem::path(demo_test::DemoSourceDir()) / ".." / ".." / "docs" /
-      "script-commands.md";
+  const std::filesystem::path docs = std::filesystem::path(demo_test::DemoSourceDir()) / ".." /
+                                     ".." / "docs" / "script-commands.md";
   const std::string kept = test::ReadFile(docs.string());
   ASSERT_FALSE(kept.empty()) << docs;
   EXPECT_EQ(kept, demo::CommandReferenceMarkdown())
@@ -37,8 +37,9 @@ TEST(CommandReference, ListsCommandsInTableOrderWithTheirArgumentKinds) {
     EXPECT_GT(at, last) << spec.name;
     last = at;
   }
-  EXPECT_NE(md.find("| `Ask` | speaker (text), text (text), portrait (text), variable (variable) |"),
-            std::string::npos);
+  EXPECT_NE(
+      md.find("| `Ask` | speaker (text), text (text), portrait (text), variable (variable) |"),
+      std::string::npos);
   EXPECT_NE(md.find("| `AddMission` | name (text), description (text), kind (number),"),
             std::string::npos);
 }

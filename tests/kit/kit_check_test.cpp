@@ -28,8 +28,7 @@ class KitCheck : public testing::Test {
   static ::testing::AssertionResult Reported(const CheckReport& report, const std::string& file,
                                              int line, const std::string& words) {
     for (const CheckIssue& i : report.issues)
-      if (i.error && i.file == file && i.line == line &&
-          i.message.find(words) != std::string::npos)
+      if (i.error && i.file == file && i.line == line && i.message.find(words) != std::string::npos)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure()
            << "no error at " << file << ":" << line << " saying \"" << words << "\"; got:\n"
@@ -139,7 +138,8 @@ TEST_F(KitCheck, MapCellsStartCellsAndExitsMustFitTheTables) {
   EXPECT_TRUE(Reported(report, "maps/village.tmj", ground, "beyond its 5 pictures"));
   EXPECT_TRUE(Reported(report, "ini/maps.ini", LineOf("game/ini/maps.ini", "2=cave"),
                        "map \"cave.map\" is not built"));
-  EXPECT_TRUE(Reported(report, "scripts/main.gsp", 3, "cell (13, 13) of maps/village.tmj is blocked"));
+  EXPECT_TRUE(
+      Reported(report, "scripts/main.gsp", 3, "cell (13, 13) of maps/village.tmj is blocked"));
   EXPECT_TRUE(Reported(report, "scripts/main.gsp", 4, "cell (20, 2) is outside"));
 }
 
@@ -181,8 +181,8 @@ TEST_F(KitCheck, JsonSourcesRejectUnknownFieldsSyntaxErrorsAndNonGbkText) {
                        "unknown field \"talkmode\" in record 2"));
   EXPECT_TRUE(Reported(report, "roles/roles.json", LineOf("game/roles/roles.json", "speed"),
                        "unknown field \"speed\""));
-  EXPECT_TRUE(Reported(report, "data/items.json", LineOf("game/data/items.json", "☃"),
-                       "no GBK form"));
+  EXPECT_TRUE(
+      Reported(report, "data/items.json", LineOf("game/data/items.json", "☃"), "no GBK form"));
   // The syntax error: the missing comma is found where the next member starts.
   const int next = LineOf("game/data/skills.json", "\"records\"");
   EXPECT_TRUE(Reported(report, "data/skills.json", next,
@@ -192,8 +192,9 @@ TEST_F(KitCheck, JsonSourcesRejectUnknownFieldsSyntaxErrorsAndNonGbkText) {
 TEST_F(KitCheck, ATitleWiderThanTheTitleScreenIsReported) {
   Edit("game/art/art.json", "\"title\": \"MY GAME\"", "\"title\": \"THE LONG ROAD\"");
   const CheckReport report = Check();
-  EXPECT_TRUE(Reported(report, "art/art.json", LineOf("game/art/art.json", "THE LONG ROAD"),
-                       "is 924 pixels wide; the title and splash screens hold 640 (at most 9 characters)"));
+  EXPECT_TRUE(
+      Reported(report, "art/art.json", LineOf("game/art/art.json", "THE LONG ROAD"),
+               "is 924 pixels wide; the title and splash screens hold 640 (at most 9 characters)"));
   Edit("game/art/art.json", "\"title\": \"THE LONG ROAD\"", "\"title\": \"THE ROAD\"");
   EXPECT_EQ(Check().Errors(), 0) << Check().Format();
 }

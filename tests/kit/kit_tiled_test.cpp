@@ -80,14 +80,18 @@ TEST_F(KitTiled, TmxWithExternalTsxGivesTheSameMapAsItsJsonTwin) {
 
 TEST_F(KitTiled, EveryLayerDataEncodingReadsTheSameTiles) {
   for (const auto& [encoding, compression] :
-       std::vector<std::pair<std::string, std::string>>{
-           {"base64", ""}, {"base64", "zlib"}, {"base64", "gzip"}, {"base64", "zstd"}, {"xml", ""}}) {
+       std::vector<std::pair<std::string, std::string>>{{"base64", ""},
+                                                        {"base64", "zlib"},
+                                                        {"base64", "gzip"},
+                                                        {"base64", "zstd"},
+                                                        {"xml", ""}}) {
     TmxOptions o;
     o.encoding = encoding;
     o.compression = compression;
     WriteTmx(tmj_, "game/maps", "enc", o);
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(Import("game/maps/enc.tmx", bytes)) << encoding << " " << compression << ": " << error_;
+    ASSERT_TRUE(Import("game/maps/enc.tmx", bytes))
+        << encoding << " " << compression << ": " << error_;
     EXPECT_EQ(bytes, twin_) << encoding << " " << compression;
   }
   // The JSON format stores base64 the same way.
@@ -190,13 +194,18 @@ TEST_F(KitTiled, PropertiesAreReadByTheirDeclaredTypeAndLayerNamesInAnyCase) {
 
 TEST_F(KitTiled, WhatTheGameCannotUseIsWarnedAboutByName) {
   json odd = tmj_;
-  Layer(odd, "ground")["data"][0] = 0x80000001u;   // flipped horizontally
-  Layer(odd, "ground")["data"][1] = 0x20000002u;   // flipped anti-diagonally
-  odd["layers"].push_back({{"id", 9}, {"name", "Decor"}, {"type", "tilelayer"}, {"width", 16},
-                           {"height", 16}, {"data", json::array()}});
-  odd["layers"].push_back({{"id", 10}, {"name", "script"}, {"type", "objectgroup"},
-                           {"objects", json::array()}});
-  odd["layers"].push_back({{"id", 11}, {"name", "sky"}, {"type", "imagelayer"}, {"visible", false}});
+  Layer(odd, "ground")["data"][0] = 0x80000001u;  // flipped horizontally
+  Layer(odd, "ground")["data"][1] = 0x20000002u;  // flipped anti-diagonally
+  odd["layers"].push_back({{"id", 9},
+                           {"name", "Decor"},
+                           {"type", "tilelayer"},
+                           {"width", 16},
+                           {"height", 16},
+                           {"data", json::array()}});
+  odd["layers"].push_back(
+      {{"id", 10}, {"name", "script"}, {"type", "objectgroup"}, {"objects", json::array()}});
+  odd["layers"].push_back(
+      {{"id", 11}, {"name", "sky"}, {"type", "imagelayer"}, {"visible", false}});
   std::vector<uint8_t> bytes;
   ASSERT_TRUE(ImportJson(odd, bytes)) << error_;
   std::string all;
@@ -219,7 +228,8 @@ TEST_F(KitTiled, MapsTheGameCannotTakeAreRefusedNamingWhy) {
   for (const char* orientation : {"orthogonal", "staggered", "hexagonal"}) {
     json m = tmj_;
     m["orientation"] = orientation;
-    EXPECT_TRUE(Refused(m, std::string("the map is ") + orientation + "; the game's maps are isometric"));
+    EXPECT_TRUE(
+        Refused(m, std::string("the map is ") + orientation + "; the game's maps are isometric"));
   }
   json m = tmj_;
   m["tilewidth"] = 32;
@@ -264,12 +274,12 @@ TEST_F(KitTiled, TheDemoMapsRoundTripThroughTmx) {
     ASSERT_TRUE(Import(maps + "/" + name + ".tmj", jsonBytes)) << error_;
     // The TMX lies beside the demo's catalogues, as the .tmj does.
     std::filesystem::create_directories("demo/maps");
-    std::filesystem::copy(demo_test::DemoSourceDir() + "/art", "demo/art",
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::skip_existing);
-    std::filesystem::copy(demo_test::DemoSourceDir() + "/data", "demo/data",
-                          std::filesystem::copy_options::recursive |
-                              std::filesystem::copy_options::skip_existing);
+    std::filesystem::copy(
+        demo_test::DemoSourceDir() + "/art", "demo/art",
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing);
+    std::filesystem::copy(
+        demo_test::DemoSourceDir() + "/data", "demo/data",
+        std::filesystem::copy_options::recursive | std::filesystem::copy_options::skip_existing);
     TmxOptions o;
     o.encoding = "base64";
     o.compression = "zlib";

@@ -17,11 +17,20 @@ inline std::string XmlEscape(const std::string& s) {
   std::string out;
   for (char c : s) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -101,8 +110,8 @@ inline std::string TilesetXml(const nlohmann::json& ts, bool external) {
                     std::to_string(ts.value("tilecount", 0)) + "\" columns=\"10\">\n";
   const std::string in = external ? " " : "  ";
   out += PropertiesXml(ts, in);
-  out += in + "<image source=\"" + XmlEscape(ts.value("image", "x.bmp")) + "\" width=\"640\" height=\"" +
-         std::to_string(ts.value("imageheight", 32)) + "\"/>\n";
+  out += in + "<image source=\"" + XmlEscape(ts.value("image", "x.bmp")) +
+         "\" width=\"640\" height=\"" + std::to_string(ts.value("imageheight", 32)) + "\"/>\n";
   for (const auto& t : ts.value("tiles", nlohmann::json::array()))
     out += in + "<tile id=\"" + std::to_string(t.value("id", 0)) + "\">\n" +
            PropertiesXml(t, in + " ") + in + "</tile>\n";
@@ -178,10 +187,9 @@ inline void WriteTmx(const nlohmann::json& tmj, const std::string& dir, const st
   const int n = tmj.value("width", 0);
   std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
   out += "<map version=\"1.10\" tiledversion=\"1.10.2\" orientation=\"" +
-         tmj.value("orientation", "isometric") +
-         "\" renderorder=\"right-down\" width=\"" + std::to_string(n) + "\" height=\"" +
-         std::to_string(tmj.value("height", n)) + "\" tilewidth=\"" +
-         std::to_string(tmj.value("tilewidth", 64)) + "\" tileheight=\"" +
+         tmj.value("orientation", "isometric") + "\" renderorder=\"right-down\" width=\"" +
+         std::to_string(n) + "\" height=\"" + std::to_string(tmj.value("height", n)) +
+         "\" tilewidth=\"" + std::to_string(tmj.value("tilewidth", 64)) + "\" tileheight=\"" +
          std::to_string(tmj.value("tileheight", 32)) + "\" infinite=\"" +
          (tmj.value("infinite", false) ? "1" : "0") + "\" nextlayerid=\"9\" nextobjectid=\"99\">\n";
   out += PropertiesXml(tmj, " ");

@@ -92,11 +92,11 @@ TEST(Walkthrough, ANewGameExtendedByTheWalkthroughBuildsChecksAndPassesItsReplay
   ASSERT_EQ(RunKit("build mygame mygame-built").status, 0);
   r = RunKit("replay check mygame/tests/quest.replay --data mygame-built");
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.out.find("quest.replay:" +
-                       std::to_string(kit_test::LineOf("mygame/tests/quest.replay",
-                                                       "/player/money")) +
-                       ": failed: expect done.json /player/money == 150: found 60"),
-            std::string::npos)
+  EXPECT_NE(
+      r.out.find("quest.replay:" +
+                 std::to_string(kit_test::LineOf("mygame/tests/quest.replay", "/player/money")) +
+                 ": failed: expect done.json /player/money == 150: found 60"),
+      std::string::npos)
       << r.out;
 }
 

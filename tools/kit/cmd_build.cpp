@@ -64,11 +64,11 @@ int PrintCheck(const demo::CheckReport& report, bool asJson) {
                      {"line", i.line},
                      {"severity", i.error ? "error" : "warning"},
                      {"message", i.message}});
-    std::printf("%s\n", nlohmann::json{{"issues", out},
-                                       {"errors", report.Errors()},
-                                       {"warnings", report.Warnings()}}
-                            .dump(2)
-                            .c_str());
+    std::printf("%s\n",
+                nlohmann::json{
+                    {"issues", out}, {"errors", report.Errors()}, {"warnings", report.Warnings()}}
+                    .dump(2)
+                    .c_str());
   } else {
     std::fputs(report.Format().c_str(), stdout);
   }
@@ -232,8 +232,7 @@ int RunArt(const std::vector<std::string>& args) {
 }  // namespace
 
 ISORA_KIT_COMMAND("build", "build a game folder from a game source (checks it first)", RunBuild);
-ISORA_KIT_COMMAND("check", "check a game source for broken references, by file and line",
-                  RunCheck);
+ISORA_KIT_COMMAND("check", "check a game source for broken references, by file and line", RunCheck);
 ISORA_KIT_COMMAND("new", "write a small, complete new game source to start from", RunNew);
 ISORA_KIT_COMMAND("art", "list the pictures a game source can replace with hand-drawn files",
                   RunArt);

@@ -45,7 +45,8 @@ std::string FindProgram() {
   std::error_code ec;
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
-  for (const fs::path& p : {exe.parent_path() / "isora", exe.parent_path().parent_path() / "src" / "isora"})
+  for (const fs::path& p :
+       {exe.parent_path() / "isora", exe.parent_path().parent_path() / "src" / "isora"})
     if (fs::is_regular_file(p, ec)) return p.string();
   return {};
 }
@@ -150,8 +151,8 @@ int RunReplayCheck(const std::vector<std::string>& args) {
     return Fail("cannot find the isora program beside isora-kit; give --program PATH");
   const std::string replayPath = fs::absolute(file, ec).string();
   const std::string log = (work.path / "isora.log").string();
-  std::vector<std::string> argv = {isora,    "--headless", "--data", game.string(),
-                                   "--replay", replayPath};
+  std::vector<std::string> argv = {isora,         "--headless", "--data",
+                                   game.string(), "--replay",   replayPath};
   if (maxFrames > 0) {
     argv.push_back("--max-frames");
     argv.push_back(std::to_string(maxFrames));

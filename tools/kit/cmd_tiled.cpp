@@ -51,6 +51,7 @@ int RunImportTiled(const std::vector<std::string>& args) {
   return 0;
 }
 
-ISORA_KIT_COMMAND("map-import-tiled", "import a Tiled map (.tmx or .tmj) as a map file", RunImportTiled);
+ISORA_KIT_COMMAND("map-import-tiled", "import a Tiled map (.tmx or .tmj) as a map file",
+                  RunImportTiled);
 
 }  // namespace isora::kit

@@ -79,8 +79,7 @@ void ArtOverrides::Load(const std::string& sourceDir) {
       const std::string ext = Lower(it->path().extension().string());
       if (ext != ".bmp" && ext != ".png") continue;
       const std::string member = fs::relative(it->path(), root, ec).generic_string();
-      files_[Key(word, member) + ext] =
-          (fs::path("art") / word / member).generic_string();
+      files_[Key(word, member) + ext] = (fs::path("art") / word / member).generic_string();
     }
   }
 }

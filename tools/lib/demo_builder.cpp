@@ -88,9 +88,8 @@ bool AddPictures(PackSet& packs, ArtOverrides& art, const std::string& word,
   return true;
 }
 
-bool AddPicture(PackSet& packs, ArtOverrides& art, const std::string& word,
-                const std::string& pack, const std::string& name, const Image& image,
-                bool compress, std::string* error) {
+bool AddPicture(PackSet& packs, ArtOverrides& art, const std::string& word, const std::string& pack,
+                const std::string& name, const Image& image, bool compress, std::string* error) {
   return AddPictures(packs, art, word, pack, {Picture{name, image}}, compress, error);
 }
 
@@ -101,7 +100,8 @@ constexpr const char* kBuiltFolders[] = {"data", "map", "sound", "music"};
 
 // Removes the files under the built folders of out that this build did not write: maps and
 // role files of an earlier build must not outlive their sources.
-void RemoveStaleFiles(const fs::path& out, const FileSet& files, std::vector<std::string>* removed) {
+void RemoveStaleFiles(const fs::path& out, const FileSet& files,
+                      std::vector<std::string>* removed) {
   std::error_code ec;
   for (const char* dir : kBuiltFolders) {
     std::vector<fs::path> stale;
@@ -113,7 +113,8 @@ void RemoveStaleFiles(const fs::path& out, const FileSet& files, std::vector<std
     }
     ec.clear();
     for (const auto& p : stale) {
-      if (fs::remove(p, ec) && removed) removed->push_back(fs::relative(p, out, ec).generic_string());
+      if (fs::remove(p, ec) && removed)
+        removed->push_back(fs::relative(p, out, ec).generic_string());
       ec.clear();
     }
   }
@@ -192,7 +193,7 @@ bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* er
   const std::pair<const char*, nlohmann::json*> sources[] = {
       {"data/items.json", &items},    {"data/skills.json", &skills},
       {"data/npc.json", &npcs},       {"roles/roles.json", &roleSets},
-      {"art/art.json", &artSrc},         {"art/objects.json", &objectsSrc},
+      {"art/art.json", &artSrc},      {"art/objects.json", &objectsSrc},
       {"audio/sounds.json", &sounds}, {"audio/music.json", &music}};
   for (auto [rel, doc] : sources)
     if (!ReadJsonFile((src / rel).string(), *doc, error)) return false;

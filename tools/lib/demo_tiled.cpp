@@ -23,8 +23,9 @@ const nlohmann::json* Property(const nlohmann::json& owner, const std::string& n
 
 bool BoolProperty(const nlohmann::json& owner, const std::string& name) {
   const auto* v = Property(owner, name);
-  return v && ((v->is_boolean() && v->get<bool>()) || (v->is_number() && v->get<double>() != 0) ||
-               (v->is_string() && (v->get<std::string>() == "true" || v->get<std::string>() == "1")));
+  return v &&
+         ((v->is_boolean() && v->get<bool>()) || (v->is_number() && v->get<double>() != 0) ||
+          (v->is_string() && (v->get<std::string>() == "true" || v->get<std::string>() == "1")));
 }
 
 std::string StringProperty(const nlohmann::json& owner, const std::string& name) {
@@ -120,7 +121,8 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
   if (!tmj.is_object()) return fail("not a Tiled map");
   const std::string orientation = tmj.value("orientation", "");
   if (orientation != "isometric")
-    return fail("the map is " + (orientation.empty() ? std::string("of no orientation") : orientation) +
+    return fail("the map is " +
+                (orientation.empty() ? std::string("of no orientation") : orientation) +
                 "; the game's maps are isometric (Map > Map Properties > Orientation)");
   const int tw = tmj.value("tilewidth", 0), th = tmj.value("tileheight", 0);
   if (tw != 64 || th != 32)
@@ -223,7 +225,8 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
         Cell& cell = cellAt(i % n, i / n);
         if (gid == 0) continue;
         const Tileset* ts = tilesetOf(gid);
-        if (!ts) return fail("layer " + given + ": tile " + std::to_string(gid) + " has no tileset");
+        if (!ts)
+          return fail("layer " + given + ": tile " + std::to_string(gid) + " has no tileset");
         const int local = static_cast<int>(gid - ts->firstGid);
         if (name == "ground") {
           if (ts->tileType < 1 || ts->tileType > 255)
@@ -364,8 +367,8 @@ bool ImportTiledFile(const std::string& path, nlohmann::json& out, std::string* 
 std::vector<std::string> MapSourceFiles(const std::string& sourceDir) {
   std::vector<std::string> out;
   std::error_code ec;
-  for (const auto& e : std::filesystem::directory_iterator(
-           std::filesystem::path(sourceDir) / "maps", ec)) {
+  for (const auto& e :
+       std::filesystem::directory_iterator(std::filesystem::path(sourceDir) / "maps", ec)) {
     const std::string ext = e.path().extension().string();
     if (e.is_regular_file() && (ext == ".tmj" || ext == ".tmx")) out.push_back(e.path().string());
   }

@@ -60,25 +60,25 @@ constexpr int kSubtitleScale = 3;
 
 // Fields each record kind accepts; anything else is a typo the build would drop or refuse.
 const std::set<std::string> kItemFields = {
-    "id",     "name", "price",  "description", "note",    "type",    "reserved",
-    "picture", "needLevel", "hp", "mp",         "exp",     "attack",  "defence",
-    "moral",  "hitRate", "maxHp", "maxMp"};
+    "id", "name", "price", "description", "note",    "type",  "reserved", "picture", "needLevel",
+    "hp", "mp",   "exp",   "attack",      "defence", "moral", "hitRate",  "maxHp",   "maxMp"};
 const std::set<std::string> kSkillFields = {
-    "id",     "name",  "description", "kind",  "range",        "power",           "maxLevel",
-    "growth", "sound", "icon",        "effectFrames", "effectFrameCount", "mpCost", "shortcutKey"};
+    "id",       "name",       "description", "kind", "range",        "power",
+    "maxLevel", "growth",     "sound",       "icon", "effectFrames", "effectFrameCount",
+    "mpCost",   "shortcutKey"};
 const std::set<std::string> kNpcFields = {
-    "roleName",   "kind",       "wanders",        "animationFile", "portrait",  "clickScript",
-    "hp",         "attack",     "fightMode",      "drops",         "drop1",     "drop2",
-    "drop3",      "drop4",      "startDirection", "talkLines",     "talkMode",  "expValue",
-    "skillId",    "rememberDeath", "startSound",  "deathScript",   "factionName", "title",
-    "enmityGain", "unused0",    "word24"};
-const std::set<std::string> kRoleSetFields = {"file", "prefix", "body", "player", "look",
-                                              "states", "comment"};
+    "roleName",   "kind",          "wanders",        "animationFile", "portrait",    "clickScript",
+    "hp",         "attack",        "fightMode",      "drops",         "drop1",       "drop2",
+    "drop3",      "drop4",         "startDirection", "talkLines",     "talkMode",    "expValue",
+    "skillId",    "rememberDeath", "startSound",     "deathScript",   "factionName", "title",
+    "enmityGain", "unused0",       "word24"};
+const std::set<std::string> kRoleSetFields = {"file", "prefix", "body",   "player",
+                                              "look", "states", "comment"};
 const std::set<std::string> kRoleStates = {"stand", "walk", "run", "fight", "die"};
 const std::set<std::string> kArtFields = {
-    "comment", "title",  "subtitle", "palette",    "splash",     "screens", "menuButtons",
-    "panels",  "smallButtons", "playerPanel", "tutorial", "faces", "icons", "skillIcons",
-    "effects", "tiles",  "cursor"};
+    "comment",     "title",      "subtitle",     "palette",     "splash",   "screens",
+    "menuButtons", "panels",     "smallButtons", "playerPanel", "tutorial", "faces",
+    "icons",       "skillIcons", "effects",      "tiles",       "cursor"};
 
 struct IniEntry {
   std::string section, key, value;  // UTF-8, as written
@@ -166,9 +166,9 @@ class Checker {
   // ---- JSON sources -------------------------------------------------------------------------
 
   void LoadJsonSources() {
-    for (const char* rel : {"data/items.json", "data/skills.json", "data/npc.json",
-                            "roles/roles.json", "art/art.json", "art/objects.json",
-                            "audio/sounds.json", "audio/music.json"}) {
+    for (const char* rel :
+         {"data/items.json", "data/skills.json", "data/npc.json", "roles/roles.json",
+          "art/art.json", "art/objects.json", "audio/sounds.json", "audio/music.json"}) {
       std::string text;
       if (!ReadSource(rel, text)) {
         Error(rel, 0, "missing");
@@ -210,7 +210,8 @@ class Checker {
   void CheckTables() {
     for (const auto& [rel, fields] :
          {std::pair<std::string, const std::set<std::string>*>{"data/items.json", &kItemFields},
-          {"data/skills.json", &kSkillFields}, {"data/npc.json", &kNpcFields}}) {
+          {"data/skills.json", &kSkillFields},
+          {"data/npc.json", &kNpcFields}}) {
       const JsonSource* s = Json(rel);
       if (!s) continue;
       UnknownFields(rel, s->doc, "", {"comment", "kind", "records"}, "the file");
@@ -276,11 +277,11 @@ class Checker {
       for (const char* field : {"clickScript", "deathScript"}) {
         const std::string script = r.value(field, "");
         if (!script.empty() && !HasScript(script))
-          Error("data/npc.json", line(field),
-                who + ": " + field + " \"" + script + "\" is not a script in scripts/" +
-                    (std::string(field) == "clickScript"
-                         ? " (clicking the role would stop the game)"
-                         : ""));
+          Error(
+              "data/npc.json", line(field),
+              who + ": " + field + " \"" + script + "\" is not a script in scripts/" +
+                  (std::string(field) == "clickScript" ? " (clicking the role would stop the game)"
+                                                       : ""));
       }
       const std::string anim = r.value("animationFile", "");
       if (anim.empty() || !animations_.count(Lower(anim)))
@@ -565,7 +566,8 @@ class Checker {
         auto it = maps_.find(Lower(map));
         if (it == maps_.end()) {
           Error(c.script, c.line,
-                n + ": map \"" + map + "\" is not built from any map in maps/ (the game stops "
+                n + ": map \"" + map +
+                    "\" is not built from any map in maps/ (the game stops "
                     "with \"Initializing map failed\")");
         } else if (IsNumber(arg(1)) && IsNumber(arg(2))) {
           CheckStartCell(c.script, c.line, n, it->second, std::atoi(arg(1).c_str()),
@@ -603,7 +605,8 @@ class Checker {
   }
 
   static bool IsNumber(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
   }
 
   // ---- maps --------------------------------------------------------------------------------
@@ -623,8 +626,8 @@ class Checker {
                 std::to_string(map.size) + " cells)");
     } else if (!map.passable[static_cast<size_t>(row) * map.size + column]) {
       Error(file, line,
-            what + ": cell (" + std::to_string(row) + ", " + std::to_string(column) +
-                ") of " + map.rel + " is blocked; the player could not move");
+            what + ": cell (" + std::to_string(row) + ", " + std::to_string(column) + ") of " +
+                map.rel + " is blocked; the player could not move");
     }
   }
 

@@ -140,8 +140,8 @@ bool ParseJsonSource(const std::string& text, JsonSource& out, std::string* erro
     // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ..."
     const size_t colon = what.find(": ", what.find("parse error"));
     if (colon != std::string::npos) what = what.substr(colon + 2);
-    if (error) *error = "line " + std::to_string(line) + ", column " + std::to_string(column) +
-                        ": " + what;
+    if (error)
+      *error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what;
     return false;
   }
   LineWalker(text, out.lines).Walk();

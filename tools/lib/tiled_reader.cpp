@@ -162,9 +162,9 @@ json PropertiesOf(const XMLElement* owner) {
 
 json TilesetFromXml(const XMLElement* e) {
   json ts = json::object();
-  CopyAttributes(e, ts, {"firstgid", "tilewidth", "tileheight", "tilecount", "columns", "spacing",
-                         "margin"},
-                 {"name", "source", "class"});
+  CopyAttributes(
+      e, ts, {"firstgid", "tilewidth", "tileheight", "tilecount", "columns", "spacing", "margin"},
+      {"name", "source", "class"});
   if (const XMLElement* off = e->FirstChildElement("tileoffset")) {
     json o = json::object();
     CopyAttributes(off, o, {"x", "y"}, {});
@@ -213,9 +213,10 @@ bool LayerFromXml(const XMLElement* e, json& layer, std::string* error) {
                   : tag == "objectgroup" ? "objectgroup"
                   : tag == "imagelayer"  ? "imagelayer"
                                          : "group";
-  CopyAttributes(e, layer, {"id", "width", "height", "offsetx", "offsety", "parallaxx", "parallaxy",
-                            "opacity"},
-                 {"name", "class"});
+  CopyAttributes(
+      e, layer,
+      {"id", "width", "height", "offsetx", "offsety", "parallaxx", "parallaxy", "opacity"},
+      {"name", "class"});
   layer["visible"] = Attr(e, "visible", "1") != "0";
   layer["properties"] = PropertiesOf(e);
   if (tag == "layer") {
@@ -429,7 +430,8 @@ struct Normaliser {
       if (layer.value("encoding", "csv") == "base64") {
         std::vector<uint32_t> ids;
         const json& data = layer["data"];
-        if (!data.is_string()) return Fail{error}("layer \"" + where + "\": base64 data is not text");
+        if (!data.is_string())
+          return Fail{error}("layer \"" + where + "\": base64 data is not text");
         if (!DecodeLayerData(data.get<std::string>(), layer.value("compression", ""), cells, ids,
                              error)) {
           *error = "layer \"" + where + "\": " + *error;
