@@ -23,13 +23,16 @@ class EditLoop : public testing::Test {
     ASSERT_TRUE(fs::exists(ProgramPath()));
     ASSERT_EQ(kit_test::RunKit("new game").status, 0);
     ASSERT_EQ(kit_test::RunKit("build game out").status, 0);
-    test::WriteFile("r.replay", "@12 state s.json\n@12 quit\n");
+    test::WriteFile("r.replay", "@40 state s.json\n@40 quit\n");
   }
 
   // Runs isora headless with the replay and more options; its exit status.
   int Run(const std::string& options) {
-    const std::string command = "'" + ProgramPath() + "' --headless --data out --replay r.replay " +
-                                options + " >out.txt 2>err.txt";
+    std::string command = "'";
+    command.append(ProgramPath())
+        .append("' --headless --data out --replay r.replay ")
+        .append(options)
+        .append(" >out.txt 2>err.txt");
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
@@ -65,15 +68,43 @@ TEST_F(EditLoop, SkipSplashOpensTheMainMenuAndAMissingSlotIsSaid) {
 }
 
 TEST_F(EditLoop, LogStderrMirrorsTheLogAsUtf8AndKeepsTheFile) {
-  // A map that is not there is logged.
-  EXPECT_EQ(Run("--start nowhere.map --log-stderr"), 0);
+  // A map that is not there is logged by name.
+  Run("--start nowhere.map --log-stderr");
   const std::string err = test::ReadFile("err.txt");
   const std::string log = test::ReadFile("out/GameEngine.log");
-  ASSERT_FALSE(log.empty());
-  EXPECT_NE(err.find("nowhere.map"), std::string::npos) << err;
-  EXPECT_NE(log.find("nowhere.map"), std::string::npos) << log;
+  EXPECT_NE(err.find("Cannot load the map map\\nowhere.map (missing or damaged)\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(log.find("----->Cannot load the map map\\nowhere.map (missing or damaged)\r\n"),
+            std::string::npos)
+      << log;
   Run("--start nowhere.map");
-  EXPECT_EQ(test::ReadFile("err.txt").find("nowhere.map"), std::string::npos);
+  EXPECT_EQ(test::ReadFile("err.txt").find("Cannot load the map"), std::string::npos);
+}
+
+TEST_F(EditLoop, DevF5LoadsTheMapAgainAndKeepsThePlayerWhereTheyStand) {
+  // Walk two cells, then F5.
+  test::WriteFile("r.replay",
+                  "@45 move 384 304\n@45 ldown\n@46 lup\n@100 state a.json\n@101 key F5\n"
+                  "@160 state s.json\n@160 quit\n");
+  ASSERT_EQ(Run("--start village.map:6,8 --dev"), 0) << test::ReadFile("err.txt");
+  const nlohmann::json before = nlohmann::json::parse(test::ReadFile("a.json"));
+  const nlohmann::json after = Dump();
+  EXPECT_EQ(after["mode"], "ModePlay");
+  EXPECT_EQ(after["player"]["row"], before["player"]["row"]);
+  EXPECT_EQ(after["player"]["column"], before["player"]["column"]);
+  EXPECT_NE(before["player"]["row"], 5);  // it did walk
+  const std::string log = test::ReadFile("out/GameEngine.log");
+  EXPECT_NE(log.find("Reloading map\\village.map from the game folder"), std::string::npos);
+  size_t loads = 0;
+  for (size_t at = log.find("Start to load map"); at != std::string::npos;
+       at = log.find("Start to load map", at + 1))
+    ++loads;
+  EXPECT_EQ(loads, 2u);
+  // Without --dev, F5 does nothing.
+  std::filesystem::remove("out/GameEngine.log");
+  ASSERT_EQ(Run("--start village.map:6,8"), 0);
+  EXPECT_EQ(test::ReadFile("out/GameEngine.log").find("Reloading"), std::string::npos);
 }
 
 }  // namespace
