@@ -211,5 +211,19 @@ TEST_F(KitCheck, HandDrawnArtThatReplacesNothingIsWarnedAboutAndBrokenArtIsAnErr
   EXPECT_TRUE(named) << report.Format();
 }
 
+TEST_F(KitCheck, ValuesOfTheWrongTypeAreReportedNotFatal) {
+  Edit("game/data/npc.json", "\"roleName\": \"Wolf\"", "\"roleName\": 7");
+  Edit("game/maps/village.tmj", "\"width\": 16", "\"width\": \"16\"");
+  const CheckReport report = Check();
+  EXPECT_GT(report.Errors(), 0) << report.Format();
+  bool named = false;
+  for (const CheckIssue& i : report.issues)
+    named |= i.file == "maps/village.tmj" && i.message.find("wrong type") != std::string::npos;
+  EXPECT_TRUE(named) << report.Format();
+  const kit_test::KitResult r = RunKit("build game out");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("the game was not built"), std::string::npos) << r.err;
+}
+
 }  // namespace
 }  // namespace isora

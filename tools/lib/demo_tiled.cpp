@@ -112,8 +112,10 @@ bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string* err
   return true;
 }
 
-bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
-                    std::string* error, std::vector<std::string>* warnings) {
+namespace {
+
+bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
+             std::string* error, std::vector<std::string>* warnings) {
   Fail fail{error};
   auto warn = [&](const std::string& w) {
     if (warnings) warnings->push_back(w);
@@ -344,6 +346,18 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
   out["objects"] = std::move(objectsOut);
   out["placements"] = std::move(placements);
   return true;
+}
+
+}  // namespace
+
+bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
+                    std::string* error, std::vector<std::string>* warnings) {
+  // A hand-edited file may hold a text where a number belongs; say so instead of stopping.
+  try {
+    return Convert(tmj, context, out, error, warnings);
+  } catch (const nlohmann::json::exception& e) {
+    return Fail{error}(std::string("a value of the wrong type: ") + e.what());
+  }
 }
 
 bool ImportTiledMap(const std::string& path, const TiledContext& context, nlohmann::json& out,

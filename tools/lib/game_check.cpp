@@ -48,6 +48,13 @@ std::string CheckReport::Format() const {
 
 namespace {
 
+// A text member, or "" when it is missing or not a text (the build names wrong types).
+std::string Str(const json& object, const char* key) {
+  if (!object.is_object()) return {};
+  auto it = object.find(key);
+  return it != object.end() && it->is_string() ? it->get<std::string>() : std::string();
+}
+
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return s;
@@ -223,16 +230,16 @@ class Checker {
     // Pictures named by items and skills.
     const json items = Records("data/items.json");
     for (size_t i = 1; i < items.size(); ++i) {
-      const std::string picture = items[i].value("picture", "");
+      const std::string picture = Str(items[i], "picture");
       if (!picture.empty() && Lower(picture) != "null" && !HasPicture("items", picture))
         Error("data/items.json", Json("data/items.json")->LineOf(Ptr(i, "picture")),
-              "item \"" + items[i].value("name", "") + "\": picture \"" + picture +
+              "item \"" + Str(items[i], "name") + "\": picture \"" + picture +
                   "\" is not in the items pack");
     }
     const json skills = Records("data/skills.json");
     for (size_t i = 1; i < skills.size(); ++i) {
-      const std::string icon = skills[i].value("icon", "");
-      const std::string name = skills[i].value("name", "");
+      const std::string icon = Str(skills[i], "icon");
+      const std::string name = Str(skills[i], "name");
       if (!icon.empty() && !HasPicture("skill", icon))
         Error("data/skills.json", Json("data/skills.json")->LineOf(Ptr(i, "icon")),
               "skill \"" + name + "\": icon \"" + icon + "\" is not in the skill pack");
@@ -261,21 +268,21 @@ class Checker {
         if (sets[i].is_object() && sets[i].contains("states") && sets[i]["states"].is_object())
           UnknownFields("roles/roles.json", sets[i]["states"], p + "/states", kRoleStates,
                         "states (stand, walk, run, fight, die)");
-        if (sets[i].is_object()) animations_.insert(Lower(sets[i].value("file", "")));
+        if (sets[i].is_object()) animations_.insert(Lower(Str(sets[i], "file")));
       }
     }
     if (!npc) return;
     const json records = Records("data/npc.json");
     std::set<std::string> itemNames;
     for (const auto& r : Records("data/items.json"))
-      if (r.is_object()) itemNames.insert(r.value("name", ""));
+      if (r.is_object()) itemNames.insert(Str(r, "name"));
     for (size_t i = 0; i < records.size(); ++i) {
       const json& r = records[i];
       if (!r.is_object()) continue;
-      const std::string who = "role \"" + r.value("roleName", "") + "\"";
+      const std::string who = "role \"" + Str(r, "roleName") + "\"";
       auto line = [&](const char* field) { return npc->LineOf(Ptr(i, field)); };
       for (const char* field : {"clickScript", "deathScript"}) {
-        const std::string script = r.value(field, "");
+        const std::string script = Str(r, field);
         if (!script.empty() && !HasScript(script))
           Error(
               "data/npc.json", line(field),
@@ -283,12 +290,12 @@ class Checker {
                   (std::string(field) == "clickScript" ? " (clicking the role would stop the game)"
                                                        : ""));
       }
-      const std::string anim = r.value("animationFile", "");
+      const std::string anim = Str(r, "animationFile");
       if (anim.empty() || !animations_.count(Lower(anim)))
         Error("data/npc.json", line("animationFile"),
               who + ": animation file \"" + anim +
                   "\" is not a set of roles/roles.json (the role would be invisible)");
-      const std::string portrait = r.value("portrait", "");
+      const std::string portrait = Str(r, "portrait");
       if (!portrait.empty() && Lower(portrait) != "null" && !HasPicture("face", portrait))
         Error("data/npc.json", line("portrait"),
               who + ": portrait \"" + portrait + "\" is not in the face pack");
@@ -299,7 +306,7 @@ class Checker {
           Error("data/npc.json", line(field),
                 who + ": " + field + " names no item of data/items.json");
       }
-      roleNames_.insert(r.value("roleName", ""));
+      roleNames_.insert(Str(r, "roleName"));
     }
   }
 
@@ -376,8 +383,8 @@ class Checker {
     const JsonSource* art = Json("art/art.json");
     if (!art) return;
     UnknownFields("art/art.json", art->doc, "", kArtFields, "art.json");
-    const std::string title = art->doc.value("title", "ISORA");
-    const std::string subtitle = art->doc.value("subtitle", "");
+    const std::string title = art->doc.contains("title") ? Str(art->doc, "title") : "ISORA";
+    const std::string subtitle = Str(art->doc, "subtitle");
     const int titleWidth = TextWidth(title, kTitleScale);
     auto fitting = [](int scale) {
       int n = 0;
@@ -542,12 +549,12 @@ class Checker {
   void CheckScriptReferences() {
     std::set<std::string> items, skills, missions, faces, sounds;
     for (const auto& r : Records("data/items.json"))
-      if (r.is_object()) items.insert(r.value("name", ""));
+      if (r.is_object()) items.insert(Str(r, "name"));
     for (const auto& r : Records("data/skills.json"))
-      if (r.is_object()) skills.insert(r.value("name", ""));
+      if (r.is_object()) skills.insert(Str(r, "name"));
     if (const JsonSource* s = Json("audio/sounds.json"))
       for (const auto& snd : s->doc.value("sounds", json::array()))
-        if (snd.is_object()) sounds.insert(Lower(snd.value("name", "")));
+        if (snd.is_object()) sounds.insert(Lower(Str(snd, "name")));
     const std::vector<ScriptCall> calls = Calls();
     for (const ScriptCall& c : calls)
       if (c.name == "AddMission" && !c.args.empty()) missions.insert(c.args[0]);
@@ -730,7 +737,16 @@ CheckReport CheckGameSource(const std::string& sourceDir) {
     r.issues.push_back({sourceDir, 0, true, "not a folder"});
     return r;
   }
-  return Checker(sourceDir).Run();
+  // The sources are read with typed getters; a text where a number belongs (or the like)
+  // ends the check with one error instead of stopping the kit.
+  try {
+    return Checker(sourceDir).Run();
+  } catch (const nlohmann::json::exception& e) {
+    CheckReport r;
+    r.issues.push_back(
+        {sourceDir, 0, true, std::string("a source value has the wrong type: ") + e.what()});
+    return r;
+  }
 }
 
 }  // namespace isora::demo

@@ -483,8 +483,10 @@ bool DecodeLayerData(const std::string& base64, const std::string& compression, 
   return true;
 }
 
-bool ParseTiledMap(const std::string& text, const std::string& baseDir, json& out,
-                   std::vector<std::string>* warnings, std::string* error) {
+namespace {
+
+bool Parse(const std::string& text, const std::string& baseDir, json& out,
+           std::vector<std::string>* warnings, std::string* error) {
   Fail fail{error};
   if (LooksLikeXml(text)) {
     if (!MapFromXml(text, out, error)) return false;
@@ -509,7 +511,12 @@ bool ParseTiledMap(const std::string& text, const std::string& baseDir, json& ou
   Normaliser norm{baseDir, warnings, error};
   norm.infinite = out.value("infinite", false);
   const int w = out.value("width", 0), h = out.value("height", 0);
-  norm.cells = w > 0 && h > 0 && w <= 4096 && h <= 4096 ? static_cast<size_t>(w) * h : 0;
+  // Layers of maps far beyond the game's 50x50 are left undecoded: the importer refuses the
+  // size by name, and nothing large is allocated for them.
+  constexpr int kMaxDecodedSide = 256;
+  norm.cells = w > 0 && h > 0 && w <= kMaxDecodedSide && h <= kMaxDecodedSide
+                   ? static_cast<size_t>(w) * h
+                   : 0;
   TypeProperties(out);
   if (out.contains("tilesets") && out["tilesets"].is_array())
     for (json& ts : out["tilesets"])
@@ -519,6 +526,17 @@ bool ParseTiledMap(const std::string& text, const std::string& baseDir, json& ou
     if (!norm.Layer(layer, 0, 0, true, "", flat)) return false;
   out["layers"] = std::move(flat);
   return true;
+}
+
+}  // namespace
+
+bool ParseTiledMap(const std::string& text, const std::string& baseDir, json& out,
+                   std::vector<std::string>* warnings, std::string* error) {
+  try {
+    return Parse(text, baseDir, out, warnings, error);
+  } catch (const json::exception& e) {
+    return Fail{error}(std::string("a value of the wrong type: ") + e.what());
+  }
 }
 
 bool ReadTiledMap(const std::string& path, json& out, std::vector<std::string>* warnings,
