@@ -24,6 +24,9 @@ class GameLog {
   // Tools that must not leave log files behind send every entry's message here instead (the
   // header line is dropped). An empty function restores writing to the files.
   static void Redirect(std::function<void(const std::string& message)> sink);
+  // Also hands every entry's message to mirror after it is written (the file keeps its bytes);
+  // the program's --log-stderr. An empty function stops it.
+  static void Mirror(std::function<void(const std::string& message)> mirror);
 
  private:
   std::string path_;

@@ -68,6 +68,7 @@ struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
   bool noSound = false;
   bool trace = false;
+  bool dev = false;  // F5 rebuilds the current map from the game folder
 };
 
 class CGame : public ScriptHost, public UiHost {
@@ -219,6 +220,14 @@ class CGame : public ScriptHost, public UiHost {
   // "%d%d%d%d%d%d%d.jpg" from the UTC time, the hour increased by 8.
   static std::string ScreenshotName(const SystemTime& utc);
   static void ResetSplashIndex();
+  // The edit loop's ways in, called after Init: the main menu at once; a new game on a map
+  // cell (-1, -1: the map's start cell) without main.gsp; a saved game.
+  static void SkipSplash();
+  void StartOnMap(const std::string& map, int32_t row, int32_t column);
+  bool StartFromSlot(int slot);
+  // --dev, F5: the current map, its roles and the tile table again from the game folder, the
+  // player where they stand. Scripts are read afresh on every run anyway.
+  void ReloadForDevelopment();
   // The seven lines of the attribute panel.
   static std::vector<std::string> AttributeLines(const Attributes& attributes);
 

@@ -5,6 +5,7 @@
 
 #include "foundation/crash_report.h"
 #include "foundation/file_io.h"
+#include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "foundation/system_hooks.h"
 #include "media/headless_platform.h"
@@ -25,15 +26,35 @@ void ReportBoxes(const HeadlessPlatform& platform) {
   }
 }
 
+// The edit loop's ways in (--start, --load-slot, --skip-splash), once the game has started.
+bool EnterGame(CGame& game, const ProgramOptions& options) {
+  if (!options.startMap.empty()) {
+    game.StartOnMap(options.startMap, options.startRow, options.startColumn);
+  } else if (options.loadSlot) {
+    if (!game.StartFromSlot(options.loadSlot)) {
+      std::fprintf(stderr, "isora: save slot %d cannot be loaded\n", options.loadSlot);
+      return false;
+    }
+  } else if (options.skipSplash) {
+    CGame::SkipSplash();
+  }
+  return true;
+}
+
 int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEvent>& events) {
   HeadlessPlatform platform;
   Hooks::Set(&platform);
-  GameOptions gameOptions{options.pixelFormat, true, options.trace};
+  GameOptions gameOptions{options.pixelFormat, true, options.trace, options.dev};
   int exitCode = 0;
   {
     CGame game(platform, gameOptions);
     if (!game.Init()) {
       platform.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
+      ReportBoxes(platform);
+      Hooks::Set(nullptr);
+      return 1;
+    }
+    if (!EnterGame(game, options)) {
       ReportBoxes(platform);
       Hooks::Set(nullptr);
       return 1;
@@ -69,7 +90,8 @@ int RunWindowed(const ProgramOptions& options) {
   Hooks::Set(&platform);
   int exitCode = 0;
   {
-    CGame game(platform, GameOptions{options.pixelFormat, options.noSound, options.trace});
+    CGame game(platform,
+               GameOptions{options.pixelFormat, options.noSound, options.trace, options.dev});
     ReplayRecorder recorder;
     if (!options.recordFile.empty()) {
       if (!recorder.Open(options.recordFile)) {
@@ -79,7 +101,7 @@ int RunWindowed(const ProgramOptions& options) {
       }
     }
     if (game.Init()) {
-      exitCode = game.Run();
+      exitCode = EnterGame(game, options) ? game.Run() : 1;
     } else {
       platform.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
       exitCode = 1;
@@ -133,5 +155,12 @@ int main(int argc, char** argv) {
   }
   SetGameFolder(data);
   SetCrashReportFolder(GameFolder());
+  if (options.logStderr) {
+    // The log file keeps the game's GBK bytes; the terminal gets them readable.
+    GameLog::Mirror([](const std::string& message) {
+      const std::string text = GbkToUtf8(message);
+      std::fprintf(stderr, "%s%s", text.c_str(), text.ends_with('\n') ? "" : "\n");
+    });
+  }
   return options.headless ? RunHeadlessProgram(options, events) : RunWindowed(options);
 }
