@@ -1,9 +1,18 @@
 #include "foundation/file_io.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <strings.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -15,6 +24,10 @@ std::string NativePath(std::string_view gamePath) {
   std::string path(gamePath);
   for (char& c : path)
     if (c == '\\') c = '/';
+#ifdef _WIN32
+  // Windows takes either slash and matches names without regard to case already.
+  return path;
+#else
   std::error_code ec;
   if (path.empty() || fs::exists(path, ec)) return path;
 
@@ -48,6 +61,7 @@ std::string NativePath(std::string_view gamePath) {
     if (end == path.size()) break;
   }
   return resolved.string();
+#endif
 }
 
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t maxBytes) {
@@ -71,6 +85,29 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
   return data;
 }
 
+#ifdef _WIN32
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
+  std::string tmp = path + ".tmp";
+  HANDLE h = ::CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD n = 0;
+    ok = ::WriteFile(h, bytes.data() + done, chunk, &n, nullptr) && n > 0;
+    done += n;
+  }
+  ok = ok && ::FlushFileBuffers(h);
+  ok = ::CloseHandle(h) && ok;
+  // Unlike rename(), this replaces an existing slot file in one step.
+  ok = ok &&
+       ::MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) ::DeleteFileA(tmp.c_str());
+  return ok;
+}
+#else
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   std::string tmp = path + ".tmp";
   int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -95,5 +132,6 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   }
   return true;
 }
+#endif
 
 }  // namespace isora

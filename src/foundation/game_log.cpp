@@ -66,7 +66,7 @@ std::string GameLog::DefaultPath() {
   char buf[4096];
   if (!::getcwd(buf, sizeof buf)) return "GameEngine.log";
   std::string dir(buf);
-  if (!dir.empty() && dir.back() == '/') return dir + "GameEngine.log";
+  if (!dir.empty() && (dir.back() == '/' || dir.back() == '\\')) return dir + "GameEngine.log";
   return dir + "/GameEngine.log";
 }
 

@@ -2,6 +2,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #include "foundation/crash_report.h"
@@ -110,7 +111,8 @@ int main(int argc, char** argv) {
   // was started, not to the game folder it runs in.
   auto absolute = [](std::string& path) {
     char cwd[4096];
-    if (!path.empty() && path[0] != '/' && getcwd(cwd, sizeof cwd)) {
+    const std::filesystem::path p(path);
+    if (!path.empty() && !p.has_root_directory() && !p.has_root_name() && getcwd(cwd, sizeof cwd)) {
       path = std::string(cwd) + "/" + path;
     }
   };
