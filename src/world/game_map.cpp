@@ -8,6 +8,7 @@
 
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
+#include "foundation/portable_math.h"
 #include "foundation/system_hooks.h"
 
 namespace isora {
@@ -26,17 +27,17 @@ int AxisCell(double cells) {
 }  // namespace
 
 CellIndex CellAtPoint(int64_t x0, int64_t y0, int x, int y) {
-  static const double kAngle = std::atan(0.5);  // the slope of a cell edge
-  static const double kEdge = 32.0 / std::cos(kAngle);
-  static const double kAxisSine = std::sin(2.0 * kAngle);  // sine of the angle between the axes
+  static const double kAngle = pmath::Atan(0.5);  // the slope of a cell edge
+  static const double kEdge = 32.0 / pmath::Cos(kAngle);
+  static const double kAxisSine = pmath::Sin(2.0 * kAngle);  // sine of the angle between the axes
   const double dx = static_cast<double>(x) - static_cast<double>(x0);
   const double dy = static_cast<double>(y) - static_cast<double>(y0);
   const double distance = std::sqrt(dx * dx + dy * dy);
-  const double phi = std::atan2(dy, dx);
+  const double phi = pmath::Atan2(dy, dx);
   // Rows advance along (cos a, sin a), columns along (-cos a, sin a). The signed distance to
   // one axis divided by the sine between the axes is the coordinate along the other.
-  const double toColumnAxis = distance * std::sin(std::numbers::pi - kAngle - phi);
-  const double toRowAxis = distance * std::sin(phi - kAngle);
+  const double toColumnAxis = distance * pmath::Sin(std::numbers::pi - kAngle - phi);
+  const double toRowAxis = distance * pmath::Sin(phi - kAngle);
   CellIndex cell;
   cell.row = AxisCell(toColumnAxis / kAxisSine / kEdge);
   cell.column = AxisCell(toRowAxis / kAxisSine / kEdge);
