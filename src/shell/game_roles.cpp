@@ -60,7 +60,7 @@ void CGame::PlayStep() {
     skipPresent_ = true;
     return;
   }
-  viewRect_ = Rect{cameraX_, cameraY_, cameraX_ + 640, cameraY_ + 480};
+  viewRect_ = Rect{cameraX_, cameraY_, cameraX_ + kScreenWidth, cameraY_ + kScreenHeight};
   const Surface* ground = renderer_.GetSurface(kSurfaceGround);
   const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
@@ -223,8 +223,8 @@ void CGame::HandleDeadRole(int index) {
 
 void CGame::DeathScreen() {
   ComposeView(kSurfaceTemp);
-  renderer_.Grey(kSurfaceTemp, Rect{0, 0, 640, 480});
-  renderer_.Blend50(kSurfaceTemp, Rect{0, 210, 640, 270}, false);
+  renderer_.Grey(kSurfaceTemp, kScreenRect);
+  renderer_.Blend50(kSurfaceTemp, Rect{0, 210, kScreenWidth, 270}, false);
   DrawOutlined("I was killed. Let me try again!", 320, 240, kSurfaceTemp,
                {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
                0x0000FF);
@@ -252,7 +252,7 @@ bool CGame::ObjectLayerTransparentAt(int mx, int my) {
 }
 
 void CGame::HoverInfo(Point cursor) {
-  if (TutorialClaims(cursor)) return;
+  if (TutorialClaims()) return;
   const int mx = cursor.x + cameraX_;
   const int my = cursor.y + cameraY_;
   std::string label = map_.CellExitComment(mx, my);
