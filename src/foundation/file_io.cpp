@@ -88,7 +88,9 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
 #ifdef _WIN32
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   std::string tmp = path + ".tmp";
-  HANDLE h = ::CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  // A temporary file left by an earlier crash goes first, and the new one is created afresh.
+  ::DeleteFileA(tmp.c_str());
+  HANDLE h = ::CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                            FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   size_t done = 0;
