@@ -27,11 +27,12 @@ if [ "$(id -u)" -ne 0 ]; then
   SUDO="sudo"
 fi
 
-# Host tools: the cross compilers, Wine for the check, and what unpacks and builds the sources.
+# Host tools: the cross compilers, Wine and the font for the check, and what unpacks and builds
+# the sources.
 PACKAGES=(
   gcc-mingw-w64-x86-64-posix g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   mingw-w64-x86-64-dev wine wine64 zip dpkg-dev cmake ninja-build make pkg-config
-  nlohmann-json3-dev xz-utils
+  nlohmann-json3-dev xz-utils fontconfig fonts-wqy-microhei
   zlib1g-dev libjpeg62-turbo-dev libfreetype-dev libsdl2-dev libsdl2-mixer-dev
 )
 missing=()
