@@ -31,7 +31,6 @@ struct Prefixes {
 };
 Prefixes prefixes;
 
-
 void SetPrefixes() {
   const char8_t* lines[3] = {u8"异常发生代码 : 0x", u8"异常发生地址 : 0x", u8"异常发生标志 : 0x"};
   for (int i = 0; i < 3; ++i) {
