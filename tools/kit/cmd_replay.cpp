@@ -1,12 +1,15 @@
 // isora-kit replay check: plays a replay against a game folder and checks its "# expect" lines,
 // so a game's makers can keep regression tests beside its sources.
+#ifndef _WIN32
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <sstream>
@@ -43,16 +46,30 @@ constexpr const char* kUsage =
 // src folder.
 std::string FindProgram() {
   std::error_code ec;
+#ifdef _WIN32
+  // Without /proc, the program is looked for in the current folder.
+  const fs::path here = fs::current_path(ec);
+  if (fs::is_regular_file(here / "isora.exe", ec)) return (here / "isora.exe").string();
+  return {};
+#else
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
   for (const fs::path& p :
        {exe.parent_path() / "isora", exe.parent_path().parent_path() / "src" / "isora"})
     if (fs::is_regular_file(p, ec)) return p.string();
   return {};
+#endif
 }
 
 // Runs argv in folder dir with stdout and stderr into log; its exit status, or -1.
 int Spawn(const std::vector<std::string>& argv, const std::string& dir, const std::string& log) {
+#ifdef _WIN32
+  std::string command = "cd /d \"" + dir + "\" &&";
+  for (const auto& a : argv) command += " \"" + a + "\"";
+  command += " > \"" + log + "\" 2>&1";
+  // cmd.exe drops the outer quotes of a line that starts with one.
+  return std::system(("\"" + command + "\"").c_str());
+#else
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
@@ -68,6 +85,24 @@ int Spawn(const std::vector<std::string>& argv, const std::string& dir, const st
   int status = 0;
   if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
+#endif
+}
+
+// A new scratch folder under the system's temporary folder.
+bool MakeScratchFolder(fs::path& out) {
+#ifdef _WIN32
+  std::error_code ec;
+  for (int i = 0; i < 10000; ++i) {
+    out = fs::temp_directory_path(ec) / ("isora-replay-" + std::to_string(i));
+    if (fs::create_directory(out, ec)) return true;
+  }
+  return false;
+#else
+  std::string pattern = (fs::temp_directory_path() / "isora-replay-XXXXXX").string();
+  if (!mkdtemp(pattern.data())) return false;
+  out = pattern;
+  return true;
+#endif
 }
 
 struct TempDir {
@@ -130,9 +165,7 @@ int RunReplayCheck(const std::vector<std::string>& args) {
     fs::remove_all(work.path / "game", ec);
     fs::create_directories(work.path, ec);
   } else {
-    std::string pattern = (fs::temp_directory_path() / "isora-replay-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) return Fail("cannot create a scratch folder");
-    work.path = pattern;
+    if (!MakeScratchFolder(work.path)) return Fail("cannot create a scratch folder");
   }
   const fs::path game = work.path / "game";
   fs::create_directories(game, ec);
