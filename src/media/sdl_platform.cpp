@@ -168,6 +168,11 @@ class SdlPlatformImpl {
 
   // Waits up to a short while for an event (posted messages wake it through wakeEvent).
   void WaitBriefly() {
+#ifdef __EMSCRIPTEN__
+    // A page never blocks: the browser's own loop brings the next event.
+    Pump();
+    return;
+#endif
     if (!sdlReady) {
       SDL_Delay(10);
       return;
@@ -213,8 +218,15 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   if (impl_->window) return true;
   const SdlPlatformOptions& o = impl_->options;
   int scale = o.windowScale < 1 ? 1 : o.windowScale;
+#ifdef __EMSCRIPTEN__
+  // The canvas keeps 640×480; the page scales it to the window with crisp pixels.
+  scale = 1;
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  Uint32 flags = 0;
+#else
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, o.integerScale ? "nearest" : "linear");
   Uint32 flags = SDL_WINDOW_RESIZABLE | (o.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+#endif
   impl_->window =
       SDL_CreateWindow(GbkToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                        kScreenWidth * scale, kScreenHeight * scale, flags);

@@ -1,0 +1,335 @@
+// The browser check: every replay of tests/e2e/replays (and the screen replay kept here) is played
+// by the native isora program and by the web build inside headless Chromium. The files each run
+// writes (state dumps and shots) must be the same bytes; the page's own screenshots of the main
+// menu and the town must show the native frames' pixels; and the interactive page must load,
+// start on a click and draw the game. Frame cost in the page is reported as a ratio to native.
+//
+// node check.mjs --dist DIR --isora PROGRAM --demo DIR --out DIR [--only NAME,...]
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import { fileURLToPath } from 'node:url';
+
+import { PNG } from 'pngjs';
+import puppeteer from 'puppeteer-core';
+
+const here = path.dirname(fileURLToPath(import.meta.url));
+const root = path.resolve(here, '..', '..');
+
+function parseArgs(argv) {
+  const a = {
+    dist: path.join(root, 'build', 'web-dist'),
+    isora: path.join(root, 'build', 'release', 'src', 'isora'),
+    demo: path.join(root, 'build', 'release', 'demo'),
+    out: path.join(root, 'build', 'web-check'),
+    chromium: process.env.CHROMIUM || '/usr/bin/chromium',
+    only: null,
+  };
+  for (let i = 0; i < argv.length; i += 2) {
+    const key = argv[i].replace(/^--/, '');
+    if (!(key in a)) throw new Error('unknown option ' + argv[i]);
+    a[key] = key === 'only' ? argv[i + 1].split(',') : path.resolve(argv[i + 1]);
+  }
+  return a;
+}
+
+const args = parseArgs(process.argv.slice(2));
+const failures = [];
+function fail(text) {
+  failures.push(text);
+  console.log('  FAIL ' + text);
+}
+
+// The replays: the e2e ones, then the screens this check photographs.
+const replayDirs = [path.join(root, 'tests', 'e2e', 'replays'), path.join(here, 'replays')];
+const replays = [];
+for (const dir of replayDirs) {
+  for (const f of fs.readdirSync(dir).sort()) {
+    if (!f.endsWith('.replay')) continue;
+    const name = f.slice(0, -'.replay'.length);
+    if (args.only && !args.only.includes(name)) continue;
+    replays.push({ name, file: path.join(dir, f) });
+  }
+}
+
+// The shots the page must show as the native build drew them.
+const pageShots = [
+  { replay: 'menu_and_town', shot: 'menu.bmp', mode: 'ModeMainMenu', state: 'menu.json' },
+  { replay: 'menu_and_town', shot: 'town.bmp', mode: 'ModePlay', state: 'town.json' },
+];
+
+// --- Native runs -------------------------------------------------------------------------------
+fs.rmSync(args.out, { recursive: true, force: true });
+fs.mkdirSync(args.out, { recursive: true });
+
+function runNative(replayFile, workDir) {
+  // A fresh copy of the game folder each time: no saves or screenshots from an earlier run.
+  const demo = path.join(workDir, 'demo');
+  fs.cpSync(args.demo, demo, { recursive: true });
+  fs.rmSync(path.join(demo, 'saves'), { recursive: true, force: true });
+  fs.rmSync(path.join(demo, 'screenshot'), { recursive: true, force: true });
+  const dumps = path.join(workDir, 'files');
+  fs.mkdirSync(dumps);
+  const t0 = process.hrtime.bigint();
+  const r = spawnSync(args.isora, ['--headless', '--data', demo, '--replay', replayFile], {
+    cwd: dumps,
+    encoding: 'utf8',
+  });
+  const ms = Number(process.hrtime.bigint() - t0) / 1e6;
+  fs.rmSync(demo, { recursive: true, force: true });
+  return { status: r.status, stderr: r.stderr, ms, dir: dumps };
+}
+
+// Native start-up alone (a replay that quits at once), to set against the page's own split.
+const quitAtOnce = path.join(args.out, 'quit.replay');
+fs.writeFileSync(quitAtOnce, '# isora replay\n@0 quit\n');
+let nativeInitMs = Infinity;
+for (let i = 0; i < 3; ++i) {
+  const dir = path.join(args.out, 'native-init');
+  fs.rmSync(dir, { recursive: true, force: true });
+  fs.mkdirSync(dir);
+  nativeInitMs = Math.min(nativeInitMs, runNative(quitAtOnce, dir).ms);
+  fs.rmSync(dir, { recursive: true, force: true });
+}
+
+// --- The web server ----------------------------------------------------------------------------
+const types = {
+  '.html': 'text/html',
+  '.js': 'text/javascript',
+  '.css': 'text/css',
+  '.wasm': 'application/wasm',
+  '.data': 'application/octet-stream',
+};
+const replayByName = new Map(replays.map((r) => [r.name, r.file]));
+const server = http.createServer((req, res) => {
+  const url = new URL(req.url, 'http://localhost');
+  let file = null;
+  const m = /^\/replays\/([A-Za-z0-9_]+)\.replay$/.exec(url.pathname);
+  if (m) {
+    file = replayByName.get(m[1]) || null;
+  } else {
+    const rel = url.pathname === '/' ? 'index.html' : decodeURIComponent(url.pathname.slice(1));
+    const full = path.resolve(args.dist, rel);
+    if (full.startsWith(args.dist + path.sep) && fs.existsSync(full)) file = full;
+  }
+  if (!file) {
+    res.writeHead(404);
+    res.end();
+    return;
+  }
+  res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'text/plain' });
+  fs.createReadStream(file).pipe(res);
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const base = `http://127.0.0.1:${server.address().port}`;
+
+// --- Chromium ----------------------------------------------------------------------------------
+const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'isora-chromium-'));
+const browser = await puppeteer.launch({
+  executablePath: args.chromium,
+  headless: true,
+  userDataDir: profile,
+  args: [
+    '--no-sandbox',
+    '--disable-gpu',
+    '--disable-quic',
+    '--no-first-run',
+    '--disable-background-networking',
+    '--disable-component-update',
+    '--disable-sync',
+    '--autoplay-policy=no-user-gesture-required',
+  ],
+});
+
+async function openPage(url) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 640, height: 480, deviceScaleFactor: 1 });
+  const log = [];
+  page.on('console', (m) => log.push(m.text()));
+  page.on('pageerror', (e) => log.push('pageerror: ' + e.message));
+  await page.goto(url, { waitUntil: 'load' });
+  return { page, log };
+}
+
+// The pixels of a 24-bit BMP (bottom-up or top-down) as RGB rows.
+function bmpPixels(buf) {
+  const offset = buf.readUInt32LE(10);
+  const width = buf.readInt32LE(18);
+  const rawHeight = buf.readInt32LE(22);
+  const height = Math.abs(rawHeight);
+  const stride = (width * 3 + 3) & ~3;
+  const rgb = Buffer.alloc(width * height * 3);
+  for (let y = 0; y < height; ++y) {
+    const row = offset + (rawHeight > 0 ? height - 1 - y : y) * stride;
+    for (let x = 0; x < width; ++x) {
+      rgb[(y * width + x) * 3] = buf[row + x * 3 + 2];
+      rgb[(y * width + x) * 3 + 1] = buf[row + x * 3 + 1];
+      rgb[(y * width + x) * 3 + 2] = buf[row + x * 3];
+    }
+  }
+  return { width, height, rgb };
+}
+
+// Differing pixels between a PNG screenshot and native RGB of the same size.
+function comparePng(pngBuf, native) {
+  const png = PNG.sync.read(pngBuf);
+  if (png.width !== native.width || png.height !== native.height) {
+    return { size: `${png.width}x${png.height}`, differing: native.width * native.height };
+  }
+  let differing = 0;
+  let maxDelta = 0;
+  for (let i = 0; i < native.width * native.height; ++i) {
+    let d = 0;
+    for (let c = 0; c < 3; ++c) d = Math.max(d, Math.abs(png.data[i * 4 + c] - native.rgb[i * 3 + c]));
+    if (d > 0) ++differing;
+    maxDelta = Math.max(maxDelta, d);
+  }
+  return { differing, maxDelta };
+}
+
+const summary = { replays: [], shots: [], interactive: null, nativeInitMs };
+let webTotal = 0;
+let nativeTotal = 0;
+let webFrameMs = 0;
+let nativeFrameMs = 0;
+
+try {
+  for (const r of replays) {
+    console.log(`replay ${r.name}`);
+    const work = path.join(args.out, r.name);
+    fs.mkdirSync(work, { recursive: true });
+    const native = runNative(r.file, work);
+    if (native.status !== 0) fail(`${r.name}: the native run exited ${native.status}: ${native.stderr}`);
+
+    const { page, log } = await openPage(`${base}/?replay=/replays/${r.name}.replay`);
+    await page.waitForFunction(() => window.isora && window.isora.done, {
+      timeout: 20 * 60 * 1000,
+      polling: 250,
+    });
+    const { error, result } = await page.evaluate(() => ({
+      error: window.isora.error,
+      result: window.isora.result,
+    }));
+    if (error || !result) {
+      fail(`${r.name}: the page failed: ${error}\n${log.join('\n')}`);
+      await page.close();
+      continue;
+    }
+    if (result.exitCode !== 0) fail(`${r.name}: the page's run exited ${result.exitCode}\n${log.join('\n')}`);
+
+    // The same files, byte for byte.
+    const nativeFiles = fs.readdirSync(native.dir).sort();
+    const webFiles = [...result.files].sort();
+    if (JSON.stringify(nativeFiles) !== JSON.stringify(webFiles)) {
+      fail(`${r.name}: native wrote [${nativeFiles}], the page wrote [${webFiles}]`);
+    }
+    const webDir = path.join(work, 'web');
+    fs.mkdirSync(webDir);
+    let same = 0;
+    for (const f of webFiles) {
+      const bytes = Buffer.from(await page.evaluate((n) => window.isora.file(n), f), 'base64');
+      fs.writeFileSync(path.join(webDir, f), bytes);
+      const nativeFile = path.join(native.dir, f);
+      if (!fs.existsSync(nativeFile)) continue;
+      if (Buffer.compare(bytes, fs.readFileSync(nativeFile)) === 0) ++same;
+      else fail(`${r.name}: ${f} differs from the native build's (see ${webDir})`);
+    }
+
+    // The page's screenshots of the frames this replay shot.
+    for (const s of pageShots.filter((p) => p.replay === r.name)) {
+      const state = JSON.parse(fs.readFileSync(path.join(native.dir, s.state), 'utf8'));
+      if (state.mode !== s.mode) fail(`${s.shot}: taken in ${state.mode}, not ${s.mode}`);
+      await page.evaluate((n) => window.isora.show(n), s.shot);
+      const shotFile = path.join(args.out, 'page-' + s.shot.replace(/\.bmp$/, '.png'));
+      const png = await page.screenshot({ path: shotFile, type: 'png' });
+      const cmp = comparePng(Buffer.from(png), bmpPixels(fs.readFileSync(path.join(native.dir, s.shot))));
+      summary.shots.push({ shot: s.shot, file: shotFile, ...cmp });
+      if (cmp.differing !== 0) fail(`${s.shot}: the page's screenshot differs in ${cmp.differing} pixels`);
+      else console.log(`  page screenshot ${path.relative(root, shotFile)} matches the native frame`);
+    }
+    await page.close();
+
+    const web = result.initMs + result.runMs;
+    summary.replays.push({
+      replay: r.name,
+      frames: result.frames,
+      files: webFiles.length,
+      identical: same,
+      nativeMs: Math.round(native.ms),
+      webMs: Math.round(web),
+      webInitMs: Math.round(result.initMs),
+      ratio: +(web / native.ms).toFixed(2),
+    });
+    console.log(
+      `  ${same}/${webFiles.length} files identical; ${result.frames} frames; ` +
+        `native ${native.ms.toFixed(0)} ms, page ${web.toFixed(0)} ms (${(web / native.ms).toFixed(2)}x)`
+    );
+    webTotal += web;
+    nativeTotal += native.ms;
+    if (result.frames > 0) {
+      webFrameMs += result.runMs;
+      nativeFrameMs += Math.max(0, native.ms - nativeInitMs);
+    }
+  }
+
+  // The page as a player meets it: the progress bar, a click to start, the game drawing.
+  if (!args.only) {
+    console.log('interactive page');
+    const { page, log } = await openPage(`${base}/`);
+    await page.waitForFunction(() => !document.getElementById('start').hidden || window.isora.error, {
+      timeout: 120000,
+    });
+    const startError = await page.evaluate(() => window.isora.error);
+    if (startError) {
+      fail('interactive: ' + startError);
+    } else {
+      await page.click('#start');
+      // Splash pictures fade in: wait for the canvas to show something other than black.
+      const drawn = await page
+        .waitForFunction(
+          () => {
+            const c = document.getElementById('canvas');
+            const probe = document.createElement('canvas');
+            probe.width = c.width;
+            probe.height = c.height;
+            const ctx = probe.getContext('2d');
+            ctx.drawImage(c, 0, 0);
+            const d = ctx.getImageData(0, 0, probe.width, probe.height).data;
+            for (let i = 0; i < d.length; i += 4 * 97) if (d[i] | d[i + 1] | d[i + 2]) return true;
+            return false;
+          },
+          { timeout: 60000, polling: 200 }
+        )
+        .then(() => true)
+        .catch(() => false);
+      const shotFile = path.join(args.out, 'page-interactive.png');
+      await page.screenshot({ path: shotFile, type: 'png' });
+      const pageErrors = log.filter((l) => l.startsWith('pageerror'));
+      summary.interactive = { drawn, screenshot: shotFile, errors: pageErrors };
+      if (!drawn) fail('interactive: the game drew nothing on the canvas\n' + log.join('\n'));
+      if (pageErrors.length) fail('interactive: ' + pageErrors.join('\n'));
+      if (drawn) console.log(`  the game draws; ${path.relative(root, shotFile)}`);
+    }
+    await page.close();
+  }
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(profile, { recursive: true, force: true });
+}
+
+summary.totalRatio = nativeTotal > 0 ? +(webTotal / nativeTotal).toFixed(2) : null;
+summary.frameRatio = nativeFrameMs > 0 ? +(webFrameMs / nativeFrameMs).toFixed(2) : null;
+summary.failures = failures;
+fs.writeFileSync(path.join(args.out, 'summary.json'), JSON.stringify(summary, null, 2) + '\n');
+console.log(
+  `frame cost, page / native: ${summary.frameRatio} (frames only), ${summary.totalRatio} ` +
+    `(with start-up); native start-up ${nativeInitMs.toFixed(0)} ms`
+);
+if (failures.length) {
+  console.log(`check-web: ${failures.length} failure(s)`);
+  process.exit(1);
+}
+console.log('check-web: the page plays the replays as the native build does');
