@@ -118,30 +118,36 @@ for s in "${SOURCES[@]}"; do
 done
 
 # --- Builds ----------------------------------------------------------------------------------
+# One prefix per set of source versions and emscripten version; each library in it is rebuilt
+# only when its own build options change.
 emver="$(emcc --version | head -1 | awk '{print $NF == "()" ? $(NF-1) : $NF}')"
-key="$(printf '%s %s %s' "$versions" "$emver" "$(sha1sum "$0" | cut -c1-12)" | sha1sum | cut -c1-12)"
+key="$(printf '%s %s' "$versions" "$emver" | sha1sum | cut -c1-12)"
 PREFIX="$CACHE/prefix-$key"
-if [ -f "$PREFIX/.done" ]; then
-  echo "$PREFIX"
-  exit 0
-fi
-rm -rf "$PREFIX" "$CACHE/build"
 mkdir -p "$PREFIX" "$CACHE/build"
 # Debian's emscripten finds acorn where Debian's node does; a node from elsewhere needs the path.
 export NODE_PATH="${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs"
 JOBS="${JOBS:-$(nproc)}"
+# Configure checks that run a test program (type sizes) run it with node. This emscripten's
+# output loads its wasm with fetch whenever fetch exists, which fails under node for a file path;
+# emcmake's own node flag is refused by newer nodes.
 CM=(emcmake cmake -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$PREFIX"
-  -DCMAKE_PREFIX_PATH="$PREFIX" -DCMAKE_FIND_ROOT_PATH="$PREFIX" -DBUILD_SHARED_LIBS=OFF)
+  -DCMAKE_PREFIX_PATH="$PREFIX" -DCMAKE_FIND_ROOT_PATH="$PREFIX" -DBUILD_SHARED_LIBS=OFF
+  "-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node);--no-experimental-fetch")
 
 build() {  # build NAME SOURCE-PACKAGE CMAKE-ARGS...
-  local name="$1" src
+  local name="$1" src stamp
   src="$(cat "$CACHE/src/$2.dir")"
   shift 2
+  stamp="$(printf '%s\n' "$src" "$@" | sha1sum | cut -c1-12)"
+  if [ "$(cat "$PREFIX/.built-$name" 2>/dev/null)" = "$stamp" ]; then return; fi
   log "building $name"
   local b="$CACHE/build/$name"
+  rm -rf "$b"
   "${CM[@]}" -S "$src" -B "$b" "$@" >"$b.log" 2>&1 || { tail -40 "$b.log" >&2; exit 1; }
   nice -n 10 cmake --build "$b" -j "$JOBS" >>"$b.log" 2>&1 || { tail -40 "$b.log" >&2; exit 1; }
   cmake --install "$b" >>"$b.log" 2>&1 || { tail -40 "$b.log" >&2; exit 1; }
+  echo "$stamp" >"$PREFIX/.built-$name"
+  rm -rf "$b"
 }
 
 build sdl2 libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF
@@ -153,6 +159,18 @@ build sdl2_mixer libsdl2-mixer -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_VENDORED=OFF 
   -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
   -DSDL2MIXER_MP3=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF \
   -DSDL2MIXER_WAVE=ON -DSDL2_DIR="$PREFIX/lib/cmake/SDL2"
+# SDL2_mixer installs a pkg-config file only for its shared library; the engine finds it by one.
+cat >"$PREFIX/lib/pkgconfig/SDL2_mixer.pc" <<PC
+prefix=$PREFIX
+libdir=\${prefix}/lib
+includedir=\${prefix}/include
+
+Name: SDL2_mixer
+Description: mixer library for Simple DirectMedia Layer (static, for emscripten)
+Version: $(sed 's/[+-].*//' "$CACHE/src/libsdl2-mixer.version")
+Requires: sdl2
+Libs: -L\${libdir} -lSDL2_mixer
+Cflags: -I\${includedir}/SDL2
+PC
 touch "$PREFIX/.done"
-rm -rf "$CACHE/build"
 echo "$PREFIX"

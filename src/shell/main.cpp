@@ -244,7 +244,9 @@ int RunWindowed(const ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  InstallCrashHandler();
+#ifndef __EMSCRIPTEN__
+  InstallCrashHandler();  // a page has no signals: a trap stops the module and the page says so
+#endif
   std::vector<std::string> args(argv + 1, argv + argc);
   ProgramOptions options;
   std::string error;
