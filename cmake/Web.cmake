@@ -9,4 +9,8 @@ target_link_options(isora PRIVATE
   -sEXIT_RUNTIME=0
   -sINVOKE_RUN=0
   "-sEXPORTED_RUNTIME_METHODS=[FS,callMain,UTF8ToString,addRunDependency,removeRunDependency,FS_createPath,FS_createDataFile,FS_createPreloadedFile]"
+  # JavaScript helpers SDL2's audio code calls (web/library.js).
+  --js-library ${PROJECT_SOURCE_DIR}/web/library.js
+  -sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=[isora_sdl_helpers]
   -lidbfs.js)
+set_property(TARGET isora APPEND PROPERTY LINK_DEPENDS ${PROJECT_SOURCE_DIR}/web/library.js)

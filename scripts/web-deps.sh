@@ -103,7 +103,7 @@ fi
 mkdir -p "$CACHE/src"
 versions=""
 for s in "${SOURCES[@]}"; do
-  v="$(apt-cache showsrc "$s" | awk '/^Version:/ {print $2; exit}')"
+  v="$(apt-cache showsrc "$s" | awk '/^Version:/ && !v {v = $2} END {print v}')"
   versions+="$s=$v "
   if [ ! -f "$CACHE/src/$s.dir" ] || [ "$(cat "$CACHE/src/$s.version" 2>/dev/null)" != "$v" ]; then
     log "fetching the source of $s $v"
@@ -120,7 +120,7 @@ done
 # --- Builds ----------------------------------------------------------------------------------
 # One prefix per set of source versions and emscripten version; each library in it is rebuilt
 # only when its own build options change.
-emver="$(emcc --version | head -1 | awk '{print $NF == "()" ? $(NF-1) : $NF}')"
+emver="$(emcc --version | awk 'NR == 1 {print $NF == "()" ? $(NF-1) : $NF}')"
 key="$(printf '%s %s' "$versions" "$emver" | sha1sum | cut -c1-12)"
 PREFIX="$CACHE/prefix-$key"
 mkdir -p "$PREFIX" "$CACHE/build"

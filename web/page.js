@@ -21,7 +21,10 @@
 
   function showStatus(text, fraction) {
     statusLine.textContent = text;
-    if (fraction !== undefined) fill.style.width = Math.round(fraction * 100) + '%';
+    if (fraction !== undefined) {
+      fill.style.width = Math.round(fraction * 100) + '%';
+      isora.progress.push(fraction);
+    }
   }
 
   function fail(text) {
@@ -37,6 +40,8 @@
     done: false,
     error: null,
     result: null,
+    progress: [],  // the loading bar's steps
+    downloads: [],  // screenshots offered
     // A file the run wrote, as base64.
     file(name) {
       const bytes = FS.readFile(RUN + '/' + name);
@@ -72,10 +77,10 @@
     },
   });
 
+  // SDL resumes its audio on the first click or key itself; this covers a context made later.
   function resumeAudio() {
-    if (typeof SDL2 !== 'undefined' && SDL2.audioContext && SDL2.audioContext.state !== 'running') {
-      SDL2.audioContext.resume();
-    }
+    const sdl = window.Module && Module.SDL2;
+    if (sdl && sdl.audioContext && sdl.audioContext.state !== 'running') sdl.audioContext.resume();
   }
 
   window.Module = {
@@ -120,6 +125,7 @@
       const a = document.createElement('a');
       a.href = url;
       a.download = path.split('/').pop();
+      isora.downloads.push(a.download);
       document.body.appendChild(a);
       a.click();
       a.remove();

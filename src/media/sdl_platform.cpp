@@ -219,9 +219,11 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   const SdlPlatformOptions& o = impl_->options;
   int scale = o.windowScale < 1 ? 1 : o.windowScale;
 #ifdef __EMSCRIPTEN__
-  // The canvas keeps 640×480; the page scales it to the window with crisp pixels.
+  // The canvas keeps 640×480; the page scales it to the window with crisp pixels. The software
+  // renderer puts the frame on a 2D canvas as is: no WebGL needed, colours exactly as drawn.
   scale = 1;
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
   Uint32 flags = 0;
 #else
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, o.integerScale ? "nearest" : "linear");
