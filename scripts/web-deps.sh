@@ -74,14 +74,14 @@ for path in ["/etc/apt/sources.list"] + sorted(glob.glob("/etc/apt/sources.list.
     except OSError:
         continue
     for l in text.splitlines():
-        m = re.match(r"\s*deb\s+(.*)$", l)
-        if m and "debian" in m.group(1):
-            parts = m.group(1).split()
-            opts = parts.pop(0) if parts[0].startswith("[") else None
-            out.append("Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s%s" % (
-                parts[0], parts[1], " ".join(parts[2:]),
-                "\nSigned-By: " + opts.split("signed-by=")[1].split()[0].rstrip("]")
-                if opts and "signed-by=" in opts else ""))
+        m = re.match(r"\s*deb\s+(\[[^\]]*\]\s+)?(\S+)\s+(\S+)\s*(.*)$", l)
+        if not m or "debian" not in m.group(2):
+            continue
+        opts = m.group(1) or ""
+        signed = re.search(r"signed-by=([^\s\]]+)", opts)
+        out.append("Types: deb-src\nURIs: %s\nSuites: %s\nComponents: %s%s" % (
+            m.group(2), m.group(3), m.group(4).split("#")[0].strip(),
+            "\nSigned-By: " + signed.group(1) if signed else ""))
 sys.stdout.write("\n\n".join(out) + ("\n" if out else ""))
 EOF
 }

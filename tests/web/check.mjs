@@ -4,7 +4,8 @@
 // menu and the town must show the native frames' pixels; and the interactive page must load,
 // start on a click and draw the game. Frame cost in the page is reported as a ratio to native.
 //
-// node check.mjs --dist DIR --isora PROGRAM --demo DIR --out DIR [--only NAME,...]
+// node check.mjs [--dist DIR] [--isora PROGRAM] [--demo DIR] [--out DIR] [--only NAME,...]
+//                [--repeat N]
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
 import http from 'node:http';
@@ -26,11 +27,14 @@ function parseArgs(argv) {
     out: path.join(root, 'build', 'web-check'),
     chromium: process.env.CHROMIUM || '/usr/bin/chromium',
     only: null,
+    repeat: 1,  // timing rounds per replay (native and page alternately); the fastest counts
   };
   for (let i = 0; i < argv.length; i += 2) {
     const key = argv[i].replace(/^--/, '');
     if (!(key in a)) throw new Error('unknown option ' + argv[i]);
-    a[key] = key === 'only' ? argv[i + 1].split(',') : path.resolve(argv[i + 1]);
+    if (key === 'only') a.only = argv[i + 1].split(',');
+    else if (key === 'repeat') a.repeat = Math.max(1, parseInt(argv[i + 1], 10) || 1);
+    else a[key] = path.resolve(argv[i + 1]);
   }
   return a;
 }
@@ -380,6 +384,27 @@ try {
     }
     await page.close();
 
+    // More timing rounds when asked: the machine may be busy, the fastest round counts.
+    let nativeMs = native.ms;
+    let timing = { initMs: result.initMs, runMs: result.runMs };
+    for (let k = 1; k < args.repeat; ++k) {
+      const again = path.join(work, 'again');
+      fs.rmSync(again, { recursive: true, force: true });
+      fs.mkdirSync(again);
+      nativeMs = Math.min(nativeMs, runNative(r.file, again).ms);
+      fs.rmSync(again, { recursive: true, force: true });
+      const { page: p2 } = await openPage(`${base}/?replay=/replays/${r.name}.replay`);
+      await p2.waitForFunction(() => window.isora && window.isora.done, {
+        timeout: 20 * 60 * 1000,
+        polling: 250,
+      });
+      const t = await p2.evaluate(() => window.isora.result);
+      await p2.close();
+      if (t && t.initMs + t.runMs < timing.initMs + timing.runMs) timing = t;
+    }
+    native.ms = nativeMs;
+    result.initMs = timing.initMs;
+    result.runMs = timing.runMs;
     const web = result.initMs + result.runMs;
     summary.replays.push({
       replay: r.name,
