@@ -9,7 +9,9 @@ if(ISORA_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 if(ISORA_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  # Any sanitizer report ends the run, so a finding can never print and pass.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer
+                      -fno-sanitize-recover=all)
   add_link_options(-fsanitize=address,undefined)
 endif()
 

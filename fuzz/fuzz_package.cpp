@@ -41,7 +41,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return true;
   }();
   (void)once;
-  static const std::string path = "/tmp/isora-fuzz-package-" + std::to_string(getpid()) + ".vdk";
+  // One scratch file per fuzzing process, removed when the process ends.
+  static const struct ScratchFile {
+    std::string path = "/tmp/isora-fuzz-package-" + std::to_string(getpid()) + ".vdk";
+    ~ScratchFile() { std::remove(path.c_str()); }
+  } scratch;
+  const std::string& path = scratch.path;
   FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   std::fwrite(data, 1, size, f);

@@ -73,7 +73,10 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
 
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   std::string tmp = path + ".tmp";
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  // A temporary file left by an earlier crash goes first, and the new one is created afresh:
+  // a stale link there must never lead the write to another file.
+  ::unlink(tmp.c_str());
+  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   size_t done = 0;
   while (done < bytes.size()) {
@@ -92,6 +95,13 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   if (std::rename(tmp.c_str(), path.c_str()) != 0) {
     ::unlink(tmp.c_str());
     return false;
+  }
+  // The rename itself reaches the disk only with its folder.
+  std::string folder = std::filesystem::path(path).parent_path().string();
+  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dir >= 0) {
+    ::fsync(dir);
+    ::close(dir);
   }
   return true;
 }

@@ -171,4 +171,15 @@ namespace isora {
 const std::string& Gbk(const char8_t* utf8Literal) {
   return Gbk(reinterpret_cast<const char*>(utf8Literal));
 }
+std::string_view CutGbk(std::string_view text, size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  size_t n = 0;
+  while (n < maxBytes) {
+    size_t step = IsGbkLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
+    if (n + step > maxBytes) break;
+    n += step;
+  }
+  return text.substr(0, n);
+}
+
 }  // namespace isora

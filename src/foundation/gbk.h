@@ -17,6 +17,10 @@ std::u32string GbkToUnicode(std::string_view gbk);
 // True when byte c starts a two-byte GBK character.
 inline bool IsGbkLead(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
 
+// Cuts a GBK text to at most maxBytes bytes without splitting a two-byte character, so a text
+// cut to fit a fixed field never ends in half a character.
+std::string_view CutGbk(std::string_view text, size_t maxBytes);
+
 // A text written readably as UTF-8 in the source, as the game's GBK bytes (converted once
 // and kept).
 const std::string& Gbk(const char* utf8Literal);

@@ -1,7 +1,6 @@
 #include "items/record_table.h"
 
 #include "foundation/byte_io.h"
-#include "foundation/gbk.h"
 
 namespace isora {
 
@@ -19,17 +18,6 @@ std::optional<std::vector<std::span<const uint8_t>>> SplitRecordTable(std::span<
   for (size_t i = 0; i < count; ++i)
     records.push_back(file.subspan(headerSize + i * recordSize, recordSize));
   return records;
-}
-
-std::string_view CutGbk(std::string_view text, size_t maxBytes) {
-  if (text.size() <= maxBytes) return text;
-  size_t n = 0;
-  while (n < maxBytes) {
-    size_t step = IsGbkLead(static_cast<unsigned char>(text[n])) ? 2 : 1;
-    if (n + step > maxBytes) break;
-    n += step;
-  }
-  return text.substr(0, n);
 }
 
 }  // namespace isora

@@ -21,8 +21,4 @@ std::optional<std::vector<std::span<const uint8_t>>> SplitRecordTable(std::span<
                                                                       uint32_t magic,
                                                                       size_t recordSize);
 
-// Cuts a GBK text to at most maxBytes bytes without splitting a two-byte character, so a text
-// cut to fit a fixed field never ends in half a character.
-std::string_view CutGbk(std::string_view text, size_t maxBytes);
-
 }  // namespace isora

@@ -56,6 +56,11 @@ constexpr int kVk0 = 0x30;  // '0'..'9' are 0x30..0x39
 constexpr int kVkA = 0x41;  // 'A'..'Z' are 0x41..0x5A
 constexpr int kVkNumpad0 = 0x60;
 constexpr int kVkF1 = 0x70;  // F1..F12 are 0x70..0x7B
+constexpr int kVkF2 = 0x71;
+constexpr int kVkF4 = 0x73;
+constexpr int kVkF8 = 0x77;
+constexpr int kVkF9 = 0x78;
+constexpr int kVkF11 = 0x7A;
 constexpr int kVkF12 = 0x7B;
 
 struct Message {
@@ -71,8 +76,8 @@ enum class MouseButton { Left = 0, Right = 1, Middle = 2 };
 // message boxes and debugger output go through it.
 class Platform : public SystemHooks {
  public:
-  static constexpr int kScreenWidth = 640;
-  static constexpr int kScreenHeight = 480;
+  static constexpr int kScreenWidth = isora::kScreenWidth;
+  static constexpr int kScreenHeight = isora::kScreenHeight;
 
   ~Platform() override = default;
 

@@ -105,7 +105,6 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
   auto& cache = Cache(keep);
   const std::string key = Key(pack, name);
   if (cache.count(key)) return 0;
-  bool found = false;
   if (pack >= 0 && pack < kPackCount) {
     if (pack != currentPack_) {
       currentPack_ = package_.Open(packPaths_[pack]) ? pack : -1;
@@ -122,7 +121,6 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
       }
     }
   }
-  (void)found;
   std::string message =
       WinFormat("can not find (bmp:)%s in (epk:)%s", name.c_str(), PackPath(pack).c_str());
   Hooks::DebugOutput(message + "\n");
@@ -168,7 +166,7 @@ Size Renderer::GetPictureSize(int pack, const std::string& name) {
   return bytes ? BmpSize(*bytes) : Size{};
 }
 
-void Renderer::ClearCache(int which) { (which == 1 ? cacheA_ : cacheB_).clear(); }
+void Renderer::ClearCache(int which) { (which == kKeptPictures ? cacheA_ : cacheB_).clear(); }
 
 size_t Renderer::CacheSize(int which) const { return (which == 1 ? cacheA_ : cacheB_).size(); }
 

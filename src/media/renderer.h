@@ -45,6 +45,17 @@ enum PackIndex : int {
   kPackCount = 6,
 };
 
+// The two picture caches: cache A keeps pictures loaded with the keep flag for the whole run,
+// cache B holds the ordinary ones and is cleared when the scene changes.
+enum PictureCache : int {
+  kOrdinaryPictures = 0,
+  kKeptPictures = 1,
+};
+
+// The world layers' size: the largest map.
+constexpr int kWorldWidth = 3200;
+constexpr int kWorldHeight = 1600;
+
 class Renderer {
  public:
   // Pixel format of every surface; 5-6-5 unless --pixel-format 555 asks otherwise.
@@ -98,7 +109,7 @@ class Renderer {
   // Width and height from the picture's header (loading it into cache B if needed); {0, 0}
   // when missing.
   Size GetPictureSize(int pack, const std::string& name);
-  // Releases every picture of cache A (which = 1) or cache B (which = 0).
+  // Releases every picture of cache A (kKeptPictures) or cache B (kOrdinaryPictures).
   void ClearCache(int which);
   size_t CacheSize(int which) const;
   // Number of member reads from the packs so far (tests check that a cached picture is read once).

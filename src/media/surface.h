@@ -41,6 +41,11 @@ struct Rect {
   friend constexpr bool operator==(const Rect&, const Rect&) = default;
 };
 
+// The game's screen: the display, the back buffer, the saved screen and the view on the map.
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+constexpr Rect kScreenRect{0, 0, kScreenWidth, kScreenHeight};
+
 struct Point {
   int x = 0, y = 0;
   friend constexpr bool operator==(const Point&, const Point&) = default;

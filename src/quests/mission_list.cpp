@@ -5,10 +5,10 @@
 
 #include "foundation/byte_io.h"
 #include "foundation/game_log.h"
+#include "foundation/gbk.h"
 #include "foundation/system_hooks.h"
 #include "items/bag.h"
 #include "items/item_database.h"
-#include "items/record_table.h"
 
 namespace isora {
 

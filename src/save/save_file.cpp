@@ -6,9 +6,8 @@
 #include "foundation/byte_io.h"
 #include "foundation/file_io.h"
 #include "foundation/game_log.h"
-#include "foundation/system_hooks.h"
+#include "foundation/gbk.h"
 #include "foundation/win_format.h"
-#include "items/record_table.h"
 
 namespace isora {
 
@@ -183,37 +182,42 @@ std::vector<uint8_t> EncodeSave(const SaveData& d) {
       w.I32(-1);
     }
   }
-  Hooks::DebugOutput("start to save weapon pack.\n");
-  Hooks::DebugOutput(WinFormat("weapon count=%d\n", static_cast<int>(d.weaponPack.size())));
   w.I32(static_cast<int32_t>(d.weaponPack.size()));
   for (int32_t item : d.weaponPack) {
-    Hooks::DebugOutput(WinFormat("item=%d\n", item));
     w.I32(item);
   }
   Table(w, d.loveDegrees);
-  Hooks::DebugOutput("girl love ok...\n");
   Table(w, d.factionEnmity);
-  Hooks::DebugOutput("menpai enmity ok...\n");
   Table(w, d.vipInfo);
-  Hooks::DebugOutput("vip info ok...\n");
   TextList(w, d.factions, kSaveText30);
-  Hooks::DebugOutput("player's faction ok...\n");
   TextList(w, d.honours, kSaveText255);
-  Hooks::DebugOutput("player's rongru ok...\n");
   TextList(w, d.notes, kSaveText255);
-  Hooks::DebugOutput("player's note ok...\n");
-  Hooks::DebugOutput(WinFormat("mission count=%d\n", static_cast<int>(d.missions.size())));
   w.I32(static_cast<int32_t>(d.missions.size()));
   for (size_t i = 0; i < d.missions.size(); ++i) {
-    Hooks::DebugOutput(
-        WinFormat("the %d mission:%s\n", static_cast<int>(i), d.missions[i].name.c_str()));
     auto rec = EncodeMissionRecord(d.missions[i]);
     w.Bytes(rec.data(), rec.size());
   }
-  Hooks::DebugOutput("mission ok...\n");
   w.I32(d.killCount);
   w.I32(d.rainFlag);
   return w.Take();
+}
+
+std::vector<std::string> SaveProgressTrace(const SaveData& d) {
+  std::vector<std::string> lines = {
+      "start to save weapon pack.\n",
+      WinFormat("weapon count=%d\n", static_cast<int>(d.weaponPack.size()))};
+  for (int32_t item : d.weaponPack) lines.push_back(WinFormat("item=%d\n", item));
+  for (const char* part : {"girl love", "menpai enmity", "vip info", "player's faction",
+                           "player's rongru", "player's note"}) {
+    lines.push_back(std::string(part) + " ok...\n");
+  }
+  lines.push_back(WinFormat("mission count=%d\n", static_cast<int>(d.missions.size())));
+  for (size_t i = 0; i < d.missions.size(); ++i) {
+    lines.push_back(
+        WinFormat("the %d mission:%s\n", static_cast<int>(i), d.missions[i].name.c_str()));
+  }
+  lines.push_back("mission ok...\n");
+  return lines;
 }
 
 bool DecodeSave(std::span<const uint8_t> bytes, SaveData& out, std::string* error) {

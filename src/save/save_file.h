@@ -20,6 +20,8 @@ constexpr int kSaveSlots = 6;
 // The file's bytes. Texts longer than their fields are cut; the three tables are written in
 // ascending byte order of their keys.
 std::vector<uint8_t> EncodeSave(const SaveData& data);
+// The debugger trace a save writes while it stores its parts, one line per part, in order.
+std::vector<std::string> SaveProgressTrace(const SaveData& data);
 // Parses a whole save. On failure returns false with *error set and leaves `out` untouched.
 bool DecodeSave(std::span<const uint8_t> bytes, SaveData& out, std::string* error = nullptr);
 

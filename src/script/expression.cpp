@@ -12,12 +12,49 @@ struct OperatorEntry {
   int code;
 };
 
+// Operator codes: the high nibble orders the operators by precedence class, the compound
+// assignments share the class of "=".
+enum Operator : int {
+  kMul = 240,
+  kDiv = 241,
+  kMod = 242,
+  kAdd = 224,
+  kSub = 225,
+  kShl = 208,
+  kShr = 209,
+  kLess = 192,
+  kLessEqual = 193,
+  kGreater = 194,
+  kGreaterEqual = 195,
+  kEqual = 176,
+  kNotEqual = 177,
+  kBitAnd = 160,
+  kBitXor = 144,
+  kBitOr = 128,
+  kAnd = 112,
+  kOr = 96,
+  kAssign = 80,
+  kAddAssign = 81,
+  kSubAssign = 82,
+  kMulAssign = 83,
+  kDivAssign = 84,
+  kModAssign = 85,
+  kShrAssign = 86,
+  kShlAssign = 87,
+  kAndAssign = 88,
+  kXorAssign = 89,
+  kOrAssign = 90,
+};
+
 constexpr OperatorEntry kOperators[] = {
-    {"*", 240},  {"/", 241},  {"%", 242},  {"+", 224}, {"-", 225},  {"<<", 208},
-    {">>", 209}, {"<", 192},  {"<=", 193}, {">", 194}, {">=", 195}, {"==", 176},
-    {"<>", 177}, {"&", 160},  {"^", 144},  {"|", 128}, {"&&", 112}, {"||", 96},
-    {"=", 80},   {"+=", 81},  {"-=", 82},  {"*=", 83}, {"/=", 84},  {"%=", 85},
-    {">>=", 86}, {"<<=", 87}, {"&=", 88},  {"^=", 89}, {"|=", 90},
+    {"*", kMul},         {"/", kDiv},         {"%", kMod},           {"+", kAdd},
+    {"-", kSub},         {"<<", kShl},        {">>", kShr},          {"<", kLess},
+    {"<=", kLessEqual},  {">", kGreater},     {">=", kGreaterEqual}, {"==", kEqual},
+    {"<>", kNotEqual},   {"&", kBitAnd},      {"^", kBitXor},        {"|", kBitOr},
+    {"&&", kAnd},        {"||", kOr},         {"=", kAssign},        {"+=", kAddAssign},
+    {"-=", kSubAssign},  {"*=", kMulAssign},  {"/=", kDivAssign},    {"%=", kModAssign},
+    {">>=", kShrAssign}, {"<<=", kShlAssign}, {"&=", kAndAssign},    {"^=", kXorAssign},
+    {"|=", kOrAssign},
 };
 
 int32_t Wrap(int64_t v) { return static_cast<int32_t>(static_cast<uint32_t>(v)); }
@@ -55,51 +92,51 @@ int OperatorCode(std::string_view op) {
 
 int32_t ApplyOperator(int code, int32_t a, int32_t b) {
   switch (code) {
-    case 240:
-    case 83:
+    case kMul:
+    case kMulAssign:
       return Wrap(int64_t{a} * b);
-    case 241:
-    case 84:
+    case kDiv:
+    case kDivAssign:
       return Divide(a, b);
-    case 242:
-    case 85:
+    case kMod:
+    case kModAssign:
       return Remainder(a, b);
-    case 224:
-    case 81:
+    case kAdd:
+    case kAddAssign:
       return Wrap(int64_t{a} + b);
-    case 225:
-    case 82:
+    case kSub:
+    case kSubAssign:
       return Wrap(int64_t{a} - b);
-    case 208:
-    case 87:
+    case kShl:
+    case kShlAssign:
       return ShiftLeft(a, b);
-    case 209:
-    case 86:
+    case kShr:
+    case kShrAssign:
       return ShiftRight(a, b);
-    case 192:
+    case kLess:
       return a < b;
-    case 193:
+    case kLessEqual:
       return a <= b;
-    case 194:
+    case kGreater:
       return a > b;
-    case 195:
+    case kGreaterEqual:
       return a >= b;
-    case 176:
+    case kEqual:
       return a == b;
-    case 177:
+    case kNotEqual:
       return a != b;
-    case 160:
-    case 88:
+    case kBitAnd:
+    case kAndAssign:
       return a & b;
-    case 144:
-    case 89:
+    case kBitXor:
+    case kXorAssign:
       return a ^ b;
-    case 128:
-    case 90:
+    case kBitOr:
+    case kOrAssign:
       return a | b;
-    case 112:
+    case kAnd:
       return a != 0 && b != 0;
-    case 96:
+    case kOr:
       return a != 0 || b != 0;
     default:
       return b;

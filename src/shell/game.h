@@ -27,6 +27,7 @@
 #include "quests/relations.h"
 #include "roles/player_growth.h"
 #include "save/save_data.h"
+#include "save/save_file.h"
 #include "script/script_engine.h"
 #include "script/script_host.h"
 #include "shell/game_mode.h"
@@ -282,7 +283,7 @@ class CGame : public ScriptHost, public UiHost {
   void DrawPlayerPanel();
   void DrawBags();
   void SetMessageDialog(const std::string& title, std::vector<std::string> lines);
-  void SetSlotTexts(const std::string& title, const std::array<std::string, 6>& labels);
+  void SetSlotTexts(const std::string& title, const std::array<std::string, kSaveSlots>& labels);
   void CopyGroundToBackBuffer();
   bool DrawPicturePath(const std::string& path, int surface, int x, int y);
   void StopRain();
@@ -317,9 +318,9 @@ class CGame : public ScriptHost, public UiHost {
   void LevelUpPlayer();
   void ClosePlayerPanelPopups();
   // The player panel's part of a left click; true when the click ends there.
-  bool PlayerPanelLeftClick(Point cursor);
+  bool PlayerPanelLeftClick();
   void DrawTutorial();
-  bool TutorialClaims(Point cursor);
+  bool TutorialClaims();
   bool CursorClaimedByTutorial() const;
   bool CursorOnPlayerPanel() const;
   // The kind of the role talked to last; -1 when there is none.
@@ -389,7 +390,7 @@ class CGame : public ScriptHost, public UiHost {
   Relations relations_;
   int32_t fadePhase_ = 0;
   int32_t fadeKind_ = 0, fadeLevel_ = 0, fadeRising_ = 0;
-  Rect fadeSource_{0, 0, 640, 480};
+  Rect fadeSource_ = kScreenRect;
   GameMode fadeTarget_ = ModeMainMenu;
   int32_t selectedNpc_ = -1;
   int32_t sellMode_ = 0;
@@ -400,7 +401,7 @@ class CGame : public ScriptHost, public UiHost {
   MapHeader mapInfo_;
   std::string mapPath_;
   std::string workingDir_;
-  Rect viewRect_{0, 0, 640, 480};
+  Rect viewRect_ = kScreenRect;
   int32_t framesPerSecond_ = 0;
   int32_t cameraX_ = 0, cameraY_ = 0;
   std::string answerVariable_;

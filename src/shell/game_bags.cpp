@@ -76,8 +76,7 @@ void CGame::ClosePlayerPanelPopups() {
   if (ui_->playerPanel) ui_->playerPanel->CloseSkillIcons();
 }
 
-bool CGame::PlayerPanelLeftClick(Point cursor) {
-  (void)cursor;
+bool CGame::PlayerPanelLeftClick() {
   PlayerPanel* panel = ui_->playerPanel.get();
   if (!panel) return false;
   PlayerGrowth& growth = PanelPlayerRef().Growth();

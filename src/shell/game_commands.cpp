@@ -58,12 +58,12 @@ int CGame::OnKeyDown(int key) {
     }
     return 1;
   }
-  if (key == kVkF1 + 10) {
+  if (key == kVkF11) {
     Trace("Start to screen shot\n");
     TakeScreenshot();
     return 1;
   }
-  if (key == kVkF1 + 8) {
+  if (key == kVkF9) {
     if (mode_ == ModeBossKey) {
       mode_ = fadeTarget_;
     } else {
@@ -77,16 +77,15 @@ int CGame::OnKeyDown(int key) {
   if (SelectSkillByKey(key)) return 1;
   if (key >= kVk0 + 1 && key <= kVk0 + 9) {
     UseBagCell(key - kVk0 - 1);
-  } else if (key >= kVkF1 && key <= kVkF1 + 3) {
+  } else if (key >= kVkF1 && key <= kVkF4) {
     OpenStatusPanel(key - kVkF1 + 1);
-  } else if (key == kVkF1 + 7 && platform_.GetKeyState(kVkShift) < 0) {
+  } else if (key == kVkF8 && platform_.GetKeyState(kVkShift) < 0) {
     LevelUpPlayer();
   }
   return 1;
 }
 
 void CGame::OnLButtonDown() {
-  Point cursor = platform_.GetCursorPos();
   if (mode_ == ModePlay && ui_->tutorialPanel) {
     int answer = ui_->tutorialPanel->OnClick();
     if (answer == kPagerExit) {
@@ -97,7 +96,7 @@ void CGame::OnLButtonDown() {
     if (answer >= -1) return;
   }
   if ((mode_ == ModePlay || mode_ == ModeStatusPanel) && HasPlayer()) {
-    if (PlayerPanelLeftClick(cursor)) return;
+    if (PlayerPanelLeftClick()) return;
   }
   switch (mode_) {
     case ModeFade:
@@ -106,8 +105,8 @@ void CGame::OnLButtonDown() {
     case ModeFrozen:
       musicStarted_ = 0;
       FadeTo(true, ModeMainMenu);
-      renderer_.ClearCache(0);
-      renderer_.ClearCache(1);
+      renderer_.ClearCache(kOrdinaryPictures);
+      renderer_.ClearCache(kKeptPictures);
       break;
     case ModeTalk:
       TalkClick();
@@ -132,8 +131,8 @@ void CGame::OnLButtonDown() {
           musicStarted_ = 0;
           FadeTo(true, ModeMainMenu);
           ui_->tutorialPanel.reset();
-          renderer_.ClearCache(0);
-          renderer_.ClearCache(1);
+          renderer_.ClearCache(kOrdinaryPictures);
+          renderer_.ClearCache(kKeptPictures);
           break;
         default:
           break;
@@ -166,7 +165,7 @@ void CGame::OnLButtonDown() {
       break;
     case ModeSavePanel: {
       int slot = ui_->savePanel.OnClick();
-      if (slot >= 1 && slot <= 6) {
+      if (slot >= 1 && slot <= kSaveSlots) {
         SaveGame(slot);
         mode_ = ModePlay;
         leftButtonUp_ = 0;
@@ -178,9 +177,9 @@ void CGame::OnLButtonDown() {
     }
     case ModeLoadPanel: {
       int slot = ui_->savePanel.OnClick();
-      if (slot >= 1 && slot <= 6) {
+      if (slot >= 1 && slot <= kSaveSlots) {
         if (RequestLoad(slot)) {
-          renderer_.ClearCache(0);
+          renderer_.ClearCache(kOrdinaryPictures);
           ui_->tutorialPanel.reset();
         }
       } else if (slot == 0) {
@@ -201,8 +200,8 @@ void CGame::OnLButtonDown() {
     case ModeGameOver:
       musicStarted_ = 0;
       FadeTo(true, ModeMainMenu);
-      renderer_.ClearCache(0);
-      renderer_.ClearCache(1);
+      renderer_.ClearCache(kOrdinaryPictures);
+      renderer_.ClearCache(kKeptPictures);
       break;
     case ModeBossKey:
       mode_ = fadeTarget_;
@@ -247,8 +246,7 @@ void CGame::DrawTutorial() {
   if (ui_->tutorialPanel) ui_->tutorialPanel->Draw();
 }
 
-bool CGame::TutorialClaims(Point cursor) {
-  (void)cursor;
+bool CGame::TutorialClaims() {
   if (!ui_->tutorialPanel) return false;
   return ui_->tutorialPanel->UpdateHoverInside() != 0;
 }

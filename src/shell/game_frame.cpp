@@ -117,13 +117,13 @@ void CGame::Frame() {
 void CGame::SavedScreenStep() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
-  if (back && saved) back->BltFast(0, 0, *saved, Rect{0, 0, 640, 480}, kBltNoColorKey);
+  if (back && saved) back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
 }
 
 void CGame::CopyGroundToBackBuffer() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* ground = renderer_.GetSurface(kSurfaceGround);
-  if (back && ground) back->BltFast(0, 0, *ground, Rect{0, 0, 640, 480}, kBltNoColorKey);
+  if (back && ground) back->BltFast(0, 0, *ground, kScreenRect, kBltNoColorKey);
 }
 
 void CGame::TransitionCheck() {
@@ -140,9 +140,9 @@ void CGame::StartMusicOnce(const std::string& file) {
 int CGame::FadeTo(bool fadeOut, GameMode target) {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
-  if (back && saved) saved->BltFast(0, 0, *back, Rect{0, 0, 640, 480}, kBltNoColorKey);
+  if (back && saved) saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
   fadeTarget_ = target;
-  fadeSource_ = Rect{0, 0, 640, 480};
+  fadeSource_ = kScreenRect;
   if (fadeOut) {
     fadeKind_ = 1;
     fadeLevel_ = 0;
@@ -165,7 +165,7 @@ void CGame::FadeStep() {
     int y = (480 - fadeSource_.Height()) / 2;
     back->BltFast(x, y, *saved, fadeSource_, kBltSrcColorKey);
   }
-  if (fadeLevel_ > 0) renderer_.Darken(kSurfaceBackBuffer, Rect{0, 0, 640, 480}, fadeLevel_);
+  if (fadeLevel_ > 0) renderer_.Darken(kSurfaceBackBuffer, kScreenRect, fadeLevel_);
   if (fadeRising_) fadeLevel_ += 4;
   if (fadeLevel_ > 0 && !fadeRising_) fadeLevel_ -= 4;
   if (fadeLevel_ >= 31 && (fadeKind_ == 1 || (fadeKind_ == 2 && fadeLevel_ >= 51))) {

@@ -1,9 +1,8 @@
 // Start-up, configuration, the message loop and shutdown.
-#include <unistd.h>
-
 #include <chrono>
 #include <thread>
 
+#include "foundation/environment.h"
 #include "foundation/ini_file.h"
 #include "media/platform.h"
 #include "shell/game.h"
@@ -14,12 +13,6 @@ namespace {
 
 // Values of game.ini live in 30-byte fields.
 std::string Field30(const std::string& value) { return value.substr(0, 29); }
-
-std::string CurrentDirectory() {
-  char buf[4096];
-  if (getcwd(buf, sizeof buf) == nullptr) return ".";
-  return buf;
-}
 
 }  // namespace
 

@@ -60,7 +60,7 @@ void CGame::PlayStep() {
     skipPresent_ = true;
     return;
   }
-  viewRect_ = Rect{cameraX_, cameraY_, cameraX_ + 640, cameraY_ + 480};
+  viewRect_ = Rect{cameraX_, cameraY_, cameraX_ + kScreenWidth, cameraY_ + kScreenHeight};
   const Surface* ground = renderer_.GetSurface(kSurfaceGround);
   const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
@@ -103,12 +103,12 @@ bool CGame::DrawRole() {
       RandomGenerator gen;
       gen.Seed(0);
       int r = gen.Draw(1400);
-      npc->SetWalkTarget(npc->X() + r - 200, npc->Y() - r + 200, "walk");
+      npc->SetWalkTarget(npc->X() + r - 200, npc->Y() - r + 200, RoleStateKind::kWalk);
     }
     wanderCounter_ = 0;
   }
 
-  if (player.State() == "dieout") {
+  if (player.State() == RoleStateKind::kDieOut) {
     DeathScreen();
     return true;
   }
@@ -119,11 +119,11 @@ bool CGame::DrawRole() {
       continue;
     }
     CRoleNPC& npc = *world_->npcs.Entries()[i].role;
-    if (npc.State() == "die") {
+    if (npc.State() == RoleStateKind::kDie) {
       player.Stand();
       leftButtonUp_ = 0;
     }
-    if (npc.State() == "dieout") {
+    if (npc.State() == RoleStateKind::kDieOut) {
       GameMode before = mode_;
       HandleDeadRole(static_cast<int>(i) + 1);
       if (mode_ != before) return false;
@@ -135,7 +135,7 @@ bool CGame::DrawRole() {
         Point p = npc.StepProbe();
         Trace(WinFormat("[DrawRole]cannot cross:findnpc=%d,map cross=%d,pt.x=%d,pt.y=%d,state=%s\n",
                         static_cast<int>(probe >> 16), map_.IsPassableAt(p.x, p.y), p.x, p.y,
-                        npc.State().c_str()));
+                        std::string(npc.StateName()).c_str()));
       }
       npc.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
     } else {
@@ -145,7 +145,8 @@ bool CGame::DrawRole() {
     ++i;
   }
 
-  if (options_.trace) Trace(WinFormat("[DrawRole]my state=%s\n", player.State().c_str()));
+  if (options_.trace)
+    Trace(WinFormat("[DrawRole]my state=%s\n", std::string(player.StateName()).c_str()));
   player.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
 
   CellIndex cell = map_.CellAt(player.X(), player.Y());
@@ -223,8 +224,8 @@ void CGame::HandleDeadRole(int index) {
 
 void CGame::DeathScreen() {
   ComposeView(kSurfaceTemp);
-  renderer_.Grey(kSurfaceTemp, Rect{0, 0, 640, 480});
-  renderer_.Blend50(kSurfaceTemp, Rect{0, 210, 640, 270}, false);
+  renderer_.Grey(kSurfaceTemp, kScreenRect);
+  renderer_.Blend50(kSurfaceTemp, Rect{0, 210, kScreenWidth, 270}, false);
   DrawOutlined("I was killed. Let me try again!", 320, 240, kSurfaceTemp,
                {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
                0x0000FF);
@@ -252,7 +253,7 @@ bool CGame::ObjectLayerTransparentAt(int mx, int my) {
 }
 
 void CGame::HoverInfo(Point cursor) {
-  if (TutorialClaims(cursor)) return;
+  if (TutorialClaims()) return;
   const int mx = cursor.x + cameraX_;
   const int my = cursor.y + cameraY_;
   std::string label = map_.CellExitComment(mx, my);

@@ -15,7 +15,7 @@ std::string SlotFile(int slot) { return NativePath(SaveSlotPath(slot)); }
 }  // namespace
 
 int CGame::SaveGame(int slot) {
-  if (slot < 1 || slot > 6 || !HasPlayer()) return 0;
+  if (slot < 1 || slot > kSaveSlots || !HasPlayer()) return 0;
   SaveData data;
   data.timeStamp = FormatSaveTimeStamp(platform_.SystemTimeUtc());
   data.mapHeader = mapInfo_.bytes;
@@ -25,20 +25,7 @@ int CGame::SaveGame(int slot) {
   StoreMissions(missionList_, data);
   data.killCount = killedEnemies_;
   data.rainFlag = raining_;
-  Trace("start to save weapon pack.\n");
-  Trace(WinFormat("weapon count=%d\n", static_cast<int>(data.weaponPack.size())));
-  for (int32_t item : data.weaponPack) Trace(WinFormat("item=%d\n", item));
-  Trace("girl love ok...\n");
-  Trace("menpai enmity ok...\n");
-  Trace("vip info ok...\n");
-  Trace("player's faction ok...\n");
-  Trace("player's rongru ok...\n");
-  Trace("player's note ok...\n");
-  Trace(WinFormat("mission count=%d\n", static_cast<int>(data.missions.size())));
-  for (size_t i = 0; i < data.missions.size(); ++i) {
-    Trace(WinFormat("the %d mission:%s\n", static_cast<int>(i), data.missions[i].name.c_str()));
-  }
-  Trace("mission ok...\n");
+  for (const std::string& line : SaveProgressTrace(data)) Trace(line);
   if (!WriteSaveFile(SlotFile(slot), data)) {
     log_.WriteText(WinFormat("Saving %s failed.", SaveSlotPath(slot).c_str()));
     return 0;
@@ -49,8 +36,8 @@ int CGame::SaveGame(int slot) {
 }
 
 void CGame::ShowSlotList(bool loading) {
-  std::array<std::string, 6> labels;
-  for (int i = 0; i < 6; ++i) labels[i] = SaveSlotLabel(SlotFile(i + 1));
+  std::array<std::string, kSaveSlots> labels;
+  for (int i = 0; i < kSaveSlots; ++i) labels[i] = SaveSlotLabel(SlotFile(i + 1));
   if (loading) {
     modeBeforeLoadPanel_ = mode_;
     fadeTarget_ = mode_;
@@ -63,7 +50,7 @@ void CGame::ShowSlotList(bool loading) {
 }
 
 int CGame::RequestLoad(int slot) {
-  if (slot < 1 || slot > 6) return 0;
+  if (slot < 1 || slot > kSaveSlots) return 0;
   SaveData data;
   // The whole file is checked before anything changes, so a bad save never half-loads.
   if (!ReadSaveFile(SlotFile(slot), data, &log_)) {

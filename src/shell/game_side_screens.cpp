@@ -39,7 +39,7 @@ bool CGame::ShowCredits() {
     TextMetrics tm = dc.GetTextMetrics();
     int h = tm.tmHeight + tm.tmExternalLeading;
     dc.SetBkMode(kBkTransparent);
-    Rect r{0, (480 - lines * h) / 2, 640, 480};
+    Rect r{0, (kScreenHeight - lines * h) / 2, kScreenWidth, kScreenHeight};
     dc.DrawText(content, &r, kDtWordBreak | kDtVCenter | kDtCenter);
   }
   FadeTo(true, ModeCredits);
@@ -70,7 +70,7 @@ void CGame::ShowGameOver() {
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   Surface* ground = renderer_.GetSurface(kSurfaceGround);
   if (!back || !saved || !ground) return;
-  saved->BltFast(0, 0, *back, Rect{0, 0, 640, 480}, kBltNoColorKey);
+  saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
 
   IniFile ini;
   if (!ini.Load("game.ini", iniPackage_.c_str())) return;
@@ -97,7 +97,7 @@ void CGame::ShowGameOver() {
   std::shared_ptr<Font> font20 = Font::Create("Segoe UI", 20);
   dc.SelectFont(font20);
   TextMetrics tm = dc.GetTextMetrics();
-  Rect r{0, (480 - n * tm.tmHeight) / 2, 640, 480};
+  Rect r{0, (kScreenHeight - n * tm.tmHeight) / 2, kScreenWidth, kScreenHeight};
   dc.SetBkMode(kBkTransparent);
   Rect textRect = r;
   dc.DrawText(text, &textRect, kDtWordBreak | kDtCenter);
@@ -116,8 +116,8 @@ void CGame::ShowGameOver() {
 
   TakeScreenshot();
   if (!endMusic_.empty()) musicStarted_ = 0;
-  ground->BltFast(0, 0, *back, Rect{0, 0, 640, 480}, kBltNoColorKey);
-  back->BltFast(0, 0, *saved, Rect{0, 0, 640, 480}, kBltNoColorKey);
+  ground->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
+  back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
   lastScore_ = score;
   lastTitle_ = title;
   FadeTo(true, ModeGameOver);
@@ -129,7 +129,7 @@ void CGame::ShowHelp() {
   std::string content = BackslashesToLines(ini.GetString("help", "content"));
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
-  if (back && saved) saved->BltFast(0, 0, *back, Rect{0, 0, 640, 480}, kBltNoColorKey);
+  if (back && saved) saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
   SetMessageDialog("<3Help/>", {content});
   mode_ = ModeHelp;
 }

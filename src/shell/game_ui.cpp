@@ -50,7 +50,8 @@ void CGame::SetMessageDialog(const std::string& title, std::vector<std::string> 
   ui_->messageDialog.SetTexts({title}, std::move(lines));
 }
 
-void CGame::SetSlotTexts(const std::string& title, const std::array<std::string, 6>& labels) {
+void CGame::SetSlotTexts(const std::string& title,
+                         const std::array<std::string, kSaveSlots>& labels) {
   ui_->savePanel.SetSlotTexts(title, labels);
 }
 

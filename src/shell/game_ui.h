@@ -8,13 +8,13 @@
 #include <vector>
 
 #include "items/item_database.h"
-#include "items/pack_panel.h"
-#include "items/player_panel.h"
 #include "items/skill_database.h"
+#include "panels/pack_panel.h"
+#include "panels/player_panel.h"
+#include "panels/save_panel.h"
 #include "ui/dialog_panel.h"
 #include "ui/menu_panel.h"
 #include "ui/picture_pager.h"
-#include "ui/save_panel.h"
 #include "ui/talk_dialog.h"
 
 namespace isora {

@@ -142,7 +142,7 @@ void CGame::PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction) {
 }
 
 bool CGame::BuildWorld() {
-  renderer_.ClearCache(0);
+  renderer_.ClearCache(kOrdinaryPictures);
   std::string path = ("map\\" + nextMapName_).substr(0, 99);
   if (newGame_ == 0) map_.Release();
   if (!LoadMap(path)) {

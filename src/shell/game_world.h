@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "items/ground_item.h"
-#include "items/player_panel.h"
-#include "roles/role.h"
+#include "panels/player_panel.h"
 #include "roles/renderer_role_graphics.h"
+#include "roles/role.h"
 #include "roles/role_host.h"
 #include "roles/role_npc.h"
 #include "shell/game.h"

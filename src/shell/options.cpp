@@ -1,7 +1,8 @@
 #include "shell/options.h"
 
-#include <cstdlib>
 #include <filesystem>
+
+#include "foundation/environment.h"
 
 namespace isora {
 
@@ -91,7 +92,7 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
 
 std::string DefaultDataDir(const std::string& programPath) {
   namespace fs = std::filesystem;
-  if (const char* env = std::getenv("ISORA_DATA"); env && *env) return env;
+  if (auto env = EnvironmentValue("ISORA_DATA"); env && !env->empty()) return *env;
   std::error_code ec;
   fs::path exe = fs::canonical("/proc/self/exe", ec);
   if (ec) exe = fs::absolute(programPath, ec);

@@ -1,5 +1,6 @@
 #include "shell/replay.h"
 
+#include <cctype>
 #include <sstream>
 
 #include "foundation/byte_io.h"
@@ -55,6 +56,12 @@ int VirtualKeyFromName(const std::string& fullName, bool* shift) {
   }
   for (const NamedKey& k : kNamedKeys) {
     if (name == k.name) return k.vk;
+  }
+  // Any other key as the recorder writes it: "VK" and two hex digits.
+  if (name.size() == 4 && name.compare(0, 2, "VK") == 0 && std::isxdigit(name[2]) &&
+      std::isxdigit(name[3])) {
+    int vk = std::stoi(name.substr(2), nullptr, 16);
+    if (vk > 0) return vk;
   }
   return 0;
 }

@@ -8,7 +8,7 @@
 namespace isora {
 
 Button::Button(Renderer& renderer, std::string name_, int x_, int y_, int type_,
-               bool playsHoverSound_, std::string hoverName_)
+               bool playsHoverSound_, std::optional<std::string> hoverName_)
     : x(x_), y(y_), type(type_), name(std::move(name_)), playsHoverSound(playsHoverSound_) {
   hitRect = Rect{x, y, x, y};
   if (type == kButtonText) {
@@ -20,8 +20,8 @@ Button::Button(Renderer& renderer, std::string name_, int x_, int y_, int type_,
       SetSize(s.cx, s.cy);
     }
   } else if (type == kButtonPicturePair) {
-    if (!IsNull() && !hoverName_.empty()) {
-      hoverName = std::move(hoverName_);
+    if (!IsNull() && hoverName_) {
+      if (!hoverName_->empty()) hoverName = std::move(*hoverName_);
       Size s = PictureSize(renderer, name);
       SetSize(s.cx, s.cy);
     }
@@ -55,8 +55,9 @@ void Button::Draw(Renderer& renderer, UiHost* host) {
         renderer.Brighten(kSurfaceLayer3, r);
         back->BltFast(x, y, *scratch, r, kBltSrcColorKey);
       }
-    } else if (type == kButtonPicturePair && !IsNullPicture(hoverName)) {
-      DrawPicturePath(renderer, hoverName, kSurfaceBackBuffer, x, y);
+    } else if (type == kButtonPicturePair) {
+      const std::string& shown = IsNullPicture(hoverName) ? name : hoverName;
+      if (!IsNullPicture(shown)) DrawPicturePath(renderer, shown, kSurfaceBackBuffer, x, y);
     } else if (type == kButtonText) {
       renderer.DrawText(name, x, y, kSurfaceBackBuffer, kTaLeft, kCaptionHoverColor);
     }

@@ -2,6 +2,7 @@
 // rectangle that reacts to the mouse and a hover sound played once per entry.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "media/surface.h"
@@ -15,10 +16,13 @@ enum ButtonType : int { kButtonText = 0, kButtonPicture = 1, kButtonPicturePair 
 
 class Button {
  public:
-  // hoverName is the second picture of a type 2 button; empty means none was given, and such a
-  // button keeps an empty hit rectangle. The renderer measures captions and pictures.
+  // hoverName is the second picture of a type 2 button. A type 2 button given none keeps an
+  // empty hit rectangle and never reacts; one given a second path (even an empty one, as a
+  // menu whose INI lacks it) is sized from its first picture, and without a usable second
+  // picture it shows the first one under the mouse too. The renderer measures captions and
+  // pictures.
   Button(Renderer& renderer, std::string name, int x, int y, int type, bool playsHoverSound,
-         std::string hoverName = {});
+         std::optional<std::string> hoverName = std::nullopt);
 
   bool HitTest(int px, int py) const { return hitRect.Contains(px, py); }
   void UpdateHover(int px, int py) { hovered = HitTest(px, py); }

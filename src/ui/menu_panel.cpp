@@ -14,7 +14,9 @@ bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
   y = 0;
   for (const char* section : {"startButton", "loadButton", "aboutButton", "exitButton"}) {
     int type = ini.GetInt(section, "type");
-    std::string hover = type == kButtonPicturePair ? ini.GetString(section, "text1") : "";
+    // "text1" (picture path, type 2 only): the picture shown under the mouse.
+    std::optional<std::string> hover;
+    if (type == kButtonPicturePair) hover = ini.GetString(section, "text1");
     buttons.emplace_back(renderer_, ini.GetString(section, "text"), ini.GetInt(section, "x"),
                          ini.GetInt(section, "y"), type, true, hover);
   }

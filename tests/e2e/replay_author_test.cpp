@@ -1144,19 +1144,32 @@ TEST(Author, CollectingQuest) {
 
 TEST(Author, SaveQuitAndLoad) {
   AUTHOR_OR_SKIP();
-  Scenario a("save_load", {"A game with a mission, a shop purchase and a note is saved to slot 2",
+  Scenario a("save_load", {"A game with two missions and a kill in Greenwood is saved to slot 2",
                            "from the in-game menu; the hero walks on, quits to the main menu, and",
-                           "loads slot 2 there: map, position, bag, money, missions, relations",
-                           "and roles are as they were saved."});
+                           "loads slot 2 there: map, position, bag, money, missions, relations,",
+                           "the kill count and roles are as they were saved."});
   a.NewGame();
   a.TalkTo("Ione");
   a.Talks();
   a.TalkTo("Captain Hale");
   a.Talks();
+  a.Equip();
+  a.LevelTo(5);
+  a.TakeExit("wild.map");
+  ASSERT_TRUE(a.d.Until([](const json& st) { return !st["npcs"].empty(); }, 100));
+  bool killed = false;
+  for (int tries = 0; !killed && tries < 10; ++tries) {
+    std::string prey = a.Nearest({"Wolf", "Boar", "Deer"});
+    ASSERT_FALSE(prey.empty()) << "nothing left to hunt";
+    killed = a.Kill(prey, 4000, 60);
+  }
+  ASSERT_TRUE(killed);
+  a.Release();
   a.d.Step(5);
   a.Dump("before");
   a.Expect("/missions/0/name", "==", "Moonpetal");
   a.Expect("/missions/1/name", "==", "Patrol");
+  a.Expect("/killedEnemies", ">=", 1);
   a.Key("Esc");
   a.ClickButton(a.Ui().gameMenu.buttons[kMenuSave]);
   a.DumpMode("save_panel", "ModeSavePanel");

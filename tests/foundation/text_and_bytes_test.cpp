@@ -80,5 +80,30 @@ TEST_F(FilesTest, WholeFileReadAndAtomicWrite) {
   EXPECT_FALSE(WriteFileAtomic("none/f.bin", bytes));
 }
 
+TEST_F(FilesTest, StaleTemporaryLinkIsReplacedNeverFollowed) {
+  namespace fs = std::filesystem;
+  const std::vector<uint8_t> bytes{7, 8, 9};
+  const std::vector<uint8_t> keep{'k', 'e', 'e', 'p'};
+  WriteFile("game.ini", "keep");
+  fs::create_symlink("game.ini", "1.sav.tmp");
+  ASSERT_TRUE(WriteFileAtomic("1.sav", bytes));
+  EXPECT_EQ(ReadFileBytes("game.ini"), keep);
+  EXPECT_EQ(ReadFileBytes("1.sav"), bytes);
+  EXPECT_FALSE(fs::is_symlink("1.sav"));
+
+  // A temporary that cannot be replaced fails the write and leaves the old file whole.
+  WriteFile("2.sav", "keep");
+  fs::create_directory("2.sav.tmp");
+  EXPECT_FALSE(WriteFileAtomic("2.sav", bytes));
+  EXPECT_EQ(ReadFileBytes("2.sav"), keep);
+}
+
+TEST(CutGbkTest, NeverSplitsACharacter) {
+  EXPECT_EQ(CutGbk("abcdef", 4), "abcd");
+  EXPECT_EQ(CutGbk("ab", 4), "ab");
+  EXPECT_EQ(CutGbk("a\xC4\xE3\xBA\xC3", 4), "a\xC4\xE3");
+  EXPECT_EQ(CutGbk("a\xC4\xE3\xBA\xC3", 5), "a\xC4\xE3\xBA\xC3");
+}
+
 }  // namespace
 }  // namespace isora

@@ -140,12 +140,5 @@ TEST(EquipmentTest, AddTakesTheFirstEmptySlotThatFits) {
   EXPECT_EQ(eq.CountById(0), 4);
 }
 
-TEST(CutGbkTest, NeverSplitsACharacter) {
-  EXPECT_EQ(CutGbk("abcdef", 4), "abcd");
-  EXPECT_EQ(CutGbk("ab", 4), "ab");
-  EXPECT_EQ(CutGbk("a\xC4\xE3\xBA\xC3", 4), "a\xC4\xE3");
-  EXPECT_EQ(CutGbk("a\xC4\xE3\xBA\xC3", 5), "a\xC4\xE3\xBA\xC3");
-}
-
 }  // namespace
 }  // namespace isora

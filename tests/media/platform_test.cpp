@@ -31,9 +31,13 @@ TEST(HeadlessPlatformTest, MessagesComeOutInTheOrderTheyHappened) {
   for (uint32_t e : expected) {
     ASSERT_TRUE(p.GetMessage(&m));
     EXPECT_EQ(m.message, e);
-    if (e == kWmKeyDown) EXPECT_EQ(m.wParam, 0x70u);
-    if (e == kWmLButtonDown) EXPECT_EQ(m.lParam, (200 << 16) | 100);
-    if (e == kWmActivateApp) EXPECT_EQ(m.wParam, 0u);
+    if (e == kWmKeyDown) {
+      EXPECT_EQ(m.wParam, 0x70u);
+    } else if (e == kWmLButtonDown) {
+      EXPECT_EQ(m.lParam, (200 << 16) | 100);
+    } else if (e == kWmActivateApp) {
+      EXPECT_EQ(m.wParam, 0u);
+    }
   }
   EXPECT_FALSE(p.PeekMessage(&m, true));
   p.DestroyGameWindow();

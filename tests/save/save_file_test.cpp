@@ -138,7 +138,10 @@ TEST(SaveDecode, CountsBeyondTheFileAreRefused) {
     auto copy = bytes;
     for (int k = 0; k < 4; ++k) copy[skillCount + k] = static_cast<uint8_t>(bad >> (8 * k));
     SaveData d;
-    EXPECT_FALSE(DecodeSave(copy, d)) << bad;
+    std::string error;
+    EXPECT_FALSE(DecodeSave(copy, d, &error)) << bad;
+    // Refused at the count itself, before anything is allocated for it.
+    EXPECT_EQ(error, "bad skill count") << bad;
   }
   auto copy = bytes;
   std::memcpy(copy.data(), "vdsh", 4);

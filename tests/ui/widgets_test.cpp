@@ -112,7 +112,14 @@ TEST_F(MenuTest, MainMenuPairButtonsShowTheirSecondPictureUnderTheMouse) {
   ASSERT_EQ(menu.buttons.size(), 4u);
   EXPECT_EQ(menu.x, 0);  // the main menu reads no position
   EXPECT_EQ(menu.buttons[0].hitRect, (Rect{100, 200, 160, 220}));
-  EXPECT_EQ(menu.buttons[1].hoverName, "NULL");  // no "text1": never reacts
+  // No "text1": still sized from its picture, so it reacts, and shows that picture throughout.
+  EXPECT_EQ(menu.buttons[1].hoverName, "NULL");
+  EXPECT_EQ(menu.buttons[1].hitRect, (Rect{100, 300, 160, 320}));
+  host.cursor = {110, 305};
+  EXPECT_EQ(menu.OnClick(), kMainLoad);
+  menu.UpdateHover();
+  menu.Draw();
+  EXPECT_EQ(Back().At(110, 305), Px(0x00FF00));
 
   host.cursor = {105, 205};
   menu.UpdateHover();
@@ -130,7 +137,7 @@ TEST_F(MenuTest, MainMenuPairButtonsShowTheirSecondPictureUnderTheMouse) {
   EXPECT_EQ(menu.OnClick(), kMainExit);
   host.cursor = {105, 205};
   EXPECT_EQ(menu.OnClick(), kMainStart);
-  host.cursor = {105, 305};
+  host.cursor = {105, 395};
   EXPECT_EQ(menu.OnClick(), -1);
   host.cursor = {600, 5};
   EXPECT_EQ(menu.OnClick(), -1);

@@ -8,8 +8,8 @@
 #include "items/skill_database.h"
 #include "kit/kit.h"
 #include "lib/bmp_writer.h"
+#include "lib/panel_preview.h"
 #include "media/renderer.h"
-#include "ui/panel_preview.h"
 
 namespace isora::kit {
 namespace {

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "items/item_database.h"
-#include "items/player_panel.h"
 #include "items/skill_database.h"
+#include "panels/player_panel.h"
 #include "roles/player_growth.h"
-#include "ui_fixture.h"
+#include "ui/ui_fixture.h"
 
 namespace isora::test {
 

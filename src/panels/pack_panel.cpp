@@ -1,4 +1,4 @@
-#include "items/pack_panel.h"
+#include "panels/pack_panel.h"
 
 #include <algorithm>
 

@@ -2,9 +2,9 @@
 // with the frame their layout must give, built independently by filling rectangles.
 #include <gtest/gtest.h>
 
-#include "item_fixture.h"
-#include "items/pack_panel.h"
-#include "items/player_panel.h"
+#include "panels/item_fixture.h"
+#include "panels/pack_panel.h"
+#include "panels/player_panel.h"
 #include "ui/menu_panel.h"
 
 namespace isora {

@@ -1,20 +1,20 @@
-#include "ui/panel_preview.h"
+#include "lib/panel_preview.h"
 
 #include <array>
 #include <string_view>
 
 #include "foundation/ini_file.h"
 #include "items/item_database.h"
-#include "items/pack_panel.h"
-#include "items/player_panel.h"
 #include "items/skill_database.h"
 #include "items/sub_bag.h"
 #include "media/renderer.h"
+#include "panels/pack_panel.h"
+#include "panels/player_panel.h"
+#include "panels/save_panel.h"
 #include "roles/player_growth.h"
 #include "ui/dialog_panel.h"
 #include "ui/menu_panel.h"
 #include "ui/picture_pager.h"
-#include "ui/save_panel.h"
 #include "ui/ui_host.h"
 
 namespace isora {

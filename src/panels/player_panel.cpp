@@ -1,4 +1,4 @@
-#include "items/player_panel.h"
+#include "panels/player_panel.h"
 
 #include <algorithm>
 

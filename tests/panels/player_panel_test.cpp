@@ -1,8 +1,8 @@
-#include "items/player_panel.h"
+#include "panels/player_panel.h"
 
 #include <gtest/gtest.h>
 
-#include "item_fixture.h"
+#include "panels/item_fixture.h"
 #include "support/recording_hooks.h"
 
 namespace isora {

@@ -1,9 +1,9 @@
-#include "items/pack_panel.h"
+#include "panels/pack_panel.h"
 
 #include <gtest/gtest.h>
 
-#include "item_fixture.h"
 #include "items/sub_bag.h"
+#include "panels/item_fixture.h"
 #include "quests/mission_list.h"
 #include "support/recording_hooks.h"
 

@@ -1,8 +1,8 @@
-#include "ui/panel_preview.h"
+#include "lib/panel_preview.h"
 
 #include <gtest/gtest.h>
 
-#include "item_fixture.h"
+#include "panels/item_fixture.h"
 
 namespace isora {
 namespace {

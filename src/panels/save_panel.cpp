@@ -1,4 +1,4 @@
-#include "ui/save_panel.h"
+#include "panels/save_panel.h"
 
 #include "foundation/gbk.h"
 #include "foundation/ini_file.h"

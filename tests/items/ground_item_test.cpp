@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "item_fixture.h"
+#include "panels/item_fixture.h"
 
 namespace isora {
 namespace {

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "foundation/gbk.h"
-#include "growth/growth_fakes.h"
 #include "items/test_databases.h"
+#include "roles/growth_fakes.h"
 
 namespace isora {
 namespace {

@@ -1,0 +1,3 @@
+#include <cstdlib>
+
+int Roll() { return rand() % 6; }

@@ -1,0 +1,2 @@
+// A widget that reaches up into the shell.
+#include "shell/game.h"
