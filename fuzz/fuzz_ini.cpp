@@ -21,11 +21,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   isora::IniFile ini;
   ini.LoadBytes(text);
-  (void)ini.GetString(section.c_str(), key.c_str());
-  (void)ini.GetInt(section.c_str(), key.c_str());
+  (void)ini.GetString(section, key);
+  (void)ini.GetInt(section, key);
   (void)ini.GetString("Main", "x");
-  ini.SetValue(section.c_str(), key.c_str(), "value");
-  if (ini.GetString(section.c_str(), key.c_str()).empty() && !key.empty()) {
+  ini.SetValue(section, key, "value");
+  if (ini.GetString(section, key).empty() && !key.empty()) {
     // An edit that cannot be read back is only possible when the names hold bytes that end
     // a token or a header; anything else is a fault.
     bool odd = false;
@@ -34,7 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             c == '[';
     if (!odd && section.size() <= 250) __builtin_trap();
   }
-  ini.AddSection(key.c_str());
+  ini.AddSection(key);
   ini.SetValue("Main", "x", "1");
   (void)ini.GetInt("Main", "x");
   ini.Clear();

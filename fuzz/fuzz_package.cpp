@@ -26,8 +26,7 @@ void ReadAll(isora::PackageFile& file, const isora::PackageNode& node) {
       continue;
     }
     std::string member = key.substr(5);  // without "root\"
-    std::vector<uint8_t> out;
-    file.ReadMember(member, out);
+    (void)file.ReadMember(member);
   }
 }
 

@@ -1,20 +1,29 @@
 #include "foundation/crash_report.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <csignal>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <ucontext.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "foundation/gbk.h"
 
 namespace isora {
 namespace {
-
-constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
 
 // The GBK line prefixes, converted before any crash: nothing in the handler may allocate.
 struct Prefixes {
@@ -23,8 +32,9 @@ struct Prefixes {
 };
 Prefixes prefixes;
 
-// Room for the handler to run after a stack overflow.
-alignas(16) char altStack[64 * 1024];
+// Where the report goes, filled before any crash: the handler only reads it.
+constexpr char kReportName[] = "exceptionLog.log";
+char reportPath[4096] = "exceptionLog.log";
 
 void SetPrefixes() {
   const char8_t* lines[3] = {u8"异常发生代码 : 0x", u8"异常发生地址 : 0x", u8"异常发生标志 : 0x"};
@@ -47,6 +57,50 @@ size_t FormatLine(char* out, int line, uint32_t value) {
   out[n++] = '\n';
   return n;
 }
+
+#ifdef _WIN32
+void WriteReport(uint32_t code, uint32_t address, uint32_t flags) {
+  char report[3 * 80];
+  size_t n = FormatLine(report, 0, code);
+  n += FormatLine(report + n, 1, address);
+  n += FormatLine(report + n, 2, flags);
+  HANDLE h = ::CreateFileA(reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(h, report, static_cast<DWORD>(n), &written, nullptr);
+  ::CloseHandle(h);
+}
+
+LONG WINAPI Filter(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD* r = info->ExceptionRecord;
+  WriteReport(static_cast<uint32_t>(r->ExceptionCode),
+              static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r->ExceptionAddress)),
+              static_cast<uint32_t>(r->ExceptionFlags));
+  return EXCEPTION_CONTINUE_SEARCH;  // then the system's own handling ends the process
+}
+
+// abort() raises no exception on Windows; it is reported as the fatal exit it amounts to.
+void AbortHandler(int) {
+  WriteReport(0x40000015, 0, 1);
+  std::signal(SIGABRT, SIG_DFL);
+  std::raise(SIGABRT);
+}
+
+}  // namespace
+
+void InstallCrashHandler() {
+  SetPrefixes();
+  ULONG guarantee = 64 * 1024;  // room for the filter after a stack overflow
+  ::SetThreadStackGuarantee(&guarantee);
+  ::SetUnhandledExceptionFilter(Filter);
+  std::signal(SIGABRT, AbortHandler);
+}
+#else
+constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+
+// Room for the handler to run after a stack overflow.
+alignas(16) char altStack[64 * 1024];
 
 // The exception code a Windows build would have reported for the signal.
 uint32_t CodeFor(int sig, const siginfo_t* info) {
@@ -85,7 +139,7 @@ void Handler(int sig, siginfo_t* info, void* context) {
   size_t n = FormatLine(report, 0, CodeFor(sig, info));
   n += FormatLine(report + n, 1, AddressFor(info, context));
   n += FormatLine(report + n, 2, sig == SIGABRT ? 1u : 0u);  // abort cannot be continued
-  int fd = ::open("exceptionLog.log", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  int fd = ::open(reportPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
   if (fd >= 0) {
     size_t done = 0;
     while (done < n) {
@@ -120,6 +174,14 @@ void InstallCrashHandler() {
   sa.sa_flags = SA_SIGINFO | SA_ONSTACK;
   sigemptyset(&sa.sa_mask);
   for (int sig : kSignals) ::sigaction(sig, &sa, nullptr);
+}
+
+#endif
+
+void SetCrashReportFolder(const std::string& folder) {
+  std::string path = folder.empty() ? std::string(kReportName) : folder + "/" + kReportName;
+  if (path.size() >= sizeof reportPath) return;
+  std::memcpy(reportPath, path.c_str(), path.size() + 1);
 }
 
 std::string CrashReportText(uint32_t code, uint32_t address, uint32_t flags) {

@@ -11,10 +11,21 @@
 
 namespace isora {
 
-// Converts a game path (relative to the game folder, the current directory, with "\" or "/")
-// into a native path. When the exact path does not exist, each component is matched
-// case-insensitively, since data made on case-insensitive systems must still load. A path that
-// exists in neither form comes back converted but otherwise unchanged.
+// The game folder that relative game paths resolve against, set once at start-up (the program)
+// or per test, before anything is loaded. A process runs one game, and every loader already
+// turns game paths into native ones here, so the folder lives here rather than being handed to
+// each of them. Stored absolute; an empty folder (the default, which the kit keeps) resolves
+// relative paths against the process's working folder, which nothing in the game changes.
+void SetGameFolder(std::string_view folder);
+// The folder as set, absolute; empty when none is set.
+const std::string& GameFolder();
+// The game folder, or the working folder when none is set: where the game's own files go.
+std::string GameFolderOrWorkingFolder();
+
+// Converts a game path (with "\" or "/"; relative ones are relative to the game folder) into a
+// native path. When the exact path does not exist, each component below the game folder is
+// matched case-insensitively, since data made on case-insensitive systems must still load. A
+// path that exists in neither form comes back converted and placed in the game folder.
 std::string NativePath(std::string_view gamePath);
 
 // The largest file the loaders read whole.

@@ -1,7 +1,5 @@
 #include "foundation/game_log.h"
 
-#include <unistd.h>
-
 #include <cstdarg>
 #include <cstdio>
 
@@ -15,7 +13,15 @@ std::function<void(const std::string&)>& Sink() {
   static std::function<void(const std::string&)> sink;
   return sink;
 }
+std::function<void(const std::string&)>& MirrorSink() {
+  static std::function<void(const std::string&)> mirror;
+  return mirror;
+}
 }  // namespace
+
+void GameLog::Mirror(std::function<void(const std::string& message)> mirror) {
+  MirrorSink() = std::move(mirror);
+}
 
 void GameLog::Redirect(std::function<void(const std::string& message)> sink) {
   Sink() = std::move(sink);
@@ -60,14 +66,7 @@ void GameLog::WriteText(const std::string& message) {
   std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day,
                 t.hour + 8, t.minute, t.second, t.millisecond);
   AppendTextMode(path_, std::string(head) + text + "\n", false);
-}
-
-std::string GameLog::DefaultPath() {
-  char buf[4096];
-  if (!::getcwd(buf, sizeof buf)) return "GameEngine.log";
-  std::string dir(buf);
-  if (!dir.empty() && dir.back() == '/') return dir + "GameEngine.log";
-  return dir + "/GameEngine.log";
+  if (MirrorSink()) MirrorSink()(text);
 }
 
 }  // namespace isora

@@ -21,12 +21,12 @@ class GameLog {
 
   const std::string& Path() const { return path_; }
 
-  // The absolute log path the game object uses: current directory + "/GameEngine.log".
-  static std::string DefaultPath();
-
   // Tools that must not leave log files behind send every entry's message here instead (the
   // header line is dropped). An empty function restores writing to the files.
   static void Redirect(std::function<void(const std::string& message)> sink);
+  // Also hands every entry's message to mirror after it is written (the file keeps its bytes);
+  // the program's --log-stderr. An empty function stops it.
+  static void Mirror(std::function<void(const std::string& message)> mirror);
 
  private:
   std::string path_;

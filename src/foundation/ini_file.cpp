@@ -16,29 +16,23 @@ constexpr size_t kMaxSectionName = 250;
 
 }  // namespace
 
-IniFile::IniFile(const char* name, const char* packagePath) { Load(name, packagePath); }
-
-bool IniFile::Load(const char* name, const char* packagePath) {
+bool IniFile::Load(std::string_view name, std::string_view packagePath) {
   text_.clear();
   sectionStarts_.clear();
-  if (!name) name = "";
-  if (packagePath) {
-    PackageFile package;
-    std::vector<uint8_t> bytes;
-    if (package.Open(packagePath) && package.Find(name)) {
-      int32_t size = package.GetSize();
-      if (size >= 0) {
-        bytes.resize(static_cast<size_t>(size));
-        if (size == 0 || package.Read(bytes.data(), size)) {
-          package.Close();
-          return LoadBytes(bytes);
-        }
-      }
+  PackageFile package;
+  if (package.Open(packagePath) && package.Find(name)) {
+    if (auto bytes = package.ReadAll()) {
+      package.Close();
+      return LoadBytes(*bytes);
     }
-    MarkFailed();
-    return false;
   }
+  MarkFailed();
+  return false;
+}
 
+bool IniFile::LoadFile(std::string_view name) {
+  text_.clear();
+  sectionStarts_.clear();
   path_ = name;
   auto bytes = ReadFileBytes(NativePath(name));
   if (!bytes || bytes->empty()) {
@@ -51,8 +45,8 @@ bool IniFile::Load(const char* name, const char* packagePath) {
   return true;
 }
 
-bool IniFile::LoadBytes(const std::vector<uint8_t>& bytes) {
-  text_ = bytes;
+bool IniFile::LoadBytes(std::span<const uint8_t> bytes) {
+  text_.assign(bytes.begin(), bytes.end());
   failed_ = 0;
   RebuildIndex();
   return true;
@@ -125,8 +119,7 @@ size_t IniFile::ValueEnd(size_t start) const {
   return q;
 }
 
-std::string IniFile::GetString(const char* section, const char* key) const {
-  if (!section || !key) return {};
+std::string IniFile::GetString(std::string_view section, std::string_view key) const {
   int64_t s = FindSection(section);
   if (s < 0) return {};
   int64_t v = FindKey(static_cast<size_t>(s), key);
@@ -135,7 +128,7 @@ std::string IniFile::GetString(const char* section, const char* key) const {
   return std::string(reinterpret_cast<const char*>(text_.data()) + start, ValueEnd(start) - start);
 }
 
-int32_t IniFile::GetInt(const char* section, const char* key) const {
+int32_t IniFile::GetInt(std::string_view section, std::string_view key) const {
   std::string s = GetString(section, key);
   size_t i = 0;
   while (i < s.size() && (s[i] == ' ' || (s[i] >= '\t' && s[i] <= '\r'))) ++i;
@@ -152,8 +145,8 @@ int32_t IniFile::GetInt(const char* section, const char* key) const {
   return static_cast<int32_t>(v);
 }
 
-bool IniFile::AddSection(const char* section) {
-  std::string_view name = section ? section : "";
+bool IniFile::AddSection(std::string_view section) {
+  std::string_view name = section;
   if (name.size() > kMaxSectionName) name = name.substr(0, kMaxSectionName);
   if (FindSection(name) >= 0) return false;
   std::string line = "\r\n[" + std::string(name) + "]\r\n";
@@ -173,11 +166,8 @@ size_t IniFile::InsertionPoint(size_t sectionOffset) const {
   return text_.size();
 }
 
-bool IniFile::SetValue(const char* section, const char* key, const char* value) {
-  std::string_view sectionName = section ? section : "";
-  std::string_view keyText = key ? key : "";
-  std::string_view valueText = value ? value : "";
-
+bool IniFile::SetValue(std::string_view sectionName, std::string_view keyText,
+                       std::string_view valueText) {
   int64_t s = FindSection(sectionName);
   if (s >= 0) {
     int64_t v = FindKey(static_cast<size_t>(s), keyText);
@@ -199,7 +189,7 @@ bool IniFile::SetValue(const char* section, const char* key, const char* value) 
       return true;
     }
   } else {
-    AddSection(section);
+    AddSection(sectionName);
     s = FindSection(sectionName.substr(0, kMaxSectionName));
     if (s < 0) s = static_cast<int64_t>(text_.size());
   }
@@ -213,8 +203,8 @@ bool IniFile::SetValue(const char* section, const char* key, const char* value) 
   return true;
 }
 
-bool IniFile::Save(const char* path) const {
-  std::string target = path ? std::string(path) : path_;
+bool IniFile::Save(std::string_view path) const {
+  std::string target = path.empty() ? path_ : std::string(path);
   if (target.empty()) return false;
   return WriteFileAtomic(NativePath(target), text_);
 }

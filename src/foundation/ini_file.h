@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -14,27 +15,29 @@ namespace isora {
 class IniFile {
  public:
   IniFile() = default;
-  // Constructs and loads (packagePath may be null: a plain file).
-  IniFile(const char* name, const char* packagePath);
   virtual ~IniFile() = default;
 
-  // From a package member when packagePath is given (name relative to the package root, with
-  // backslashes), else from the plain file `name` (a game path). False, with the document a
-  // single zero byte and IsFailed() true, when nothing was loaded.
-  bool Load(const char* name, const char* packagePath);
+  // Both loads return false, with the document a single zero byte and IsFailed() true, when
+  // nothing was loaded.
+  // From the member `name` (relative to the package root, with backslashes) of a package.
+  bool Load(std::string_view name, std::string_view packagePath);
+  // From the plain file at a game path.
+  bool LoadFile(std::string_view path);
+  // No package: the plain file, as callers that pass a null package mean.
+  bool Load(std::string_view name, std::nullptr_t) { return LoadFile(name); }
   // Loads from bytes already in memory, exactly as a package member load does.
-  bool LoadBytes(const std::vector<uint8_t>& bytes);
+  bool LoadBytes(std::span<const uint8_t> bytes);
   bool IsFailed() const { return failed_ != 0; }
 
   // The value of key in section, scanned by the format's rules; empty when missing.
-  std::string GetString(const char* section, const char* key) const;
+  std::string GetString(std::string_view section, std::string_view key) const;
   // atoi of GetString.
-  int32_t GetInt(const char* section, const char* key) const;
+  int32_t GetInt(std::string_view section, std::string_view key) const;
 
-  bool AddSection(const char* section);
-  bool SetValue(const char* section, const char* key, const char* value);
-  // Writes the bytes to path, or to the remembered plain-file path when null.
-  bool Save(const char* path = nullptr) const;
+  bool AddSection(std::string_view section);
+  bool SetValue(std::string_view section, std::string_view key, std::string_view value);
+  // Writes the bytes to path, or to the remembered plain-file path when path is empty.
+  bool Save(std::string_view path = {}) const;
   void Clear();
 
   // The document bytes and section index, as held.

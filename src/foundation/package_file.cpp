@@ -20,7 +20,7 @@ constexpr size_t kMaxChunkOutput = 65536;
 
 class File {
  public:
-  explicit File(const std::string& path) : f_(std::fopen(NativePath(path).c_str(), "rb")) {}
+  explicit File(std::string_view path) : f_(std::fopen(NativePath(path).c_str(), "rb")) {}
   ~File() {
     if (f_) std::fclose(f_);
   }
@@ -41,7 +41,8 @@ class File {
   FILE* f_;
 };
 
-void ShowCannotOpen(const std::string& path) {
+void ShowCannotOpen(std::string_view name) {
+  std::string path(name);
   Hooks::MessageBox(WinFormat(Gbk(u8"无法打开文件%s").c_str(), path.c_str()), {},
                     MessageBoxIcon::Error);
 }
@@ -158,7 +159,8 @@ PackageFile::PackageFile() : log_("GameEngine.log", false) {}
 
 PackageFile::~PackageFile() = default;
 
-bool PackageFile::Open(const std::string& path) {
+bool PackageFile::Open(std::string_view packagePath) {
+  const std::string path(packagePath);
   File file(path);
   if (!file.IsOpen()) {
     ShowCannotOpen(path);
@@ -232,9 +234,10 @@ bool PackageFile::Open(const std::string& path) {
   return true;
 }
 
-bool PackageFile::Find(const std::string& name) {
+bool PackageFile::Find(std::string_view name) {
   if (!root_) return false;
-  std::string s = "root\\" + name;
+  std::string s = "root\\";
+  s += name;
   const PackageNode* cur = root_.get();
   size_t a = s.find('\\');
   for (;;) {
@@ -271,12 +274,11 @@ int32_t PackageFile::GetSize() const {
   return static_cast<int32_t>(current_->entry.unpackedSize);
 }
 
-bool PackageFile::Read(void* dst, int32_t size) {
-  if (size == 0) size = GetSize();
-  if (size == -1 || !current_) return false;
+bool PackageFile::Read(std::span<uint8_t> dst) {
+  if (!current_) return false;
   const PackageEntry& e = current_->entry;
   if (e.IsDirectory()) return false;
-  if (size > 0 && static_cast<uint32_t>(size) < e.unpackedSize) {
+  if (dst.size() < e.unpackedSize) {
     log_.Write("cvdk:buffer for %s is smaller than the member.", current_->fullPath.c_str());
     return false;
   }
@@ -299,7 +301,7 @@ bool PackageFile::Read(void* dst, int32_t size) {
     return false;
   }
 
-  auto* out = static_cast<uint8_t*>(dst);
+  uint8_t* out = dst.data();
   if (!e.compressed) {
     if (e.unpackedSize != e.storedSize) {
       log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
@@ -331,13 +333,17 @@ bool PackageFile::Read(void* dst, int32_t size) {
   return true;
 }
 
-bool PackageFile::ReadMember(const std::string& name, std::vector<uint8_t>& out) {
-  if (!Find(name)) return false;
+std::optional<std::vector<uint8_t>> PackageFile::ReadAll() {
   int32_t size = GetSize();
-  if (size < 0) return false;
-  out.assign(static_cast<size_t>(size), 0);
-  if (size == 0) return !current_->entry.IsDirectory();
-  return Read(out.data(), size);
+  if (size < 0) return std::nullopt;
+  std::vector<uint8_t> out(static_cast<size_t>(size));
+  if (!Read(out)) return std::nullopt;
+  return out;
+}
+
+std::optional<std::vector<uint8_t>> PackageFile::ReadMember(std::string_view name) {
+  if (!Find(name)) return std::nullopt;
+  return ReadAll();
 }
 
 void PackageFile::Close() {

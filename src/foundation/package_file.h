@@ -5,7 +5,10 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "foundation/game_log.h"
@@ -37,15 +40,18 @@ class PackageFile {
   ~PackageFile();
 
   // Reads the header and the whole directory tree (message box and false on failure).
-  bool Open(const std::string& path);
+  bool Open(std::string_view path);
   // Selects the member at a backslash path relative to the root.
-  bool Find(const std::string& name);
-  // Unpacked size of the current member, -1 when none.
+  bool Find(std::string_view name);
+  // Unpacked size of the current member, -1 when none or when the package cannot hold it.
   int32_t GetSize() const;
-  // Reads the current member's unpacked bytes into dst (which must hold GetSize() bytes).
-  bool Read(void* dst, int32_t size = 0);
-  // Convenience: Find + Read into a vector. Empty optional-like result (false) on failure.
-  bool ReadMember(const std::string& name, std::vector<uint8_t>& out);
+  // Reads the current member's unpacked bytes into the front of out, which must hold at least
+  // the member's unpacked size. False for a directory, a short buffer or damaged data.
+  bool Read(std::span<uint8_t> out);
+  // The current member's unpacked bytes; empty optional on any failure.
+  std::optional<std::vector<uint8_t>> ReadAll();
+  // Find, then ReadAll.
+  std::optional<std::vector<uint8_t>> ReadMember(std::string_view name);
   void Close();
 
   const PackageNode* Root() const { return root_.get(); }

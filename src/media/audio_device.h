@@ -11,4 +11,26 @@ bool IsOpen();
 // The device's sample rate, format (SDL audio format) and channels; false when closed.
 bool DeviceSpec(int* rate, unsigned short* format, int* channels);
 
+// One user's hold on the device, let go when it is destroyed.
+class Lease {
+ public:
+  Lease() = default;
+  ~Lease() { Release(); }
+  Lease(const Lease&) = delete;
+  Lease& operator=(const Lease&) = delete;
+
+  // True once held; acquiring again while held changes nothing.
+  bool Acquire() {
+    if (!held_) held_ = audio::Acquire();
+    return held_;
+  }
+  void Release() {
+    if (held_) audio::Release();
+    held_ = false;
+  }
+
+ private:
+  bool held_ = false;
+};
+
 }  // namespace isora::audio

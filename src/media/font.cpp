@@ -4,7 +4,15 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
-#ifndef __EMSCRIPTEN__
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <filesystem>
+#elif !defined(__EMSCRIPTEN__)
 #include <fontconfig/fontconfig.h>
 #endif
 
@@ -15,6 +23,7 @@
 #include <filesystem>
 #endif
 #include <map>
+#include <memory>
 #include <mutex>
 #include <tuple>
 #include <unordered_map>
@@ -34,6 +43,25 @@ struct FaceFile {
   int index = 0;
 };
 
+// Owning handles for FreeType faces and fontconfig objects.
+template <auto Free>
+struct Deleter {
+  template <typename T>
+  void operator()(T* handle) const {
+    if (handle) Free(handle);
+  }
+};
+using FacePtr = std::unique_ptr<FT_FaceRec_, Deleter<FT_Done_Face>>;
+using PatternPtr = std::unique_ptr<FcPattern, Deleter<FcPatternDestroy>>;
+using FontSetPtr = std::unique_ptr<FcFontSet, Deleter<FcFontSetDestroy>>;
+
+// Null when the file holds no face at that index.
+FacePtr OpenFace(FT_Library ft, const std::string& path, int index) {
+  FT_Face face = nullptr;
+  if (!ft || FT_New_Face(ft, path.c_str(), index, &face) != 0) return nullptr;
+  return FacePtr(face);
+}
+
 // A registered face serves a request for its family or for the start of its family name, so
 // "Segoe UI" finds a registered "Segoe UI Black".
 bool FamilyServes(std::string_view family, std::string_view request) {
@@ -45,7 +73,8 @@ bool FamilyServes(std::string_view family, std::string_view request) {
   return true;
 }
 
-// The process's FreeType library, the registered font files and the fontconfig answers.
+// The process's FreeType library, the registered font files and the installed faces found for
+// each request (through fontconfig, or the fonts folder on Windows).
 class Library {
  public:
   static Library& Get() {
@@ -58,10 +87,9 @@ class Library {
   std::mutex& Mutex() { return mutex_; }
 
   bool Add(const std::string& path) {
-    FT_Face face;
-    if (!ft_ || FT_New_Face(ft_, path.c_str(), 0, &face) != 0) return false;
+    FacePtr face = OpenFace(ft_, path, 0);
+    if (!face) return false;
     std::string family = face->family_name ? face->family_name : "";
-    FT_Done_Face(face);
     registered_.insert(registered_.begin(), {path, family});
     ++generation_;
     return true;
@@ -83,7 +111,7 @@ class Library {
       if (FamilyServes(fam, family)) chain.push_back({path, 0});
     auto key = std::make_pair(family, weight >= 600);
     auto it = resolved_.find(key);
-    if (it == resolved_.end()) it = resolved_.emplace(key, AskFontconfig(family, weight)).first;
+    if (it == resolved_.end()) it = resolved_.emplace(key, FindInstalled(family, weight)).first;
     chain.insert(chain.end(), it->second.begin(), it->second.end());
     return chain;
   }
@@ -92,6 +120,84 @@ class Library {
   Library() {
     if (FT_Init_FreeType(&ft_) != 0) ft_ = nullptr;
   }
+#ifdef _WIN32
+  ~Library() {
+    if (ft_) FT_Done_FreeType(ft_);
+  }
+
+  // The faces Windows itself would take for a Chinese sans request, by file name, best first.
+  static constexpr const char* kPreferredRegular[] = {
+      "msyh.ttc",       "simhei.ttf",        "deng.ttf",  "wqy-microhei.ttc",
+      "wqy-zenhei.ttc", "notosanssc-vf.ttf", "simsun.ttc"};
+  static constexpr const char* kPreferredBold[] = {
+      "msyhbd.ttc",       "dengb.ttf",      "msyh.ttc",          "simhei.ttf", "deng.ttf",
+      "wqy-microhei.ttc", "wqy-zenhei.ttc", "notosanssc-vf.ttf", "simsun.ttc"};
+
+  // The system's fonts folder (no fontconfig on Windows): the first face that covers Latin and
+  // CJK, in preference order and then in file name order, else faces for Latin and for CJK
+  // alone. The folder may hold hundreds of files, so the search stops at the first face that
+  // covers both, and an installed face of the asked family (which lacks CJK on Windows) is not
+  // looked for: the game registers its own face file for that.
+  std::vector<FaceFile> FindInstalled(const std::string&, int weight) {
+    namespace fs = std::filesystem;
+    std::vector<FaceFile> out;
+    char windir[MAX_PATH];
+    UINT len = ::GetWindowsDirectoryA(windir, sizeof windir);
+    if (len == 0 || len >= sizeof windir) return out;
+    fs::path folder = fs::path(windir) / "Fonts";
+
+    auto lower = [](std::string t) {
+      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return t;
+    };
+    std::vector<std::pair<std::string, fs::path>> files;  // lower-case name, path
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) {
+      std::string name = lower(it->path().filename().string());
+      std::string ext = lower(it->path().extension().string());
+      if (ext == ".ttf" || ext == ".ttc" || ext == ".otf") files.emplace_back(name, it->path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<fs::path> order;
+    bool bold = weight >= 600;
+    auto addPreferred = [&](const auto& list) {
+      for (const char* want : list)
+        for (const auto& [name, path] : files)
+          if (name == want) order.push_back(path);
+    };
+    if (bold)
+      addPreferred(kPreferredBold);
+    else
+      addPreferred(kPreferredRegular);
+    for (const auto& [name, path] : files)
+      if (std::find(order.begin(), order.end(), path) == order.end()) order.push_back(path);
+
+    FaceFile both, cjk, latin;
+    for (const fs::path& path : order) {
+      std::string file = path.string();
+      FT_Long faces = 1;
+      for (FT_Long index = 0; index < faces; ++index) {
+        FT_Face face;
+        if (FT_New_Face(ft_, file.c_str(), index, &face) != 0) break;
+        faces = face->num_faces;
+        bool usable = FT_IS_SCALABLE(face);
+        bool hasLatin = FT_Get_Char_Index(face, 'A') && FT_Get_Char_Index(face, 'a');
+        bool hasCjk = FT_Get_Char_Index(face, kCjkProbe) != 0;
+        FT_Done_Face(face);
+        if (!usable) continue;
+        FaceFile ff{file, static_cast<int>(index)};
+        if (hasLatin && hasCjk && both.path.empty()) both = ff;
+        if (hasCjk && cjk.path.empty()) cjk = ff;
+        if (hasLatin && latin.path.empty()) latin = ff;
+      }
+      if (!both.path.empty()) break;
+    }
+    if (!both.path.empty()) out.push_back(both);
+    if (!latin.path.empty() && both.path.empty()) out.push_back(latin);
+    if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
+    return out;
+  }
+#else
   ~Library() {
     if (ft_) FT_Done_FreeType(ft_);
 #ifndef __EMSCRIPTEN__
@@ -103,7 +209,7 @@ class Library {
   // A browser has no fontconfig: the page preloads its font files into kWebFontDir, and they
   // are chosen by the same rule (one face for Latin and CJK, else one of each), in name order.
   static constexpr const char* kWebFontDir = "/fonts";
-  std::vector<FaceFile> AskFontconfig(const std::string&, int) {
+  std::vector<FaceFile> FindInstalled(const std::string&, int) {
     std::vector<FaceFile> out;
     std::vector<std::string> files;
     std::error_code ec;
@@ -131,11 +237,12 @@ class Library {
     return out;
   }
 #else
-  std::vector<FaceFile> AskFontconfig(const std::string& family, int weight) {
+  std::vector<FaceFile> FindInstalled(const std::string& family, int weight) {
     std::vector<FaceFile> out;
     if (!FcInit()) return out;
     fontconfigUsed_ = true;
-    FcPattern* pat = FcPatternCreate();
+    PatternPtr owner(FcPatternCreate());
+    FcPattern* pat = owner.get();
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>("sans-serif"));
     FcPatternAddString(pat, FC_LANG, reinterpret_cast<const FcChar8*>("zh-cn"));
@@ -144,7 +251,7 @@ class Library {
     FcConfigSubstitute(nullptr, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
     FcResult result;
-    FcFontSet* set = FcFontSort(nullptr, pat, FcFalse, nullptr, &result);
+    FontSetPtr set(FcFontSort(nullptr, pat, FcFalse, nullptr, &result));
     FaceFile both, cjk, latin;
     if (set) {
       for (int i = 0; i < set->nfont; ++i) {
@@ -165,19 +272,18 @@ class Library {
         if (hasCjk && cjk.path.empty()) cjk = ff;
         if (hasLatin && latin.path.empty()) latin = ff;
       }
-      FcFontSetDestroy(set);
     }
-    FcPatternDestroy(pat);
     if (!both.path.empty()) out.push_back(both);
     if (!latin.path.empty() && both.path.empty()) out.push_back(latin);
     if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
     return out;
   }
-#endif
+#endif  // __EMSCRIPTEN__
+#endif  // _WIN32
 
   FT_Library ft_ = nullptr;
   int generation_ = 0;
-#ifndef __EMSCRIPTEN__
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
   bool fontconfigUsed_ = false;
 #endif
   std::mutex mutex_;
@@ -186,7 +292,7 @@ class Library {
 };
 
 struct SizedFace {
-  FT_Face face = nullptr;
+  FacePtr face;
   bool embolden = false;
   int baselineShift = 0;  // pixels to move this face's glyphs down to the primary baseline
 };
@@ -195,11 +301,6 @@ struct SizedFace {
 
 class FontImpl {
  public:
-  ~FontImpl() {
-    for (auto& f : faces)
-      if (f.face) FT_Done_Face(f.face);
-  }
-
   std::string faceName;
   std::string filePath;
   TextMetrics metrics;
@@ -213,9 +314,10 @@ class FontImpl {
     bool done = false;
     if (cp < 0x20) return glyphs.emplace(cp, std::move(g)).first->second;  // controls: nothing
     for (const SizedFace& sf : faces) {
-      FT_UInt index = FT_Get_Char_Index(sf.face, cp);
+      FT_UInt index = FT_Get_Char_Index(sf.face.get(), cp);
       if (index == 0) continue;
-      if (FT_Load_Glyph(sf.face, index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0) continue;
+      if (FT_Load_Glyph(sf.face.get(), index, FT_LOAD_NO_BITMAP | FT_LOAD_TARGET_LIGHT) != 0)
+        continue;
       FT_GlyphSlot slot = sf.face->glyph;
       if (sf.embolden && slot->format == FT_GLYPH_FORMAT_OUTLINE)
         FT_Outline_Embolden(&slot->outline, sf.face->size->metrics.x_ppem * 2);
@@ -326,24 +428,18 @@ std::shared_ptr<Font> Font::Create(const std::string& faceName, int height, int 
   int cellHeight = height > 0 ? height : 0;
   int primaryAscent = 0;
   for (const FaceFile& ff : files) {
-    FT_Face face;
-    if (FT_New_Face(lib.ft(), ff.path.c_str(), ff.index, &face) != 0) continue;
-    if (!FT_IS_SCALABLE(face)) {
-      FT_Done_Face(face);
-      continue;
-    }
+    FacePtr owner = OpenFace(lib.ft(), ff.path, ff.index);
+    if (!owner || !FT_IS_SCALABLE(owner)) continue;
+    FT_Face face = owner.get();
     int a, d, gap;
     FaceExtent(face, &a, &d, &gap);
     if (cellHeight == 0)  // a negative height asks for the em size
       cellHeight = static_cast<int>(
           std::lround(static_cast<double>(-height) * (a + d) / face->units_per_EM));
     double ppem;
-    if (!SizeFace(face, cellHeight, &ppem)) {
-      FT_Done_Face(face);
-      continue;
-    }
+    if (!SizeFace(face, cellHeight, &ppem)) continue;
     SizedFace sf;
-    sf.face = face;
+    sf.face = std::move(owner);
     sf.embolden = weight >= 600 && !(face->style_flags & FT_STYLE_FLAG_BOLD);
     double scale = static_cast<double>(cellHeight) / (a + d);
     int ascent = static_cast<int>(std::lround(a * scale));
@@ -360,7 +456,7 @@ std::shared_ptr<Font> Font::Create(const std::string& faceName, int height, int 
     } else {
       sf.baselineShift = ascent - primaryAscent;
     }
-    impl->faces.push_back(sf);
+    impl->faces.push_back(std::move(sf));
   }
   if (impl->faces.empty()) {
     // No usable face at all: boxes of the asked size.

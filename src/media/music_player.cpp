@@ -9,6 +9,7 @@
 #include "foundation/gbk.h"
 #include "media/audio_device.h"
 #include "media/platform.h"
+#include "media/sdl_handles.h"
 
 namespace isora {
 
@@ -22,12 +23,9 @@ class SdlMusicBackend : public MusicBackend {
  public:
   ~SdlMusicBackend() override { Release(); }
 
-  bool Create() override {
-    if (!acquired_) acquired_ = audio::Acquire();
-    return acquired_;
-  }
+  bool Create() override { return device_.Acquire(); }
   bool RenderFile(const std::string& path) override {
-    music_ = Mix_LoadMUS(path.c_str());
+    music_.reset(Mix_LoadMUS(path.c_str()));
     return music_ != nullptr;
   }
   bool Run() override {
@@ -40,7 +38,7 @@ class SdlMusicBackend : public MusicBackend {
       finished_ = false;
       Mix_HookMusicFinished(&SdlMusicBackend::OnFinished);
       armed_ = true;
-      if (Mix_PlayMusic(music_, 0) != 0) {
+      if (Mix_PlayMusic(music_.get(), 0) != 0) {
         armed_ = false;
         return false;
       }
@@ -75,7 +73,7 @@ class SdlMusicBackend : public MusicBackend {
   }
   int64_t CurrentPosition() override {
     if (!music_ || !started_ || finished_) return pendingSeek_;
-    double s = Mix_GetMusicPosition(music_);
+    double s = Mix_GetMusicPosition(music_.get());
     return s < 0 ? 0 : static_cast<int64_t>(std::llround(s * 1e7));
   }
   bool TakeEvent(int* code) override {
@@ -88,13 +86,11 @@ class SdlMusicBackend : public MusicBackend {
       armed_ = false;
       SdlMusicBackend* self = this;
       currentMusic.compare_exchange_strong(self, nullptr);
-      Mix_FreeMusic(music_);  // halts it first when it is playing
-      music_ = nullptr;
+      music_.reset();  // halts it first when it is playing
     }
     started_ = running_ = false;
     finished_ = false;
-    if (acquired_) audio::Release();
-    acquired_ = false;
+    device_.Release();
   }
 
  private:
@@ -108,8 +104,8 @@ class SdlMusicBackend : public MusicBackend {
     b->Notify();
   }
 
-  Mix_Music* music_ = nullptr;
-  bool acquired_ = false;
+  audio::Lease device_;
+  sdl::MusicPtr music_;
   bool started_ = false;
   bool running_ = false;
   std::atomic<bool> armed_{false};

@@ -109,15 +109,11 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
     if (pack != currentPack_) {
       currentPack_ = package_.Open(packPaths_[pack]) ? pack : -1;
     }
-    if (currentPack_ == pack && package_.Find(name)) {
-      int32_t size = package_.GetSize();
-      if (size >= 0) {
-        std::vector<uint8_t> bytes(static_cast<size_t>(size));
-        ++packReads_;
-        if (package_.Read(bytes.data(), size)) {
-          cache.emplace(key, std::move(bytes));
-          return 1;
-        }
+    if (currentPack_ == pack && package_.Find(name) && package_.GetSize() >= 0) {
+      ++packReads_;
+      if (auto bytes = package_.ReadAll()) {
+        cache.emplace(key, std::move(*bytes));
+        return 1;
       }
     }
   }

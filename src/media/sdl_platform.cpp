@@ -8,6 +8,7 @@
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
 #include "media/ani_reader.h"
+#include "media/sdl_handles.h"
 
 namespace isora {
 
@@ -53,10 +54,12 @@ class SdlPlatformImpl {
  public:
   SdlPlatformOptions options;
   std::string error;
-  bool sdlReady = false;
-  SDL_Window* window = nullptr;
-  SDL_Renderer* renderer = nullptr;
-  SDL_Texture* texture = nullptr;
+  // Declared before every handle, so it shuts down after all of them are destroyed; the
+  // texture and renderer likewise go before the window they belong to.
+  sdl::Subsystem video;
+  sdl::WindowPtr window;
+  sdl::RendererPtr renderer;
+  sdl::TexturePtr texture;
   Uint32 textureFormat = 0;
   std::mutex mutex;
   std::deque<Message> queue;
@@ -65,11 +68,13 @@ class SdlPlatformImpl {
   int cursorCounter = 0;
   bool focus = true;
   // The animated cursor: one SDL cursor per frame, stepped by time.
-  std::vector<SDL_Cursor*> frames;
+  std::vector<sdl::CursorPtr> frames;
   AnimatedCursor animation;
   size_t step = 0;
   uint32_t stepStart = 0;
-  SDL_Cursor* arrow = nullptr;
+  sdl::CursorPtr arrow;
+
+  bool Ready() const { return video.Ready(); }
 
   void Push(const Message& m) {
     std::lock_guard<std::mutex> lock(mutex);
@@ -77,8 +82,8 @@ class SdlPlatformImpl {
   }
 
   void FreeCursors() {
-    if (window) SDL_SetCursor(arrow ? arrow : SDL_GetDefaultCursor());
-    for (SDL_Cursor* c : frames) SDL_FreeCursor(c);
+    // The shown cursor is switched away from the frames before they are freed.
+    if (window) SDL_SetCursor(arrow ? arrow.get() : SDL_GetDefaultCursor());
     frames.clear();
     animation = AnimatedCursor{};
   }
@@ -90,12 +95,12 @@ class SdlPlatformImpl {
     if (now - stepStart < static_cast<uint32_t>(AnimatedCursor::JiffiesToMs(s.jiffies))) return;
     step = (step + 1) % animation.steps.size();
     stepStart = now;
-    SDL_SetCursor(frames[animation.steps[step].frame]);
+    SDL_SetCursor(frames[animation.steps[step].frame].get());
   }
 
   Point ToLogical(int wx, int wy) const {
     float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
-    if (renderer) SDL_RenderWindowToLogical(renderer, wx, wy, &lx, &ly);
+    if (renderer) SDL_RenderWindowToLogical(renderer.get(), wx, wy, &lx, &ly);
     int x = static_cast<int>(lx), y = static_cast<int>(ly);
     x = x < 0 ? 0 : (x >= Platform::kScreenWidth ? Platform::kScreenWidth - 1 : x);
     y = y < 0 ? 0 : (y >= Platform::kScreenHeight ? Platform::kScreenHeight - 1 : y);
@@ -104,8 +109,8 @@ class SdlPlatformImpl {
 
   void ToggleFullscreen() {
     if (!window) return;
-    bool full = SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_SetWindowFullscreen(window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    bool full = SDL_GetWindowFlags(window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+    SDL_SetWindowFullscreen(window.get(), full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
 
   void Translate(const SDL_Event& e) {
@@ -152,7 +157,7 @@ class SdlPlatformImpl {
   }
 
   void Pump() {
-    if (!sdlReady) return;
+    if (!Ready()) return;
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e);
     AnimateCursor();
@@ -173,7 +178,7 @@ class SdlPlatformImpl {
     Pump();
     return;
 #endif
-    if (!sdlReady) {
+    if (!Ready()) {
       SDL_Delay(10);
       return;
     }
@@ -188,26 +193,19 @@ SdlPlatform::SdlPlatform(const SdlPlatformOptions& options)
   impl_->options = options;
 }
 
+// The handles in the implementation free themselves, the subsystem last.
 SdlPlatform::~SdlPlatform() {
-  if (impl_->sdlReady) {
-    impl_->FreeCursors();
-    if (impl_->arrow) SDL_FreeCursor(impl_->arrow);
-    if (impl_->texture) SDL_DestroyTexture(impl_->texture);
-    if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
-    if (impl_->window) SDL_DestroyWindow(impl_->window);
-    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS);
-  }
+  if (impl_->Ready()) impl_->FreeCursors();
 }
 
 bool SdlPlatform::Init() {
-  if (impl_->sdlReady) return true;
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+  if (impl_->Ready()) return true;
+  if (!impl_->video.Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
     impl_->error = SDL_GetError();
     return false;
   }
-  impl_->sdlReady = true;
   impl_->wakeEvent = SDL_RegisterEvents(1);
-  impl_->arrow = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
+  impl_->arrow.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
   return true;
 }
 
@@ -229,36 +227,33 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, o.integerScale ? "nearest" : "linear");
   Uint32 flags = SDL_WINDOW_RESIZABLE | (o.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
 #endif
-  impl_->window =
-      SDL_CreateWindow(GbkToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                       kScreenWidth * scale, kScreenHeight * scale, flags);
-  if (!impl_->window) {
+  sdl::WindowPtr window(SDL_CreateWindow(GbkToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED,
+                                         SDL_WINDOWPOS_CENTERED, kScreenWidth * scale,
+                                         kScreenHeight * scale, flags));
+  if (!window) {
     impl_->error = SDL_GetError();
     return false;
   }
-  impl_->renderer = SDL_CreateRenderer(impl_->window, -1, SDL_RENDERER_ACCELERATED);
-  if (!impl_->renderer) impl_->renderer = SDL_CreateRenderer(impl_->window, -1, 0);
-  if (!impl_->renderer) {
+  sdl::RendererPtr renderer(SDL_CreateRenderer(window.get(), -1, SDL_RENDERER_ACCELERATED));
+  if (!renderer) renderer.reset(SDL_CreateRenderer(window.get(), -1, 0));
+  if (!renderer) {
     impl_->error = SDL_GetError();
-    SDL_DestroyWindow(impl_->window);
-    impl_->window = nullptr;
     return false;
   }
-  SDL_RenderSetLogicalSize(impl_->renderer, kScreenWidth, kScreenHeight);
-  SDL_RenderSetIntegerScale(impl_->renderer, o.integerScale ? SDL_TRUE : SDL_FALSE);
+  SDL_RenderSetLogicalSize(renderer.get(), kScreenWidth, kScreenHeight);
+  SDL_RenderSetIntegerScale(renderer.get(), o.integerScale ? SDL_TRUE : SDL_FALSE);
+  impl_->window = std::move(window);
+  impl_->renderer = std::move(renderer);
   impl_->focus = true;
-  if (!impl_->frames.empty()) SDL_SetCursor(impl_->frames[impl_->animation.steps[0].frame]);
+  if (!impl_->frames.empty()) SDL_SetCursor(impl_->frames[impl_->animation.steps[0].frame].get());
   return true;
 }
 
 void SdlPlatform::DestroyGameWindow() {
   if (!impl_->window) return;
-  if (impl_->texture) SDL_DestroyTexture(impl_->texture);
-  if (impl_->renderer) SDL_DestroyRenderer(impl_->renderer);
-  SDL_DestroyWindow(impl_->window);
-  impl_->texture = nullptr;
-  impl_->renderer = nullptr;
-  impl_->window = nullptr;
+  impl_->texture.reset();
+  impl_->renderer.reset();
+  impl_->window.reset();
   PostMessage(kWmDestroy);
 }
 
@@ -288,7 +283,7 @@ void SdlPlatform::WaitMessage() {
 
 void SdlPlatform::PostMessage(const Message& msg) {
   impl_->Push(msg);
-  if (impl_->sdlReady && impl_->wakeEvent != static_cast<Uint32>(-1)) {
+  if (impl_->Ready() && impl_->wakeEvent != static_cast<Uint32>(-1)) {
     // Wakes a thread blocked in WaitMessage; SDL_PushEvent may be called from any thread.
     SDL_Event e{};
     e.type = impl_->wakeEvent;
@@ -309,14 +304,14 @@ void SdlPlatform::SetCursorPos(int x, int y) {
   impl_->cursor = Point{x, y};
   if (!impl_->window || !impl_->renderer) return;
   int wx = x, wy = y;
-  SDL_RenderLogicalToWindow(impl_->renderer, static_cast<float>(x), static_cast<float>(y), &wx,
-                            &wy);
-  SDL_WarpMouseInWindow(impl_->window, wx, wy);
+  SDL_RenderLogicalToWindow(impl_->renderer.get(), static_cast<float>(x), static_cast<float>(y),
+                            &wx, &wy);
+  SDL_WarpMouseInWindow(impl_->window.get(), wx, wy);
 }
 
 int SdlPlatform::ShowCursor(bool show) {
   impl_->cursorCounter += show ? 1 : -1;
-  if (impl_->sdlReady) SDL_ShowCursor(impl_->cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  if (impl_->Ready()) SDL_ShowCursor(impl_->cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
   return impl_->cursorCounter;
 }
 
@@ -331,26 +326,26 @@ bool SdlPlatform::LoadAnimatedCursor(const std::string& gamePath) {
     return false;
   }
   for (const CursorImage& img : cursor.frames) {
-    SDL_Surface* s =
-        SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(img.argb.data()), img.width,
-                                           img.height, 32, img.width * 4, SDL_PIXELFORMAT_ARGB8888);
-    SDL_Cursor* c = s ? SDL_CreateColorCursor(s, img.hotspotX, img.hotspotY) : nullptr;
-    if (s) SDL_FreeSurface(s);
+    // The surface only lends the pixels to the cursor being made.
+    sdl::SurfacePtr s(SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint32_t*>(img.argb.data()),
+                                                         img.width, img.height, 32, img.width * 4,
+                                                         SDL_PIXELFORMAT_ARGB8888));
+    sdl::CursorPtr c(s ? SDL_CreateColorCursor(s.get(), img.hotspotX, img.hotspotY) : nullptr);
     if (!c) {
       impl_->FreeCursors();
       return false;
     }
-    impl_->frames.push_back(c);
+    impl_->frames.push_back(std::move(c));
   }
   impl_->animation = std::move(cursor);
   impl_->step = 0;
   impl_->stepStart = SDL_GetTicks();
-  SDL_SetCursor(impl_->frames[impl_->animation.steps[0].frame]);
+  SDL_SetCursor(impl_->frames[impl_->animation.steps[0].frame].get());
   return true;
 }
 
 int16_t SdlPlatform::GetKeyState(int virtualKey) const {
-  if (!impl_->sdlReady) return 0;
+  if (!impl_->Ready()) return 0;
   bool down = false;
   SDL_Keymod mod = SDL_GetModState();
   if (virtualKey == kVkShift) {
@@ -376,7 +371,7 @@ int16_t SdlPlatform::GetKeyState(int virtualKey) const {
 }
 
 bool SdlPlatform::IsMouseButtonDown(MouseButton button) const {
-  if (!impl_->sdlReady) return false;
+  if (!impl_->Ready()) return false;
   Uint32 mask = SDL_GetMouseState(nullptr, nullptr);
   switch (button) {
     case MouseButton::Left:
@@ -400,20 +395,22 @@ bool SdlPlatform::Present(const Surface& backBuffer) {
   Uint32 format =
       backBuffer.Format() == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
   if (!impl_->texture || impl_->textureFormat != format) {
-    if (impl_->texture) SDL_DestroyTexture(impl_->texture);
-    impl_->texture = SDL_CreateTexture(impl_->renderer, format, SDL_TEXTUREACCESS_STREAMING,
-                                       kScreenWidth, kScreenHeight);
+    impl_->texture.reset();
+    impl_->texture.reset(SDL_CreateTexture(
+        impl_->renderer.get(), format, SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight));
     impl_->textureFormat = format;
     if (!impl_->texture) return false;
   }
   SDL_Rect area{0, 0, std::min(backBuffer.Width(), kScreenWidth),
                 std::min(backBuffer.Height(), kScreenHeight)};
-  if (SDL_UpdateTexture(impl_->texture, &area, backBuffer.Pixels(), backBuffer.Pitch() * 2) != 0)
+  if (SDL_UpdateTexture(impl_->texture.get(), &area, backBuffer.Pixels(), backBuffer.Pitch() * 2) !=
+      0)
     return false;
-  SDL_SetRenderDrawColor(impl_->renderer, 0, 0, 0, 255);
-  SDL_RenderClear(impl_->renderer);
-  SDL_RenderCopy(impl_->renderer, impl_->texture, &area, &area);
-  SDL_RenderPresent(impl_->renderer);
+  SDL_Renderer* renderer = impl_->renderer.get();
+  SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
+  SDL_RenderClear(renderer);
+  SDL_RenderCopy(renderer, impl_->texture.get(), &area, &area);
+  SDL_RenderPresent(renderer);
   return true;
 }
 
@@ -426,8 +423,8 @@ void SdlPlatform::MessageBox(const std::string& text, const std::string& caption
   Uint32 flags = icon == MessageBoxIcon::Error     ? SDL_MESSAGEBOX_ERROR
                  : icon == MessageBoxIcon::Warning ? SDL_MESSAGEBOX_WARNING
                                                    : SDL_MESSAGEBOX_INFORMATION;
-  if (!impl_->sdlReady ||
-      SDL_ShowSimpleMessageBox(flags, title.c_str(), body.c_str(), impl_->window) != 0)
+  if (!impl_->Ready() ||
+      SDL_ShowSimpleMessageBox(flags, title.c_str(), body.c_str(), impl_->window.get()) != 0)
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
 }
 

@@ -9,6 +9,7 @@
 #include "foundation/system_hooks.h"
 #include "foundation/win_format.h"
 #include "media/audio_device.h"
+#include "media/sdl_handles.h"
 
 namespace isora {
 
@@ -43,16 +44,12 @@ bool IsSoundInitialized() { return soundInitialized; }
 class SoundChunk {
  public:
   ~SoundChunk() {
-    if (chunk_) {
-      if (channel_ >= 0 && Mix_GetChunk(channel_) == chunk_) Mix_HaltChannel(channel_);
-      Mix_FreeChunk(chunk_);
-    }
-    if (acquired_) audio::Release();
+    if (chunk_ && channel_ >= 0 && Mix_GetChunk(channel_) == chunk_.get())
+      Mix_HaltChannel(channel_);
   }
 
   bool Build(const WavSound& sound) {
-    if (!audio::Acquire()) return false;
-    acquired_ = true;
+    if (!device_.Acquire()) return false;
     int rate = 0, channels = 0;
     Uint16 format = 0;
     if (!audio::DeviceSpec(&rate, &format, &channels)) return false;
@@ -71,26 +68,27 @@ class SoundChunk {
     cvt.buf = data_.data();
     if (cvt.needed && SDL_ConvertAudio(&cvt) != 0) return false;
     const int converted = cvt.needed ? cvt.len_cvt : static_cast<int>(length);
-    chunk_ = Mix_QuickLoad_RAW(data_.data(), static_cast<Uint32>(converted));
+    chunk_.reset(Mix_QuickLoad_RAW(data_.data(), static_cast<Uint32>(converted)));
     return chunk_ != nullptr;
   }
 
   void Play(bool loop) {
     if (IsPlaying()) Mix_HaltChannel(channel_);
-    channel_ = Mix_PlayChannel(-1, chunk_, loop ? -1 : 0);
+    channel_ = Mix_PlayChannel(-1, chunk_.get(), loop ? -1 : 0);
   }
   void Stop() {
     if (IsPlaying()) Mix_HaltChannel(channel_);
   }
   bool IsPlaying() const {
-    return channel_ >= 0 && Mix_Playing(channel_) && Mix_GetChunk(channel_) == chunk_;
+    return channel_ >= 0 && Mix_Playing(channel_) && Mix_GetChunk(channel_) == chunk_.get();
   }
 
  private:
+  // Destroyed in reverse: the chunk, then the samples it plays from, then the device.
+  audio::Lease device_;
   std::vector<uint8_t> data_;
-  Mix_Chunk* chunk_ = nullptr;
+  sdl::ChunkPtr chunk_;
   int channel_ = -1;
-  bool acquired_ = false;
 };
 
 SoundBuffer::SoundBuffer() : log_("GameEngine.log", false) {}

@@ -32,7 +32,7 @@ PackPanel::PackPanel(const ItemDatabase& items, PlayerGrowth* player, Renderer& 
 
 bool PackPanel::Load(const char* iniName, const char* packagePath, int instance) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   x = ini.GetInt("panel", instance == 0 ? "x1" : "x2");
   y = ini.GetInt("panel", instance == 0 ? "y1" : "y2");
@@ -158,19 +158,19 @@ void PackPanel::Refuse(const std::string& message) {
   if (host_) host_->Beep();
 }
 
-void PackPanel::Sell(int& heldItem, int& money, MissionList* missions) {
-  ItemRecord record = items_.Get(heldItem);
+int32_t PackPanel::Sell(Hand& hand, MissionList* missions) {
+  ItemRecord record = items_.Get(hand.Item());
   if (missions) missions->ReportLost(record.name);
   PlaySound("sell.wav");
-  // A damaged negative price never takes money on a sale.
-  money = SatAdd(money, std::max(record.price / 2, 0));
-  heldItem = 0;
+  hand.Clear();
   taken_ = 0;
+  // A damaged negative price never takes money on a sale.
+  return std::max(record.price / 2, 0);
 }
 
-int PackPanel::Click(int& heldSource, int& heldItem, int& money, MissionList* missions) {
+PanelClick PackPanel::Click(Hand& hand, int32_t money, MissionList* missions) {
   Point p = Cursor();
-  if (!Area().Contains(p.x, p.y)) return kPackOutside;
+  if (!Area().Contains(p.x, p.y)) return {kPackOutside};
   int hit = -1;
   for (size_t i = 0; i < buttons.size(); ++i) {
     if (buttons[i].HitTest(p.x, p.y)) {
@@ -179,70 +179,65 @@ int PackPanel::Click(int& heldSource, int& heldItem, int& money, MissionList* mi
     }
   }
   if (hit < 0) {
-    if (mode_ == kPackShowShop && heldItem != 0) {
-      if (heldSource == 1) {
-        heldItem = 0;
+    if (mode_ == kPackShowShop && hand.Holds()) {
+      if (hand.FromShop()) {
+        hand.Clear();
         taken_ = 0;
-        return -1;
+        return {-1};
       }
-      Sell(heldItem, money, missions);
-      return kPackSold;
+      return {kPackSold, Sell(hand, missions)};
     }
-    return -1;
+    return {-1};
   }
-  if (hit == 0) return taken_ != 0 ? -1 : 0;
+  if (hit == 0) return {taken_ != 0 ? -1 : 0};
 
   const int c = hit - 1;
   if (mode_ == kPackShowShop) {
-    if (heldItem == 0) {
+    if (!hand.Holds()) {
       int item = CellItem(c);
       // An empty shop cell gives nothing: the hand stays empty and no purchase starts.
-      if (item == 0) return hit;
+      if (item == 0) return {hit};
       PlaySound("pick_item.wav");
-      heldItem = item;
+      hand.Take(item, true);
       taken_ = item;
-      heldSource = 1;
-    } else if (heldSource != 1) {
-      Sell(heldItem, money, missions);
-    } else {
-      heldItem = 0;
-      taken_ = 0;
+      return {hit};
     }
-    return hit;
+    if (!hand.FromShop()) return {hit, Sell(hand, missions)};
+    hand.Clear();
+    taken_ = 0;
+    return {hit};
   }
 
   ItemContainer* bag = Container();
-  if (!bag || !bag->HasCell(c)) return -1;
-  if (heldSource == 1) {
-    ItemRecord record = items_.Get(heldItem);
+  if (!bag || !bag->HasCell(c)) return {-1};
+  if (hand.FromShop()) {
+    ItemRecord record = items_.Get(hand.Item());
     bool empty = bag->Get(c) == 0;
     // Items without a positive price are not for sale.
     if (empty && record.price > 0 && money >= record.price) {
       PlaySound("buy.wav");
-      bag->Exchange(heldItem, c);
+      int put = hand.Item();
+      bag->Exchange(put, c);
       RefreshCell(c);
-      money -= record.price;
-      heldItem = 0;
+      hand.Clear();
       taken_ = 0;
-      heldSource = 0;
-      return hit;
+      return {hit, -record.price};
     }
     Refuse(empty ? "My money is not enough." : "One grid in bag can only be set into one item.");
-    return -1;
+    return {-1};
   }
-  if (IsBagType(items_.TypeOf(heldItem))) {
+  if (IsBagType(items_.TypeOf(hand.Item()))) {
     Refuse("Bag can not be put into another bag.");
-    return -1;
+    return {-1};
   }
-  int put = heldItem;
+  int put = hand.Item();
   int previous = bag->Exchange(put, c);
-  heldItem = previous;
+  hand.Take(previous);
   taken_ = previous;
   RefreshCell(c);
   Hooks::DebugOutput(WinFormat("  old item=%d,new item=%d", put, previous));
-  heldSource = 0;
   if (put > 0 || previous > 0) PlaySound("pick_item.wav");
-  return hit;
+  return {hit};
 }
 
 void PackPanel::Hover() {

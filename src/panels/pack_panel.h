@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "panels/hand.h"
 #include "ui/widget_container.h"
 
 namespace isora {
@@ -48,10 +49,10 @@ class PackPanel : public WidgetContainer {
   // The bag this panel shows (null for a shop).
   const ItemContainer* ShownBag() const { return mode_ == kPackShowBag ? Container() : nullptr; }
 
-  // A left click. heldSource is 1 while the held item came from a shop; all three are in-out.
-  // Answers -2 outside, -1 nothing or refused, 0 the exit button, 2 sold onto the panel's
-  // background, or the button index (1 + cell) of a cell.
-  int Click(int& heldSource, int& heldItem, int& money, MissionList* missions);
+  // A left click with the hand; `money` is what the player can spend. Answers -2 outside, -1
+  // nothing or refused, 0 the exit button, 2 sold onto the panel's background, or the button
+  // index (1 + cell) of a cell, with the money a sale gained or a purchase paid.
+  PanelClick Click(Hand& hand, int32_t money, MissionList* missions);
   // The 1-based cell under the cursor, 0 for none.
   void Hover();
   void UpdateHover() override;
@@ -77,7 +78,8 @@ class PackPanel : public WidgetContainer {
   void BuildCells();
   void RefreshCell(int c);
   std::string PictureFor(int item) const;
-  void Sell(int& heldItem, int& money, MissionList* missions);
+  // Sells the held item; answers the money it brings.
+  int32_t Sell(Hand& hand, MissionList* missions);
   void Refuse(const std::string& message);
   void SetTitle(const std::string& title);
 

@@ -31,8 +31,12 @@ int Len(const std::string& s) { return static_cast<int>(s.size()); }
 }  // namespace
 
 PlayerPanel::PlayerPanel(const ItemDatabase& items, const SkillDatabase& skills,
-                         PanelPlayer& player, Renderer& renderer, UiHost* host)
-    : WidgetContainer(renderer, host), items_(items), skills_(skills), player_(player) {}
+                         PanelPlayer& player, Hand& hand, Renderer& renderer, UiHost* host)
+    : WidgetContainer(renderer, host),
+      items_(items),
+      skills_(skills),
+      player_(player),
+      hand_(hand) {}
 
 std::string PlayerPanel::ItemTip(const ItemRecord& item, int playerLevel) {
   std::string level = playerLevel < item.needLevel ? WinFormat("<2need level:%d/>", item.needLevel)
@@ -56,7 +60,7 @@ int PlayerPanel::SkillTipLines(const SkillRecord& skill) {
 
 bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
   textBoxes.clear();
@@ -228,45 +232,43 @@ void PlayerPanel::Refuse(const std::string& message, bool beep) {
   }
 }
 
-int PlayerPanel::LeftClick(int& heldSource, int& heldItem, int& money) {
+PanelClick PlayerPanel::LeftClick(int32_t money) {
   // A picked grid belongs only to the bag item still on the cursor.
-  if (picked_ && heldItem != pickedItem_) DropPickedBag();
+  FollowHand();
   Point p = Cursor();
-  int result;
   if (iconsShown_) {
     for (size_t i = kElementFirstSkillIcon; i < buttons.size(); ++i) {
       if (buttons[i].HitTest(p.x, p.y)) {
-        result = SelectSkillIcon(static_cast<int>(i) - kElementFirstSkillIcon);
-        heldItem_ = heldItem;
-        return result;
+        return {SelectSkillIcon(static_cast<int>(i) - kElementFirstSkillIcon)};
       }
     }
   }
-  if (!OpaqueAt(p.x, p.y)) return kElementOutside;
+  if (!OpaqueAt(p.x, p.y)) return {kElementOutside};
   int e = ElementAt(p.x, p.y);
+  PanelClick result;
   if (e == kElementSkillButton) {
     if (iconsShown_) {
       CloseSkillIcons();
     } else {
       OpenSkillIcons();
     }
-    result = e;
+    result.answer = e;
   } else if (e >= 1 && e < kCommandButtons) {
-    result = e;
+    result.answer = e;
   } else if (e >= kElementFirstSlot && e < kElementFirstCell) {
-    result = ClickSlot(e - kElementFirstSlot, heldSource, heldItem);
+    result.answer = ClickSlot(e - kElementFirstSlot);
   } else if (e >= kElementFirstCell && e < kElementFirstSkillIcon) {
-    result = ClickCell(e - kElementFirstCell, heldSource, heldItem, money);
+    result = ClickCell(e - kElementFirstCell, money);
   } else {
-    result = kElementNothing;
+    result.answer = kElementNothing;
   }
-  heldItem_ = heldItem;
   return result;
 }
 
-int PlayerPanel::ClickSlot(int slot, int& heldSource, int& heldItem) {
+int PlayerPanel::ClickSlot(int slot) {
   const int index = kElementFirstSlot + slot;
-  if (heldSource == 1) {
+  const int heldItem = hand_.Item();
+  if (hand_.FromShop()) {
     if (host_) host_->Beep();
     return kElementNothing;
   }
@@ -287,10 +289,9 @@ int PlayerPanel::ClickSlot(int slot, int& heldSource, int& heldItem) {
   g.RemoveItem(slot);
   g.ApplyItem(before);
   int old = g.GetEquipment().Exchange(before, slot);
-  heldItem = old;
-  Hooks::DebugOutput(WinFormat("switch weapon:old item=%d,new item=%d", heldItem, before));
+  hand_.Take(old);
+  Hooks::DebugOutput(WinFormat("switch weapon:old item=%d,new item=%d", old, before));
   buttons[index].SetCaption(ItemPicture(g.GetEquipment().Get(slot)));
-  heldSource = 0;
   if (old != 0 || before != 0) {
     const char* sound = ItemUseSound(items_.TypeOf(old != 0 ? old : before));
     if (sound && *sound) PlaySound(sound);
@@ -298,8 +299,9 @@ int PlayerPanel::ClickSlot(int slot, int& heldSource, int& heldItem) {
   return index;
 }
 
-int PlayerPanel::ClickCell(int cell, int& heldSource, int& heldItem, int& money) {
+PanelClick PlayerPanel::ClickCell(int cell, int32_t money) {
   const int index = kElementFirstCell + cell;
+  const int heldItem = hand_.Item();
   PlayerGrowth& g = player_.Growth();
   Bag& bag = g.GetBag();
   const int cellItem = bag.Get(cell);
@@ -333,49 +335,48 @@ int PlayerPanel::ClickCell(int cell, int& heldSource, int& heldItem, int& money)
                   : std::optional<SubBag>(SubBag(SubBag::CellsForBagType(items_.TypeOf(previous))));
       pickedItem_ = previous;
     }
-    heldItem = previous;
+    hand_.Take(previous);
   };
 
-  if (heldSource == 1) {
+  if (hand_.FromShop()) {
     ItemRecord record = items_.Get(heldItem);
     if (record.price <= 0 || money < record.price) {
       Refuse("my money isn't enough", false);
       Hooks::DebugOutput("set tip.");
-      return kElementNothing;
+      return {kElementNothing};
     }
     if (cellItem == 0) {
       exchange();
     } else if (cellItem == heldItem) {
-      if (!heldPotion || count >= kPotionStack) return kElementNothing;
+      if (!heldPotion || count >= kPotionStack) return {kElementNothing};
       bag.SetCell(cell, cellItem, count + 1);
-      heldItem = 0;
+      hand_.Clear();
     } else if (count > 1) {
-      return kElementNothing;
+      return {kElementNothing};
     } else {
       exchange();
     }
+    // Paid for: whatever the hand holds now (an item exchanged out of the cell) is the
+    // player's own.
     PlaySound("buy.wav");
-    money -= record.price;
-    heldSource = 0;
     buttons[index].SetCaption(ItemPicture(bag.Get(cell)));
-    return index;
+    return {index, -record.price};
   }
 
   if (heldItem == cellItem) {
-    if (heldItem == 0 || !heldPotion || count >= kPotionStack) return kElementNothing;
+    if (heldItem == 0 || !heldPotion || count >= kPotionStack) return {kElementNothing};
     bag.SetCell(cell, cellItem, count + 1);
-    heldItem = 0;
+    hand_.Clear();
   } else if (count > 1) {
-    if (heldItem != 0) return kElementNothing;
+    if (heldItem != 0) return {kElementNothing};
     bag.ClearCell(cell);
-    heldItem = cellItem;
+    hand_.Take(cellItem);
   } else {
     exchange();
   }
   buttons[index].SetCaption(ItemPicture(bag.Get(cell)));
-  heldSource = 0;
   PlaySound("pick_item.wav");
-  return index;
+  return {index};
 }
 
 int PlayerPanel::SelectSkillIcon(int index) {
@@ -416,9 +417,8 @@ RightClickResult PlayerPanel::RightClick() {
   return {cell, type};
 }
 
-void PlayerPanel::SetHeldItem(int item) {
-  heldItem_ = item;
-  if (picked_ && item != pickedItem_) DropPickedBag();
+void PlayerPanel::FollowHand() {
+  if (picked_ && hand_.Item() != pickedItem_) DropPickedBag();
 }
 
 void PlayerPanel::DropPickedBag() {
@@ -486,9 +486,9 @@ void PlayerPanel::Draw() {
     }
   }
   DrawTooltip();
-  if (heldItem_ != 0 && items_.IsItem(heldItem_)) {
+  if (hand_.Holds() && items_.IsItem(hand_.Item())) {
     Point p = Cursor();
-    DrawPicturePath(renderer_, ItemPicture(heldItem_), kSurfaceBackBuffer, p.x - 16, p.y - 16);
+    DrawPicturePath(renderer_, ItemPicture(hand_.Item()), kSurfaceBackBuffer, p.x - 16, p.y - 16);
   }
 }
 

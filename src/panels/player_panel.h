@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "items/sub_bag.h"
+#include "panels/hand.h"
 #include "roles/attributes.h"
 #include "ui/widget_container.h"
 
@@ -58,8 +59,9 @@ constexpr ColorRef kLevelColor = 0xFFFFFF;
 
 class PlayerPanel : public WidgetContainer {
  public:
+  // The hand (not owned) is the one item on the cursor: this panel moves it and draws it.
   PlayerPanel(const ItemDatabase& items, const SkillDatabase& skills, PanelPlayer& player,
-              Renderer& renderer, UiHost* host);
+              Hand& hand, Renderer& renderer, UiHost* host);
 
   // False when playerpanel.ini does not load.
   bool Load(const char* iniName, const char* packagePath);
@@ -68,9 +70,10 @@ class PlayerPanel : public WidgetContainer {
   void UpdateHover() override;
   // Background, buttons, labels, bars, tooltips and the held item on the cursor.
   void Draw() override;
-  // A left click with the held item; answers the element, -1 (nothing or refused) or -2 (off
-  // the panel or on its transparent background: the click belongs to the world).
-  int LeftClick(int& heldSource, int& heldItem, int& money);
+  // A left click with the hand; `money` is what the player can spend. Answers the element, -1
+  // (nothing or refused) or -2 (off the panel or on its transparent background: the click
+  // belongs to the world), with the money a purchase paid.
+  PanelClick LeftClick(int32_t money);
   RightClickResult RightClick();
   // Selects the skill of icon `index` (0-based in the row): -1 while fighting or refused.
   int SelectSkillIcon(int index);
@@ -81,10 +84,9 @@ class PlayerPanel : public WidgetContainer {
   bool CursorOnPanel() const;
   bool SkillIconsShown() const { return iconsShown_; }
   int HoveredElement() const { return hovered_; }
-  // The item the shell holds on the cursor, drawn by this panel while it is not 0. When the bag
-  // item whose grid was picked is no longer held, its grid is dropped with it.
-  void SetHeldItem(int item);
-  int HeldItem() const { return heldItem_; }
+  // The hand changed outside this panel: when the bag item whose grid was picked is no longer
+  // held, its grid is dropped with it.
+  void FollowHand();
   const std::optional<SubBag>& PickedBag() const { return picked_; }
 
   // The bar rectangles (screen) at their current fill; width 0 when empty.
@@ -108,21 +110,21 @@ class PlayerPanel : public WidgetContainer {
   std::string ItemPicture(int item) const;
   void OpenSkillIcons();
   void AddSkillIcon(const LearnedSkill& skill);
-  int ClickSlot(int slot, int& heldSource, int& heldItem);
-  int ClickCell(int cell, int& heldSource, int& heldItem, int& money);
+  int ClickSlot(int slot);
+  PanelClick ClickCell(int cell, int32_t money);
   void Refuse(const std::string& message, bool beep);
   void DrawTooltip();
 
   const ItemDatabase& items_;
   const SkillDatabase& skills_;
   PanelPlayer& player_;
+  Hand& hand_;
   int width_ = 0, height_ = 0;
   BarRect_ bars_[3];
   int iconX_ = 0, iconY_ = 0, iconW_ = 0, iconH_ = 0;
   std::vector<int> iconSkills_;  // skill id of each icon button, in row order
   bool iconsShown_ = false;
   int hovered_ = kElementNothing;
-  int heldItem_ = 0;
   std::optional<SubBag> picked_;
   int pickedItem_ = 0;
   Surface backgroundPixels_;

@@ -24,7 +24,7 @@ std::string CutLabel(const std::string& text, size_t max) {
 
 bool SavePanel::Load(const char* iniName, const char* packagePath) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
   textBoxes.clear();
@@ -38,8 +38,7 @@ bool SavePanel::Load(const char* iniName, const char* packagePath) {
     std::string section = "Button" + std::to_string(slot - 1);
     std::string caption = Gbk(u8"无进度");
     if (slot == 1) caption += Gbk(u8"(快捷)");
-    buttons.emplace_back(renderer_, caption, x, y + ini.GetInt(section.c_str(), "y"), kButtonText,
-                         true);
+    buttons.emplace_back(renderer_, caption, x, y + ini.GetInt(section, "y"), kButtonText, true);
   }
   AddIniTextBox(ini, "titleLabel", true);
   return true;

@@ -41,13 +41,13 @@ bool ScriptEngine::Load() {
   if (text_) {
     text = *text_;
   } else {
-    std::vector<uint8_t> bytes;
-    if (!package_ || !package_->ReadMember(scriptName_, bytes)) {
+    std::optional<std::vector<uint8_t>> bytes;
+    if (!package_ || !(bytes = package_->ReadMember(scriptName_))) {
       Hooks::DebugOutput(WinFormat("can not fine script:%s\n", scriptName_.c_str()));
       Log(WinFormat("can not find script file:%s in vdk file.", scriptName_.c_str()));
       return false;
     }
-    text.assign(bytes.begin(), bytes.end());
+    text.assign(bytes->begin(), bytes->end());
   }
   lines_.clear();
   for (SourceLine& line : SplitScriptText(text)) {

@@ -23,6 +23,7 @@
 #include "media/platform.h"
 #include "media/renderer.h"
 #include "media/sound.h"
+#include "panels/hand.h"
 #include "quests/mission_list.h"
 #include "quests/relations.h"
 #include "roles/player_growth.h"
@@ -30,7 +31,11 @@
 #include "save/save_file.h"
 #include "script/script_engine.h"
 #include "script/script_host.h"
+#include "shell/fade.h"
 #include "shell/game_mode.h"
+#include "shell/map_transition.h"
+#include "shell/music_state.h"
+#include "shell/rain.h"
 #include "ui/ui_host.h"
 #include "world/game_map.h"
 
@@ -63,6 +68,7 @@ struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
   bool noSound = false;
   bool trace = false;
+  bool dev = false;  // F5 rebuilds the current map from the game folder
 };
 
 class CGame : public ScriptHost, public UiHost {
@@ -87,11 +93,12 @@ class CGame : public ScriptHost, public UiHost {
   void WindowProc(const Message& msg);
   void Quit();
 
-  bool RequestMapChange(const std::string& mapName, int32_t x, int32_t y, int32_t direction,
-                        int32_t newGame);
+  // Fades out towards loading `mapName`; a new game makes a fresh player there.
+  bool RequestMapChange(const std::string& mapName, int32_t row, int32_t column, int32_t direction,
+                        bool newGame);
   bool BuildWorld();
   bool RunScriptFile(const std::string& file, bool quiet);
-  int FadeTo(bool fadeOut, GameMode target);
+  void FadeTo(bool fadeOut, GameMode target);
 
   // One frame of the current mode, then the message line and presentation.
   void Frame();
@@ -213,6 +220,14 @@ class CGame : public ScriptHost, public UiHost {
   // "%d%d%d%d%d%d%d.jpg" from the UTC time, the hour increased by 8.
   static std::string ScreenshotName(const SystemTime& utc);
   static void ResetSplashIndex();
+  // The edit loop's ways in, called after Init: the main menu at once; a new game on a map
+  // cell (-1, -1: the map's start cell) without main.gsp; a saved game.
+  static void SkipSplash();
+  void StartOnMap(const std::string& map, int32_t row, int32_t column);
+  bool StartFromSlot(int slot);
+  // --dev, F5: the current map, its roles and the tile table again from the game folder, the
+  // player where they stand. Scripts are read afresh on every run anyway.
+  void ReloadForDevelopment();
   // The seven lines of the attribute panel.
   static std::vector<std::string> AttributeLines(const Attributes& attributes);
 
@@ -230,20 +245,17 @@ class CGame : public ScriptHost, public UiHost {
   int32_t CameraX() const { return cameraX_; }
   int32_t CameraY() const { return cameraY_; }
   int32_t KilledEnemies() const { return killedEnemies_; }
-  bool Raining() const { return raining_ != 0; }
-  const std::vector<uint16_t>& RainDrops() const { return rainDrops_; }
+  const isora::Rain& RainState() const { return rain_; }
   int32_t FramesRun() const { return framesRun_; }
-  int32_t FadePhase() const { return fadePhase_; }
-  int32_t FadeLevel() const { return fadeLevel_; }
-  GameMode FadeTarget() const { return fadeTarget_; }
+  const Fade& Fading() const { return fade_; }
   static int32_t SplashIndex();
-  int32_t HeldItem() const { return heldItem_; }
+  const Hand& CursorHand() const { return hand_; }
+  Hand& CursorHand() { return hand_; }
   int32_t OpenPanel() const { return openPanel_; }
-  int32_t SellMode() const { return sellMode_; }
+  bool SellMode() const { return sellMode_; }
   const std::string& MapPath() const { return mapPath_; }
-  bool MusicStarted() const { return musicStarted_ != 0; }
-  const std::string& CurrentMusic() const { return currentMusic_; }
-  const std::string& NextMapName() const { return nextMapName_; }
+  const MusicState& Music() const { return musicState_; }
+  const MapTransition& Transition() const { return transition_; }
   const std::string& IniPackage() const { return iniPackage_; }
   const std::string& ScriptPackage() const { return scriptPackage_; }
   const std::array<std::string, 5>& SplashPictures() const { return splashPictures_; }
@@ -286,7 +298,6 @@ class CGame : public ScriptHost, public UiHost {
   void SetSlotTexts(const std::string& title, const std::array<std::string, kSaveSlots>& labels);
   void CopyGroundToBackBuffer();
   bool DrawPicturePath(const std::string& path, int surface, int x, int y);
-  void StopRain();
   bool OpenStatusScreen(const std::string& title, std::vector<std::string> lines);
   void HideBags();
   void RestorePlayer(const AttributeSnapshot& snapshot);
@@ -302,6 +313,10 @@ class CGame : public ScriptHost, public UiHost {
   void OnLeftHeld();
   void OnRightHeld();
   void DropHeldItem();
+  // What the player can spend, and a panel click's money applied through the player's growth
+  // (its floor and cap); answers the click's answer.
+  int32_t PlayerMoney();
+  int ApplyClick(const PanelClick& click);
   int RoleUnderPoint(int mx, int my);
   bool ObjectLayerTransparentAt(int mx, int my);
   void DrawGroundItems(const Rect& area);
@@ -375,29 +390,21 @@ class CGame : public ScriptHost, public UiHost {
   ReplayRecorder* recorder_ = nullptr;
 
   int32_t wanderCounter_ = 100;
-  std::string nextMapName_;
-  int32_t nextPosX_ = -1, nextPosY_ = -1, nextDirection_ = 5, newGame_ = 0;
   int32_t talkTarget_ = 0;
-  int32_t heldItem_ = 0;
-  int32_t heldSource_ = 0;
-  int32_t active_ = 1;
-  int32_t handEmpty_ = 1;
+  bool active_ = true;
   std::string iniPackage_, scriptPackage_;
   int32_t killedEnemies_ = 0;
   std::array<std::string, 5> splashPictures_;
-  std::string startMusic_, creditMusic_, endMusic_;
-  std::string currentMusic_;
   Relations relations_;
-  int32_t fadePhase_ = 0;
-  int32_t fadeKind_ = 0, fadeLevel_ = 0, fadeRising_ = 0;
-  Rect fadeSource_ = kScreenRect;
-  GameMode fadeTarget_ = ModeMainMenu;
+  Fade fade_;
+  isora::Rain rain_;
+  MusicState musicState_;
+  MapTransition transition_;
+  Hand hand_;
   int32_t selectedNpc_ = -1;
-  int32_t sellMode_ = 0;
+  bool sellMode_ = false;
   int32_t openPanel_ = 0;
-  int32_t leftButtonUp_ = 1;
-  int32_t raining_ = 0;
-  int32_t musicStarted_ = 0;
+  bool leftButtonUp_ = true;
   MapHeader mapInfo_;
   std::string mapPath_;
   std::string workingDir_;
@@ -405,8 +412,6 @@ class CGame : public ScriptHost, public UiHost {
   int32_t framesPerSecond_ = 0;
   int32_t cameraX_ = 0, cameraY_ = 0;
   std::string answerVariable_;
-  std::vector<uint16_t> rainDrops_;
-  int32_t rainCount_ = 0;
   GameMode mode_ = ModeSplash;
 
   // Loop state.

@@ -19,8 +19,8 @@ void ShowRoleTalk(CGame& game, const std::string& speaker, const std::string& li
 void RecreatePlayerPanels(CGame& game) {
   GameUi& ui = game.Ui();
   PanelPlayer& player = game.PanelPlayerRef();
-  ui.playerPanel =
-      std::make_unique<PlayerPanel>(game.Items(), game.Skills(), player, game.GetRenderer(), &game);
+  ui.playerPanel = std::make_unique<PlayerPanel>(game.Items(), game.Skills(), player,
+                                                 game.CursorHand(), game.GetRenderer(), &game);
   for (auto& pack : ui.packPanels) {
     pack = std::make_unique<PackPanel>(game.Items(), &player.Growth(), game.GetRenderer(), &game);
   }
@@ -40,7 +40,7 @@ void SelectPanelSkill(CGame& game, int skillId) {
 
 void CGame::DrawPlayerPanel() {
   if (!ui_->playerPanel) return;
-  ui_->playerPanel->SetHeldItem(heldItem_);
+  ui_->playerPanel->FollowHand();
   ui_->playerPanel->UpdateHover();
   ui_->playerPanel->Draw();
 }
@@ -48,7 +48,7 @@ void CGame::DrawPlayerPanel() {
 void CGame::DrawBags() {
   PlayerPanel* panel = ui_->playerPanel.get();
   if (!panel) return;
-  const bool panelHolds = panel->HeldItem() != 0;
+  const bool panelHolds = hand_.Holds();
   if (!panelHolds) DrawPlayerPanel();
   auto draw = [&](PackPanel& p) {
     if (!p.IsShown()) return;
@@ -79,22 +79,16 @@ void CGame::ClosePlayerPanelPopups() {
 bool CGame::PlayerPanelLeftClick() {
   PlayerPanel* panel = ui_->playerPanel.get();
   if (!panel) return false;
-  PlayerGrowth& growth = PanelPlayerRef().Growth();
-  int money = growth.Attrs().money;
-  if (heldItem_ == 0) heldSource_ = 0;
-  int answer = panel->LeftClick(heldSource_, heldItem_, money);
-  growth.MutableAttrs().money = money;
-  if (heldItem_ == 0) heldSource_ = 0;
-  handEmpty_ = heldItem_ == 0 ? 1 : 0;
+  const int answer = ApplyClick(panel->LeftClick(PlayerMoney()));
+  hand_.Settle();
   if (answer != kElementOutside) {
-    if (answer >= kElementFirstSkillIcon || (answer >= 1 && answer <= 5)) leftButtonUp_ = 0;
+    if (answer >= kElementFirstSkillIcon || (answer >= 1 && answer <= 5)) leftButtonUp_ = false;
     return OpenStatusPanel(answer);
   }
-  if (heldItem_ != 0) {
+  if (hand_.Holds()) {
     DropHeldItem();
     panel->DropPickedBag();
-    panel->SetHeldItem(0);
-    leftButtonUp_ = 0;
+    leftButtonUp_ = false;
     StandPlayer();
     return true;
   }
@@ -104,7 +98,7 @@ bool CGame::PlayerPanelLeftClick() {
 bool CGame::OpenStatusPanel(int n) {
   if (mode_ == ModeBags) {
     if (n < 6) return false;
-  } else if (heldItem_ != 0 && n < 6) {
+  } else if (hand_.Holds() && n < 6) {
     return false;
   }
   if (n == openPanel_ && n < 5 && n > 0) {
@@ -147,28 +141,21 @@ bool CGame::OpenStatusPanel(int n) {
 void CGame::BagClick() {
   PlayerPanel* panel = ui_->playerPanel.get();
   if (!panel) return;
-  PlayerGrowth& growth = PanelPlayerRef().Growth();
-  int money = growth.Attrs().money;
-  if (heldItem_ == 0) heldSource_ = 0;
   int answers[2] = {kPackOutside, kPackOutside};
   for (int i = 0; i < 2; ++i) {
     if (ui_->packPanels[i]->IsShown()) {
-      answers[i] = ui_->packPanels[i]->Click(heldSource_, heldItem_, money, &missionList_);
+      answers[i] = ApplyClick(ui_->packPanels[i]->Click(hand_, PlayerMoney(), &missionList_));
     }
   }
-  if (heldItem_ == 0) heldSource_ = 0;
-  int panelAnswer = panel->LeftClick(heldSource_, heldItem_, money);
-  growth.MutableAttrs().money = money;
-  // An empty hand has no source: a ware put back must not make the next pick a purchase.
-  if (heldItem_ == 0) heldSource_ = 0;
+  const int panelAnswer = ApplyClick(panel->LeftClick(PlayerMoney()));
   const bool hit =
       answers[0] != kPackOutside || answers[1] != kPackOutside || panelAnswer != kElementOutside;
   if (hit) {
-    handEmpty_ = heldItem_ == 0 ? 1 : 0;
+    hand_.Settle();
     int bag = answers[0] != kPackOutside ? 0 : (answers[1] != kPackOutside ? 1 : -1);
     if (bag < 0) {
       OpenStatusPanel(panelAnswer);
-      panel->SetHeldItem(heldItem_);
+      panel->FollowHand();
       return;
     }
     int a = answers[bag];
@@ -176,23 +163,31 @@ void CGame::BagClick() {
     if (a == 0) {
       ui_->packPanels[bag]->Hide();
       if (!ui_->packPanels[1 - bag]->IsShown()) {
-        sellMode_ = 0;
+        sellMode_ = false;
         mode_ = ModePlay;
       }
-      leftButtonUp_ = 0;
+      leftButtonUp_ = false;
       return;
     }
     ui_->packPanels[1 - bag]->ClearTaken();
-    panel->SetHeldItem(heldItem_);
+    panel->FollowHand();
     return;
   }
-  if (heldItem_ != 0 && ui_->packPanels[0]->TakenItem() == 0 &&
+  if (hand_.Holds() && ui_->packPanels[0]->TakenItem() == 0 &&
       ui_->packPanels[1]->TakenItem() == 0) {
     DropHeldItem();
     for (auto& p : ui_->packPanels) p->ClearTaken();
     panel->DropPickedBag();
-    panel->SetHeldItem(0);
   }
+}
+
+int32_t CGame::PlayerMoney() { return PanelPlayerRef().Growth().Attrs().money; }
+
+int CGame::ApplyClick(const PanelClick& click) {
+  PlayerGrowth& growth = PanelPlayerRef().Growth();
+  if (click.money > 0) growth.ChangeMoney('+', click.money);
+  if (click.money < 0) growth.ChangeMoney('-', -click.money);
+  return click.answer;
 }
 
 void CGame::CloseBagsByEsc() {
@@ -200,12 +195,13 @@ void CGame::CloseBagsByEsc() {
   for (auto& p : ui_->packPanels) {
     if (p->TakenItem() != 0) {
       p->ClearTaken();
-      heldItem_ = 0;
+      hand_.Clear();
     }
   }
-  if (ui_->playerPanel) ui_->playerPanel->SetHeldItem(heldItem_);
-  sellMode_ = 0;
-  handEmpty_ = 1;
+  if (ui_->playerPanel) ui_->playerPanel->FollowHand();
+  sellMode_ = false;
+  // A held item taken from the player panel itself stays on the cursor.
+  hand_.FreeForWorld();
   mode_ = ModePlay;
 }
 
@@ -245,12 +241,12 @@ void CGame::OpenSellPanel() {
   ui_->packPanels[1]->ShowShop(2, kind - 4, "Sell Items");
   Trace(WinFormat("sell item type=%d\n", kind - 3));
   mode_ = ModeBags;
-  sellMode_ = 1;
+  sellMode_ = true;
 }
 
 void CGame::OnRButtonDown() {
   if (mode_ != ModePlay && mode_ != ModeStatusPanel && mode_ != ModeBags) return;
-  if (handEmpty_ != 1 || !ui_->playerPanel || !HasPlayer()) return;
+  if (!hand_.WorldFree() || !ui_->playerPanel || !HasPlayer()) return;
   RightClickResult r = ui_->playerPanel->RightClick();
   if (r.cell >= 0) {
     if (r.itemType >= 5 && r.itemType <= 7) {

@@ -40,7 +40,7 @@ int CGame::OnKeyDown(int key) {
       case ModeGameMenu:
       case ModeLoadPanel:
       case ModeBossKey:
-        mode_ = fadeTarget_;
+        mode_ = fade_.Target();
         break;
       case ModeSavePanel:
       case ModeHelp:
@@ -65,11 +65,16 @@ int CGame::OnKeyDown(int key) {
   }
   if (key == kVkF9) {
     if (mode_ == ModeBossKey) {
-      mode_ = fadeTarget_;
+      mode_ = fade_.Target();
     } else {
       Trace("Press F9\n");
       BossKey();
     }
+    return 1;
+  }
+  constexpr int kDevReloadKey = kVkF1 + 4;  // F5
+  if (key == kDevReloadKey && options_.dev && mode_ == ModePlay) {
+    ReloadForDevelopment();
     return 1;
   }
   if (mode_ != ModePlay && mode_ != ModeStatusPanel && mode_ != ModeBags) return 1;
@@ -91,7 +96,7 @@ void CGame::OnLButtonDown() {
     if (answer == kPagerExit) {
       ui_->tutorialPanel.reset();
       Trace("delete m_pTutorialPanel\n");
-      leftButtonUp_ = 0;
+      leftButtonUp_ = false;
     }
     if (answer >= -1) return;
   }
@@ -100,10 +105,10 @@ void CGame::OnLButtonDown() {
   }
   switch (mode_) {
     case ModeFade:
-      if (fadeKind_ == 2 && fadeLevel_ > 0 && !fadeRising_) fadeLevel_ = 0;
+      fade_.SkipPictureFadeIn();
       break;
     case ModeFrozen:
-      musicStarted_ = 0;
+      musicState_.Restart();
       FadeTo(true, ModeMainMenu);
       renderer_.ClearCache(kOrdinaryPictures);
       renderer_.ClearCache(kKeptPictures);
@@ -115,7 +120,7 @@ void CGame::OnLButtonDown() {
       switch (ui_->gameMenu.OnClick()) {
         case kMenuBack:
           mode_ = ModePlay;
-          leftButtonUp_ = 0;
+          leftButtonUp_ = false;
           break;
         case kMenuSave:
           ShowSlotList(false);
@@ -128,7 +133,7 @@ void CGame::OnLButtonDown() {
           ShowHelp();
           break;
         case kMenuExit:
-          musicStarted_ = 0;
+          musicState_.Restart();
           FadeTo(true, ModeMainMenu);
           ui_->tutorialPanel.reset();
           renderer_.ClearCache(kOrdinaryPictures);
@@ -141,7 +146,7 @@ void CGame::OnLButtonDown() {
     case ModeMainMenu:
       switch (ui_->mainMenu.OnClick()) {
         case kMainStart:
-          if (!RunScriptFile("main.gsp", true)) RequestMapChange("main.map", -1, -1, 5, 1);
+          if (!RunScriptFile("main.gsp", true)) RequestMapChange("main.map", -1, -1, 5, true);
           break;
         case kMainLoad:
           ShowSlotList(true);
@@ -159,7 +164,7 @@ void CGame::OnLButtonDown() {
     case ModeStatusPanel:
       if (ui_->messageDialog.OnClick() == kDialogExit) {
         mode_ = ModePlay;
-        leftButtonUp_ = 0;
+        leftButtonUp_ = false;
         openPanel_ = 0;
       }
       break;
@@ -168,10 +173,10 @@ void CGame::OnLButtonDown() {
       if (slot >= 1 && slot <= kSaveSlots) {
         SaveGame(slot);
         mode_ = ModePlay;
-        leftButtonUp_ = 0;
+        leftButtonUp_ = false;
       } else if (slot == 0) {
         mode_ = ModePlay;
-        leftButtonUp_ = 0;
+        leftButtonUp_ = false;
       }
       break;
     }
@@ -183,28 +188,28 @@ void CGame::OnLButtonDown() {
           ui_->tutorialPanel.reset();
         }
       } else if (slot == 0) {
-        leftButtonUp_ = 0;
-        mode_ = fadeTarget_;
+        leftButtonUp_ = false;
+        mode_ = fade_.Target();
       }
       break;
     }
     case ModeHelp:
       if (ui_->messageDialog.OnClick() == kDialogExit) {
         mode_ = ModePlay;
-        leftButtonUp_ = 0;
+        leftButtonUp_ = false;
       }
       break;
     case ModeCredits:
       FadeTo(true, ModeMainMenu);
       break;
     case ModeGameOver:
-      musicStarted_ = 0;
+      musicState_.Restart();
       FadeTo(true, ModeMainMenu);
       renderer_.ClearCache(kOrdinaryPictures);
       renderer_.ClearCache(kKeptPictures);
       break;
     case ModeBossKey:
-      mode_ = fadeTarget_;
+      mode_ = fade_.Target();
       break;
     case ModeBags:
       BagClick();
@@ -215,7 +220,7 @@ void CGame::OnLButtonDown() {
 }
 
 void CGame::TalkClick() {
-  leftButtonUp_ = 0;
+  leftButtonUp_ = false;
   if (!ui_->talkDialog) {
     mode_ = ModePlay;
     return;
@@ -238,7 +243,7 @@ void CGame::OpenGameMenu() {
   ComposeView(kSurfaceTemp);
   HideBags();
   ClosePlayerPanelPopups();
-  fadeTarget_ = ModePlay;
+  fade_.SetTarget(ModePlay);
   mode_ = ModeGameMenu;
 }
 

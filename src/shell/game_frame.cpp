@@ -30,6 +30,30 @@ const char* GameModeName(int32_t mode) {
 
 int32_t CGame::SplashIndex() { return gSplashIndex; }
 void CGame::ResetSplashIndex() { gSplashIndex = 0; }
+void CGame::SkipSplash() { gSplashIndex = 5; }
+
+void CGame::StartOnMap(const std::string& map, int32_t row, int32_t column) {
+  SkipSplash();
+  platform_.ShowCursor(true);
+  RequestMapChange(map, row, column, 5, 1);
+}
+
+bool CGame::StartFromSlot(int slot) {
+  SkipSplash();
+  // A load from the main menu starts a new game session.
+  modeBeforeLoadPanel_ = ModeMainMenu;
+  platform_.ShowCursor(true);
+  return RequestLoad(slot) != 0;
+}
+
+void CGame::ReloadForDevelopment() {
+  if (mode_ != ModePlay || !HasPlayer()) return;
+  const RolePlace place = PlayerSnapshot().place;
+  const CellIndex cell = map_.CellAt(place.x, place.y);
+  log_.WriteText("Reloading map\\" + mapInfo_.MapFile() + " from the game folder");
+  // A role placed on a cell stands one row and one column up from it.
+  RequestMapChange(mapInfo_.MapFile(), cell.row + 1, cell.column + 1, place.direction, 0);
+}
 
 void CGame::Frame() {
   skipPresent_ = false;
@@ -41,7 +65,7 @@ void CGame::Frame() {
       FadeStep();
       break;
     case ModeMainMenu:
-      StartMusicOnce(startMusic_);
+      StartMusicOnce(musicState_.ScreenFile(MusicScreen::kStart));
       DrawMainMenu();
       TransitionCheck();
       break;
@@ -62,7 +86,7 @@ void CGame::Frame() {
       DrawSavePanel();
       break;
     case ModeCredits:
-      StartMusicOnce(creditMusic_);
+      StartMusicOnce(musicState_.ScreenFile(MusicScreen::kCredits));
       CopyGroundToBackBuffer();
       TransitionCheck();
       break;
@@ -78,7 +102,7 @@ void CGame::Frame() {
     case ModeIdle:
       break;
     case ModeGameOver:
-      StartMusicOnce(endMusic_);
+      StartMusicOnce(musicState_.ScreenFile(MusicScreen::kEnd));
       CopyGroundToBackBuffer();
       TransitionCheck();
       break;
@@ -127,60 +151,36 @@ void CGame::CopyGroundToBackBuffer() {
 }
 
 void CGame::TransitionCheck() {
-  if (fadePhase_ != 2) FadeTo(fadePhase_ != 0, mode_);
+  if (!fade_.Shown()) FadeTo(false, mode_);
 }
 
 void CGame::StartMusicOnce(const std::string& file) {
-  if (musicStarted_ != 0) return;
+  if (!musicState_.BeginScreenMusic(file)) return;
   if (!file.empty() && MusicOn() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
-  currentMusic_ = file;
-  musicStarted_ = 1;
 }
 
-int CGame::FadeTo(bool fadeOut, GameMode target) {
+void CGame::FadeTo(bool fadeOut, GameMode target) {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
-  fadeTarget_ = target;
-  fadeSource_ = kScreenRect;
-  if (fadeOut) {
-    fadeKind_ = 1;
-    fadeLevel_ = 0;
-    fadeRising_ = 1;
-  } else {
-    fadeKind_ = 0;
-    fadeLevel_ = 31;
-    fadeRising_ = 0;
-  }
+  fade_.Start(fadeOut, target);
   mode_ = ModeFade;
   skipPresent_ = true;
-  return fadeKind_;
 }
 
 void CGame::FadeStep() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) {
-    int x = (640 - fadeSource_.Width()) / 2;
-    int y = (480 - fadeSource_.Height()) / 2;
-    back->BltFast(x, y, *saved, fadeSource_, kBltSrcColorKey);
+    const Rect& source = fade_.Source();
+    int x = (kScreenWidth - source.Width()) / 2;
+    int y = (kScreenHeight - source.Height()) / 2;
+    back->BltFast(x, y, *saved, source, kBltSrcColorKey);
   }
-  if (fadeLevel_ > 0) renderer_.Darken(kSurfaceBackBuffer, kScreenRect, fadeLevel_);
-  if (fadeRising_) fadeLevel_ += 4;
-  if (fadeLevel_ > 0 && !fadeRising_) fadeLevel_ -= 4;
-  if (fadeLevel_ >= 31 && (fadeKind_ == 1 || (fadeKind_ == 2 && fadeLevel_ >= 51))) {
-    fadePhase_ = 0;
+  if (fade_.Level() > 0) renderer_.Darken(kSurfaceBackBuffer, kScreenRect, fade_.Level());
+  if (fade_.Advance()) {
     ++gSplashIndex;
-    mode_ = fadeTarget_;
-  }
-  if (fadeLevel_ <= 0 && !fadeRising_) {
-    if (fadeKind_ == 0) {
-      fadePhase_ = 2;
-      mode_ = fadeTarget_;
-      ++gSplashIndex;
-    }
-    if (fadeKind_ == 2) fadeLevel_ = -160;
-    fadeRising_ = 1;
+    mode_ = fade_.Target();
   }
 }
 
@@ -234,11 +234,8 @@ void CGame::ShowSplashPicture(const std::string& path, GameMode returnMode) {
     return;
   }
   renderer_.DrawPictureTo(pack, member, kSurfaceTemp, 0, 0, false);
-  fadeSource_ = Rect{0, 0, std::min(size.cx, 640), std::min(size.cy, 480)};
-  fadeTarget_ = returnMode;
-  fadeLevel_ = 31;
-  fadeRising_ = 0;
-  fadeKind_ = 2;
+  fade_.StartPicture(Rect{0, 0, std::min(size.cx, kScreenWidth), std::min(size.cy, kScreenHeight)},
+                     returnMode);
   mode_ = ModeFade;
 }
 
@@ -295,13 +292,9 @@ void CGame::PlaySound(const std::string& file) {
   if (effectSound_ && effectSound_->Load(path)) effectSound_->Play(0);
 }
 
-bool CGame::RequestMapChange(const std::string& mapName, int32_t x, int32_t y, int32_t direction,
-                             int32_t newGame) {
-  nextMapName_ = mapName;
-  nextPosX_ = x;
-  nextPosY_ = y;
-  nextDirection_ = direction;
-  newGame_ = newGame;
+bool CGame::RequestMapChange(const std::string& mapName, int32_t row, int32_t column,
+                             int32_t direction, bool newGame) {
+  transition_ = MapTransition{mapName, row, column, direction, newGame};
   FadeTo(true, ModeLoadingMap);
   return true;
 }

@@ -2,7 +2,7 @@
 #include <chrono>
 #include <thread>
 
-#include "foundation/environment.h"
+#include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "media/platform.h"
 #include "shell/game.h"
@@ -29,7 +29,7 @@ CGame::CGame(Platform& platform, const GameOptions& options)
       options_(options),
       renderer_(options.pixelFormat),
       map_(&log_),
-      workingDir_(CurrentDirectory()) {
+      workingDir_(GameFolderOrWorkingFolder()) {
   log_ = GameLog(LogPathFor(workingDir_));
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
@@ -128,8 +128,8 @@ bool CGame::ReadGameIni() {
     std::string section = "FlashWindow" + std::to_string(i + 1);
     splashPictures_[i] = Field30(ini.GetString(section.c_str(), "pic"));
   }
-  startMusic_ = Field30(ini.GetString("music", "start"));
-  endMusic_ = Field30(ini.GetString("music", "end"));
+  musicState_.SetScreenFile(MusicScreen::kStart, Field30(ini.GetString("music", "start")));
+  musicState_.SetScreenFile(MusicScreen::kEnd, Field30(ini.GetString("music", "end")));
   static const char* kPackKeys[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
   for (int i = 0; i < kPackCount; ++i) {
     renderer_.SetPackPath(i, Field30(ini.GetString("MDfile", kPackKeys[i])));
@@ -167,7 +167,7 @@ CGame::PumpResult CGame::Pump(int* exitCode) {
     WindowProc(msg);
     return PumpResult::kMessage;
   }
-  if (active_ == 1) {
+  if (active_) {
     uint32_t t = platform_.TickCount();
     if (lastFrameTick_ + 40 < t) {
       // Held-button play follows the cursor between clicks, so a recording keeps it too.
@@ -206,7 +206,7 @@ void CGame::WindowProc(const Message& msg) {
   if (!gameRegistered_) return;
   switch (msg.message) {
     case kWmActivateApp:
-      active_ = msg.wParam != 0 ? 1 : 0;
+      active_ = msg.wParam != 0;
       break;
     case kWmKeyDown:
       OnKeyDown(static_cast<int>(msg.wParam));
@@ -215,7 +215,7 @@ void CGame::WindowProc(const Message& msg) {
       OnLButtonDown();
       break;
     case kWmLButtonUp:
-      leftButtonUp_ = 1;
+      leftButtonUp_ = true;
       break;
     case kWmRButtonDown:
       OnRButtonDown();

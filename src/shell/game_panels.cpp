@@ -13,7 +13,7 @@ void CGame::ComposeView(int surface) {
   if (ground) dst->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);
   if (layer3) dst->BltFast(0, 0, *layer3, viewRect_, kBltSrcColorKey);
   if (layer4) dst->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
-  if (raining_) DrawRain(surface);
+  if (rain_.Falling()) DrawRain(surface);
 }
 
 std::vector<std::string> CGame::AttributeLines(const Attributes& a) {
@@ -25,7 +25,7 @@ std::vector<std::string> CGame::AttributeLines(const Attributes& a) {
 }
 
 bool CGame::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
-  if (sellMode_ == 1) return false;
+  if (sellMode_) return false;
   ComposeView(kSurfaceTemp);
   HideBags();
   SetMessageDialog(title, std::move(lines));

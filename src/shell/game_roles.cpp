@@ -34,15 +34,12 @@ uint32_t ProbeFor(const GameMap& map, GameWorld& world, const Role& role) {
 }  // namespace
 
 void CGame::PlayStep() {
-  if (musicStarted_ == 0) {
-    std::string name = mapInfo_.MusicName();
-    std::string file = name.empty() ? std::string() : "music\\" + name;
-    if (!file.empty() && MusicOn() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
-    currentMusic_ = file;
-    musicStarted_ = 1;
+  if (!musicState_.Started()) {
+    const std::string& name = mapInfo_.MusicName();
+    StartMusicOnce(name.empty() ? std::string() : "music\\" + name);
   }
   retiredScript_.reset();
-  if (script_ && fadePhase_ == 2 && !script_->IsWaiting()) {
+  if (script_ && fade_.Shown() && !script_->IsWaiting()) {
     script_->Resume();
     if (script_ && script_->IsFinished()) script_.reset();
     return;
@@ -67,7 +64,7 @@ void CGame::PlayStep() {
   back->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);
   back->BltFast(0, 0, *layer3, viewRect_, kBltSrcColorKey);
   back->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
-  if (raining_) DrawRain(kSurfaceBackBuffer);
+  if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);
   DrawPlayerPanel();
   DrawOutlined(mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
@@ -77,14 +74,14 @@ void CGame::PlayStep() {
   DrawOutlined(WinFormat("(%d,%d)", cell.row, cell.column), 565, 35, kSurfaceBackBuffer,
                {Point{564, 34}, Point{566, 34}, Point{564, 36}, Point{566, 36}}, kBlack,
                kLabelColor);
-  if (leftButtonUp_ == 1) {
+  if (leftButtonUp_) {
     if (mouse_.IsLeftDown()) OnLeftHeld();
     if (mouse_.IsRightDown()) OnRightHeld();
   }
   DrawTutorial();
-  if (fadePhase_ != 2) {
+  if (!fade_.Shown()) {
     if (script_) script_->SetWaiting(0);
-    FadeTo(fadePhase_ != 0, mode_);
+    FadeTo(false, mode_);
   }
 }
 
@@ -121,7 +118,7 @@ bool CGame::DrawRole() {
     CRoleNPC& npc = *world_->npcs.Entries()[i].role;
     if (npc.State() == RoleStateKind::kDie) {
       player.Stand();
-      leftButtonUp_ = 0;
+      leftButtonUp_ = false;
     }
     if (npc.State() == RoleStateKind::kDieOut) {
       GameMode before = mode_;
@@ -162,7 +159,7 @@ bool CGame::DrawRole() {
     Point cam = player.CameraOrigin();
     cameraX_ = cam.x;
     cameraY_ = cam.y;
-    RequestMapChange(exit, -1, -1, 5, 0);
+    RequestMapChange(exit, -1, -1, 5, false);
     return false;
   }
   return true;

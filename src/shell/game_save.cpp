@@ -24,7 +24,7 @@ int CGame::SaveGame(int slot) {
   StoreRelations(relations_, data);
   StoreMissions(missionList_, data);
   data.killCount = killedEnemies_;
-  data.rainFlag = raining_;
+  data.rainFlag = rain_.Falling() ? 1 : 0;
   for (const std::string& line : SaveProgressTrace(data)) Trace(line);
   if (!WriteSaveFile(SlotFile(slot), data)) {
     log_.WriteText(WinFormat("Saving %s failed.", SaveSlotPath(slot).c_str()));
@@ -40,7 +40,7 @@ void CGame::ShowSlotList(bool loading) {
   for (int i = 0; i < kSaveSlots; ++i) labels[i] = SaveSlotLabel(SlotFile(i + 1));
   if (loading) {
     modeBeforeLoadPanel_ = mode_;
-    fadeTarget_ = mode_;
+    fade_.SetTarget(mode_);
     SetSlotTexts("<3Load Game/>", labels);
     mode_ = ModeLoadPanel;
   } else {
@@ -72,7 +72,7 @@ void CGame::RestoreStep() {
   if (LoadGame() == 0) {
     ShowMessage("The saved game could not be loaded.");
     mode_ = modeBeforeLoadPanel_;
-    fadePhase_ = 2;
+    fade_.MarkShown();
   }
 }
 
@@ -81,11 +81,8 @@ int CGame::LoadGame() {
   if (!ReadSaveFile(SlotFile(loadSlot_), data, &log_)) return 0;
   AttributeSnapshot snapshot = LoadPlayer(data, &itemDb_);
 
-  nextMapName_ = data.MapFile();
-  nextPosX_ = -1;
-  nextPosY_ = -1;
-  nextDirection_ = data.player.direction;
-  newGame_ = modeBeforeLoadPanel_ == ModeMainMenu ? 1 : 0;
+  transition_ = MapTransition{data.MapFile(), -1, -1, data.player.direction,
+                              modeBeforeLoadPanel_ == ModeMainMenu};
   if (!BuildWorld()) return 1;  // BuildWorld has reported the failure and closes the game
   DelAllNPCInMap();
   RestorePlayer(snapshot);
@@ -95,7 +92,7 @@ int CGame::LoadGame() {
   LoadMissions(data, missionList_);
   killedEnemies_ = data.killCount;
   Trace(WinFormat("e_killCount=%d,e_brain=%d\n", data.killCount, data.rainFlag));
-  StopRain();
+  rain_.Stop();
   if (data.rainFlag) StartRain();
   for (const SavedRole& role : data.roles) {
     CellIndex cell = map_.CellAt(role.x, role.y);

@@ -30,11 +30,11 @@ bool CGame::RunScriptFile(const std::string& file, bool quiet) {
 }
 
 void CGame::LoadInitialMap(const std::string& map, int32_t row, int32_t column, int32_t direction) {
-  RequestMapChange(map, row, column, direction, 1);
+  RequestMapChange(map, row, column, direction, true);
 }
 
 void CGame::ChangeMap(const std::string& map, int32_t row, int32_t column, int32_t direction) {
-  RequestMapChange(map, row, column, direction, 0);
+  RequestMapChange(map, row, column, direction, false);
 }
 
 void CGame::AddMission(const std::string& name, const std::string& description, int32_t kind,
@@ -230,7 +230,7 @@ void CGame::PlayMusic(const std::string& file) {
   if (file.empty()) return;
   std::string path = "music\\" + file;
   if (MusicOn() && music_.Open(&platform_, path)) music_.Play(&platform_, true);
-  currentMusic_ = path;
+  musicState_.Played(path);
 }
 
 void CGame::ShowTip(const std::string& text) { ShowMessage(text); }

@@ -2,10 +2,8 @@
 // tutorial panel.
 #include <filesystem>
 
-#include "foundation/crand.h"
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
-#include "foundation/random_generator.h"
 #include "foundation/win_format.h"
 #include "media/jpeg_writer.h"
 #include "media/platform.h"
@@ -28,8 +26,8 @@ bool CGame::ShowCredits() {
   IniFile ini;
   if (!ini.Load("credit.ini", iniPackage_.c_str())) return false;
   std::string pic = ini.GetString("credit", "pic");
-  creditMusic_ = ini.GetString("credit", "music").substr(0, 29);
-  if (!creditMusic_.empty()) musicStarted_ = 0;
+  musicState_.SetScreenFile(MusicScreen::kCredits, ini.GetString("credit", "music").substr(0, 29));
+  musicState_.Cue(MusicScreen::kCredits);
   std::string content = BackslashesToLines(ini.GetString("credit", "content"));
   int lines = ini.GetInt("credit", "contentLines");
   DrawPicturePath(pic, kSurfaceGround, 0, 0);
@@ -115,7 +113,7 @@ void CGame::ShowGameOver() {
   dc.TextOut(320, r.top, WinFormat("My Score: %d", score));
 
   TakeScreenshot();
-  if (!endMusic_.empty()) musicStarted_ = 0;
+  musicState_.Cue(MusicScreen::kEnd);
   ground->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
   back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
   lastScore_ = score;
@@ -136,7 +134,7 @@ void CGame::ShowHelp() {
 
 void CGame::BossKey() {
   DrawPicturePath("ui/bosskey.bmp", kSurfaceTemp, 0, 0);
-  fadeTarget_ = mode_;
+  fade_.SetTarget(mode_);
   mode_ = ModeBossKey;
   Trace("boss screen start!\n");
 }
@@ -166,52 +164,19 @@ bool CGame::TakeScreenshot() {
 }
 
 void CGame::StartRain() {
-  if (raining_) return;
-  RandomGenerator gen;
-  gen.Seed(0);
-  rainCount_ = gen.Draw(150) + 50;
-  rainDrops_.assign(static_cast<size_t>(rainCount_) * 2, 0);
-  for (int i = 0; i < rainCount_; i += 2) {
-    rainDrops_[i + 1] = static_cast<uint16_t>(CRand::Rand() % 480);
-    rainDrops_[i] = static_cast<uint16_t>(CRand::Rand() % 640);
-  }
-  raining_ = 1;
-  Trace(WinFormat("start to rain:rain num=%d\n", rainCount_));
-}
-
-void CGame::StopRain() {
-  raining_ = 0;
-  rainDrops_.clear();
-  rainCount_ = 0;
+  if (!rain_.Start()) return;
+  Trace(WinFormat("start to rain:rain num=%d\n", rain_.Count()));
 }
 
 void CGame::DrawRain(int surface) {
-  if (!raining_ || !renderer_.GetSurface(surface)) return;
+  if (!rain_.Falling() || !renderer_.GetSurface(surface)) return;
   DeviceContext dc = renderer_.GetDC(surface);
   const Pen white = Pen::Solid(0xFFFFFF);
   const Pen grey = Pen::Solid(0xC8C8C8);
-  for (int i = 0; i + 1 < static_cast<int>(rainDrops_.size()) && i < rainCount_; i += 2) {
-    uint16_t x = rainDrops_[i];
-    uint16_t y = rainDrops_[i + 1];
-    x = static_cast<uint16_t>(x - 19);
-    if (x == 0 || x > 640) {
-      x = static_cast<uint16_t>(CRand::Rand() % 1280);
-      if (x <= 640) {
-        y = 0;
-      } else {
-        x = 640;
-        y = static_cast<uint16_t>(CRand::Rand() % 480);
-      }
-    }
-    y = static_cast<uint16_t>(y + 19);
-    if (y > 479) y = 0;
-    rainDrops_[i] = x;
-    rainDrops_[i + 1] = y;
-    int x2 = x <= 7 ? 0 : x - 8;
-    int y2 = y >= 473 ? 480 : y + 8;
-    dc.SelectPen(CRand::Rand() % 2 == 0 ? grey : white);
-    dc.MoveTo(x, y);
-    dc.LineTo(x2, y2);
+  for (const RainStreak& s : rain_.Fall()) {
+    dc.SelectPen(s.grey ? grey : white);
+    dc.MoveTo(s.x1, s.y1);
+    dc.LineTo(s.x2, s.y2);
   }
 }
 

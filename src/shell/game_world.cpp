@@ -52,7 +52,11 @@ std::vector<SavedRole> CGame::LivingRoles() const {
 
 bool CGame::LoadMap(const std::string& path) {
   log_.WriteText("Start to load map...");
-  if (!map_.Load(path)) return false;
+  if (!map_.Load(path)) {
+    // The message box that follows names no file; the log does.
+    log_.WriteText("Cannot load the map " + path + " (missing or damaged)");
+    return false;
+  }
   log_.WriteText("Load map over,start to draw map...");
   LoadTiles();
   int pack = kPackTiles;
@@ -143,19 +147,16 @@ void CGame::PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction) {
 
 bool CGame::BuildWorld() {
   renderer_.ClearCache(kOrdinaryPictures);
-  std::string path = ("map\\" + nextMapName_).substr(0, 99);
-  if (newGame_ == 0) map_.Release();
-  if (!LoadMap(path)) {
+  if (!transition_.newGame) map_.Release();
+  if (!LoadMap(transition_.MapPath())) {
     platform_.MessageBox("Initializing map failed!", "Error", MessageBoxIcon::None);
     DestroyWindow();
     return false;
   }
-  if (nextPosX_ < 0 || nextPosY_ < 0) {
-    nextPosX_ = mapInfo_.StartX();
-    nextPosY_ = mapInfo_.StartY();
-  }
-  if (newGame_ == 1 || !HasPlayer()) {
-    if (!CreatePlayer("data\\role.pmg", nextPosX_, nextPosY_, nextDirection_)) {
+  const MapTransition& t = transition_;
+  transition_.ArriveAtStartUnlessGiven(mapInfo_.StartX(), mapInfo_.StartY());
+  if (t.newGame || !HasPlayer()) {
+    if (!CreatePlayer("data\\role.pmg", t.row, t.column, t.direction)) {
       platform_.MessageBox("Initializing role failed!", "Error", MessageBoxIcon::None);
       DestroyWindow();
       return false;
@@ -171,23 +172,22 @@ bool CGame::BuildWorld() {
     relations_.Clear();
     missionList_.Clear();
     killedEnemies_ = 0;
-    handEmpty_ = 1;
-    heldItem_ = 0;
+    hand_.Release();
   } else {
-    PlacePlayerOnTile(nextPosX_, nextPosY_, nextDirection_);
+    PlacePlayerOnTile(t.row, t.column, t.direction);
   }
   if (!PlaceMapRoles()) {
     platform_.MessageBox("Initializing npc failed!", "Error", MessageBoxIcon::None);
     DestroyWindow();
     return false;
   }
-  StopRain();
+  rain_.Stop();
   ClearGroundItems();
   selectedNpc_ = -1;
   world_->player->Stand();
   wanderCounter_ = -1;
   lastTriggerCell_ = CellIndex{};
-  musicStarted_ = 0;
+  musicState_.Restart();
   FadeTo(true, ModePlay);
   return true;
 }

@@ -92,7 +92,7 @@ void CGame::OnLeftHeld() {
       missionList_.ReportGained((*it)->record.name, false);
       items.erase(it);
       Trace("picked2\n");
-      leftButtonUp_ = 0;
+      leftButtonUp_ = false;
     } else {
       ShowMessage("My bag is full.");
     }
@@ -116,7 +116,7 @@ void CGame::OnLeftHeld() {
 }
 
 void CGame::OnRightHeld() {
-  if (handEmpty_ != 1 || mode_ != ModePlay || !HasPlayer()) return;
+  if (!hand_.WorldFree() || mode_ != ModePlay || !HasPlayer()) return;
   Role& player = *world_->player;
   if (player.IsDead()) return;
   if (CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
@@ -131,20 +131,16 @@ void CGame::OnRightHeld() {
 }
 
 void CGame::DropHeldItem() {
-  if (heldItem_ <= 0 || !HasPlayer()) {
-    heldItem_ = 0;
-    handEmpty_ = 1;
-    return;
-  }
-  ItemRecord record = itemDb_.Get(heldItem_);
+  const int item = hand_.Item();
+  hand_.Release();
+  if (item <= 0 || !HasPlayer()) return;
+  ItemRecord record = itemDb_.Get(item);
   missionList_.ReportLost(record.name);
   RandomGenerator gen;
   gen.Seed(0);
   const int x = world_->player->X() + gen.Draw(32);
   const int y = world_->player->Y() + gen.Draw(64);
-  world_->groundItems.push_back(GroundItem::Create(heldItem_, record, x, y));
-  heldItem_ = 0;
-  handEmpty_ = 1;
+  world_->groundItems.push_back(GroundItem::Create(item, record, x, y));
 }
 
 void CGame::AddGroundItem(int item, int x, int y) {

@@ -1,18 +1,17 @@
 // The isora program: the game in a window, or headless driven by a replay.
-#include <unistd.h>
-
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 
 #ifdef __EMSCRIPTEN__
 #include <emscripten.h>
 
-#include <filesystem>
 #include <map>
 #endif
 
 #include "foundation/crash_report.h"
 #include "foundation/file_io.h"
+#include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "foundation/system_hooks.h"
 #include "media/headless_platform.h"
@@ -33,10 +32,25 @@ void ReportBoxes(const HeadlessPlatform& platform) {
   }
 }
 
+// The edit loop's ways in (--start, --load-slot, --skip-splash), once the game has started.
+bool EnterGame(CGame& game, const ProgramOptions& options) {
+  if (!options.startMap.empty()) {
+    game.StartOnMap(options.startMap, options.startRow, options.startColumn);
+  } else if (options.loadSlot) {
+    if (!game.StartFromSlot(options.loadSlot)) {
+      std::fprintf(stderr, "isora: save slot %d cannot be loaded\n", options.loadSlot);
+      return false;
+    }
+  } else if (options.skipSplash) {
+    CGame::SkipSplash();
+  }
+  return true;
+}
+
 int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEvent>& events) {
   HeadlessPlatform platform;
   Hooks::Set(&platform);
-  GameOptions gameOptions{options.pixelFormat, true, options.trace};
+  GameOptions gameOptions{options.pixelFormat, true, options.trace, options.dev};
   int exitCode = 0;
 #ifdef __EMSCRIPTEN__
   const double started = emscripten_get_now();
@@ -47,6 +61,11 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
     CGame game(platform, gameOptions);
     if (!game.Init()) {
       platform.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
+      ReportBoxes(platform);
+      Hooks::Set(nullptr);
+      return 1;
+    }
+    if (!EnterGame(game, options)) {
       ReportBoxes(platform);
       Hooks::Set(nullptr);
       return 1;
@@ -135,7 +154,8 @@ class WebGame {
   static FolderListing Listing(const char* folder) {
     FolderListing out;
     std::error_code ec;
-    for (const auto& e : std::filesystem::directory_iterator(folder, ec)) {
+    const std::filesystem::path dir = std::filesystem::path(GameFolder()) / folder;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
       if (!e.is_regular_file(ec)) continue;
       auto when = e.last_write_time(ec).time_since_epoch().count();
       out[e.path().filename().string()] = {e.file_size(ec), static_cast<int64_t>(when)};
@@ -147,7 +167,7 @@ class WebGame {
     FolderListing shots = Listing("screenshot");
     for (const auto& [name, info] : shots) {
       if (screenshots_.count(name)) continue;
-      const std::string path = std::filesystem::absolute("screenshot/" + name).string();
+      const std::string path = (std::filesystem::path(GameFolder()) / "screenshot" / name).string();
       EM_ASM(
           {
             if (Module.offerDownload) Module.offerDownload(UTF8ToString($0));
@@ -220,7 +240,8 @@ int RunWindowed(const ProgramOptions& options) {
   Hooks::Set(&platform);
   int exitCode = 0;
   {
-    CGame game(platform, GameOptions{options.pixelFormat, options.noSound, options.trace});
+    CGame game(platform,
+               GameOptions{options.pixelFormat, options.noSound, options.trace, options.dev});
     ReplayRecorder recorder;
     if (!options.recordFile.empty()) {
       if (!recorder.Open(options.recordFile)) {
@@ -230,7 +251,7 @@ int RunWindowed(const ProgramOptions& options) {
       }
     }
     if (game.Init()) {
-      exitCode = game.Run();
+      exitCode = EnterGame(game, options) ? game.Run() : 1;
     } else {
       platform.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
       exitCode = 1;
@@ -258,15 +279,8 @@ int main(int argc, char** argv) {
     std::fputs(ProgramUsage(), stdout);
     return 0;
   }
-  // Every file named on the command line or in the replay is relative to where the program
-  // was started, not to the game folder it runs in.
-  auto absolute = [](std::string& path) {
-    char cwd[4096];
-    if (!path.empty() && path[0] != '/' && getcwd(cwd, sizeof cwd)) {
-      path = std::string(cwd) + "/" + path;
-    }
-  };
-  absolute(options.recordFile);
+  // Files named on the command line or in the replay are relative to where the program was
+  // started; only game paths resolve against the game folder.
   std::vector<ReplayEvent> events;
   if (!options.replayFile.empty()) {
     auto bytes = ReadFileBytes(options.replayFile);
@@ -278,7 +292,6 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
       return 2;
     }
-    for (ReplayEvent& ev : events) absolute(ev.path);
   }
   std::string data = options.dataDir.empty() ? DefaultDataDir(argv[0]) : options.dataDir;
   if (data.empty()) {
@@ -287,9 +300,19 @@ int main(int argc, char** argv) {
                  "--data DIR.\n");
     return 2;
   }
-  if (chdir(data.c_str()) != 0) {
+  std::error_code ec;
+  if (!std::filesystem::is_directory(data, ec)) {
     std::fprintf(stderr, "isora: cannot enter the game folder %s\n", data.c_str());
     return 2;
+  }
+  SetGameFolder(data);
+  SetCrashReportFolder(GameFolder());
+  if (options.logStderr) {
+    // The log file keeps the game's GBK bytes; the terminal gets them readable.
+    GameLog::Mirror([](const std::string& message) {
+      const std::string text = GbkToUtf8(message);
+      std::fprintf(stderr, "%s%s", text.c_str(), text.ends_with('\n') ? "" : "\n");
+    });
   }
 #ifdef __EMSCRIPTEN__
   if (!options.headless) return RunInPage(options);

@@ -203,9 +203,7 @@ void ReplayRecorder::Key(int64_t frame, int vk, bool shift) {
 
 void ReplayRecorder::Shot(int64_t frame, const std::string& path) { Line(frame, "shot " + path); }
 
-void ReplayRecorder::State(int64_t frame, const std::string& path) {
-  Line(frame, "state " + path);
-}
+void ReplayRecorder::State(int64_t frame, const std::string& path) { Line(frame, "state " + path); }
 
 void ReplayRecorder::Comment(const std::string& text) {
   if (!out_) return;

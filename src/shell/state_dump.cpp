@@ -79,10 +79,10 @@ std::string GameStateDump::Dump(CGame& g) {
   j.BeginObject();
   j.Member("frame", static_cast<int64_t>(g.framesRun_));
   j.Member("mode", GameModeName(g.mode_));
-  j.Member("fadeTarget", GameModeName(g.fadeTarget_));
-  j.Member("fadePhase", g.fadePhase_);
-  j.Member("fadeKind", g.fadeKind_);
-  j.Member("fadeLevel", g.fadeLevel_);
+  j.Member("fadeTarget", GameModeName(g.fade_.Target()));
+  j.Member("fadePhase", static_cast<int32_t>(g.fade_.Phase()));
+  j.Member("fadeKind", static_cast<int32_t>(g.fade_.Kind()));
+  j.Member("fadeLevel", g.fade_.Level());
   j.Member("splashIndex", CGame::SplashIndex());
 
   j.Key("map").BeginObject();
@@ -170,11 +170,11 @@ std::string GameStateDump::Dump(CGame& g) {
     j.EndObject();
   }
   j.EndArray();
-  j.Member("heldItem", g.heldItem_);
-  j.Member("handEmpty", g.handEmpty_);
-  j.Member("leftButtonUp", g.leftButtonUp_);
+  j.Member("heldItem", g.hand_.Item());
+  j.Member("handEmpty", g.hand_.WorldFree() ? 1 : 0);
+  j.Member("leftButtonUp", g.leftButtonUp_ ? 1 : 0);
   j.Member("openPanel", g.openPanel_);
-  j.Member("sellMode", g.sellMode_);
+  j.Member("sellMode", g.sellMode_ ? 1 : 0);
   j.Member("panelTitle", g.statusTitle_);
 
   j.Key("missions").BeginArray();
@@ -215,15 +215,20 @@ std::string GameStateDump::Dump(CGame& g) {
     j.Key("script").Null();
   }
   j.Key("rain").BeginObject();
-  j.Member("raining", g.raining_ != 0);
-  j.Member("count", g.rainCount_);
+  j.Member("raining", g.rain_.Falling());
+  j.Member("count", g.rain_.Count());
   j.EndObject();
   j.Member("killedEnemies", g.killedEnemies_);
-  j.Member("music", g.currentMusic_);
+  j.Member("music", g.musicState_.Current());
   j.Member("lastSound", g.lastSound_);
   j.Member("score", g.lastScore_);
   j.Member("resultTitle", g.lastTitle_);
-  j.Member("screenshot", g.lastScreenshot_);
+  // Relative to the game folder, so that a dump does not depend on where the folder is.
+  std::string shot = g.lastScreenshot_;
+  if (shot.size() > g.workingDir_.size() + 1 &&
+      shot.compare(0, g.workingDir_.size(), g.workingDir_) == 0)
+    shot.erase(0, g.workingDir_.size() + 1);
+  j.Member("screenshot", shot);
   j.EndObject();
   return j.Text() + "\n";
 }

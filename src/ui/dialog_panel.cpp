@@ -6,7 +6,7 @@ namespace isora {
 
 bool DialogPanel::Load(const char* iniName, const char* packagePath) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
   textBoxes.clear();

@@ -6,7 +6,7 @@ namespace isora {
 
 bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
   background = ini.GetString("panel", "bgpic");
@@ -25,7 +25,7 @@ bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
 
 bool MenuPanel::LoadGameMenu(const char* iniName, const char* packagePath) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
   background = ini.GetString("panel", "bgpic");

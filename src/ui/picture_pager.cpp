@@ -8,14 +8,14 @@ namespace isora {
 
 bool PicturePager::Load(const char* iniName, const char* packagePath) {
   IniFile ini;
-  ini.Load(iniName, packagePath);
+  packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
   pages.clear();
   int count = std::clamp(ini.GetInt("panel", "count"), 0, kPagerMaxPages);
   for (int i = 1; i <= count; ++i) {
     std::string key = "bgpic" + std::to_string(i);
-    pages.push_back(ini.GetString("panel", key.c_str()));
+    pages.push_back(ini.GetString("panel", key));
   }
   x = ini.GetInt("panel", "x");
   y = ini.GetInt("panel", "y");

@@ -85,13 +85,13 @@ std::string GameMap::CellScript(int x, int y) const {
   const MapCell* c = CellAtPointOrNull(x, y);
   if (!c || c->scriptId == 0 || !scriptsIni_) return {};
   Hooks::DebugOutput("script id:" + std::to_string(c->scriptId) + "\n");
-  return scriptsIni_->GetString("name", std::to_string(c->scriptId).c_str());
+  return scriptsIni_->GetString("name", std::to_string(c->scriptId));
 }
 
 std::string GameMap::CellExit(int x, int y) const {
   const MapCell* c = CellAtPointOrNull(x, y);
   if (!c || c->exitId == 0 || !mapsIni_) return {};
-  return mapsIni_->GetString("name", std::to_string(c->exitId).c_str());
+  return mapsIni_->GetString("name", std::to_string(c->exitId));
 }
 
 std::string GameMap::CellExitComment(int x, int y) const {
@@ -106,14 +106,14 @@ void GameMap::LoadIndexes(const std::string& packagePath) {
   mapsIni_.reset();
   descriptions_.clear();
   IniFile scripts;
-  if (scripts.Load("scripts.ini", packagePath.c_str())) scriptsIni_ = std::move(scripts);
+  if (scripts.Load("scripts.ini", packagePath)) scriptsIni_ = std::move(scripts);
   IniFile maps;
-  if (maps.Load("maps.ini", packagePath.c_str())) {
+  if (maps.Load("maps.ini", packagePath)) {
     // The count is only trusted as far as the comment keys go, so a wild number stays cheap.
     const int count = maps.GetInt("count", "count");
     for (int i = 1; i <= count; ++i) {
       std::string key = std::to_string(i);
-      std::string text = maps.GetString("comment", key.c_str());
+      std::string text = maps.GetString("comment", key);
       if (text.empty() && i > 255) break;
       descriptions_.push_back(text);
     }

@@ -55,9 +55,9 @@ class DemoContent : public ::testing::Test {
     bool open = false;
     bool Has(const std::string& member) { return open && file.Find(member); }
     std::vector<uint8_t> Read(const std::string& member) {
-      std::vector<uint8_t> bytes;
-      if (open) file.ReadMember(member, bytes);
-      return bytes;
+      std::optional<std::vector<uint8_t>> bytes;
+      if (open) bytes = file.ReadMember(member);
+      return bytes.value_or(std::vector<uint8_t>());
     }
   };
   static std::unique_ptr<Pack> OpenPack(const std::string& gamePath) {
@@ -114,7 +114,7 @@ TEST_F(DemoContent, HoldsEveryFileTheGameReadsAtStart) {
   EXPECT_TRUE(fs::is_directory(Path("screenshot")));
   // The plain game.ini names the INI package, which holds game.ini again.
   IniFile plain;
-  ASSERT_TRUE(plain.Load(Path("game.ini").c_str(), nullptr));
+  ASSERT_TRUE(plain.LoadFile(Path("game.ini")));
   auto ini = OpenPack(plain.GetString("MDfile", "ini"));
   ASSERT_TRUE(ini->open);
   IniFile packaged = LoadIni(*ini, "game.ini");
@@ -135,7 +135,7 @@ TEST_F(DemoContent, HoldsEveryFileTheGameReadsAtStart) {
 
 TEST_F(DemoContent, EveryPictureNamedInTheIniFilesIsInItsPack) {
   IniFile plain;
-  ASSERT_TRUE(plain.Load(Path("game.ini").c_str(), nullptr));
+  ASSERT_TRUE(plain.LoadFile(Path("game.ini")));
   auto ini = OpenPack(plain.GetString("MDfile", "ini"));
   IniFile game = LoadIni(*ini, "game.ini");
   std::map<std::string, std::unique_ptr<Pack>> packs;
@@ -153,7 +153,7 @@ TEST_F(DemoContent, EveryPictureNamedInTheIniFilesIsInItsPack) {
     ++checked;
   };
   for (int i = 1; i <= 5; ++i) {
-    std::string pic = game.GetString(("FlashWindow" + std::to_string(i)).c_str(), "pic");
+    std::string pic = game.GetString(("FlashWindow" + std::to_string(i)), "pic");
     if (pic == "null" || pic.empty()) {
       ++nullSplash;
       continue;
@@ -196,7 +196,7 @@ TEST_F(DemoContent, EveryPictureNamedInTheIniFilesIsInItsPack) {
   const int pages = tutorial.GetInt("panel", "count");
   EXPECT_GE(pages, 3);
   for (int i = 1; i <= pages; ++i)
-    expectPicture("tutorial", tutorial.GetString("panel", ("bgpic" + std::to_string(i)).c_str()));
+    expectPicture("tutorial", tutorial.GetString("panel", ("bgpic" + std::to_string(i))));
   IniFile credit = LoadIni(*ini, "credit.ini");
   expectPicture("credit.ini", credit.GetString("credit", "pic"));
   std::vector<std::string> music{credit.GetString("credit", "music"),
@@ -211,11 +211,11 @@ TEST_F(DemoContent, EveryPictureNamedInTheIniFilesIsInItsPack) {
   EXPECT_GE(types, 4);
   for (int t = 1; t <= types; ++t) {
     const std::string s = std::to_string(t);
-    const int count = tiles.GetInt(s.c_str(), "piccount");
-    const std::string prefix = tiles.GetString(s.c_str(), Gbk("前缀").c_str());
-    const int first = tiles.GetInt(s.c_str(), Gbk("起始数").c_str());
-    const int last = tiles.GetInt(s.c_str(), Gbk("末尾数").c_str());
-    const bool pad = tiles.GetString(s.c_str(), Gbk("补位").c_str()) == "true";
+    const int count = tiles.GetInt(s, "piccount");
+    const std::string prefix = tiles.GetString(s, Gbk("前缀"));
+    const int first = tiles.GetInt(s, Gbk("起始数"));
+    const int last = tiles.GetInt(s, Gbk("末尾数"));
+    const bool pad = tiles.GetString(s, Gbk("补位")) == "true";
     ASSERT_FALSE(prefix.empty()) << "tiles.ini type " << t;
     const size_t width = last / 100 > 0 ? 3 : (last / 10 > 0 ? 2 : 1);
     for (int j = 0; j < count; ++j) {
@@ -243,7 +243,7 @@ void CollectMembers(const PackageNode& node, std::vector<std::string>& out) {
 
 TEST_F(DemoContent, EveryPictureInTheImagePacksDecodes) {
   IniFile plain;
-  plain.Load(Path("game.ini").c_str(), nullptr);
+  plain.LoadFile(Path("game.ini"));
   IniFile game = LoadIni(*OpenPack(plain.GetString("MDfile", "ini")), "game.ini");
   size_t pictures = 0;
   for (const char* key : {"role", "ui", "face", "items", "skill", "tiles"}) {
@@ -271,7 +271,7 @@ TEST_F(DemoContent, DatabasesLoadAndNameTheirPicturesAndSounds) {
   EXPECT_GE(items.Count() - 1, 30);
   EXPECT_GE(skills.Count() - 1, 6);
   IniFile plain;
-  plain.Load(Path("game.ini").c_str(), nullptr);
+  plain.LoadFile(Path("game.ini"));
   IniFile game = LoadIni(*OpenPack(plain.GetString("MDfile", "ini")), "game.ini");
   auto itemPack = OpenPack(game.GetString("MDfile", "items"));
   auto skillPack = OpenPack(game.GetString("MDfile", "skill"));
@@ -308,7 +308,7 @@ TEST_F(DemoContent, DatabasesLoadAndNameTheirPicturesAndSounds) {
 
 TEST_F(DemoContent, RolesAnimationsAndPlacementsResolve) {
   IniFile plain;
-  plain.Load(Path("game.ini").c_str(), nullptr);
+  plain.LoadFile(Path("game.ini"));
   IniFile game = LoadIni(*OpenPack(plain.GetString("MDfile", "ini")), "game.ini");
   auto rolePack = OpenPack(game.GetString("MDfile", "role"));
   auto uiPack = OpenPack(game.GetString("MDfile", "ui"));
@@ -396,7 +396,7 @@ TEST_F(DemoContent, RolesAnimationsAndPlacementsResolve) {
 
 TEST_F(DemoContent, MapsLoadWithTheirIndexesAndCells) {
   IniFile plain;
-  plain.Load(Path("game.ini").c_str(), nullptr);
+  plain.LoadFile(Path("game.ini"));
   auto ini = OpenPack(plain.GetString("MDfile", "ini"));
   IniFile game = LoadIni(*ini, "game.ini");
   IniFile maps = LoadIni(*ini, "maps.ini"), scriptsIni = LoadIni(*ini, "scripts.ini"),
@@ -426,16 +426,16 @@ TEST_F(DemoContent, MapsLoadWithTheirIndexesAndCells) {
       ASSERT_GE(c.tileType, 1);
       ASSERT_LE(c.tileType, tiles.GetInt("typecount", "count"));
       const int j = c.tileX / 64 + c.tileY / 32 * 10;
-      EXPECT_LT(j, tiles.GetInt(std::to_string(c.tileType).c_str(), "piccount"));
+      EXPECT_LT(j, tiles.GetInt(std::to_string(c.tileType), "piccount"));
       if (c.scriptId) {
         ++scriptCells;
-        std::string s = scriptsIni.GetString("name", std::to_string(c.scriptId).c_str());
+        std::string s = scriptsIni.GetString("name", std::to_string(c.scriptId));
         EXPECT_TRUE(scripts->Has(s)) << "script id " << int(c.scriptId) << " " << s;
         EXPECT_NE(c.passable, 0) << "a script cell nobody can reach";
       }
       if (c.exitId) {
         ++exitCells;
-        std::string m = maps.GetString("name", std::to_string(c.exitId).c_str());
+        std::string m = maps.GetString("name", std::to_string(c.exitId));
         EXPECT_TRUE(HasFile("map/" + m)) << "exit id " << int(c.exitId) << " " << m;
         EXPECT_NE(c.passable, 0) << "an exit cell nobody can reach";
       }
@@ -499,7 +499,7 @@ std::vector<ScriptCall> ScriptCalls(const std::string& gbk) {
 
 TEST_F(DemoContent, ScriptsPassTheCheckerAndNameWhatExists) {
   IniFile plain;
-  plain.Load(Path("game.ini").c_str(), nullptr);
+  plain.LoadFile(Path("game.ini"));
   IniFile game = LoadIni(*OpenPack(plain.GetString("MDfile", "ini")), "game.ini");
   auto scripts = OpenPack(game.GetString("MDfile", "script"));
   auto faces = OpenPack(game.GetString("MDfile", "face"));

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "foundation/crand.h"
+#include "foundation/file_io.h"
 #include "foundation/system_hooks.h"
 #include "lib/demo_builder.h"
 #include "media/headless_platform.h"
@@ -57,11 +58,12 @@ inline const std::string& DemoFolder() {
 class DemoSession {
  public:
   explicit DemoSession(PixelFormat format = PixelFormat::Rgb565) {
-    previousDir_ = std::filesystem::current_path();
-    std::filesystem::current_path(DemoFolder());
+    // The demo is the game folder; the process's working directory stays where it is.
+    previousFolder_ = GameFolder();
+    SetGameFolder(DemoFolder());
     std::error_code ec;
-    for (int slot = 1; slot <= 6; ++slot) {
-      std::filesystem::remove("saves/" + std::to_string(slot) + ".sav", ec);
+    for (int slot = 1; slot <= kSaveSlots; ++slot) {
+      std::filesystem::remove(NativePath("saves/" + std::to_string(slot) + ".sav"), ec);
     }
     previousHooks_ = Hooks::Set(&platform);
     // Each session starts like a fresh process: rand() seeded with 1, splashes from the first.
@@ -74,8 +76,7 @@ class DemoSession {
   ~DemoSession() {
     game.reset();
     Hooks::Set(previousHooks_);
-    std::error_code ec;
-    std::filesystem::current_path(previousDir_, ec);
+    SetGameFolder(previousFolder_);
   }
 
   // Handles pending messages, then runs frames until `frames` more have run.
@@ -136,7 +137,7 @@ class DemoSession {
   bool quit = false;
 
  private:
-  std::filesystem::path previousDir_;
+  std::string previousFolder_;
   SystemHooks* previousHooks_ = nullptr;
 };
 

@@ -61,8 +61,9 @@ TEST_P(ReplayFile, PlaysThroughTheProgramAsItExpects) {
   std::filesystem::create_directories(work);
 
   const std::string log = (work / "isora.log").string();
-  const std::string command = "cd '" + work.string() + "' && '" ISORA_PROGRAM "' --headless --data '" +
-                              demo + "' --replay '" + replay.string() + "' >'" + log + "' 2>&1";
+  const std::string command = "cd '" + work.string() +
+                              "' && '" ISORA_PROGRAM "' --headless --data '" + demo +
+                              "' --replay '" + replay.string() + "' >'" + log + "' 2>&1";
   const int status = std::system(command.c_str());
   ASSERT_TRUE(WIFEXITED(status)) << command;
   EXPECT_EQ(WEXITSTATUS(status), 0) << ReadText(log);
@@ -96,14 +97,15 @@ INSTANTIATE_TEST_SUITE_P(Demo, ReplayFile, testing::ValuesIn(ReplayNames()),
 TEST(ReplayFiles, ExpectationsAreReadAndCheckedAsWritten) {
   std::vector<ReplayExpectation> list;
   std::string error;
-  ASSERT_TRUE(ParseExpectations("@1 state a.json\n"
-                                "# a plain comment\n"
-                                "# expect a.json /player/money == 100\r\n"
-                                "# expect a.json /message/text has \"bag is full\"\n"
-                                "# expect b.json /npcs same a.json\n"
-                                "# expect a.json /relations/honours has \"Slayer\"\n"
-                                "# expect a.json /player/level >= 2\n",
-                                &list, &error))
+  ASSERT_TRUE(
+      ParseExpectations("@1 state a.json\n"
+                        "# a plain comment\n"
+                        "# expect a.json /player/money == 100\r\n"
+                        "# expect a.json /message/text has \"bag is full\"\n"
+                        "# expect b.json /npcs same a.json\n"
+                        "# expect a.json /relations/honours has \"Slayer\"\n"
+                        "# expect a.json /player/level >= 2\n",
+                        &list, &error))
       << error;
   ASSERT_EQ(list.size(), 5u);
   EXPECT_EQ(list[0].line, 3);
@@ -182,10 +184,11 @@ TEST(ReplayFiles, ARecordingReplaysToTheSameState) {
   ReplayEvent dump;
   dump.frame = frames;
   dump.kind = ReplayEvent::Kind::kState;
-  dump.path = "replayed.json";
+  // Replay paths are the runner's own, not game paths: this one goes beside the recording.
+  dump.path = recording + ".json";
   events.insert(events.end() - 1, dump);
   RunHeadless(*d.game, d.platform, events);
-  std::ifstream dumped("replayed.json");
+  std::ifstream dumped(dump.path);
   ASSERT_TRUE(dumped);
   nlohmann::json replayed = nlohmann::json::parse(dumped);
   EXPECT_EQ(replayed["mode"], played["mode"]);
@@ -193,6 +196,7 @@ TEST(ReplayFiles, ARecordingReplaysToTheSameState) {
   EXPECT_EQ(replayed["npcs"], played["npcs"]);
   EXPECT_EQ(replayed["panelTitle"], played["panelTitle"]);
   std::filesystem::remove(recording);
+  std::filesystem::remove(dump.path);
 }
 
 }  // namespace

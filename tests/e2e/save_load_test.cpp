@@ -42,7 +42,7 @@ json PlayAndSave(DemoSession& d) {
   EXPECT_EQ(saved["mode"], "ModePlay");
   EXPECT_EQ(saved["message"]["text"].get<std::string>().find("Game Data Saved."),
             saved["message"]["text"].get<std::string>().size() - 16);
-  EXPECT_TRUE(std::filesystem::exists("saves/2.sav"));
+  EXPECT_TRUE(std::filesystem::exists(std::filesystem::path(DemoFolder()) / "saves" / "2.sav"));
   return before;
 }
 
@@ -100,10 +100,11 @@ TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
   PlayAndSave(d);
   // Cut the slot file short: it keeps its magic, so it is listed, but it cannot be read.
   {
+    const std::filesystem::path slot = std::filesystem::path(DemoFolder()) / "saves" / "2.sav";
     std::vector<char> bytes(200);
-    std::ifstream in("saves/2.sav", std::ios::binary);
+    std::ifstream in(slot, std::ios::binary);
     in.read(bytes.data(), bytes.size());
-    std::ofstream out("saves/2.sav", std::ios::binary | std::ios::trunc);
+    std::ofstream out(slot, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), 200);
   }
   json before = d.State();

@@ -115,7 +115,7 @@ TEST(Screens, ShiftF8RaisesALevel) {
 TEST(Screens, ScreenshotIsWrittenIntoTheScreenshotFolder) {
   DemoSession d;
   ASSERT_TRUE(d.ToMainMenu());
-  std::filesystem::remove_all("screenshot");
+  std::filesystem::remove_all(std::filesystem::path(DemoFolder()) / "screenshot");
   d.Key(kVkF1 + 10);
   std::string path = d.State()["screenshot"];
   ASSERT_FALSE(path.empty());

@@ -12,9 +12,10 @@ struct Folder {
   explicit Folder(const std::string& gameIni) {
     const std::string& demo = DemoFolder();
     for (const char* sub : {"data", "map", "sound", "music"}) {
-      std::filesystem::create_directory_symlink(std::filesystem::path(demo) / sub, sub);
+      std::filesystem::create_directory_symlink(std::filesystem::path(demo) / sub,
+                                                test::InFolder(sub));
     }
-    std::ofstream("game.ini") << gameIni;
+    std::ofstream(test::InFolder("game.ini")) << gameIni;
   }
   test::TempDir dir;
 };

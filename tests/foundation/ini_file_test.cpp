@@ -164,8 +164,8 @@ TEST(IniFileEdit, SetValueOnKeyLineWithoutSeparator) {
 TEST(IniFileEdit, LongSectionNameIsBoundedAndNotDuplicated) {
   std::string name(300, 's');
   IniFile ini;
-  EXPECT_TRUE(ini.AddSection(name.c_str()));
-  EXPECT_FALSE(ini.AddSection(name.c_str()));
+  EXPECT_TRUE(ini.AddSection(name));
+  EXPECT_FALSE(ini.AddSection(name));
   EXPECT_EQ(ini.Length(), 250 + 6);
 }
 
@@ -182,7 +182,8 @@ class IniFileDisk : public TempDirTest {};
 TEST_F(IniFileDisk, LoadKeepsExactBytes) {
   const std::string text = "[A]\r\nx=1\r\n;c\r\n";
   WriteFile("a.ini", text);
-  IniFile ini("a.ini", nullptr);
+  IniFile ini;
+  ini.LoadFile("a.ini");
   EXPECT_FALSE(ini.IsFailed());
   EXPECT_EQ(TextOf(ini), text);
   EXPECT_EQ(ini.RememberedPath(), "a.ini");
@@ -192,7 +193,7 @@ TEST_F(IniFileDisk, MissingAndEmptyFilesFail) {
   WriteFile("empty.ini", "");
   for (const char* name : {"empty.ini", "missing.ini"}) {
     IniFile ini;
-    EXPECT_FALSE(ini.Load(name, nullptr)) << name;
+    EXPECT_FALSE(ini.LoadFile(name)) << name;
     EXPECT_TRUE(ini.IsFailed());
     EXPECT_EQ(ini.Length(), 1);
     EXPECT_EQ(ini.Text()[0], 0);
@@ -202,16 +203,18 @@ TEST_F(IniFileDisk, MissingAndEmptyFilesFail) {
 
 TEST_F(IniFileDisk, ReloadReplacesTextAndClearsFailure) {
   WriteFile("a.ini", "[A]\r\nx=1\r\n");
-  IniFile ini("missing.ini", nullptr);
+  IniFile ini;
+  ini.LoadFile("missing.ini");
   EXPECT_TRUE(ini.IsFailed());
-  EXPECT_TRUE(ini.Load("a.ini", nullptr));
+  EXPECT_TRUE(ini.LoadFile("a.ini"));
   EXPECT_FALSE(ini.IsFailed());
   EXPECT_EQ(ini.GetInt("A", "x"), 1);
 }
 
 TEST_F(IniFileDisk, SaveWritesTheDocumentByteForByte) {
   WriteFile("a.ini", "[A]\r\nx=1\r\n");
-  IniFile ini("a.ini", nullptr);
+  IniFile ini;
+  ini.LoadFile("a.ini");
   ini.SetValue("A", "x", "2");
   ini.SetValue("B", "y", "3");
   EXPECT_TRUE(ini.Save());
@@ -219,6 +222,19 @@ TEST_F(IniFileDisk, SaveWritesTheDocumentByteForByte) {
   EXPECT_TRUE(ini.Save("copy.ini"));
   EXPECT_EQ(ReadFile("copy.ini"), ReadFile("a.ini"));
   EXPECT_FALSE(ini.Save("no/such/dir/x.ini"));
+}
+
+TEST_F(IniFileDisk, NamesAreViewsAndAnEmptyPackagePathIsNoPlainFile) {
+  WriteFile("a.ini", "[Main]\r\nx=1\r\n");
+  IniFile ini;
+  EXPECT_FALSE(ini.Load("a.ini", std::string()));  // a package path that names no package
+  EXPECT_TRUE(ini.IsFailed());
+  EXPECT_TRUE(ini.Load("a.ini", nullptr));  // no package at all: the plain file
+  // Section and key need not be terminated strings.
+  const std::string_view line = "Main=x;";
+  EXPECT_EQ(ini.GetInt(line.substr(0, 4), line.substr(5, 1)), 1);
+  EXPECT_TRUE(ini.SetValue(line.substr(0, 4), line.substr(5, 1), line.substr(0, 2)));
+  EXPECT_EQ(ini.GetString("Main", "x"), "Ma");
 }
 
 TEST_F(IniFileDisk, SaveWithoutAnyPathFails) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "foundation/crash_report.h"
+#include "foundation/file_io.h"
 #include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "support/fixed_clock.h"
@@ -15,6 +16,7 @@
 namespace isora {
 namespace {
 
+using test::Exists;
 using test::InstalledClock;
 using test::ReadFile;
 using test::TempDirTest;
@@ -52,7 +54,7 @@ TEST_F(GameLogTest, TruncationWritesTheHeaderAndWritersShareTheFile) {
 TEST_F(GameLogTest, MissingFileIsCreatedWithoutHeader) {
   SetTime();
   GameLog log("new.log");
-  EXPECT_FALSE(std::filesystem::exists("new.log"));
+  EXPECT_FALSE(Exists("new.log"));
   log.Write("%s=%d", "x", -3);
   EXPECT_EQ(ReadFile("new.log"), "(2003/7/9  28:30:5:7)----->x=-3\r\n");
 }
@@ -69,7 +71,7 @@ TEST_F(GameLogTest, LongMessagesAreCutAt1023Characters) {
 TEST_F(GameLogTest, UnwritableLogIsSilent) {
   GameLog log("no/such/dir/GameEngine.log", true);
   log.Write("dropped");
-  EXPECT_FALSE(std::filesystem::exists("no"));
+  EXPECT_FALSE(Exists("no"));
 }
 
 TEST_F(GameLogTest, RedirectTakesEntriesInsteadOfTheFile) {
@@ -79,7 +81,7 @@ TEST_F(GameLogTest, RedirectTakesEntriesInsteadOfTheFile) {
   log.Write("a%d", 1);
   GameLog::Redirect(nullptr);
   EXPECT_EQ(seen, std::vector<std::string>{"a1"});
-  EXPECT_FALSE(std::filesystem::exists("GameEngine.log"));
+  EXPECT_FALSE(Exists("GameEngine.log"));
 }
 
 std::string ExpectedReport(uint32_t code, const char* address, const char* flags) {
@@ -98,6 +100,7 @@ TEST(CrashReport, TextHasThreeLinesOfEightUpperCaseDigits) {
 int CrashChild(void (*crash)()) {
   pid_t pid = fork();
   if (pid == 0) {
+    SetCrashReportFolder(GameFolder());  // as the program does once it knows its game folder
     InstallCrashHandler();
     crash();
     _exit(0);

@@ -145,18 +145,30 @@ TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
   EXPECT_EQ(file.GetSize(), -1);
   ASSERT_TRUE(file.Find("a\\c.ini"));
   EXPECT_EQ(file.Current()->fullPath, "root\\a\\c.ini");
-  std::vector<uint8_t> out;
-  ASSERT_TRUE(file.ReadMember("a\\c.ini", out));
-  EXPECT_EQ(std::string(out.begin(), out.end()), "xy");
-  ASSERT_TRUE(file.ReadMember("tiles.ini", out));
-  EXPECT_EQ(std::string(out.begin(), out.end()), "hi!");
-  ASSERT_TRUE(file.ReadMember("a\\b\\d", out));
-  EXPECT_EQ(std::string(out.begin(), out.end()), "h");
+  auto text = [](const std::optional<std::vector<uint8_t>>& bytes) {
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("(failed)");
+  };
+  EXPECT_EQ(text(file.ReadMember("a\\c.ini")), "xy");
+  EXPECT_EQ(text(file.ReadMember("tiles.ini")), "hi!");
+  EXPECT_EQ(text(file.ReadMember("a\\b\\d")), "h");
 
   EXPECT_FALSE(file.Find("Tiles.ini"));
   EXPECT_FALSE(file.Find("x\\c.ini"));
   EXPECT_FALSE(file.Find("a\\missing"));
   EXPECT_EQ(file.Current()->fullPath, "root\\a\\b\\d");  // left as it was
+  // A buffer larger than the member gets the bytes at its front; a short one gets nothing.
+  ASSERT_TRUE(file.Find("tiles.ini"));
+  std::vector<uint8_t> roomy(5, '-');
+  ASSERT_TRUE(file.Read(roomy));
+  EXPECT_EQ(std::string(roomy.begin(), roomy.end()), "hi!--");
+  std::vector<uint8_t> small(2, '-');
+  EXPECT_FALSE(file.Read(small));
+  EXPECT_EQ(std::string(small.begin(), small.end()), "--");
+  EXPECT_NE(ReadFile("GameEngine.log").find("cvdk:buffer for root\\tiles.ini is smaller"),
+            std::string::npos);
+  // A directory is not a member to read, even an empty one.
+  EXPECT_FALSE(file.ReadMember("a\\b"));
+  EXPECT_FALSE(file.ReadMember("a"));
   EXPECT_TRUE(hooks_.messageBoxes.empty());
   file.Close();
   EXPECT_FALSE(file.Find("tiles.ini"));
@@ -217,7 +229,7 @@ TEST_F(PackageFileTest, ShortMemberReadIsLogged) {
   ASSERT_TRUE(file.Find("m"));
   EXPECT_EQ(file.GetSize(), -1);  // the file cannot hold it: nobody allocates for it
   std::vector<uint8_t> out(100);
-  EXPECT_FALSE(file.Read(out.data(), 100));
+  EXPECT_FALSE(file.Read(out));
   EXPECT_NE(ReadFile("GameEngine.log").find("cvdk:read error.read size do not equal real size."),
             std::string::npos);
 }
@@ -233,9 +245,7 @@ TEST_F(PackageFileTest, ImplausibleSizesAreRefused) {
   EXPECT_EQ(file.GetSize(), -1);
   ASSERT_TRUE(file.Find("packed"));
   EXPECT_EQ(file.GetSize(), -1);
-  std::vector<uint8_t> out;
-  EXPECT_FALSE(file.ReadMember("packed", out));
-  EXPECT_TRUE(out.empty());
+  EXPECT_FALSE(file.ReadMember("packed"));
 }
 
 TEST_F(PackageFileTest, CompressedMembersSplitIntoChunksAt0xC000) {
@@ -257,8 +267,7 @@ TEST_F(PackageFileTest, CompressedMembersSplitIntoChunksAt0xC000) {
 
   PackageFile file;
   ASSERT_TRUE(file.Open("c.vdk"));
-  std::vector<uint8_t> out;
-  ASSERT_TRUE(file.ReadMember("m", out));
+  std::vector<uint8_t> out = file.ReadMember("m").value_or(std::vector<uint8_t>());
   ASSERT_EQ(out.size(), 0xC001u);
   EXPECT_EQ(std::string(out.begin(), out.end() - 1), std::string(0xC000, 'a'));
   EXPECT_EQ(out.back(), 'b');
@@ -270,7 +279,7 @@ TEST_F(PackageFileTest, CompressedMembersSplitIntoChunksAt0xC000) {
   cutPkg[13] = static_cast<uint8_t>((first.bytes_.size() + 2) >> 8);
   WriteFile("c.vdk", cutPkg);
   ASSERT_TRUE(file.Open("c.vdk"));
-  EXPECT_FALSE(file.ReadMember("m", out));
+  EXPECT_FALSE(file.ReadMember("m"));
   EXPECT_NE(ReadFile("GameEngine.log").find("damaged"), std::string::npos);
 }
 
@@ -282,17 +291,20 @@ TEST_F(PackageFileTest, IniLoadsFromAPackageMember) {
       std::vector<uint8_t>(text.begin(), text.end()));
   WriteFile("ini.vdk", pkg);
 
-  IniFile ini("tiles.ini", "ini.vdk");
+  IniFile ini;
+  ini.Load("tiles.ini", "ini.vdk");
   EXPECT_FALSE(ini.IsFailed());
   EXPECT_EQ(ini.Length(), static_cast<int32_t>(text.size()));
   EXPECT_EQ(ini.GetString("S", "k"), "v");
   EXPECT_TRUE(ini.RememberedPath().empty());
   EXPECT_FALSE(ini.Save());
 
-  IniFile missing("Tiles.ini", "ini.vdk");
+  IniFile missing;
+  missing.Load("Tiles.ini", "ini.vdk");
   EXPECT_TRUE(missing.IsFailed());
   EXPECT_EQ(missing.Length(), 1);
-  IniFile noPackage("tiles.ini", "none.vdk");
+  IniFile noPackage;
+  noPackage.Load("tiles.ini", "none.vdk");
   EXPECT_TRUE(noPackage.IsFailed());
   EXPECT_EQ(hooks_.messageBoxes.size(), 1u);
 }

@@ -139,9 +139,9 @@ TEST_F(PackageRoundTrip, WriterAndReaderAgreeOnEveryMember) {
     PackageFile file;
     ASSERT_TRUE(file.Open("p.vdk"));
     for (const auto& [path, bytes] : members) {
-      std::vector<uint8_t> out;
-      ASSERT_TRUE(file.ReadMember(path, out)) << path;
-      EXPECT_EQ(out, bytes) << path;
+      auto out = file.ReadMember(path);
+      ASSERT_TRUE(out) << path;
+      EXPECT_EQ(*out, bytes) << path;
     }
     ASSERT_TRUE(file.Find("data\\zeros.bin"));
     EXPECT_EQ(file.Current()->entry.compressed != 0, compress);
@@ -182,8 +182,7 @@ TEST_F(PackageRoundTrip, DamagedCompressedMembersFailCleanly) {
     for (int k = 0; k < 3; ++k) damaged[38 + rng() % (damaged.size() - 38)] ^= 1u << (rng() % 8);
     WriteFile("d.vdk", damaged);
     ASSERT_TRUE(file.Open("d.vdk"));
-    std::vector<uint8_t> out;
-    if (!file.ReadMember("m", out)) ++failures;
+    if (!file.ReadMember("m")) ++failures;
   }
   EXPECT_GT(failures, 0);
 }
@@ -192,18 +191,19 @@ TEST_F(PackageRoundTrip, PackDirectoryKeepsTheTree) {
   WriteFile("src/game.ini", "[A]\r\nx=1\r\n");
   WriteFile("src/data/items.itm", std::string(5000, 'i'));
   WriteFile("src/脚本/a.gsp", "Say(1)");
-  std::filesystem::create_directories("src/empty");
+  std::filesystem::create_directories(test::InFolder("src/empty"));
   std::string error;
-  auto pkg = PackDirectory("src", true, &error);
+  auto pkg = PackDirectory(test::InFolder("src").string(), true, &error);
   ASSERT_TRUE(pkg) << error;
   WriteFile("out.vdk", *pkg);
   PackageFile file;
   ASSERT_TRUE(file.Open("out.vdk"));
-  std::vector<uint8_t> out;
-  ASSERT_TRUE(file.ReadMember("data\\items.itm", out));
-  EXPECT_EQ(std::string(out.begin(), out.end()), std::string(5000, 'i'));
-  ASSERT_TRUE(file.ReadMember(Gbk(u8"脚本\\a.gsp"), out));
-  EXPECT_EQ(std::string(out.begin(), out.end()), "Say(1)");
+  auto items = file.ReadMember("data\\items.itm");
+  ASSERT_TRUE(items);
+  EXPECT_EQ(std::string(items->begin(), items->end()), std::string(5000, 'i'));
+  auto script = file.ReadMember(Gbk(u8"脚本\\a.gsp"));
+  ASSERT_TRUE(script);
+  EXPECT_EQ(std::string(script->begin(), script->end()), "Say(1)");
   EXPECT_TRUE(file.Find("empty"));
   EXPECT_FALSE(PackDirectory("missing", true, &error));
   EXPECT_FALSE(error.empty());

@@ -11,7 +11,9 @@
 namespace isora {
 namespace {
 
+using test::Exists;
 using test::ReadFile;
+using test::TempDir;
 using test::TempDirTest;
 using test::WriteFile;
 
@@ -65,19 +67,44 @@ class FilesTest : public TempDirTest {};
 
 TEST_F(FilesTest, NativePathFallsBackToCaseInsensitiveMatches) {
   WriteFile("Data/Items.ITM", "x");
-  EXPECT_EQ(NativePath("data\\items.itm"), "Data/Items.ITM");
-  EXPECT_EQ(NativePath("Data/Items.ITM"), "Data/Items.ITM");
-  EXPECT_EQ(NativePath("data\\missing.itm"), "data/missing.itm");
+  const std::string folder = tempDir_.Path().string();
+  EXPECT_EQ(NativePath("data\\items.itm"), folder + "/Data/Items.ITM");
+  EXPECT_EQ(NativePath("Data/Items.ITM"), folder + "/Data/Items.ITM");
+  EXPECT_EQ(NativePath("data\\missing.itm"), folder + "/data/missing.itm");
+  EXPECT_EQ(NativePath(""), "");
+}
+
+TEST_F(FilesTest, GamePathsResolveAgainstTheGameFolderNotTheWorkingDirectory) {
+  const std::filesystem::path cwd = std::filesystem::current_path();
+  WriteFile("Game/Maps/Town.map", "m");
+  WriteFile("elsewhere.txt", "e");
+  {
+    TempDir inner;  // a nested folder takes over, and gives the outer one back when done
+    EXPECT_EQ(GameFolder(), inner.Path().string());
+    EXPECT_EQ(NativePath("x.ini"), inner.Path().string() + "/x.ini");
+  }
+  SetGameFolder((tempDir_.Path() / "Game" / "").string());  // a trailing separator is dropped
+  EXPECT_EQ(GameFolder(), (tempDir_.Path() / "Game").string());
+  EXPECT_EQ(NativePath("maps\\town.map"), GameFolder() + "/Maps/Town.map");
+  EXPECT_EQ(ReadFileBytes(NativePath("MAPS/TOWN.MAP")), std::vector<uint8_t>{'m'});
+  // Absolute paths are left alone; only what lies below the folder is matched loosely.
+  const std::string outside = (tempDir_.Path() / "elsewhere.txt").string();
+  EXPECT_EQ(NativePath(outside), outside);
+  SetGameFolder((tempDir_.Path() / "game").string());
+  EXPECT_FALSE(ReadFileBytes(NativePath("maps/town.map")));
+  // The working directory is never the base while a folder is set, and never changes.
+  EXPECT_EQ(GameFolderOrWorkingFolder(), GameFolder());
+  EXPECT_EQ(std::filesystem::current_path(), cwd);
 }
 
 TEST_F(FilesTest, WholeFileReadAndAtomicWrite) {
   std::vector<uint8_t> bytes{0, 1, 2, 255};
-  ASSERT_TRUE(WriteFileAtomic("f.bin", bytes));
-  EXPECT_EQ(ReadFileBytes("f.bin"), bytes);
-  EXPECT_FALSE(std::filesystem::exists("f.bin.tmp"));
-  EXPECT_FALSE(ReadFileBytes("f.bin", 3));  // larger than allowed
-  EXPECT_FALSE(ReadFileBytes("none"));
-  EXPECT_FALSE(WriteFileAtomic("none/f.bin", bytes));
+  ASSERT_TRUE(WriteFileAtomic(NativePath("f.bin"), bytes));
+  EXPECT_EQ(ReadFileBytes(NativePath("f.bin")), bytes);
+  EXPECT_FALSE(Exists("f.bin.tmp"));
+  EXPECT_FALSE(ReadFileBytes(NativePath("f.bin"), 3));  // larger than allowed
+  EXPECT_FALSE(ReadFileBytes(NativePath("none")));
+  EXPECT_FALSE(WriteFileAtomic(NativePath("none/f.bin"), bytes));
 }
 
 TEST_F(FilesTest, StaleTemporaryLinkIsReplacedNeverFollowed) {
@@ -85,17 +112,17 @@ TEST_F(FilesTest, StaleTemporaryLinkIsReplacedNeverFollowed) {
   const std::vector<uint8_t> bytes{7, 8, 9};
   const std::vector<uint8_t> keep{'k', 'e', 'e', 'p'};
   WriteFile("game.ini", "keep");
-  fs::create_symlink("game.ini", "1.sav.tmp");
-  ASSERT_TRUE(WriteFileAtomic("1.sav", bytes));
-  EXPECT_EQ(ReadFileBytes("game.ini"), keep);
-  EXPECT_EQ(ReadFileBytes("1.sav"), bytes);
-  EXPECT_FALSE(fs::is_symlink("1.sav"));
+  fs::create_symlink("game.ini", test::InFolder("1.sav.tmp"));
+  ASSERT_TRUE(WriteFileAtomic(NativePath("1.sav"), bytes));
+  EXPECT_EQ(ReadFileBytes(NativePath("game.ini")), keep);
+  EXPECT_EQ(ReadFileBytes(NativePath("1.sav")), bytes);
+  EXPECT_FALSE(fs::is_symlink(test::InFolder("1.sav")));
 
   // A temporary that cannot be replaced fails the write and leaves the old file whole.
   WriteFile("2.sav", "keep");
-  fs::create_directory("2.sav.tmp");
-  EXPECT_FALSE(WriteFileAtomic("2.sav", bytes));
-  EXPECT_EQ(ReadFileBytes("2.sav"), keep);
+  fs::create_directory(test::InFolder("2.sav.tmp"));
+  EXPECT_FALSE(WriteFileAtomic(NativePath("2.sav"), bytes));
+  EXPECT_EQ(ReadFileBytes(NativePath("2.sav")), keep);
 }
 
 TEST(CutGbkTest, NeverSplitsACharacter) {

@@ -15,6 +15,8 @@ namespace isora {
 namespace {
 
 namespace fs = std::filesystem;
+using test::Exists;
+using test::InFolder;
 using test::ReadFile;
 using test::TempDirTest;
 using test::WriteFile;
@@ -33,7 +35,8 @@ std::string KitPath() {
 
 Result Kit(const std::string& args) {
   Result r;
-  std::string command = "'";
+  // The kit runs in the test's folder; the test process itself never changes directory.
+  std::string command = "cd '" + GameFolder() + "' && '";
   command.append(KitPath()).append("' ").append(args).append(" 2>kit.err");
   FILE* p = popen(command.c_str(), "r");
   if (!p) return r;
@@ -66,7 +69,7 @@ TEST_F(KitPackage, PackedFolderReadsBackByteExact) {
     EXPECT_EQ(cat.status, 0);
     EXPECT_EQ(cat.out, big);
     EXPECT_EQ(Kit("cat p.vdk '脚本\\开始.gsp'").out, "Say(1)\r\n");
-    fs::remove_all("out");
+    fs::remove_all(InFolder("out"));
     ASSERT_EQ(Kit("unpack p.vdk out").status, 0);
     for (const char* f : {"game.ini", "data/big.bin", "data/empty.bin", "脚本/开始.gsp"})
       EXPECT_EQ(ReadFile(std::string("out/") + f), ReadFile(std::string("src/") + f)) << f;
@@ -111,8 +114,8 @@ TEST_F(KitPackage, UnpackRefusesPathsLeavingTheFolder) {
     Result r = Kit("unpack evil.vdk out/in");
     EXPECT_NE(r.status, 0) << i;
     EXPECT_NE(r.err.find("would leave"), std::string::npos) << r.err;
-    EXPECT_FALSE(fs::exists("out")) << i;
-    EXPECT_FALSE(fs::exists("x")) << i;
+    EXPECT_FALSE(Exists("out")) << i;
+    EXPECT_FALSE(Exists("x")) << i;
   }
 }
 
@@ -132,7 +135,7 @@ TEST_F(KitPackage, ErrorsGoToStderrWithNonZeroStatus) {
   EXPECT_NE(junk.err.find("不是合法的Vastel游戏数据包文件"), std::string::npos) << junk.err;
   EXPECT_NE(Kit("cat junk.vdk x").status, 0);
   EXPECT_NE(Kit("pack missing out.vdk").status, 0);
-  EXPECT_FALSE(fs::exists("GameEngine.log"));
+  EXPECT_FALSE(Exists("GameEngine.log"));
 }
 
 }  // namespace

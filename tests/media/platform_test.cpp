@@ -186,8 +186,10 @@ TEST(JpegWriterTest, ScreenshotPixelsAndBaselineJfif) {
   EXPECT_EQ(jpg[sof + 14], 0x11);
   EXPECT_FALSE(EncodeJpeg(640, 480, std::vector<uint8_t>(10), 75, &jpg));
   test::TempDir dir;
-  EXPECT_FALSE(WriteJpeg("screenshot/none/1.jpg", 640, 480, bgr));  // folder is not created
-  EXPECT_TRUE(WriteJpeg("shot.jpg", 640, 480, bgr));
+  // folder is not created
+  EXPECT_FALSE(WriteJpeg(test::InFolder("screenshot/none/1.jpg").string(), 640, 480, bgr));
+  EXPECT_TRUE(WriteJpeg(test::InFolder("shot.jpg").string(), 640, 480, bgr));
+  EXPECT_TRUE(test::Exists("shot.jpg"));
 }
 
 }  // namespace

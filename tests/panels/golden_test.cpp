@@ -100,7 +100,8 @@ TEST_F(GoldenTest, PlayerPanelBarsSlotsAndCells) {
   a.exp = 0;
   player.growth.GetBag().SetCell(2, kPotion, 3);
   player.growth.GetEquipment().SetSlot(kSlotArmour, kArmour);
-  PlayerPanel panel(items, skills, player, renderer, &host);
+  Hand hand;
+  PlayerPanel panel(items, skills, player, hand, renderer, &host);
   ASSERT_TRUE(panel.Load("playerpanel.ini", nullptr));
   host.cursor = {320, 100};  // away from the panel: no hover, no tooltip
   Back().Fill(Px(0));

@@ -39,7 +39,17 @@ class PackPanelTest : public ItemUiTest {
     const Button& b = panel.buttons[1 + c];
     host.cursor = {b.x + 1, b.y + 1};
   }
-  int Click() { return panel.Click(source, held, money, &missions); }
+  // One click with the fixture's held item, its source (1: from a shop) and purse: the hand is
+  // set from them, and the click's money goes to the purse as the shell applies it.
+  int Click() {
+    Hand hand;
+    hand.Take(held, source == 1);
+    PanelClick click = panel.Click(hand, money, &missions);
+    held = hand.Item();
+    source = hand.FromShop() ? 1 : 0;
+    money += click.money;
+    return click.answer;
+  }
 
   FakePlayer player{items, skills};
   PackPanel panel{items, &player.growth, renderer, &host};

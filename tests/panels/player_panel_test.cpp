@@ -45,12 +45,23 @@ class PlayerPanelTest : public ItemUiTest {
   }
   int Left(int element) {
     At(element);
-    return panel.LeftClick(source, held, money);
+    return Click();
+  }
+  // One click with the fixture's held item, its source (1: from a shop) and purse: the hand is
+  // set from them, and the click's money goes to the purse as the shell applies it.
+  int Click() {
+    hand.Take(held, source == 1);
+    PanelClick click = panel.LeftClick(money);
+    held = hand.Item();
+    source = hand.FromShop() ? 1 : 0;
+    money += click.money;
+    return click.answer;
   }
   PlayerGrowth& growth() { return player.growth; }
 
   FakePlayer player{items, skills};
-  PlayerPanel panel{items, skills, player, renderer, &host};
+  Hand hand;
+  PlayerPanel panel{items, skills, player, hand, renderer, &host};
   int source = 0, held = 0, money = 0;
 };
 
@@ -72,14 +83,14 @@ TEST_F(PlayerPanelTest, ElementsAndTransparencyDecideWhatTheCursorIsOn) {
   panel.Hover();
   EXPECT_EQ(panel.HoveredElement(), kElementNothing);
   EXPECT_TRUE(panel.CursorOnPanel());
-  EXPECT_EQ(panel.LeftClick(source, held, money), kElementNothing);
+  EXPECT_EQ(Click(), kElementNothing);
 
   host.cursor = {310, 405};  // the magenta notch belongs to the world
   EXPECT_FALSE(panel.CursorOnPanel());
-  EXPECT_EQ(panel.LeftClick(source, held, money), kElementOutside);
+  EXPECT_EQ(Click(), kElementOutside);
   EXPECT_EQ(panel.RightClick().cell, kElementOutside);
   host.cursor = {310, 300};
-  EXPECT_EQ(panel.LeftClick(source, held, money), kElementOutside);
+  EXPECT_EQ(Click(), kElementOutside);
   EXPECT_EQ(Left(4), 4);
   EXPECT_FALSE(panel.Load("missing.ini", nullptr));
 }
@@ -115,7 +126,7 @@ TEST_F(PlayerPanelTest, EquipmentSlotsTakeOnlyTheirTypeAndLevel) {
   host.sounds.clear();
   EXPECT_EQ(Left(kElementFirstSlot + kSlotWeapon), kElementFirstSlot);
   EXPECT_EQ(held, kSword);
-  EXPECT_EQ(panel.HeldItem(), kSword);
+  EXPECT_EQ(hand.Item(), kSword);
   EXPECT_EQ(growth().Attrs().attack, attack);
   EXPECT_EQ(growth().GetEquipment().Get(kSlotWeapon), 0);
   EXPECT_EQ(host.sounds, std::vector<std::string>{"sound\\weapon.wav"});
@@ -208,7 +219,8 @@ TEST_F(PlayerPanelTest, ABagItemKeepsItsContentsWhenMoved) {
   held = 0;
   Left(kElementFirstCell + 6);
   ASSERT_TRUE(panel.PickedBag().has_value());
-  panel.SetHeldItem(0);
+  hand.Clear();
+  panel.FollowHand();
   EXPECT_FALSE(panel.PickedBag().has_value());
   Left(kElementFirstCell + 6);
   ASSERT_NE(bag.SubBagAt(6), nullptr);
@@ -271,9 +283,9 @@ TEST_F(PlayerPanelTest, SkillRowOpensWrapsAndSelects) {
   EXPECT_TRUE(panel.CursorOnPanel());
 
   player.fighting = true;
-  EXPECT_EQ(panel.LeftClick(source, held, money), kElementNothing);
+  EXPECT_EQ(Click(), kElementNothing);
   player.fighting = false;
-  EXPECT_EQ(panel.LeftClick(source, held, money), 20);
+  EXPECT_EQ(Click(), 20);
   EXPECT_EQ(player.current.id, 2);
   EXPECT_EQ(player.current.level, 3);
   EXPECT_FALSE(panel.SkillIconsShown());

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "foundation/byte_io.h"
+#include "foundation/file_io.h"
 #include "foundation/game_log.h"
 #include "support/temp_dir.h"
 
@@ -187,22 +188,23 @@ TEST(SaveTimeStamp, HourIsMovedByEightWithoutWrapping) {
 class SaveFileTest : public test::TempDirTest {};
 
 TEST_F(SaveFileTest, SlotLabelsAndValidity) {
-  EXPECT_EQ(SaveSlotLabel("saves/1.sav"), "No Saved Data");
-  EXPECT_FALSE(IsValidSaveSlot("saves/1.sav"));
+  EXPECT_EQ(SaveSlotLabel(NativePath("saves/1.sav")), "No Saved Data");
+  EXPECT_FALSE(IsValidSaveSlot(NativePath("saves/1.sav")));
   SaveData d;
   d.timeStamp = "2026/12/7-28:5:9";
   std::memcpy(d.mapHeader.data() + 24, "Town", 4);
-  ASSERT_TRUE(WriteSaveFile("saves/1.sav", d));  // creates the folder
-  EXPECT_TRUE(IsValidSaveSlot("saves/1.sav"));
-  EXPECT_EQ(SaveSlotLabel("saves/1.sav"), "Town(2026/12/7-28:5:9)");
+  ASSERT_TRUE(WriteSaveFile(NativePath("saves/1.sav"), d));  // creates the folder
+  EXPECT_TRUE(IsValidSaveSlot(NativePath("saves/1.sav")));
+  EXPECT_EQ(SaveSlotLabel(NativePath("saves/1.sav")), "Town(2026/12/7-28:5:9)");
   d.timeStamp = "2026/12/7-29:0:0";
-  ASSERT_TRUE(WriteSaveFile("saves/1.sav", d));
-  EXPECT_EQ(SaveSlotLabel("saves/1.sav"), "Town(2026/12/7-29:0:0)");
+  ASSERT_TRUE(WriteSaveFile(NativePath("saves/1.sav"), d));
+  EXPECT_EQ(SaveSlotLabel(NativePath("saves/1.sav")), "Town(2026/12/7-29:0:0)");
   test::WriteFile("saves/2.sav", std::string("xxxx"));
-  EXPECT_EQ(SaveSlotLabel("saves/2.sav"), "No Saved Data");
+  EXPECT_EQ(SaveSlotLabel(NativePath("saves/2.sav")), "No Saved Data");
   // Only the save itself is left in the folder: no temporary file survives.
   int files = 0;
-  for (auto& e : std::filesystem::directory_iterator("saves")) files += e.is_regular_file();
+  for (auto& e : std::filesystem::directory_iterator(test::InFolder("saves")))
+    files += e.is_regular_file();
   EXPECT_EQ(files, 2);
 }
 
@@ -213,13 +215,15 @@ TEST_F(SaveFileTest, DamagedSaveIsRefusedWithALogLine) {
   GameLog log("GameEngine.log", true);
   SaveData d;
   d.killCount = 99;
-  EXPECT_TRUE(IsValidSaveSlot("saves/4.sav"));         // the magic is there...
-  EXPECT_FALSE(ReadSaveFile("saves/4.sav", d, &log));  // ...but the save is refused as a whole
+  EXPECT_TRUE(IsValidSaveSlot(NativePath("saves/4.sav")));  // the magic is there...
+  EXPECT_FALSE(
+      ReadSaveFile(NativePath("saves/4.sav"), d, &log));  // ...but the save is refused as a whole
   EXPECT_EQ(d.killCount, 99);
   std::string text = test::ReadFile("GameEngine.log");
-  EXPECT_NE(text.find("load save file saves/4.sav failed: short kill count or rain flag"),
+  EXPECT_NE(text.find("load save file " + NativePath("saves/4.sav") +
+                      " failed: short kill count or rain flag"),
             std::string::npos);
-  EXPECT_FALSE(ReadSaveFile("saves/5.sav", d, &log));
+  EXPECT_FALSE(ReadSaveFile(NativePath("saves/5.sav"), d, &log));
   EXPECT_NE(test::ReadFile("GameEngine.log").find("cannot open the file"), std::string::npos);
 }
 

@@ -5,6 +5,7 @@
 #include "foundation/ini_file.h"
 #include "media/headless_platform.h"
 #include "shell/game.h"
+#include "support/temp_dir.h"
 
 namespace isora {
 namespace {
@@ -75,13 +76,15 @@ TEST(StatusPanels, AttributeLinesInOrder) {
   EXPECT_EQ(lines[6], "MP: <97/>/<960/>");
 }
 
-// A game without Init: a renderer with surfaces but no game folder.
+// A game without Init: a renderer with surfaces and an empty game folder of its own, so its log
+// never lands in the working directory.
 class BareGame : public ::testing::Test {
  protected:
   BareGame() : game_(platform_, GameOptions{PixelFormat::Rgb565, true, false}) {
     game_.GetRenderer().Init(nullptr);
     CGame::ResetSplashIndex();
   }
+  test::TempDir folder_;
   HeadlessPlatform platform_;
   CGame game_;
 };
@@ -114,7 +117,7 @@ TEST_F(BareGame, FadeOutLastsEightFramesThenTheTargetFadesIn) {
   }
   EXPECT_EQ(frames, 8);
   EXPECT_EQ(game_.Mode(), ModeMainMenu);
-  EXPECT_EQ(game_.FadePhase(), 0);
+  EXPECT_EQ(game_.Fading().Phase(), FadePhase::kDark);
   // The menu's first frame starts the fade-in, which takes eight more.
   game_.Frame();
   EXPECT_EQ(game_.Mode(), ModeFade);
@@ -124,7 +127,7 @@ TEST_F(BareGame, FadeOutLastsEightFramesThenTheTargetFadesIn) {
     ++frames;
   }
   EXPECT_EQ(frames, 8);
-  EXPECT_EQ(game_.FadePhase(), 2);
+  EXPECT_EQ(game_.Fading().Phase(), FadePhase::kShown);
 }
 
 TEST_F(BareGame, AllSplashesNullReachTheMenuOnTheSixthFrame) {
@@ -148,19 +151,21 @@ TEST_F(BareGame, KeysDuringAFadeDoNothing) {
 
 TEST_F(BareGame, RainCountGivesHalfAsManyDrops) {
   game_.StartRain();
-  ASSERT_TRUE(game_.Raining());
-  EXPECT_GE(game_.RainDrops().size(), 100u);
-  EXPECT_LE(game_.RainDrops().size(), 398u);
-  std::vector<uint16_t> before = game_.RainDrops();
+  ASSERT_TRUE(game_.RainState().Falling());
+  EXPECT_GE(game_.RainState().Drops().size(), 100u);
+  EXPECT_LE(game_.RainState().Drops().size(), 398u);
+  std::vector<uint16_t> before = game_.RainState().Drops();
   game_.DrawRain(kSurfaceBackBuffer);
-  const auto& after = game_.RainDrops();
-  // Every drop moves 19 down (or starts again at the top).
+  const auto& after = game_.RainState().Drops();
+  // Every drop moves 19 down, or starts again at the top or on the right edge.
   for (size_t i = 1; i < after.size(); i += 2) {
-    EXPECT_TRUE(after[i] == (before[i] + 19) % 480 || after[i] <= 19 || before[i] + 19 > 479) << i;
+    EXPECT_TRUE(after[i] == (before[i] + 19) % 480 || after[i] <= 19 || before[i] + 19 > 479 ||
+                after[i - 1] == 640)
+        << i;
   }
-  size_t n = game_.RainDrops().size();
+  size_t n = game_.RainState().Drops().size();
   game_.StartRain();  // already raining
-  EXPECT_EQ(game_.RainDrops().size(), n);
+  EXPECT_EQ(game_.RainState().Drops().size(), n);
 }
 
 }  // namespace

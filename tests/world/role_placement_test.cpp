@@ -77,7 +77,7 @@ TEST_F(RolePlacementTest, RecordsTheFileDoesNotHoldAreSkipped) {
 
 TEST_F(RolePlacementTest, AMissingOrForeignFileLeavesTheListAsItWas) {
   ASSERT_EQ(list_.CreateMapRoles({{1, {}, 1, 1}}, map_, placement_), 1);
-  std::filesystem::remove("data/npc.npc");
+  std::filesystem::remove(test::InFolder("data/npc.npc"));
   EXPECT_EQ(list_.CreateMapRoles({{2, {}, 1, 1}}, map_, placement_), 0);
   EXPECT_EQ(list_.AddRoleByName("Wolf", 1, 1, map_, placement_), 0);
   WriteFile("data/npc.npc", std::string("NPC4") + std::string(2208, '\0'));

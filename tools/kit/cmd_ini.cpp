@@ -30,7 +30,7 @@ int RunIni(const std::vector<std::string>& args) {
   IniFile ini;
   ini.LoadBytes(*bytes);
   std::string section = MemberPathFromUser(args[2]), key = MemberPathFromUser(args[3]);
-  std::string value = ini.GetString(section.c_str(), key.c_str());
+  std::string value = ini.GetString(section, key);
   value += '\n';
   std::fwrite(value.data(), 1, value.size(), stdout);
   return 0;

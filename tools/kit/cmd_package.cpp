@@ -154,11 +154,10 @@ int RunUnpack(const std::vector<std::string>& args) {
     if (ec || rel.empty() || *rel.begin() == "..")
       return Fail("cannot write '" + out.string() + "' inside " + words[1]);
     if (t.node->entry.IsDirectory()) continue;
-    std::vector<uint8_t> bytes;
-    if (!file.ReadMember(MemberPath(*t.node), bytes))
-      return Fail("member '" + GbkToUtf8(MemberPath(*t.node)) + "' is damaged");
+    auto bytes = file.ReadMember(MemberPath(*t.node));
+    if (!bytes) return Fail("member '" + GbkToUtf8(MemberPath(*t.node)) + "' is damaged");
     std::string error;
-    if (!WriteOutput(out.string(), bytes, &error)) return Fail(error);
+    if (!WriteOutput(out.string(), *bytes, &error)) return Fail(error);
   }
   return 0;
 }
@@ -211,9 +210,9 @@ int RunCat(const std::vector<std::string>& args) {
   std::string member = MemberPathFromUser(words[1]);
   if (!file.Find(member) || file.Current()->entry.IsDirectory())
     return Fail("no member " + words[1] + " in " + words[0]);
-  std::vector<uint8_t> bytes;
-  if (!file.ReadMember(member, bytes)) return Fail("member " + words[1] + " is damaged");
-  if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), stdout) != bytes.size())
+  auto bytes = file.ReadMember(member);
+  if (!bytes) return Fail("member " + words[1] + " is damaged");
+  if (!bytes->empty() && std::fwrite(bytes->data(), 1, bytes->size(), stdout) != bytes->size())
     return Fail("cannot write to standard output");
   return std::fflush(stdout) == 0 ? 0 : Fail("cannot write to standard output");
 }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 
+#include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "items/item_database.h"
 #include "items/skill_database.h"
@@ -56,19 +57,20 @@ int Preview(const std::vector<std::string>& args) {
   if (pkg.empty() && fs::exists(ini)) ini = fs::absolute(ini).string();
   if (!data.empty()) {
     std::error_code ec;
-    fs::current_path(data, ec);
-    if (ec) return Fail("cannot enter " + data + ": " + ec.message());
+    if (!fs::is_directory(data, ec)) return Fail("cannot enter " + data + ": not a folder");
+    SetGameFolder(data);  // game paths in the INI files resolve against it
   }
 
   Renderer renderer;
   if (!renderer.Init()) return Fail("cannot create the surfaces");
-  IniFile game("game.ini", nullptr);
+  IniFile game;
+  game.LoadFile("game.ini");
   if (!game.IsFailed()) {
     std::string iniPkg = game.GetString("MDfile", "ini");
     if (pkg.empty() && !iniPkg.empty()) pkg = iniPkg;
     IniFile packaged;
     const IniFile* source = &game;
-    if (!iniPkg.empty() && packaged.Load("game.ini", iniPkg.c_str())) source = &packaged;
+    if (!iniPkg.empty() && packaged.Load("game.ini", iniPkg)) source = &packaged;
     const char* keys[] = {"role", "ui", "face", "items", "skill", "tiles"};
     for (int i = 0; i < kPackCount; ++i)
       renderer.SetPackPath(i, source->GetString("MDfile", keys[i]));

@@ -66,11 +66,8 @@ std::optional<std::vector<uint8_t>> ReadInput(const std::string& input, std::str
     *error = "no member " + member + " in " + pkg;
     return std::nullopt;
   }
-  std::vector<uint8_t> out;
-  if (!file.ReadMember(gbkMember, out)) {
-    *error = "member " + member + " in " + pkg + " is damaged";
-    return std::nullopt;
-  }
+  auto out = file.ReadAll();
+  if (!out) *error = "member " + member + " in " + pkg + " is damaged";
   return out;
 }
 

@@ -93,7 +93,7 @@ bool RenderPanelPreview(Renderer& renderer, const std::string& iniName,
   };
   const char* pkg = packagePath.empty() ? nullptr : packagePath.c_str();
   IniFile ini;
-  ini.Load(iniName.c_str(), pkg);
+  pkg ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return fail("cannot load " + iniName);
   PanelKind k = DetectPanelKind(ini);
   if (kind) *kind = k;
@@ -162,7 +162,8 @@ bool RenderPanelPreview(Renderer& renderer, const std::string& iniName,
     }
     case PanelKind::PlayerPanel: {
       PreviewPlayer player(itemDb, skillDb);
-      PlayerPanel panel(itemDb, skillDb, player, renderer, &host);
+      Hand hand;
+      PlayerPanel panel(itemDb, skillDb, player, hand, renderer, &host);
       loaded = panel.Load(iniName.c_str(), pkg);
       if (loaded) panel.Draw();
       break;
