@@ -120,7 +120,7 @@ uint32_t CodeFor(int sig, const siginfo_t* info) {
   }
 }
 
-uint32_t AddressFor(const siginfo_t* info, void* context) {
+uint32_t AddressFor(const siginfo_t* info, [[maybe_unused]] void* context) {
 #if defined(__x86_64__)
   if (context)
     return static_cast<uint32_t>(static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_RIP]);

@@ -12,13 +12,16 @@
 #include <windows.h>
 
 #include <filesystem>
-#else
+#elif !defined(__EMSCRIPTEN__)
 #include <fontconfig/fontconfig.h>
 #endif
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#ifdef __EMSCRIPTEN__
+#include <filesystem>
+#endif
 #include <map>
 #include <memory>
 #include <mutex>
@@ -197,9 +200,43 @@ class Library {
 #else
   ~Library() {
     if (ft_) FT_Done_FreeType(ft_);
+#ifndef __EMSCRIPTEN__
     if (fontconfigUsed_) FcFini();
+#endif
   }
 
+#ifdef __EMSCRIPTEN__
+  // A browser has no fontconfig: the page preloads its font files into kWebFontDir, and they
+  // are chosen by the same rule (one face for Latin and CJK, else one of each), in name order.
+  static constexpr const char* kWebFontDir = "/fonts";
+  std::vector<FaceFile> FindInstalled(const std::string&, int) {
+    std::vector<FaceFile> out;
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(kWebFontDir, ec)) {
+      if (entry.is_regular_file(ec)) files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    FaceFile both, cjk, latin;
+    for (const std::string& file : files) {
+      FT_Face face;
+      if (!ft_ || FT_New_Face(ft_, file.c_str(), 0, &face) != 0) continue;
+      bool scalable = FT_IS_SCALABLE(face);
+      bool hasLatin = FT_Get_Char_Index(face, 'A') != 0 && FT_Get_Char_Index(face, 'a') != 0;
+      bool hasCjk = FT_Get_Char_Index(face, kCjkProbe) != 0;
+      FT_Done_Face(face);
+      if (!scalable) continue;
+      FaceFile ff{file, 0};
+      if (hasLatin && hasCjk && both.path.empty()) both = ff;
+      if (hasCjk && cjk.path.empty()) cjk = ff;
+      if (hasLatin && latin.path.empty()) latin = ff;
+    }
+    if (!both.path.empty()) out.push_back(both);
+    if (!latin.path.empty() && both.path.empty()) out.push_back(latin);
+    if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
+    return out;
+  }
+#else
   std::vector<FaceFile> FindInstalled(const std::string& family, int weight) {
     std::vector<FaceFile> out;
     if (!FcInit()) return out;
@@ -241,11 +278,12 @@ class Library {
     if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
     return out;
   }
-#endif
+#endif  // __EMSCRIPTEN__
+#endif  // _WIN32
 
   FT_Library ft_ = nullptr;
   int generation_ = 0;
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
   bool fontconfigUsed_ = false;
 #endif
   std::mutex mutex_;
