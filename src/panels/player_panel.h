@@ -25,7 +25,7 @@ class PanelPlayer {
  public:
   virtual ~PanelPlayer() = default;
   virtual PlayerGrowth& Growth() = 0;
-  // The role's state is "fight".
+  // The role is in the fight state.
   virtual bool IsFighting() const = 0;
   // The current skill (id 0 or below: none).
   virtual LearnedSkill CurrentSkill() const = 0;

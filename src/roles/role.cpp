@@ -36,8 +36,8 @@ Role::Role(RoleContext& context, const std::string& fileName, const std::string&
     for (const RoleFrame& f : animation_.frames)
       context_.graphics->Preload(kPackRole, f.image, imageGroup_ != 0);
   }
-  int first = FindState("stand");
-  if (first < 0) first = FindState("walk");
+  int first = FindState(RoleStateKind::kStand);
+  if (first < 0) first = FindState(RoleStateKind::kWalk);
   if (first >= 0) {
     if (const RoleFrame* f = animation_.Frame(animation_.states[first].firstFrame)) {
       x_ = ClampToInt(int64_t{x0} + f->width / 2);
@@ -70,15 +70,15 @@ void Role::DrawFrame(int frame, int layer, bool brighten) {
     Hooks::DebugOutput("loadmdbitmap failed.");
 }
 
-int Role::FramesOf(const std::string& stateName) const {
-  int s = FindState(stateName);
+int Role::FramesOf(RoleStateKind state) const {
+  int s = FindState(state);
   return s < 0 ? 0 : animation_.states[s].framesPerDirection;
 }
 
-void Role::SetAnimation(int direction, const std::string& stateName, int step) {
-  const int frame = animation_.FrameIndex(FindState(stateName), direction, step);
-  DrawFrame(frame, kRoleLayer, highlighted_ && stateName != "die");
-  if (state_ != stateName) state_ = stateName;
+void Role::SetAnimation(int direction, RoleStateKind state, int step) {
+  const int frame = animation_.FrameIndex(FindState(state), direction, step);
+  DrawFrame(frame, kRoleLayer, highlighted_ && state != RoleStateKind::kDie);
+  state_ = state;
   direction_ = direction;
   if (frame >= 0) currentFrame_ = frame;
 }
@@ -87,7 +87,7 @@ void Role::DrawStep(int step) {
   const int frame = step >= 0 && step < FramesOf(state_)
                         ? animation_.FrameIndex(FindState(state_), direction_, step)
                         : -1;
-  DrawFrame(frame, kRoleLayer, highlighted_ && state_ != "die");
+  DrawFrame(frame, kRoleLayer, highlighted_ && state_ != RoleStateKind::kDie);
   // A step past the animation draws nothing and keeps the last frame for Bounds.
   if (frame >= 0) currentFrame_ = frame;
 }
@@ -113,13 +113,13 @@ void Role::FaceTowards(int tx, int ty) {
   }
 }
 
-int Role::MoveTo(int tx, int ty, const std::string& gait) {
-  if (state_ == "fight") return 0;
+int Role::MoveTo(int tx, int ty, RoleStateKind gait) {
+  if (state_ == RoleStateKind::kFight) return 0;
   targetX_ = tx;
   targetY_ = ty;
   FaceTowards(tx, ty);
-  std::string g = gait;
-  if (IsPlayer() && g == "run" && growth_.Attrs().mp == 0) g = "walk";
+  RoleStateKind g = gait;
+  if (IsPlayer() && g == RoleStateKind::kRun && growth_.Attrs().mp == 0) g = RoleStateKind::kWalk;
   if (!IsPlayer() || g != state_) {
     SetAnimation(direction_, g, 0);
     frameStep_ = 0;
@@ -128,7 +128,7 @@ int Role::MoveTo(int tx, int ty, const std::string& gait) {
 }
 
 void Role::Stand() {
-  state_ = "stand";
+  state_ = RoleStateKind::kStand;
   frameStep_ = 0;
   if (IsPlayer()) ForgetFightTarget();
 }
@@ -144,24 +144,32 @@ int Role::Update(const StepProber& prober) {
 int Role::Update(uint32_t probe) {
   if (growth_.Attrs().hp <= 0 && !IsDead()) {
     // A role brought to 0 HP other than by damage still plays its death, once.
-    state_ = FindState("die") >= 0 ? "die" : "dieout";
+    state_ = FindState(RoleStateKind::kDie) >= 0 ? RoleStateKind::kDie : RoleStateKind::kDieOut;
     frameStep_ = 0;
   }
-  if (state_.empty()) Stand();
+  if (state_ == RoleStateKind::kNone) Stand();
   probe_ = probe;
   int result = 1;
-  if (state_ == "stand") {
-    StandStep();
-  } else if (state_ == "walk") {
-    MoveStep(3);
-  } else if (state_ == "run") {
-    MoveStep(6);
-  } else if (state_ == "fight") {
-    FightStep();
-  } else if (state_ == "die") {
-    DeathStep();
-  } else {
-    result = 0;
+  switch (state_) {
+    case RoleStateKind::kStand:
+      StandStep();
+      break;
+    case RoleStateKind::kWalk:
+      MoveStep(3);
+      break;
+    case RoleStateKind::kRun:
+      MoveStep(6);
+      break;
+    case RoleStateKind::kFight:
+      FightStep();
+      break;
+    case RoleStateKind::kDie:
+      DeathStep();
+      break;
+    case RoleStateKind::kNone:
+    case RoleStateKind::kDieOut:
+      result = 0;
+      break;
   }
   if (skill_ && skill_->EffectActive()) skill_->AdvanceEffect();
   return result;
@@ -169,12 +177,12 @@ int Role::Update(uint32_t probe) {
 
 void Role::StandStep() {
   ++frameStep_;
-  if (frameStep_ >= FramesOf("stand")) frameStep_ = 0;
+  if (frameStep_ >= FramesOf(RoleStateKind::kStand)) frameStep_ = 0;
   DrawStep(frameStep_);
 }
 
 Point Role::StepProbe() const {
-  if (state_ != "walk" && state_ != "run") return {-1, -1};
+  if (state_ != RoleStateKind::kWalk && state_ != RoleStateKind::kRun) return {-1, -1};
   const double dx = targetX_ - x_, dy = targetY_ - y_;
   const double d = std::sqrt(dx * dx + dy * dy);
   // At the target there is no direction to look in: the probe is the role's own feet.
@@ -199,14 +207,14 @@ Point Role::CameraOrigin() const {
 void Role::Wander() {
   const int r1 = CRand::Rand() % 1400;
   const int r2 = CRand::Rand() % 1400;
-  MoveTo(x_ + r2 - 200, y_ - r1 + 200, "walk");
+  MoveTo(x_ + r2 - 200, y_ - r1 + 200, RoleStateKind::kWalk);
 }
 
 void Role::MoveStep(int speed) {
-  const std::string gait = state_;
-  // Chasing follows the fight order (11). Any later order (3), such as the player walking away,
-  // takes the role where it was sent instead of back to its target.
-  if (fightTarget_ && !fightTarget_->IsDead() && orderMode_ == 11) {
+  const RoleStateKind gait = state_;
+  // Chasing follows the fight order. Any later order, such as the player walking away, takes
+  // the role where it was sent instead of back to its target.
+  if (fightTarget_ && !fightTarget_->IsDead() && orderMode_ == RoleOrder::kChase) {
     const double dx = fightTarget_->X() - x_, dy = fightTarget_->Y() - y_;
     const int range = skill_ ? skill_->Range() : 0;
     if (range != 0 && std::sqrt(dx * dx + dy * dy) < range) {
@@ -226,8 +234,8 @@ void Role::MoveStep(int speed) {
   // Chasing may have turned the role: look where it is about to step now.
   if (prober_) probe_ = (*prober_)(*this);
 
-  if (IsPlayer() && state_ == "run" && growth_.Attrs().mp == 0) {
-    MoveTo(targetX_, targetY_, "walk");
+  if (IsPlayer() && state_ == RoleStateKind::kRun && growth_.Attrs().mp == 0) {
+    MoveTo(targetX_, targetY_, RoleStateKind::kWalk);
     return;
   }
 
@@ -236,7 +244,7 @@ void Role::MoveStep(int speed) {
   if (free) {
     if (std::abs(targetX_ - x_) > speed || std::abs(targetY_ - y_) > speed) {
       ++context_.stepCounter;
-      if (IsPlayer() && context_.stepCounter % 40 == 0 && state_ == "run") {
+      if (IsPlayer() && context_.stepCounter % 40 == 0 && state_ == RoleStateKind::kRun) {
         growth_.ChangeMp('-', 1);
         context_.stepCounter = 40;
       }
@@ -250,7 +258,7 @@ void Role::MoveStep(int speed) {
       if (frameStep_ >= FramesOf(state_)) frameStep_ = 0;
       DrawStep(frameStep_);
     } else if (IsPlayer()) {
-      SetAnimation(direction_, "stand", 0);
+      SetAnimation(direction_, RoleStateKind::kStand, 0);
       frameStep_ = 0;
       Log("get there,stand!");
     } else {
@@ -261,10 +269,10 @@ void Role::MoveStep(int speed) {
 
   if (fightTargetId_ >= 0 && fightTargetId_ == foundId) {
     StartSkill();
-    if (state_ == "fight") return;
+    if (state_ == RoleStateKind::kFight) return;
   }
   if (IsPlayer()) {
-    SetAnimation(direction_, "stand", 0);
+    SetAnimation(direction_, RoleStateKind::kStand, 0);
     frameStep_ = 0;
     Log("get block,stand!");
     return;
@@ -273,7 +281,7 @@ void Role::MoveStep(int speed) {
     static constexpr int kSide[9][2] = {{0, 0},   {-100, 0},  {-100, -100}, {0, -100},  {100, -100},
                                         {100, 0}, {100, 100}, {0, 100},     {-100, 100}};
     const int d = direction_ >= 1 && direction_ <= 8 ? direction_ : 0;
-    MoveTo(x_ + kSide[d][0], y_ + kSide[d][1], "walk");
+    MoveTo(x_ + kSide[d][0], y_ + kSide[d][1], RoleStateKind::kWalk);
     retargetDelay_ = 4;
     return;
   }
@@ -308,7 +316,7 @@ void Role::ForgetTargetIf(const Role* role) {
 void Role::SetFightTarget(int id, Role* role) {
   fightTargetId_ = id;
   fightTarget_ = role;
-  orderMode_ = 11;
+  orderMode_ = RoleOrder::kChase;
 }
 
 }  // namespace isora

@@ -7,6 +7,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "foundation/game_log.h"
 #include "items/item_database.h"
@@ -39,6 +40,12 @@ constexpr uint32_t MakeProbeResult(bool free, int foundId) {
   return (static_cast<uint32_t>(foundId < 0 ? 0xFFFF : foundId & 0xFFFF) << 16) | (free ? 1u : 0u);
 }
 
+// The order a role's movement follows; the values are those the state dump reports.
+enum class RoleOrder {
+  kGoTo = 3,    // go where the last order sent it (every player order sets this)
+  kChase = 11,  // chase the fight target while it lives (set with the fight target)
+};
+
 class Role : public GrowthRole {
  public:
   // Loads data\<fileName>; preloads every frame picture under the image group (1 keeps them in
@@ -57,14 +64,15 @@ class Role : public GrowthRole {
   const RoleAnimation& Animation() const { return animation_; }
 
   // Animation and movement.
-  int FindState(const std::string& name) const { return animation_.FindState(name); }
-  void SetAnimation(int direction, const std::string& stateName, int step);
+  int FindState(std::string_view name) const { return animation_.FindState(name); }
+  int FindState(RoleStateKind kind) const { return animation_.FindState(kind); }
+  void SetAnimation(int direction, RoleStateKind state, int step);
   void DrawStep(int step);
   void FaceTowards(int tx, int ty);
-  // gait is "walk" or "run"; refused (0) while fighting.
-  int MoveTo(int tx, int ty, const std::string& gait);
+  // gait is kWalk or kRun; refused (0) while fighting.
+  int MoveTo(int tx, int ty, RoleStateKind gait);
   void Stand();
-  // One frame of the role's state; probe as MakeProbeResult. 0 when the role is out ("dieout").
+  // One frame of the role's state; probe as MakeProbeResult. 0 when the role is out (kDieOut).
   int Update(uint32_t probe);
   // The same, with the step probed by `prober` only once chasing has re-aimed the role at its
   // fight target, so a chaser never steps in a direction nobody looked at.
@@ -90,7 +98,7 @@ class Role : public GrowthRole {
   void ChangeHp(char sign, int amount) { growth_.ChangeHp(sign, amount); }
   // Current over maximum HP; 0 when the maximum is 0 or below.
   double HpFraction() const { return growth_.HpFraction(); }
-  bool IsDead() const { return state_ == "die" || state_ == "dieout"; }
+  bool IsDead() const { return state_ == RoleStateKind::kDie || state_ == RoleStateKind::kDieOut; }
 
   // Attributes and growth.
   PlayerGrowth& Growth() { return growth_; }
@@ -112,8 +120,10 @@ class Role : public GrowthRole {
   }
   int Direction() const { return direction_; }
   void SetDirection(int d) { direction_ = d; }
-  const std::string& State() const { return state_; }
-  void SetStateName(const std::string& s) { state_ = s; }
+  RoleStateKind State() const { return state_; }
+  // The state's name as the animation file and the state dump spell it ("" before the first
+  // update).
+  std::string_view StateName() const { return RoleStateName(state_); }
   int FrameStep() const { return frameStep_; }
   void SetFrameStep(int s) { frameStep_ = s; }
   int CurrentFrame() const { return currentFrame_; }
@@ -123,8 +133,8 @@ class Role : public GrowthRole {
   void SetHighlighted(bool on) { highlighted_ = on; }
   const std::string& RoleName() const { return roleName_; }
   int RetargetDelay() const { return retargetDelay_; }
-  int OrderMode() const { return orderMode_; }
-  void SetOrderMode(int mode) { orderMode_ = mode; }
+  RoleOrder OrderMode() const { return orderMode_; }
+  void SetOrderMode(RoleOrder mode) { orderMode_ = mode; }
   const std::string& StartSound() const { return startSound_; }
   int ImageGroup() const { return imageGroup_; }
 
@@ -144,8 +154,8 @@ class Role : public GrowthRole {
   void FightStep();
   void DeathStep();
   void Wander();
-  // Frames in the named state's animation for one direction; 0 when it is missing.
-  int FramesOf(const std::string& stateName) const;
+  // Frames in the state's animation for one direction; 0 when the file lacks it.
+  int FramesOf(RoleStateKind state) const;
   bool LiveTarget() const { return fightTarget_ && !fightTarget_->IsDead(); }
   void DrawFrame(int frame, int layer, bool brighten);
   void Log(const std::string& line);
@@ -161,17 +171,17 @@ class Role : public GrowthRole {
   int x_ = 0, y_ = 0;
   int targetX_ = 0, targetY_ = 0;
   int direction_ = 1;
-  std::string state_;
+  RoleStateKind state_ = RoleStateKind::kNone;
   int frameStep_ = 0;
   int currentFrame_ = -1;
   int npcId_ = 0;
   bool highlighted_ = false;
   std::string roleName_;
   int retargetDelay_ = 0;
-  int orderMode_ = 3;
+  RoleOrder orderMode_ = RoleOrder::kGoTo;
   std::string startSound_ = "role_fight.wav";
   int imageGroup_ = 0;
-  uint32_t probe_ = 0;  // this frame's probe result, read by the move step
+  uint32_t probe_ = 0;                  // this frame's probe result, read by the move step
   const StepProber* prober_ = nullptr;  // set during Update(prober)
 };
 

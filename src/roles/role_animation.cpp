@@ -4,10 +4,31 @@
 
 namespace isora {
 
-int RoleAnimation::FindState(const std::string& name) const {
+namespace {
+constexpr std::array<std::string_view, kRoleStateKinds> kStateNames{
+    "", "stand", "walk", "run", "fight", "die", "dieout"};
+}  // namespace
+
+std::string_view RoleStateName(RoleStateKind kind) {
+  const auto i = static_cast<size_t>(kind);
+  return i < kStateNames.size() ? kStateNames[i] : std::string_view{};
+}
+
+RoleStateKind RoleStateFromName(std::string_view name) {
+  for (size_t i = 0; i < kStateNames.size(); ++i)
+    if (kStateNames[i] == name) return static_cast<RoleStateKind>(i);
+  return RoleStateKind::kNone;
+}
+
+int RoleAnimation::FindState(std::string_view name) const {
   for (size_t i = 0; i < states.size(); ++i)
     if (states[i].stateName == name) return static_cast<int>(i);
   return -1;
+}
+
+void RoleAnimation::IndexStates() {
+  for (size_t k = 0; k < kindIndex.size(); ++k)
+    kindIndex[k] = FindState(RoleStateName(static_cast<RoleStateKind>(k)));
 }
 
 int RoleAnimation::FrameIndex(int state, int direction, int step) const {
@@ -64,6 +85,7 @@ bool ParseRoleAnimation(std::span<const uint8_t> bytes, RoleAnimation& out, std:
     anim.frames.push_back(std::move(f));
   }
   if (!r.Ok()) return Fail(error, "truncated");
+  anim.IndexStates();
   out = std::move(anim);
   return true;
 }

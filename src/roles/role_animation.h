@@ -3,9 +3,11 @@
 // step k is firstFrame + (d - 1) * framesPerDirection + k.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace isora {
@@ -14,6 +16,18 @@ constexpr int32_t kRoleFileMagic = 8077;
 constexpr size_t kRoleHeaderSize = 2532;
 constexpr size_t kRoleStateSize = 3188;
 constexpr size_t kRoleFrameSize = 44;
+
+// What a role is doing. The animation file names its states; the role keeps only this value and
+// turns it back into the name to find the animation and to report the state. kNone is a role
+// not yet updated (the empty name); kDieOut is a role whose death has played out, which no file
+// animates.
+enum class RoleStateKind : uint8_t { kNone, kStand, kWalk, kRun, kFight, kDie, kDieOut };
+constexpr int kRoleStateKinds = 7;
+
+// "", "stand", "walk", "run", "fight", "die" or "dieout".
+std::string_view RoleStateName(RoleStateKind kind);
+// The kind named exactly (case-sensitive) so; kNone for any other name.
+RoleStateKind RoleStateFromName(std::string_view name);
 
 struct RoleState {
   std::string stateName;  // "stand", "walk", "run", "fight" or "die"
@@ -31,9 +45,16 @@ struct RoleFrame {
 struct RoleAnimation {
   std::vector<RoleState> states;
   std::vector<RoleFrame> frames;
+  // For each kind, the index of the first state with its name, -1 when none; filled by
+  // IndexStates (ParseRoleAnimation calls it), so a role finds its animation without comparing
+  // names every frame.
+  std::array<int, kRoleStateKinds> kindIndex{-1, -1, -1, -1, -1, -1, -1};
 
   // Index of the state with exactly this name, -1 when none.
-  int FindState(const std::string& name) const;
+  int FindState(std::string_view name) const;
+  // The same for a kind, from the index.
+  int FindState(RoleStateKind kind) const { return kindIndex[static_cast<size_t>(kind)]; }
+  void IndexStates();
   // The frame index for a state, direction and step; -1 when the state is missing or the index
   // falls outside the frame table (a damaged file never indexes out of bounds).
   int FrameIndex(int state, int direction, int step) const;

@@ -28,16 +28,16 @@ int Role::StartSkill() {
     StandStep();
     return 0;
   }
-  if (state_ == "fight") return 0;
+  if (state_ == RoleStateKind::kFight) return 0;
   if (context_.host) context_.host->PlaySound("sound\\" + startSound_);
-  SetAnimation(direction_, "fight", 0);
+  SetAnimation(direction_, RoleStateKind::kFight, 0);
   frameStep_ = 1;
   return 1;
 }
 
 void Role::FightStep() {
-  if (state_ == "die") return;
-  const int frames = FramesOf("fight");
+  if (state_ == RoleStateKind::kDie) return;
+  const int frames = FramesOf(RoleStateKind::kFight);
   DrawStep(frameStep_);
   ++frameStep_;
   if (frameStep_ < frames) return;
@@ -84,22 +84,22 @@ void Role::FightStep() {
   }
 
   if (healing) {
-    state_ = "stand";
+    state_ = RoleStateKind::kStand;
     Hooks::DebugOutput(Gbk(u8"补血结束，返回了。"));
     return;
   }
   Role* target = fightTarget_;
   // A target that is dying neither fights back nor flees: it must keep its death animation.
   if (hit && target && target->NpcId() != 0 && target->Attrs().hp > 0) {
-    if (target->FindState("fight") >= 0) {
+    if (target->FindState(RoleStateKind::kFight) >= 0) {
       if (target->FightTarget() != this) {
         target->SetFightTarget(npcId_, this);
-        target->MoveTo(x_, y_, "walk");
+        target->MoveTo(x_, y_, RoleStateKind::kWalk);
       }
-    } else if (target->FindState("walk") >= 0) {
+    } else if (target->FindState(RoleStateKind::kWalk) >= 0) {
       const int r1 = CRand::Rand() % 1400;
       const int r2 = CRand::Rand() % 1400;
-      target->MoveTo(target->X() + r2 - 200, target->Y() - r1 + 200, "walk");
+      target->MoveTo(target->X() + r2 - 200, target->Y() - r1 + 200, RoleStateKind::kWalk);
     }
   }
   // An attack without a target (it was removed meanwhile) also ends the fight, so the role
@@ -108,33 +108,33 @@ void Role::FightStep() {
     Stand();
     ForgetFightTarget();
   } else {
-    state_ = "walk";
+    state_ = RoleStateKind::kWalk;
   }
 }
 
 void Role::Died() {
   if (IsDead()) return;  // a body hit again is not killed twice
   if (context_.host) context_.host->RoleKilled(roleName_);
-  if (FindState("die") < 0) {
-    state_ = "dieout";
+  if (FindState(RoleStateKind::kDie) < 0) {
+    state_ = RoleStateKind::kDieOut;
     return;
   }
-  SetAnimation(direction_, "die", 0);
+  SetAnimation(direction_, RoleStateKind::kDie, 0);
   frameStep_ = 1;
 }
 
 void Role::DeathStep() {
-  const int frames = FramesOf("die");
+  const int frames = FramesOf(RoleStateKind::kDie);
   DrawStep(frameStep_);
   ++frameStep_;
   if (frameStep_ < frames) return;
   frameStep_ = std::max(frames - 1, 0);
   highlighted_ = false;
-  const int frame = animation_.FrameIndex(FindState("die"), direction_, frameStep_);
+  const int frame = animation_.FrameIndex(FindState(RoleStateKind::kDie), direction_, frameStep_);
   DrawFrame(frame, kGroundLayer, false);
   currentFrame_ = frame;
   Log("die");
-  state_ = "dieout";
+  state_ = RoleStateKind::kDieOut;
   Log("copy over");
 }
 

@@ -79,23 +79,23 @@ void CRoleNPC::SetHostile(bool hostile, Role* player) {
   } else {
     fightMode_ = 0;
     ForgetFightTarget();
-    orderMode_ = 3;
+    orderMode_ = RoleOrder::kGoTo;
   }
 }
 
-void CRoleNPC::SetWalkTarget(int x, int y, const std::string& stateName) {
+void CRoleNPC::SetWalkTarget(int x, int y, RoleStateKind gait) {
   targetX_ = x;
   targetY_ = y;
   FaceTowards(x, y);
-  state_ = stateName;
+  state_ = gait;
   frameStep_ = 0;
 }
 
 void CRoleNPC::OffscreenStep(bool free) {
   int speed = 0;
-  if (state_ == "walk") {
+  if (state_ == RoleStateKind::kWalk) {
     speed = 3;
-  } else if (state_ == "run") {
+  } else if (state_ == RoleStateKind::kRun) {
     speed = 6;
   } else {
     return;
@@ -103,11 +103,11 @@ void CRoleNPC::OffscreenStep(bool free) {
   if (!free) {
     const int r1 = CRand::Rand() % 1400;
     const int r2 = CRand::Rand() % 1400;
-    SetWalkTarget(x_ + r2 - 200, y_ - r1 + 200, "walk");
+    SetWalkTarget(x_ + r2 - 200, y_ - r1 + 200, RoleStateKind::kWalk);
     return;
   }
   if (std::abs(targetX_ - x_) <= speed && std::abs(targetY_ - y_) <= speed) {
-    state_ = "stand";
+    state_ = RoleStateKind::kStand;
     return;
   }
   const double dx = targetX_ - x_, dy = targetY_ - y_;

@@ -45,8 +45,9 @@ class CRoleNPC : public Role {
   // The movement of a role outside the processing rectangle: walks or runs without drawing;
   // free is the map's block test at the StepProbe point.
   void OffscreenStep(bool free);
-  // Sets the target, faces it and takes the state name, without drawing; frameStep 0.
-  void SetWalkTarget(int x, int y, const std::string& stateName);
+  // Sets the target, faces it and takes the gait (kWalk or kRun) as its state, without drawing;
+  // frameStep 0.
+  void SetWalkTarget(int x, int y, RoleStateKind gait);
 
  private:
   NpcRecord record_;

@@ -103,12 +103,12 @@ bool CGame::DrawRole() {
       RandomGenerator gen;
       gen.Seed(0);
       int r = gen.Draw(1400);
-      npc->SetWalkTarget(npc->X() + r - 200, npc->Y() - r + 200, "walk");
+      npc->SetWalkTarget(npc->X() + r - 200, npc->Y() - r + 200, RoleStateKind::kWalk);
     }
     wanderCounter_ = 0;
   }
 
-  if (player.State() == "dieout") {
+  if (player.State() == RoleStateKind::kDieOut) {
     DeathScreen();
     return true;
   }
@@ -119,11 +119,11 @@ bool CGame::DrawRole() {
       continue;
     }
     CRoleNPC& npc = *world_->npcs.Entries()[i].role;
-    if (npc.State() == "die") {
+    if (npc.State() == RoleStateKind::kDie) {
       player.Stand();
       leftButtonUp_ = 0;
     }
-    if (npc.State() == "dieout") {
+    if (npc.State() == RoleStateKind::kDieOut) {
       GameMode before = mode_;
       HandleDeadRole(static_cast<int>(i) + 1);
       if (mode_ != before) return false;
@@ -135,7 +135,7 @@ bool CGame::DrawRole() {
         Point p = npc.StepProbe();
         Trace(WinFormat("[DrawRole]cannot cross:findnpc=%d,map cross=%d,pt.x=%d,pt.y=%d,state=%s\n",
                         static_cast<int>(probe >> 16), map_.IsPassableAt(p.x, p.y), p.x, p.y,
-                        npc.State().c_str()));
+                        std::string(npc.StateName()).c_str()));
       }
       npc.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
     } else {
@@ -145,7 +145,8 @@ bool CGame::DrawRole() {
     ++i;
   }
 
-  if (options_.trace) Trace(WinFormat("[DrawRole]my state=%s\n", player.State().c_str()));
+  if (options_.trace)
+    Trace(WinFormat("[DrawRole]my state=%s\n", std::string(player.StateName()).c_str()));
   player.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
 
   CellIndex cell = map_.CellAt(player.X(), player.Y());

@@ -10,7 +10,7 @@ namespace isora {
 PlayerGrowth& GamePanelPlayer::Growth() { return world_.player->Growth(); }
 
 bool GamePanelPlayer::IsFighting() const {
-  return world_.player && world_.player->State() == "fight";
+  return world_.player && world_.player->State() == RoleStateKind::kFight;
 }
 
 LearnedSkill GamePanelPlayer::CurrentSkill() const {
@@ -40,7 +40,7 @@ void CGame::StandPlayer() {
 
 bool CGame::SelectSkillByKey(int key) {
   Role& player = *world_->player;
-  if (player.State() == "fight" || key <= 0 || key > 0x7F) return false;
+  if (player.State() == RoleStateKind::kFight || key <= 0 || key > 0x7F) return false;
   if (!player.SelectSkillByKey(static_cast<char>(key))) return false;
   SelectPanelSkill(*this, player.CurrentSkill().id);
   return true;
@@ -49,15 +49,15 @@ bool CGame::SelectSkillByKey(int key) {
 void CGame::LevelUpPlayer() { world_->player->Growth().LevelUp(); }
 
 namespace {
-void OrderMode3(Role& player) {
-  if (player.OrderMode() != 3) player.SetOrderMode(3);
+void OrderGoTo(Role& player) {
+  if (player.OrderMode() != RoleOrder::kGoTo) player.SetOrderMode(RoleOrder::kGoTo);
 }
 }  // namespace
 
 void CGame::WorldRightClick() {
   Role& player = *world_->player;
-  if (player.State() == "die" || player.State() == "dieout") return;
-  OrderMode3(player);
+  if (player.IsDead()) return;
+  OrderGoTo(player);
   Point c = platform_.GetCursorPos();
   const int mx = c.x + cameraX_, my = c.y + cameraY_;
   int index = RoleUnderPoint(mx, my);
@@ -77,8 +77,7 @@ void CGame::WorldRightClick() {
 void CGame::OnLeftHeld() {
   if (mode_ != ModePlay || !HasPlayer()) return;
   Role& player = *world_->player;
-  const std::string& state = player.State();
-  if (state == "die" || state == "dieout" || state == "fight") return;
+  if (player.IsDead() || player.State() == RoleStateKind::kFight) return;
   if (CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
   Point c = platform_.GetCursorPos();
   const int px = c.x + cameraX_, py = c.y + cameraY_;
@@ -100,19 +99,19 @@ void CGame::OnLeftHeld() {
   } else if (int index = RoleUnderPoint(px, py); index > 0) {
     CRoleNPC* npc = world_->Npc(index);
     if (ObjectLayerTransparentAt(px, py)) {
-      player.MoveTo(px, py, "run");
+      player.MoveTo(px, py, RoleStateKind::kRun);
       return;
     }
-    if (npc->State() != "die" && npc->FindState("die") >= 0) {
+    if (npc->State() != RoleStateKind::kDie && npc->FindState(RoleStateKind::kDie) >= 0) {
       Trace("start to fight in cgame\n");
       Trace(WinFormat("npcindex=%d\n", index));
       player.SetFightTarget(npc->NpcId(), npc);
-      player.MoveTo(px, py, "run");
+      player.MoveTo(px, py, RoleStateKind::kRun);
       return;
     }
   }
-  OrderMode3(player);
-  player.MoveTo(px, py, "run");
+  OrderGoTo(player);
+  player.MoveTo(px, py, RoleStateKind::kRun);
   player.ForgetFightTarget();
 }
 
@@ -123,11 +122,11 @@ void CGame::OnRightHeld() {
   if (CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
   Point c = platform_.GetCursorPos();
   const int px = c.x + cameraX_, py = c.y + cameraY_;
-  OrderMode3(player);
+  OrderGoTo(player);
   if (RoleUnderPoint(px, py) > 0 && !ObjectLayerTransparentAt(px, py)) {
     player.Stand();
   } else {
-    player.MoveTo(px, py, "walk");
+    player.MoveTo(px, py, RoleStateKind::kWalk);
   }
 }
 

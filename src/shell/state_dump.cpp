@@ -60,11 +60,11 @@ void WriteRole(JsonWriter& j, const Role& r) {
   j.Member("targetX", r.TargetX());
   j.Member("targetY", r.TargetY());
   j.Member("direction", r.Direction());
-  j.Member("state", r.State());
+  j.Member("state", r.StateName());
   j.Member("hp", r.Attrs().hp);
   j.Member("maxHp", r.Attrs().maxHp);
   j.Member("fightTarget", r.FightTargetId());
-  j.Member("orderMode", r.OrderMode());
+  j.Member("orderMode", static_cast<int32_t>(r.OrderMode()));
 }
 
 }  // namespace

@@ -1,10 +1,8 @@
 #include "world/game_map.h"
 
 #include <algorithm>
-#include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <numbers>
 
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
@@ -14,33 +12,15 @@ namespace isora {
 
 namespace {
 
-// The coordinate of a point along one isometric axis, in cells: truncated toward zero, one less
-// for a point beyond the axis. A value a rounding error away from a whole number of 64ths (all
-// that integer points can give) is snapped to it first, so this agrees with the exact floor.
-int AxisCell(double cells) {
-  double snapped = std::round(cells * 64.0) / 64.0;
-  double t = std::trunc(snapped);
-  return static_cast<int>(snapped < t ? t - 1 : t);
-}
+// floor(v / 64), for negative v too. With an origin in the int32 range (a map cell's position,
+// plus 32) and an int point, both sums stay within +-2^34, so the cell fits an int.
+int FloorCell(int64_t v) { return static_cast<int>(v >= 0 ? v / 64 : -((-v + 63) / 64)); }
 
 }  // namespace
 
 CellIndex CellAtPoint(int64_t x0, int64_t y0, int x, int y) {
-  static const double kAngle = std::atan(0.5);  // the slope of a cell edge
-  static const double kEdge = 32.0 / std::cos(kAngle);
-  static const double kAxisSine = std::sin(2.0 * kAngle);  // sine of the angle between the axes
-  const double dx = static_cast<double>(x) - static_cast<double>(x0);
-  const double dy = static_cast<double>(y) - static_cast<double>(y0);
-  const double distance = std::sqrt(dx * dx + dy * dy);
-  const double phi = std::atan2(dy, dx);
-  // Rows advance along (cos a, sin a), columns along (-cos a, sin a). The signed distance to
-  // one axis divided by the sine between the axes is the coordinate along the other.
-  const double toColumnAxis = distance * std::sin(std::numbers::pi - kAngle - phi);
-  const double toRowAxis = distance * std::sin(phi - kAngle);
-  CellIndex cell;
-  cell.row = AxisCell(toColumnAxis / kAxisSine / kEdge);
-  cell.column = AxisCell(toRowAxis / kAxisSine / kEdge);
-  return cell;
+  const int64_t dx = int64_t{x} - x0, dy = int64_t{y} - y0;
+  return {FloorCell(dx + 2 * dy), FloorCell(2 * dy - dx)};
 }
 
 GameMap::GameMap(GameLog* log) : log_(log ? log : &ownLog_) {}

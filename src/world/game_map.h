@@ -20,8 +20,10 @@ struct CellIndex {
 };
 
 // (row, column) of the cell holding map point (x, y) for a grid whose cell (0, 0) has its top
-// corner at (x0, y0): floor((dx + 2 dy) / 64), floor((2 dy - dx) / 64). Computed in floating
-// point along the isometric axes at atan(1/2); a point on an edge belongs to the cell below it.
+// corner at (x0, y0): floor((dx + 2 dy) / 64), floor((2 dy - dx) / 64) with dx = x - x0 and
+// dy = y - y0. Rows run along the isometric axis at atan(1/2) towards the lower right, columns
+// towards the lower left; a point on an edge belongs to the cell below it. Exact integer
+// arithmetic, so every platform and C library gives the same cell.
 CellIndex CellAtPoint(int64_t x0, int64_t y0, int x, int y);
 
 class GameMap {

@@ -72,7 +72,7 @@ TEST_F(NpcTest, ConstructionTakesTheRecord) {
   EXPECT_EQ(npc->Attrs().attack, 4);
   EXPECT_EQ(npc->Skill()->SkillId(), 1);
   EXPECT_EQ(npc->FightTarget(), nullptr);
-  EXPECT_EQ(npc->OrderMode(), 3);
+  EXPECT_EQ(npc->OrderMode(), RoleOrder::kGoTo);
   EXPECT_FALSE(graphics_.preloads.back().keep);  // non-player frames go to the map's cache
 
   r.skillId = 99;  // not in the table
@@ -162,12 +162,12 @@ TEST_F(NpcTest, HostilitySwitch) {
   EXPECT_EQ(npc->FightMode(), 1);
   EXPECT_EQ(npc->FightTarget(), player.get());
   EXPECT_EQ(npc->FightTargetId(), 0);
-  EXPECT_EQ(npc->OrderMode(), 11);
+  EXPECT_EQ(npc->OrderMode(), RoleOrder::kChase);
   EXPECT_EQ(npc->Wanders(), 1);
   npc->SetHostile(false, player.get());
   EXPECT_EQ(npc->FightMode(), 0);
   EXPECT_EQ(npc->FightTarget(), nullptr);
-  EXPECT_EQ(npc->OrderMode(), 3);
+  EXPECT_EQ(npc->OrderMode(), RoleOrder::kGoTo);
 }
 
 TEST_F(NpcTest, OffscreenStepMovesWithoutDrawing) {
@@ -177,8 +177,8 @@ TEST_F(NpcTest, OffscreenStepMovesWithoutDrawing) {
   EXPECT_EQ(npc->X(), x);
 
   const size_t draws = graphics_.draws.size();
-  npc->SetWalkTarget(x + 300, y + 400, "run");
-  EXPECT_EQ(npc->State(), "run");
+  npc->SetWalkTarget(x + 300, y + 400, RoleStateKind::kRun);
+  EXPECT_EQ(npc->StateName(), "run");
   EXPECT_EQ(npc->Direction(), 4);
   EXPECT_EQ(npc->FrameStep(), 0);
   npc->OffscreenStep(true);
@@ -187,11 +187,11 @@ TEST_F(NpcTest, OffscreenStepMovesWithoutDrawing) {
   EXPECT_EQ(npc->FrameStep(), 1);
   EXPECT_EQ(graphics_.draws.size(), draws);
 
-  npc->SetWalkTarget(npc->X() + 3, npc->Y() - 3, "walk");
+  npc->SetWalkTarget(npc->X() + 3, npc->Y() - 3, RoleStateKind::kWalk);
   npc->OffscreenStep(true);
-  EXPECT_EQ(npc->State(), "stand");
+  EXPECT_EQ(npc->StateName(), "stand");
 
-  npc->SetWalkTarget(npc->X() + 50, npc->Y(), "walk");
+  npc->SetWalkTarget(npc->X() + 50, npc->Y(), RoleStateKind::kWalk);
   CRand::Srand(3);
   const int r1 = CRand::Rand() % 1400, r2 = CRand::Rand() % 1400;
   CRand::Srand(3);
@@ -200,7 +200,7 @@ TEST_F(NpcTest, OffscreenStepMovesWithoutDrawing) {
   EXPECT_EQ(npc->X(), bx);
   EXPECT_EQ(npc->TargetX(), bx + r2 - 200);
   EXPECT_EQ(npc->TargetY(), by - r1 + 200);
-  EXPECT_EQ(npc->State(), "walk");
+  EXPECT_EQ(npc->StateName(), "walk");
 }
 
 TEST_F(NpcTest, DestructorTracesAroundFreeingItsLines) {

@@ -20,7 +20,7 @@ class RoleFightTest : public RoleTest {
   void Attack(Role& player, Role& target) {
     player.SetFightTarget(target.NpcId(), &target);
     ASSERT_EQ(player.StartSkill(), 1);
-    EXPECT_EQ(player.State(), "fight");
+    EXPECT_EQ(player.StateName(), "fight");
     FinishFight(player);
   }
   InstalledClock clock_;
@@ -72,7 +72,7 @@ TEST_F(RoleFightTest, AHitDealsPowerPlusAttackAndThePlayerPays) {
   Attack(*player, *target);
   EXPECT_EQ(target->Attrs().hp, 95);
   EXPECT_EQ(player->Attrs().mp, 45);
-  EXPECT_EQ(player->State(), "stand");
+  EXPECT_EQ(player->StateName(), "stand");
   EXPECT_EQ(player->FightTarget(), nullptr);
   ASSERT_GE(host_.sounds.size(), 2u);
   EXPECT_EQ(host_.sounds[0], "sound\\role_fight.wav");
@@ -112,8 +112,8 @@ TEST_F(RoleFightTest, NonPlayerRollsAreSquaredSoTenIsASureFullHit) {
   ASSERT_EQ(npc->StartSkill(), 1);
   FinishFight(*npc);
   EXPECT_EQ(player->Attrs().hp, 100 - (30 + 4));
-  EXPECT_EQ(npc->Attrs().mp, 50);   // non-player roles never pay
-  EXPECT_EQ(npc->State(), "walk");  // and keep chasing
+  EXPECT_EQ(npc->Attrs().mp, 50);       // non-player roles never pay
+  EXPECT_EQ(npc->StateName(), "walk");  // and keep chasing
   EXPECT_EQ(npc->FightTarget(), player.get());
 }
 
@@ -126,7 +126,7 @@ TEST_F(RoleFightTest, KillingGivesExperienceOnceAndTellsTheMissions) {
   Roll(5);
   Attack(*player, *target);
   EXPECT_EQ(target->Attrs().hp, 0);
-  EXPECT_EQ(target->State(), "die");
+  EXPECT_EQ(target->StateName(), "die");
   EXPECT_EQ(player->Attrs().exp, 30);
   EXPECT_EQ(host_.killed, std::vector<std::string>{"slime"});
 
@@ -140,11 +140,11 @@ TEST_F(RoleFightTest, DeathPlaysOutAndLeavesTheBodyOnTheGround) {
   auto role = MakeNpc(Record("wolf"), 1000, 800);
   role->SetHighlighted(true);
   role->ChangeHp('-', 500);
-  EXPECT_EQ(role->State(), "die");
+  EXPECT_EQ(role->StateName(), "die");
   EXPECT_EQ(role->FrameStep(), 1);
   EXPECT_EQ(graphics_.draws.back().name, "die_1_0");
   for (int i = 0; i < 3; ++i) role->Update(kFree);
-  EXPECT_EQ(role->State(), "dieout");
+  EXPECT_EQ(role->StateName(), "dieout");
   EXPECT_EQ(role->FrameStep(), 3);
   EXPECT_FALSE(role->Highlighted());
   EXPECT_EQ(graphics_.draws.back().name, "die_1_3");
@@ -157,7 +157,7 @@ TEST_F(RoleFightTest, DeathPlaysOutAndLeavesTheBodyOnTheGround) {
 
   auto plain = MakeNpc(Record("ghost", "nodie.pmg"), 1000, 800);
   plain->ChangeHp('-', 500);
-  EXPECT_EQ(plain->State(), "dieout");
+  EXPECT_EQ(plain->StateName(), "dieout");
 }
 
 TEST_F(RoleFightTest, AHealingSkillHealsOnTheFirstWalkStep) {
@@ -166,15 +166,15 @@ TEST_F(RoleFightTest, AHealingSkillHealsOnTheFirstWalkStep) {
   player->Growth().MutableLearnedSkills().push_back({2, 1});
   ASSERT_TRUE(player->SelectSkillByKey('h'));
   const int x = player->X();
-  player->MoveTo(x + 300, player->Y(), "walk");
+  player->MoveTo(x + 300, player->Y(), RoleStateKind::kWalk);
   player->Update(kFree);
-  EXPECT_EQ(player->State(), "fight");
+  EXPECT_EQ(player->StateName(), "fight");
   EXPECT_EQ(player->X(), x);
   Roll(0);
   FinishFight(*player);
   EXPECT_EQ(player->Attrs().hp, 70);
   EXPECT_EQ(player->Attrs().mp, 45);
-  EXPECT_EQ(player->State(), "stand");
+  EXPECT_EQ(player->StateName(), "stand");
 }
 
 TEST_F(RoleFightTest, NotEnoughMpDropsTheOrder) {
@@ -182,11 +182,11 @@ TEST_F(RoleFightTest, NotEnoughMpDropsTheOrder) {
   auto target = MakeNpc(Record("wolf"), 1040, 800, 2);
   player->Growth().MutableAttrs().mp = 4;
   player->SetFightTarget(2, target.get());
-  player->MoveTo(target->X(), target->Y(), "run");
+  player->MoveTo(target->X(), target->Y(), RoleStateKind::kRun);
   EXPECT_EQ(player->StartSkill(), 0);
   ASSERT_EQ(host_.messages.size(), 1u);
   EXPECT_EQ(host_.messages[0], "My MP is not enough, I cann't use current skill now.");
-  EXPECT_EQ(player->State(), "stand");
+  EXPECT_EQ(player->StateName(), "stand");
   EXPECT_EQ(player->FightTarget(), nullptr);
   EXPECT_EQ(player->FightTargetId(), -1);
 }
@@ -198,8 +198,8 @@ TEST_F(RoleFightTest, StruckRolesFightBackOrFlee) {
   Attack(*player, *fighter);
   EXPECT_EQ(fighter->FightTarget(), player.get());
   EXPECT_EQ(fighter->FightTargetId(), 0);
-  EXPECT_EQ(fighter->OrderMode(), 11);
-  EXPECT_EQ(fighter->State(), "walk");
+  EXPECT_EQ(fighter->OrderMode(), RoleOrder::kChase);
+  EXPECT_EQ(fighter->StateName(), "walk");
   EXPECT_EQ(fighter->TargetX(), player->X());
 
   auto deer = MakeNpc(Record("deer", "walker.pmg"), 1040, 800, 3);
@@ -209,7 +209,7 @@ TEST_F(RoleFightTest, StruckRolesFightBackOrFlee) {
   const int x = deer->X(), y = deer->Y();
   Attack(*player, *deer);
   EXPECT_EQ(deer->FightTarget(), nullptr);
-  EXPECT_EQ(deer->State(), "walk");
+  EXPECT_EQ(deer->StateName(), "walk");
   EXPECT_EQ(deer->TargetX(), x + r2 - 200);
   EXPECT_EQ(deer->TargetY(), y - r1 + 200);
 }
@@ -221,10 +221,10 @@ TEST_F(RoleFightTest, ChasersStartTheSkillWithinReach) {
   r.fightMode = 1;
   auto npc = MakeNpc(r, 1100, 800, 2, player.get());
   EXPECT_EQ(npc->FightTarget(), player.get());
-  EXPECT_EQ(npc->OrderMode(), 11);
-  npc->MoveTo(npc->X() + 50, npc->Y(), "walk");
+  EXPECT_EQ(npc->OrderMode(), RoleOrder::kChase);
+  npc->MoveTo(npc->X() + 50, npc->Y(), RoleStateKind::kWalk);
   npc->Update(kFree);
-  EXPECT_EQ(npc->State(), "fight");
+  EXPECT_EQ(npc->StateName(), "fight");
   EXPECT_EQ(npc->Direction(), 7);
 }
 
@@ -235,7 +235,7 @@ TEST_F(RoleFightTest, AChaserProbesTheDirectionItTurnedTo) {
   NpcRecord r = Record("brute");
   r.fightMode = 1;
   auto npc = MakeNpc(r, 1300, 800, 2, player.get());
-  npc->MoveTo(1400, 800, "walk");  // heading east; the target is west
+  npc->MoveTo(1400, 800, RoleStateKind::kWalk);  // heading east; the target is west
   int probes = 0;
   const Role::StepProber westIsBlocked = [&](const Role& role) {
     ++probes;
@@ -253,12 +253,12 @@ TEST_F(RoleFightTest, AnOrderAfterTheFightOrderStopsTheChase) {
   auto player = MakePlayer(1000, 800);
   auto wolf = MakeNpc(Record("wolf"), 1200, 800, 2);
   player->SetFightTarget(wolf->NpcId(), wolf.get());
-  player->MoveTo(1200, 800, "run");
+  player->MoveTo(1200, 800, RoleStateKind::kRun);
   player->Update(kFree);
   EXPECT_GT(player->X(), 1000);
   // Walking away: order 3, the target kept but no longer chased.
-  player->SetOrderMode(3);
-  player->MoveTo(800, 800, "walk");
+  player->SetOrderMode(RoleOrder::kGoTo);
+  player->MoveTo(800, 800, RoleStateKind::kWalk);
   const int x = player->X();
   for (int i = 0; i < 5; ++i) player->Update(kFree);
   EXPECT_LT(player->X(), x);
@@ -271,10 +271,10 @@ TEST_F(RoleFightTest, AHostileRoleWithoutASkillOnlyWalks) {
   r.fightMode = 1;
   auto npc = MakeNpc(r, 1010, 800, 2, player.get());
   EXPECT_EQ(npc->Skill(), nullptr);
-  npc->MoveTo(player->X(), player->Y(), "walk");
+  npc->MoveTo(player->X(), player->Y(), RoleStateKind::kWalk);
   for (int i = 0; i < 50; ++i) {
     npc->Update(i % 2 ? kFree : MakeProbeResult(false, 0));
-    EXPECT_NE(npc->State(), "fight");
+    EXPECT_NE(npc->StateName(), "fight");
   }
   EXPECT_EQ(npc->StartSkill(), 0);
   EXPECT_EQ(player->Attrs().hp, 100);
@@ -288,8 +288,8 @@ TEST_F(RoleFightTest, AFightWhoseTargetVanishedEndsInsteadOfHanging) {
   player->ForgetTargetIf(target.get());
   Roll(0);
   FinishFight(*player);
-  EXPECT_EQ(player->State(), "stand");
-  EXPECT_EQ(player->MoveTo(player->X() + 50, player->Y(), "walk"), 1);
+  EXPECT_EQ(player->StateName(), "stand");
+  EXPECT_EQ(player->MoveTo(player->X() + 50, player->Y(), RoleStateKind::kWalk), 1);
 }
 
 TEST_F(RoleFightTest, EffectAnimationRunsCentredOneFramePerUpdate) {
@@ -323,19 +323,19 @@ TEST_F(RoleFightTest, EffectAnimationRunsCentredOneFramePerUpdate) {
 
 TEST_F(RoleFightTest, ZeroHpSetOtherwiseStillPlaysTheDeathOnce) {
   auto role = MakeNpc(Record("wolf"), 1000, 800);
-  role->MoveTo(role->X() + 100, role->Y(), "walk");
+  role->MoveTo(role->X() + 100, role->Y(), RoleStateKind::kWalk);
   role->Growth().MutableAttrs().hp = 0;
   role->Update(kFree);
-  EXPECT_EQ(role->State(), "die");
+  EXPECT_EQ(role->StateName(), "die");
   for (int i = 0; i < 5; ++i) role->Update(kFree);
-  EXPECT_EQ(role->State(), "dieout");
+  EXPECT_EQ(role->StateName(), "dieout");
   role->Update(kFree);
-  EXPECT_EQ(role->State(), "dieout");  // never back to "die"
+  EXPECT_EQ(role->StateName(), "dieout");  // never back to "die"
 
   auto plain = MakeNpc(Record("ghost", "nodie.pmg"), 1000, 800);
   plain->Growth().MutableAttrs().hp = -3;
   EXPECT_EQ(plain->Update(kFree), 0);
-  EXPECT_EQ(plain->State(), "dieout");
+  EXPECT_EQ(plain->StateName(), "dieout");
 }
 
 TEST_F(RoleFightTest, HpFractionNeverDividesByZero) {

@@ -52,7 +52,8 @@ class RoleTest : public TempDirTest {
 
   // Runs updates with a free step until the role leaves "fight" (at most n frames).
   static void FinishFight(Role& role, int n = 10) {
-    for (int i = 0; i < n && role.State() == "fight"; ++i) role.Update(MakeProbeResult(true, -1));
+    for (int i = 0; i < n && role.State() == RoleStateKind::kFight; ++i)
+      role.Update(MakeProbeResult(true, -1));
   }
 
   ItemDatabase items_;

@@ -15,7 +15,8 @@ TEST_F(RoleMovementTest, StandsWithTheFirstStandFrameBottomLeftOnThePlacePoint) 
   ASSERT_TRUE(role->HasAnimation());
   EXPECT_EQ(role->X(), 1020);  // frames are 40 x 60
   EXPECT_EQ(role->Y(), 770);
-  EXPECT_EQ(role->State(), "");
+  EXPECT_EQ(role->State(), RoleStateKind::kNone);
+  EXPECT_EQ(role->StateName(), "");
   EXPECT_EQ(graphics_.preloads.size(), role->Animation().frames.size());
   for (const auto& p : graphics_.preloads) {
     EXPECT_EQ(p.pack, 0);
@@ -79,8 +80,8 @@ TEST_F(RoleMovementTest, FacesTheEightDirections) {
 TEST_F(RoleMovementTest, WalksTowardTheTargetAndStopsWithinOneStep) {
   auto role = MakePlayer();
   const int x = role->X(), y = role->Y();
-  role->MoveTo(x + 100, y + 100, "walk");
-  EXPECT_EQ(role->State(), "walk");
+  role->MoveTo(x + 100, y + 100, RoleStateKind::kWalk);
+  EXPECT_EQ(role->StateName(), "walk");
   EXPECT_EQ(role->Direction(), 4);
   role->Update(kFree);
   EXPECT_EQ(role->X(), x + 2);  // 3 * 0.707 truncated
@@ -92,50 +93,50 @@ TEST_F(RoleMovementTest, WalksTowardTheTargetAndStopsWithinOneStep) {
   EXPECT_EQ(role->Bounds(), (Rect{role->X() - 20, role->Y() - 30, role->X() + 20, role->Y() + 30}));
 
   // Three pixels at speed 3 is already there.
-  role->MoveTo(role->X() + 3, role->Y(), "walk");
+  role->MoveTo(role->X() + 3, role->Y(), RoleStateKind::kWalk);
   const int x2 = role->X();
   role->Update(kFree);
   EXPECT_EQ(role->X(), x2);
-  EXPECT_EQ(role->State(), "stand");
+  EXPECT_EQ(role->StateName(), "stand");
   EXPECT_TRUE(LogHas("get there,stand!"));
 
-  role->MoveTo(role->X() + 4, role->Y(), "walk");
+  role->MoveTo(role->X() + 4, role->Y(), RoleStateKind::kWalk);
   role->Update(kFree);
   EXPECT_EQ(role->X(), x2 + 3);
-  EXPECT_EQ(role->State(), "walk");
+  EXPECT_EQ(role->StateName(), "walk");
 }
 
 TEST_F(RoleMovementTest, PlayerStandsWhenBlocked) {
   auto role = MakePlayer();
   const int x = role->X();
-  role->MoveTo(x + 100, role->Y(), "run");
+  role->MoveTo(x + 100, role->Y(), RoleStateKind::kRun);
   role->Update(kBlocked);
   EXPECT_EQ(role->X(), x);
-  EXPECT_EQ(role->State(), "stand");
+  EXPECT_EQ(role->StateName(), "stand");
   EXPECT_TRUE(LogHas("get block,stand!"));
 }
 
 TEST_F(RoleMovementTest, RunningWithoutMpBecomesWalkingToTheSameTarget) {
   auto role = MakePlayer();
   role->Growth().MutableAttrs().mp = 0;
-  role->MoveTo(role->X() + 500, role->Y() + 10, "run");
-  EXPECT_EQ(role->State(), "walk");
+  role->MoveTo(role->X() + 500, role->Y() + 10, RoleStateKind::kRun);
+  EXPECT_EQ(role->StateName(), "walk");
   EXPECT_EQ(role->TargetX(), role->X() + 500);
 
   // MP running out on the way turns the run into a walk on the next frame.
   auto runner = MakePlayer();
-  runner->MoveTo(runner->X() + 900, runner->Y(), "run");
+  runner->MoveTo(runner->X() + 900, runner->Y(), RoleStateKind::kRun);
   runner->Growth().MutableAttrs().mp = 0;
   const int x = runner->X();
   runner->Update(kFree);
-  EXPECT_EQ(runner->State(), "walk");
+  EXPECT_EQ(runner->StateName(), "walk");
   EXPECT_EQ(runner->X(), x);
   EXPECT_EQ(runner->TargetX(), x + 900);
 }
 
 TEST_F(RoleMovementTest, RunningCostsOneMpEveryFortySteps) {
   auto role = MakePlayer();
-  role->MoveTo(role->X() + 3000, role->Y(), "run");
+  role->MoveTo(role->X() + 3000, role->Y(), RoleStateKind::kRun);
   for (int i = 0; i < 39; ++i) role->Update(kFree);
   EXPECT_EQ(role->Attrs().mp, 50);
   role->Update(kFree);
@@ -146,7 +147,7 @@ TEST_F(RoleMovementTest, RunningCostsOneMpEveryFortySteps) {
 
   // Walking costs nothing.
   auto walker = MakePlayer();
-  walker->MoveTo(walker->X() + 3000, walker->Y(), "walk");
+  walker->MoveTo(walker->X() + 3000, walker->Y(), RoleStateKind::kWalk);
   for (int i = 0; i < 80; ++i) walker->Update(kFree);
   EXPECT_EQ(walker->Attrs().mp, 50);
 }
@@ -155,7 +156,7 @@ TEST_F(RoleMovementTest, ProbesSixPixelsAheadAtTheFeet) {
   auto role = MakePlayer();
   const int x = role->X(), y = role->Y();
   EXPECT_EQ(role->StepProbe(), (Point{-1, -1}));
-  role->MoveTo(x + 60, y + 80, "walk");
+  role->MoveTo(x + 60, y + 80, RoleStateKind::kWalk);
   EXPECT_EQ(role->StepProbe(), (Point{x + 3, y + 36}));
   role->SetTarget(x, y);
   EXPECT_EQ(role->StepProbe(), (Point{x, y + 32}));  // no division by a zero distance
@@ -164,7 +165,7 @@ TEST_F(RoleMovementTest, ProbesSixPixelsAheadAtTheFeet) {
 TEST_F(RoleMovementTest, FirstUpdateStandsAndStandLoops) {
   auto role = MakePlayer();
   role->Update(kFree);
-  EXPECT_EQ(role->State(), "stand");
+  EXPECT_EQ(role->StateName(), "stand");
   std::vector<int> steps;
   for (int i = 0; i < 5; ++i) {
     steps.push_back(role->FrameStep());
@@ -179,7 +180,7 @@ TEST_F(RoleMovementTest, HighlightBrightensExceptWhileDying) {
   role->Update(kFree);
   EXPECT_TRUE(graphics_.draws.back().brighten);
   role->ChangeHp('-', 1000);
-  EXPECT_EQ(role->State(), "die");
+  EXPECT_EQ(role->StateName(), "die");
   EXPECT_FALSE(graphics_.draws.back().brighten);
   role->Update(kFree);
   EXPECT_FALSE(graphics_.draws.back().brighten);
@@ -202,12 +203,12 @@ TEST_F(RoleMovementTest, AMissingPictureIsSkippedWithATrace) {
 TEST_F(RoleMovementTest, NonPlayerRolesWanderWhenArrivedOrBlockedWithoutTarget) {
   auto npc = MakeNpc(Record("wolf"), 1000, 1000);
   const int x = npc->X(), y = npc->Y();
-  npc->MoveTo(x + 2, y, "walk");
+  npc->MoveTo(x + 2, y, RoleStateKind::kWalk);
   CRand::Srand(77);
   const int r1 = CRand::Rand() % 1400, r2 = CRand::Rand() % 1400;
   CRand::Srand(77);
   npc->Update(kFree);
-  EXPECT_EQ(npc->State(), "walk");
+  EXPECT_EQ(npc->StateName(), "walk");
   EXPECT_EQ(npc->TargetX(), x + r2 - 200);
   EXPECT_EQ(npc->TargetY(), y - r1 + 200);
 
@@ -223,14 +224,14 @@ TEST_F(RoleMovementTest, BlockedChaserSideStepsByItsDirection) {
   auto player = MakePlayer(2000, 800);
   auto npc = MakeNpc(Record("wolf"), 1000, 800, 3, player.get());
   npc->SetFightTarget(0, player.get());
-  npc->MoveTo(player->X(), npc->Y(), "walk");
+  npc->MoveTo(player->X(), npc->Y(), RoleStateKind::kWalk);
   ASSERT_EQ(npc->Direction(), 3);
   const int x = npc->X(), y = npc->Y();
   npc->Update(kBlocked);
   EXPECT_EQ(npc->TargetX(), x);
   EXPECT_EQ(npc->TargetY(), y - 100);
   EXPECT_EQ(npc->RetargetDelay(), 4);
-  EXPECT_EQ(npc->State(), "walk");
+  EXPECT_EQ(npc->StateName(), "walk");
   // The side-step is kept for four frames before the chase re-aims.
   for (int i = 0; i < 4; ++i) npc->Update(kFree);
   EXPECT_EQ(npc->TargetY(), y - 100);

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <numbers>
+#include <vector>
 
 #include "foundation/gbk.h"
 #include "lib/map_writer.h"
@@ -124,21 +127,67 @@ TEST_F(GameMapTest, PointsFallIntoTheDocumentedCells) {
   EXPECT_EQ(map_.CellExit(x0, y0 - 5), "");
 }
 
-TEST_F(GameMapTest, FloatingPointCellAtAgreesWithTheFloorFormula) {
-  for (int dy = -120; dy <= 200; ++dy) {
-    for (int dx = -260; dx <= 260; ++dx) {
-      const CellIndex c = CellAtPoint(1000, 300, 1000 + dx, 300 + dy);
-      ASSERT_EQ(c.row, FloorDiv(dx + 2 * dy, 64)) << dx << "," << dy;
-      ASSERT_EQ(c.column, FloorDiv(2 * dy - dx, 64)) << dx << "," << dy;
-    }
-  }
-  // Far points, where rounding is largest.
-  for (int dx : {-100000, -64001, 3200, 99999})
-    for (int dy : {-50000, -1, 1600, 70001}) {
-      const CellIndex c = CellAtPoint(0, 0, dx, dy);
-      EXPECT_EQ(c.row, FloorDiv(dx + 2 * dy, 64));
-      EXPECT_EQ(c.column, FloorDiv(2 * dy - dx, 64));
-    }
+// The cell lookup as first written, through the isometric angle in floating point: the
+// point's distances to the two axes over the sine between them give its coordinates along the
+// axes, in cell edges of 32 / cos(atan(1/2)), truncated and one less beyond an axis (values a
+// rounding error from a whole number of 64ths snapped first). Kept here as the reference that
+// the integer form in CellAtPoint must keep matching.
+CellIndex FloatCellAtPoint(int64_t x0, int64_t y0, int x, int y) {
+  auto axisCell = [](double cells) {
+    const double snapped = std::round(cells * 64.0) / 64.0;
+    const double t = std::trunc(snapped);
+    return static_cast<int>(snapped < t ? t - 1 : t);
+  };
+  const double angle = std::atan(0.5);
+  const double edge = 32.0 / std::cos(angle);
+  const double axisSine = std::sin(2.0 * angle);
+  const double dx = static_cast<double>(x) - static_cast<double>(x0);
+  const double dy = static_cast<double>(y) - static_cast<double>(y0);
+  const double distance = std::sqrt(dx * dx + dy * dy);
+  const double phi = std::atan2(dy, dx);
+  const double toColumnAxis = distance * std::sin(std::numbers::pi - angle - phi);
+  const double toRowAxis = distance * std::sin(phi - angle);
+  return {axisCell(toColumnAxis / axisSine / edge), axisCell(toRowAxis / axisSine / edge)};
+}
+
+TEST_F(GameMapTest, IntegerCellAtMatchesTheFloatingPointFormEverywhereOnTheMap) {
+  // Every pixel of the 50 x 50 map picture and a cell's margin around it, at the demo maps'
+  // origin, and a sample around an origin that is not a multiple of the cell size.
+  for (int y = -32; y < 1600 + 32; ++y)
+    for (int x = -64; x < 3200 + 64; ++x)
+      ASSERT_EQ(CellAtPoint(1600, 0, x, y), FloatCellAtPoint(1600, 0, x, y)) << x << "," << y;
+  for (int y = -500; y < 500; ++y)
+    for (int x = -700; x < 700; ++x)
+      ASSERT_EQ(CellAtPoint(-317, 45, x, y), FloatCellAtPoint(-317, 45, x, y)) << x << "," << y;
+  // The documented floor formula, and the edges: a point on an edge belongs to the cell below.
+  for (int dy = -120; dy <= 200; ++dy)
+    for (int dx = -260; dx <= 260; ++dx)
+      ASSERT_EQ(CellAtPoint(1000, 300, 1000 + dx, 300 + dy),
+                (CellIndex{FloorDiv(dx + 2 * dy, 64), FloorDiv(2 * dy - dx, 64)}))
+          << dx << "," << dy;
+  EXPECT_EQ(CellAtPoint(0, 0, 64, 0), (CellIndex{1, -1}));
+  EXPECT_EQ(CellAtPoint(0, 0, 0, 32), (CellIndex{1, 1}));
+  EXPECT_EQ(CellAtPoint(0, 0, -1, 0), (CellIndex{-1, 0}));
+}
+
+TEST_F(GameMapTest, IntegerCellAtMatchesTheFloatingPointFormAtExtremePoints) {
+  const int64_t kIntMin = INT32_MIN, kIntMax = INT32_MAX;
+  const std::vector<int> coords = {
+      INT32_MIN, INT32_MIN + 1, -1000000007, -64001,        -1,       0, 1,
+      3200,      99999,         1000000007,  INT32_MAX - 1, INT32_MAX};
+  for (int64_t x0 : {int64_t{0}, int64_t{1600}, kIntMin + 32, kIntMax + 32})
+    for (int64_t y0 : {int64_t{0}, kIntMin, kIntMax})
+      for (int x : coords)
+        for (int y : coords) {
+          const CellIndex c = CellAtPoint(x0, y0, x, y);
+          const int64_t dx = x - x0, dy = y - y0;
+          // Exact values, computed without the function's own division.
+          const double row = std::floor(static_cast<double>(dx + 2 * dy) / 64.0);
+          const double column = std::floor(static_cast<double>(2 * dy - dx) / 64.0);
+          EXPECT_EQ(c.row, row) << x0 << "," << y0 << " " << x << "," << y;
+          EXPECT_EQ(c.column, column) << x0 << "," << y0 << " " << x << "," << y;
+          EXPECT_EQ(c, FloatCellAtPoint(x0, y0, x, y)) << x0 << "," << y0 << " " << x << "," << y;
+        }
 }
 
 TEST_F(GameMapTest, CellScriptsAndExitsComeFromTheIndexes) {

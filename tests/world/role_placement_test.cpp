@@ -95,7 +95,7 @@ TEST_F(RolePlacementTest, EnmityAboveFiftyMakesTheFactionHostile) {
   const CRoleNPC& guard = *list_.Entries()[0].role;
   EXPECT_TRUE(guard.Hostile());
   EXPECT_EQ(guard.FightTarget(), player_.get());
-  EXPECT_EQ(guard.OrderMode(), 11);
+  EXPECT_EQ(guard.OrderMode(), RoleOrder::kChase);
 }
 
 TEST_F(RolePlacementTest, KindTwoTurnsOnAWickedPlayer) {

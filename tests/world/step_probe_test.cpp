@@ -27,7 +27,7 @@ TEST_F(StepProbeTest, FreeUnlessBlockedByTheMapOrALivingRole) {
   const Role* none[] = {nullptr};
   EXPECT_EQ(ProbeStep(*player, map_, none), MakeProbeResult(true, -1));  // standing
 
-  player->MoveTo(player->X() + 200, player->Y(), "walk");
+  player->MoveTo(player->X() + 200, player->Y(), RoleStateKind::kWalk);
   const Point p = player->StepProbe();
   EXPECT_EQ(ProbeStep(*player, map_, none), MakeProbeResult(true, -1));
 
