@@ -61,10 +61,10 @@ void GameLog::WriteText(const std::string& message) {
     Sink()(text);
     return;
   }
-  SystemTime t = Clock::UtcNow();
+  SystemTime t = Clock::LocalNow();
   char head[96];
-  std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day,
-                t.hour + 8, t.minute, t.second, t.millisecond);
+  std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day, t.hour,
+                t.minute, t.second, t.millisecond);
   AppendTextMode(path_, std::string(head) + text + "\n", false);
   if (MirrorSink()) MirrorSink()(text);
 }

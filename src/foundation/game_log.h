@@ -13,7 +13,7 @@ class GameLog {
   explicit GameLog(std::string path = "GameEngine.log", bool truncate = false);
 
   // Formats with the wsprintf rules (WinFormat), cuts the text at 1023 characters and appends
-  // "(%d/%d/%d  %d:%d:%d:%d)----->%s" with the UTC date and hour + 8. Line feeds are written
+  // "(%d/%d/%d  %d:%d:%d:%d)----->%s" with the local date and time. Line feeds are written
   // as CR LF on every platform. Failures to open the file are silent.
   void Write(const char* format, ...);
   // Appends an already formatted text as one entry (no % interpretation).

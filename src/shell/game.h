@@ -217,7 +217,7 @@ class CGame : public ScriptHost, public UiHost {
   // The game-over score and the title it earns from [result] of game.ini.
   static int32_t GameOverScore(const Attributes& attributes, int32_t killedEnemies);
   static std::string ResultTitle(const IniFile& gameIni, int32_t score);
-  // "%d%d%d%d%d%d%d.jpg" from the UTC time, the hour increased by 8.
+  // "%d%d%d%d%d%d%d.jpg" from the local time.
   static std::string ScreenshotName(const SystemTime& utc);
   static void ResetSplashIndex();
   // The edit loop's ways in, called after Init: the main menu at once; a new game on a map

@@ -212,7 +212,7 @@ void CGame::AddPlayerItem(const std::string& item, int32_t count) {
       ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
       return;
     }
-    missionList_.ReportGained(item, false);
+    missionList_.ReportGained(item, true);
   }
 }
 
