@@ -39,7 +39,7 @@ class EditLoop : public testing::Test {
 
   nlohmann::json Dump() { return nlohmann::json::parse(test::ReadFile("s.json")); }
 
-  test::TempDir dir_;
+  kit_test::KitFolder dir_;
 };
 
 TEST_F(EditLoop, StartPutsANewGameOnTheCellWithoutTheStartScript) {

@@ -37,7 +37,7 @@ class KitCheck : public testing::Test {
 
   static CheckReport Check() { return CheckGameSource("game"); }
 
-  test::TempDir dir_;
+  kit_test::KitFolder dir_;
 };
 
 TEST_F(KitCheck, TheNewGameTemplateIsClean) {

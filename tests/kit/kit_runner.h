@@ -25,10 +25,31 @@ inline std::string KitPath() {
       .string();
 }
 
+// A scratch folder that is also the working folder while it lives: the kit, unlike the game,
+// works on paths relative to where it is run, and these tests run it as a person would.
+class KitFolder {
+ public:
+  KitFolder() : previous_(std::filesystem::current_path()) {
+    std::filesystem::current_path(test::InFolder("."));
+  }
+  ~KitFolder() {
+    std::error_code ec;
+    std::filesystem::current_path(previous_, ec);
+  }
+  KitFolder(const KitFolder&) = delete;
+  KitFolder& operator=(const KitFolder&) = delete;
+
+ private:
+  test::TempDir dir_;
+  std::filesystem::path previous_;
+};
+
 inline KitResult RunKit(const std::string& args) {
   KitResult r;
-  const std::string err = (std::filesystem::current_path() / "kit.err").string();
-  std::string command = "'";
+  // The kit runs in the test's own folder, as a person would run it there.
+  const std::string folder = test::InFolder(".").lexically_normal().string();
+  const std::string err = (std::filesystem::path(folder) / "kit.err").string();
+  std::string command = "cd '" + folder + "' && '";
   command.append(KitPath()).append("' ").append(args).append(" 2>'").append(err).append("'");
   FILE* p = popen(command.c_str(), "r");
   if (!p) return r;

@@ -26,7 +26,7 @@ constexpr const char* kBranches =
     "end\n";
 
 TEST(KitScriptRun, SeedsNamedValuesItemsMissionsMoneyAndMoral) {
-  test::TempDir dir;
+  kit_test::KitFolder dir;
   test::WriteFile("b.gsp", kBranches);
   kit_test::KitResult r = RunKit("script run --source b.gsp");
   ASSERT_EQ(r.status, 0) << r.err;
@@ -57,7 +57,7 @@ TEST(KitScriptRun, SeedsNamedValuesItemsMissionsMoneyAndMoral) {
 }
 
 TEST(KitScriptCheck, NamesTheLineAsTheGameLogCountsIt) {
-  test::TempDir dir;
+  kit_test::KitFolder dir;
   test::WriteFile("c.gsp", "// a comment\n\nSetInt(a,1)\nif (a==1)\nend\n");
   const kit_test::KitResult r = RunKit("script check --source c.gsp");
   EXPECT_EQ(r.status, 1);

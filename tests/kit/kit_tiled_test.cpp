@@ -61,7 +61,7 @@ class KitTiled : public testing::Test {
   std::vector<uint8_t> twin_;
   std::string error_;
   std::vector<std::string> warnings_;
-  test::TempDir dir_;
+  kit_test::KitFolder dir_;
 };
 
 TEST_F(KitTiled, TmxWithExternalTsxGivesTheSameMapAsItsJsonTwin) {

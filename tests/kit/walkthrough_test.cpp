@@ -55,7 +55,7 @@ std::vector<Step> ReadSteps(const std::string& doc) {
 }
 
 TEST(Walkthrough, ANewGameExtendedByTheWalkthroughBuildsChecksAndPassesItsReplay) {
-  test::TempDir dir;
+  kit_test::KitFolder dir;
   const std::string doc = test::ReadFile(
       (std::filesystem::path(demo_test::DemoSourceDir()) / ".." / ".." / "docs" / "walkthrough.md")
           .string());
