@@ -7,6 +7,7 @@ PACKAGES=(
   build-essential cmake ninja-build ccache pkg-config git
   clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev
+  libtinyxml2-dev libzstd-dev libpng-dev
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth

@@ -21,6 +21,27 @@ class RealClock : public ClockSource {
     int64_t secs = ms / 1000;
     return Clock::FromCalendar(secs, static_cast<int>(ms % 1000));
   }
+  SystemTime LocalNow() override {
+    using namespace std::chrono;
+    auto ms = duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
+    std::time_t secs = static_cast<std::time_t>(ms / 1000);
+    std::tm local{};
+#ifdef _WIN32
+    if (localtime_s(&local, &secs) != 0) return UtcNow();
+#else
+    if (localtime_r(&secs, &local) == nullptr) return UtcNow();
+#endif
+    SystemTime t;
+    t.year = local.tm_year + 1900;
+    t.month = local.tm_mon + 1;
+    t.dayOfWeek = local.tm_wday;
+    t.day = local.tm_mday;
+    t.hour = local.tm_hour;
+    t.minute = local.tm_min;
+    t.second = local.tm_sec;
+    t.millisecond = static_cast<int>(ms % 1000);
+    return t;
+  }
 };
 
 RealClock realClock;
@@ -41,6 +62,7 @@ namespace Clock {
 uint32_t TickCount() { return current->TickCount(); }
 int64_t CalendarTime() { return current->CalendarTime(); }
 SystemTime UtcNow() { return current->UtcNow(); }
+SystemTime LocalNow() { return current->LocalNow(); }
 
 ClockSource* SetSource(ClockSource* source) {
   ClockSource* previous = current == &realClock ? nullptr : current;

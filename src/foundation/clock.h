@@ -17,6 +17,7 @@ class ClockSource {
   virtual uint32_t TickCount() = 0;    // milliseconds since some start, wrapping at 2^32
   virtual int64_t CalendarTime() = 0;  // seconds since 1970-01-01 UTC, the C time() value
   virtual SystemTime UtcNow() = 0;     // UTC date and time with milliseconds
+  virtual SystemTime LocalNow() = 0;   // the machine's local date and time with milliseconds
 };
 
 // A source that only moves when told to: tests and headless runs.
@@ -28,6 +29,8 @@ class FixedClock : public ClockSource {
   uint32_t TickCount() override { return ticks; }
   int64_t CalendarTime() override { return calendar; }
   SystemTime UtcNow() override { return utc; }
+  // A virtual clock has no time zone: its local time is its UTC time, the same on every machine.
+  SystemTime LocalNow() override { return utc; }
   // Advances ticks, calendar seconds and the UTC time together.
   void Advance(uint32_t ms);
 
@@ -39,6 +42,8 @@ namespace Clock {
 uint32_t TickCount();
 int64_t CalendarTime();
 SystemTime UtcNow();
+// What people read (save labels, screenshot names, log lines) is in local time.
+SystemTime LocalNow();
 // Installs a source (not owned); nullptr restores the real clock. Returns the previous one.
 ClockSource* SetSource(ClockSource* source);
 // UTC calendar fields of a time() value.

@@ -1,9 +1,19 @@
 #include "foundation/crash_report.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <csignal>
+#else
 #include <fcntl.h>
 #include <signal.h>
 #include <ucontext.h>
 #include <unistd.h>
+#endif
 
 #include <cerrno>
 #include <cstdint>
@@ -15,17 +25,12 @@
 namespace isora {
 namespace {
 
-constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
-
 // The GBK line prefixes, converted before any crash: nothing in the handler may allocate.
 struct Prefixes {
   char text[3][64];
   size_t size[3];
 };
 Prefixes prefixes;
-
-// Room for the handler to run after a stack overflow.
-alignas(16) char altStack[64 * 1024];
 
 // Where the report goes, filled before any crash: the handler only reads it.
 constexpr char kReportName[] = "exceptionLog.log";
@@ -53,6 +58,50 @@ size_t FormatLine(char* out, int line, uint32_t value) {
   return n;
 }
 
+#ifdef _WIN32
+void WriteReport(uint32_t code, uint32_t address, uint32_t flags) {
+  char report[3 * 80];
+  size_t n = FormatLine(report, 0, code);
+  n += FormatLine(report + n, 1, address);
+  n += FormatLine(report + n, 2, flags);
+  HANDLE h = ::CreateFileA(reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  ::WriteFile(h, report, static_cast<DWORD>(n), &written, nullptr);
+  ::CloseHandle(h);
+}
+
+LONG WINAPI Filter(EXCEPTION_POINTERS* info) {
+  const EXCEPTION_RECORD* r = info->ExceptionRecord;
+  WriteReport(static_cast<uint32_t>(r->ExceptionCode),
+              static_cast<uint32_t>(reinterpret_cast<uintptr_t>(r->ExceptionAddress)),
+              static_cast<uint32_t>(r->ExceptionFlags));
+  return EXCEPTION_CONTINUE_SEARCH;  // then the system's own handling ends the process
+}
+
+// abort() raises no exception on Windows; it is reported as the fatal exit it amounts to.
+void AbortHandler(int) {
+  WriteReport(0x40000015, 0, 1);
+  std::signal(SIGABRT, SIG_DFL);
+  std::raise(SIGABRT);
+}
+
+}  // namespace
+
+void InstallCrashHandler() {
+  SetPrefixes();
+  ULONG guarantee = 64 * 1024;  // room for the filter after a stack overflow
+  ::SetThreadStackGuarantee(&guarantee);
+  ::SetUnhandledExceptionFilter(Filter);
+  std::signal(SIGABRT, AbortHandler);
+}
+#else
+constexpr int kSignals[] = {SIGSEGV, SIGBUS, SIGILL, SIGFPE, SIGABRT};
+
+// Room for the handler to run after a stack overflow.
+alignas(16) char altStack[64 * 1024];
+
 // The exception code a Windows build would have reported for the signal.
 uint32_t CodeFor(int sig, const siginfo_t* info) {
   switch (sig) {
@@ -71,7 +120,7 @@ uint32_t CodeFor(int sig, const siginfo_t* info) {
   }
 }
 
-uint32_t AddressFor(const siginfo_t* info, void* context) {
+uint32_t AddressFor(const siginfo_t* info, [[maybe_unused]] void* context) {
 #if defined(__x86_64__)
   if (context)
     return static_cast<uint32_t>(static_cast<ucontext_t*>(context)->uc_mcontext.gregs[REG_RIP]);
@@ -126,6 +175,8 @@ void InstallCrashHandler() {
   sigemptyset(&sa.sa_mask);
   for (int sig : kSignals) ::sigaction(sig, &sa, nullptr);
 }
+
+#endif
 
 void SetCrashReportFolder(const std::string& folder) {
   std::string path = folder.empty() ? std::string(kReportName) : folder + "/" + kReportName;

@@ -1,9 +1,18 @@
 #include "foundation/file_io.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <strings.h>
 #include <unistd.h>
+#endif
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
@@ -42,6 +51,12 @@ std::string NativePath(std::string_view gamePath) {
   for (char& c : path)
     if (c == '\\') c = '/';
   const std::string& base = Folder();
+#ifdef _WIN32
+  // Windows takes either slash and matches names without regard to case already.
+  const bool relative = !path.empty() && path[0] != '/' && !fs::path(path).is_absolute();
+  if (relative && !base.empty()) path = base + "/" + path;
+  return path;
+#else
   const bool relative = !path.empty() && path[0] != '/';
   // Only the part below the game folder is matched case-insensitively; the folder is as given.
   fs::path resolved = !relative ? fs::path("/") : base.empty() ? fs::path() : fs::path(base);
@@ -78,6 +93,7 @@ std::string NativePath(std::string_view gamePath) {
     if (end == path.size()) break;
   }
   return resolved.string();
+#endif
 }
 
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t maxBytes) {
@@ -101,6 +117,31 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
   return data;
 }
 
+#ifdef _WIN32
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
+  std::string tmp = path + ".tmp";
+  // A temporary file left by an earlier crash goes first, and the new one is created afresh.
+  ::DeleteFileA(tmp.c_str());
+  HANDLE h = ::CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  size_t done = 0;
+  bool ok = true;
+  while (ok && done < bytes.size()) {
+    DWORD chunk = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1u << 30));
+    DWORD n = 0;
+    ok = ::WriteFile(h, bytes.data() + done, chunk, &n, nullptr) && n > 0;
+    done += n;
+  }
+  ok = ok && ::FlushFileBuffers(h);
+  ok = ::CloseHandle(h) && ok;
+  // Unlike rename(), this replaces an existing slot file in one step.
+  ok = ok &&
+       ::MoveFileExA(tmp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  if (!ok) ::DeleteFileA(tmp.c_str());
+  return ok;
+}
+#else
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   std::string tmp = path + ".tmp";
   // A temporary file left by an earlier crash goes first, and the new one is created afresh:
@@ -135,5 +176,6 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   }
   return true;
 }
+#endif
 
 }  // namespace isora

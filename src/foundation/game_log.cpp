@@ -13,7 +13,15 @@ std::function<void(const std::string&)>& Sink() {
   static std::function<void(const std::string&)> sink;
   return sink;
 }
+std::function<void(const std::string&)>& MirrorSink() {
+  static std::function<void(const std::string&)> mirror;
+  return mirror;
+}
 }  // namespace
+
+void GameLog::Mirror(std::function<void(const std::string& message)> mirror) {
+  MirrorSink() = std::move(mirror);
+}
 
 void GameLog::Redirect(std::function<void(const std::string& message)> sink) {
   Sink() = std::move(sink);
@@ -53,11 +61,12 @@ void GameLog::WriteText(const std::string& message) {
     Sink()(text);
     return;
   }
-  SystemTime t = Clock::UtcNow();
+  SystemTime t = Clock::LocalNow();
   char head[96];
-  std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day,
-                t.hour + 8, t.minute, t.second, t.millisecond);
+  std::snprintf(head, sizeof head, "(%d/%d/%d  %d:%d:%d:%d)----->", t.year, t.month, t.day, t.hour,
+                t.minute, t.second, t.millisecond);
   AppendTextMode(path_, std::string(head) + text + "\n", false);
+  if (MirrorSink()) MirrorSink()(text);
 }
 
 }  // namespace isora

@@ -13,7 +13,7 @@ class GameLog {
   explicit GameLog(std::string path = "GameEngine.log", bool truncate = false);
 
   // Formats with the wsprintf rules (WinFormat), cuts the text at 1023 characters and appends
-  // "(%d/%d/%d  %d:%d:%d:%d)----->%s" with the UTC date and hour + 8. Line feeds are written
+  // "(%d/%d/%d  %d:%d:%d:%d)----->%s" with the local date and time. Line feeds are written
   // as CR LF on every platform. Failures to open the file are silent.
   void Write(const char* format, ...);
   // Appends an already formatted text as one entry (no % interpretation).
@@ -24,6 +24,9 @@ class GameLog {
   // Tools that must not leave log files behind send every entry's message here instead (the
   // header line is dropped). An empty function restores writing to the files.
   static void Redirect(std::function<void(const std::string& message)> sink);
+  // Also hands every entry's message to mirror after it is written (the file keeps its bytes);
+  // the program's --log-stderr. An empty function stops it.
+  static void Mirror(std::function<void(const std::string& message)> mirror);
 
  private:
   std::string path_;

@@ -1,6 +1,14 @@
 #include "foundation/gbk.h"
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <iconv.h>
+#endif
 
 #include <array>
 #include <cerrno>
@@ -57,12 +65,35 @@ void AppendUtf8(std::string& out, char32_t cp) {
   }
 }
 
-// Both directions of the two-byte half of GBK, built once through iconv. ASCII maps to itself.
+// Both directions of the two-byte half of GBK, built once from the system's converter. ASCII
+// maps to itself.
 struct GbkTables {
   // Index (lead - 0x81) * 256 + trail; 0 where the pair is not a character.
   std::array<char16_t, 126 * 256> toUnicode{};
   std::unordered_map<char32_t, uint16_t> fromUnicode;
 
+  void Add(int lead, int trail, char32_t cp) {
+    toUnicode[static_cast<size_t>((lead - 0x81) * 256 + trail)] = static_cast<char16_t>(cp);
+    fromUnicode.try_emplace(cp, static_cast<uint16_t>(lead << 8 | trail));
+  }
+
+#ifdef _WIN32
+  // Code page 936 is GBK plus the user-defined areas mapped to private-use characters; those
+  // are left out so that both platforms read and write the same characters.
+  GbkTables() {
+    for (int lead = 0x81; lead <= 0xFE; ++lead) {
+      for (int trail = 0x40; trail <= 0xFE; ++trail) {
+        if (trail == 0x7F) continue;
+        char in[2] = {static_cast<char>(lead), static_cast<char>(trail)};
+        wchar_t out[4];
+        if (::MultiByteToWideChar(936, MB_ERR_INVALID_CHARS, in, 2, out, 4) != 1) continue;
+        char32_t cp = static_cast<char16_t>(out[0]);
+        if (cp == 0 || (cp >= 0xE000 && cp <= 0xF8FF)) continue;
+        Add(lead, trail, cp);
+      }
+    }
+  }
+#else
   GbkTables() {
     iconv_t cd = iconv_open("UTF-32LE", "GBK");
     if (cd == reinterpret_cast<iconv_t>(-1)) return;
@@ -78,12 +109,12 @@ struct GbkTables {
         if (iconv(cd, &ip, &il, &op, &ol) == static_cast<size_t>(-1) || ol != 4) continue;
         char32_t cp = out[0] | (out[1] << 8) | (out[2] << 16) | (char32_t{out[3]} << 24);
         if (cp == 0 || cp > 0xFFFF) continue;
-        toUnicode[static_cast<size_t>((lead - 0x81) * 256 + trail)] = static_cast<char16_t>(cp);
-        fromUnicode.try_emplace(cp, static_cast<uint16_t>(lead << 8 | trail));
+        Add(lead, trail, cp);
       }
     }
     iconv_close(cd);
   }
+#endif
 };
 
 const GbkTables& Tables() {

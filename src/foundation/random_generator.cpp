@@ -1,6 +1,7 @@
 #include "foundation/random_generator.h"
 
 #include <bit>
+#include <cstring>
 
 #include "foundation/clock.h"
 
@@ -33,7 +34,17 @@ int32_t RandomGenerator::Next() {
 
 int32_t RandomGenerator::Draw(int32_t n) {
   // 1 / 2147483647 rounded as the original constant: bits 0x3E00000000200000.
+#ifdef __cpp_lib_bit_cast
   static const double kScale = std::bit_cast<double>(0x3E00000000200000ull);
+#else
+  // Standard libraries without bit_cast (emscripten's): the same bits through memcpy.
+  static const double kScale = [] {
+    const uint64_t bits = 0x3E00000000200000ull;
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+  }();
+#endif
   return static_cast<int32_t>(static_cast<double>(Next()) * kScale * static_cast<double>(n));
 }
 

@@ -4,11 +4,24 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <filesystem>
+#elif !defined(__EMSCRIPTEN__)
 #include <fontconfig/fontconfig.h>
+#endif
 
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#ifdef __EMSCRIPTEN__
+#include <filesystem>
+#endif
 #include <map>
 #include <memory>
 #include <mutex>
@@ -60,7 +73,8 @@ bool FamilyServes(std::string_view family, std::string_view request) {
   return true;
 }
 
-// The process's FreeType library, the registered font files and the fontconfig answers.
+// The process's FreeType library, the registered font files and the installed faces found for
+// each request (through fontconfig, or the fonts folder on Windows).
 class Library {
  public:
   static Library& Get() {
@@ -97,7 +111,7 @@ class Library {
       if (FamilyServes(fam, family)) chain.push_back({path, 0});
     auto key = std::make_pair(family, weight >= 600);
     auto it = resolved_.find(key);
-    if (it == resolved_.end()) it = resolved_.emplace(key, AskFontconfig(family, weight)).first;
+    if (it == resolved_.end()) it = resolved_.emplace(key, FindInstalled(family, weight)).first;
     chain.insert(chain.end(), it->second.begin(), it->second.end());
     return chain;
   }
@@ -106,12 +120,124 @@ class Library {
   Library() {
     if (FT_Init_FreeType(&ft_) != 0) ft_ = nullptr;
   }
+#ifdef _WIN32
   ~Library() {
     if (ft_) FT_Done_FreeType(ft_);
-    if (fontconfigUsed_) FcFini();
   }
 
-  std::vector<FaceFile> AskFontconfig(const std::string& family, int weight) {
+  // The faces Windows itself would take for a Chinese sans request, by file name, best first.
+  static constexpr const char* kPreferredRegular[] = {
+      "msyh.ttc",       "simhei.ttf",        "deng.ttf",  "wqy-microhei.ttc",
+      "wqy-zenhei.ttc", "notosanssc-vf.ttf", "simsun.ttc"};
+  static constexpr const char* kPreferredBold[] = {
+      "msyhbd.ttc",       "dengb.ttf",      "msyh.ttc",          "simhei.ttf", "deng.ttf",
+      "wqy-microhei.ttc", "wqy-zenhei.ttc", "notosanssc-vf.ttf", "simsun.ttc"};
+
+  // The system's fonts folder (no fontconfig on Windows): the first face that covers Latin and
+  // CJK, in preference order and then in file name order, else faces for Latin and for CJK
+  // alone. The folder may hold hundreds of files, so the search stops at the first face that
+  // covers both, and an installed face of the asked family (which lacks CJK on Windows) is not
+  // looked for: the game registers its own face file for that.
+  std::vector<FaceFile> FindInstalled(const std::string&, int weight) {
+    namespace fs = std::filesystem;
+    std::vector<FaceFile> out;
+    char windir[MAX_PATH];
+    UINT len = ::GetWindowsDirectoryA(windir, sizeof windir);
+    if (len == 0 || len >= sizeof windir) return out;
+    fs::path folder = fs::path(windir) / "Fonts";
+
+    auto lower = [](std::string t) {
+      for (char& c : t) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+      return t;
+    };
+    std::vector<std::pair<std::string, fs::path>> files;  // lower-case name, path
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), last; !ec && it != last; it.increment(ec)) {
+      std::string name = lower(it->path().filename().string());
+      std::string ext = lower(it->path().extension().string());
+      if (ext == ".ttf" || ext == ".ttc" || ext == ".otf") files.emplace_back(name, it->path());
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<fs::path> order;
+    bool bold = weight >= 600;
+    auto addPreferred = [&](const auto& list) {
+      for (const char* want : list)
+        for (const auto& [name, path] : files)
+          if (name == want) order.push_back(path);
+    };
+    if (bold)
+      addPreferred(kPreferredBold);
+    else
+      addPreferred(kPreferredRegular);
+    for (const auto& [name, path] : files)
+      if (std::find(order.begin(), order.end(), path) == order.end()) order.push_back(path);
+
+    FaceFile both, cjk, latin;
+    for (const fs::path& path : order) {
+      std::string file = path.string();
+      FT_Long faces = 1;
+      for (FT_Long index = 0; index < faces; ++index) {
+        FT_Face face;
+        if (FT_New_Face(ft_, file.c_str(), index, &face) != 0) break;
+        faces = face->num_faces;
+        bool usable = FT_IS_SCALABLE(face);
+        bool hasLatin = FT_Get_Char_Index(face, 'A') && FT_Get_Char_Index(face, 'a');
+        bool hasCjk = FT_Get_Char_Index(face, kCjkProbe) != 0;
+        FT_Done_Face(face);
+        if (!usable) continue;
+        FaceFile ff{file, static_cast<int>(index)};
+        if (hasLatin && hasCjk && both.path.empty()) both = ff;
+        if (hasCjk && cjk.path.empty()) cjk = ff;
+        if (hasLatin && latin.path.empty()) latin = ff;
+      }
+      if (!both.path.empty()) break;
+    }
+    if (!both.path.empty()) out.push_back(both);
+    if (!latin.path.empty() && both.path.empty()) out.push_back(latin);
+    if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
+    return out;
+  }
+#else
+  ~Library() {
+    if (ft_) FT_Done_FreeType(ft_);
+#ifndef __EMSCRIPTEN__
+    if (fontconfigUsed_) FcFini();
+#endif
+  }
+
+#ifdef __EMSCRIPTEN__
+  // A browser has no fontconfig: the page preloads its font files into kWebFontDir, and they
+  // are chosen by the same rule (one face for Latin and CJK, else one of each), in name order.
+  static constexpr const char* kWebFontDir = "/fonts";
+  std::vector<FaceFile> FindInstalled(const std::string&, int) {
+    std::vector<FaceFile> out;
+    std::vector<std::string> files;
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(kWebFontDir, ec)) {
+      if (entry.is_regular_file(ec)) files.push_back(entry.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    FaceFile both, cjk, latin;
+    for (const std::string& file : files) {
+      FT_Face face;
+      if (!ft_ || FT_New_Face(ft_, file.c_str(), 0, &face) != 0) continue;
+      bool scalable = FT_IS_SCALABLE(face);
+      bool hasLatin = FT_Get_Char_Index(face, 'A') != 0 && FT_Get_Char_Index(face, 'a') != 0;
+      bool hasCjk = FT_Get_Char_Index(face, kCjkProbe) != 0;
+      FT_Done_Face(face);
+      if (!scalable) continue;
+      FaceFile ff{file, 0};
+      if (hasLatin && hasCjk && both.path.empty()) both = ff;
+      if (hasCjk && cjk.path.empty()) cjk = ff;
+      if (hasLatin && latin.path.empty()) latin = ff;
+    }
+    if (!both.path.empty()) out.push_back(both);
+    if (!latin.path.empty() && both.path.empty()) out.push_back(latin);
+    if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
+    return out;
+  }
+#else
+  std::vector<FaceFile> FindInstalled(const std::string& family, int weight) {
     std::vector<FaceFile> out;
     if (!FcInit()) return out;
     fontconfigUsed_ = true;
@@ -152,10 +278,14 @@ class Library {
     if (!cjk.path.empty() && cjk.path != both.path) out.push_back(cjk);
     return out;
   }
+#endif  // __EMSCRIPTEN__
+#endif  // _WIN32
 
   FT_Library ft_ = nullptr;
   int generation_ = 0;
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
   bool fontconfigUsed_ = false;
+#endif
   std::mutex mutex_;
   std::vector<std::pair<std::string, std::string>> registered_;  // path, family
   std::map<std::pair<std::string, bool>, std::vector<FaceFile>> resolved_;

@@ -1,5 +1,6 @@
-// Fonts: FreeType faces found through fontconfig, standing in for CreateFontA and
-// AddFontResourceA. Texts are GBK bytes; they are decoded to Unicode only to draw or measure.
+// Fonts: FreeType faces found through fontconfig (the fonts folder on Windows), standing in for
+// CreateFontA and AddFontResourceA. Texts are GBK bytes; they are decoded to Unicode only to draw
+// or measure.
 #pragma once
 
 #include <cstdint>

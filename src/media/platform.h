@@ -102,6 +102,7 @@ class Platform : public SystemHooks {
   // Time: GetTickCount and GetSystemTime (UTC with milliseconds), from the foundation's Clock.
   uint32_t TickCount() const { return Clock::TickCount(); }
   SystemTime SystemTimeUtc() const { return Clock::UtcNow(); }
+  SystemTime LocalTime() const { return Clock::LocalNow(); }
 
   // The cursor in 640×480 screen coordinates (GetCursorPos, SetCursorPos).
   virtual Point GetCursorPos() const = 0;

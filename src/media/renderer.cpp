@@ -151,8 +151,14 @@ bool Renderer::DrawPicture(int pack, const std::string& name, int surface, int x
   Surface* scratch = GetSurface(kSurfaceLayer3);
   if (!dst || !scratch || !DrawPictureTo(pack, name, kSurfaceLayer3, 0, 0, keep)) return false;
   Size size = BmpSize(*PictureBytes(pack, name, keep));
-  dst->BltFast(x, y, *scratch, Rect{0, 0, size.cx, size.cy}, kBltSrcColorKey);
+  const Rect used{0, 0, size.cx, size.cy};
+  dst->BltFast(x, y, *scratch, used, kBltSrcColorKey);
+  ReleaseScratch(used);
   return true;
+}
+
+void Renderer::ReleaseScratch(const Rect& used) {
+  if (Surface* layer = GetSurface(kSurfaceLayer3)) layer->Fill(used, ColorKey());
 }
 
 Size Renderer::GetPictureSize(int pack, const std::string& name) {

@@ -106,6 +106,10 @@ class Renderer {
   // destination with the source colour key: magenta pixels are transparent. Overwrites the
   // top-left of world layer 3.
   bool DrawPicture(int pack, const std::string& name, int surface, int x, int y, bool keep = false);
+  // Layer 3's top-left corner is the scratch area of pictures and effects. Whoever used it
+  // gives it back transparent, so a view near the map's top-left never shows what was drawn
+  // there (a frozen talk page composes the view from layer 3 before the roles are redrawn).
+  void ReleaseScratch(const Rect& used);
   // Width and height from the picture's header (loading it into cache B if needed); {0, 0}
   // when missing.
   Size GetPictureSize(int pack, const std::string& name);

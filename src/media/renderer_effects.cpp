@@ -52,6 +52,7 @@ void ThroughScratch(Renderer& r, int surface, const Rect& rect, int scratchIndex
   scratch->BltFast(0, 0, *s, area, kBltNoColorKey);
   ForEachPixel(*scratch, work, fn);
   s->BltFast(area.left, area.top, *scratch, work, kBltNoColorKey);
+  if (scratchIndex == kSurfaceLayer3) r.ReleaseScratch(work);
 }
 }  // namespace
 

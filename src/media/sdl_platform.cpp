@@ -173,6 +173,11 @@ class SdlPlatformImpl {
 
   // Waits up to a short while for an event (posted messages wake it through wakeEvent).
   void WaitBriefly() {
+#ifdef __EMSCRIPTEN__
+    // A page never blocks: the browser's own loop brings the next event.
+    Pump();
+    return;
+#endif
     if (!Ready()) {
       SDL_Delay(10);
       return;
@@ -211,8 +216,17 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   if (impl_->window) return true;
   const SdlPlatformOptions& o = impl_->options;
   int scale = o.windowScale < 1 ? 1 : o.windowScale;
+#ifdef __EMSCRIPTEN__
+  // The canvas keeps 640×480; the page scales it to the window with crisp pixels. The software
+  // renderer puts the frame on a 2D canvas as is: no WebGL needed, colours exactly as drawn.
+  scale = 1;
+  SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+  SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+  Uint32 flags = 0;
+#else
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, o.integerScale ? "nearest" : "linear");
   Uint32 flags = SDL_WINDOW_RESIZABLE | (o.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+#endif
   sdl::WindowPtr window(SDL_CreateWindow(GbkToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED,
                                          SDL_WINDOWPOS_CENTERED, kScreenWidth * scale,
                                          kScreenHeight * scale, flags));

@@ -7,6 +7,7 @@
 
 #include "foundation/crand.h"
 #include "foundation/file_io.h"
+#include "foundation/portable_math.h"
 #include "foundation/system_hooks.h"
 #include "media/renderer.h"
 
@@ -97,7 +98,7 @@ void Role::FaceTowards(int tx, int ty) {
     direction_ = 7;
     return;
   }
-  const double g = std::fabs(std::atan(static_cast<double>(ty - y_) / (tx - x_)));
+  const double g = std::fabs(pmath::Atan(static_cast<double>(ty - y_) / (tx - x_)));
   if (g <= kFacingLow) {
     direction_ = tx > x_ ? 3 : 7;
   } else if (g < kFacingHigh) {

@@ -89,8 +89,9 @@ void Role::FightStep() {
     return;
   }
   Role* target = fightTarget_;
-  // A target that is dying neither fights back nor flees: it must keep its death animation.
-  if (hit && target && target->NpcId() != 0 && target->Attrs().hp > 0) {
+  // Hit or missed, an attack provokes its target. A target that is dying neither fights back
+  // nor flees: it must keep its death animation.
+  if (target && target->NpcId() != 0 && target->Attrs().hp > 0) {
     if (target->FindState(RoleStateKind::kFight) >= 0) {
       if (target->FightTarget() != this) {
         target->SetFightTarget(npcId_, this);

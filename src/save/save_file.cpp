@@ -231,9 +231,9 @@ bool DecodeSave(std::span<const uint8_t> bytes, SaveData& out, std::string* erro
   return true;
 }
 
-std::string FormatSaveTimeStamp(const SystemTime& utc) {
-  return WinFormat("%d/%d/%d-%d:%d:%d", utc.year, utc.month, utc.day, utc.hour + 8, utc.minute,
-                   utc.second);
+std::string FormatSaveTimeStamp(const SystemTime& local) {
+  return WinFormat("%d/%d/%d-%d:%d:%d", local.year, local.month, local.day, local.hour,
+                   local.minute, local.second);
 }
 
 std::string SaveSlotPath(int slot) { return WinFormat("saves\\%d.sav", slot); }

@@ -25,7 +25,7 @@ std::vector<std::string> SaveProgressTrace(const SaveData& data);
 // Parses a whole save. On failure returns false with *error set and leaves `out` untouched.
 bool DecodeSave(std::span<const uint8_t> bytes, SaveData& out, std::string* error = nullptr);
 
-// "%d/%d/%d-%d:%d:%d" with the hour increased by 8 and not wrapped.
+// "%d/%d/%d-%d:%d:%d" of the local time.
 std::string FormatSaveTimeStamp(const SystemTime& utc);
 
 // Game path of a slot's file: "saves\%d.sav".

@@ -69,6 +69,7 @@ struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
   bool noSound = false;
   bool trace = false;
+  bool dev = false;  // F5 rebuilds the current map from the game folder
 };
 
 class CGame : public UiHost {
@@ -148,6 +149,14 @@ class CGame : public UiHost {
 
   // Writes the input of this session as a replay (not owned; null for none).
   void SetRecorder(ReplayRecorder* recorder) { recorder_ = recorder; }
+
+  // The edit loop's ways in, called after Init: a new game on a map cell (-1, -1: the map's
+  // start cell) without main.gsp; a saved game. Both skip the splash.
+  void StartOnMap(const std::string& map, int32_t row, int32_t column);
+  bool StartFromSlot(int slot);
+  // --dev, F5: the current map, its roles and the tile table again from the game folder, the
+  // player where they stand. Scripts are read afresh on every run anyway.
+  void ReloadForDevelopment();
 
   // Read access for the state dump, the replay runner and tests.
   GameMode Mode() const { return mode_; }

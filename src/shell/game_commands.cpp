@@ -72,6 +72,11 @@ int CGame::OnKeyDown(int key) {
     }
     return 1;
   }
+  constexpr int kDevReloadKey = kVkF1 + 4;  // F5
+  if (key == kDevReloadKey && options_.dev && mode_ == ModePlay) {
+    ReloadForDevelopment();
+    return 1;
+  }
   if (mode_ != ModePlay && mode_ != ModeStatusPanel && mode_ != ModeBags) return 1;
   if (!HasPlayer()) return 1;
   if (SelectSkillByKey(key)) return 1;

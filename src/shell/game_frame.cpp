@@ -51,6 +51,29 @@ bool SplitPicturePath(const std::string& path, int* pack, std::string* member) {
 
 int32_t SplashIndex() { return gSplashIndex; }
 void ResetSplashIndex() { gSplashIndex = 0; }
+void SkipSplash() { gSplashIndex = 5; }
+void CGame::StartOnMap(const std::string& map, int32_t row, int32_t column) {
+  SkipSplash();
+  platform_.ShowCursor(true);
+  RequestMapChange(map, row, column, 5, 1);
+}
+
+bool CGame::StartFromSlot(int slot) {
+  SkipSplash();
+  // A load from the main menu starts a new game session.
+  modeBeforeLoadPanel_ = ModeMainMenu;
+  platform_.ShowCursor(true);
+  return RequestLoad(slot) != 0;
+}
+
+void CGame::ReloadForDevelopment() {
+  if (mode_ != ModePlay || !HasPlayer()) return;
+  const RolePlace place = PlayerSnapshot().place;
+  const CellIndex cell = map_.CellAt(place.x, place.y);
+  log_.WriteText("Reloading map\\" + mapInfo_.MapFile() + " from the game folder");
+  // A role placed on a cell stands one row and one column up from it.
+  RequestMapChange(mapInfo_.MapFile(), cell.row + 1, cell.column + 1, place.direction, 0);
+}
 
 void CGame::Frame() {
   skipPresent_ = false;

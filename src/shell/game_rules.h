@@ -16,7 +16,7 @@ struct SystemTime;
 // The game-over score and the title it earns from [result] of game.ini.
 int32_t GameOverScore(const Attributes& attributes, int32_t killedEnemies);
 std::string ResultTitle(const IniFile& gameIni, int32_t score);
-// "%d%d%d%d%d%d%d.jpg" from the UTC time, the hour increased by 8.
+// "%d%d%d%d%d%d%d.jpg" from the local time.
 std::string ScreenshotName(const SystemTime& utc);
 // The seven lines of the attribute panel.
 std::vector<std::string> AttributeLines(const Attributes& attributes);
@@ -26,5 +26,7 @@ std::string TileNumberText(int number, int lastNumber, bool pad);
 // Which of the five splash pictures shows next; it counts on over a session's games.
 int32_t SplashIndex();
 void ResetSplashIndex();
+// Straight to the main menu (the edit loop's --skip-splash).
+void SkipSplash();
 
 }  // namespace isora

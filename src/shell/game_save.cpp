@@ -17,7 +17,7 @@ std::string SlotFile(int slot) { return NativePath(SaveSlotPath(slot)); }
 int CGame::SaveGame(int slot) {
   if (slot < 1 || slot > kSaveSlots || !HasPlayer()) return 0;
   SaveData data;
-  data.timeStamp = FormatSaveTimeStamp(platform_.SystemTimeUtc());
+  data.timeStamp = FormatSaveTimeStamp(platform_.LocalTime());
   data.mapHeader = mapInfo_.bytes;
   data.roles = LivingRoles();
   StorePlayer(PlayerSnapshot(), data);

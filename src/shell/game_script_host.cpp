@@ -248,7 +248,7 @@ void GameScriptHost::AddPlayerItem(const std::string& item, int32_t count) {
       game_.ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
       return;
     }
-    game_.missionList_.ReportGained(item, false);
+    game_.missionList_.ReportGained(item, true);
   }
 }
 

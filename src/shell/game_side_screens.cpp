@@ -140,7 +140,7 @@ void CGame::BossKey() {
 }
 
 std::string ScreenshotName(const SystemTime& t) {
-  return WinFormat("%d%d%d%d%d%d%d.jpg", t.year, t.month, t.day, t.hour + 8, t.minute, t.second,
+  return WinFormat("%d%d%d%d%d%d%d.jpg", t.year, t.month, t.day, t.hour, t.minute, t.second,
                    t.millisecond);
 }
 
@@ -149,7 +149,7 @@ bool CGame::TakeScreenshot() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   if (!back) return false;
   std::string folder = workingDir_ + "/screenshot";
-  std::string path = folder + "/" + ScreenshotName(platform_.SystemTimeUtc());
+  std::string path = folder + "/" + ScreenshotName(platform_.LocalTime());
   std::vector<uint8_t> bgr = ScreenshotPixels(*back);
   Trace("7\n");
   // The player pressed the key and expects a picture: a missing folder is made.

@@ -52,7 +52,11 @@ std::vector<SavedRole> CGame::LivingRoles() const {
 
 bool CGame::LoadMap(const std::string& path) {
   log_.WriteText("Start to load map...");
-  if (!map_.Load(path)) return false;
+  if (!map_.Load(path)) {
+    // The message box that follows names no file; the log does.
+    log_.WriteText("Cannot load the map " + path + " (missing or damaged)");
+    return false;
+  }
   log_.WriteText("Load map over,start to draw map...");
   LoadTiles();
   int pack = kPackTiles;

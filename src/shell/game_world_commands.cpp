@@ -89,7 +89,7 @@ void CGame::OnLeftHeld() {
       PlaySound("pick_item.wav");
       Trace("picked1\n");
       if (world_->highlighted == it) world_->highlighted = items.end();
-      missionList_.ReportGained((*it)->record.name, false);
+      missionList_.ReportGained((*it)->record.name, true);
       items.erase(it);
       Trace("picked2\n");
       leftButtonUp_ = false;

@@ -3,13 +3,21 @@
 #include <filesystem>
 #include <memory>
 
+#ifdef __EMSCRIPTEN__
+#include <emscripten.h>
+
+#include <map>
+#endif
+
 #include "foundation/crash_report.h"
 #include "foundation/file_io.h"
+#include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "foundation/system_hooks.h"
 #include "media/headless_platform.h"
 #include "media/sdl_platform.h"
 #include "shell/game.h"
+#include "shell/game_rules.h"
 #include "shell/headless_runner.h"
 #include "shell/options.h"
 #include "shell/replay.h"
@@ -25,11 +33,31 @@ void ReportBoxes(const HeadlessPlatform& platform) {
   }
 }
 
+// The edit loop's ways in (--start, --load-slot, --skip-splash), once the game has started.
+bool EnterGame(CGame& game, const ProgramOptions& options) {
+  if (!options.startMap.empty()) {
+    game.StartOnMap(options.startMap, options.startRow, options.startColumn);
+  } else if (options.loadSlot) {
+    if (!game.StartFromSlot(options.loadSlot)) {
+      std::fprintf(stderr, "isora: save slot %d cannot be loaded\n", options.loadSlot);
+      return false;
+    }
+  } else if (options.skipSplash) {
+    SkipSplash();
+  }
+  return true;
+}
+
 int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEvent>& events) {
   HeadlessPlatform platform;
   Hooks::Set(&platform);
-  GameOptions gameOptions{options.pixelFormat, true, options.trace};
+  GameOptions gameOptions{options.pixelFormat, true, options.trace, options.dev};
   int exitCode = 0;
+#ifdef __EMSCRIPTEN__
+  const double started = emscripten_get_now();
+  double initialised = started;
+  int64_t frames = 0;
+#endif
   {
     CGame game(platform, gameOptions);
     if (!game.Init()) {
@@ -38,7 +66,18 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
       Hooks::Set(nullptr);
       return 1;
     }
+    if (!EnterGame(game, options)) {
+      ReportBoxes(platform);
+      Hooks::Set(nullptr);
+      return 1;
+    }
+#ifdef __EMSCRIPTEN__
+    initialised = emscripten_get_now();
+#endif
     HeadlessRunResult r = RunHeadless(game, platform, events, options.maxFrames);
+#ifdef __EMSCRIPTEN__
+    frames = r.frames;
+#endif
     for (const std::string& path : r.errors) {
       std::fprintf(stderr, "isora: cannot write %s\n", path.c_str());
     }
@@ -49,8 +88,141 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
     for (const std::string& line : platform.DebugLines()) std::fputs(line.c_str(), stderr);
   }
   Hooks::Set(nullptr);
+#ifdef __EMSCRIPTEN__
+  // The page reads the dumps the run wrote and compares the frame cost with the native build.
+  const double finished = emscripten_get_now();
+  EM_ASM(
+      {
+        if (Module.onHeadlessDone) Module.onHeadlessDone($0, $1, $2, $3);
+      },
+      exitCode, static_cast<double>(frames), initialised - started, finished - initialised);
+#endif
   return exitCode;
 }
+
+#ifdef __EMSCRIPTEN__
+// The game in a page. The browser owns the loop: each turn of it handles the pending messages
+// and at most one frame, then returns. Saves live in IndexedDB (the page mounts it on the saves
+// folder) and are written back when they change; a screenshot is offered as a download.
+class WebGame {
+ public:
+  explicit WebGame(const ProgramOptions& options)
+      : platform_(SdlPlatformOptions{false, false, 1, options.trace}),
+        game_(platform_, GameOptions{options.pixelFormat, options.noSound, options.trace}) {}
+
+  bool Start() {
+    if (!platform_.Init()) {
+      std::fprintf(stderr, "isora: no canvas (%s)\n", platform_.SdlError().c_str());
+      return false;
+    }
+    Hooks::Set(&platform_);
+    if (!game_.Init()) {
+      platform_.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
+      return false;
+    }
+    game_.WindowProc(Message{kUmSetGame, 0, 0});
+    screenshots_ = Listing("screenshot");
+    saves_ = Listing("saves");
+    return true;
+  }
+
+  // One turn of the browser's loop; false once the game has quit (*exitCode set).
+  bool Turn(int* exitCode) {
+    for (int i = 0; i < kMessagesPerTurn; ++i) {
+      CGame::PumpResult r = game_.Pump(exitCode);
+      if (r == CGame::PumpResult::kQuit) return false;
+      if (r != CGame::PumpResult::kMessage) break;
+    }
+    const double now = emscripten_get_now();
+    if (now - lastWatch_ >= kWatchMs) {
+      lastWatch_ = now;
+      WatchFolders();
+    }
+    return true;
+  }
+
+  void Finish() {
+    WatchFolders();
+    Hooks::Set(nullptr);
+  }
+
+ private:
+  static constexpr int kMessagesPerTurn = 256;
+  static constexpr double kWatchMs = 500;
+  using FolderListing = std::map<std::string, std::pair<uintmax_t, int64_t>>;
+
+  // Name → (size, modification time) of the files of a folder of the game.
+  static FolderListing Listing(const char* folder) {
+    FolderListing out;
+    std::error_code ec;
+    const std::filesystem::path dir = std::filesystem::path(GameFolder()) / folder;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+      if (!e.is_regular_file(ec)) continue;
+      auto when = e.last_write_time(ec).time_since_epoch().count();
+      out[e.path().filename().string()] = {e.file_size(ec), static_cast<int64_t>(when)};
+    }
+    return out;
+  }
+
+  void WatchFolders() {
+    FolderListing shots = Listing("screenshot");
+    for (const auto& [name, info] : shots) {
+      if (screenshots_.count(name)) continue;
+      const std::string path = (std::filesystem::path(GameFolder()) / "screenshot" / name).string();
+      EM_ASM(
+          {
+            if (Module.offerDownload) Module.offerDownload(UTF8ToString($0));
+          },
+          path.c_str());
+    }
+    screenshots_ = std::move(shots);
+    FolderListing saves = Listing("saves");
+    if (saves != saves_) {
+      saves_ = std::move(saves);
+      EM_ASM({
+        if (Module.storeSaves) Module.storeSaves();
+      });
+    }
+  }
+
+  SdlPlatform platform_;
+  CGame game_;
+  FolderListing screenshots_, saves_;
+  double lastWatch_ = 0;
+};
+
+void WebTurn(void* arg) {
+  auto* web = static_cast<WebGame*>(arg);
+  int exitCode = 0;
+  if (web->Turn(&exitCode)) return;
+  emscripten_cancel_main_loop();
+  web->Finish();
+  delete web;
+  EM_ASM(
+      {
+        if (Module.onGameEnd) Module.onGameEnd($0);
+      },
+      exitCode);
+}
+
+int RunInPage(const ProgramOptions& options) {
+  // Owned by the browser's loop from here on; main returns while the game goes on.
+  auto* web = new WebGame(options);
+  if (!web->Start()) {
+    web->Finish();
+    delete web;
+    EM_ASM({
+      if (Module.onGameEnd) Module.onGameEnd(1);
+    });
+    return 1;
+  }
+  emscripten_set_main_loop_arg(WebTurn, web, 0, false);
+  // Frames are due every 41 ms of the game's clock: poll often rather than at the display's
+  // rate, which would round each frame up to three refreshes.
+  emscripten_set_main_loop_timing(EM_TIMING_SETTIMEOUT, 1);
+  return 0;
+}
+#endif
 
 int RunWindowed(const ProgramOptions& options) {
   SdlPlatformOptions sdlOptions;
@@ -69,7 +241,8 @@ int RunWindowed(const ProgramOptions& options) {
   Hooks::Set(&platform);
   int exitCode = 0;
   {
-    CGame game(platform, GameOptions{options.pixelFormat, options.noSound, options.trace});
+    CGame game(platform,
+               GameOptions{options.pixelFormat, options.noSound, options.trace, options.dev});
     ReplayRecorder recorder;
     if (!options.recordFile.empty()) {
       if (!recorder.Open(options.recordFile)) {
@@ -79,7 +252,7 @@ int RunWindowed(const ProgramOptions& options) {
       }
     }
     if (game.Init()) {
-      exitCode = game.Run();
+      exitCode = EnterGame(game, options) ? game.Run() : 1;
     } else {
       platform.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
       exitCode = 1;
@@ -93,7 +266,9 @@ int RunWindowed(const ProgramOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  InstallCrashHandler();
+#ifndef __EMSCRIPTEN__
+  InstallCrashHandler();  // a page has no signals: a trap stops the module and the page says so
+#endif
   std::vector<std::string> args(argv + 1, argv + argc);
   ProgramOptions options;
   std::string error;
@@ -133,5 +308,15 @@ int main(int argc, char** argv) {
   }
   SetGameFolder(data);
   SetCrashReportFolder(GameFolder());
+  if (options.logStderr) {
+    // The log file keeps the game's GBK bytes; the terminal gets them readable.
+    GameLog::Mirror([](const std::string& message) {
+      const std::string text = GbkToUtf8(message);
+      std::fprintf(stderr, "%s%s", text.c_str(), text.ends_with('\n') ? "" : "\n");
+    });
+  }
+#ifdef __EMSCRIPTEN__
+  if (!options.headless) return RunInPage(options);
+#endif
   return options.headless ? RunHeadlessProgram(options, events) : RunWindowed(options);
 }

@@ -1,10 +1,34 @@
 #include "shell/options.h"
 
+#include <cstdio>
 #include <filesystem>
 
 #include "foundation/environment.h"
+#include "save/save_file.h"
 
 namespace isora {
+
+namespace {
+
+// "town.map" or "town.map:12,30": a map file and an optional cell.
+bool ParseStart(const std::string& text, ProgramOptions* o, std::string* error) {
+  const size_t colon = text.rfind(':');
+  o->startMap = text.substr(0, colon);
+  if (o->startMap.empty()) return *error = "--start needs a map file", false;
+  if (colon == std::string::npos) return true;
+  const std::string cell = text.substr(colon + 1);
+  int row = -1, column = -1;
+  char tail = 0;
+  if (std::sscanf(cell.c_str(), "%d,%d%c", &row, &column, &tail) != 2 || row < 0 || column < 0) {
+    *error = "--start takes MAP or MAP:ROW,COLUMN, not " + text;
+    return false;
+  }
+  o->startRow = row;
+  o->startColumn = column;
+  return true;
+}
+
+}  // namespace
 
 const char* ProgramUsage() {
   return "usage: isora [options]\n"
@@ -18,6 +42,13 @@ const char* ProgramUsage() {
          "  --replay FILE         play input events from FILE (with --headless)\n"
          "  --record FILE         write the input events of this session to FILE\n"
          "  --max-frames N        headless: stop after N frames\n"
+         "  --start MAP[:ROW,COL] a new game on map\\MAP at that cell (default: the map's start\n"
+         "                        cell), without the splash, the menu or main.gsp\n"
+         "  --load-slot N         start from save slot N (1 to 6)\n"
+         "  --skip-splash         straight to the main menu\n"
+         "  --dev                 F5 reloads the current map, its roles and the tile table from\n"
+         "                        the game folder, keeping the player as they are\n"
+         "  --log-stderr          also write GameEngine.log entries to stderr in UTF-8\n"
          "  --help                this text\n";
 }
 
@@ -76,12 +107,33 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
         *error = "--max-frames takes a number";
         return false;
       }
+    } else if (a == "--start") {
+      if (!need(i)) return false;
+      if (!ParseStart(args[++i], o, error)) return false;
+    } else if (a == "--load-slot") {
+      if (!need(i)) return false;
+      const std::string& v = args[++i];
+      if (v.size() != 1 || v[0] < '1' || v[0] > '0' + kSaveSlots) {
+        *error = "--load-slot takes a slot from 1 to " + std::to_string(kSaveSlots);
+        return false;
+      }
+      o->loadSlot = v[0] - '0';
+    } else if (a == "--skip-splash") {
+      o->skipSplash = true;
+    } else if (a == "--dev") {
+      o->dev = true;
+    } else if (a == "--log-stderr") {
+      o->logStderr = true;
     } else if (a == "--help" || a == "-h") {
       o->help = true;
     } else {
       *error = "unknown option " + a;
       return false;
     }
+  }
+  if (!o->startMap.empty() && o->loadSlot) {
+    *error = "--start and --load-slot cannot be used together";
+    return false;
   }
   if (!o->replayFile.empty() && !o->headless) {
     *error = "--replay needs --headless";

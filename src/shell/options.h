@@ -19,6 +19,13 @@ struct ProgramOptions {
   std::string replayFile;
   std::string recordFile;
   long long maxFrames = 0;  // headless: stop after this many frames (0: no limit)
+  // The edit loop: start on a map cell, or from a save slot, without the start-up screens.
+  std::string startMap;                 // empty: the main menu as usual
+  int startRow = -1, startColumn = -1;  // -1: the map's own start cell
+  int loadSlot = 0;                     // 1..kSaveSlots; 0: none
+  bool skipSplash = false;
+  bool dev = false;        // F5 rebuilds the current map from the game folder
+  bool logStderr = false;  // GameEngine.log entries also go to stderr in UTF-8
   bool help = false;
 };
 

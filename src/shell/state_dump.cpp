@@ -223,7 +223,12 @@ std::string GameStateDump::Dump(CGame& g) {
   j.Member("lastSound", g.lastSound_);
   j.Member("score", g.lastScore_);
   j.Member("resultTitle", g.lastTitle_);
-  j.Member("screenshot", g.lastScreenshot_);
+  // Relative to the game folder, so that a dump does not depend on where the folder is.
+  std::string shot = g.lastScreenshot_;
+  if (shot.size() > g.workingDir_.size() + 1 &&
+      shot.compare(0, g.workingDir_.size(), g.workingDir_) == 0)
+    shot.erase(0, g.workingDir_.size() + 1);
+  j.Member("screenshot", shot);
   j.EndObject();
   return j.Text() + "\n";
 }

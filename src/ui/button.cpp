@@ -54,6 +54,7 @@ void Button::Draw(Renderer& renderer, UiHost* host) {
         Rect r{0, 0, s.cx, s.cy};
         renderer.Brighten(kSurfaceLayer3, r);
         back->BltFast(x, y, *scratch, r, kBltSrcColorKey);
+        renderer.ReleaseScratch(r);
       }
     } else if (type == kButtonPicturePair) {
       const std::string& shown = IsNullPicture(hoverName) ? name : hoverName;

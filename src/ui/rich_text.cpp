@@ -31,6 +31,18 @@ std::string ReplacePair(std::string_view text, char second, std::string_view wit
   return out;
 }
 
+// Bytes that belong to a Latin word: printable ASCII other than the space and the markup bytes.
+bool IsWordByte(char byte) {
+  unsigned char c = static_cast<unsigned char>(byte);
+  return c > 0x20 && c < 0x80 && c != '<' && c != '/' && c != ',';
+}
+
+int WordLength(const std::string& text, size_t start) {
+  size_t end = start;
+  while (end < text.size() && IsWordByte(text[end])) ++end;
+  return static_cast<int>(end - start);
+}
+
 }  // namespace
 
 std::string RewriteCommaEscapes(std::string_view text) { return ReplacePair(text, 'd', ", "); }
@@ -46,6 +58,7 @@ RichLayout LayoutRichText(const std::vector<std::string>& paragraphs, const Rich
   int count = 0;
   std::string buffer;
   ColorRef color = rules.defaultColor;
+  bool inWord = false;  // the last byte counted was part of a Latin word (markup is not counted)
   auto full = [&] { return maxLines >= 0 && line - firstLine >= maxLines; };
   auto flush = [&] {
     if (line >= firstLine && !buffer.empty()) {
@@ -64,6 +77,7 @@ RichLayout LayoutRichText(const std::vector<std::string>& paragraphs, const Rich
     while (j < n && !full()) {
       unsigned char c = static_cast<unsigned char>(p[j]);
       if (c & 0x80) {
+        inWord = false;
         buffer += p[j];
         if (j + 1 < n) buffer += p[j + 1];
         count += 2;
@@ -78,14 +92,27 @@ RichLayout LayoutRichText(const std::vector<std::string>& paragraphs, const Rich
         color = rules.defaultColor;
         j += 2;
       } else if (c == '\n') {
+        inWord = false;
         flush();
         newLine();
         j += 1;
       } else if (c == ',') {
+        inWord = false;
         buffer += ',';
         count += 1;
         j += 2;
       } else {
+        // A Latin word that would not fit on what is left of the line starts the next one,
+        // unless it is longer than a whole line.
+        if (count > 0 && IsWordByte(c) && !inWord) {
+          const int length = WordLength(p, j);
+          if (count + length > rules.lineChars && length <= rules.lineChars) {
+            flush();
+            newLine();
+            if (full()) break;
+          }
+        }
+        inWord = IsWordByte(c);
         buffer += static_cast<char>(c);
         count += 1;
         j += 1;

@@ -127,6 +127,9 @@ TEST(Quests, CollectingKillingNamedAndKillingAnyFromStartToReward) {
   d.Step(2);
   EXPECT_EQ(d.game->Scripting().GetMissionObjCount("Old Tusk"), 1);
   EXPECT_EQ(d.game->Scripting().GetMissionObjCount("Patrol"), 1);
+  // An item given by a script counts for "kill any" missions as a kill does.
+  d.game->Scripting().AddPlayerItem("Moonpetal", 1);
+  EXPECT_EQ(d.game->Scripting().GetMissionObjCount("Patrol"), 2);
   money = d.State()["player"]["money"];
   RunScript(d, "q_tusk.gsp");
   s = d.State();

@@ -90,7 +90,7 @@ TEST(SaveLoad, TheSlotListShowsMapAndTimeAndEmptySlots) {
   const SavePanel& panel = d.game->Ui().savePanel;
   ASSERT_GE(panel.buttons.size(), 7u);
   EXPECT_EQ(panel.buttons[1].name, "No Saved Data");
-  EXPECT_EQ(panel.buttons[2].name.rfind("Willowmere(2000/1/1-8:", 0), 0u) << panel.buttons[2].name;
+  EXPECT_EQ(panel.buttons[2].name.rfind("Willowmere(2000/1/1-0:", 0), 0u) << panel.buttons[2].name;
   d.Key(kVkEscape);
   EXPECT_EQ(d.State()["mode"], "ModePlay");
 }

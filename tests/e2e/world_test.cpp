@@ -171,6 +171,8 @@ TEST(World, ItemsDroppedOnTheGroundArePickedUpOncePerPress) {
   EXPECT_LT(gy, py + 64);
   EXPECT_EQ(s["heldItem"], 0);
   // Holding the left button on it picks it up.
+  // A "kill any" mission counts every flagged gain, pick-ups included.
+  d.game->Scripting().AddMission("Anything", "", 2, "", 5, 0, 0);
   d.Step(5);
   s = d.State();
   cx = s["camera"]["x"];
@@ -183,6 +185,7 @@ TEST(World, ItemsDroppedOnTheGroundArePickedUpOncePerPress) {
   s = d.State();
   EXPECT_TRUE(s["groundItems"].empty());
   EXPECT_EQ(s["lastSound"], "sound\\pick_item.wav");
+  EXPECT_EQ(d.game->Scripting().GetMissionObjCount("Anything"), 1);
 }
 
 TEST(World, AFullBagLeavesTheItemOnTheGround) {

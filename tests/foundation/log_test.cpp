@@ -4,6 +4,8 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstdlib>
+#include <ctime>
 #include <string>
 
 #include "foundation/crash_report.h"
@@ -30,11 +32,11 @@ class GameLogTest : public TempDirTest {
   }
 };
 
-TEST_F(GameLogTest, EntryFormatUsesHourPlusEightAndCrLf) {
+TEST_F(GameLogTest, EntryFormatUsesTheLocalTimeAndCrLf) {
   SetTime();
   GameLog log("GameEngine.log", false);
   log.Write("abc");
-  EXPECT_EQ(ReadFile("GameEngine.log"), "(2003/7/9  28:30:5:7)----->abc\r\n");
+  EXPECT_EQ(ReadFile("GameEngine.log"), "(2003/7/9  20:30:5:7)----->abc\r\n");
 }
 
 TEST_F(GameLogTest, TruncationWritesTheHeaderAndWritersShareTheFile) {
@@ -47,8 +49,8 @@ TEST_F(GameLogTest, TruncationWritesTheHeaderAndWritersShareTheFile) {
   reader.Write("line\nbreak");
   EXPECT_EQ(ReadFile("GameEngine.log"),
             "\t\t..::Game Log::..\r\n"
-            "(2003/7/9  28:30:5:7)----->two\r\n"
-            "(2003/7/9  28:30:5:7)----->line\r\nbreak\r\n");
+            "(2003/7/9  20:30:5:7)----->two\r\n"
+            "(2003/7/9  20:30:5:7)----->line\r\nbreak\r\n");
 }
 
 TEST_F(GameLogTest, MissingFileIsCreatedWithoutHeader) {
@@ -56,7 +58,7 @@ TEST_F(GameLogTest, MissingFileIsCreatedWithoutHeader) {
   GameLog log("new.log");
   EXPECT_FALSE(Exists("new.log"));
   log.Write("%s=%d", "x", -3);
-  EXPECT_EQ(ReadFile("new.log"), "(2003/7/9  28:30:5:7)----->x=-3\r\n");
+  EXPECT_EQ(ReadFile("new.log"), "(2003/7/9  20:30:5:7)----->x=-3\r\n");
 }
 
 TEST_F(GameLogTest, LongMessagesAreCutAt1023Characters) {
@@ -64,7 +66,7 @@ TEST_F(GameLogTest, LongMessagesAreCutAt1023Characters) {
   GameLog log("GameEngine.log");
   log.WriteText(std::string(1500, 'x'));
   std::string text = ReadFile("GameEngine.log");
-  std::string prefix = "(2003/7/9  28:30:5:7)----->";
+  std::string prefix = "(2003/7/9  20:30:5:7)----->";
   EXPECT_EQ(text, prefix + std::string(1023, 'x') + "\r\n");
 }
 
@@ -137,6 +139,33 @@ TEST_F(CrashReportDisk, AccessViolationReportsTheFaultingCode) {
   size_t lines = 0;
   for (size_t p = 0; (p = report.find("\r\r\n", p)) != std::string::npos; p += 3) ++lines;
   EXPECT_EQ(lines, 3u);
+}
+
+TEST(Clock, LocalTimeFollowsTheMachinesZoneAcrossMidnight) {
+  // A zone three hours east of UTC: the local date and hour are those of UTC + 3, day included.
+  std::string previous = std::getenv("TZ") ? std::getenv("TZ") : "";
+  setenv("TZ", "UTC-3", 1);
+  tzset();
+  SystemTime local;
+  int64_t before = 0, after = 1;
+  for (int tries = 0; tries < 5 && before != after; ++tries) {
+    before = Clock::CalendarTime();
+    local = Clock::LocalNow();
+    after = Clock::CalendarTime();
+  }
+  SystemTime expected = Clock::FromCalendar(before + 3 * 3600);
+  EXPECT_EQ(local.year, expected.year);
+  EXPECT_EQ(local.month, expected.month);
+  EXPECT_EQ(local.day, expected.day);
+  EXPECT_EQ(local.hour, expected.hour);
+  EXPECT_EQ(local.minute, expected.minute);
+  EXPECT_LT(local.hour, 24);
+  if (previous.empty()) {
+    unsetenv("TZ");
+  } else {
+    setenv("TZ", previous.c_str(), 1);
+  }
+  tzset();
 }
 
 }  // namespace

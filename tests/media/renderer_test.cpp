@@ -118,7 +118,7 @@ TEST_F(RendererTest, GreyUsesTheWeightedFormula) {
   EXPECT_EQ(b.At(10, 10), 18 * 0x0841);
   EXPECT_EQ(b.At(11, 10), 0xF81F);
   EXPECT_EQ(b.At(12, 10), 31 * 0x0841);
-  EXPECT_EQ(S(kSurfaceLayer3).At(0, 0), 18 * 0x0841);  // through the scratch corner
+  EXPECT_EQ(S(kSurfaceLayer3).At(0, 0), renderer_.ColorKey());  // the scratch given back
 }
 
 TEST_F(RendererTest, DarkenFloorsAndCaps) {
@@ -160,6 +160,19 @@ TEST_F(RendererTest, EffectRectanglesAreClippedToTheSurface) {
 }
 
 // Every pixel value through the wide and the narrow paths, against the formulas as designed.
+TEST_F(RendererTest, EffectsThroughLayer3LeaveNoScreenCopyInTheWorld) {
+  // A darkened or greyed screen used to stay in layer 3's corner, where a view near the map's
+  // top-left showed it again, shifted by the camera, in the first talk of a game.
+  S(kSurfaceBackBuffer).Fill(0x1234);
+  S(kSurfaceLayer3).Fill(renderer_.ColorKey());
+  renderer_.Darken(kSurfaceBackBuffer, kScreenRect, 8);
+  renderer_.Grey(kSurfaceBackBuffer, kScreenRect);
+  for (int y = 0; y < kScreenHeight; y += 7)
+    for (int x = 0; x < kScreenWidth; x += 5)
+      ASSERT_EQ(S(kSurfaceLayer3).At(x, y), renderer_.ColorKey()) << x << "," << y;
+  EXPECT_NE(S(kSurfaceBackBuffer).At(3, 3), 0x1234);
+}
+
 TEST_F(RendererTest, EffectsMatchTheirFormulasForEveryPixelValue) {
   Surface& t = S(kSurfaceTemp);
   auto fillAll = [&] {
@@ -298,9 +311,9 @@ TEST_F(RendererPackTest, DrawPictureIsKeyedAndGoesThroughLayer3) {
   EXPECT_EQ(back.At(101, 51), 0x07E0);
   EXPECT_EQ(back.At(102, 51), 0xFFFF);
   EXPECT_EQ(back.At(104, 51), 0x1234);
-  // The picture is left in the corner of layer 3.
-  EXPECT_EQ(S(kSurfaceLayer3).At(1, 1), 0x07E0);
-  EXPECT_EQ(S(kSurfaceLayer3).At(0, 0), 0xF81F);
+  // The corner of layer 3 it went through is given back transparent; the rest is untouched.
+  EXPECT_EQ(S(kSurfaceLayer3).At(1, 1), 0xF81F);
+  EXPECT_EQ(S(kSurfaceLayer3).At(3, 2), 0xF81F);
   EXPECT_EQ(S(kSurfaceLayer3).At(4, 0), 0x0001);
   // DrawPictureTo is opaque.
   ASSERT_TRUE(renderer_.DrawPictureTo(kPackUi, "back.bmp", kSurfaceBackBuffer, 0, 0, false));

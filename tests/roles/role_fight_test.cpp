@@ -214,6 +214,16 @@ TEST_F(RoleFightTest, StruckRolesFightBackOrFlee) {
   EXPECT_EQ(deer->TargetY(), y - r1 + 200);
 }
 
+TEST_F(RoleFightTest, AMissedAttackStillProvokesItsTarget) {
+  auto player = MakePlayer();
+  auto fighter = MakeNpc(Record("orc"), 1040, 800, 2);
+  Roll(95);  // hit rate 30: a miss
+  Attack(*player, *fighter);
+  EXPECT_EQ(fighter->Attrs().hp, 100);
+  EXPECT_EQ(fighter->FightTarget(), player.get());
+  EXPECT_EQ(fighter->OrderMode(), RoleOrder::kChase);
+}
+
 TEST_F(RoleFightTest, ChasersStartTheSkillWithinReach) {
   auto player = MakePlayer(1000, 800);
   NpcRecord r = Record("archer");

@@ -173,7 +173,7 @@ TEST(SaveEncode, EmptyStateHasTheMinimalSize) {
   EXPECT_EQ(EncodeSave(d).size(), 4u + 30 + 92 + 30 + 68 + 4 * 3 + 4 * 6 + 4 + 8);
 }
 
-TEST(SaveTimeStamp, HourIsMovedByEightWithoutWrapping) {
+TEST(SaveTimeStamp, LocalTimeAsItIs) {
   SystemTime t;
   t.year = 2026;
   t.month = 12;
@@ -181,7 +181,7 @@ TEST(SaveTimeStamp, HourIsMovedByEightWithoutWrapping) {
   t.hour = 20;
   t.minute = 5;
   t.second = 9;
-  EXPECT_EQ(FormatSaveTimeStamp(t), "2026/12/7-28:5:9");
+  EXPECT_EQ(FormatSaveTimeStamp(t), "2026/12/7-20:5:9");
   EXPECT_EQ(SaveSlotPath(3), "saves\\3.sav");
 }
 

@@ -17,7 +17,7 @@ TEST(LogPath, RootGetsNoSecondSeparator) {
   EXPECT_EQ(CGame::LogPathFor("/home/p/game"), "/home/p/game/GameEngine.log");
 }
 
-TEST(Screenshot, NameIsNumbersWithoutSeparatorsAndHourPlusEight) {
+TEST(Screenshot, NameIsTheLocalTimeInNumbersWithoutSeparators) {
   SystemTime t;
   t.year = 2004;
   t.month = 3;
@@ -27,7 +27,7 @@ TEST(Screenshot, NameIsNumbersWithoutSeparatorsAndHourPlusEight) {
   t.second = 9;
   t.millisecond = 42;
   EXPECT_EQ(ScreenshotName(t),
-            "2004372559"
+            "2004371759"
             "42.jpg");
 }
 

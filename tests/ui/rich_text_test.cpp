@@ -54,6 +54,22 @@ TEST(RichText, TwoByteCharactersWrapWholeAtTheLimit) {
   EXPECT_EQ(lines[2].size(), 16u);
 }
 
+TEST(RichText, LatinWordsWrapWholeAndOverlongWordsStillBreak) {
+  EXPECT_EQ(RichLines(Lay("gain experience by fighting", 12)),
+            (std::vector<std::string>{"gain ", "experience ", "by fighting"}));
+  EXPECT_EQ(RichLines(Lay("kill the enemy.", 10)),
+            (std::vector<std::string>{"kill the ", "enemy."}));
+  // Longer than a line: broken by bytes as before.
+  EXPECT_EQ(RichLines(Lay("a unbreakableword", 8)),
+            (std::vector<std::string>{"a unbrea", "kablewor", "d"}));
+  // A coloured word moves whole; two-byte text still breaks by character.
+  EXPECT_EQ(RichLines(Lay("see <2dragon/> now", 7)),
+            (std::vector<std::string>{"see ", "dragon ", "now"}));
+  std::string gbk;
+  for (int i = 0; i < 5; ++i) gbk += Gbk(u8"字");
+  EXPECT_EQ(RichLines(Lay("ab" + gbk, 6)).size(), 2u);
+}
+
 TEST(RichText, CommaSwallowsTheNextByte) {
   EXPECT_EQ(RichLines(Lay("A, B", 40))[0], "A,B");
   EXPECT_EQ(RichLines(Lay("A,,B", 40))[0], "A,B");

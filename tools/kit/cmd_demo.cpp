@@ -1,5 +1,4 @@
 // isora-kit demo: builds the demo game folder from content/demo.
-#include <chrono>
 #include <cstdio>
 #include <filesystem>
 
@@ -16,9 +15,8 @@ constexpr const char* kUsage =
     "usage: isora-kit demo build OUT [--source DIR] [--store]\n"
     "       isora-kit demo tilesets DIR [--source DIR]\n"
     "\n"
-    "build     writes the complete demo game into OUT: game.ini, data\\ (packages, tables,\n"
-    "          role animations, cursor), map\\, sound\\, music\\ and empty saves\\ and\n"
-    "          screenshot\\ folders. Every build of the same sources gives the same bytes.\n"
+    "build     isora-kit build content/demo OUT: checks the demo's source and writes the\n"
+    "          complete demo game into OUT (see isora-kit build --help).\n"
     "          --store keeps package members uncompressed.\n"
     "tilesets  writes the tileset pictures Tiled shows for the demo maps into DIR/tilesets\n"
     "          (content/demo/maps for editing the maps in place).\n"
@@ -66,17 +64,7 @@ int RunDemo(const std::vector<std::string>& args) {
     return 0;
   }
   if (args[0] != "build") return Fail("unknown demo command " + args[0]);
-  options.outDir = plain[0];
-  const auto start = std::chrono::steady_clock::now();
-  demo::FileSet files;
-  if (!demo::BuildDemo(options, &files, &error)) return Fail(error);
-  size_t bytes = 0;
-  for (const auto& [name, data] : files) bytes += data.size();
-  const double seconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  std::printf("demo built in %s: %zu files, %zu bytes, %.1f s\n", options.outDir.c_str(),
-              files.size(), bytes, seconds);
-  return 0;
+  return BuildGame(options.sourceDir, plain[0], options.compress, true, "demo");
 }
 
 }  // namespace

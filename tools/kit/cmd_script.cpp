@@ -1,5 +1,6 @@
 // isora-kit script: run a script against a recording host, or check scripts for mistakes.
 #include <cstdio>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -8,10 +9,13 @@
 #include "foundation/game_log.h"
 #include "foundation/gbk.h"
 #include "kit/kit.h"
+#include "lib/command_reference.h"
 #include "lib/demo_builder.h"
 #include "lib/recording_host.h"
+#include "quests/mission_list.h"
 #include "script/script_check.h"
 #include "script/script_engine.h"
+#include "script/script_lines.h"
 
 namespace isora::kit {
 
@@ -19,6 +23,8 @@ namespace {
 
 const char kUsage[] =
     "usage: isora-kit script run [--source] FILE|PKG::MEMBER [--answers 1,0,...] [--clock T]\n"
+    "              [--vip NAME=N] [--item NAME=COUNT] [--mission NAME[=open|completed|done]]\n"
+    "              [--money N] [--moral N]\n"
     "       isora-kit script check [--source] FILE|PKG::MEMBER...\n"
     "\n"
     "run    runs the script against a recording game and prints one line per command that\n"
@@ -29,9 +35,15 @@ const char kUsage[] =
     "       'load failed'. The engine's log texts go to stderr as UTF-8. --clock fixes the\n"
     "       calendar time (seconds since 1970) that GetRandomNum seeds from.\n"
     "       --source: see check.\n"
+    "       The recording game starts empty (money 0, moral 50); seed the state a branch needs\n"
+    "       (each may be repeated): --vip sets a remembered value (GetVIPInfo), --item puts\n"
+    "       pieces in the bag, --mission adds a mission that CheckMission reports as open (0),\n"
+    "       completed now (1) or completed before (2), --money and --moral set those values.\n"
     "check  loads each script as the game would and reports mistakes by file line; the exit\n"
     "       status is 1 when any error is found. --source reads editable UTF-8 sources with\n"
-    "       LF line ends and converts them as the demo build does before checking.\n";
+    "       LF line ends and converts them as the demo build does before checking.\n"
+    "commands  prints the command reference (docs/script-commands.md) made from the engine's\n"
+    "       command table.\n";
 
 bool ParseInt(const std::string& text, int64_t* out) {
   if (text.empty()) return false;
@@ -44,8 +56,59 @@ bool ParseInt(const std::string& text, int64_t* out) {
   return used == text.size();
 }
 
+// "NAME=VALUE" into its two halves; the name may hold blanks, the value is after the last '='.
+bool SplitSeed(const std::string& text, std::string* name, std::string* value) {
+  const size_t eq = text.rfind('=');
+  if (eq == std::string::npos || eq == 0) return false;
+  *name = text.substr(0, eq);
+  *value = text.substr(eq + 1);
+  return true;
+}
+
+// Applies one seeding option to the host; false with *error on a malformed value.
+bool Seed(const std::string& option, const std::string& text, RecordingHost& host,
+          std::string* error) {
+  std::string name, value;
+  int64_t number = 0;
+  if (option == "--money" || option == "--moral") {
+    if (!ParseInt(text, &number)) return *error = "bad " + option + " value '" + text + "'", false;
+    (option == "--money" ? host.money : host.moral) = static_cast<int32_t>(number);
+    return true;
+  }
+  if (option == "--mission") {
+    name = text;
+    value = "open";
+    SplitSeed(text, &name, &value);
+    Mission m;
+    m.name = Utf8ToGbk(name);
+    m.kind = 2;  // any kill: the state is set directly
+    m.required = 1;
+    if (value == "completed") {
+      m.count = 1;
+    } else if (value == "done") {
+      m.count = 1;
+      m.done = 1;
+    } else if (value != "open") {
+      return *error = "--mission " + text + ": the state is open, completed or done", false;
+    }
+    std::vector<Mission> list = host.missions.Missions();
+    list.push_back(m);
+    host.missions.SetMissions(std::move(list));
+    return true;
+  }
+  if (!SplitSeed(text, &name, &value) || !ParseInt(value, &number))
+    return *error = option + " wants NAME=NUMBER, not '" + text + "'", false;
+  if (option == "--vip") {
+    host.relations.SetVip(Utf8ToGbk(name), static_cast<int32_t>(number));
+  } else {
+    host.bag[Utf8ToGbk(name)] += static_cast<int32_t>(number);
+  }
+  return true;
+}
+
 int RunCommandRun(const std::vector<std::string>& args) {
   std::optional<std::string> input;
+  RecordingHost host;
   std::vector<int32_t> answers;
   std::optional<int64_t> clock;
   bool source = false;
@@ -65,6 +128,11 @@ int RunCommandRun(const std::vector<std::string>& args) {
       }
     } else if (a == "--source") {
       source = true;
+    } else if ((a == "--vip" || a == "--item" || a == "--mission" || a == "--money" ||
+                a == "--moral") &&
+               i + 1 < args.size()) {
+      std::string error;
+      if (!Seed(a, args[++i], host, &error)) return Fail(error);
     } else if (a == "--clock" && i + 1 < args.size()) {
       int64_t v = 0;
       if (!ParseInt(args[++i], &v)) return Fail("bad --clock value '" + args[i] + "'");
@@ -92,7 +160,6 @@ int RunCommandRun(const std::vector<std::string>& args) {
     std::string text = GbkToUtf8(message);
     std::fprintf(stderr, "%s%s", text.c_str(), text.ends_with('\n') ? "" : "\n");
   });
-  RecordingHost host;
   ScriptEngine engine;
   size_t sep = input->find("::");
   if (sep != std::string::npos) {
@@ -142,11 +209,19 @@ int RunCommandCheck(const std::vector<std::string>& args) {
       continue;
     }
     std::vector<ScriptIssue> issues = CheckScript(text);
+    // The game's log counts only the lines it stores (no blank or comment lines).
+    std::map<int, int> gameLine;
+    int stored = 0;
+    for (const SourceLine& line : SplitScriptText(text)) gameLine[line.fileLine] = ++stored;
     for (const ScriptIssue& issue : issues) {
       std::string where = file;
       if (issue.fileLine) where += ':' + std::to_string(issue.fileLine);
-      std::printf("%s: %s: %s\n", where.c_str(), issue.error ? "error" : "warning",
-                  GbkToUtf8(issue.message).c_str());
+      std::string note;
+      auto it = gameLine.find(issue.fileLine);
+      if (it != gameLine.end() && it->second != issue.fileLine)
+        note = " (the game's log calls it line " + std::to_string(it->second) + ")";
+      std::printf("%s: %s: %s%s\n", where.c_str(), issue.error ? "error" : "warning",
+                  GbkToUtf8(issue.message).c_str(), note.c_str());
       if (issue.error) ++errors;
     }
     if (issues.empty()) std::printf("%s: ok\n", file.c_str());
@@ -162,6 +237,12 @@ int RunScriptCommand(const std::vector<std::string>& args) {
   std::vector<std::string> rest(args.begin() + 1, args.end());
   if (args[0] == "run") return RunCommandRun(rest);
   if (args[0] == "check") return RunCommandCheck(rest);
+  if (args[0] == "commands") {
+    for (const std::string& problem : demo::CommandDocProblems())
+      std::fprintf(stderr, "isora-kit: %s\n", problem.c_str());
+    std::fputs(demo::CommandReferenceMarkdown().c_str(), stdout);
+    return 0;
+  }
   return Fail("unknown script command '" + args[0] + "' (see --help)");
 }
 

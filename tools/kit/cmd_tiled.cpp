@@ -1,4 +1,4 @@
-// isora-kit map-import-tiled: a Tiled map (.tmj) to a game map file.
+// isora-kit map-import-tiled: a Tiled map (.tmx or .tmj) to a game map file.
 #include <cstdio>
 
 #include "kit/kit.h"
@@ -10,9 +10,13 @@ namespace isora::kit {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: isora-kit map import-tiled FILE.tmj OUT.map   (or map-import-tiled)\n"
+    "usage: isora-kit map import-tiled FILE.tmx|FILE.tmj OUT.map   (or map-import-tiled)\n"
     "\n"
-    "Imports a map made in Tiled (JSON, isometric, 64x32 tiles, at most 50x50 cells).\n"
+    "Imports a map made in Tiled 1.10 as Tiled saves it: TMX (XML) or JSON, tilesets inline\n"
+    "or external (TSX or TSJ), layer data in CSV or base64 (plain, zlib, gzip or zstd), group\n"
+    "layers, object templates (TX or TJ). The map must be isometric with 64x32 tiles, finite\n"
+    "and square, at most 50x50 cells; no tileset picture is needed. Layer names are matched\n"
+    "without regard to case; layers, flips and offsets the game cannot use are warned about.\n"
     "Tiled x is the game's row, Tiled y its column. Layers: tile layer \"ground\" (tilesets\n"
     "with an int property \"tileType\"; bool property \"blocked\" on a tileset or tile blocks\n"
     "its cells), tile layers \"block\", \"script\" and \"exit\" (tile local id = script or exit\n"
@@ -28,10 +32,14 @@ int RunImportTiled(const std::vector<std::string>& args) {
     std::printf("%s", kUsage);
     return args.empty() ? 2 : 0;
   }
-  if (args.size() != 2) return Fail("map-import-tiled needs FILE.tmj OUT.map");
+  if (args.size() != 2) return Fail("map-import-tiled needs FILE.tmx|FILE.tmj OUT.map");
   nlohmann::json desc;
   std::string error;
-  if (!demo::ImportTiledFile(args[0], desc, &error)) return Fail(error);
+  std::vector<std::string> warnings;
+  const bool ok = demo::ImportTiledFile(args[0], desc, &error, &warnings);
+  for (const std::string& w : warnings)
+    std::fprintf(stderr, "%s: warning: %s\n", args[0].c_str(), w.c_str());
+  if (!ok) return Fail(error);
   std::string outName = args[1];
   const size_t slash = outName.find_last_of("/\\");
   if (slash != std::string::npos) outName = outName.substr(slash + 1);
@@ -43,6 +51,7 @@ int RunImportTiled(const std::vector<std::string>& args) {
   return 0;
 }
 
-ISORA_KIT_COMMAND("map-import-tiled", "import a Tiled map (.tmj) as a map file", RunImportTiled);
+ISORA_KIT_COMMAND("map-import-tiled", "import a Tiled map (.tmx or .tmj) as a map file",
+                  RunImportTiled);
 
 }  // namespace isora::kit

@@ -34,6 +34,11 @@ int RunSubcommand(const char* word, const char* usage, const std::vector<std::st
 // `map import-tiled FILE.tmj OUT.map` (args without the subcommand word).
 int RunImportTiled(const std::vector<std::string>& args);
 
+// Checks (unless check is false) and builds the game source into out, removing stale files;
+// what names the game in messages ("game", "demo"). Returns the exit status.
+int BuildGame(const std::string& source, const std::string& out, bool compress, bool check,
+              const char* what);
+
 // True when args ask for help ("--help" or "-h" anywhere).
 bool WantsHelp(const std::vector<std::string>& args);
 

@@ -39,6 +39,9 @@ class FieldReader {
   void TextValue(const json& v, const std::string& name, std::string& out, size_t width) {
     if (!v.is_string()) return Fail(name + " must be a text");
     out = Utf8ToGbk(v.get<std::string>());
+    // A character GBK cannot hold would become "?" in the table.
+    if (GbkToUtf8(out) != v.get<std::string>())
+      return Fail(name + " holds a character GBK cannot hold: " + v.get<std::string>());
     if (out.size() > width - 1)
       Fail(name + " is longer than its field (" + std::to_string(width - 1) + " bytes)");
   }

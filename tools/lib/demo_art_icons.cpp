@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "foundation/portable_math.h"
 #include "lib/demo_art.h"
 
 namespace isora::demo {
@@ -163,7 +164,7 @@ void ItemIcon(Image& img, const std::string& shape, uint32_t c) {
     Line(img, 16, 30, 16, 16, 0x3a8a30, 2);
     FillEllipse(img, 11, 24, 4, 2, 0x3a8a30);
     for (int i = 0; i < 6; ++i)
-      FillCircle(img, 16 + std::cos(i * kPi / 3) * 6, 12 + std::sin(i * kPi / 3) * 6, 4, c);
+      FillCircle(img, 16 + pmath::Cos(i * kPi / 3) * 6, 12 + pmath::Sin(i * kPi / 3) * 6, 4, c);
     FillCircle(img, 16, 12, 3, 0xF0D040);
   } else if (shape == "pelt") {
     FillPolygon(img, {{4, 10}, {10, 5}, {22, 5}, {28, 10}, {26, 24}, {20, 28}, {12, 28}, {6, 24}},
@@ -200,8 +201,8 @@ void SkillIcon(Image& img, const std::string& shape, uint32_t c) {
   } else if (shape == "frost") {
     for (int i = 0; i < 3; ++i) {
       double a = i * kPi / 3;
-      Line(img, 16 - std::cos(a) * 11, 16 - std::sin(a) * 11, 16 + std::cos(a) * 11,
-           16 + std::sin(a) * 11, c, 2);
+      Line(img, 16 - pmath::Cos(a) * 11, 16 - pmath::Sin(a) * 11, 16 + pmath::Cos(a) * 11,
+           16 + pmath::Sin(a) * 11, c, 2);
     }
     FillCircle(img, 16, 16, 3, 0xFFFFFF);
   } else if (shape == "heal") {
@@ -215,8 +216,8 @@ void SkillIcon(Image& img, const std::string& shape, uint32_t c) {
       double r = 5 + i * 4;
       for (int k = 0; k < 40; ++k) {
         double a = k * 0.12 + i;
-        Put(img, static_cast<int>(16 + std::cos(a) * r),
-            static_cast<int>(16 + std::sin(a) * r * 0.8), c);
+        Put(img, static_cast<int>(16 + pmath::Cos(a) * r),
+            static_cast<int>(16 + pmath::Sin(a) * r * 0.8), c);
       }
     }
   } else if (shape == "bite") {
@@ -237,7 +238,7 @@ Image EffectFrame(const std::string& style, uint32_t c, int size, int k, int cou
     const double r = size * (0.25 + 0.2 * t);
     for (int i = 0; i <= 30; ++i) {
       double a = -kPi * 0.8 + kPi * 1.1 * (i / 30.0) * std::min(1.0, t * 2 + 0.3);
-      FillCircle(img, cx + std::cos(a) * r, cy + std::sin(a) * r * 0.7, 3.5 * fade + 0.5,
+      FillCircle(img, cx + pmath::Cos(a) * r, cy + pmath::Sin(a) * r * 0.7, 3.5 * fade + 0.5,
                  i > 24 ? core : edge);
     }
   } else if (style == "burst") {
@@ -247,12 +248,12 @@ Image EffectFrame(const std::string& style, uint32_t c, int size, int k, int cou
     FillCircle(img, cx, cy, r * 0.3 * fade, core);
     for (int i = 0; i < 10; ++i) {
       double a = rng.Uniform() * 2 * kPi, d = r * (1.0 + rng.Uniform() * 0.4);
-      FillCircle(img, cx + std::cos(a) * d, cy + std::sin(a) * d, 2, Mix(c, 0xFFFF80, 0.5));
+      FillCircle(img, cx + pmath::Cos(a) * d, cy + pmath::Sin(a) * d, 2, Mix(c, 0xFFFF80, 0.5));
     }
   } else if (style == "shards") {
     for (int i = 0; i < 7; ++i) {
       double a = i * 2 * kPi / 7 + t, d = size * (0.1 + 0.35 * t);
-      double x = cx + std::cos(a) * d, y = cy + std::sin(a) * d;
+      double x = cx + pmath::Cos(a) * d, y = cy + pmath::Sin(a) * d;
       FillPolygon(img, {{x, y - 6}, {x + 3, y}, {x, y + 6}, {x - 3, y}}, i % 2 ? core : edge);
     }
     FillCircle(img, cx, cy, size * 0.12 * fade, core);
@@ -279,7 +280,8 @@ Image EffectFrame(const std::string& style, uint32_t c, int size, int k, int cou
     const double r = size * (0.15 + 0.3 * t);
     for (int i = 0; i < 48; ++i) {
       double a = i * kPi / 24 + t * 3;
-      FillCircle(img, cx + std::cos(a) * r, cy + std::sin(a) * r * 0.6, 2.2, i % 3 ? edge : core);
+      FillCircle(img, cx + pmath::Cos(a) * r, cy + pmath::Sin(a) * r * 0.6, 2.2,
+                 i % 3 ? edge : core);
     }
   }
   return img;
@@ -343,7 +345,7 @@ std::vector<CursorFrame> MakeCursorFrames(const nlohmann::json& art) {
     const std::vector<std::pair<double, double>> arrow = {{1, 1},   {1, 22},  {6, 17}, {10, 26},
                                                           {14, 24}, {10, 16}, {17, 16}};
     FillPolygon(img, arrow, fill);
-    const double shine = 0.5 + 0.5 * std::sin(2 * kPi * k / count);
+    const double shine = 0.5 + 0.5 * pmath::Sin(2 * kPi * k / count);
     Line(img, 3, 5, 3, 17, Mix(fill, glow, shine), 1.5);
     FillCircle(img, 22, 6, 1 + 2 * shine, Mix(fill, glow, shine));
     Outline(img, outline);

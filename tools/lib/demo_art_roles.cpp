@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string>
 
+#include "foundation/portable_math.h"
 #include "lib/demo_art.h"
 
 namespace isora::demo {
@@ -30,8 +31,8 @@ struct Pose {
 Pose MakePose(int direction) {
   const double a = (direction - 1) * kPi / 4;
   Pose p;
-  p.fx = std::sin(a);
-  p.fy = -std::cos(a);
+  p.fx = pmath::Sin(a);
+  p.fy = -pmath::Cos(a);
   p.rx = -p.fy;
   p.ry = p.fx;
   return p;
@@ -55,7 +56,7 @@ void FrameSize(const nlohmann::json& set, int& w, int& h) {
 // Rotates an image about (px, py) by angle (nearest neighbour), for falling bodies.
 Image Rotate(const Image& src, double px, double py, double angle) {
   Image out = NewImage(src.width, src.height);
-  const double c = std::cos(angle), s = std::sin(angle);
+  const double c = pmath::Cos(angle), s = pmath::Sin(angle);
   for (int y = 0; y < src.height; ++y)
     for (int x = 0; x < src.width; ++x) {
       double dx = x + 0.5 - px, dy = y + 0.5 - py;
@@ -68,7 +69,7 @@ Image Rotate(const Image& src, double px, double py, double angle) {
 void DrawWeapon(Image& img, const std::string& kind, double hx, double hy, double dx, double dy,
                 double s) {
   if (kind.empty()) return;
-  const double len = std::hypot(dx, dy);
+  const double len = pmath::Hypot(dx, dy);
   if (len < 0.01) return;
   dx /= len;
   dy /= len;
@@ -347,13 +348,13 @@ Image DrawRoleFrame(const nlohmann::json& set, const std::string& state, int dir
   if (state == "stand") {
     p.bob = step % 2 ? 1 : 0;
   } else if (state == "walk") {
-    p.legSwing = std::sin(phase);
-    p.armSwing = std::sin(phase) * 0.8;
-    p.bob = std::abs(std::cos(phase)) > 0.7 ? 0 : 1;
+    p.legSwing = pmath::Sin(phase);
+    p.armSwing = pmath::Sin(phase) * 0.8;
+    p.bob = std::abs(pmath::Cos(phase)) > 0.7 ? 0 : 1;
   } else if (state == "run") {
-    p.legSwing = std::sin(phase) * 1.6;
-    p.armSwing = std::sin(phase) * 1.4;
-    p.bob = std::abs(std::cos(phase)) > 0.7 ? -1 : 1;
+    p.legSwing = pmath::Sin(phase) * 1.6;
+    p.armSwing = pmath::Sin(phase) * 1.4;
+    p.bob = std::abs(pmath::Cos(phase)) > 0.7 ? -1 : 1;
     p.lean = 1;
   } else if (state == "fight") {
     p.attack = std::min(step, 3);

@@ -4,6 +4,7 @@
 #include <sstream>
 #include <string>
 
+#include "foundation/portable_math.h"
 #include "lib/demo_art.h"
 
 namespace isora::demo {
@@ -87,7 +88,7 @@ void Landscape(Image& img, const Palette& pal, uint64_t seed, double lanternX) {
     FillRect(img, x, y, rng.Range(10, 40), 1, Mix(pal.dusk, 0xFFFFFF, 0.3));
   }
   for (int y = h * 2 / 3; y < h; y += 3)  // the lantern's reflection
-    FillRect(img, static_cast<int>(lanternX - 6 + std::sin(y * 0.3) * 4), y, 12, 1, 0xF0C060);
+    FillRect(img, static_cast<int>(lanternX - 6 + pmath::Sin(y * 0.3) * 4), y, 12, 1, 0xF0C060);
   FillPolygon(img,
               {{0, h * 0.86},
                {w * 0.3, h * 0.8},

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <string>
 
+#include "foundation/portable_math.h"
 #include "lib/demo_art.h"
 
 namespace isora::demo {
@@ -274,8 +275,8 @@ void DrawHouse(Image& img, const ObjectKind& k) {
   Put(img, static_cast<int>(dx + 12), static_cast<int>(dy - h * 0.3), 0xE0C040);
   auto window = [&](double ax, double ay, double bx, double by, bool lit) {
     double wx = ax + (bx - ax) * 0.7, wy = ay + (by - ay) * 0.7 - h * 0.62;
-    double sx = (bx - ax) / std::hypot(bx - ax, by - ay) * 12,
-           sy = (by - ay) / std::hypot(bx - ax, by - ay) * 12;
+    double sx = (bx - ax) / pmath::Hypot(bx - ax, by - ay) * 12,
+           sy = (by - ay) / pmath::Hypot(bx - ax, by - ay) * 12;
     FillPolygon(img, {{wx, wy}, {wx + sx, wy + sy}, {wx + sx, wy + sy + 12}, {wx, wy + 12}},
                 lit ? 0xF0D070 : 0x30405a);
     Line(img, wx + sx / 2, wy + sy / 2, wx + sx / 2, wy + sy / 2 + 12, 0x4a2a18);
@@ -430,7 +431,7 @@ void DrawSmallThings(Image& img, const ObjectKind& k) {
   } else if (s == "campfire") {
     for (int i = 0; i < 8; ++i) {
       double a = i * 0.785;
-      FillCircle(img, cx + std::cos(a) * 14, gy + std::sin(a) * 7, 3, 0x707070);
+      FillCircle(img, cx + pmath::Cos(a) * 14, gy + pmath::Sin(a) * 7, 3, 0x707070);
     }
     Line(img, cx - 10, gy + 2, cx + 10, gy - 4, 0x5a3a20, 3);
     Line(img, cx - 10, gy - 4, cx + 10, gy + 2, 0x4a2a18, 3);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <sstream>
 
+#include "foundation/portable_math.h"
 #include "lib/demo_raster.h"
 
 namespace isora::demo {
@@ -19,7 +20,7 @@ double Wave(const std::string& kind, double phase, Rng& rng) {
   if (kind == "saw") return 2.0 * p - 1.0;
   if (kind == "triangle") return p < 0.5 ? 4.0 * p - 1.0 : 3.0 - 4.0 * p;
   if (kind == "noise") return rng.Uniform() * 2.0 - 1.0;
-  return std::sin(2 * kPi * p);
+  return pmath::Sin(2 * kPi * p);
 }
 
 std::vector<int16_t> ToPcm(const std::vector<double>& mix, double peakTarget) {
@@ -52,9 +53,9 @@ std::vector<int16_t> SynthesizeSound(const nlohmann::json& params) {
     const size_t count = static_cast<size_t>(dur * kSampleRate);
     for (size_t i = 0; i < count && first + i < mix.size(); ++i) {
       const double t = double(i) / kSampleRate, u = t / dur;
-      const double freq = f0 * std::pow(f1 / f0, u) * (1 + vibrato * std::sin(2 * kPi * 6 * t));
+      const double freq = f0 * pmath::Pow(f1 / f0, u) * (1 + vibrato * pmath::Sin(2 * kPi * 6 * t));
       phase += freq / kSampleRate;
-      const double env = std::min(1.0, t / attack) * std::pow(1.0 - u, curve);
+      const double env = std::min(1.0, t / attack) * pmath::Pow(1.0 - u, curve);
       mix[first + i] += Wave(wave, phase, rng) * env * vol;
     }
   }
@@ -80,7 +81,7 @@ double NoteFrequency(const std::string& name) {
   if (i >= name.size() || name[i] < '0' || name[i] > '8') return 0;
   const int octave = name[i] - '0';
   const int midi = (octave + 1) * 12 + semis;
-  return 440.0 * std::pow(2.0, (midi - 69) / 12.0);
+  return 440.0 * pmath::Pow(2.0, (midi - 69) / 12.0);
 }
 
 std::vector<int16_t> SynthesizeMusic(const nlohmann::json& params) {

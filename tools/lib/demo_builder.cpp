@@ -6,6 +6,7 @@
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
 #include "foundation/ini_file.h"
+#include "lib/art_files.h"
 #include "lib/bmp_writer.h"
 #include "lib/db_writer.h"
 #include "lib/demo_art.h"
@@ -74,11 +75,49 @@ class PackSet {
   std::map<std::string, PackageWriter> packs_;
 };
 
-bool AddPictures(PackSet& packs, const std::string& pack, const std::vector<Picture>& pictures,
-                 bool compress, std::string* error) {
-  for (const auto& p : pictures)
-    if (!packs.Add(pack, p.name, WriteBmp24(p.image), compress, error)) return false;
+// Packs generated pictures, or the hand-drawn file of the same name where the source has one.
+bool AddPictures(PackSet& packs, ArtOverrides& art, const std::string& word,
+                 const std::string& pack, const std::vector<Picture>& pictures, bool compress,
+                 std::string* error) {
+  for (const auto& p : pictures) {
+    std::optional<std::vector<uint8_t>> drawn;
+    if (!art.Find(word, p.name, drawn, error)) return false;
+    if (!packs.Add(pack, p.name, drawn ? *drawn : WriteBmp24(p.image), compress, error))
+      return false;
+  }
   return true;
+}
+
+bool AddPicture(PackSet& packs, ArtOverrides& art, const std::string& word, const std::string& pack,
+                const std::string& name, const Image& image, bool compress, std::string* error) {
+  return AddPictures(packs, art, word, pack, {Picture{name, image}}, compress, error);
+}
+
+bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* error);
+
+// The folders of a game folder that hold nothing but built files.
+constexpr const char* kBuiltFolders[] = {"data", "map", "sound", "music"};
+
+// Removes the files under the built folders of out that this build did not write: maps and
+// role files of an earlier build must not outlive their sources.
+void RemoveStaleFiles(const fs::path& out, const FileSet& files,
+                      std::vector<std::string>* removed) {
+  std::error_code ec;
+  for (const char* dir : kBuiltFolders) {
+    std::vector<fs::path> stale;
+    for (auto it = fs::recursive_directory_iterator(out / dir, ec);
+         !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+      if (it->is_directory()) continue;
+      const std::string rel = fs::relative(it->path(), out, ec).generic_string();
+      if (!files.count(rel)) stale.push_back(it->path());
+    }
+    ec.clear();
+    for (const auto& p : stale) {
+      if (fs::remove(p, ec) && removed)
+        removed->push_back(fs::relative(p, out, ec).generic_string());
+      ec.clear();
+    }
+  }
 }
 
 }  // namespace
@@ -99,7 +138,20 @@ bool SourceTextToGame(const std::string& utf8, std::string& out) {
 }
 
 bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string* error) {
+  // The generators read art.json with typed getters; a value of the wrong type throws.
+  try {
+    return BuildFiles(options, files, error);
+  } catch (const std::exception& e) {
+    return Fail{error}(std::string("a source value has the wrong type: ") + e.what());
+  }
+}
+
+namespace {
+
+bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* error) {
   Fail fail{error};
+  ArtOverrides art;
+  art.Load(options.sourceDir);
   const fs::path src(options.sourceDir);
   const bool z = options.compress;
   files.clear();
@@ -137,11 +189,11 @@ bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string
   }
 
   // Databases.
-  nlohmann::json items, skills, npcs, roleSets, art, objectsSrc, sounds, music;
+  nlohmann::json items, skills, npcs, roleSets, artSrc, objectsSrc, sounds, music;
   const std::pair<const char*, nlohmann::json*> sources[] = {
       {"data/items.json", &items},    {"data/skills.json", &skills},
       {"data/npc.json", &npcs},       {"roles/roles.json", &roleSets},
-      {"art/art.json", &art},         {"art/objects.json", &objectsSrc},
+      {"art/art.json", &artSrc},      {"art/objects.json", &objectsSrc},
       {"audio/sounds.json", &sounds}, {"audio/music.json", &music}};
   for (auto [rel, doc] : sources)
     if (!ReadJsonFile((src / rel).string(), *doc, error)) return false;
@@ -191,9 +243,10 @@ bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string
     if (!BuildRoleFromJson({{"states", states}}, anim, error))
       return fail("roles/roles.json: " + file + ": " + *error);
     files["data/" + file] = WriteRoleAnimation(anim);
-    if (!AddPictures(packs, pack["role"], frames.frames, z, error)) return false;
+    if (!AddPictures(packs, art, "role", pack["role"], frames.frames, z, error)) return false;
     // The player's frames are also looked up under its image group, the ui pack.
-    if (set.value("player", false) && !AddPictures(packs, pack["ui"], frames.frames, z, error))
+    if (set.value("player", false) &&
+        !AddPictures(packs, art, "role", pack["ui"], frames.frames, z, error))
       return false;
   }
 
@@ -204,22 +257,25 @@ bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string
   context.baseDir = (src / "maps").string();
   context.objects = &catalog;
   context.roles = &npcs["records"];
-  for (const auto& path : SourceFiles(src / "maps", ".tmj")) {
-    nlohmann::json tmj, desc;
-    if (!ReadJsonFile(path.string(), tmj, error)) return false;
-    if (!TiledToMapJson(tmj, context, desc, error)) return fail(path.string() + ": " + *error);
-    const std::string file = desc.value("file", path.stem().string() + ".map");
+  for (const std::string& path : MapSourceFiles(options.sourceDir)) {
+    nlohmann::json desc;
+    std::vector<std::string> warnings;
+    if (!ImportTiledMap(path, context, desc, &warnings, error)) return false;
+    const std::string file = desc.value("file", fs::path(path).stem().string() + ".map");
     MapFileData map;
-    if (!BuildMapFromJson(desc, file, map, error)) return fail(path.string() + ": " + *error);
+    if (!BuildMapFromJson(desc, file, map, error)) return fail(path + ": " + *error);
     files["map/" + file] = WriteMapFile(map);
   }
 
   // Pictures.
-  if (!AddPictures(packs, pack["ui"], MakeUiPictures(art), z, error)) return false;
-  if (!AddPictures(packs, pack["face"], MakeFacePictures(art), z, error)) return false;
-  if (!AddPictures(packs, pack["items"], MakeItemPictures(art), z, error)) return false;
-  if (!AddPictures(packs, pack["skill"], MakeSkillPictures(art, skills), z, error)) return false;
-  const auto tileStyles = art.value("tiles", nlohmann::json::object());
+  if (!AddPictures(packs, art, "ui", pack["ui"], MakeUiPictures(artSrc), z, error)) return false;
+  if (!AddPictures(packs, art, "face", pack["face"], MakeFacePictures(artSrc), z, error))
+    return false;
+  if (!AddPictures(packs, art, "items", pack["items"], MakeItemPictures(artSrc), z, error))
+    return false;
+  if (!AddPictures(packs, art, "skill", pack["skill"], MakeSkillPictures(artSrc, skills), z, error))
+    return false;
+  const auto tileStyles = artSrc.value("tiles", nlohmann::json::object());
   if (tilesIni.IsFailed() || tilesIni.Length() == 0) return fail("ini/tiles.ini is missing");
   const int typeCount = tilesIni.GetInt("typecount", "count");
   for (int t = 1; t <= typeCount; ++t) {
@@ -229,22 +285,27 @@ bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string
     const int first = tilesIni.GetInt(section, Gbk("起始数"));
     const int last = tilesIni.GetInt(section, Gbk("末尾数"));
     const bool pad = tilesIni.GetString(section, Gbk("补位")) == "true";
-    if (!tileStyles.contains(prefix))
-      return fail("ini/tiles.ini: type " + section + ": no tile style \"" + prefix +
-                  "\" in art.json");
+    const bool drawn = tileStyles.contains(prefix);
     const size_t width = last / 100 > 0 ? 3 : (last / 10 > 0 ? 2 : 1);
     for (int j = 0; j < count; ++j) {
       std::string number = std::to_string(first + j);
       if (pad)
         while (number.size() < width) number.insert(0, 1, '0');
       const std::string member = section + "\\" + prefix + number + ".bmp";
-      if (!packs.Add(pack["tiles"], member, WriteBmp24(MakeTile(prefix, tileStyles[prefix], j)), z,
+      std::optional<std::vector<uint8_t>> handmade;
+      if (!art.Find("tiles", member, handmade, error)) return false;
+      if (!handmade && !drawn)
+        return fail("ini/tiles.ini: type " + section + ": no tile style \"" + prefix +
+                    "\" in art.json and no art/tiles/" + section + "/" + prefix + number +
+                    ".png or .bmp");
+      if (!packs.Add(pack["tiles"], member,
+                     handmade ? *handmade : WriteBmp24(MakeTile(prefix, tileStyles[prefix], j)), z,
                      error))
         return false;
     }
   }
-  if (!packs.Add(pack["tiles"], "obj.bmp", WriteBmp24(MakeObjectSheet(catalog, tileStyles)), z,
-                 error))
+  if (!AddPicture(packs, art, "tiles", pack["tiles"], "obj.bmp",
+                  MakeObjectSheet(catalog, tileStyles), z, error))
     return false;
 
   // Sounds, music and the cursor.
@@ -254,17 +315,33 @@ bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string
   for (const auto& m : music.value("pieces", nlohmann::json::array()))
     files["music/" + m.value("name", "")] =
         WriteWav(SampleBytes(SynthesizeMusic(m)), 1, kSampleRate, 16);
-  files["data/cursor.ani"] = WriteAni(MakeCursorFrames(art));
+  files["data/cursor.ani"] = WriteAni(MakeCursorFrames(artSrc));
 
   packs.Finish(files);
   return true;
 }
 
-bool BuildDemo(const DemoBuildOptions& options, FileSet* filesOut, std::string* error) {
-  FileSet files;
-  if (!BuildDemoFiles(options, files, error)) return false;
+}  // namespace
+
+bool BuildDemo(const DemoBuildOptions& options, FileSet* filesOut, std::string* error,
+               std::vector<std::string>* removed) {
   const fs::path out(options.outDir);
   std::error_code ec;
+  // Building into the source would remove the sources under data/ as stale files.
+  const fs::path srcFull = fs::weakly_canonical(options.sourceDir, ec);
+  const fs::path outFull = fs::weakly_canonical(out, ec);
+  if (!ec && !srcFull.empty()) {
+    if (srcFull == outFull)
+      return Fail{error}("the output folder is the source folder; build into another folder");
+    for (const char* dir : kBuiltFolders) {
+      const std::string inner = (outFull / dir).string() + "/";
+      if ((srcFull.string() + "/").starts_with(inner))
+        return Fail{error}("the source folder lies inside the output's " + std::string(dir) +
+                           " folder, which a build empties");
+    }
+  }
+  FileSet files;
+  if (!BuildDemoFiles(options, files, error)) return false;
   for (const char* dir : {"saves", "screenshot"}) {
     fs::create_directories(out / dir, ec);
     if (ec) return Fail{error}("cannot create " + (out / dir).string() + ": " + ec.message());
@@ -276,6 +353,7 @@ bool BuildDemo(const DemoBuildOptions& options, FileSet* filesOut, std::string* 
       return Fail{error}("cannot create " + path.parent_path().string() + ": " + ec.message());
     if (!WriteFileAtomic(path.string(), bytes)) return Fail{error}("cannot write " + path.string());
   }
+  RemoveStaleFiles(out, files, removed);
   if (filesOut) *filesOut = std::move(files);
   return true;
 }

@@ -1,4 +1,5 @@
-// Builds the complete demo game folder from the editable sources in content/demo: INI files
+// Builds a complete game folder from editable sources laid out like content/demo (the demo is
+// one such source; `isora-kit new` writes another): INI files
 // and scripts (UTF-8, CR LF line ends added, converted to GBK) packed into the INI and script
 // packages, the item, skill and role tables, role animations, the three maps imported from
 // Tiled, every picture drawn into the six image packs, sounds, music and the cursor. The same
@@ -25,8 +26,12 @@ using FileSet = std::map<std::string, std::vector<uint8_t>>;
 bool BuildDemoFiles(const DemoBuildOptions& options, FileSet& files, std::string* error);
 
 // Builds and writes them under outDir, creating it and the empty folders "saves" and
-// "screenshot"; false with *error on failure.
-bool BuildDemo(const DemoBuildOptions& options, FileSet* files, std::string* error);
+// "screenshot", and removes every other file under outDir's data, map, sound and music
+// folders (an earlier build's maps and role files), listing them in *removed. Saves and
+// screenshots are kept. Refuses an outDir that is the source folder. False with *error on
+// failure.
+bool BuildDemo(const DemoBuildOptions& options, FileSet* files, std::string* error,
+               std::vector<std::string>* removed = nullptr);
 
 // Writes the pictures Tiled shows for the maps' tilesets (tilesets/<name>.bmp) into dir.
 bool WriteTilesetPictures(const std::string& sourceDir, const std::string& dir, std::string* error);

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/portable_math.h"
+
 namespace isora::demo {
 
 uint64_t Rng::Next() {
@@ -145,7 +147,7 @@ void FillCircle(Image& img, double cx, double cy, double r, uint32_t c) {
 }
 
 void Line(Image& img, double x0, double y0, double x1, double y1, uint32_t c, double thickness) {
-  double len = std::hypot(x1 - x0, y1 - y0);
+  double len = pmath::Hypot(x1 - x0, y1 - y0);
   int steps = std::max(1, static_cast<int>(std::ceil(len * 2)));
   double r = thickness / 2.0;
   for (int i = 0; i <= steps; ++i) {

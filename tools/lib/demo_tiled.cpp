@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "foundation/file_io.h"
+#include "lib/tiled_reader.h"
 
 namespace isora::demo {
 
@@ -22,7 +23,9 @@ const nlohmann::json* Property(const nlohmann::json& owner, const std::string& n
 
 bool BoolProperty(const nlohmann::json& owner, const std::string& name) {
   const auto* v = Property(owner, name);
-  return v && ((v->is_boolean() && v->get<bool>()) || (v->is_number() && v->get<double>() != 0));
+  return v &&
+         ((v->is_boolean() && v->get<bool>()) || (v->is_number() && v->get<double>() != 0) ||
+          (v->is_string() && (v->get<std::string>() == "true" || v->get<std::string>() == "1")));
 }
 
 std::string StringProperty(const nlohmann::json& owner, const std::string& name) {
@@ -37,6 +40,13 @@ bool IntProperty(const nlohmann::json& owner, const std::string& name, int& out)
     out = v->get<int>();
     return true;
   }
+  // A float property holding a whole number is what Tiled writes when the type was left float.
+  if (v->is_number_float()) {
+    const double d = v->get<double>();
+    if (d != std::floor(d) || std::fabs(d) > 1e9) return false;
+    out = static_cast<int>(d);
+    return true;
+  }
   if (v->is_string()) {
     try {
       out = std::stoi(v->get<std::string>());
@@ -49,6 +59,7 @@ bool IntProperty(const nlohmann::json& owner, const std::string& name, int& out)
 }
 
 struct Tileset {
+  std::string name;
   uint32_t firstGid = 0;
   int tileType = 0;  // 0: not a ground tileset
   bool blocked = false;
@@ -101,17 +112,30 @@ bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string* err
   return true;
 }
 
-bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
-                    std::string* error) {
+namespace {
+
+bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
+             std::string* error, std::vector<std::string>* warnings) {
   Fail fail{error};
+  auto warn = [&](const std::string& w) {
+    if (warnings) warnings->push_back(w);
+  };
   if (!tmj.is_object()) return fail("not a Tiled map");
-  if (tmj.value("orientation", "") != "isometric") return fail("the map must be isometric");
-  if (tmj.value("tilewidth", 0) != 64 || tmj.value("tileheight", 0) != 32)
-    return fail("the map's tiles must be 64x32");
-  if (tmj.value("infinite", false)) return fail("infinite maps are not supported");
+  const std::string orientation = tmj.value("orientation", "");
+  if (orientation != "isometric")
+    return fail("the map is " +
+                (orientation.empty() ? std::string("of no orientation") : orientation) +
+                "; the game's maps are isometric (Map > Map Properties > Orientation)");
+  const int tw = tmj.value("tilewidth", 0), th = tmj.value("tileheight", 0);
+  if (tw != 64 || th != 32)
+    return fail("the map's tiles are " + std::to_string(tw) + "x" + std::to_string(th) +
+                "; the game's are 64x32");
+  if (tmj.value("infinite", false))
+    return fail("the map is infinite; the game's maps have a fixed size (uncheck Infinite)");
   const int n = tmj.value("width", 0);
   if (n < 1 || n > 50 || tmj.value("height", 0) != n)
-    return fail("the map must be square, at most 50x50 cells");
+    return fail("the map is " + std::to_string(n) + "x" + std::to_string(tmj.value("height", 0)) +
+                " cells; the game's maps are square, at most 50x50");
 
   // Catalogues: given by the caller or named by the map.
   ObjectCatalog ownObjects;
@@ -138,19 +162,15 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
   }
 
   std::vector<Tileset> tilesets;
-  for (const auto& tsRef : tmj.value("tilesets", nlohmann::json::array())) {
+  for (const auto& def : tmj.value("tilesets", nlohmann::json::array())) {
     Tileset ts;
-    ts.firstGid = tsRef.value("firstgid", 0u);
-    nlohmann::json external;
-    const nlohmann::json* def = &tsRef;
-    if (tsRef.contains("source")) {
-      if (!ReadJsonFile(JoinPath(context.baseDir, tsRef.value("source", "")), external, error))
-        return false;
-      def = &external;
-    }
-    IntProperty(*def, "tileType", ts.tileType);
-    ts.blocked = BoolProperty(*def, "blocked");
-    for (const auto& t : def->value("tiles", nlohmann::json::array()))
+    ts.firstGid = def.value("firstgid", 0u);
+    ts.name = def.value("name", "");
+    if (def.contains("source"))
+      return fail("tileset " + def.value("source", "") + " was not read (use ReadTiledMap)");
+    IntProperty(def, "tileType", ts.tileType);
+    ts.blocked = BoolProperty(def, "blocked");
+    for (const auto& t : def.value("tiles", nlohmann::json::array()))
       if (BoolProperty(t, "blocked")) ts.blockedTiles.push_back(t.value("id", -1));
     tilesets.push_back(ts);
   }
@@ -183,29 +203,37 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
   const int x0 = n * 32, y0 = 0;
 
   for (const auto& layer : tmj.value("layers", nlohmann::json::array())) {
-    const std::string name = layer.value("name", "");
+    const std::string given = layer.value("name", "");
+    // People write "Ground" or "ROLES" as readily as "ground".
+    std::string name = given;
+    for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     const std::string type = layer.value("type", "");
-    if (type == "tilelayer") {
-      if (name != "ground" && name != "block" && name != "script" && name != "exit") continue;
-      if (layer.value("width", 0) != n || layer.value("height", 0) != n)
-        return fail("layer " + name + " is not " + std::to_string(n) + "x" + std::to_string(n));
+    const bool tileName = name == "ground" || name == "block" || name == "script" || name == "exit";
+    const bool objectName = name == "objects" || name == "roles";
+    if (type == "tilelayer" && tileName) {
+      if (layer.value("width", n) != n || layer.value("height", n) != n)
+        return fail("layer " + given + " is not " + std::to_string(n) + "x" + std::to_string(n));
       const auto& data = layer.value("data", nlohmann::json::array());
       if (!data.is_array() || data.size() != static_cast<size_t>(n) * n)
-        return fail("layer " + name + ": data must be a plain array of " + std::to_string(n * n) +
-                    " tiles (CSV layer format)");
+        return fail("layer " + given + ": data must hold " + std::to_string(n * n) + " tiles");
+      int flipped = 0;
       for (int i = 0; i < n * n; ++i) {
         if (!data[i].is_number_unsigned() && !data[i].is_number_integer())
-          return fail("layer " + name + ": bad tile value");
-        uint32_t gid = data[i].get<uint32_t>() & ~kFlipMask;
+          return fail("layer " + given + ": bad tile value");
+        const uint32_t raw = data[i].get<uint32_t>();
+        if (raw & kFlipMask) ++flipped;
+        uint32_t gid = raw & ~kFlipMask;
         // Tiled stores tile (x, y) at y * width + x; x is the game's row.
         Cell& cell = cellAt(i % n, i / n);
         if (gid == 0) continue;
         const Tileset* ts = tilesetOf(gid);
-        if (!ts) return fail("layer " + name + ": tile " + std::to_string(gid) + " has no tileset");
+        if (!ts)
+          return fail("layer " + given + ": tile " + std::to_string(gid) + " has no tileset");
         const int local = static_cast<int>(gid - ts->firstGid);
         if (name == "ground") {
           if (ts->tileType < 1 || ts->tileType > 255)
-            return fail("layer ground: a tile from a tileset without a \"tileType\" property");
+            return fail("layer " + given + ": a tile from tileset \"" + ts->name +
+                        "\", which has no int property \"tileType\" (its tiles.ini type)");
           cell.tileType = ts->tileType;
           cell.tile = local;
           if (ts->blocked || std::find(ts->blockedTiles.begin(), ts->blockedTiles.end(), local) !=
@@ -214,10 +242,13 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
         } else if (name == "block") {
           cell.passable = 0;
         } else {
-          if (local < 1 || local > 255) return fail("layer " + name + ": ids run from 1 to 255");
+          if (local < 1 || local > 255) return fail("layer " + given + ": ids run from 1 to 255");
           (name == "script" ? cell.script : cell.exit) = local;
         }
       }
+      if (flipped)
+        warn("layer " + given + ": " + std::to_string(flipped) +
+             " flipped or rotated tile(s); the game draws tiles unflipped");
       if (name == "ground") haveGround = true;
     } else if (type == "objectgroup" && name == "objects") {
       for (const auto& o : layer.value("objects", nlohmann::json::array())) {
@@ -248,9 +279,16 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
         if (record < 1) return fail("role \"" + roleName + "\": record numbers start at 1");
         placements.push_back({{"record", record}, {"row", row}, {"column", column}});
       }
+    } else if (tileName || objectName) {
+      warn("layer " + given + " is a " + (type.empty() ? std::string("layer") : type) +
+           "; the game reads \"" + name + "\" only from " +
+           (tileName ? "a tile layer" : "an object layer") + ", so it is left out");
+    } else {
+      warn("layer " + given + " (" + type +
+           ") is not used by the game (it reads ground, block, script, exit, objects, roles)");
     }
   }
-  if (!haveGround) return fail("the map has no \"ground\" tile layer");
+  if (!haveGround) return fail("the map has no tile layer named \"ground\"");
 
   // Painting order: objects further back first, so nearer ones overlap them.
   std::stable_sort(placed.begin(), placed.end(), [](const PlacedObject& a, const PlacedObject& b) {
@@ -296,8 +334,11 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
   int sx = -1, sy = -1;
   IntProperty(tmj, "startX", sx);
   IntProperty(tmj, "startY", sy);
+  if (!Property(tmj, "startX") || !Property(tmj, "startY"))
+    return fail("the map has no start cell: give it int properties \"startX\" and \"startY\"");
   if (sx < 0 || sy < 0 || sx >= n || sy >= n)
-    return fail("the map needs \"startX\" and \"startY\" properties inside the map");
+    return fail("the start cell (" + std::to_string(sx) + ", " + std::to_string(sy) +
+                ") given by startX and startY is outside the map (or not a whole number)");
   out["start"] = {sx, sy};
   out["size"] = n;
   out["origin"] = {x0, y0};
@@ -307,16 +348,46 @@ bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nloh
   return true;
 }
 
-bool ImportTiledFile(const std::string& path, nlohmann::json& out, std::string* error) {
+}  // namespace
+
+bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
+                    std::string* error, std::vector<std::string>* warnings) {
+  // A hand-edited file may hold a text where a number belongs; say so instead of stopping.
+  try {
+    return Convert(tmj, context, out, error, warnings);
+  } catch (const nlohmann::json::exception& e) {
+    return Fail{error}(std::string("a value of the wrong type: ") + e.what());
+  }
+}
+
+bool ImportTiledMap(const std::string& path, const TiledContext& context, nlohmann::json& out,
+                    std::vector<std::string>* warnings, std::string* error) {
   nlohmann::json tmj;
-  if (!ReadJsonFile(path, tmj, error)) return false;
-  TiledContext context;
-  context.baseDir = std::filesystem::path(path).parent_path().string();
-  if (!TiledToMapJson(tmj, context, out, error)) {
+  if (!ReadTiledMap(path, tmj, warnings, error)) return false;
+  TiledContext local = context;
+  if (local.baseDir.empty()) local.baseDir = std::filesystem::path(path).parent_path().string();
+  if (!TiledToMapJson(tmj, local, out, error, warnings)) {
     if (error) *error = path + ": " + *error;
     return false;
   }
   return true;
+}
+
+bool ImportTiledFile(const std::string& path, nlohmann::json& out, std::string* error,
+                     std::vector<std::string>* warnings) {
+  return ImportTiledMap(path, TiledContext{}, out, warnings, error);
+}
+
+std::vector<std::string> MapSourceFiles(const std::string& sourceDir) {
+  std::vector<std::string> out;
+  std::error_code ec;
+  for (const auto& e :
+       std::filesystem::directory_iterator(std::filesystem::path(sourceDir) / "maps", ec)) {
+    const std::string ext = e.path().extension().string();
+    if (e.is_regular_file() && (ext == ".tmj" || ext == ".tmx")) out.push_back(e.path().string());
+  }
+  std::sort(out.begin(), out.end());
+  return out;
 }
 
 }  // namespace isora::demo

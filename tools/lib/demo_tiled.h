@@ -1,8 +1,9 @@
-// Imports maps made in Tiled (JSON ".tmj", isometric, 64x32 tiles) into the game's map
+// Imports maps made in Tiled (TMX or JSON, isometric, 64x32 tiles) into the game's map
 // description (map_writer.h). Conventions, also described in docs/content.md:
 //
 // - Tiled's x axis is the game's row, its y axis the game's column: cell (row r, column c) is
 //   Tiled tile (r, c), and the map looks the same in Tiled and in the game.
+// - Layer names are matched without regard to case; group layers count as their children.
 // - Tile layer "ground": the cell pictures. A tileset with the int property "tileType" is the
 //   tile picture of that tiles.ini type; a tile's local id is its picture index j. A tileset or
 //   tile with the bool property "blocked" makes its cells impassable (water, walls).
@@ -21,6 +22,7 @@
 
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "lib/demo_objects.h"
 
@@ -32,12 +34,22 @@ struct TiledContext {
   const nlohmann::json* roles = nullptr;   // role records list; null: from "roleCatalog"
 };
 
-// Converts a parsed .tmj into the JSON description accepted by BuildMapFromJson.
+// Converts a map in Tiled's JSON shape (external tilesets and templates already merged, layer
+// data plain arrays: see tiled_reader.h) into the JSON description accepted by
+// BuildMapFromJson. What the game cannot use but can do without (unknown layers, flipped
+// tiles) is added to *warnings; a map the game cannot take is refused with the reason.
 bool TiledToMapJson(const nlohmann::json& tmj, const TiledContext& context, nlohmann::json& out,
-                    std::string* error);
+                    std::string* error, std::vector<std::string>* warnings = nullptr);
 
-// Reads a .tmj file and converts it, loading the catalogues it names.
-bool ImportTiledFile(const std::string& path, nlohmann::json& out, std::string* error);
+// Reads a .tmx or .tmj file and converts it. Catalogues not given by the context are loaded
+// from the paths the map names; an empty baseDir is the map's folder.
+bool ImportTiledMap(const std::string& path, const TiledContext& context, nlohmann::json& out,
+                    std::vector<std::string>* warnings, std::string* error);
+bool ImportTiledFile(const std::string& path, nlohmann::json& out, std::string* error,
+                     std::vector<std::string>* warnings = nullptr);
+
+// The map sources of a game source folder: maps/*.tmj and maps/*.tmx, sorted by name.
+std::vector<std::string> MapSourceFiles(const std::string& sourceDir);
 
 // Reads a JSON file; false with *error when it cannot be read or parsed.
 bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string* error);

@@ -1,5 +1,7 @@
 #include "lib/npc_writer.h"
 
+#include <algorithm>
+
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
 
@@ -65,14 +67,31 @@ bool Text(const json& j, const char* key, size_t width, std::string& out, std::s
   if (!j.contains(key)) return true;
   if (!j[key].is_string()) return Fail(error, std::string("\"") + key + "\" must be a string");
   out = Utf8ToGbk(j[key].get<std::string>());
+  if (GbkToUtf8(out) != j[key].get<std::string>())
+    return Fail(error, std::string("\"") + key +
+                           "\" holds a character GBK cannot hold: " + j[key].get<std::string>());
   if (out.size() >= width)
     return Fail(error, std::string("\"") + key + "\" is longer than " + std::to_string(width - 1) +
                            " bytes: " + j[key].get<std::string>());
   return true;
 }
 
+// Every field a record may have; a misspelt one would otherwise be dropped without a word.
+bool KnownFields(const json& j, std::string* error) {
+  static const char* const kFields[] = {
+      "unused0",     "roleName",    "word24",     "kind",          "wanders",    "animationFile",
+      "portrait",    "clickScript", "hp",         "attack",        "fightMode",  "startDirection",
+      "talkMode",    "expValue",    "skillId",    "rememberDeath", "startSound", "deathScript",
+      "factionName", "title",       "enmityGain", "drops",         "talkLines"};
+  for (const auto& [key, value] : j.items())
+    if (std::find(std::begin(kFields), std::end(kFields), key) == std::end(kFields))
+      return Fail(error, "unknown field \"" + key + "\"");
+  return true;
+}
+
 bool Record(const json& j, NpcRecord& n, std::string* error) {
   if (!j.is_object()) return Fail(error, "each record must be an object");
+  if (!KnownFields(j, error)) return false;
   if (!(Int(j, "unused0", n.unused0, error) && Text(j, "roleName", 20, n.roleName, error) &&
         Int(j, "word24", n.word24, error) && Int(j, "kind", n.kind, error) &&
         Int(j, "wanders", n.wanders, error) &&
@@ -104,6 +123,8 @@ bool Record(const json& j, NpcRecord& n, std::string* error) {
     for (; i < lines.size(); ++i) {
       if (!lines[i].is_string()) return Fail(error, "\"talkLines\" must be up to 10 texts");
       n.talkLines[i] = Utf8ToGbk(lines[i].get<std::string>());
+      if (GbkToUtf8(n.talkLines[i]) != lines[i].get<std::string>())
+        return Fail(error, "a talk line holds a character GBK cannot hold");
       if (n.talkLines[i].size() >= kNpcTalkLineSize)
         return Fail(error, "a talk line is longer than 199 bytes");
     }

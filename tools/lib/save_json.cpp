@@ -1,6 +1,8 @@
 #include "lib/save_json.h"
 
 #include <cstdio>
+#include <map>
+#include <set>
 
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
@@ -76,6 +78,21 @@ Json MissionJson(const Mission& m) {
 // Reading side: every accessor records the first error and returns a default afterwards.
 struct Reader {
   std::string error;
+  // The members each object was asked for; any other member is a mistake (a typo would
+  // otherwise leave its value at the default without a word).
+  std::map<const Json*, std::set<std::string>> asked;
+
+  void RejectUnknown(const Json& j, const std::string& where) {
+    auto it = asked.find(&j);
+    if (it != asked.end() && j.is_object())
+      for (const auto& [key, value] : j.items())
+        if (!it->second.count(key)) Fail("unknown field \"" + key + "\" in " + where);
+    if (j.is_object()) {
+      for (const auto& [key, value] : j.items()) RejectUnknown(value, where + "/" + key);
+    } else if (j.is_array()) {
+      for (size_t i = 0; i < j.size(); ++i) RejectUnknown(j[i], where + "/" + std::to_string(i));
+    }
+  }
 
   bool Fail(const std::string& m) {
     if (error.empty()) error = m;
@@ -86,6 +103,7 @@ struct Reader {
       Fail(std::string("expected an object around ") + name);
       return nullptr;
     }
+    asked[&j].insert(name);
     auto it = j.find(name);
     return it == j.end() ? nullptr : &*it;
   }
@@ -267,6 +285,10 @@ bool SaveFromJson(const Json& j, SaveData& out, std::string* error) {
   }
   d.killCount = rd.Int(j, "killCount", 0);
   d.rainFlag = rd.Int(j, "rainFlag", 0);
+  // Written by the dump for people to read; nothing to take from them.
+  rd.Field(j, "magic");
+  rd.Field(j, "rolesEnd");
+  rd.RejectUnknown(j, "the save");
   if (!rd.error.empty()) {
     if (error) *error = rd.error;
     return false;

@@ -1,8 +1,10 @@
 #include "lib/wav_writer.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "foundation/byte_io.h"
+#include "foundation/portable_math.h"
 
 namespace isora {
 
@@ -32,7 +34,7 @@ std::vector<uint8_t> WriteToneWav(double hz, double seconds, int rate, double vo
   ByteWriter s;
   for (int i = 0; i < n; ++i) {
     double fade = std::min(1.0, std::min(i, n - i) / (0.01 * rate));  // no clicks at the ends
-    double v = std::sin(2 * M_PI * hz * i / rate) * volume * fade;
+    double v = pmath::Sin(2 * std::numbers::pi * hz * i / rate) * volume * fade;
     s.I16(static_cast<int16_t>(v * 32767));
   }
   return WriteWav(s.Take(), 1, rate, 16);

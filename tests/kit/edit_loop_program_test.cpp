@@ -1,0 +1,111 @@
+// The isora program's edit loop, run as a content maker runs it: a new game straight onto a map
+// cell, a save slot that is not there, the main menu without the splash, the log on stderr.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <filesystem>
+#include <nlohmann/json.hpp>
+
+#include "kit_runner.h"
+
+namespace isora {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ProgramPath() {
+  return (fs::canonical("/proc/self/exe").parent_path().parent_path() / "src" / "isora").string();
+}
+
+class EditLoop : public testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(fs::exists(ProgramPath()));
+    ASSERT_EQ(kit_test::RunKit("new game").status, 0);
+    ASSERT_EQ(kit_test::RunKit("build game out").status, 0);
+    test::WriteFile("r.replay", "@40 state s.json\n@40 quit\n");
+  }
+
+  // Runs isora headless with the replay and more options; its exit status.
+  int Run(const std::string& options) {
+    std::string command = "'";
+    command.append(ProgramPath())
+        .append("' --headless --data out --replay r.replay ")
+        .append(options)
+        .append(" >out.txt 2>err.txt");
+    const int status = std::system(command.c_str());
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  }
+
+  nlohmann::json Dump() { return nlohmann::json::parse(test::ReadFile("s.json")); }
+
+  kit_test::KitFolder dir_;
+};
+
+TEST_F(EditLoop, StartPutsANewGameOnTheCellWithoutTheStartScript) {
+  ASSERT_EQ(Run("--start village.map:3,4"), 0) << test::ReadFile("err.txt");
+  nlohmann::json s = Dump();
+  EXPECT_EQ(s["mode"], "ModePlay");
+  EXPECT_EQ(s["map"]["file"], "village.map");
+  // A role placed on a cell stands one row and one column up from it.
+  EXPECT_EQ(s["player"]["row"], 2);
+  EXPECT_EQ(s["player"]["column"], 3);
+  EXPECT_EQ(s["player"]["money"], 0);  // main.gsp gives 50
+  EXPECT_TRUE(s["script"].is_null());
+
+  ASSERT_EQ(Run("--start village.map"), 0);
+  s = Dump();
+  EXPECT_EQ(s["player"]["row"], 7);  // the map's start cell, (8, 8)
+  EXPECT_EQ(s["player"]["column"], 7);
+}
+
+TEST_F(EditLoop, SkipSplashOpensTheMainMenuAndAMissingSlotIsSaid) {
+  ASSERT_EQ(Run("--skip-splash"), 0);
+  EXPECT_EQ(Dump()["mode"], "ModeMainMenu");
+  EXPECT_EQ(Run("--load-slot 2"), 1);
+  EXPECT_NE(test::ReadFile("err.txt").find("save slot 2 cannot be loaded"), std::string::npos)
+      << test::ReadFile("err.txt");
+}
+
+TEST_F(EditLoop, LogStderrMirrorsTheLogAsUtf8AndKeepsTheFile) {
+  // A map that is not there is logged by name.
+  Run("--start nowhere.map --log-stderr");
+  const std::string err = test::ReadFile("err.txt");
+  const std::string log = test::ReadFile("out/GameEngine.log");
+  EXPECT_NE(err.find("Cannot load the map map\\nowhere.map (missing or damaged)\n"),
+            std::string::npos)
+      << err;
+  EXPECT_NE(log.find("----->Cannot load the map map\\nowhere.map (missing or damaged)\r\n"),
+            std::string::npos)
+      << log;
+  Run("--start nowhere.map");
+  EXPECT_EQ(test::ReadFile("err.txt").find("Cannot load the map"), std::string::npos);
+}
+
+TEST_F(EditLoop, DevF5LoadsTheMapAgainAndKeepsThePlayerWhereTheyStand) {
+  // Walk two cells, then F5.
+  test::WriteFile("r.replay",
+                  "@45 move 384 304\n@45 ldown\n@46 lup\n@100 state a.json\n@101 key F5\n"
+                  "@160 state s.json\n@160 quit\n");
+  ASSERT_EQ(Run("--start village.map:6,8 --dev"), 0) << test::ReadFile("err.txt");
+  const nlohmann::json before = nlohmann::json::parse(test::ReadFile("a.json"));
+  const nlohmann::json after = Dump();
+  EXPECT_EQ(after["mode"], "ModePlay");
+  EXPECT_EQ(after["player"]["row"], before["player"]["row"]);
+  EXPECT_EQ(after["player"]["column"], before["player"]["column"]);
+  EXPECT_NE(before["player"]["row"], 5);  // it did walk
+  const std::string log = test::ReadFile("out/GameEngine.log");
+  EXPECT_NE(log.find("Reloading map\\village.map from the game folder"), std::string::npos);
+  size_t loads = 0;
+  for (size_t at = log.find("Start to load map"); at != std::string::npos;
+       at = log.find("Start to load map", at + 1))
+    ++loads;
+  EXPECT_EQ(loads, 2u);
+  // Without --dev, F5 does nothing.
+  std::filesystem::remove("out/GameEngine.log");
+  ASSERT_EQ(Run("--start village.map:6,8"), 0);
+  EXPECT_EQ(test::ReadFile("out/GameEngine.log").find("Reloading"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace isora

@@ -1,0 +1,553 @@
+#include "lib/tiled_reader.h"
+
+#include <tinyxml2.h>
+#include <zlib.h>
+#include <zstd.h>
+
+#include <cmath>
+#include <cstring>
+#include <filesystem>
+
+#include "foundation/file_io.h"
+
+namespace isora::demo {
+
+namespace fs = std::filesystem;
+using nlohmann::json;
+using tinyxml2::XMLElement;
+
+namespace {
+
+constexpr size_t kMaxTiledFile = size_t{64} << 20;
+// Templates may name templates only through their objects; this bounds a cycle of files.
+constexpr int kMaxIncludeDepth = 8;
+
+struct Fail {
+  std::string* error;
+  bool operator()(const std::string& m) const {
+    if (error) *error = m;
+    return false;
+  }
+};
+
+bool ReadText(const std::string& path, std::string& out, std::string* error) {
+  auto bytes = ReadFileBytes(path, kMaxTiledFile);
+  if (!bytes) return Fail{error}("cannot read " + path);
+  out.assign(bytes->begin(), bytes->end());
+  return true;
+}
+
+bool LooksLikeXml(const std::string& text) {
+  size_t i = 0;
+  if (text.compare(0, 3, "\xEF\xBB\xBF") == 0) i = 3;
+  while (i < text.size() && std::isspace(static_cast<unsigned char>(text[i]))) ++i;
+  return i < text.size() && text[i] == '<';
+}
+
+std::string Join(const std::string& base, const std::string& rel) {
+  if (base.empty() || fs::path(rel).is_absolute()) return rel;
+  return (fs::path(base) / rel).lexically_normal().string();
+}
+
+// ---- decoding ----------------------------------------------------------------------------
+
+bool DecodeBase64(const std::string& text, std::vector<uint8_t>& out) {
+  auto value = [](char c) -> int {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+  };
+  out.clear();
+  uint32_t bits = 0;
+  int have = 0;
+  bool padded = false;
+  for (char c : text) {
+    if (std::isspace(static_cast<unsigned char>(c))) continue;
+    if (c == '=') {
+      padded = true;
+      continue;
+    }
+    const int v = value(c);
+    if (v < 0 || padded) return false;
+    bits = (bits << 6) | static_cast<uint32_t>(v);
+    have += 6;
+    if (have >= 8) {
+      have -= 8;
+      out.push_back(static_cast<uint8_t>(bits >> have));
+    }
+  }
+  return true;
+}
+
+// zlib or gzip (told apart by their headers), inflated to exactly `size` bytes.
+bool Inflate(const std::vector<uint8_t>& in, size_t size, std::vector<uint8_t>& out) {
+  out.assign(size, 0);
+  z_stream z{};
+  if (inflateInit2(&z, 15 + 32) != Z_OK) return false;
+  z.next_in = const_cast<Bytef*>(in.data());
+  z.avail_in = static_cast<uInt>(in.size());
+  z.next_out = out.data();
+  z.avail_out = static_cast<uInt>(out.size());
+  const int status = inflate(&z, Z_FINISH);
+  const bool ok = status == Z_STREAM_END && z.total_out == size;
+  inflateEnd(&z);
+  return ok;
+}
+
+bool ParseCsv(const std::string& text, std::vector<uint32_t>& out, std::string* error) {
+  out.clear();
+  uint64_t value = 0;
+  bool inNumber = false;
+  for (char c : text) {
+    if (c >= '0' && c <= '9') {
+      value = value * 10 + static_cast<uint64_t>(c - '0');
+      if (value > 0xFFFFFFFFull) return Fail{error}("a tile id in the CSV data is too large");
+      inNumber = true;
+    } else if (c == ',') {
+      out.push_back(static_cast<uint32_t>(value));
+      value = 0;
+      inNumber = false;
+    } else if (!std::isspace(static_cast<unsigned char>(c))) {
+      return Fail{error}(std::string("the CSV data holds '") + c + "'");
+    }
+  }
+  if (inNumber) out.push_back(static_cast<uint32_t>(value));
+  return true;
+}
+
+// ---- XML to the JSON shape ---------------------------------------------------------------
+
+std::string Attr(const XMLElement* e, const char* name, const char* fallback = "") {
+  const char* v = e->Attribute(name);
+  return v ? v : fallback;
+}
+
+// Copies numeric attributes as numbers and the rest as texts.
+void CopyAttributes(const XMLElement* e, json& out, std::initializer_list<const char*> numbers,
+                    std::initializer_list<const char*> texts) {
+  for (const char* n : numbers)
+    if (const char* v = e->Attribute(n)) {
+      char* end = nullptr;
+      const double d = std::strtod(v, &end);
+      if (end && *end == '\0') {
+        if (d == std::floor(d) && std::fabs(d) < 2e9)
+          out[n] = static_cast<int64_t>(d);
+        else
+          out[n] = d;
+      }
+    }
+  for (const char* t : texts)
+    if (const char* v = e->Attribute(t)) out[t] = v;
+}
+
+json PropertiesOf(const XMLElement* owner) {
+  json list = json::array();
+  const XMLElement* props = owner->FirstChildElement("properties");
+  if (!props) return list;
+  for (const XMLElement* p = props->FirstChildElement("property"); p;
+       p = p->NextSiblingElement("property")) {
+    json prop = {{"name", Attr(p, "name")}, {"type", Attr(p, "type", "string")}};
+    // Multi-line texts are kept as the element's text instead of an attribute.
+    const char* raw = p->Attribute("value");
+    if (!raw) raw = p->GetText() ? p->GetText() : "";
+    prop["value"] = raw;
+    if (p->Attribute("propertytype")) prop["propertytype"] = Attr(p, "propertytype");
+    list.push_back(prop);
+  }
+  return list;
+}
+
+json TilesetFromXml(const XMLElement* e) {
+  json ts = json::object();
+  CopyAttributes(
+      e, ts, {"firstgid", "tilewidth", "tileheight", "tilecount", "columns", "spacing", "margin"},
+      {"name", "source", "class"});
+  if (const XMLElement* off = e->FirstChildElement("tileoffset")) {
+    json o = json::object();
+    CopyAttributes(off, o, {"x", "y"}, {});
+    ts["tileoffset"] = o;
+  }
+  if (const XMLElement* img = e->FirstChildElement("image")) ts["image"] = Attr(img, "source");
+  ts["properties"] = PropertiesOf(e);
+  json tiles = json::array();
+  for (const XMLElement* t = e->FirstChildElement("tile"); t; t = t->NextSiblingElement("tile")) {
+    json tile = json::object();
+    CopyAttributes(t, tile, {"id"}, {"type", "class"});
+    tile["properties"] = PropertiesOf(t);
+    tiles.push_back(tile);
+  }
+  if (!tiles.empty()) ts["tiles"] = tiles;
+  return ts;
+}
+
+json ObjectFromXml(const XMLElement* e) {
+  json o = json::object();
+  CopyAttributes(e, o, {"id", "x", "y", "width", "height", "rotation", "gid"},
+                 {"name", "type", "class", "template"});
+  if (e->Attribute("visible")) o["visible"] = Attr(e, "visible") != "0";
+  o["point"] = e->FirstChildElement("point") != nullptr;
+  o["properties"] = PropertiesOf(e);
+  return o;
+}
+
+bool LayerFromXml(const XMLElement* e, json& layer, std::string* error);
+
+bool LayersFromXml(const XMLElement* parent, json& layers, std::string* error) {
+  for (const XMLElement* c = parent->FirstChildElement(); c; c = c->NextSiblingElement()) {
+    const std::string tag = c->Name();
+    if (tag != "layer" && tag != "objectgroup" && tag != "imagelayer" && tag != "group") continue;
+    json layer;
+    if (!LayerFromXml(c, layer, error)) return false;
+    layers.push_back(std::move(layer));
+  }
+  return true;
+}
+
+bool LayerFromXml(const XMLElement* e, json& layer, std::string* error) {
+  const std::string tag = e->Name();
+  layer = json::object();
+  layer["type"] = tag == "layer"         ? "tilelayer"
+                  : tag == "objectgroup" ? "objectgroup"
+                  : tag == "imagelayer"  ? "imagelayer"
+                                         : "group";
+  CopyAttributes(
+      e, layer,
+      {"id", "width", "height", "offsetx", "offsety", "parallaxx", "parallaxy", "opacity"},
+      {"name", "class"});
+  layer["visible"] = Attr(e, "visible", "1") != "0";
+  layer["properties"] = PropertiesOf(e);
+  if (tag == "layer") {
+    const XMLElement* data = e->FirstChildElement("data");
+    if (!data) return Fail{error}("layer \"" + Attr(e, "name") + "\" has no data");
+    const std::string encoding = Attr(data, "encoding");
+    if (data->FirstChildElement("chunk")) {
+      layer["chunks"] = json::array({json::object()});
+    } else if (encoding == "csv") {
+      std::vector<uint32_t> ids;
+      if (!ParseCsv(data->GetText() ? data->GetText() : "", ids, error)) {
+        *error = "layer \"" + Attr(e, "name") + "\": " + *error;
+        return false;
+      }
+      layer["data"] = ids;
+    } else if (encoding == "base64") {
+      layer["encoding"] = "base64";
+      layer["compression"] = Attr(data, "compression");
+      layer["data"] = data->GetText() ? data->GetText() : "";
+    } else if (encoding.empty()) {
+      json ids = json::array();
+      for (const XMLElement* t = data->FirstChildElement("tile"); t;
+           t = t->NextSiblingElement("tile"))
+        ids.push_back(t->UnsignedAttribute("gid", 0));
+      layer["data"] = ids;
+    } else {
+      return Fail{error}("layer \"" + Attr(e, "name") + "\": unknown data encoding \"" + encoding +
+                         "\"");
+    }
+  } else if (tag == "objectgroup") {
+    json objects = json::array();
+    for (const XMLElement* o = e->FirstChildElement("object"); o;
+         o = o->NextSiblingElement("object"))
+      objects.push_back(ObjectFromXml(o));
+    layer["objects"] = objects;
+  } else if (tag == "group") {
+    json children = json::array();
+    if (!LayersFromXml(e, children, error)) return false;
+    layer["layers"] = children;
+  }
+  return true;
+}
+
+bool MapFromXml(const std::string& text, json& out, std::string* error) {
+  tinyxml2::XMLDocument doc;
+  if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
+    return Fail{error}("not well-formed XML: line " + std::to_string(doc.ErrorLineNum()) + ": " +
+                       doc.ErrorStr());
+  const XMLElement* root = doc.RootElement();
+  const std::string tag = root ? root->Name() : "";
+  if (tag == "tileset") return Fail{error}("a Tiled tileset (TSX), not a map");
+  if (tag == "template") return Fail{error}("a Tiled object template (TX), not a map");
+  if (tag != "map") return Fail{error}("XML whose root element is <" + tag + ">, not a Tiled map");
+  out = json::object();
+  out["type"] = "map";
+  CopyAttributes(root, out, {"width", "height", "tilewidth", "tileheight", "hexsidelength"},
+                 {"version", "tiledversion", "orientation", "renderorder", "staggeraxis",
+                  "staggerindex", "class"});
+  out["infinite"] = Attr(root, "infinite", "0") != "0";
+  out["properties"] = PropertiesOf(root);
+  json tilesets = json::array();
+  for (const XMLElement* t = root->FirstChildElement("tileset"); t;
+       t = t->NextSiblingElement("tileset"))
+    tilesets.push_back(TilesetFromXml(t));
+  out["tilesets"] = tilesets;
+  json layers = json::array();
+  if (!LayersFromXml(root, layers, error)) return false;
+  out["layers"] = layers;
+  return true;
+}
+
+// ---- one shape ---------------------------------------------------------------------------
+
+// Values typed as their declared type: TMX writes every value as text, and hand-edited or
+// scripted JSON often does too.
+void TypeProperties(json& owner) {
+  if (!owner.is_object() || !owner.contains("properties") || !owner["properties"].is_array())
+    return;
+  for (json& p : owner["properties"]) {
+    if (!p.is_object() || !p.contains("value")) continue;
+    const std::string type = p.value("type", "string");
+    json& v = p["value"];
+    if (!v.is_string()) continue;
+    const std::string s = v.get<std::string>();
+    char* end = nullptr;
+    if (type == "bool") {
+      if (s == "true" || s == "1") v = true;
+      if (s == "false" || s == "0") v = false;
+    } else if (type == "int" && !s.empty()) {
+      const long long n = std::strtoll(s.c_str(), &end, 10);
+      if (*end == '\0') v = n;
+    } else if (type == "float" && !s.empty()) {
+      const double d = std::strtod(s.c_str(), &end);
+      if (*end == '\0') v = d;
+    }
+  }
+}
+
+bool LoadJsonOrXml(const std::string& path, const char* xmlRoot, json& out, std::string* error) {
+  std::string text;
+  if (!ReadText(path, text, error)) return false;
+  if (LooksLikeXml(text)) {
+    tinyxml2::XMLDocument doc;
+    if (doc.Parse(text.data(), text.size()) != tinyxml2::XML_SUCCESS)
+      return Fail{error}(path + ": not well-formed XML: line " +
+                         std::to_string(doc.ErrorLineNum()) + ": " + doc.ErrorStr());
+    const XMLElement* root = doc.RootElement();
+    if (!root || std::string(root->Name()) != xmlRoot)
+      return Fail{error}(path + ": not a Tiled " + xmlRoot + " file");
+    if (std::string(xmlRoot) == "tileset") {
+      out = TilesetFromXml(root);
+    } else {
+      const XMLElement* object = root->FirstChildElement("object");
+      if (!object) return Fail{error}(path + ": the template holds no object");
+      out = {{"type", "template"}, {"object", ObjectFromXml(object)}};
+    }
+    return true;
+  }
+  out = json::parse(text, nullptr, false);
+  if (out.is_discarded()) return Fail{error}(path + ": neither XML nor valid JSON");
+  return true;
+}
+
+std::string Number(double d) {
+  if (d == std::floor(d) && std::fabs(d) < 1e9) return std::to_string(static_cast<long long>(d));
+  return std::to_string(d);
+}
+
+struct Normaliser {
+  std::string baseDir;
+  std::vector<std::string>* warnings;
+  std::string* error;
+  size_t cells = 0;
+  bool infinite = false;
+
+  void Warn(const std::string& w) {
+    if (warnings) warnings->push_back(w);
+  }
+
+  bool Tileset(json& ts) {
+    TypeProperties(ts);
+    if (ts.contains("tiles") && ts["tiles"].is_array())
+      for (json& t : ts["tiles"]) TypeProperties(t);
+    if (!ts.contains("source")) return true;
+    const std::string source = ts.value("source", "");
+    json external;
+    if (!LoadJsonOrXml(Join(baseDir, source), "tileset", external, error)) return false;
+    if (!external.is_object()) return Fail{error}(source + ": not a tileset");
+    external["firstgid"] = ts.value("firstgid", 0);
+    ts = std::move(external);
+    TypeProperties(ts);
+    if (ts.contains("tiles") && ts["tiles"].is_array())
+      for (json& t : ts["tiles"]) TypeProperties(t);
+    return true;
+  }
+
+  bool Object(json& o, int depth) {
+    TypeProperties(o);
+    if (!o.contains("template")) return true;
+    if (depth > kMaxIncludeDepth) return Fail{error}("object templates nest too deeply");
+    const std::string source = o.value("template", "");
+    json tpl;
+    if (!LoadJsonOrXml(Join(baseDir, source), "template", tpl, error)) return false;
+    if (!tpl.is_object() || !tpl.contains("object") || !tpl["object"].is_object())
+      return Fail{error}(source + ": not an object template");
+    json base = tpl["object"];
+    if (!Object(base, depth + 1)) return false;
+    // The instance's own values win; properties merge by name.
+    json merged = base;
+    for (const auto& [key, value] : o.items())
+      if (key != "properties" && key != "template") merged[key] = value;
+    json props = base.value("properties", json::array());
+    for (const json& p : o.value("properties", json::array())) {
+      bool replaced = false;
+      for (json& q : props)
+        if (q.value("name", "") == p.value("name", "")) {
+          q = p;
+          replaced = true;
+        }
+      if (!replaced) props.push_back(p);
+    }
+    merged["properties"] = props;
+    o = std::move(merged);
+    return true;
+  }
+
+  // Appends layer (and, for a group, its children) to out in drawing order.
+  bool Layer(json layer, double offsetX, double offsetY, bool visible, const std::string& path,
+             json& out) {
+    TypeProperties(layer);
+    const std::string name = layer.value("name", "");
+    const std::string where = path.empty() ? name : path + "/" + name;
+    offsetX += layer.value("offsetx", 0.0);
+    offsetY += layer.value("offsety", 0.0);
+    visible = visible && layer.value("visible", true);
+    const std::string type = layer.value("type", "");
+    if (type == "group") {
+      if (layer.value("parallaxx", 1.0) != 1.0 || layer.value("parallaxy", 1.0) != 1.0)
+        Warn("group \"" + where + "\" has a parallax factor; the game has no parallax");
+      for (json& child : layer.value("layers", json::array()))
+        if (!Layer(child, offsetX, offsetY, visible, where, out)) return false;
+      return true;
+    }
+    if (offsetX != 0 || offsetY != 0)
+      Warn("layer \"" + where + "\" is offset by (" + Number(offsetX) + ", " + Number(offsetY) +
+           ") pixels in Tiled; the game ignores layer offsets");
+    if (layer.value("parallaxx", 1.0) != 1.0 || layer.value("parallaxy", 1.0) != 1.0)
+      Warn("layer \"" + where + "\" has a parallax factor; the game has no parallax");
+    if (!visible) Warn("layer \"" + where + "\" is hidden in Tiled; it is imported all the same");
+    if (type == "tilelayer" && !infinite && cells > 0 && !layer.contains("chunks")) {
+      if (layer.value("encoding", "csv") == "base64") {
+        std::vector<uint32_t> ids;
+        const json& data = layer["data"];
+        if (!data.is_string())
+          return Fail{error}("layer \"" + where + "\": base64 data is not text");
+        if (!DecodeLayerData(data.get<std::string>(), layer.value("compression", ""), cells, ids,
+                             error)) {
+          *error = "layer \"" + where + "\": " + *error;
+          return false;
+        }
+        layer["data"] = ids;
+        layer.erase("encoding");
+        layer.erase("compression");
+      }
+    }
+    if (type == "objectgroup" && layer.contains("objects") && layer["objects"].is_array())
+      for (json& o : layer["objects"])
+        if (!Object(o, 0)) return false;
+    if (!path.empty()) layer["group"] = path;
+    out.push_back(std::move(layer));
+    return true;
+  }
+};
+
+}  // namespace
+
+bool DecodeLayerData(const std::string& base64, const std::string& compression, size_t count,
+                     std::vector<uint32_t>& out, std::string* error) {
+  Fail fail{error};
+  std::vector<uint8_t> packed, raw;
+  if (!DecodeBase64(base64, packed)) return fail("the base64 data holds a stray character");
+  const size_t size = count * 4;
+  if (compression.empty()) {
+    raw = std::move(packed);
+  } else if (compression == "zlib" || compression == "gzip") {
+    if (!Inflate(packed, size, raw))
+      return fail("the " + compression + " data does not inflate to " + std::to_string(count) +
+                  " tiles");
+  } else if (compression == "zstd") {
+    raw.assign(size, 0);
+    const size_t got = ZSTD_decompress(raw.data(), raw.size(), packed.data(), packed.size());
+    if (ZSTD_isError(got) || got != size)
+      return fail("the zstd data does not decompress to " + std::to_string(count) + " tiles");
+  } else {
+    return fail("unknown compression \"" + compression + "\" (zlib, gzip and zstd are read)");
+  }
+  if (raw.size() != size)
+    return fail("the data holds " + std::to_string(raw.size() / 4) + " tiles, not " +
+                std::to_string(count));
+  out.resize(count);
+  for (size_t i = 0; i < count; ++i)
+    out[i] = uint32_t{raw[i * 4]} | uint32_t{raw[i * 4 + 1]} << 8 | uint32_t{raw[i * 4 + 2]} << 16 |
+             uint32_t{raw[i * 4 + 3]} << 24;
+  return true;
+}
+
+namespace {
+
+bool Parse(const std::string& text, const std::string& baseDir, json& out,
+           std::vector<std::string>* warnings, std::string* error) {
+  Fail fail{error};
+  if (LooksLikeXml(text)) {
+    if (!MapFromXml(text, out, error)) return false;
+  } else {
+    out = json::parse(text, nullptr, false);
+    if (out.is_discarded()) {
+      // Say where, as a reader of the file would.
+      try {
+        const json strict = json::parse(text);
+        (void)strict;
+      } catch (const json::parse_error& e) {
+        return fail(std::string("neither a TMX map nor valid JSON: ") + e.what());
+      }
+      return fail("neither a TMX map nor valid JSON");
+    }
+    if (!out.is_object()) return fail("JSON that is not a Tiled map");
+    const std::string type = out.value("type", "map");
+    if (type == "tileset") return fail("a Tiled tileset (TSJ), not a map");
+    if (type == "template") return fail("a Tiled object template (TJ), not a map");
+    if (type != "map") return fail("JSON of type \"" + type + "\", not a Tiled map");
+  }
+  Normaliser norm{baseDir, warnings, error};
+  norm.infinite = out.value("infinite", false);
+  const int w = out.value("width", 0), h = out.value("height", 0);
+  // Layers of maps far beyond the game's 50x50 are left undecoded: the importer refuses the
+  // size by name, and nothing large is allocated for them.
+  constexpr int kMaxDecodedSide = 256;
+  norm.cells = w > 0 && h > 0 && w <= kMaxDecodedSide && h <= kMaxDecodedSide
+                   ? static_cast<size_t>(w) * h
+                   : 0;
+  TypeProperties(out);
+  if (out.contains("tilesets") && out["tilesets"].is_array())
+    for (json& ts : out["tilesets"])
+      if (!norm.Tileset(ts)) return false;
+  json flat = json::array();
+  for (json& layer : out.value("layers", json::array()))
+    if (!norm.Layer(layer, 0, 0, true, "", flat)) return false;
+  out["layers"] = std::move(flat);
+  return true;
+}
+
+}  // namespace
+
+bool ParseTiledMap(const std::string& text, const std::string& baseDir, json& out,
+                   std::vector<std::string>* warnings, std::string* error) {
+  try {
+    return Parse(text, baseDir, out, warnings, error);
+  } catch (const json::exception& e) {
+    return Fail{error}(std::string("a value of the wrong type: ") + e.what());
+  }
+}
+
+bool ReadTiledMap(const std::string& path, json& out, std::vector<std::string>* warnings,
+                  std::string* error) {
+  std::string text;
+  if (!ReadText(path, text, error)) return false;
+  if (!ParseTiledMap(text, fs::path(path).parent_path().string(), out, warnings, error)) {
+    if (error) *error = path + ": " + *error;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace isora::demo

@@ -1,0 +1,33 @@
+// Reads Tiled files as Tiled 1.10 saves them and gives one shape to all of them: the JSON map
+// format (.tmj). TMX maps (XML, Tiled's default), TSX and TSJ tilesets, TX and TJ object
+// templates are read; layer data in CSV, XML tiles or base64 (plain, zlib, gzip or zstd) becomes
+// a plain array of tile ids; group layers are flattened into their children in drawing order;
+// external tilesets and templates are merged into the map; property values get the JSON type
+// their declared type names (a bool written "true", an int written "3").
+//
+// The result keeps Tiled's own names, so the importer reads one format only. No tileset
+// picture is opened.
+#pragma once
+
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+namespace isora::demo {
+
+// Reads the map file at path (.tmx or .tmj, told apart by content) into the JSON map shape.
+// Things the game cannot use but that do not stop the import (layer offsets, parallax, hidden
+// group layers) are added to *warnings. False with *error naming the reason.
+bool ReadTiledMap(const std::string& path, nlohmann::json& out, std::vector<std::string>* warnings,
+                  std::string* error);
+
+// The same for a map held in memory; baseDir resolves external tilesets and templates.
+bool ParseTiledMap(const std::string& text, const std::string& baseDir, nlohmann::json& out,
+                   std::vector<std::string>* warnings, std::string* error);
+
+// Decodes base64 layer data, inflating it with compression "" (none), "zlib", "gzip" or "zstd",
+// into exactly count tile ids (little-endian 32-bit words). False with *error on bad data.
+bool DecodeLayerData(const std::string& base64, const std::string& compression, size_t count,
+                     std::vector<uint32_t>& out, std::string* error);
+
+}  // namespace isora::demo
