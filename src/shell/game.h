@@ -31,6 +31,7 @@
 #include "save/save_file.h"
 #include "script/script_engine.h"
 #include "shell/fade.h"
+#include "shell/game_bags.h"
 #include "shell/game_mode.h"
 #include "shell/game_rules.h"
 #include "shell/game_script_host.h"
@@ -115,7 +116,6 @@ class CGame : public UiHost {
   // Commands.
   int OnKeyDown(int virtualKey);
   void OnLButtonDown();
-  void OnRButtonDown();
 
   // Save and load.
   int SaveGame(int slot);
@@ -133,12 +133,6 @@ class CGame : public UiHost {
   void DrawRain(int surface);
   void ShowTutorialPanel();
 
-  // Status panels.
-  bool OpenStatusPanel(int n);
-  void ShowAttributePanel();
-  void ShowNotePanel();
-  void ShowHonourPanel();
-  void ShowMissionPanel();
 
   // UiHost (also what the roles' growth reports to).
   void Beep() override;
@@ -195,6 +189,7 @@ class CGame : public UiHost {
  private:
   friend class GameStateDump;
   friend class GameScriptHost;
+  friend class GameBags;
 
   bool ReadGameIni();
   void ConstructPanels();
@@ -205,14 +200,10 @@ class CGame : public UiHost {
   void DrawGameMenu();
   void DrawSavePanel();
   void DrawMessageDialog();
-  void DrawPlayerPanel();
-  void DrawBags();
   void SetMessageDialog(const std::string& title, std::vector<std::string> lines);
   void SetSlotTexts(const std::string& title, const std::array<std::string, kSaveSlots>& labels);
   void CopyGroundToBackBuffer();
   bool DrawPicturePath(const std::string& path, int surface, int x, int y);
-  bool OpenStatusScreen(const std::string& title, std::vector<std::string> lines);
-  void HideBags();
   void RestorePlayer(const AttributeSnapshot& snapshot);
   void ConstructWorld();
   bool PlaceMapRoles();
@@ -226,31 +217,18 @@ class CGame : public UiHost {
   void OnLeftHeld();
   void OnRightHeld();
   void DropHeldItem();
-  // What the player can spend, and a panel click's money applied through the player's growth
-  // (its floor and cap); answers the click's answer.
-  int32_t PlayerMoney();
-  int ApplyClick(const PanelClick& click);
   int RoleUnderPoint(int mx, int my);
   bool ObjectLayerTransparentAt(int mx, int my);
   void DrawGroundItems(const Rect& area);
   void HoverGroundItem(int mx, int my);
   void AddGroundItem(int item, int x, int y);
   void TalkClick();
-  void BagClick();
-  void CloseBagsByEsc();
   void OpenGameMenu();
-  void OpenBag(int cell);
-  void OpenSellPanel();
-  void UseBagCell(int cell);
   bool SelectSkillByKey(int key);
   void LevelUpPlayer();
-  void ClosePlayerPanelPopups();
-  // The player panel's part of a left click; true when the click ends there.
-  bool PlayerPanelLeftClick();
   void DrawTutorial();
   bool TutorialClaims();
   bool CursorClaimedByTutorial() const;
-  bool CursorOnPlayerPanel() const;
   // The kind of the role talked to last; -1 when there is none.
   int TalkTargetKind();
   void WorldRightClick();
@@ -292,6 +270,7 @@ class CGame : public UiHost {
   std::unique_ptr<SoundBuffer> hoverSound_;
   MouseDevice mouse_;
   GameScriptHost scriptHost_{*this};
+  GameBags bags_{*this};
   std::unique_ptr<ScriptEngine> script_;
   // A script replaced while one of its own commands runs stays alive until the next frame, so
   // the engine never runs on after being freed.
@@ -313,8 +292,6 @@ class CGame : public UiHost {
   MapTransition transition_;
   Hand hand_;
   int32_t selectedNpc_ = -1;
-  bool sellMode_ = false;
-  int32_t openPanel_ = 0;
   bool leftButtonUp_ = true;
   MapHeader mapInfo_;
   std::string mapPath_;
@@ -338,7 +315,6 @@ class CGame : public UiHost {
   std::string lastTitle_;
   std::string lastScreenshot_;
   std::string lastSound_;
-  std::string statusTitle_;
   CellIndex lastTriggerCell_;
 
   // Loading a saved game.

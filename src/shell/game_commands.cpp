@@ -48,10 +48,10 @@ int CGame::OnKeyDown(int key) {
         break;
       case ModeStatusPanel:
         mode_ = ModePlay;
-        openPanel_ = 0;
+        bags_.ClosePanel();
         break;
       case ModeBags:
-        CloseBagsByEsc();
+        bags_.CloseBagsByEsc();
         break;
       default:
         break;
@@ -81,9 +81,9 @@ int CGame::OnKeyDown(int key) {
   if (!HasPlayer()) return 1;
   if (SelectSkillByKey(key)) return 1;
   if (key >= kVk0 + 1 && key <= kVk0 + 9) {
-    UseBagCell(key - kVk0 - 1);
+    bags_.UseBagCell(key - kVk0 - 1);
   } else if (key >= kVkF1 && key <= kVkF4) {
-    OpenStatusPanel(key - kVkF1 + 1);
+    bags_.OpenStatusPanel(key - kVkF1 + 1);
   } else if (key == kVkF8 && platform_.GetKeyState(kVkShift) < 0) {
     LevelUpPlayer();
   }
@@ -101,7 +101,7 @@ void CGame::OnLButtonDown() {
     if (answer >= -1) return;
   }
   if ((mode_ == ModePlay || mode_ == ModeStatusPanel) && HasPlayer()) {
-    if (PlayerPanelLeftClick()) return;
+    if (bags_.PlayerPanelLeftClick()) return;
   }
   switch (mode_) {
     case ModeFade:
@@ -165,7 +165,7 @@ void CGame::OnLButtonDown() {
       if (ui_->messageDialog.OnClick() == kDialogExit) {
         mode_ = ModePlay;
         leftButtonUp_ = false;
-        openPanel_ = 0;
+        bags_.ClosePanel();
       }
       break;
     case ModeSavePanel: {
@@ -212,7 +212,7 @@ void CGame::OnLButtonDown() {
       mode_ = fade_.Target();
       break;
     case ModeBags:
-      BagClick();
+      bags_.BagClick();
       break;
     default:
       break;
@@ -235,14 +235,14 @@ void CGame::TalkClick() {
     }
     script_->SetWaiting(0);
   } else {
-    OpenSellPanel();
+    bags_.OpenSellPanel();
   }
 }
 
 void CGame::OpenGameMenu() {
   ComposeView(kSurfaceTemp);
-  HideBags();
-  ClosePlayerPanelPopups();
+  bags_.HideBags();
+  bags_.ClosePlayerPanelPopups();
   fade_.SetTarget(ModePlay);
   mode_ = ModeGameMenu;
 }

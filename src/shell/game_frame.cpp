@@ -113,11 +113,11 @@ void CGame::Frame() {
     case ModeStatusPanel:
       SavedScreenStep();
       DrawMessageDialog();
-      DrawPlayerPanel();
+      bags_.DrawPlayerPanel();
       break;
     case ModeBags:
       SavedScreenStep();
-      DrawBags();
+      bags_.DrawBags();
       break;
     case ModeIdle:
       break;

@@ -218,7 +218,7 @@ void CGame::WindowProc(const Message& msg) {
       leftButtonUp_ = true;
       break;
     case kWmRButtonDown:
-      OnRButtonDown();
+      bags_.OnRButtonDown();
       break;
     default:
       break;

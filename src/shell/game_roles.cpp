@@ -66,7 +66,7 @@ void CGame::PlayStep() {
   back->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);
-  DrawPlayerPanel();
+  bags_.DrawPlayerPanel();
   DrawOutlined(mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
                {Point{564, 21}, Point{566, 21}, Point{564, 19}, Point{566, 19}}, kBlack,
                kLabelColor);

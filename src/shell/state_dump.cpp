@@ -173,9 +173,9 @@ std::string GameStateDump::Dump(CGame& g) {
   j.Member("heldItem", g.hand_.Item());
   j.Member("handEmpty", g.hand_.WorldFree() ? 1 : 0);
   j.Member("leftButtonUp", g.leftButtonUp_ ? 1 : 0);
-  j.Member("openPanel", g.openPanel_);
-  j.Member("sellMode", g.sellMode_ ? 1 : 0);
-  j.Member("panelTitle", g.statusTitle_);
+  j.Member("openPanel", g.bags_.openPanel_);
+  j.Member("sellMode", g.bags_.sellMode_ ? 1 : 0);
+  j.Member("panelTitle", g.bags_.statusTitle_);
 
   j.Key("missions").BeginArray();
   for (const Mission& m : g.missionList_.Missions()) {
