@@ -38,6 +38,7 @@
 #include "shell/map_transition.h"
 #include "shell/music_state.h"
 #include "shell/rain.h"
+#include "shell/side_screens.h"
 #include "ui/ui_host.h"
 #include "world/game_map.h"
 
@@ -123,16 +124,8 @@ class CGame : public UiHost {
   int LoadGame();
   void ShowSlotList(bool loading);
 
-  // Side screens.
-  bool ShowCredits();
-  void ShowGameOver();
-  void ShowHelp();
-  void BossKey();
-  bool TakeScreenshot();
   void StartRain();
   void DrawRain(int surface);
-  void ShowTutorialPanel();
-
 
   // UiHost (also what the roles' growth reports to).
   void Beep() override;
@@ -162,6 +155,7 @@ class CGame : public UiHost {
   ScriptEngine* Script() { return script_.get(); }
   // The commands the scripts give, for tests to give them too.
   GameScriptHost& Scripting() { return scriptHost_; }
+  SideScreens& Screens() { return screens_; }
   const ItemDatabase& Items() const { return itemDb_; }
   const SkillDatabase& Skills() const { return skillDb_; }
   const isora::Rain& RainState() const { return rain_; }
@@ -190,6 +184,7 @@ class CGame : public UiHost {
   friend class GameStateDump;
   friend class GameScriptHost;
   friend class GameBags;
+  friend class SideScreens;
 
   bool ReadGameIni();
   void ConstructPanels();
@@ -211,7 +206,6 @@ class CGame : public UiHost {
   Point TilePixel(int32_t row, int32_t column) const;
   void PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction);
   bool DrawRole();
-  void DeathScreen();
   void HoverInfo(Point cursor);
   void HandleDeadRole(int index);
   void OnLeftHeld();
@@ -226,9 +220,6 @@ class CGame : public UiHost {
   void OpenGameMenu();
   bool SelectSkillByKey(int key);
   void LevelUpPlayer();
-  void DrawTutorial();
-  bool TutorialClaims();
-  bool CursorClaimedByTutorial() const;
   // The kind of the role talked to last; -1 when there is none.
   int TalkTargetKind();
   void WorldRightClick();
@@ -271,6 +262,7 @@ class CGame : public UiHost {
   MouseDevice mouse_;
   GameScriptHost scriptHost_{*this};
   GameBags bags_{*this};
+  SideScreens screens_{*this};
   std::unique_ptr<ScriptEngine> script_;
   // A script replaced while one of its own commands runs stays alive until the next frame, so
   // the engine never runs on after being freed.
@@ -310,10 +302,6 @@ class CGame : public UiHost {
   bool gameRegistered_ = false;
   bool skipPresent_ = false;
 
-  // What the last side screens produced, for the state dump.
-  int32_t lastScore_ = 0;
-  std::string lastTitle_;
-  std::string lastScreenshot_;
   std::string lastSound_;
   CellIndex lastTriggerCell_;
 

@@ -60,7 +60,7 @@ int CGame::OnKeyDown(int key) {
   }
   if (key == kVkF11) {
     Trace("Start to screen shot\n");
-    TakeScreenshot();
+    screens_.TakeScreenshot();
     return 1;
   }
   if (key == kVkF9) {
@@ -68,7 +68,7 @@ int CGame::OnKeyDown(int key) {
       mode_ = fade_.Target();
     } else {
       Trace("Press F9\n");
-      BossKey();
+      screens_.BossKey();
     }
     return 1;
   }
@@ -130,7 +130,7 @@ void CGame::OnLButtonDown() {
           ShowSlotList(true);
           break;
         case kMenuHelp:
-          ShowHelp();
+          screens_.ShowHelp();
           break;
         case kMenuExit:
           musicState_.Restart();
@@ -152,7 +152,7 @@ void CGame::OnLButtonDown() {
           ShowSlotList(true);
           break;
         case kMainAbout:
-          ShowCredits();
+          screens_.ShowCredits();
           break;
         case kMainExit:
           FadeTo(true, ModeQuit);
@@ -245,19 +245,6 @@ void CGame::OpenGameMenu() {
   bags_.ClosePlayerPanelPopups();
   fade_.SetTarget(ModePlay);
   mode_ = ModeGameMenu;
-}
-
-void CGame::DrawTutorial() {
-  if (ui_->tutorialPanel) ui_->tutorialPanel->Draw();
-}
-
-bool CGame::TutorialClaims() {
-  if (!ui_->tutorialPanel) return false;
-  return ui_->tutorialPanel->UpdateHoverInside() != 0;
-}
-
-bool CGame::CursorClaimedByTutorial() const {
-  return ui_->tutorialPanel && ui_->tutorialPanel->IsCursorInside();
 }
 
 }  // namespace isora

@@ -10,7 +10,6 @@ namespace {
 
 int gSplashIndex = 0;
 
-constexpr ColorRef kWhite = 0xFFFFFF;
 constexpr ColorRef kNoticeColor = 0x023EDA;
 constexpr std::array<Point, 4> kNoticeOutline = {Point{-1, 0}, Point{1, 0}, Point{0, -1},
                                                  Point{0, 1}};

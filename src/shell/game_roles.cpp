@@ -11,7 +11,6 @@ namespace isora {
 namespace {
 
 constexpr ColorRef kBlack = 0x000000;
-constexpr ColorRef kWhite = 0xFFFFFF;
 constexpr ColorRef kLabelColor = 0xAAE3FF;
 
 // The probe result for a role's next step: the cell must be passable and no other living role
@@ -78,7 +77,7 @@ void CGame::PlayStep() {
     if (mouse_.IsLeftDown()) OnLeftHeld();
     if (mouse_.IsRightDown()) OnRightHeld();
   }
-  DrawTutorial();
+  screens_.DrawTutorial();
   if (!fade_.Shown()) {
     if (script_) script_->SetWaiting(0);
     FadeTo(false, mode_);
@@ -106,7 +105,7 @@ bool CGame::DrawRole() {
   }
 
   if (player.State() == RoleStateKind::kDieOut) {
-    DeathScreen();
+    screens_.DeathScreen();
     return true;
   }
 
@@ -219,17 +218,6 @@ void CGame::HandleDeadRole(int index) {
   Trace("pop obj over\n");
 }
 
-void CGame::DeathScreen() {
-  ComposeView(kSurfaceTemp);
-  renderer_.Grey(kSurfaceTemp, kScreenRect);
-  renderer_.Blend50(kSurfaceTemp, Rect{0, 210, kScreenWidth, 270}, false);
-  DrawOutlined("I was killed. Let me try again!", 320, 240, kSurfaceTemp,
-               {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
-               0x0000FF);
-  PlaySound("death.wav");
-  mode_ = ModeFrozen;
-}
-
 int CGame::RoleUnderPoint(int mx, int my) {
   int best = -1;
   int bestY = 0;
@@ -250,7 +238,7 @@ bool CGame::ObjectLayerTransparentAt(int mx, int my) {
 }
 
 void CGame::HoverInfo(Point cursor) {
-  if (TutorialClaims()) return;
+  if (screens_.TutorialClaims()) return;
   const int mx = cursor.x + cameraX_;
   const int my = cursor.y + cameraY_;
   std::string label = map_.CellExitComment(mx, my);

@@ -58,7 +58,7 @@ void GameScriptHost::Ask(const std::string& speaker, const std::string& text,
   game_.mode_ = ModeTalk;
 }
 
-void GameScriptHost::ShowTutorial() { game_.ShowTutorialPanel(); }
+void GameScriptHost::ShowTutorial() { game_.screens_.ShowTutorialPanel(); }
 
 void GameScriptHost::AddMission(const std::string& name, const std::string& description,
                                 int32_t kind, const std::string& target, int32_t required,
@@ -274,7 +274,7 @@ void GameScriptHost::PlaySound(const std::string& file) { game_.PlaySound(file);
 
 void GameScriptHost::ShowTip(const std::string& text) { game_.ShowMessage(text); }
 void GameScriptHost::Rain() { game_.StartRain(); }
-void GameScriptHost::GameOver() { game_.ShowGameOver(); }
+void GameScriptHost::GameOver() { game_.screens_.ShowGameOver(); }
 
 void CGame::ItemUsedUp(const std::string& itemName) { missionList_.ReportLost(itemName); }
 void CGame::RoleKilled(const std::string& roleName) { missionList_.ReportGained(roleName, true); }

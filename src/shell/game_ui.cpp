@@ -55,13 +55,6 @@ void CGame::SetSlotTexts(const std::string& title,
   ui_->savePanel.SetSlotTexts(title, labels);
 }
 
-void CGame::ShowTutorialPanel() {
-  ui_->tutorialPanel = std::make_unique<PicturePager>(renderer_, this);
-  if (!ui_->tutorialPanel->Load("tutorialpanel.ini", iniPackage_.c_str())) {
-    log_.WriteText("Load tutorialpanel.ini failed...");
-  }
-}
-
 Point CGame::CursorPos() const { return platform_.GetCursorPos(); }
 
 bool CGame::PlayHoverSound() {

@@ -78,7 +78,7 @@ void CGame::OnLeftHeld() {
   if (mode_ != ModePlay || !HasPlayer()) return;
   Role& player = *world_->player;
   if (player.IsDead() || player.State() == RoleStateKind::kFight) return;
-  if (bags_.CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
+  if (bags_.CursorOnPlayerPanel() || screens_.CursorClaimedByTutorial()) return;
   Point c = platform_.GetCursorPos();
   const int px = c.x + cameraX_, py = c.y + cameraY_;
   GroundItemList& items = world_->groundItems;
@@ -119,7 +119,7 @@ void CGame::OnRightHeld() {
   if (!hand_.WorldFree() || mode_ != ModePlay || !HasPlayer()) return;
   Role& player = *world_->player;
   if (player.IsDead()) return;
-  if (bags_.CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
+  if (bags_.CursorOnPlayerPanel() || screens_.CursorClaimedByTutorial()) return;
   Point c = platform_.GetCursorPos();
   const int px = c.x + cameraX_, py = c.y + cameraY_;
   OrderGoTo(player);

@@ -221,10 +221,10 @@ std::string GameStateDump::Dump(CGame& g) {
   j.Member("killedEnemies", g.killedEnemies_);
   j.Member("music", g.musicState_.Current());
   j.Member("lastSound", g.lastSound_);
-  j.Member("score", g.lastScore_);
-  j.Member("resultTitle", g.lastTitle_);
+  j.Member("score", g.screens_.lastScore_);
+  j.Member("resultTitle", g.screens_.lastTitle_);
   // Relative to the game folder, so that a dump does not depend on where the folder is.
-  std::string shot = g.lastScreenshot_;
+  std::string shot = g.screens_.lastScreenshot_;
   if (shot.size() > g.workingDir_.size() + 1 &&
       shot.compare(0, g.workingDir_.size(), g.workingDir_) == 0)
     shot.erase(0, g.workingDir_.size() + 1);
