@@ -34,6 +34,7 @@
 #include "shell/game_bags.h"
 #include "shell/game_mode.h"
 #include "shell/game_rules.h"
+#include "shell/game_saves.h"
 #include "shell/game_script_host.h"
 #include "shell/map_transition.h"
 #include "shell/music_state.h"
@@ -118,11 +119,6 @@ class CGame : public UiHost {
   int OnKeyDown(int virtualKey);
   void OnLButtonDown();
 
-  // Save and load.
-  int SaveGame(int slot);
-  int RequestLoad(int slot);
-  int LoadGame();
-  void ShowSlotList(bool loading);
 
   void StartRain();
   void DrawRain(int surface);
@@ -185,6 +181,7 @@ class CGame : public UiHost {
   friend class GameScriptHost;
   friend class GameBags;
   friend class SideScreens;
+  friend class GameSaves;
 
   bool ReadGameIni();
   void ConstructPanels();
@@ -199,7 +196,6 @@ class CGame : public UiHost {
   void SetSlotTexts(const std::string& title, const std::array<std::string, kSaveSlots>& labels);
   void CopyGroundToBackBuffer();
   bool DrawPicturePath(const std::string& path, int surface, int x, int y);
-  void RestorePlayer(const AttributeSnapshot& snapshot);
   void ConstructWorld();
   bool PlaceMapRoles();
   void ClearGroundItems();
@@ -224,7 +220,6 @@ class CGame : public UiHost {
   int TalkTargetKind();
   void WorldRightClick();
   void StandPlayer();
-  std::vector<SavedRole> LivingRoles() const;
   void RecordInput(const Message& msg);
   // --no-sound silences the music as well as the effects.
   bool MusicOn() const { return !options_.noSound; }
@@ -244,7 +239,6 @@ class CGame : public UiHost {
                     const std::array<Point, 4>& outline, ColorRef outlineColor, ColorRef color);
   void ComposeView(int surface);
   void PlayStep();
-  void RestoreStep();
 
   Platform& platform_;
   GameOptions options_;
@@ -263,6 +257,7 @@ class CGame : public UiHost {
   GameScriptHost scriptHost_{*this};
   GameBags bags_{*this};
   SideScreens screens_{*this};
+  GameSaves saves_{*this};
   std::unique_ptr<ScriptEngine> script_;
   // A script replaced while one of its own commands runs stays alive until the next frame, so
   // the engine never runs on after being freed.
@@ -305,9 +300,6 @@ class CGame : public UiHost {
   std::string lastSound_;
   CellIndex lastTriggerCell_;
 
-  // Loading a saved game.
-  int32_t loadSlot_ = 0;
-  GameMode modeBeforeLoadPanel_ = ModeMainMenu;
 };
 
 }  // namespace isora

@@ -123,11 +123,11 @@ void CGame::OnLButtonDown() {
           leftButtonUp_ = false;
           break;
         case kMenuSave:
-          ShowSlotList(false);
+          saves_.ShowSlotList(false);
           break;
         case kMenuLoad:
           mode_ = ModePlay;
-          ShowSlotList(true);
+          saves_.ShowSlotList(true);
           break;
         case kMenuHelp:
           screens_.ShowHelp();
@@ -149,7 +149,7 @@ void CGame::OnLButtonDown() {
           if (!RunScriptFile("main.gsp", true)) RequestMapChange("main.map", -1, -1, 5, true);
           break;
         case kMainLoad:
-          ShowSlotList(true);
+          saves_.ShowSlotList(true);
           break;
         case kMainAbout:
           screens_.ShowCredits();
@@ -171,7 +171,7 @@ void CGame::OnLButtonDown() {
     case ModeSavePanel: {
       int slot = ui_->savePanel.OnClick();
       if (slot >= 1 && slot <= kSaveSlots) {
-        SaveGame(slot);
+        saves_.SaveGame(slot);
         mode_ = ModePlay;
         leftButtonUp_ = false;
       } else if (slot == 0) {
@@ -183,7 +183,7 @@ void CGame::OnLButtonDown() {
     case ModeLoadPanel: {
       int slot = ui_->savePanel.OnClick();
       if (slot >= 1 && slot <= kSaveSlots) {
-        if (RequestLoad(slot)) {
+        if (saves_.RequestLoad(slot)) {
           renderer_.ClearCache(kOrdinaryPictures);
           ui_->tutorialPanel.reset();
         }

@@ -59,10 +59,8 @@ void CGame::StartOnMap(const std::string& map, int32_t row, int32_t column) {
 
 bool CGame::StartFromSlot(int slot) {
   SkipSplash();
-  // A load from the main menu starts a new game session.
-  modeBeforeLoadPanel_ = ModeMainMenu;
   platform_.ShowCursor(true);
-  return RequestLoad(slot) != 0;
+  return saves_.LoadFromMainMenu(slot);
 }
 
 void CGame::ReloadForDevelopment() {
@@ -144,7 +142,7 @@ void CGame::Frame() {
       mode_ = ModeRestoreGame;
       break;
     case ModeRestoreGame:
-      RestoreStep();
+      saves_.RestoreStep();
       break;
     case ModeFrozen:
     case ModeBossKey:

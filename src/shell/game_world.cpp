@@ -30,26 +30,6 @@ AttributeSnapshot CGame::PlayerSnapshot() const {
   return AttributeSnapshot();
 }
 
-void CGame::RestorePlayer(const AttributeSnapshot& snapshot) {
-  if (!HasPlayer()) return;
-  Role& p = *world_->player;
-  p.Growth().Restore(snapshot);
-  p.Growth().GetBag().SetItems(&itemDb_);
-  p.SetPlace(snapshot.place);
-  p.SelectSkill(snapshot.skillId, snapshot.skillLevel);
-  SelectPanelSkill(*this, snapshot.skillId);
-}
-
-std::vector<SavedRole> CGame::LivingRoles() const {
-  std::vector<SavedRole> roles;
-  if (!world_) return roles;
-  for (const auto& e : world_->npcs.Entries()) {
-    if (!e.role || e.role->IsDead()) continue;
-    roles.push_back(SavedRole{e.role->RoleName(), e.role->X(), e.role->Y()});
-  }
-  return roles;
-}
-
 bool CGame::LoadMap(const std::string& path) {
   log_.WriteText("Start to load map...");
   if (!map_.Load(path)) {
