@@ -60,14 +60,6 @@ struct GameWorldDeleter {
   void operator()(GameWorld* world) const;
 };
 
-// A ground item as the state dump shows it.
-struct GroundItemState {
-  int item = 0;
-  std::string name;
-  int x = 0, y = 0;
-  bool highlighted = false;
-};
-
 struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
   bool noSound = false;
@@ -119,7 +111,6 @@ class CGame : public UiHost {
   int OnKeyDown(int virtualKey);
   void OnLButtonDown();
 
-
   void StartRain();
   void DrawRain(int surface);
 
@@ -161,7 +152,6 @@ class CGame : public UiHost {
   Hand& CursorHand() { return hand_; }
   const std::string& MapPath() const { return mapPath_; }
   const std::string& IniPackage() const { return iniPackage_; }
-  std::vector<GroundItemState> GroundItemStates() const;
   GameUi& Ui() { return *ui_; }
   // The player as the player panel sees it.
   PanelPlayer& PanelPlayerRef();
@@ -198,7 +188,6 @@ class CGame : public UiHost {
   bool DrawPicturePath(const std::string& path, int surface, int x, int y);
   void ConstructWorld();
   bool PlaceMapRoles();
-  void ClearGroundItems();
   Point TilePixel(int32_t row, int32_t column) const;
   void PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction);
   bool DrawRole();
@@ -209,9 +198,6 @@ class CGame : public UiHost {
   void DropHeldItem();
   int RoleUnderPoint(int mx, int my);
   bool ObjectLayerTransparentAt(int mx, int my);
-  void DrawGroundItems(const Rect& area);
-  void HoverGroundItem(int mx, int my);
-  void AddGroundItem(int item, int x, int y);
   void TalkClick();
   void OpenGameMenu();
   bool SelectSkillByKey(int key);
@@ -299,7 +285,6 @@ class CGame : public UiHost {
 
   std::string lastSound_;
   CellIndex lastTriggerCell_;
-
 };
 
 }  // namespace isora

@@ -88,7 +88,7 @@ bool CGame::DrawRole() {
   Role& player = *world_->player;
   const Rect area{cameraX_ - 110, cameraY_ - 112, cameraX_ + 750, cameraY_ + 592};
   renderer_.ClearLayerAroundView(cameraX_, cameraY_);
-  DrawGroundItems(area);
+  DrawGroundItems(world_->groundItems, renderer_, cameraX_, cameraY_);
 
   if (wanderCounter_ < 0) wanderCounter_ = 100;
   ++wanderCounter_;
@@ -170,7 +170,7 @@ void CGame::HandleDeadRole(int index) {
   const NpcRecord& rec = npc->Record();
   if (int drop = npc->ChooseDrop(); drop > 0) {
     Trace("new item \n");
-    AddGroundItem(drop, npc->X(), npc->Y());
+    world_->AddGroundItem(itemDb_, drop, npc->X(), npc->Y());
     Trace("push back \n");
     PlaySound("drop_item.wav");
   }
@@ -252,7 +252,7 @@ void CGame::HoverInfo(Point cursor) {
     renderer_.Blend50(kSurfaceBackBuffer, Rect{x, y, x + ext.cx, y + ext.cy}, false);
     renderer_.DrawText(label, x, y, kSurfaceBackBuffer, kTaLeft, 0xFF0000);
   }
-  HoverGroundItem(mx, my);
+  world_->HoverGroundItem(renderer_, mx, my, cameraX_, cameraY_);
   if (Role* prev = world_->At(selectedNpc_); prev && selectedNpc_ > 0) prev->SetHighlighted(false);
   int index = RoleUnderPoint(mx, my);
   if (index < 0 || ObjectLayerTransparentAt(mx, my)) {

@@ -244,7 +244,7 @@ void GameScriptHost::AddPlayerItem(const std::string& item, int32_t count) {
   Role& player = *game_.world_->player;
   for (int32_t i = 0; i < count; ++i) {
     if (!player.Growth().GetBag().Add(id)) {
-      game_.AddGroundItem(id, player.X(), player.Y());
+      game_.world_->AddGroundItem(game_.itemDb_, id, player.X(), player.Y());
       game_.ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
       return;
     }

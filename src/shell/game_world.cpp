@@ -162,7 +162,7 @@ bool CGame::BuildWorld() {
     return false;
   }
   rain_.Stop();
-  ClearGroundItems();
+  world_->ClearGroundItems();
   selectedNpc_ = -1;
   world_->player->Stand();
   wanderCounter_ = -1;

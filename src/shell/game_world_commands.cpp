@@ -143,40 +143,23 @@ void CGame::DropHeldItem() {
   world_->groundItems.push_back(GroundItem::Create(item, record, x, y));
 }
 
-void CGame::AddGroundItem(int item, int x, int y) {
-  if (item <= 0 || item >= itemDb_.Count()) return;
-  world_->groundItems.push_back(GroundItem::Create(item, itemDb_.Get(item), x, y));
+void GameWorld::AddGroundItem(const ItemDatabase& items, int item, int x, int y) {
+  if (item <= 0 || item >= items.Count()) return;
+  groundItems.push_back(GroundItem::Create(item, items.Get(item), x, y));
 }
 
-void CGame::ClearGroundItems() {
-  world_->groundItems.clear();
-  world_->highlighted = world_->groundItems.end();
+void GameWorld::ClearGroundItems() {
+  groundItems.clear();
+  highlighted = groundItems.end();
 }
 
-void CGame::DrawGroundItems(const Rect& area) {
-  (void)area;
-  isora::DrawGroundItems(world_->groundItems, renderer_, cameraX_, cameraY_);
-}
-
-void CGame::HoverGroundItem(int mx, int my) {
-  GroundItemList& items = world_->groundItems;
-  auto it = ItemAt(items, mx, my);
-  if (world_->highlighted != items.end() && world_->highlighted != it) {
-    (*world_->highlighted)->SetHighlighted(0);
-  }
-  world_->highlighted = it;
-  if (it == items.end()) return;
+void GameWorld::HoverGroundItem(Renderer& renderer, int mx, int my, int cameraX, int cameraY) {
+  auto it = ItemAt(groundItems, mx, my);
+  if (highlighted != groundItems.end() && highlighted != it) (*highlighted)->SetHighlighted(0);
+  highlighted = it;
+  if (it == groundItems.end()) return;
   (*it)->SetHighlighted(1);
-  (*it)->DrawLabel(renderer_, cameraX_, cameraY_);
-}
-
-std::vector<GroundItemState> CGame::GroundItemStates() const {
-  std::vector<GroundItemState> out;
-  for (const auto& item : world_->groundItems) {
-    out.push_back(
-        GroundItemState{item->itemId, item->record.name, item->x, item->y, item->highlighted != 0});
-  }
-  return out;
+  (*it)->DrawLabel(renderer, cameraX, cameraY);
 }
 
 }  // namespace isora

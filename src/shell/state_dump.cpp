@@ -160,13 +160,13 @@ std::string GameStateDump::Dump(CGame& g) {
   j.Member("talkTarget", g.talkTarget_);
 
   j.Key("groundItems").BeginArray();
-  for (const GroundItemState& item : g.GroundItemStates()) {
+  for (const auto& item : g.world_->groundItems) {
     j.BeginObject();
-    j.Member("item", item.item);
-    j.Member("name", item.name);
-    j.Member("x", item.x);
-    j.Member("y", item.y);
-    j.Member("highlighted", item.highlighted);
+    j.Member("item", item->itemId);
+    j.Member("name", item->record.name);
+    j.Member("x", item->x);
+    j.Member("y", item->y);
+    j.Member("highlighted", item->highlighted != 0);
     j.EndObject();
   }
   j.EndArray();
