@@ -174,16 +174,6 @@ class CGame : public UiHost {
   friend class GameSaves;
 
   bool ReadGameIni();
-  void ConstructPanels();
-  void DestroyPanels();
-  bool LoadMenuPanels();
-  void DrawMainMenu();
-  void DrawTalkDialog();
-  void DrawGameMenu();
-  void DrawSavePanel();
-  void DrawMessageDialog();
-  void SetMessageDialog(const std::string& title, std::vector<std::string> lines);
-  void SetSlotTexts(const std::string& title, const std::array<std::string, kSaveSlots>& labels);
   void CopyGroundToBackBuffer();
   bool DrawPicturePath(const std::string& path, int surface, int x, int y);
   void ConstructWorld();

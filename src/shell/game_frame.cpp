@@ -3,6 +3,7 @@
 #include "media/platform.h"
 #include "roles/player_growth.h"
 #include "shell/game.h"
+#include "shell/game_ui.h"
 
 namespace isora {
 
@@ -83,7 +84,7 @@ void CGame::Frame() {
       break;
     case ModeMainMenu:
       StartMusicOnce(musicState_.ScreenFile(MusicScreen::kStart));
-      DrawMainMenu();
+      GameUi::HoverAndDraw(ui_->mainMenu);
       TransitionCheck();
       break;
     case ModePlay:
@@ -91,16 +92,16 @@ void CGame::Frame() {
       break;
     case ModeTalk:
       SavedScreenStep();
-      DrawTalkDialog();
+      ui_->DrawTalkDialog();
       break;
     case ModeGameMenu:
       SavedScreenStep();
-      DrawGameMenu();
+      GameUi::HoverAndDraw(ui_->gameMenu);
       break;
     case ModeSavePanel:
     case ModeLoadPanel:
       SavedScreenStep();
-      DrawSavePanel();
+      GameUi::HoverAndDraw(ui_->savePanel);
       break;
     case ModeCredits:
       StartMusicOnce(musicState_.ScreenFile(MusicScreen::kCredits));
@@ -109,7 +110,7 @@ void CGame::Frame() {
       break;
     case ModeStatusPanel:
       SavedScreenStep();
-      DrawMessageDialog();
+      GameUi::HoverAndDraw(ui_->messageDialog);
       bags_.DrawPlayerPanel();
       break;
     case ModeBags:
@@ -128,7 +129,7 @@ void CGame::Frame() {
       break;
     case ModeHelp:
       SavedScreenStep();
-      DrawMessageDialog();
+      GameUi::HoverAndDraw(ui_->messageDialog);
       break;
     case ModeLoadingMap:
       DrawNotice("Loading map, please wait...");

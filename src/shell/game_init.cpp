@@ -6,6 +6,7 @@
 #include "foundation/ini_file.h"
 #include "media/platform.h"
 #include "shell/game.h"
+#include "shell/game_ui.h"
 
 namespace isora {
 
@@ -34,14 +35,14 @@ CGame::CGame(Platform& platform, const GameOptions& options)
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
   effectSound_ = std::make_unique<SoundBuffer>();
-  ConstructPanels();
+  ui_.reset(new GameUi(renderer_, this));
   ConstructWorld();
 }
 
 CGame::~CGame() {
   hoverSound_.reset();
   mouse_.Release();
-  DestroyPanels();
+  ui_.reset();
   world_.reset();
   if (renderer_.IsInitialized()) renderer_.Release();
   script_.reset();
@@ -109,7 +110,7 @@ bool CGame::Init() {
     DestroyWindow();
     return false;
   }
-  if (!LoadMenuPanels()) {
+  if (!ui_->LoadMenus(iniPackage_)) {
     platform_.MessageBox("Load ini files failed!", "Error", MessageBoxIcon::None);
     DestroyWindow();
     return false;

@@ -1,6 +1,7 @@
 // The four status panels and the view capture under every panel screen.
 #include "foundation/win_format.h"
 #include "shell/game.h"
+#include "shell/game_ui.h"
 #include "shell/game_bags.h"
 
 namespace isora {
@@ -29,7 +30,7 @@ bool GameBags::OpenStatusScreen(const std::string& title, std::vector<std::strin
   if (sellMode_) return false;
   game_.ComposeView(kSurfaceTemp);
   HideBags();
-  game_.SetMessageDialog(title, std::move(lines));
+  game_.ui_->messageDialog.SetTexts({title}, std::move(lines));
   statusTitle_ = title;
   game_.mode_ = ModeStatusPanel;
   return true;

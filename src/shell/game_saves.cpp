@@ -6,6 +6,7 @@
 #include "save/save_file.h"
 #include "save/save_state.h"
 #include "shell/game.h"
+#include "shell/game_ui.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
 
@@ -45,10 +46,10 @@ void GameSaves::ShowSlotList(bool loading) {
   if (loading) {
     modeBeforeLoadPanel_ = game_.mode_;
     game_.fade_.SetTarget(game_.mode_);
-    game_.SetSlotTexts("<3Load Game/>", labels);
+    game_.ui_->savePanel.SetSlotTexts("<3Load Game/>", labels);
     game_.mode_ = ModeLoadPanel;
   } else {
-    game_.SetSlotTexts("<3Save Game/>", labels);
+    game_.ui_->savePanel.SetSlotTexts("<3Save Game/>", labels);
     game_.mode_ = ModeSavePanel;
   }
 }

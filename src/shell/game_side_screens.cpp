@@ -129,7 +129,7 @@ void SideScreens::ShowHelp() {
   Surface* back = game_.renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = game_.renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
-  game_.SetMessageDialog("<3Help/>", {content});
+  game_.ui_->messageDialog.SetTexts({"<3Help/>"}, {content});
   game_.mode_ = ModeHelp;
 }
 
