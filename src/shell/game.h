@@ -1,16 +1,11 @@
 // CGame: the one game object. It owns every subsystem, runs the start-up sequence, the message
-// loop and the frames, answers the player's keys and clicks, and is the host of the scripts.
-// Its operations are split by concern over several files: game_init (start-up, loop, world
-// building), game_frame (modes, fades, the message line), game_world (the play step and the
-// roles), game_commands (keys and clicks), game_panels (status panels and dialogs),
-// game_side_screens (credits, game over, help, boss key, screenshot, rain, tutorial),
-// game_script_host (script commands) and game_save (save and load).
+// loop and the frames, and answers the player's keys and clicks. Its concerns have their own
+// types (GameBags, SideScreens, GameSaves, GameScriptHost, GameUi, GameWorld); its own
+// operations are in game_init, game_frame, game_commands, game_roles and game_world*.
 #pragma once
 
 #include <array>
 #include <cstdint>
-#include <list>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,14 +21,9 @@
 #include "panels/hand.h"
 #include "quests/mission_list.h"
 #include "quests/relations.h"
-#include "roles/player_growth.h"
-#include "save/save_data.h"
-#include "save/save_file.h"
-#include "script/script_engine.h"
 #include "shell/fade.h"
 #include "shell/game_bags.h"
 #include "shell/game_mode.h"
-#include "shell/game_rules.h"
 #include "shell/game_saves.h"
 #include "shell/game_script_host.h"
 #include "shell/map_transition.h"
@@ -49,16 +39,10 @@ class IniFile;
 class PanelPlayer;
 class Platform;
 class ReplayRecorder;
+class ScriptEngine;
 struct GameUi;
 struct GameWorld;
 
-// The panels and the roles live behind these, each complete only in the files that use it.
-struct GameUiDeleter {
-  void operator()(GameUi* ui) const;
-};
-struct GameWorldDeleter {
-  void operator()(GameWorld* world) const;
-};
 
 struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
@@ -238,8 +222,9 @@ class CGame : public UiHost {
   // A script replaced while one of its own commands runs stays alive until the next frame, so
   // the engine never runs on after being freed.
   std::unique_ptr<ScriptEngine> retiredScript_;
-  std::unique_ptr<GameUi, GameUiDeleter> ui_;
-  std::unique_ptr<GameWorld, GameWorldDeleter> world_;
+  // The panels and the roles, complete only in the files that use them.
+  std::unique_ptr<GameUi> ui_;
+  std::unique_ptr<GameWorld> world_;
   ReplayRecorder* recorder_ = nullptr;
 
   int32_t wanderCounter_ = 100;

@@ -1,5 +1,6 @@
 // The player's keys and left clicks, by mode.
 #include "foundation/win_format.h"
+#include "script/script_engine.h"
 #include "shell/game.h"
 #include "shell/game_ui.h"
 #include "shell/replay.h"

@@ -6,7 +6,9 @@
 #include "foundation/ini_file.h"
 #include "media/platform.h"
 #include "shell/game.h"
+#include "script/script_engine.h"
 #include "shell/game_ui.h"
+#include "shell/game_world.h"
 
 namespace isora {
 

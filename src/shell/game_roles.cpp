@@ -3,6 +3,7 @@
 #include "foundation/gbk.h"
 #include "foundation/random_generator.h"
 #include "foundation/win_format.h"
+#include "script/script_engine.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
 

@@ -1,5 +1,6 @@
 // The game as the scripts see it: each game-state command passed on to the player, the roles of
 // the map, the missions or the progress tables.
+#include "script/script_engine.h"
 #include "shell/game_script_host.h"
 
 #include "foundation/win_format.h"

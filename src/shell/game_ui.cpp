@@ -7,7 +7,6 @@
 
 namespace isora {
 
-void GameUiDeleter::operator()(GameUi* ui) const { delete ui; }
 
 bool GameUi::LoadMenus(const std::string& iniPackage) {
   const char* pkg = iniPackage.c_str();

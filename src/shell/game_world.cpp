@@ -10,7 +10,6 @@
 
 namespace isora {
 
-void GameWorldDeleter::operator()(GameWorld* world) const { delete world; }
 
 void GameRoleTalk::ShowTalk(const std::string& speaker, const std::string& line,
                             const std::string& portrait, int x, int y) {

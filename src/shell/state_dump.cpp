@@ -1,5 +1,7 @@
 // The state dump of headless runs: what a test needs to check a screen or a rule, as JSON.
 #include "foundation/gbk.h"
+#include "script/script_engine.h"
+#include "shell/game_rules.h"
 #include "shell/game_world.h"
 #include "shell/headless_runner.h"
 #include "shell/json_writer.h"

@@ -5,6 +5,7 @@
 #include "foundation/ini_file.h"
 #include "media/headless_platform.h"
 #include "shell/game.h"
+#include "shell/game_rules.h"
 #include "support/temp_dir.h"
 
 namespace isora {
