@@ -158,8 +158,6 @@ class CGame : public UiHost {
   friend class GameSaves;
 
   bool ReadGameIni();
-  void CopyGroundToBackBuffer();
-  bool DrawPicturePath(const std::string& path, int surface, int x, int y);
   void ConstructWorld();
   bool PlaceMapRoles();
   Point TilePixel(int32_t row, int32_t column) const;
@@ -171,7 +169,6 @@ class CGame : public UiHost {
   void OnRightHeld();
   void DropHeldItem();
   int RoleUnderPoint(int mx, int my);
-  bool ObjectLayerTransparentAt(int mx, int my);
   void TalkClick();
   void OpenGameMenu();
   bool SelectSkillByKey(int key);
@@ -195,8 +192,6 @@ class CGame : public UiHost {
   void DrawMessageLine();
   void DrawNotice(const std::string& text);
   void StartMusicOnce(const std::string& file);
-  void DrawOutlined(const std::string& text, int x, int y, int surface,
-                    const std::array<Point, 4>& outline, ColorRef outlineColor, ColorRef color);
   void ComposeView(int surface);
   void PlayStep();
 

@@ -3,6 +3,7 @@
 #include "media/platform.h"
 #include "roles/player_growth.h"
 #include "shell/game.h"
+#include "shell/screen_drawing.h"
 #include "shell/game_ui.h"
 
 namespace isora {
@@ -27,27 +28,6 @@ const char* GameModeName(int32_t mode) {
   if (mode < 0 || mode > 20) return "Mode?";
   return kNames[mode];
 }
-
-namespace {
-
-// Ground pictures: splits "pack/member" or "pack\\member"; false without a separator.
-bool SplitPicturePath(const std::string& path, int* pack, std::string* member) {
-  size_t sep = path.find('/');
-  if (sep == std::string::npos) sep = path.find('\\');
-  if (sep == std::string::npos) return false;
-  static const char* kPacks[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
-  std::string word = path.substr(0, sep);
-  for (int i = 0; i < kPackCount; ++i) {
-    if (word == kPacks[i]) {
-      *pack = i;
-      *member = path.substr(sep + 1);
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
 
 int32_t SplashIndex() { return gSplashIndex; }
 void ResetSplashIndex() { gSplashIndex = 0; }
@@ -105,7 +85,7 @@ void CGame::Frame() {
       break;
     case ModeCredits:
       StartMusicOnce(musicState_.ScreenFile(MusicScreen::kCredits));
-      CopyGroundToBackBuffer();
+      CopyGroundToBackBuffer(renderer_);
       TransitionCheck();
       break;
     case ModeStatusPanel:
@@ -121,7 +101,7 @@ void CGame::Frame() {
       break;
     case ModeGameOver:
       StartMusicOnce(musicState_.ScreenFile(MusicScreen::kEnd));
-      CopyGroundToBackBuffer();
+      CopyGroundToBackBuffer(renderer_);
       TransitionCheck();
       break;
     case ModeQuit:
@@ -160,12 +140,6 @@ void CGame::SavedScreenStep() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
-}
-
-void CGame::CopyGroundToBackBuffer() {
-  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
-  Surface* ground = renderer_.GetSurface(kSurfaceGround);
-  if (back && ground) back->BltFast(0, 0, *ground, kScreenRect, kBltNoColorKey);
 }
 
 void CGame::TransitionCheck() {
@@ -218,13 +192,6 @@ void CGame::SplashStep() {
   ShowSplashPicture(pic, ModeSplash);
 }
 
-bool CGame::DrawPicturePath(const std::string& path, int surface, int x, int y) {
-  int pack = 0;
-  std::string member;
-  if (!SplitPicturePath(path, &pack, &member)) return false;
-  return renderer_.DrawPictureTo(pack, member, surface, x, y, false);
-}
-
 void CGame::ShowSplashPicture(const std::string& path, GameMode returnMode) {
   int pack = 0;
   std::string member;
@@ -241,15 +208,6 @@ void CGame::ShowSplashPicture(const std::string& path, GameMode returnMode) {
   mode_ = ModeFade;
 }
 
-void CGame::DrawOutlined(const std::string& text, int x, int y, int surface,
-                         const std::array<Point, 4>& outline, ColorRef outlineColor,
-                         ColorRef color) {
-  for (const Point& p : outline) {
-    renderer_.DrawText(text, p.x, p.y, surface, kTaCenter, outlineColor);
-  }
-  renderer_.DrawText(text, x, y, surface, kTaCenter, color);
-}
-
 void CGame::DrawNotice(const std::string& text) {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   if (back) back->Fill(0);
@@ -257,7 +215,7 @@ void CGame::DrawNotice(const std::string& text) {
   for (int i = 0; i < 4; ++i) {
     outline[i] = Point{320 + kNoticeOutline[i].x, 240 + kNoticeOutline[i].y};
   }
-  DrawOutlined(text, 320, 240, kSurfaceBackBuffer, outline, kWhite, kNoticeColor);
+  DrawOutlined(renderer_, text, 320, 240, kSurfaceBackBuffer, outline, kWhite, kNoticeColor);
 }
 
 void CGame::DrawMessageLine() {

@@ -6,6 +6,7 @@
 #include "script/script_engine.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
+#include "shell/screen_drawing.h"
 
 namespace isora {
 
@@ -67,11 +68,11 @@ void CGame::PlayStep() {
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);
   bags_.DrawPlayerPanel();
-  DrawOutlined(mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
+  DrawOutlined(renderer_, mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
                {Point{564, 21}, Point{566, 21}, Point{564, 19}, Point{566, 19}}, kBlack,
                kLabelColor);
   CellIndex cell = map_.CellAt(world_->player->X(), world_->player->Y());
-  DrawOutlined(WinFormat("(%d,%d)", cell.row, cell.column), 565, 35, kSurfaceBackBuffer,
+  DrawOutlined(renderer_, WinFormat("(%d,%d)", cell.row, cell.column), 565, 35, kSurfaceBackBuffer,
                {Point{564, 34}, Point{566, 34}, Point{564, 36}, Point{566, 36}}, kBlack,
                kLabelColor);
   if (leftButtonUp_) {
@@ -233,11 +234,6 @@ int CGame::RoleUnderPoint(int mx, int my) {
   return best;
 }
 
-bool CGame::ObjectLayerTransparentAt(int mx, int my) {
-  const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
-  return !layer3 || layer3->At(mx, my) == renderer_.ColorKey();
-}
-
 void CGame::HoverInfo(Point cursor) {
   if (screens_.TutorialClaims()) return;
   const int mx = cursor.x + cameraX_;
@@ -256,14 +252,14 @@ void CGame::HoverInfo(Point cursor) {
   world_->HoverGroundItem(renderer_, mx, my, cameraX_, cameraY_);
   if (Role* prev = world_->At(selectedNpc_); prev && selectedNpc_ > 0) prev->SetHighlighted(false);
   int index = RoleUnderPoint(mx, my);
-  if (index < 0 || ObjectLayerTransparentAt(mx, my)) {
+  if (index < 0 || ObjectLayerTransparentAt(renderer_, mx, my)) {
     selectedNpc_ = -1;
     return;
   }
   selectedNpc_ = index;
   CRoleNPC* npc = world_->Npc(index);
   npc->SetHighlighted(true);
-  DrawOutlined(npc->DisplayName(true), 320, 20, kSurfaceBackBuffer,
+  DrawOutlined(renderer_, npc->DisplayName(true), 320, 20, kSurfaceBackBuffer,
                {Point{319, 19}, Point{321, 19}, Point{319, 21}, Point{321, 21}}, kBlack, 0xFF9999);
   DeviceContext dc = renderer_.GetDC(kSurfaceBackBuffer);
   dc.SelectPen(Pen::Solid(kWhite));

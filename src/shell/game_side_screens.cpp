@@ -8,6 +8,7 @@
 #include "media/jpeg_writer.h"
 #include "media/platform.h"
 #include "shell/game.h"
+#include "shell/screen_drawing.h"
 #include "shell/game_ui.h"
 
 namespace isora {
@@ -31,7 +32,7 @@ bool SideScreens::ShowCredits() {
   game_.musicState_.Cue(MusicScreen::kCredits);
   std::string content = BackslashesToLines(ini.GetString("credit", "content"));
   int lines = ini.GetInt("credit", "contentLines");
-  game_.DrawPicturePath(pic, kSurfaceGround, 0, 0);
+  DrawPicturePath(game_.renderer_, pic, kSurfaceGround, 0, 0);
   if (game_.renderer_.GetSurface(kSurfaceGround)) {
     DeviceContext dc = game_.renderer_.GetDC(kSurfaceGround);
     if (!dc.CurrentFont()) dc.SelectFont(game_.renderer_.TextFont());
@@ -78,7 +79,7 @@ void SideScreens::ShowGameOver() {
   std::string site = ini.GetString("result", "site");
   // Without a picture the result is shown on black rather than over the last play frame.
   back->Fill(0);
-  game_.DrawPicturePath(endPic, kSurfaceBackBuffer, 0, 0);
+  DrawPicturePath(game_.renderer_, endPic, kSurfaceBackBuffer, 0, 0);
 
   std::string text = WinFormat(
       "\nLevel: %d    Attack: %d    Defence: %d\nHit rate: %d    HP: %d    MP: %d    Killed "
@@ -134,7 +135,7 @@ void SideScreens::ShowHelp() {
 }
 
 void SideScreens::BossKey() {
-  game_.DrawPicturePath("ui/bosskey.bmp", kSurfaceTemp, 0, 0);
+  DrawPicturePath(game_.renderer_, "ui/bosskey.bmp", kSurfaceTemp, 0, 0);
   game_.fade_.SetTarget(game_.mode_);
   game_.mode_ = ModeBossKey;
   game_.Trace("boss screen start!\n");
@@ -198,7 +199,7 @@ void SideScreens::DeathScreen() {
   game_.ComposeView(kSurfaceTemp);
   game_.renderer_.Grey(kSurfaceTemp, kScreenRect);
   game_.renderer_.Blend50(kSurfaceTemp, Rect{0, 210, kScreenWidth, 270}, false);
-  game_.DrawOutlined("I was killed. Let me try again!", 320, 240, kSurfaceTemp,
+  DrawOutlined(game_.renderer_, "I was killed. Let me try again!", 320, 240, kSurfaceTemp,
                {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
                0x0000FF);
   game_.PlaySound("death.wav");

@@ -4,6 +4,7 @@
 #include "foundation/win_format.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
+#include "shell/screen_drawing.h"
 
 namespace isora {
 
@@ -61,7 +62,7 @@ void CGame::WorldRightClick() {
   Point c = platform_.GetCursorPos();
   const int mx = c.x + cameraX_, my = c.y + cameraY_;
   int index = RoleUnderPoint(mx, my);
-  if (index < 0 || mode_ != ModePlay || ObjectLayerTransparentAt(mx, my)) return;
+  if (index < 0 || mode_ != ModePlay || ObjectLayerTransparentAt(renderer_, mx, my)) return;
   talkTarget_ = index;
   CRoleNPC* npc = world_->Npc(index);
   if (!npc->ClickScript().empty()) {
@@ -98,7 +99,7 @@ void CGame::OnLeftHeld() {
     }
   } else if (int index = RoleUnderPoint(px, py); index > 0) {
     CRoleNPC* npc = world_->Npc(index);
-    if (ObjectLayerTransparentAt(px, py)) {
+    if (ObjectLayerTransparentAt(renderer_, px, py)) {
       player.MoveTo(px, py, RoleStateKind::kRun);
       return;
     }
@@ -123,7 +124,7 @@ void CGame::OnRightHeld() {
   Point c = platform_.GetCursorPos();
   const int px = c.x + cameraX_, py = c.y + cameraY_;
   OrderGoTo(player);
-  if (RoleUnderPoint(px, py) > 0 && !ObjectLayerTransparentAt(px, py)) {
+  if (RoleUnderPoint(px, py) > 0 && !ObjectLayerTransparentAt(renderer_, px, py)) {
     player.Stand();
   } else {
     player.MoveTo(px, py, RoleStateKind::kWalk);
