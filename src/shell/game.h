@@ -22,6 +22,7 @@
 #include "quests/mission_list.h"
 #include "quests/relations.h"
 #include "shell/fade.h"
+#include "shell/frame_clock.h"
 #include "shell/game_bags.h"
 #include "shell/game_mode.h"
 #include "shell/game_saves.h"
@@ -35,14 +36,11 @@
 
 namespace isora {
 
-class IniFile;
 class PanelPlayer;
-class Platform;
 class ReplayRecorder;
 class ScriptEngine;
 struct GameUi;
 struct GameWorld;
-
 
 struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
@@ -87,10 +85,6 @@ class CGame : public UiHost {
   // names the folder (as the growth rules give them) is used as it stands.
   void PlaySound(const std::string& file) override;
 
-  bool LoadMap(const std::string& path);
-  void LoadTiles();
-  bool CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t direction);
-
   // Commands.
   int OnKeyDown(int virtualKey);
   void OnLButtonDown();
@@ -130,7 +124,7 @@ class CGame : public UiHost {
   const ItemDatabase& Items() const { return itemDb_; }
   const SkillDatabase& Skills() const { return skillDb_; }
   const isora::Rain& RainState() const { return rain_; }
-  int32_t FramesRun() const { return framesRun_; }
+  int32_t FramesRun() const { return clock_.FramesRun(); }
   const Fade& Fading() const { return fade_; }
   const Hand& CursorHand() const { return hand_; }
   Hand& CursorHand() { return hand_; }
@@ -146,10 +140,6 @@ class CGame : public UiHost {
   AttributeSnapshot PlayerSnapshot() const;
   GameLog& Log() { return log_; }
 
-  // The log path rule: the working directory followed by "\GameEngine.log", without a second
-  // separator when the directory is a root ("C:\" or "/").
-  static std::string LogPathFor(const std::string& workingDir);
-
  private:
   friend class GameStateDump;
   friend class GameScriptHost;
@@ -158,9 +148,11 @@ class CGame : public UiHost {
   friend class GameSaves;
 
   bool ReadGameIni();
+  bool LoadMap(const std::string& path);
+  void LoadTiles();
+  bool CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t direction);
   void ConstructWorld();
   bool PlaceMapRoles();
-  Point TilePixel(int32_t row, int32_t column) const;
   void PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction);
   bool DrawRole();
   void HoverInfo(Point cursor);
@@ -240,16 +232,12 @@ class CGame : public UiHost {
   std::string mapPath_;
   std::string workingDir_;
   Rect viewRect_ = kScreenRect;
-  int32_t framesPerSecond_ = 0;
   int32_t cameraX_ = 0, cameraY_ = 0;
   std::string answerVariable_;
   GameMode mode_ = ModeSplash;
 
   // Loop state.
-  uint32_t lastFrameTick_ = 0;
-  uint32_t rateMark_ = 0;
-  int32_t frameCounter_ = 0;
-  int32_t framesRun_ = 0;
+  FrameClock clock_;
   bool gameRegistered_ = false;
   bool skipPresent_ = false;
 

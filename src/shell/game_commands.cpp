@@ -9,7 +9,7 @@ namespace isora {
 
 void CGame::RecordInput(const Message& msg) {
   if (!recorder_) return;
-  const int64_t frame = framesRun_;
+  const int64_t frame = clock_.FramesRun();
   Point c = platform_.GetCursorPos();
   switch (msg.message) {
     case kWmMouseMove:

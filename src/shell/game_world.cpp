@@ -10,6 +10,16 @@
 
 namespace isora {
 
+namespace {
+
+// A cell's pixel on the map; the map's origin for a cell off the map.
+Point TilePixel(const GameMap& map, int32_t row, int32_t column) {
+  Point p = map.CellPosition(row, column);
+  if (p.x < 0 || p.y < 0) p = Point{0, 0};
+  return p;
+}
+
+}  // namespace
 
 void GameRoleTalk::ShowTalk(const std::string& speaker, const std::string& line,
                             const std::string& portrait, int x, int y) {
@@ -98,16 +108,10 @@ void CGame::LoadTiles() {
   log_.WriteText("show tiles end");
 }
 
-Point CGame::TilePixel(int32_t row, int32_t column) const {
-  Point p = map_.CellPosition(row, column);
-  if (p.x < 0 || p.y < 0) p = Point{0, 0};
-  return p;
-}
-
 bool CGame::CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t direction) {
   if (!ReadFileBytes(NativePath(file))) return false;
   world_->player.reset();
-  Point p = TilePixel(x, y);
+  Point p = TilePixel(map_, x, y);
   world_->player =
       std::make_unique<Role>(world_->context, "role.pmg", "ziruve", p.x, p.y + 32, 10, 100, 1);
   world_->player->SetDirection(direction);
@@ -118,7 +122,7 @@ bool CGame::CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t 
 
 void CGame::PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction) {
   Role& p = *world_->player;
-  Point cell = TilePixel(row, column);
+  Point cell = TilePixel(map_, row, column);
   Rect b = p.Bounds();
   p.SetPlace(RolePlace{cell.x + b.Width() / 2, cell.y + 32 - b.Height() / 2, direction});
   p.SetTarget(p.X(), p.Y());

@@ -79,7 +79,7 @@ class GameStateDump {
 std::string GameStateDump::Dump(CGame& g) {
   JsonWriter j;
   j.BeginObject();
-  j.Member("frame", static_cast<int64_t>(g.framesRun_));
+  j.Member("frame", static_cast<int64_t>(g.clock_.FramesRun()));
   j.Member("mode", GameModeName(g.mode_));
   j.Member("fadeTarget", GameModeName(g.fade_.Target()));
   j.Member("fadePhase", static_cast<int32_t>(g.fade_.Phase()));

@@ -12,10 +12,10 @@ namespace isora {
 namespace {
 
 TEST(LogPath, RootGetsNoSecondSeparator) {
-  EXPECT_EQ(CGame::LogPathFor("C:\\"), "C:\\GameEngine.log");
-  EXPECT_EQ(CGame::LogPathFor("C:\\Games\\Isora"), "C:\\Games\\Isora\\GameEngine.log");
-  EXPECT_EQ(CGame::LogPathFor("/"), "/GameEngine.log");
-  EXPECT_EQ(CGame::LogPathFor("/home/p/game"), "/home/p/game/GameEngine.log");
+  EXPECT_EQ(LogPathFor("C:\\"), "C:\\GameEngine.log");
+  EXPECT_EQ(LogPathFor("C:\\Games\\Isora"), "C:\\Games\\Isora\\GameEngine.log");
+  EXPECT_EQ(LogPathFor("/"), "/GameEngine.log");
+  EXPECT_EQ(LogPathFor("/home/p/game"), "/home/p/game/GameEngine.log");
 }
 
 TEST(Screenshot, NameIsTheLocalTimeInNumbersWithoutSeparators) {
