@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "foundation/game_log.h"
+#include "foundation/game_texts.h"
 #include "items/item_database.h"
 #include "items/skill_database.h"
 #include "media/mouse_device.h"
@@ -165,6 +166,8 @@ class CGame : public UiHost {
   GameMap& Map() { return map_; }
   MissionList& Missions() { return missionList_; }
   Relations& Progress() { return relations_; }
+  // The engine's own texts, with the game's strings.ini applied.
+  const GameTexts& Texts() const { return texts_; }
   ScriptEngine* Script() { return script_.get(); }
   // The commands the scripts give, for tests to give them too.
   GameScriptHost& Scripting() { return scriptHost_; }
@@ -307,6 +310,7 @@ class CGame : public UiHost {
   int32_t killedEnemies_ = 0;
   std::array<std::string, 5> splashPictures_;
   Relations relations_;
+  GameTexts texts_;
   Fade fade_;
   isora::Rain rain_;
   MusicState musicState_;
@@ -332,6 +336,7 @@ class CGame : public UiHost {
   int32_t framesRun_ = 0;
   bool gameRegistered_ = false;
   bool skipPresent_ = false;
+  bool messageLineDrawn_ = false;
 
   // What the last side screens produced, for the state dump.
   int32_t lastScore_ = 0;

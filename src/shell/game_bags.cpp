@@ -230,7 +230,7 @@ void CGame::OpenBag(int cell) {
   if (other.IsShown() && other.ShownBag() == sub) return;
   Trace("show bag pack2\n");
   if (mode_ != ModeBags) ComposeView(kSurfaceTemp);
-  ui_->packPanels[chosen]->ShowBag(size, sub, "My Bag");
+  ui_->packPanels[chosen]->ShowBag(size, sub, texts_.Get(TextId::kBagTitle));
   mode_ = ModeBags;
 }
 
@@ -238,7 +238,7 @@ void CGame::OpenSellPanel() {
   int kind = TalkTargetKind();
   if (kind <= 3) return;
   if (mode_ != ModeBags) ComposeView(kSurfaceTemp);
-  ui_->packPanels[1]->ShowShop(2, kind - 4, "Sell Items");
+  ui_->packPanels[1]->ShowShop(2, kind - 4, texts_.Get(TextId::kShopTitle));
   Trace(WinFormat("sell item type=%d\n", kind - 3));
   mode_ = ModeBags;
   sellMode_ = true;

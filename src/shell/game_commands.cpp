@@ -248,7 +248,10 @@ void CGame::OpenGameMenu() {
 }
 
 void CGame::DrawTutorial() {
-  if (ui_->tutorialPanel) ui_->tutorialPanel->Draw();
+  if (!ui_->tutorialPanel) return;
+  // The tutorial's page goes over the message line.
+  DrawMessageLine();
+  ui_->tutorialPanel->Draw();
 }
 
 bool CGame::TutorialClaims() {

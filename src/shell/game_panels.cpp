@@ -16,13 +16,24 @@ void CGame::ComposeView(int surface) {
   if (rain_.Falling()) DrawRain(surface);
 }
 
-std::vector<std::string> AttributeLines(const Attributes& a) {
-  return {
-      WinFormat("Level: <9%d/>", a.level),          WinFormat("Attack: <9%d/>", a.attack),
-      WinFormat("Defence: <9%d/>", a.defence),      WinFormat("Hit rate: <9%d/>", a.hitRate),
-      WinFormat("Moral: <9%d/>", a.moral),          WinFormat("HP: <9%d/>/<9%d/>", a.hp, a.maxHp),
-      WinFormat("MP: <9%d/>/<9%d/>", a.mp, a.maxMp)};
+std::vector<std::string> AttributeLines(const Attributes& a, const GameTexts& texts) {
+  auto line = [&](TextId id) { return texts.Get(id).c_str(); };
+  return {WinFormat(line(TextId::kAttributeLevel), a.level),
+          WinFormat(line(TextId::kAttributeAttack), a.attack),
+          WinFormat(line(TextId::kAttributeDefence), a.defence),
+          WinFormat(line(TextId::kAttributeHitRate), a.hitRate),
+          WinFormat(line(TextId::kAttributeMoral), a.moral),
+          WinFormat(line(TextId::kAttributeHp), a.hp, a.maxHp),
+          WinFormat(line(TextId::kAttributeMp), a.mp, a.maxMp)};
 }
+
+namespace {
+// An empty list shows the game's word on what fills it, when it has one.
+std::vector<std::string> OrEmptyLine(std::vector<std::string> lines, const std::string& empty) {
+  if (lines.empty() && !empty.empty()) lines.push_back(empty);
+  return lines;
+}
+}  // namespace
 
 bool CGame::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
   if (sellMode_) return false;
@@ -35,13 +46,21 @@ bool CGame::OpenStatusScreen(const std::string& title, std::vector<std::string> 
 }
 
 void CGame::ShowAttributePanel() {
-  OpenStatusScreen("<3Attribute/>", AttributeLines(PlayerAttributes()));
+  OpenStatusScreen(texts_.Get(TextId::kAttributeTitle), AttributeLines(PlayerAttributes(), texts_));
 }
 
-void CGame::ShowNotePanel() { OpenStatusScreen("<3Note/>", relations_.notes); }
+void CGame::ShowNotePanel() {
+  OpenStatusScreen(texts_.Get(TextId::kNoteTitle),
+                   OrEmptyLine(relations_.notes, texts_.Get(TextId::kNoteEmpty)));
+}
 
-void CGame::ShowHonourPanel() { OpenStatusScreen("<3Honour/>", relations_.honours); }
+void CGame::ShowHonourPanel() {
+  OpenStatusScreen(texts_.Get(TextId::kHonourTitle),
+                   OrEmptyLine(relations_.honours, texts_.Get(TextId::kHonourEmpty)));
+}
 
-void CGame::ShowMissionPanel() { OpenStatusScreen("<3My Mission/>", missionList_.PanelLines()); }
+void CGame::ShowMissionPanel() {
+  OpenStatusScreen(texts_.Get(TextId::kMissionTitle), missionList_.PanelLines());
+}
 
 }  // namespace isora

@@ -31,7 +31,7 @@ int CGame::SaveGame(int slot) {
     return 0;
   }
   Trace("save ok...\n");
-  ShowMessage("Game Data Saved.");
+  ShowMessage(texts_.Get(TextId::kGameSaved));
   return 1;
 }
 
@@ -41,10 +41,10 @@ void CGame::ShowSlotList(bool loading) {
   if (loading) {
     modeBeforeLoadPanel_ = mode_;
     fade_.SetTarget(mode_);
-    SetSlotTexts("<3Load Game/>", labels);
+    SetSlotTexts(texts_.Get(TextId::kLoadTitle), labels);
     mode_ = ModeLoadPanel;
   } else {
-    SetSlotTexts("<3Save Game/>", labels);
+    SetSlotTexts(texts_.Get(TextId::kSaveTitle), labels);
     mode_ = ModeSavePanel;
   }
 }
@@ -54,13 +54,12 @@ int CGame::RequestLoad(int slot) {
   SaveData data;
   // The whole file is checked before anything changes, so a bad save never half-loads.
   if (!ReadSaveFile(SlotFile(slot), data, &log_)) {
-    if (IsValidSaveSlot(SlotFile(slot)))
-      ShowMessage("The saved game is damaged and cannot be loaded.");
+    if (IsValidSaveSlot(SlotFile(slot))) ShowMessage(texts_.Get(TextId::kSaveDamaged));
     return 0;
   }
   if (!ReadFileBytes(NativePath("map\\" + data.MapFile()))) {
     log_.WriteText("The map of the saved game is missing: map\\" + data.MapFile());
-    ShowMessage("The saved game's map is missing; it cannot be loaded.");
+    ShowMessage(texts_.Get(TextId::kSaveMapMissing));
     return 0;
   }
   loadSlot_ = slot;
@@ -70,7 +69,7 @@ int CGame::RequestLoad(int slot) {
 
 void CGame::RestoreStep() {
   if (LoadGame() == 0) {
-    ShowMessage("The saved game could not be loaded.");
+    ShowMessage(texts_.Get(TextId::kSaveNotLoaded));
     mode_ = modeBeforeLoadPanel_;
     fade_.MarkShown();
   }

@@ -79,15 +79,12 @@ void CGame::ShowGameOver() {
   back->Fill(0);
   DrawPicturePath(endPic, kSurfaceBackBuffer, 0, 0);
 
-  std::string text = WinFormat(
-      "\nLevel: %d    Attack: %d    Defence: %d\nHit rate: %d    HP: %d    MP: %d    Killed "
-      "enemy: %d",
-      a.level, a.attack, a.defence, a.hitRate, a.maxHp, a.maxMp, killedEnemies_);
-  text += "\n\nYour game result picture has been saved in the \"screenshot\" folder.";
-  text +=
-      "\n\nPlease upload it to the official website of Tarnlow Team to share with global "
-      "players.";
-  text += "\n\nThank you for playing this game. Welcome to visit " + site;
+  std::string text = "\n";
+  text += WinFormat(texts_.Get(TextId::kResultStats).c_str(), a.level, a.attack, a.defence,
+                    a.hitRate, a.maxHp, a.maxMp, killedEnemies_);
+  text += "\n\n" + texts_.Get(TextId::kResultScreenshot);
+  text += "\n\n" + texts_.Get(TextId::kResultUpload);
+  text += "\n\n" + WinFormat(texts_.Get(TextId::kResultThanks).c_str(), site.c_str());
   int n = 0;
   for (char c : text) n += c == '\n';
 
@@ -110,7 +107,7 @@ void CGame::ShowGameOver() {
   }
   dc.SelectFont(font20);
   dc.SetTextColor(0xFF0000);
-  dc.TextOut(320, r.top, WinFormat("My Score: %d", score));
+  dc.TextOut(320, r.top, WinFormat(texts_.Get(TextId::kResultScore).c_str(), score));
 
   TakeScreenshot();
   musicState_.Cue(MusicScreen::kEnd);
@@ -128,7 +125,7 @@ void CGame::ShowHelp() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
-  SetMessageDialog("<3Help/>", {content});
+  SetMessageDialog(texts_.Get(TextId::kHelpTitle), {content});
   mode_ = ModeHelp;
 }
 
