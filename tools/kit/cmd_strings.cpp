@@ -53,8 +53,15 @@ int PrintBuiltIn(bool json) {
   }
   std::printf("; The engine's own texts (isora-kit strings). Keep the %%d and %%s of each.\n");
   std::printf("[strings]\n");
-  for (const TextEntry& e : GameTexts::Entries())
-    std::printf("; %s\n%s=%s\n", e.use, e.name, Escaped(GameTexts::BuiltIn(e.id)).c_str());
+  for (const TextEntry& e : GameTexts::Entries()) {
+    const std::string text = Escaped(GameTexts::BuiltIn(e.id));
+    // A value ends at ";", "]" or a TAB: such a text, written here, would come back cut short,
+    // so it is left as a comment to be reworded.
+    const bool writable = text.find_first_of(";]\t") == std::string::npos;
+    std::printf("; %s\n%s%s=%s\n", e.use,
+                writable ? "" : "; (reword without \";\" or \"]\" to replace) ", e.name,
+                text.c_str());
+  }
   return 0;
 }
 
