@@ -217,9 +217,18 @@ Image PlayerPanel(const nlohmann::json& params, const Palette& pal) {
       Line(img, x + 5, y + 27, x + 9, y + 23, mark, 2);
     } else if (i == 1) {  // a tunic
       FillPolygon(img,
-                  {{x + 9, y + 7}, {x + 13, y + 7}, {x + 16, y + 10}, {x + 19, y + 7},
-                   {x + 23, y + 7}, {x + 28, y + 13}, {x + 25, y + 16}, {x + 23, y + 14},
-                   {x + 23, y + 26}, {x + 9, y + 26}, {x + 9, y + 14}, {x + 7, y + 16},
+                  {{x + 9, y + 7},
+                   {x + 13, y + 7},
+                   {x + 16, y + 10},
+                   {x + 19, y + 7},
+                   {x + 23, y + 7},
+                   {x + 28, y + 13},
+                   {x + 25, y + 16},
+                   {x + 23, y + 14},
+                   {x + 23, y + 26},
+                   {x + 9, y + 26},
+                   {x + 9, y + 14},
+                   {x + 7, y + 16},
                    {x + 4, y + 13}},
                   mark);
     } else {  // a ring with a stone
