@@ -8,9 +8,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "foundation/game_log.h"
+#include "foundation/game_texts.h"
 #include "items/item_database.h"
 #include "items/skill_database.h"
 #include "media/mouse_device.h"
@@ -55,8 +55,6 @@ class CGame : public UiHost {
   // no device yet. The platform (not owned) is the window and the message queue.
   CGame(Platform& platform, const GameOptions& options = {});
   ~CGame() override;
-  CGame(const CGame&) = delete;
-  CGame& operator=(const CGame&) = delete;
 
   // Start-up: window, renderer, mouse, sound, databases, game.ini, the four menu INIs. False
   // after a failure has been shown and the window destroyed.
@@ -88,7 +86,6 @@ class CGame : public UiHost {
   // Commands.
   int OnKeyDown(int virtualKey);
   void OnLButtonDown();
-
   void StartRain();
   void DrawRain(int surface);
 
@@ -117,6 +114,8 @@ class CGame : public UiHost {
   GameMap& Map() { return map_; }
   MissionList& Missions() { return missionList_; }
   Relations& Progress() { return relations_; }
+  // The engine's own texts, with the game's strings.ini applied.
+  const GameTexts& Texts() const { return texts_; }
   ScriptEngine* Script() { return script_.get(); }
   // The commands the scripts give, for tests to give them too.
   GameScriptHost& Scripting() { return scriptHost_; }
@@ -221,6 +220,7 @@ class CGame : public UiHost {
   int32_t killedEnemies_ = 0;
   std::array<std::string, 5> splashPictures_;
   Relations relations_;
+  GameTexts texts_;
   Fade fade_;
   isora::Rain rain_;
   MusicState musicState_;
@@ -240,7 +240,8 @@ class CGame : public UiHost {
   FrameClock clock_;
   bool gameRegistered_ = false;
   bool skipPresent_ = false;
-
+  bool messageLineDrawn_ = false;
+  // The last sound played (for the state dump) and the cell whose script ran last.
   std::string lastSound_;
   CellIndex lastTriggerCell_;
 };

@@ -230,7 +230,7 @@ void GameBags::OpenBag(int cell) {
   if (other.IsShown() && other.ShownBag() == sub) return;
   game_.Trace("show bag pack2\n");
   if (game_.mode_ != ModeBags) game_.ComposeView(kSurfaceTemp);
-  game_.ui_->packPanels[chosen]->ShowBag(size, sub, "My Bag");
+  game_.ui_->packPanels[chosen]->ShowBag(size, sub, game_.texts_.Get(TextId::kBagTitle));
   game_.mode_ = ModeBags;
 }
 
@@ -238,7 +238,7 @@ void GameBags::OpenSellPanel() {
   int kind = game_.TalkTargetKind();
   if (kind <= 3) return;
   if (game_.mode_ != ModeBags) game_.ComposeView(kSurfaceTemp);
-  game_.ui_->packPanels[1]->ShowShop(2, kind - 4, "Sell Items");
+  game_.ui_->packPanels[1]->ShowShop(2, kind - 4, game_.texts_.Get(TextId::kShopTitle));
   game_.Trace(WinFormat("sell item type=%d\n", kind - 3));
   game_.mode_ = ModeBags;
   sellMode_ = true;

@@ -5,6 +5,7 @@
 #include "shell/game.h"
 #include "shell/screen_drawing.h"
 #include "shell/game_ui.h"
+#include "shell/message_line_place.h"
 
 namespace isora {
 
@@ -55,6 +56,7 @@ void CGame::ReloadForDevelopment() {
 
 void CGame::Frame() {
   skipPresent_ = false;
+  messageLineDrawn_ = false;
   switch (mode_) {
     case ModeSplash:
       SplashStep();
@@ -112,14 +114,14 @@ void CGame::Frame() {
       GameUi::HoverAndDraw(ui_->messageDialog);
       break;
     case ModeLoadingMap:
-      DrawNotice("Loading map, please wait...");
+      DrawNotice(texts_.Get(TextId::kLoadingMap));
       mode_ = ModeBuildWorld;
       break;
     case ModeBuildWorld:
       BuildWorld();
       break;
     case ModeLoadingGame:
-      DrawNotice("Loading game, please wait...");
+      DrawNotice(texts_.Get(TextId::kLoadingGame));
       mode_ = ModeRestoreGame;
       break;
     case ModeRestoreGame:
@@ -132,7 +134,17 @@ void CGame::Frame() {
       break;
   }
   if (skipPresent_) return;
-  DrawMessageLine();
+  switch (MessageLinePlaceFor(mode_, fade_.Target())) {
+    case MessageLinePlace::kOverScreen:
+      if (!messageLineDrawn_) DrawMessageLine();
+      break;
+    case MessageLinePlace::kCleared:
+      renderer_.SetMessageLine({}, 0);
+      break;
+    case MessageLinePlace::kUnderPanel:
+    case MessageLinePlace::kHidden:
+      break;
+  }
   if (!renderer_.Flip()) renderer_.RestoreAll();
 }
 
@@ -140,6 +152,8 @@ void CGame::SavedScreenStep() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
+  if (MessageLinePlaceFor(mode_, fade_.Target()) == MessageLinePlace::kUnderPanel)
+    DrawMessageLine();
 }
 
 void CGame::TransitionCheck() {
@@ -169,7 +183,7 @@ void CGame::FadeStep() {
     int y = (kScreenHeight - source.Height()) / 2;
     back->BltFast(x, y, *saved, source, kBltSrcColorKey);
   }
-  if (fade_.Level() > 0) renderer_.Darken(kSurfaceBackBuffer, kScreenRect, fade_.Level());
+  renderer_.FadeTowardBlack(kSurfaceBackBuffer, kScreenRect, fade_.Level());
   if (fade_.Advance()) {
     ++gSplashIndex;
     mode_ = fade_.Target();
@@ -219,6 +233,7 @@ void CGame::DrawNotice(const std::string& text) {
 }
 
 void CGame::DrawMessageLine() {
+  messageLineDrawn_ = true;
   if (renderer_.MessageCountdown() <= 0) return;
   const std::string& text = renderer_.MessageText();
   Size ext = renderer_.TextExtent(text);

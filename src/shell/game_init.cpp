@@ -37,6 +37,7 @@ CGame::CGame(Platform& platform, const GameOptions& options)
   log_ = GameLog(LogPathFor(workingDir_));
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
+  relations_.SetTexts(&texts_);
   effectSound_ = std::make_unique<SoundBuffer>();
   ui_.reset(new GameUi(renderer_, this));
   ConstructWorld();
@@ -141,6 +142,12 @@ bool CGame::ReadGameIni() {
   scriptPackage_ = Field30(ini.GetString("MDfile", "script"));
   ini.Clear();
   map_.LoadIndexes(iniPackage_);
+  // A game may give the engine's own texts in its language; without the file they stay built in.
+  texts_.Reset();
+  IniFile strings;
+  if (strings.Load("strings.ini", iniPackage_))
+    for (const std::string& refused : texts_.Load(strings))
+      log_.WriteText("strings.ini: " + refused);
   return true;
 }
 

@@ -18,13 +18,24 @@ void CGame::ComposeView(int surface) {
   if (rain_.Falling()) DrawRain(surface);
 }
 
-std::vector<std::string> AttributeLines(const Attributes& a) {
-  return {
-      WinFormat("Level: <9%d/>", a.level),          WinFormat("Attack: <9%d/>", a.attack),
-      WinFormat("Defence: <9%d/>", a.defence),      WinFormat("Hit rate: <9%d/>", a.hitRate),
-      WinFormat("Moral: <9%d/>", a.moral),          WinFormat("HP: <9%d/>/<9%d/>", a.hp, a.maxHp),
-      WinFormat("MP: <9%d/>/<9%d/>", a.mp, a.maxMp)};
+std::vector<std::string> AttributeLines(const Attributes& a, const GameTexts& texts) {
+  auto line = [&](TextId id) { return texts.Get(id).c_str(); };
+  return {WinFormat(line(TextId::kAttributeLevel), a.level),
+          WinFormat(line(TextId::kAttributeAttack), a.attack),
+          WinFormat(line(TextId::kAttributeDefence), a.defence),
+          WinFormat(line(TextId::kAttributeHitRate), a.hitRate),
+          WinFormat(line(TextId::kAttributeMoral), a.moral),
+          WinFormat(line(TextId::kAttributeHp), a.hp, a.maxHp),
+          WinFormat(line(TextId::kAttributeMp), a.mp, a.maxMp)};
 }
+
+namespace {
+// An empty list shows the game's word on what fills it, when it has one.
+std::vector<std::string> OrEmptyLine(std::vector<std::string> lines, const std::string& empty) {
+  if (lines.empty() && !empty.empty()) lines.push_back(empty);
+  return lines;
+}
+}  // namespace
 
 bool GameBags::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
   if (sellMode_) return false;
@@ -37,13 +48,21 @@ bool GameBags::OpenStatusScreen(const std::string& title, std::vector<std::strin
 }
 
 void GameBags::ShowAttributePanel() {
-  OpenStatusScreen("<3Attribute/>", AttributeLines(game_.PlayerAttributes()));
+  OpenStatusScreen(game_.texts_.Get(TextId::kAttributeTitle), AttributeLines(game_.PlayerAttributes(), game_.texts_));
 }
 
-void GameBags::ShowNotePanel() { OpenStatusScreen("<3Note/>", game_.relations_.notes); }
+void GameBags::ShowNotePanel() {
+  OpenStatusScreen(game_.texts_.Get(TextId::kNoteTitle),
+                   OrEmptyLine(game_.relations_.notes, game_.texts_.Get(TextId::kNoteEmpty)));
+}
 
-void GameBags::ShowHonourPanel() { OpenStatusScreen("<3Honour/>", game_.relations_.honours); }
+void GameBags::ShowHonourPanel() {
+  OpenStatusScreen(game_.texts_.Get(TextId::kHonourTitle),
+                   OrEmptyLine(game_.relations_.honours, game_.texts_.Get(TextId::kHonourEmpty)));
+}
 
-void GameBags::ShowMissionPanel() { OpenStatusScreen("<3My Mission/>", game_.missionList_.PanelLines()); }
+void GameBags::ShowMissionPanel() {
+  OpenStatusScreen(game_.texts_.Get(TextId::kMissionTitle), game_.missionList_.PanelLines());
+}
 
 }  // namespace isora

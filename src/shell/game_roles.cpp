@@ -184,10 +184,8 @@ void CGame::HandleDeadRole(int index) {
     enmity = SatAdd(enmity, rec.enmityGain);
     if (before < kFeudEnmity && enmity >= kFeudEnmity) {
       const char* name = rec.factionName.c_str();
-      ShowMessage(WinFormat(Gbk(u8"我与%s结怨，以后可要多多提防").c_str(), name));
-      relations_.AddNote(WinFormat(
-          Gbk(u8"我与<2%s/>结怨，现在%s的人见到我就会来找我的麻烦，以后可要多多提防了").c_str(),
-          name, name));
+      ShowMessage(WinFormat(texts_.Get(TextId::kFeudMessage).c_str(), name));
+      relations_.AddNote(WinFormat(texts_.Get(TextId::kFeudNote).c_str(), name, name));
     }
   }
   PlayerGrowth& growth = world_->player->Growth();

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/game_texts.h"
 #include "roles/attributes.h"
 
 namespace isora {
@@ -21,8 +22,9 @@ int32_t GameOverScore(const Attributes& attributes, int32_t killedEnemies);
 std::string ResultTitle(const IniFile& gameIni, int32_t score);
 // "%d%d%d%d%d%d%d.jpg" from the local time.
 std::string ScreenshotName(const SystemTime& utc);
-// The seven lines of the attribute panel.
-std::vector<std::string> AttributeLines(const Attributes& attributes);
+// The seven lines of the attribute panel, in the given texts.
+std::vector<std::string> AttributeLines(const Attributes& attributes,
+                                        const GameTexts& texts = GameTexts());
 // The number part of a tile picture's name: padded with zeros to the width of the last number
 // when pad is set.
 std::string TileNumberText(int number, int lastNumber, bool pad);

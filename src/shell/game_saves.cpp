@@ -36,7 +36,7 @@ int GameSaves::SaveGame(int slot) {
     return 0;
   }
   game_.Trace("save ok...\n");
-  game_.ShowMessage("Game Data Saved.");
+  game_.ShowMessage(game_.texts_.Get(TextId::kGameSaved));
   return 1;
 }
 
@@ -46,10 +46,10 @@ void GameSaves::ShowSlotList(bool loading) {
   if (loading) {
     modeBeforeLoadPanel_ = game_.mode_;
     game_.fade_.SetTarget(game_.mode_);
-    game_.ui_->savePanel.SetSlotTexts("<3Load Game/>", labels);
+    game_.ui_->savePanel.SetSlotTexts(game_.texts_.Get(TextId::kLoadTitle), labels);
     game_.mode_ = ModeLoadPanel;
   } else {
-    game_.ui_->savePanel.SetSlotTexts("<3Save Game/>", labels);
+    game_.ui_->savePanel.SetSlotTexts(game_.texts_.Get(TextId::kSaveTitle), labels);
     game_.mode_ = ModeSavePanel;
   }
 }
@@ -59,13 +59,12 @@ int GameSaves::RequestLoad(int slot) {
   SaveData data;
   // The whole file is checked before anything changes, so a bad save never half-loads.
   if (!ReadSaveFile(SlotFile(slot), data, &game_.log_)) {
-    if (IsValidSaveSlot(SlotFile(slot)))
-      game_.ShowMessage("The saved game is damaged and cannot be loaded.");
+    if (IsValidSaveSlot(SlotFile(slot))) game_.ShowMessage(game_.texts_.Get(TextId::kSaveDamaged));
     return 0;
   }
   if (!ReadFileBytes(NativePath("map\\" + data.MapFile()))) {
     game_.log_.WriteText("The map of the saved game is missing: map\\" + data.MapFile());
-    game_.ShowMessage("The saved game's map is missing; it cannot be loaded.");
+    game_.ShowMessage(game_.texts_.Get(TextId::kSaveMapMissing));
     return 0;
   }
   loadSlot_ = slot;
@@ -75,7 +74,7 @@ int GameSaves::RequestLoad(int slot) {
 
 void GameSaves::RestoreStep() {
   if (LoadGame() == 0) {
-    game_.ShowMessage("The saved game could not be loaded.");
+    game_.ShowMessage(game_.texts_.Get(TextId::kSaveNotLoaded));
     game_.mode_ = modeBeforeLoadPanel_;
     game_.fade_.MarkShown();
   }

@@ -23,7 +23,7 @@ bool CGame::RunScriptFile(const std::string& file, bool quiet) {
   if (loaded == 0) {
     script_.reset();
     if (!quiet) {
-      platform_.MessageBox("Executing script failed. More details in GameEngine.log", "Error",
+      platform_.MessageBox(texts_.Get(TextId::kScriptFailed), texts_.Get(TextId::kErrorCaption),
                            MessageBoxIcon::None);
       Quit();
     }
@@ -246,7 +246,8 @@ void GameScriptHost::AddPlayerItem(const std::string& item, int32_t count) {
   for (int32_t i = 0; i < count; ++i) {
     if (!player.Growth().GetBag().Add(id)) {
       game_.world_->AddGroundItem(game_.itemDb_, id, player.X(), player.Y());
-      game_.ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
+      game_.ShowMessage(
+          WinFormat(game_.Texts().Get(TextId::kBagFullDropped).c_str(), item.c_str()));
       return;
     }
     game_.missionList_.ReportGained(item, true);

@@ -81,15 +81,12 @@ void SideScreens::ShowGameOver() {
   back->Fill(0);
   DrawPicturePath(game_.renderer_, endPic, kSurfaceBackBuffer, 0, 0);
 
-  std::string text = WinFormat(
-      "\nLevel: %d    Attack: %d    Defence: %d\nHit rate: %d    HP: %d    MP: %d    Killed "
-      "enemy: %d",
-      a.level, a.attack, a.defence, a.hitRate, a.maxHp, a.maxMp, game_.killedEnemies_);
-  text += "\n\nYour game result picture has been saved in the \"screenshot\" folder.";
-  text +=
-      "\n\nPlease upload it to the official website of Tarnlow Team to share with global "
-      "players.";
-  text += "\n\nThank you for playing this game. Welcome to visit " + site;
+  std::string text = "\n";
+  text += WinFormat(game_.texts_.Get(TextId::kResultStats).c_str(), a.level, a.attack, a.defence,
+                    a.hitRate, a.maxHp, a.maxMp, game_.killedEnemies_);
+  text += "\n\n" + game_.texts_.Get(TextId::kResultScreenshot);
+  text += "\n\n" + game_.texts_.Get(TextId::kResultUpload);
+  text += "\n\n" + WinFormat(game_.texts_.Get(TextId::kResultThanks).c_str(), site.c_str());
   int n = 0;
   for (char c : text) n += c == '\n';
 
@@ -112,7 +109,7 @@ void SideScreens::ShowGameOver() {
   }
   dc.SelectFont(font20);
   dc.SetTextColor(0xFF0000);
-  dc.TextOut(320, r.top, WinFormat("My Score: %d", score));
+  dc.TextOut(320, r.top, WinFormat(game_.texts_.Get(TextId::kResultScore).c_str(), score));
 
   TakeScreenshot();
   game_.musicState_.Cue(MusicScreen::kEnd);
@@ -130,7 +127,7 @@ void SideScreens::ShowHelp() {
   Surface* back = game_.renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = game_.renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
-  game_.ui_->messageDialog.SetTexts({"<3Help/>"}, {content});
+  game_.ui_->messageDialog.SetTexts({game_.texts_.Get(TextId::kHelpTitle)}, {content});
   game_.mode_ = ModeHelp;
 }
 
@@ -183,7 +180,10 @@ void CGame::DrawRain(int surface) {
 }
 
 void SideScreens::DrawTutorial() {
-  if (game_.ui_->tutorialPanel) game_.ui_->tutorialPanel->Draw();
+  if (!game_.ui_->tutorialPanel) return;
+  // The tutorial's page goes over the message line.
+  game_.DrawMessageLine();
+  game_.ui_->tutorialPanel->Draw();
 }
 
 bool SideScreens::TutorialClaims() {
@@ -199,7 +199,7 @@ void SideScreens::DeathScreen() {
   game_.ComposeView(kSurfaceTemp);
   game_.renderer_.Grey(kSurfaceTemp, kScreenRect);
   game_.renderer_.Blend50(kSurfaceTemp, Rect{0, 210, kScreenWidth, 270}, false);
-  DrawOutlined(game_.renderer_, "I was killed. Let me try again!", 320, 240, kSurfaceTemp,
+  DrawOutlined(game_.renderer_, game_.texts_.Get(TextId::kKilled), 320, 240, kSurfaceTemp,
                {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
                0x0000FF);
   game_.PlaySound("death.wav");

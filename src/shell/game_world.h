@@ -26,6 +26,7 @@ class GameRoleHost : public RoleHost {
   void Beep() override { game_.Beep(); }
   void ItemUsedUp(const std::string& itemName) override { game_.ItemUsedUp(itemName); }
   void RoleKilled(const std::string& roleName) override { game_.RoleKilled(roleName); }
+  const std::string& Text(TextId id) const override { return game_.Texts().Get(id); }
 
  private:
   CGame& game_;

@@ -95,7 +95,7 @@ void CGame::OnLeftHeld() {
       Trace("picked2\n");
       leftButtonUp_ = false;
     } else {
-      ShowMessage("My bag is full.");
+      ShowMessage(texts_.Get(TextId::kBagFull));
     }
   } else if (int index = RoleUnderPoint(px, py); index > 0) {
     CRoleNPC* npc = world_->Npc(index);

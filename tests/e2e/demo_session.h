@@ -59,10 +59,11 @@ inline const std::string& DemoFolder() {
 
 class DemoSession {
  public:
-  explicit DemoSession(PixelFormat format = PixelFormat::Rgb565) {
+  // `folder`: a built game folder; the demo when empty.
+  explicit DemoSession(PixelFormat format = PixelFormat::Rgb565, const std::string& folder = {}) {
     // The demo is the game folder; the process's working directory stays where it is.
     previousFolder_ = GameFolder();
-    SetGameFolder(DemoFolder());
+    SetGameFolder(folder.empty() ? DemoFolder() : folder);
     std::error_code ec;
     for (int slot = 1; slot <= kSaveSlots; ++slot) {
       std::filesystem::remove(NativePath("saves/" + std::to_string(slot) + ".sav"), ec);
