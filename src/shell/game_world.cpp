@@ -70,6 +70,7 @@ bool CGame::LoadMap(const std::string& path) {
   Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   if (layer3) layer3->Fill(renderer_.ColorKey());
   if (ground && upper && objects) map_.PaintObjects(*upper, *objects, *ground, renderer_.Format());
+  renderer_.ReleaseObjectSheet();
   mapInfo_ = map_.Header();
   mapPath_ = path;
   log_.WriteText("Draw map over!");
