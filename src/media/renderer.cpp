@@ -186,8 +186,8 @@ const Surface* Renderer::Decoded(CachedPicture& picture) {
   const size_t size = static_cast<size_t>(surface->Pitch()) * surface->Height() * 2;
   // Past the budget the ordinary pictures' pixels go first, then the kept ones; they are
   // decoded again from their bytes when next drawn.
-  if (decodedBytes_ + size > kDecodedBudget) DropDecoded(cacheB_);
-  if (decodedBytes_ + size > kDecodedBudget) DropDecoded(cacheA_);
+  if (decodedBytes_ + size > decodedBudget_) DropDecoded(cacheB_);
+  if (decodedBytes_ + size > decodedBudget_) DropDecoded(cacheA_);
   decodedBytes_ += size;
   picture.decoded = std::move(surface);
   return picture.decoded.get();
@@ -274,7 +274,12 @@ Size Renderer::GetPictureSize(int pack, const std::string& name) {
   return bytes ? BmpSize(*bytes) : Size{};
 }
 
+bool Renderer::IsCached(int pack, const std::string& name, bool keep) const {
+  return (keep ? cacheA_ : cacheB_).count(Key(pack, name)) != 0;
+}
+
 void Renderer::ClearCache(int which) {
+  ++cacheGeneration_;
   PictureMap& cache = which == kKeptPictures ? cacheA_ : cacheB_;
   DropDecoded(cache);
   for (const auto& [key, picture] : cache) fileBytes_ -= picture.bytes.size();

@@ -100,6 +100,8 @@ class Renderer {
   void SetPackPath(int pack, const std::string& path);
   const std::string& PackPath(int pack) const;
   int CurrentPack() const { return currentPack_; }
+  // Lets go of the open image pack's file between scenes (its directory stays read).
+  void ReleasePackHandle() { package_.CloseHandle(); }
 
   // Loads a picture into cache A (keep) or B unless already there: 1 when newly loaded, 0 when
   // already cached or missing ("can not find (bmp:)%s in (epk:)%s" to the debugger output and
@@ -130,12 +132,17 @@ class Renderer {
   Size GetPictureSize(int pack, const std::string& name);
   // Releases every picture of cache A (kKeptPictures) or cache B (kOrdinaryPictures).
   void ClearCache(int which);
+  // Whether the picture is in cache A (keep) or B, without loading it.
+  bool IsCached(int pack, const std::string& name, bool keep) const;
+  // Counts ClearCache calls: a picture found cached stays cached while this is unchanged.
+  uint64_t CacheGeneration() const { return cacheGeneration_; }
   size_t CacheSize(int which) const;
   // Bytes held by both caches: the pictures' files and their decoded pixels. Decoded pixels
   // past kDecodedBudget are dropped (the oldest scene's first) and decoded again when drawn.
   size_t CacheMemory() const { return fileBytes_ + decodedBytes_; }
   size_t DecodedMemory() const { return decodedBytes_; }
   static constexpr size_t kDecodedBudget = size_t{16} << 20;
+  void SetDecodedBudget(size_t bytes) { decodedBudget_ = bytes; }
   // Number of member reads from the packs so far (tests check that a cached picture is read once).
   int PackReads() const { return packReads_; }
 
@@ -191,7 +198,9 @@ class Renderer {
   PictureMap cacheA_;
   PictureMap cacheB_;
   size_t fileBytes_ = 0;
+  uint64_t cacheGeneration_ = 0;
   size_t decodedBytes_ = 0;
+  size_t decodedBudget_ = kDecodedBudget;
   Surface litScratch_;
   int currentPack_ = -1;
   PackageFile package_;

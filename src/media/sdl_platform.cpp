@@ -432,6 +432,8 @@ void SdlPlatform::DebugOutput(const std::string& text) {
   if (impl_->options.trace) std::fputs(text.c_str(), stderr);
 }
 
+bool SdlPlatform::DebugOutputWanted() const { return impl_->options.trace; }
+
 int SdlPlatform::VirtualKeyFromSdl(int sdlKeycode) {
   SDL_Keycode k = sdlKeycode;
   if (k >= SDLK_a && k <= SDLK_z) return kVkA + (k - SDLK_a);

@@ -8,6 +8,23 @@ void RendererRoleGraphics::Preload(int pack, const std::string& name, bool keep)
   renderer_.EnsureLoaded(pack, name, keep);
 }
 
+void RendererRoleGraphics::PreloadAnimation(int pack,
+                                            const std::shared_ptr<const RoleAnimation>& animation,
+                                            bool keep) {
+  if (renderer_.CacheGeneration() != cacheGeneration_) {
+    preloaded_.clear();
+    cacheGeneration_ = renderer_.CacheGeneration();
+  }
+  for (const Preloaded& p : preloaded_)
+    if (p.animation == animation && p.pack == pack && p.keep == keep) return;
+  bool all = true;
+  for (const RoleFrame& f : animation->frames) {
+    renderer_.EnsureLoaded(pack, f.image, keep);
+    all = all && renderer_.IsCached(pack, f.image, keep);
+  }
+  if (all) preloaded_.push_back(Preloaded{animation, pack, keep});
+}
+
 bool RendererRoleGraphics::DrawPicture(int pack, const std::string& name, bool keep, int layer,
                                        int x, int y, bool brighten) {
   Surface* dst = renderer_.GetSurface(layer);

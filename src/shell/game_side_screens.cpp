@@ -150,12 +150,11 @@ bool CGame::TakeScreenshot() {
   if (!back) return false;
   std::string folder = workingDir_ + "/screenshot";
   std::string path = folder + "/" + ScreenshotName(platform_.LocalTime());
-  std::vector<uint8_t> bgr = ScreenshotPixels(*back);
   Trace("7\n");
   // The player pressed the key and expects a picture: a missing folder is made.
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  if (!WriteJpeg(path, back->Width(), back->Height(), bgr, 75)) {
+  if (!WriteScreenshot(path, *back, 75)) {
     log_.WriteText("Screenshot failed: cannot write " + path);
     return false;
   }

@@ -148,6 +148,7 @@ void CGame::PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction) {
 
 bool CGame::BuildWorld() {
   renderer_.ClearCache(kOrdinaryPictures);
+  world_->animations.Clear();  // role files are read afresh for each world
   if (!transition_.newGame) map_.Release();
   if (!LoadMap(transition_.MapPath())) {
     platform_.MessageBox("Initializing map failed!", "Error", MessageBoxIcon::None);
@@ -189,6 +190,7 @@ bool CGame::BuildWorld() {
   wanderCounter_ = -1;
   lastTriggerCell_ = CellIndex{};
   musicState_.Restart();
+  renderer_.ReleasePackHandle();
   FadeTo(true, ModePlay);
   return true;
 }
