@@ -58,6 +58,8 @@ class Session {
  public:
   Session() {
     SetGameFolder(DataDir());
+    // As the game runs without --trace: nobody reads the trace text.
+    platform.SetDebugWanted(false);
     previousHooks_ = Hooks::Set(&platform);
     CRand::Srand(1);
     ResetSplashIndex();
