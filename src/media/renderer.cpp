@@ -136,8 +136,11 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
     if (currentPack_ == pack && package_.Find(name) && package_.GetSize() >= 0) {
       ++packReads_;
       if (auto bytes = package_.ReadAll()) {
-        fileBytes_ += bytes->size();
-        cache.emplace(key, CachedPicture{std::move(*bytes), nullptr, false});
+        CachedPicture& picture = cache.emplace(key, CachedPicture{}).first->second;
+        picture.size = BmpSize(*bytes);
+        picture.bytes = std::move(*bytes);
+        fileBytes_ += picture.bytes.size();
+        KeepDecodedIfSmaller(picture);
         return 1;
       }
     }
@@ -158,12 +161,27 @@ Renderer::CachedPicture* Renderer::Entry(int pack, const std::string& name, bool
 
 const std::vector<uint8_t>* Renderer::PictureBytes(int pack, const std::string& name, bool keep) {
   CachedPicture* p = Entry(pack, name, keep);
-  return p ? &p->bytes : nullptr;
+  return p && !p->bytes.empty() ? &p->bytes : nullptr;
+}
+
+void Renderer::KeepDecodedIfSmaller(CachedPicture& picture) {
+  BmpInfo info;
+  if (!ParseBmp(picture.bytes, &info) || info.compression == 1 || info.compression == 2) return;
+  const size_t pixels = static_cast<size_t>((info.Width() + 15) & ~15) * info.Height() * 2;
+  if (pixels > picture.bytes.size()) return;
+  auto surface = std::make_unique<Surface>();
+  if (!DecodeBmp(picture.bytes, format_, surface.get())) return;
+  surface->SetColorKey(ColorKey());
+  fileBytes_ -= picture.bytes.size();
+  std::vector<uint8_t>().swap(picture.bytes);
+  picture.decoded = std::move(surface);
+  resident_ += pixels;
 }
 
 void Renderer::DropDecoded(PictureMap& cache) {
   for (auto& [key, picture] : cache) {
-    if (!picture.decoded) continue;
+    // Pixels that stand in for their file stay; only those beside a file can be made again.
+    if (!picture.decoded || picture.bytes.empty()) continue;
     decodedBytes_ -= static_cast<size_t>(picture.decoded->Pitch()) * picture.decoded->Height() * 2;
     picture.decoded.reset();
   }
@@ -228,7 +246,7 @@ bool Renderer::DrawPicture(int pack, const std::string& name, int surface, int x
     // Pictures that decode only onto a surface go through the scratch corner as designed.
     Surface* scratch = GetSurface(kSurfaceLayer3);
     if (!scratch || !DrawPictureTo(pack, name, kSurfaceLayer3, 0, 0, keep)) return false;
-    Size size = BmpSize(*PictureBytes(pack, name, keep));
+    Size size = picture->size;
     const Rect used{0, 0, size.cx, size.cy};
     dst->BltFast(x, y, *scratch, used, kBltSrcColorKey);
     ReleaseScratch(used);
@@ -269,9 +287,9 @@ void Renderer::ReleaseScratch(const Rect& used) {
 
 Size Renderer::GetPictureSize(int pack, const std::string& name) {
   auto it = cacheA_.find(Key(pack, name));
-  if (it != cacheA_.end()) return BmpSize(it->second.bytes);
-  const std::vector<uint8_t>* bytes = PictureBytes(pack, name, false);
-  return bytes ? BmpSize(*bytes) : Size{};
+  if (it != cacheA_.end()) return it->second.size;
+  const CachedPicture* picture = Entry(pack, name, false);
+  return picture ? picture->size : Size{};
 }
 
 bool Renderer::IsCached(int pack, const std::string& name, bool keep) const {
@@ -282,7 +300,11 @@ void Renderer::ClearCache(int which) {
   ++cacheGeneration_;
   PictureMap& cache = which == kKeptPictures ? cacheA_ : cacheB_;
   DropDecoded(cache);
-  for (const auto& [key, picture] : cache) fileBytes_ -= picture.bytes.size();
+  for (const auto& [key, picture] : cache) {
+    fileBytes_ -= picture.bytes.size();
+    if (picture.decoded)
+      resident_ -= static_cast<size_t>(picture.decoded->Pitch()) * picture.decoded->Height() * 2;
+  }
   cache.clear();
 }
 

@@ -107,7 +107,8 @@ class Renderer {
   // already cached or missing ("can not find (bmp:)%s in (epk:)%s" to the debugger output and
   // the log).
   int EnsureLoaded(int pack, const std::string& name, bool keep);
-  // The cached BMP bytes of a picture, loading it first; null when missing.
+  // The cached BMP bytes of a picture, loading it first; null when missing, and when the cache
+  // keeps the picture's decoded pixels instead of its file (see CacheMemory).
   const std::vector<uint8_t>* PictureBytes(int pack, const std::string& name, bool keep = false);
   // The picture decoded to the display format with the colour key set, loading and decoding it
   // on first use and keeping it with the picture's bytes (so the caches' keep and clear rules
@@ -137,11 +138,13 @@ class Renderer {
   // Counts ClearCache calls: a picture found cached stays cached while this is unchanged.
   uint64_t CacheGeneration() const { return cacheGeneration_; }
   size_t CacheSize(int which) const;
-  // Bytes held by both caches: the pictures' files and their decoded pixels. Decoded pixels
-  // past kDecodedBudget are dropped (the oldest scene's first) and decoded again when drawn.
-  size_t CacheMemory() const { return fileBytes_ + decodedBytes_; }
+  // Bytes held by both caches. A picture whose decoded pixels take no more room than its file
+  // (true colour) is kept as pixels alone, decoded when loaded; the others keep their file, and
+  // their pixels, made when first drawn, count against kDecodedBudget: past it they are dropped
+  // (the ordinary pictures' first) and decoded again when next drawn.
+  size_t CacheMemory() const { return fileBytes_ + decodedBytes_ + resident_; }
   size_t DecodedMemory() const { return decodedBytes_; }
-  static constexpr size_t kDecodedBudget = size_t{16} << 20;
+  static constexpr size_t kDecodedBudget = size_t{8} << 20;
   void SetDecodedBudget(size_t bytes) { decodedBudget_ = bytes; }
   // Number of member reads from the packs so far (tests check that a cached picture is read once).
   int PackReads() const { return packReads_; }
@@ -186,6 +189,7 @@ class Renderer {
     std::vector<uint8_t> bytes;
     std::unique_ptr<Surface> decoded;
     bool undecodable = false;  // run-length coded or damaged: drawn from the bytes
+    Size size;                 // from the file's header
   };
   using PictureMap = std::map<std::string, CachedPicture>;
   PictureMap& Cache(bool keep) { return keep ? cacheA_ : cacheB_; }
@@ -193,6 +197,7 @@ class Renderer {
   CachedPicture* Entry(int pack, const std::string& name, bool keep);
   const Surface* Decoded(CachedPicture& picture);
   void DropDecoded(PictureMap& cache);
+  void KeepDecodedIfSmaller(CachedPicture& picture);
   Surface* MakeSurface(int index) const;
 
   PictureMap cacheA_;
@@ -200,6 +205,7 @@ class Renderer {
   size_t fileBytes_ = 0;
   uint64_t cacheGeneration_ = 0;
   size_t decodedBytes_ = 0;
+  size_t resident_ = 0;  // pixels kept instead of their files
   size_t decodedBudget_ = kDecodedBudget;
   Surface litScratch_;
   int currentPack_ = -1;

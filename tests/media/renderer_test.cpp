@@ -353,6 +353,34 @@ TEST_F(RendererPackTest, DecodedPixelsFollowTheCachesAndStayWithinTheirBudget) {
   EXPECT_LE(renderer_.DecodedMemory(), pixelBytes + pixelBytes / 2);
 }
 
+TEST_F(RendererPackTest, TrueColourPicturesAreKeptAsPixelsAlone) {
+  BmpImage tile = BmpImage::Filled(64, 32, 0x102030);
+  tile.Set(5, 6, 0xFF00FF);
+  PackageWriter tiles;
+  ASSERT_TRUE(tiles.AddFile("t.bmp", WriteBmp24(tile), true));
+  test::WriteFile("tiles.epk", tiles.Build());
+  renderer_.SetPackPath(kPackTiles, "tiles.epk");
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackTiles, "t.bmp", false), 1);
+  // 64×32×2 bytes of pixels instead of the 6,198-byte file, and no file left to hand out.
+  EXPECT_EQ(renderer_.CacheMemory(), 64u * 32 * 2);
+  EXPECT_EQ(renderer_.PictureBytes(kPackTiles, "t.bmp"), nullptr);
+  EXPECT_EQ(renderer_.GetPictureSize(kPackTiles, "t.bmp"), (Size{64, 32}));
+  Surface& back = S(kSurfaceBackBuffer);
+  back.Fill(0x1234);
+  ASSERT_TRUE(renderer_.DrawPictureTo(kPackTiles, "t.bmp", kSurfaceBackBuffer, 1, 1, false));
+  EXPECT_EQ(back.At(6, 7), 0xF81F);  // opaque: the key is drawn
+  EXPECT_EQ(back.At(1, 1), PackPixel(PixelFormat::Rgb565, 0x10, 0x20, 0x30));
+  ASSERT_TRUE(renderer_.DrawPicture(kPackTiles, "t.bmp", kSurfaceBackBuffer, 100, 1));
+  EXPECT_EQ(back.At(105, 7), 0x1234);  // keyed: transparent
+  EXPECT_EQ(renderer_.PackReads(), 1);
+  // Budget trimming never drops them: there would be nothing to decode them from.
+  renderer_.SetDecodedBudget(0);
+  EXPECT_TRUE(renderer_.DrawPicture(kPackUi, "back.bmp", kSurfaceBackBuffer, 0, 0));
+  EXPECT_NE(renderer_.DecodedPicture(kPackTiles, "t.bmp"), nullptr);
+  renderer_.ClearCache(kOrdinaryPictures);
+  EXPECT_EQ(renderer_.CacheMemory(), 0u);
+}
+
 TEST_F(RendererPackTest, MapSizedSurfacesAreMadeOnFirstUse) {
   Renderer r;
   ASSERT_TRUE(r.Init());
