@@ -22,7 +22,9 @@ int RowOf(int64_t y) {
 int RoleGrid::CellOf(int x, int y) const { return RowOf((y)) * kColumns + ColumnOf((x)); }
 
 void RoleGrid::Build(std::span<Role* const> drawList) {
-  cells_.assign(static_cast<size_t>(kColumns) * kRows, {});
+  // The cells keep their storage from frame to frame.
+  cells_.resize(static_cast<size_t>(kColumns) * kRows);
+  for (std::vector<int>& cell : cells_) cell.clear();
   filed_.assign(drawList.size(), Filed{});
   reachX_ = reachY_ = 0;
   for (size_t i = 0; i < drawList.size(); ++i) {
