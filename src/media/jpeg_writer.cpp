@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace isora {
 
@@ -96,11 +97,11 @@ const uint8_t* SurfaceRow(const void* context, int y, uint8_t* scratch) {
   const auto* s = static_cast<const Surface*>(context);
   const uint16_t* row = s->Row(y);
   uint8_t* o = scratch;
+  // Four bytes stored per pixel, three kept: the scratch row has one byte to spare.
   for (int x = 0; x < s->Width(); ++x) {
-    const unsigned p = row[x];
-    o[0] = static_cast<uint8_t>(p << 3);
-    o[1] = static_cast<uint8_t>(p >> 3);
-    o[2] = static_cast<uint8_t>(p >> 8);
+    const uint32_t p = row[x];
+    const uint32_t bgr = ((p << 3) & 0xFF) | (((p >> 3) & 0xFF) << 8) | ((p >> 8) << 16);
+    std::memcpy(o, &bgr, 4);
     o += 3;
   }
   return scratch;
@@ -143,7 +144,7 @@ bool WriteJpeg(const std::string& path, int width, int height, std::span<const u
 bool EncodeScreenshot(const Surface& backBuffer, int quality, std::vector<uint8_t>* out) {
   const int width = backBuffer.Width(), height = backBuffer.Height();
   if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
-  std::vector<uint8_t> row(static_cast<size_t>(width) * 3);
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 3 + 1);
   unsigned char* mem = nullptr;
   unsigned long memSize = 0;
   const bool ok =
