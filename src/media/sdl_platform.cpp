@@ -53,6 +53,7 @@ int64_t PackPoint(int x, int y) {
 
 }  // namespace
 
+#ifndef __EMSCRIPTEN__
 // Whether the renderer draws on the CPU: SDL's own software renderer, or a GL driver whose
 // rasteriser is software (as on machines and virtual machines without a GPU).
 static bool RendersInSoftware(SDL_Renderer* renderer) {
@@ -71,6 +72,7 @@ static bool RendersInSoftware(SDL_Renderer* renderer) {
     if (gl.find(soft) != std::string::npos) return true;
   return false;
 }
+#endif
 
 class SdlPlatformImpl {
  public:
