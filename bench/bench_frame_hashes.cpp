@@ -16,6 +16,7 @@
 #include "foundation/file_io.h"
 #include "foundation/system_hooks.h"
 #include "media/headless_platform.h"
+#include "save/save_file.h"
 #include "shell/game.h"
 #include "shell/game_rules.h"
 #include "shell/headless_runner.h"

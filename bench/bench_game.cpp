@@ -183,7 +183,8 @@ void BM_RolesInView(benchmark::State& state) {
 }
 BENCHMARK(BM_RolesInView)->Arg(50)->Arg(200)->Arg(1000)->Arg(2000);
 
-// The world of the town again: the map with its tiles and objects, the player, n roles.
+// The world of the town again: the map with its tiles and objects, the player, the panels,
+// and n roles placed on it (replacing the map's own).
 void BM_WorldBuild(benchmark::State& state) {
   Session s;
   if (!s.ok || !s.NewGame()) {
@@ -191,18 +192,22 @@ void BM_WorldBuild(benchmark::State& state) {
     return;
   }
   const int n = static_cast<int>(state.range(0));
-  const std::string mapPath = s.game->MapPath();
+  const std::string path = s.game->MapPath();
+  const std::string mapName = path.substr(path.find_last_of("\\/") + 1);
   GameWorld& world = s.game->World();
   const CellIndex centre = s.game->Map().CellAt(world.player->X(), world.player->Y());
   const std::vector<RolePlacement> placements =
       PlacementsAround(s.game->Map(), centre, n, s.game->Map().N());
   for (auto _ : state) {
-    s.game->GetRenderer().ClearCache(kOrdinaryPictures);
-    s.game->Map().Release();
-    s.game->LoadMap(mapPath);
-    s.game->CreatePlayer("data\\role.pmg", centre.row, centre.column, 5);
-    world.placement.player = world.player.get();
-    world.npcs.CreateMapRoles(placements, s.game->Map(), world.placement);
+    state.PauseTiming();
+    s.game->RequestMapChange(mapName, centre.row, centre.column, 5, false);
+    s.UntilMode(ModeBuildWorld, 100);
+    state.ResumeTiming();
+    s.game->BuildWorld();
+    if (n > 0) {
+      world.placement.player = world.player.get();
+      world.npcs.CreateMapRoles(placements, s.game->Map(), world.placement);
+    }
   }
   state.counters["roles"] = n;
 }

@@ -6,6 +6,10 @@
 #include "foundation/ini_file.h"
 #include "media/platform.h"
 #include "shell/game.h"
+#include "shell/game_rules.h"
+#include "script/script_engine.h"
+#include "shell/game_ui.h"
+#include "shell/game_world.h"
 
 namespace isora {
 
@@ -16,7 +20,7 @@ std::string Field30(const std::string& value) { return value.substr(0, 29); }
 
 }  // namespace
 
-std::string CGame::LogPathFor(const std::string& workingDir) {
+std::string LogPathFor(const std::string& workingDir) {
   if (!workingDir.empty() && (workingDir.back() == '\\' || workingDir.back() == '/')) {
     return workingDir + "GameEngine.log";
   }
@@ -34,14 +38,14 @@ CGame::CGame(Platform& platform, const GameOptions& options)
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
   effectSound_ = std::make_unique<SoundBuffer>();
-  ConstructPanels();
+  ui_.reset(new GameUi(renderer_, this));
   ConstructWorld();
 }
 
 CGame::~CGame() {
   hoverSound_.reset();
   mouse_.Release();
-  DestroyPanels();
+  ui_.reset();
   world_.reset();
   if (renderer_.IsInitialized()) renderer_.Release();
   script_.reset();
@@ -109,7 +113,7 @@ bool CGame::Init() {
     DestroyWindow();
     return false;
   }
-  if (!LoadMenuPanels()) {
+  if (!ui_->LoadMenus(iniPackage_)) {
     platform_.MessageBox("Load ini files failed!", "Error", MessageBoxIcon::None);
     DestroyWindow();
     return false;
@@ -152,12 +156,7 @@ int CGame::Run() {
 }
 
 CGame::PumpResult CGame::Pump(int* exitCode) {
-  uint32_t now = platform_.TickCount();
-  if (rateMark_ + 1000 < now) {
-    rateMark_ = now;
-    framesPerSecond_ = frameCounter_;
-    frameCounter_ = 0;
-  }
+  clock_.Tick(platform_.TickCount());
   Message msg;
   if (platform_.PeekMessage(&msg, false)) {
     if (!platform_.GetMessage(&msg)) {
@@ -169,13 +168,11 @@ CGame::PumpResult CGame::Pump(int* exitCode) {
   }
   if (active_) {
     uint32_t t = platform_.TickCount();
-    if (lastFrameTick_ + 40 < t) {
+    if (clock_.FrameDue(t)) {
       // Held-button play follows the cursor between clicks, so a recording keeps it too.
       RecordInput(Message{kWmMouseMove, 0, 0});
       Frame();
-      lastFrameTick_ = t;
-      ++frameCounter_;
-      ++framesRun_;
+      clock_.FrameRan(t);
       return PumpResult::kFrame;
     }
     return PumpResult::kIdle;
@@ -218,7 +215,7 @@ void CGame::WindowProc(const Message& msg) {
       leftButtonUp_ = true;
       break;
     case kWmRButtonDown:
-      OnRButtonDown();
+      bags_.OnRButtonDown();
       break;
     default:
       break;

@@ -1,6 +1,8 @@
 // The four status panels and the view capture under every panel screen.
 #include "foundation/win_format.h"
 #include "shell/game.h"
+#include "shell/game_ui.h"
+#include "shell/game_bags.h"
 
 namespace isora {
 
@@ -24,24 +26,24 @@ std::vector<std::string> AttributeLines(const Attributes& a) {
       WinFormat("MP: <9%d/>/<9%d/>", a.mp, a.maxMp)};
 }
 
-bool CGame::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
+bool GameBags::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
   if (sellMode_) return false;
-  ComposeView(kSurfaceTemp);
+  game_.ComposeView(kSurfaceTemp);
   HideBags();
-  SetMessageDialog(title, std::move(lines));
+  game_.ui_->messageDialog.SetTexts({title}, std::move(lines));
   statusTitle_ = title;
-  mode_ = ModeStatusPanel;
+  game_.mode_ = ModeStatusPanel;
   return true;
 }
 
-void CGame::ShowAttributePanel() {
-  OpenStatusScreen("<3Attribute/>", AttributeLines(PlayerAttributes()));
+void GameBags::ShowAttributePanel() {
+  OpenStatusScreen("<3Attribute/>", AttributeLines(game_.PlayerAttributes()));
 }
 
-void CGame::ShowNotePanel() { OpenStatusScreen("<3Note/>", relations_.notes); }
+void GameBags::ShowNotePanel() { OpenStatusScreen("<3Note/>", game_.relations_.notes); }
 
-void CGame::ShowHonourPanel() { OpenStatusScreen("<3Honour/>", relations_.honours); }
+void GameBags::ShowHonourPanel() { OpenStatusScreen("<3Honour/>", game_.relations_.honours); }
 
-void CGame::ShowMissionPanel() { OpenStatusScreen("<3My Mission/>", missionList_.PanelLines()); }
+void GameBags::ShowMissionPanel() { OpenStatusScreen("<3My Mission/>", game_.missionList_.PanelLines()); }
 
 }  // namespace isora

@@ -13,6 +13,9 @@ namespace isora {
 class IniFile;
 struct SystemTime;
 
+// The log path rule: the working directory followed by "\GameEngine.log", without a second
+// separator when the directory is a root ("C:\" or "/").
+std::string LogPathFor(const std::string& workingDir);
 // The game-over score and the title it earns from [result] of game.ini.
 int32_t GameOverScore(const Attributes& attributes, int32_t killedEnemies);
 std::string ResultTitle(const IniFile& gameIni, int32_t score);

@@ -1,5 +1,6 @@
 // The game as the scripts see it: each game-state command passed on to the player, the roles of
 // the map, the missions or the progress tables.
+#include "script/script_engine.h"
 #include "shell/game_script_host.h"
 
 #include "foundation/win_format.h"
@@ -58,7 +59,7 @@ void GameScriptHost::Ask(const std::string& speaker, const std::string& text,
   game_.mode_ = ModeTalk;
 }
 
-void GameScriptHost::ShowTutorial() { game_.ShowTutorialPanel(); }
+void GameScriptHost::ShowTutorial() { game_.screens_.ShowTutorialPanel(); }
 
 void GameScriptHost::AddMission(const std::string& name, const std::string& description,
                                 int32_t kind, const std::string& target, int32_t required,
@@ -244,7 +245,7 @@ void GameScriptHost::AddPlayerItem(const std::string& item, int32_t count) {
   Role& player = *game_.world_->player;
   for (int32_t i = 0; i < count; ++i) {
     if (!player.Growth().GetBag().Add(id)) {
-      game_.AddGroundItem(id, player.X(), player.Y());
+      game_.world_->AddGroundItem(game_.itemDb_, id, player.X(), player.Y());
       game_.ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
       return;
     }
@@ -274,7 +275,7 @@ void GameScriptHost::PlaySound(const std::string& file) { game_.PlaySound(file);
 
 void GameScriptHost::ShowTip(const std::string& text) { game_.ShowMessage(text); }
 void GameScriptHost::Rain() { game_.StartRain(); }
-void GameScriptHost::GameOver() { game_.ShowGameOver(); }
+void GameScriptHost::GameOver() { game_.screens_.ShowGameOver(); }
 
 void CGame::ItemUsedUp(const std::string& itemName) { missionList_.ReportLost(itemName); }
 void CGame::RoleKilled(const std::string& roleName) { missionList_.ReportGained(roleName, true); }

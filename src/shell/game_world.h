@@ -90,6 +90,11 @@ struct GameWorld {
   GroundItemList groundItems;
   GroundItemList::iterator highlighted = groundItems.end();
 
+  void AddGroundItem(const ItemDatabase& items, int item, int x, int y);
+  void ClearGroundItems();
+  // Highlights the item under the cursor, and only that one, and draws its label.
+  void HoverGroundItem(Renderer& renderer, int mx, int my, int cameraX, int cameraY);
+
   int NpcCount() const { return static_cast<int>(npcs.Entries().size()); }
   CRoleNPC* Npc(int index) {
     if (index < 1 || index > NpcCount()) return nullptr;

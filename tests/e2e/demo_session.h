@@ -17,7 +17,9 @@
 #include "foundation/system_hooks.h"
 #include "lib/demo_builder.h"
 #include "media/headless_platform.h"
+#include "save/save_file.h"
 #include "shell/game.h"
+#include "shell/game_rules.h"
 #include "shell/headless_runner.h"
 
 namespace isora::e2e {
