@@ -5,7 +5,7 @@
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "media/platform.h"
-#include "shell/game.h"
+#include "shell/game_world.h"
 
 namespace isora {
 
@@ -135,6 +135,8 @@ bool CGame::ReadGameIni() {
     renderer_.SetPackPath(i, Field30(ini.GetString("MDfile", kPackKeys[i])));
   }
   scriptPackage_ = Field30(ini.GetString("MDfile", "script"));
+  // [movement] pathFinding, 0/1: the player's go-to orders walk round what stands in the way.
+  world_->route.SetEnabled(ini.GetInt("movement", "pathFinding") == 1);
   ini.Clear();
   map_.LoadIndexes(iniPackage_);
   return true;
