@@ -38,13 +38,21 @@ void OpenCells::Reset(const GameMap& map) {
   const auto& cells = map.Cells();
   open_.assign(static_cast<size_t>(n_) * n_, 0);
   for (size_t i = 0; i < open_.size() && i < cells.size(); ++i) open_[i] = cells[i].passable != 0;
+  passable_ = open_;
+  taken_.clear();
 }
 
 CellIndex OpenCells::CellAt(int x, int y) const { return map_ ? map_->CellAt(x, y) : CellIndex{}; }
 
 bool OpenCells::IsOpenAt(int x, int y) const {
   CellIndex c = CellAt(x, y);
-  return IsOpen(c.row, c.column);
+  if (c.row < 0 || c.column < 0 || c.row >= n_ || c.column >= n_ ||
+      !passable_[static_cast<size_t>(c.row * n_ + c.column)]) {
+    return false;
+  }
+  for (const Rect& r : taken_)
+    if (r.Contains(x, y)) return false;
+  return true;
 }
 
 Point OpenCells::Centre(int row, int column) const {
@@ -59,6 +67,7 @@ void OpenCells::Open(CellIndex cell) {
 
 void OpenCells::CloseUnder(const Rect& area) {
   if (!map_ || n_ == 0 || area.Empty()) return;
+  taken_.push_back(area);
   // Every cell that can touch the rectangle lies between the cells of its widened corners.
   int r0 = n_, r1 = -1, c0 = n_, c1 = -1;
   for (Point p :
@@ -124,8 +133,7 @@ PathResult PathFinder::Find(const OpenCells& cells, Point fromFeet, Point goalFe
   if (n == 0 || start.row < 0 || start.column < 0 || start.row >= n || start.column >= n) {
     return result;  // off the grid: nothing to search from
   }
-  const bool goalOpen = cells.IsOpen(goal.row, goal.column);
-  if (goalOpen && StraightWayIsOpen(cells, fromFeet, goalFeet)) {
+  if (cells.IsOpenAt(goalFeet.x, goalFeet.y) && StraightWayIsOpen(cells, fromFeet, goalFeet)) {
     result.waypoints.push_back(goalFeet);
     result.reachesGoal = true;
     return result;

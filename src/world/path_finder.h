@@ -32,6 +32,8 @@ class OpenCells {
     return row >= 0 && column >= 0 && row < n_ && column < n_ &&
            open_[static_cast<size_t>(row * n_ + column)] != 0;
   }
+  // Whether the feet may stand on this point: its cell is passable and no role's picture
+  // holds it (exact to the pixel, where IsOpen closes whole cells).
   bool IsOpenAt(int x, int y) const;
   // The centre of a cell's diamond in map pixels.
   Point Centre(int row, int column) const;
@@ -42,6 +44,8 @@ class OpenCells {
   const GameMap* map_ = nullptr;
   int n_ = 0;
   std::vector<uint8_t> open_;
+  std::vector<uint8_t> passable_;
+  std::vector<Rect> taken_;
 };
 
 // True when the feet can go straight from a to b over open cells, with a little room on both
