@@ -105,9 +105,7 @@ void CGame::OnLeftHeld() {
     if (npc->State() != RoleStateKind::kDie && npc->FindState(RoleStateKind::kDie) >= 0) {
       Trace("start to fight in cgame\n");
       Trace(WinFormat("npcindex=%d\n", index));
-      world_->route.Clear();
-      player.SetFightTarget(npc->NpcId(), npc);
-      player.MoveTo(px, py, RoleStateKind::kRun);
+      world_->route.Chase(player, map_, world_->Everyone(), *npc, Point{px, py});
       return;
     }
   }

@@ -97,9 +97,9 @@ void OpenCells::CloseUnder(const Rect& area) {
   }
 }
 
-void OpenCells::CloseUnderRoles(std::span<const Role* const> roles, const Role* self) {
+void OpenCells::CloseUnderRoles(std::span<const Role* const> roles, const Role* self, Point feet) {
   for (const Role* r : roles) {
-    if (!r || r == self || r->IsDead()) continue;
+    if (!r || r == self || r->IsDead() || r->Bounds().Contains(feet.x, feet.y)) continue;
     CloseUnder(r->Bounds());
   }
 }

@@ -22,8 +22,9 @@ class OpenCells {
   // Closes every cell whose diamond overlaps the rectangle (a role's picture, which a walker's
   // feet may not enter).
   void CloseUnder(const Rect& area);
-  // Closes the cells under every living role of the list except `self`.
-  void CloseUnderRoles(std::span<const Role* const> roles, const Role* self);
+  // Closes the cells under every living role of the list except `self`. A picture that already
+  // holds the walker's feet is left open: he can only walk out of it.
+  void CloseUnderRoles(std::span<const Role* const> roles, const Role* self, Point feet);
   // Opens one cell again (the walker's own, which it has to leave from).
   void Open(CellIndex cell);
 

@@ -32,9 +32,10 @@ std::vector<Point> PlayerRoute::Remaining() const {
 
 bool PlayerRoute::Plan(Role& player, const GameMap& map, std::span<const Role* const> others) {
   cells_.Reset(map);
-  cells_.CloseUnderRoles(others, &player);
   const Point feet{player.X(), player.Y() + kFeet};
+  cells_.CloseUnderRoles(others, &player, feet);
   cells_.Open(cells_.CellAt(feet.x, feet.y));
+  plannedAt_ = Point{player.X(), player.Y()};
   PathResult found = finder_.Find(cells_, feet, Point{goal_.x, goal_.y + kFeet});
   waypoints_.clear();
   for (Point p : found.waypoints) waypoints_.push_back(Point{p.x, p.y - kFeet});
@@ -77,6 +78,28 @@ void PlayerRoute::GoTo(Role& player, const GameMap& map, std::span<const Role* c
   }
 }
 
+void PlayerRoute::Chase(Role& player, const GameMap& map, std::span<const Role* const> others,
+                        Role& target, Point aim) {
+  player.SetFightTarget(target.NpcId(), &target);
+  if (enabled_) {
+    std::vector<const Role*> rest;
+    for (const Role* r : others)
+      if (r != &target) rest.push_back(r);
+    cells_.Reset(map);
+    const Point feet{player.X(), player.Y() + kFeet};
+    cells_.CloseUnderRoles(rest, &player, feet);
+    if (!StraightWayIsOpen(cells_, feet, Point{target.X(), target.Y() + kFeet})) {
+      // Walking the route is a go-to order: the chase would aim him back at the obstacle.
+      player.SetOrderMode(RoleOrder::kGoTo);
+      wait_ = 0;  // a fight goes on at once: the route is planned again after every strike
+      GoTo(player, map, rest, Point{target.X(), target.Y()}, RoleStateKind::kRun);
+      return;
+    }
+  }
+  Clear();
+  player.MoveTo(aim.x, aim.y, RoleStateKind::kRun);
+}
+
 void PlayerRoute::BeforeUpdate(Role& player) {
   if (wait_ > 0) --wait_;
   if (!active_) return;
@@ -105,7 +128,14 @@ void PlayerRoute::AfterUpdate(Role& player, const GameMap& map,
     Clear();
     return;
   }
-  // Blocked: plan round whatever stands there now.
+  if (plannedAt_ == Point{player.X(), player.Y()}) {
+    // Blocked before the first step of a fresh plan: what blocks him is nothing a plan can
+    // see. The order goes straight at its point, as it would without a route.
+    Clear();
+    player.MoveTo(goal_.x, goal_.y, gait_);
+    return;
+  }
+  // Blocked on the way: plan round whatever stands there now.
   if (Plan(player, map, others)) Aim(player);
 }
 

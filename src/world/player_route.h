@@ -28,6 +28,12 @@ class PlayerRoute {
   // route ended waits a few frames before planning again. `others` are the roles of the map.
   void GoTo(Role& player, const GameMap& map, std::span<const Role* const> others, Point to,
             RoleStateKind gait);
+  // The player is set on a role to fight (the cursor at `aim` on it). Off, or with a straight
+  // way to it: the fight order's chase, as it stands. On, with something in between: the
+  // player keeps the role as his fight target but walks a route to it, and strikes when he
+  // bumps into it; the held button turns the walk into the chase once the way is clear.
+  void Chase(Role& player, const GameMap& map, std::span<const Role* const> others, Role& target,
+             Point aim);
   // Before the player's update: on to the next turning point when this one is reached; the
   // route is dropped when anything else has given the player another order or stopped him.
   void BeforeUpdate(Role& player);
@@ -54,6 +60,7 @@ class PlayerRoute {
   bool reachesGoal_ = false;
   int replans_ = 0;
   int wait_ = 0;
+  Point plannedAt_{-1, -1};  // where the player stood when the route was last planned
   OpenCells cells_;
   PathFinder finder_;
 };

@@ -2,6 +2,7 @@
 // fights, deaths and the result screen.
 #include "demo_session.h"
 #include "shell/game_ui.h"
+#include "shell/game_world.h"
 
 namespace isora::e2e {
 namespace {
@@ -54,6 +55,53 @@ TEST(World, ClickWalksAndHoldRunsToThePoint) {
   EXPECT_EQ(d.State()["player"]["state"], "run");
   d.platform.InjectButton(MouseButton::Left, false);
   ASSERT_TRUE(d.Until([](const json& st) { return st["player"]["state"] == "stand"; }, 200));
+}
+
+// Townsfolk who wander used to take one shared random number for both coordinates, skewed
+// toward the upper right: every 101 frames they all headed for the same corner and the square
+// emptied. Each now draws its own point around where it stands.
+TEST(World, WanderersSpreadOverTheTownInsteadOfDriftingTogether) {
+  DemoSession d;
+  Play(d);
+  const GameWorld& world = d.game->World();
+  std::vector<const CRoleNPC*> wanderers;
+  std::vector<Point> start;
+  for (const auto& e : world.npcs.Entries()) {
+    if (!e.role || !e.role->Wanders()) continue;
+    wanderers.push_back(e.role.get());
+    start.push_back(Point{e.role->X(), e.role->Y()});
+  }
+  ASSERT_GE(wanderers.size(), 4u);
+  d.Step(1000);
+  ASSERT_EQ(d.State()["mode"], "ModePlay");
+  double sumX = 0, sumY = 0;
+  int right = 0, down = 0;
+  for (size_t i = 0; i < wanderers.size(); ++i) {
+    const int dx = wanderers[i]->X() - start[i].x, dy = wanderers[i]->Y() - start[i].y;
+    sumX += dx;
+    sumY += dy;
+    right += dx > 0;
+    down += dy > 0;
+  }
+  const double n = static_cast<double>(wanderers.size());
+  // No common drift: the mean move is small beside the 700 pixels a wander may reach, and
+  // the wanderers did not all go one way along either axis.
+  EXPECT_LT(std::abs(sumX / n), 250.0);
+  EXPECT_LT(std::abs(sumY / n), 250.0);
+  EXPECT_GT(right, 0);
+  EXPECT_LT(right, static_cast<int>(n));
+  EXPECT_GT(down, 0);
+  EXPECT_LT(down, static_cast<int>(n));
+  // And they are spread out, not gathered in one spot.
+  int minX = 1 << 30, maxX = -(1 << 30), minY = 1 << 30, maxY = -(1 << 30);
+  for (const CRoleNPC* w : wanderers) {
+    minX = std::min(minX, w->X());
+    maxX = std::max(maxX, w->X());
+    minY = std::min(minY, w->Y());
+    maxY = std::max(maxY, w->Y());
+  }
+  EXPECT_GT(maxX - minX, 300);
+  EXPECT_GT(maxY - minY, 150);
 }
 
 TEST(World, RightClickingAVillagerTalksAndTheClickClosesIt) {

@@ -114,7 +114,7 @@ TEST_F(PathTest, RolesCloseTheCellsUnderTheirPictures) {
   const Rect b = npc->Bounds();
   ASSERT_FALSE(b.Empty());
   const Role* roles[] = {npc.get()};
-  cells_.CloseUnderRoles(roles, nullptr);
+  cells_.CloseUnderRoles(roles, nullptr, Point{-1, -1});
   // Every point of the picture lies on a closed cell; cells well away stay open.
   for (int y = b.top; y < b.bottom; y += 4)
     for (int x = b.left; x < b.right; x += 4) EXPECT_FALSE(cells_.IsOpenAt(x, y)) << x << "," << y;
@@ -122,7 +122,7 @@ TEST_F(PathTest, RolesCloseTheCellsUnderTheirPictures) {
   // A dead role stands in nobody's way.
   cells_.Reset(map_);
   npc->ChangeHp('-', 1000);
-  cells_.CloseUnderRoles(roles, nullptr);
+  cells_.CloseUnderRoles(roles, nullptr, Point{-1, -1});
   EXPECT_TRUE(cells_.IsOpenAt(npc->X(), npc->Y()));
 }
 
