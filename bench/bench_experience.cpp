@@ -5,8 +5,9 @@
 //    another cell);
 //  - BM_TownFrameBefore: the play screen's composition (ground copied, role and object layers
 //    keyed over it) of a town-like view;
-//  - BM_TownFrameAfter: the same frame with a route planned and the player and two fighters
-//    seen through the objects that cover them.
+//  - BM_TownFrameSeeThrough: the same frame with the player and two fighters seen through the
+//    objects that cover them (every frame that plans nothing);
+//  - BM_TownFrameAfter: that frame with a worst-case route planned as well.
 // The summary prints each as a multiple of the memcpy.
 #include <benchmark/benchmark.h>
 
@@ -140,6 +141,19 @@ void BM_TownFrameAfter(benchmark::State& state) {
 }
 BENCHMARK(BM_TownFrameAfter);
 
+// The frame of every step that plans nothing (the route is only planned when the held cursor
+// enters another cell or a step is blocked): composition and the see-through fighters.
+void BM_TownFrameSeeThrough(benchmark::State& state) {
+  Town& t = TheTown();
+  const std::vector<Rect> fighters = {t.player, t.roles[0], t.roles[1]};
+  for (auto _ : state) {
+    Compose(t);
+    DrawSeeThrough(t.back, t.roleLayer, t.objectLayer, fighters, t.camera);
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_TownFrameSeeThrough);
+
 // Keeps each benchmark's CPU time per iteration for the summary.
 class RatioReporter : public benchmark::ConsoleReporter {
  public:
@@ -164,7 +178,8 @@ int main(int argc, char** argv) {
   const auto& t = reporter.times;
   auto memcpyTime = t.find("BM_MemcpyFrame");
   if (memcpyTime == t.end() || memcpyTime->second <= 0) return 0;
-  for (const char* name : {"BM_PathWorstCase", "BM_TownFrameBefore", "BM_TownFrameAfter"}) {
+  for (const char* name :
+       {"BM_PathWorstCase", "BM_TownFrameBefore", "BM_TownFrameSeeThrough", "BM_TownFrameAfter"}) {
     auto it = t.find(name);
     if (it != t.end())
       std::printf("%s: %.2f x a 640x480x2 memcpy\n", name, it->second / memcpyTime->second);

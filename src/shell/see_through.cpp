@@ -25,17 +25,20 @@ void DrawSeeThrough(Surface& view, const Surface& roleLayer, const Surface& obje
   for (const Rect& area : areas) {
     const Rect r = area.Intersect(viewOnMap).Intersect(layers);
     if (r.Empty()) continue;
+    // Parts already mixed by an earlier area are skipped; most areas overlap none.
+    std::vector<Rect> before;
+    for (const Rect& d : done)
+      if (!d.Intersect(r).Empty()) before.push_back(d);
     for (int y = r.top; y < r.bottom; ++y) {
       const uint16_t* role = roleLayer.Row(y);
       const uint16_t* object = objectLayer.Row(y);
-      uint16_t* out = view.Row(y - camera.y);
-      for (int x = r.left; x < r.right; ++x) {
-        if (object[x] == key || role[x] == key) continue;
+      uint16_t* out = view.Row(y - camera.y) + (r.left - camera.x);
+      for (int x = r.left; x < r.right; ++x, ++out) {
+        const uint16_t c = role[x];
+        if (object[x] == key || c == key) continue;
         bool mixed = false;
-        for (const Rect& d : done) mixed = mixed || d.Contains(x, y);
-        if (mixed) continue;
-        uint16_t& p = out[x - camera.x];
-        p = static_cast<uint16_t>(((p & half) >> 1) + ((role[x] & half) >> 1));
+        for (const Rect& d : before) mixed = mixed || d.Contains(x, y);
+        if (!mixed) *out = static_cast<uint16_t>(((*out & half) >> 1) + ((c & half) >> 1));
       }
     }
     done.push_back(r);

@@ -46,6 +46,7 @@ class OpenCells {
   int n_ = 0;
   std::vector<uint8_t> open_;
   std::vector<uint8_t> passable_;
+  std::vector<uint8_t> underRole_;  // cells a role's picture reaches into: points need a look
   std::vector<Rect> taken_;
 };
 
@@ -81,7 +82,7 @@ class PathFinder {
   std::vector<int32_t> parent_;
   std::vector<uint32_t> stamp_;
   std::vector<uint8_t> closed_;
-  std::vector<std::pair<int32_t, int32_t>> heap_;
+  std::vector<std::pair<int64_t, int32_t>> heap_;  // (estimate, then deeper first; cell)
   uint32_t generation_ = 0;
   int lastVisits_ = 0;
 };
