@@ -213,6 +213,45 @@ TEST_F(RouteTest, ACrowdInTheWayIsWalkedRound) {
   EXPECT_LE(std::abs(player->Y() + kFeet - goal.y), 3);
 }
 
+TEST_F(RouteTest, AHeldButtonOnARoleBehindAWallWalksRoundAndStrikes) {
+  const Point goal = Centre(15, 23);
+  auto player = PlayerAt(Centre(15, 17));
+  auto wolf = MakeNpc(Record("wolf"), 0, 0, 4);
+  wolf->Update(MakeProbeResult(true, -1));
+  wolf->SetPosition(goal.x, goal.y - kFeet);
+  std::vector<const Role*> all{player.get(), wolf.get()};
+  const Point aim{wolf->X(), wolf->Y()};
+
+  PlayerRoute off;
+  off.Chase(*player, map_, all, *wolf, aim);
+  EXPECT_EQ(player->OrderMode(), RoleOrder::kChase);  // the fight order as it stands
+  EXPECT_EQ(player->TargetX(), aim.x);
+  EXPECT_FALSE(off.Active());
+
+  PlayerRoute route;
+  route.SetEnabled(true);
+  route.Chase(*player, map_, all, *wolf, aim);
+  EXPECT_TRUE(route.Active());
+  EXPECT_EQ(player->FightTarget(), wolf.get());
+  EXPECT_EQ(player->OrderMode(), RoleOrder::kGoTo);
+  bool struck = false;
+  for (int i = 0; i < 2000 && !struck; ++i) {
+    route.BeforeUpdate(*player);
+    player->Update(ProbeStep(*player, map_, all));
+    route.AfterUpdate(*player, map_, all);
+    struck = player->State() == RoleStateKind::kFight;
+  }
+  EXPECT_TRUE(struck);
+  EXPECT_FALSE(LogHas("get block,stand!"));
+
+  // With the way clear the button chases as it always did.
+  player->Stand();
+  player->SetPosition(wolf->X() + 150, wolf->Y());
+  route.Chase(*player, map_, all, *wolf, aim);
+  EXPECT_FALSE(route.Active());
+  EXPECT_EQ(player->OrderMode(), RoleOrder::kChase);
+}
+
 TEST_F(RouteTest, AnotherOrderOrAStopDropsTheRoute) {
   const Point goal = Centre(15, 25);
   auto player = PlayerAt(Centre(15, 15));
