@@ -205,10 +205,15 @@ Point Role::CameraOrigin() const {
   return {cx, cy};
 }
 
+Point WanderPoint(int x, int y) {
+  const int dx = CRand::Rand() % (2 * kWanderReach + 1) - kWanderReach;
+  const int dy = CRand::Rand() % (2 * kWanderReach + 1) - kWanderReach;
+  return Point{x + dx, y + dy};
+}
+
 void Role::Wander() {
-  const int r1 = CRand::Rand() % 1400;
-  const int r2 = CRand::Rand() % 1400;
-  MoveTo(x_ + r2 - 200, y_ - r1 + 200, RoleStateKind::kWalk);
+  const Point to = WanderPoint(x_, y_);
+  MoveTo(to.x, to.y, RoleStateKind::kWalk);
 }
 
 void Role::MoveStep(int speed) {

@@ -48,6 +48,11 @@ enum class RoleOrder {
   kChase = 11,  // chase the fight target while it lives (set with the fight target)
 };
 
+// Where a wandering role heads next: a point up to kWanderReach pixels away from (x, y) in each
+// direction, x and y drawn one after the other from the game's random sequence.
+constexpr int kWanderReach = 700;
+Point WanderPoint(int x, int y);
+
 class Role : public GrowthRole {
  public:
   // Loads data\<fileName>; preloads every frame picture under the image group (1 keeps them in

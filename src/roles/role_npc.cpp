@@ -101,9 +101,8 @@ void CRoleNPC::OffscreenStep(bool free) {
     return;
   }
   if (!free) {
-    const int r1 = CRand::Rand() % 1400;
-    const int r2 = CRand::Rand() % 1400;
-    SetWalkTarget(x_ + r2 - 200, y_ - r1 + 200, RoleStateKind::kWalk);
+    const Point to = WanderPoint(x_, y_);
+    SetWalkTarget(to.x, to.y, RoleStateKind::kWalk);
     return;
   }
   if (std::abs(targetX_ - x_) <= speed && std::abs(targetY_ - y_) <= speed) {

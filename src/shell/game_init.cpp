@@ -140,6 +140,8 @@ bool CGame::ReadGameIni() {
     renderer_.SetPackPath(i, Field30(ini.GetString("MDfile", kPackKeys[i])));
   }
   scriptPackage_ = Field30(ini.GetString("MDfile", "script"));
+  // [movement] pathFinding, 0/1: the player's go-to orders walk round what stands in the way.
+  world_->route.SetEnabled(ini.GetInt("movement", "pathFinding") == 1);
   ini.Clear();
   map_.LoadIndexes(iniPackage_);
   // A game may give the engine's own texts in its language; without the file they stay built in.

@@ -7,6 +7,7 @@
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
 #include "shell/screen_drawing.h"
+#include "shell/see_through.h"
 
 namespace isora {
 
@@ -69,6 +70,7 @@ void CGame::PlayStep() {
   back->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);
   back->BltFast(0, 0, *layer3, viewRect_, kBltSrcColorKey);
   back->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
+  DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_});
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);
   bags_.DrawPlayerPanel();
@@ -102,10 +104,10 @@ bool CGame::DrawRole() {
     for (auto& e : world_->npcs.Entries()) {
       CRoleNPC* npc = e.role.get();
       if (!npc || !npc->Wanders() || npc->IsDead()) continue;
-      RandomGenerator gen;
-      gen.Seed(0);
-      int r = gen.Draw(1400);
-      npc->SetWalkTarget(npc->X() + r - 200, npc->Y() - r + 200, RoleStateKind::kWalk);
+      // Each wanderer draws its own point: one number shared by all of them would send the
+      // whole town toward the same corner every time.
+      const Point to = WanderPoint(npc->X(), npc->Y());
+      npc->SetWalkTarget(to.x, to.y, RoleStateKind::kWalk);
     }
     wanderCounter_ = 0;
   }
@@ -155,7 +157,9 @@ bool CGame::DrawRole() {
 
   if (options_.trace)
     Trace(WinFormat("[DrawRole]my state=%s\n", std::string(player.StateName()).c_str()));
+  world_->route.BeforeUpdate(player);
   player.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
+  world_->route.AfterUpdate(player, map_, world_->Everyone());
 
   CellIndex cell = map_.CellAt(player.X(), player.Y());
   if (cell == lastTriggerCell_) return true;

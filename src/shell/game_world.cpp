@@ -170,6 +170,7 @@ bool CGame::BuildWorld() {
   world_->ClearGroundItems();
   selectedNpc_ = -1;
   world_->player->Stand();
+  world_->route.Clear();
   wanderCounter_ = -1;
   lastTriggerCell_ = CellIndex{};
   musicState_.Restart();

@@ -13,6 +13,7 @@
 #include "roles/role_host.h"
 #include "roles/role_npc.h"
 #include "shell/game.h"
+#include "world/player_route.h"
 #include "world/role_grid.h"
 #include "world/role_placement.h"
 
@@ -90,6 +91,8 @@ struct GameWorld {
   // Items lying on the map, oldest first, and the one under the cursor (end for none).
   GroundItemList groundItems;
   GroundItemList::iterator highlighted = groundItems.end();
+  // The player's go-to orders, planned round obstacles when the game asks for it.
+  PlayerRoute route;
 
   void AddGroundItem(const ItemDatabase& items, int item, int x, int y);
   void ClearGroundItems();
@@ -103,6 +106,28 @@ struct GameWorld {
   }
   // The draw-list role at an index: 0 the player, then the roles of the map; null outside.
   Role* At(int index) { return index == 0 ? player.get() : Npc(index); }
+  // The pictures of the player, of the role he fights and of the roles that hunt him: what is
+  // seen through the objects that cover it.
+  std::vector<Rect> FightersAreas() const {
+    std::vector<Rect> areas;
+    if (!player) return areas;
+    areas.push_back(player->Bounds());
+    const Role* prey = player->FightTarget();
+    if (prey && !prey->IsDead()) areas.push_back(prey->Bounds());
+    for (const auto& e : npcs.Entries()) {
+      const Role* r = e.role.get();
+      if (r && r != prey && !r->IsDead() && r->FightTarget() == player.get()) {
+        areas.push_back(r->Bounds());
+      }
+    }
+    return areas;
+  }
+  // Every role of the draw list: the player, then the roles of the map.
+  std::vector<const Role*> Everyone() const {
+    std::vector<const Role*> all{player.get()};
+    for (const auto& e : npcs.Entries()) all.push_back(e.role.get());
+    return all;
+  }
 };
 
 }  // namespace isora

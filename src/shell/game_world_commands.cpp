@@ -100,19 +100,18 @@ void CGame::OnLeftHeld() {
   } else if (int index = RoleUnderPoint(px, py); index > 0) {
     CRoleNPC* npc = world_->Npc(index);
     if (ObjectLayerTransparentAt(renderer_, px, py)) {
-      player.MoveTo(px, py, RoleStateKind::kRun);
+      world_->route.GoTo(player, map_, world_->Everyone(), Point{px, py}, RoleStateKind::kRun);
       return;
     }
     if (npc->State() != RoleStateKind::kDie && npc->FindState(RoleStateKind::kDie) >= 0) {
       Trace("start to fight in cgame\n");
       Trace(WinFormat("npcindex=%d\n", index));
-      player.SetFightTarget(npc->NpcId(), npc);
-      player.MoveTo(px, py, RoleStateKind::kRun);
+      world_->route.Chase(player, map_, world_->Everyone(), *npc, Point{px, py});
       return;
     }
   }
   OrderGoTo(player);
-  player.MoveTo(px, py, RoleStateKind::kRun);
+  world_->route.GoTo(player, map_, world_->Everyone(), Point{px, py}, RoleStateKind::kRun);
   player.ForgetFightTarget();
 }
 
@@ -127,7 +126,7 @@ void CGame::OnRightHeld() {
   if (RoleUnderPoint(px, py) > 0 && !ObjectLayerTransparentAt(renderer_, px, py)) {
     player.Stand();
   } else {
-    player.MoveTo(px, py, RoleStateKind::kWalk);
+    world_->route.GoTo(player, map_, world_->Everyone(), Point{px, py}, RoleStateKind::kWalk);
   }
 }
 

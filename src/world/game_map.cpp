@@ -185,9 +185,22 @@ void GameMap::PaintObjects(Surface& objectLayer, const Surface& objectPicture, S
     for (int i = 0; i < o.PieceCount(); ++i) {
       const int64_t px = int64_t{o.pieces[i].x} + o.x - o.sourceX;
       const int64_t py = int64_t{o.pieces[i].y} + o.y - o.sourceY;
+      // A piece is the part of its picture that lies under the roles. A whole box of ground
+      // moves as it stands; a piece cut from the edge of a picture (a house front) moves only
+      // its drawn pixels, so the ground around it and other objects over it stay.
       CopyOnPicture(groundLayer, objectPicture, px, py, o.pieces[i].x, o.pieces[i].y, 64, 32,
-                    kBltNoColorKey);
-      objectLayer.Fill(OnPicture(px, py, 64, 32), key);
+                    kBltSrcColorKey);
+      const Rect placed = OnPicture(px, py, 64, 32);
+      for (int y = placed.top; y < placed.bottom; ++y) {
+        const int64_t sy = o.pieces[i].y + (y - py);
+        if (sy < 0 || sy >= objectPicture.Height()) continue;
+        for (int x = placed.left; x < placed.right; ++x) {
+          const int64_t sx = o.pieces[i].x + (x - px);
+          if (sx < 0 || sx >= objectPicture.Width()) continue;
+          if (objectPicture.At(static_cast<int>(sx), static_cast<int>(sy)) != key)
+            objectLayer.Set(x, y, key);
+        }
+      }
     }
   }
   Log("draw objects...ok!");

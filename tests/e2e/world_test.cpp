@@ -2,6 +2,7 @@
 // fights, deaths and the result screen.
 #include "demo_session.h"
 #include "shell/game_ui.h"
+#include "shell/game_world.h"
 
 namespace isora::e2e {
 namespace {
@@ -54,6 +55,98 @@ TEST(World, ClickWalksAndHoldRunsToThePoint) {
   EXPECT_EQ(d.State()["player"]["state"], "run");
   d.platform.InjectButton(MouseButton::Left, false);
   ASSERT_TRUE(d.Until([](const json& st) { return st["player"]["state"] == "stand"; }, 200));
+}
+
+// Holds the left button on a map point (the cursor kept on it while the view follows the hero)
+// for up to `frames` frames; true once the hero stands on it.
+bool HoldOn(DemoSession& d, Point goal, int frames) {
+  d.platform.InjectButton(MouseButton::Left, true);
+  bool there = false;
+  for (int frame = 0; frame < frames && !there; ++frame) {
+    json s = d.State();
+    d.Move(goal.x - s["camera"]["x"].get<int>(), goal.y - s["camera"]["y"].get<int>());
+    d.Step();
+    s = d.State();
+    there = std::abs(s["player"]["x"].get<int>() - goal.x) <= 6 &&
+            std::abs(s["player"]["y"].get<int>() - goal.y) <= 6;
+  }
+  d.platform.InjectButton(MouseButton::Left, false);
+  d.Step();
+  return there;
+}
+
+// The signpost stands in the middle of the road out of Willowmere, on cell (20, 44). Holding
+// the button on the road past it used to leave the hero standing at the post ("get
+// block,stand!"); the demo asks for path-finding, so he walks round it. Without it he stops.
+TEST(World, HoldingTheButtonPastTheSignpostWalksRoundIt) {
+  for (bool route : {true, false}) {
+    DemoSession d;
+    Play(d);
+    d.game->World().route.SetEnabled(route);
+    const GameMap& map = d.game->Map();
+    const Point post = map.CellPosition(20, 44);
+    ASSERT_EQ(map.IsPassableAt(post.x + 32, post.y + 16), 0);
+    const json s = d.State();
+    const Point player{s["player"]["x"], s["player"]["y"]};
+    const Point cell = map.CellPosition(20, 46);      // the road beyond the post
+    const Point goal{cell.x + 32, cell.y + 16 - 32};  // the hero's feet on the cell's centre
+    // The straight line from the hero's feet to the goal's crosses the post's cell.
+    bool crosses = false;
+    for (int i = 0; i <= 64; ++i) {
+      const int x = player.x + (goal.x - player.x) * i / 64;
+      const int y = player.y + 32 + (goal.y - player.y) * i / 64;
+      crosses |= map.CellAt(x, y) == CellIndex{20, 44};
+    }
+    ASSERT_TRUE(crosses);
+    EXPECT_EQ(HoldOn(d, goal, 300), route) << (route ? "with" : "without") << " path-finding";
+  }
+}
+
+// Townsfolk who wander used to take one shared random number for both coordinates, skewed
+// toward the upper right: every 101 frames they all headed for the same corner and the square
+// emptied. Each now draws its own point around where it stands.
+TEST(World, WanderersSpreadOverTheTownInsteadOfDriftingTogether) {
+  DemoSession d;
+  Play(d);
+  const GameWorld& world = d.game->World();
+  std::vector<const CRoleNPC*> wanderers;
+  std::vector<Point> start;
+  for (const auto& e : world.npcs.Entries()) {
+    if (!e.role || !e.role->Wanders()) continue;
+    wanderers.push_back(e.role.get());
+    start.push_back(Point{e.role->X(), e.role->Y()});
+  }
+  ASSERT_GE(wanderers.size(), 4u);
+  d.Step(1000);
+  ASSERT_EQ(d.State()["mode"], "ModePlay");
+  double sumX = 0, sumY = 0;
+  int right = 0, down = 0;
+  for (size_t i = 0; i < wanderers.size(); ++i) {
+    const int dx = wanderers[i]->X() - start[i].x, dy = wanderers[i]->Y() - start[i].y;
+    sumX += dx;
+    sumY += dy;
+    right += dx > 0;
+    down += dy > 0;
+  }
+  const double n = static_cast<double>(wanderers.size());
+  // No common drift: the mean move is small beside the 700 pixels a wander may reach, and
+  // the wanderers did not all go one way along either axis.
+  EXPECT_LT(std::abs(sumX / n), 250.0);
+  EXPECT_LT(std::abs(sumY / n), 250.0);
+  EXPECT_GT(right, 0);
+  EXPECT_LT(right, static_cast<int>(n));
+  EXPECT_GT(down, 0);
+  EXPECT_LT(down, static_cast<int>(n));
+  // And they are spread out, not gathered in one spot.
+  int minX = 1 << 30, maxX = -(1 << 30), minY = 1 << 30, maxY = -(1 << 30);
+  for (const CRoleNPC* w : wanderers) {
+    minX = std::min(minX, w->X());
+    maxX = std::max(maxX, w->X());
+    minY = std::min(minY, w->Y());
+    maxY = std::max(maxY, w->Y());
+  }
+  EXPECT_GT(maxX - minX, 300);
+  EXPECT_GT(maxY - minY, 150);
 }
 
 TEST(World, RightClickingAVillagerTalksAndTheClickClosesIt) {

@@ -231,20 +231,21 @@ TEST_F(RoleMovementTest, NonPlayerRolesWanderWhenArrivedOrBlockedWithoutTarget) 
   auto npc = MakeNpc(Record("wolf"), 1000, 1000);
   const int x = npc->X(), y = npc->Y();
   npc->MoveTo(x + 2, y, RoleStateKind::kWalk);
+  // x first, then y, each within 700 pixels either way of where the role stands.
   CRand::Srand(77);
-  const int r1 = CRand::Rand() % 1400, r2 = CRand::Rand() % 1400;
+  const int r1 = CRand::Rand() % 1401, r2 = CRand::Rand() % 1401;
   CRand::Srand(77);
   npc->Update(kFree);
   EXPECT_EQ(npc->StateName(), "walk");
-  EXPECT_EQ(npc->TargetX(), x + r2 - 200);
-  EXPECT_EQ(npc->TargetY(), y - r1 + 200);
+  EXPECT_EQ(npc->TargetX(), x + r1 - 700);
+  EXPECT_EQ(npc->TargetY(), y + r2 - 700);
 
   CRand::Srand(78);
-  const int b1 = CRand::Rand() % 1400, b2 = CRand::Rand() % 1400;
+  const int b1 = CRand::Rand() % 1401, b2 = CRand::Rand() % 1401;
   CRand::Srand(78);
   npc->Update(kBlocked);
-  EXPECT_EQ(npc->TargetX(), x + b2 - 200);
-  EXPECT_EQ(npc->TargetY(), y - b1 + 200);
+  EXPECT_EQ(npc->TargetX(), x + b1 - 700);
+  EXPECT_EQ(npc->TargetY(), y + b2 - 700);
 }
 
 TEST_F(RoleMovementTest, BlockedChaserSideStepsByItsDirection) {

@@ -271,6 +271,36 @@ TEST_F(GameMapTest, ObjectsSplitIntoGroundPiecesAndTheLayerOverRoles) {
   EXPECT_EQ(objects555.At(0, 0), kColorKey555);
 }
 
+TEST_F(GameMapTest, APieceCutFromAPictureEdgeMovesOnlyItsDrawnPixels) {
+  MapFileData src = MakeMap(50);
+  MapObject back;  // an object behind, whose picture reaches under the front one's piece
+  back.sourceX = 100;
+  back.sourceY = 0;
+  back.x = 500;
+  back.y = 300;
+  back.width = 64;
+  back.height = 64;
+  MapObject front = back;
+  front.sourceX = 0;
+  front.y = 320;
+  front.pieceCount = 1;
+  front.pieces[0] = {0, 32};
+  src.objects = {back, front};
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);
+
+  Surface picture(256, 256), ground(3200, 1600), objects(3200, 1600);
+  picture.Fill(0x1111);                             // the front object
+  picture.Fill(Rect{100, 0, 164, 64}, 0x2222);      // the back object
+  picture.Fill(Rect{0, 32, 20, 64}, kColorKey565);  // the front piece's transparent left edge
+  picture.SetColorKey(kColorKey565);
+  ground.Fill(0x0707);
+  map_.PaintObjects(objects, picture, ground, PixelFormat::Rgb565);
+  EXPECT_EQ(ground.At(530, 360), 0x1111);  // drawn pixels of the piece lie under the roles
+  EXPECT_EQ(objects.At(530, 360), kColorKey565);
+  EXPECT_EQ(ground.At(505, 360), 0x0707);   // its transparent ones leave the ground alone
+  EXPECT_EQ(objects.At(505, 360), 0x2222);  // and the object behind still stands there
+}
+
 TEST_F(GameMapTest, TilesOfOneTypeAndTheDebugGrid) {
   MapFileData src = MakeMap(2);
   CellOf(src, 0, 0).tileType = 2;

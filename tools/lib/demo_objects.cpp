@@ -1,6 +1,7 @@
 #include "lib/demo_objects.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 namespace isora::demo {
 
@@ -17,6 +18,27 @@ std::vector<PixelPoint> FootprintBoxes(const ObjectKind& kind) {
     for (int j = 0; j < nc; ++j)
       boxes.push_back({32 * (i - j) - 32 - 16 * (nr - nc) + kind.width / 2,
                        16 * (i + j) - 16 * (nr + nc) + kind.height});
+  return boxes;
+}
+
+std::vector<PixelPoint> PieceBoxes(const ObjectKind& kind) {
+  if (!kind.base.empty()) return FootprintBoxes(kind);
+  std::vector<PixelPoint> boxes;
+  if (!kind.front) return boxes;
+  // The footprint's top corner, and its left and right corners along the two axes.
+  const int topX = kind.width / 2 - 16 * (kind.rows - kind.columns);
+  const int topY = kind.height - 16 * (kind.rows + kind.columns);
+  const int leftX = topX - 32 * kind.columns, rightX = topX + 32 * kind.rows;
+  auto backEdge = [&](int x) {
+    if (x < leftX || x > rightX) return kind.height;  // beside the footprint: nothing is in front
+    return topY + (std::abs(x - topX) + 1) / 2;
+  };
+  for (int x = 0; x + 64 <= kind.width; x += 32) {
+    int top = std::max(backEdge(x), backEdge(x + 64));
+    if (top + 32 > kind.height) continue;
+    for (; top + 32 <= kind.height; top += 32) boxes.push_back({x, top});
+    if (boxes.back().y + 32 < kind.height) boxes.push_back({x, kind.height - 32});
+  }
   return boxes;
 }
 
@@ -60,9 +82,10 @@ bool ParseObjectCatalog(const nlohmann::json& src, ObjectCatalog& out, std::stri
       return fail("object " + k.name + ": footprint out of range");
     k.blocks = e.value("blocks", true);
     k.base = e.value("base", "");
+    k.front = e.value("front", false);
     k.params = e;
+    if (PieceBoxes(k).size() > 30) return fail("object " + k.name + ": more than 30 pieces");
     if (!k.base.empty()) {
-      if (k.rows * k.columns > 30) return fail("object " + k.name + ": more than 30 pieces");
       for (auto b : FootprintBoxes(k))
         if (b.x < 0 || b.y < 0 || b.x + 64 > k.width || b.y + 32 > k.height)
           return fail("object " + k.name + ": its footprint boxes do not fit its picture");

@@ -17,6 +17,7 @@ struct ObjectKind {
   int rows = 1, columns = 1;  // footprint: cells along the row and column axes
   bool blocks = true;
   std::string base;              // ground style of the footprint pieces; empty: no pieces
+  bool front = false;            // the picture below its footprint's back edges lies under roles
   nlohmann::json params;         // the whole catalogue entry, for the art generator
   int sourceX = 0, sourceY = 0;  // place in obj.bmp
 };
@@ -40,6 +41,12 @@ struct PixelPoint {
 
 // Top-left corners of the 64x32 boxes of the footprint cells, relative to the picture.
 std::vector<PixelPoint> FootprintBoxes(const ObjectKind& kind);
+
+// The 64x32 boxes of the picture that go under the roles (the map's object pieces): the
+// footprint boxes of an object with a ground base; for a front object the boxes wholly below the
+// footprint's two back edges, so a role standing in front of the object is drawn over it while
+// one behind it stays hidden; none otherwise.
+std::vector<PixelPoint> PieceBoxes(const ObjectKind& kind);
 
 // Top-left of the object's picture in the map picture when it stands on cell (row, column) of
 // a grid whose cell (0, 0) has its top corner at (x0, y0).

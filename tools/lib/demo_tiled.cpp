@@ -302,8 +302,7 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
         for (int j = 0; j < k.columns; ++j)
           if (p.row + i < n && p.column + j < n) cellAt(p.row + i, p.column + j).passable = 0;
     nlohmann::json pieces = nlohmann::json::array();
-    if (!k.base.empty())
-      for (auto b : FootprintBoxes(k)) pieces.push_back({k.sourceX + b.x, k.sourceY + b.y});
+    for (auto b : PieceBoxes(k)) pieces.push_back({k.sourceX + b.x, k.sourceY + b.y});
     objectsOut.push_back({{"sourceX", k.sourceX},
                           {"sourceY", k.sourceY},
                           {"x", p.at.x},

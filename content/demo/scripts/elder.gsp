@@ -20,6 +20,8 @@ Say("Elder Maren","The crypt is sealed and Captain Hale keeps the key.\nHelp the
 AddMission(Key,"Earn the Crypt Key from Captain Hale",0,Crypt Key,1,0,0)
 AddMission(Ember Lord,"Defeat the Ember Lord in the Ember Crypt",1,Ember Lord,1,0,0)
 AddPlayerItem(Sealed Letter,1)
+Say("Elder Maren","Take these potions. Drink one when a fight turns\nagainst you\d and rest at the well in the square.","elder.bmp")
+AddPlayerItem(Red Potion,6)
 AddNote("Elder Maren: the Ember Lord is waking in the crypt east of Greenwood.")
 exit
 endif

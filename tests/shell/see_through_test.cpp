@@ -1,0 +1,65 @@
+#include "shell/see_through.h"
+
+#include <gtest/gtest.h>
+
+namespace isora {
+namespace {
+
+// A 3200 x 1600 world with a role picture on the role layer and an object over part of it.
+struct SeeThroughWorld {
+  explicit SeeThroughWorld(PixelFormat f)
+      : format(f), key(f == PixelFormat::Rgb565 ? kColorKey565 : kColorKey555) {
+    view = Surface(640, 480, f);
+    roles = Surface(3200, 1600, f);
+    objects = Surface(3200, 1600, f);
+    roles.Fill(key);
+    objects.Fill(key);
+    view.Fill(0);
+  }
+  PixelFormat format;
+  uint16_t key;
+  Surface view, roles, objects;
+};
+
+TEST(SeeThrough, CoveredRolePixelsAreMixedHalfAndHalfOverTheObject) {
+  SeeThroughWorld w(PixelFormat::Rgb565);
+  const Point camera{1000, 500};
+  // The role: 20 x 40 of pure red at (1100, 600); a tree: pure blue over its lower half.
+  w.roles.Fill(Rect{1100, 600, 1120, 640}, 0xF800);
+  w.objects.Fill(Rect{1090, 620, 1130, 660}, 0x001F);
+  w.view.Fill(Rect{90, 120, 130, 160}, 0x001F);   // the composed view shows the tree
+  w.view.Fill(Rect{100, 100, 120, 120}, 0xF800);  // and the role above it
+  w.roles.Set(1105, 630, w.key);                  // a hole in the role's picture
+  const Rect areas[] = {Rect{1100, 600, 1120, 640}, Rect{1095, 610, 1125, 650}};
+  DrawSeeThrough(w.view, w.roles, w.objects, areas, camera);
+  // Red over blue, each halved: 15 << 11 | 15, mixed once although both areas hold it.
+  EXPECT_EQ(w.view.At(110, 130), 0x780F);
+  EXPECT_EQ(w.view.At(119, 139), 0x780F);
+  EXPECT_EQ(w.view.At(110, 110), 0xF800);  // not covered: the role as drawn
+  EXPECT_EQ(w.view.At(105, 130), 0x001F);  // the hole shows only the tree
+  EXPECT_EQ(w.view.At(125, 130), 0x001F);  // beside the role: only the tree
+}
+
+TEST(SeeThrough, WhiteMixesWithoutCarryingIntoTheNextChannelIn555) {
+  SeeThroughWorld w(PixelFormat::Rgb555);
+  w.roles.Fill(Rect{10, 10, 20, 20}, 0x7FFF);
+  w.objects.Fill(Rect{10, 10, 20, 20}, 0x7FFF);
+  w.view.Fill(0x7FFF);
+  const Rect areas[] = {Rect{0, 0, 40, 40}};
+  DrawSeeThrough(w.view, w.roles, w.objects, areas, Point{0, 0});
+  EXPECT_EQ(w.view.At(15, 15), 0x7BDE);  // each channel 15 + 15, nothing spilled
+}
+
+TEST(SeeThrough, AreasOffTheViewOrTheLayersDrawNothing) {
+  SeeThroughWorld w(PixelFormat::Rgb565);
+  w.roles.Fill(0xFFFF);
+  w.objects.Fill(0xFFFF);
+  const Rect areas[] = {Rect{0, 0, 100, 100}, Rect{3150, 1550, 3300, 1700}, Rect{}};
+  DrawSeeThrough(w.view, w.roles, w.objects, areas, Point{2560, 1120});
+  EXPECT_EQ(w.view.At(0, 0), 0);
+  EXPECT_NE(w.view.At(639, 479), 0);  // the part of the second area inside the view
+  EXPECT_EQ(w.view.At(589, 429), 0);
+}
+
+}  // namespace
+}  // namespace isora

@@ -1,0 +1,275 @@
+#include "world/path_finder.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "lib/map_writer.h"
+#include "roles/role_fixture.h"
+#include "world/player_route.h"
+#include "world/step_probe.h"
+
+namespace isora::test {
+namespace {
+
+constexpr int kFeet = 32;
+
+// A 50 x 50 map with a wall of blocked cells along column 20 from row 5 to row 30, a blocked
+// cell (40, 40) inside a ring of blocked cells, and two blocked cells touching at a corner.
+class PathTest : public RoleTest {
+ protected:
+  PathTest() {
+    nlohmann::json blocked = nlohmann::json::array();
+    auto block = [&](int r, int c) {
+      blocked.push_back({{"row", r}, {"column", c}, {"passable", 0}});
+    };
+    for (int r = 5; r <= 30; ++r) block(r, 20);
+    for (int r = 37; r <= 43; ++r)
+      for (int c = 37; c <= 43; ++c)
+        if (r == 37 || r == 43 || c == 37 || c == 43) block(r, c);
+    block(40, 40);
+    block(10, 40);
+    block(11, 41);
+    MapFileData data;
+    std::string error;
+    nlohmann::json src = {{"size", 50}, {"cells", blocked}};
+    EXPECT_TRUE(BuildMapFromJson(src, "t.map", data, &error)) << error;
+    EXPECT_EQ(map_.LoadBytes(WriteMapFile(data)), 1);
+    cells_.Reset(map_);
+  }
+  Point Centre(int r, int c) { return cells_.Centre(r, c); }
+  // Every leg of the walk, from the start through each turning point, stays on open cells.
+  void ExpectWalkable(Point from, const std::vector<Point>& waypoints) {
+    Point at = from;
+    for (Point p : waypoints) {
+      EXPECT_TRUE(StraightWayIsOpen(cells_, at, p))
+          << at.x << "," << at.y << " -> " << p.x << "," << p.y;
+      at = p;
+    }
+  }
+
+  GameLog mapLog_{"map.log"};
+  GameMap map_{&mapLog_};
+  OpenCells cells_;
+  PathFinder finder_;
+};
+
+TEST_F(PathTest, AnOpenWayIsOneStraightLegToTheExactPoint) {
+  const Point from = Centre(15, 10), to{Centre(18, 12).x + 5, Centre(18, 12).y - 3};
+  PathResult r = finder_.Find(cells_, from, to);
+  EXPECT_TRUE(r.reachesGoal);
+  ASSERT_EQ(r.waypoints.size(), 1u);
+  EXPECT_EQ(r.waypoints[0], to);
+}
+
+TEST_F(PathTest, AWallIsWalkedRoundOverOpenCells) {
+  const Point from = Centre(15, 15), to = Centre(15, 25);
+  ASSERT_FALSE(StraightWayIsOpen(cells_, from, to));
+  PathResult r = finder_.Find(cells_, from, to);
+  EXPECT_TRUE(r.reachesGoal);
+  ASSERT_GE(r.waypoints.size(), 2u);
+  EXPECT_EQ(r.waypoints.back(), to);
+  ExpectWalkable(from, r.waypoints);
+  // Round the nearer end of the wall (row 5), not the far one.
+  int minRow = 50;
+  for (Point p : r.waypoints) minRow = std::min(minRow, cells_.CellAt(p.x, p.y).row);
+  EXPECT_LE(minRow, 4);
+  EXPECT_LT(finder_.LastVisits(), 2500);
+}
+
+TEST_F(PathTest, ABlockedOrWalledInGoalLeadsToTheNearestReachableCell) {
+  // The blocked cell (10, 40) itself: the walk ends on an open cell beside it.
+  PathResult r = finder_.Find(cells_, Centre(20, 40), Centre(10, 40));
+  EXPECT_FALSE(r.reachesGoal);
+  ASSERT_FALSE(r.waypoints.empty());
+  CellIndex end = cells_.CellAt(r.waypoints.back().x, r.waypoints.back().y);
+  EXPECT_TRUE(cells_.IsOpen(end.row, end.column));
+  EXPECT_LE(std::abs(end.row - 10) + std::abs(end.column - 40), 2);
+
+  // Inside the ring: the walk ends just outside it, at one of the open cells nearest to the
+  // goal on the screen (115 pixels: two cells off along one axis, four along the other).
+  r = finder_.Find(cells_, Centre(40, 30), Centre(40, 40));
+  EXPECT_FALSE(r.reachesGoal);
+  ASSERT_FALSE(r.waypoints.empty());
+  const Point last = r.waypoints.back(), goal = Centre(40, 40);
+  EXPECT_LE(std::hypot(last.x - goal.x, last.y - goal.y), 116.0);
+  ExpectWalkable(Centre(40, 30), r.waypoints);
+
+  // Already as near as it gets: nothing to walk.
+  r = finder_.Find(cells_, last, Centre(40, 40));
+  EXPECT_TRUE(r.waypoints.empty());
+}
+
+TEST_F(PathTest, CornersBetweenTwoBlockedCellsAreNotSqueezedThrough) {
+  // (10, 41) and (11, 40) are open but only touch across the corner of (10, 40) and (11, 41).
+  PathResult r = finder_.Find(cells_, Centre(10, 41), Centre(11, 40));
+  EXPECT_TRUE(r.reachesGoal);
+  EXPECT_GE(r.waypoints.size(), 2u);
+  ExpectWalkable(Centre(10, 41), r.waypoints);
+}
+
+TEST_F(PathTest, RolesCloseTheCellsUnderTheirPictures) {
+  auto npc = MakeNpc(Record("wolf"), Centre(15, 12).x - 20, Centre(15, 12).y + 10, 5);
+  npc->Update(MakeProbeResult(true, -1));  // drawn once, so it has a picture
+  const Rect b = npc->Bounds();
+  ASSERT_FALSE(b.Empty());
+  const Role* roles[] = {npc.get()};
+  cells_.CloseUnderRoles(roles, nullptr, Point{-1, -1});
+  // Every point of the picture lies on a closed cell; cells well away stay open.
+  for (int y = b.top; y < b.bottom; y += 4)
+    for (int x = b.left; x < b.right; x += 4) EXPECT_FALSE(cells_.IsOpenAt(x, y)) << x << "," << y;
+  EXPECT_TRUE(cells_.IsOpen(15, 18));
+  // A dead role stands in nobody's way.
+  cells_.Reset(map_);
+  npc->ChangeHp('-', 1000);
+  cells_.CloseUnderRoles(roles, nullptr, Point{-1, -1});
+  EXPECT_TRUE(cells_.IsOpenAt(npc->X(), npc->Y()));
+}
+
+TEST_F(PathTest, SearchWorkAndLengthAreBounded) {
+  PathResult r = finder_.Find(cells_, Centre(15, 15), Centre(15, 25), PathLimits{256, 30});
+  EXPECT_LE(finder_.LastVisits(), 30);
+  EXPECT_FALSE(r.reachesGoal);
+  r = finder_.Find(cells_, Centre(2, 2), Centre(47, 47), PathLimits{5, 4096});
+  EXPECT_FALSE(r.reachesGoal);
+  ASSERT_FALSE(r.waypoints.empty());
+  const CellIndex end = cells_.CellAt(r.waypoints.back().x, r.waypoints.back().y);
+  EXPECT_LE(end.row + end.column, 2 + 2 + 2 * 4);  // at most four cells on from the start
+  // Off the grid there is nothing to search from.
+  EXPECT_TRUE(finder_.Find(cells_, Point{-500, -500}, Centre(5, 5)).waypoints.empty());
+}
+
+// The player walks the route frame by frame through the same step test as the game.
+class RouteTest : public PathTest {
+ protected:
+  // Frames until the player stands; false when he still walks after `frames`.
+  bool Walk(Role& player, PlayerRoute& route, std::vector<const Role*> others, int frames) {
+    others.push_back(&player);
+    for (int i = 0; i < frames; ++i) {
+      route.BeforeUpdate(player);
+      player.Update(ProbeStep(player, map_, others));
+      route.AfterUpdate(player, map_, others);
+      for (const Role* o : others) {
+        if (o != &player) const_cast<Role*>(o)->Update(MakeProbeResult(true, -1));
+      }
+      if (player.State() == RoleStateKind::kStand) return true;
+    }
+    return false;
+  }
+  std::unique_ptr<Role> PlayerAt(Point feet) {
+    auto p = MakePlayer(0, 0);
+    p->Update(MakeProbeResult(true, -1));
+    p->SetPosition(feet.x, feet.y - kFeet);
+    return p;
+  }
+};
+
+TEST_F(RouteTest, OffTheOrderIsAPlainMoveThatStopsAtTheWall) {
+  const Point goal = Centre(15, 25);
+  auto player = PlayerAt(Centre(15, 15));
+  PlayerRoute route;
+  route.GoTo(*player, map_, {}, Point{goal.x, goal.y - kFeet}, RoleStateKind::kRun);
+  EXPECT_FALSE(route.Active());
+  EXPECT_EQ(player->TargetX(), goal.x);
+  EXPECT_TRUE(Walk(*player, route, {}, 400));
+  EXPECT_TRUE(LogHas("get block,stand!"));
+  EXPECT_GT(std::abs(player->X() - goal.x) + std::abs(player->Y() + kFeet - goal.y), 20);
+}
+
+TEST_F(RouteTest, OnThePlayerWalksRoundTheWallToThePoint) {
+  const Point goal = Centre(15, 25);
+  auto player = PlayerAt(Centre(15, 15));
+  PlayerRoute route;
+  route.SetEnabled(true);
+  route.GoTo(*player, map_, {}, Point{goal.x, goal.y - kFeet}, RoleStateKind::kRun);
+  EXPECT_TRUE(route.Active());
+  EXPECT_GE(route.Remaining().size(), 2u);
+  EXPECT_TRUE(Walk(*player, route, {}, 2000));
+  EXPECT_FALSE(LogHas("get block,stand!"));
+  EXPECT_TRUE(LogHas("get there,stand!"));
+  EXPECT_LE(std::abs(player->X() - goal.x), 6);
+  EXPECT_LE(std::abs(player->Y() + kFeet - goal.y), 6);
+  EXPECT_FALSE(route.Active());
+}
+
+TEST_F(RouteTest, ACrowdInTheWayIsWalkedRound) {
+  const Point from = Centre(25, 5), goal = Centre(25, 15);
+  auto player = PlayerAt(from);
+  std::vector<std::unique_ptr<CRoleNPC>> crowd;
+  std::vector<const Role*> others;
+  for (int i = 0; i < 4; ++i) {
+    const Point at = Centre(23 + i, 10);
+    crowd.push_back(MakeNpc(Record("villager"), at.x - 20, at.y + 30, 10 + i));
+    crowd.back()->Update(MakeProbeResult(true, -1));
+    others.push_back(crowd.back().get());
+  }
+  PlayerRoute route;
+  route.SetEnabled(true);
+  std::vector<const Role*> all = others;
+  all.push_back(player.get());
+  route.GoTo(*player, map_, all, Point{goal.x, goal.y - kFeet}, RoleStateKind::kWalk);
+  EXPECT_TRUE(Walk(*player, route, others, 3000));
+  EXPECT_LE(std::abs(player->X() - goal.x), 3);
+  EXPECT_LE(std::abs(player->Y() + kFeet - goal.y), 3);
+}
+
+TEST_F(RouteTest, AHeldButtonOnARoleBehindAWallWalksRoundAndStrikes) {
+  const Point goal = Centre(15, 23);
+  auto player = PlayerAt(Centre(15, 17));
+  auto wolf = MakeNpc(Record("wolf"), 0, 0, 4);
+  wolf->Update(MakeProbeResult(true, -1));
+  wolf->SetPosition(goal.x, goal.y - kFeet);
+  std::vector<const Role*> all{player.get(), wolf.get()};
+  const Point aim{wolf->X(), wolf->Y()};
+
+  PlayerRoute off;
+  off.Chase(*player, map_, all, *wolf, aim);
+  EXPECT_EQ(player->OrderMode(), RoleOrder::kChase);  // the fight order as it stands
+  EXPECT_EQ(player->TargetX(), aim.x);
+  EXPECT_FALSE(off.Active());
+
+  PlayerRoute route;
+  route.SetEnabled(true);
+  route.Chase(*player, map_, all, *wolf, aim);
+  EXPECT_TRUE(route.Active());
+  EXPECT_EQ(player->FightTarget(), wolf.get());
+  EXPECT_EQ(player->OrderMode(), RoleOrder::kGoTo);
+  bool struck = false;
+  for (int i = 0; i < 2000 && !struck; ++i) {
+    route.BeforeUpdate(*player);
+    player->Update(ProbeStep(*player, map_, all));
+    route.AfterUpdate(*player, map_, all);
+    struck = player->State() == RoleStateKind::kFight;
+  }
+  EXPECT_TRUE(struck);
+  EXPECT_FALSE(LogHas("get block,stand!"));
+
+  // With the way clear the button chases as it always did.
+  player->Stand();
+  player->SetPosition(wolf->X() + 150, wolf->Y());
+  route.Chase(*player, map_, all, *wolf, aim);
+  EXPECT_FALSE(route.Active());
+  EXPECT_EQ(player->OrderMode(), RoleOrder::kChase);
+}
+
+TEST_F(RouteTest, AnotherOrderOrAStopDropsTheRoute) {
+  const Point goal = Centre(15, 25);
+  auto player = PlayerAt(Centre(15, 15));
+  PlayerRoute route;
+  route.SetEnabled(true);
+  route.GoTo(*player, map_, {}, Point{goal.x, goal.y - kFeet}, RoleStateKind::kRun);
+  ASSERT_TRUE(route.Active());
+  player->MoveTo(player->X() - 50, player->Y(), RoleStateKind::kWalk);  // a script moves him
+  route.BeforeUpdate(*player);
+  EXPECT_FALSE(route.Active());
+  EXPECT_EQ(player->TargetX(), player->X() - 50);
+
+  route.GoTo(*player, map_, {}, Point{goal.x + 64, goal.y - kFeet}, RoleStateKind::kRun);
+  ASSERT_TRUE(route.Active());
+  player->Stand();
+  route.BeforeUpdate(*player);
+  EXPECT_FALSE(route.Active());
+}
+
+}  // namespace
+}  // namespace isora::test
