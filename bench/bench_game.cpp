@@ -31,13 +31,6 @@
 #include "shell/game_world.h"
 #include "shell/replay.h"
 
-#ifndef ISORA_DEMO_DIR
-#define ISORA_DEMO_DIR "demo"
-#endif
-#ifndef ISORA_REPLAY_DIR
-#define ISORA_REPLAY_DIR "tests/e2e/replays"
-#endif
-
 namespace isora {
 namespace {
 

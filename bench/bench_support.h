@@ -9,6 +9,15 @@
 #include <string>
 #include <vector>
 
+// The demo game the build makes and the replays the tests play, for the programs that measure
+// the game itself (the build names both).
+#ifndef ISORA_DEMO_DIR
+#define ISORA_DEMO_DIR "demo"
+#endif
+#ifndef ISORA_REPLAY_DIR
+#define ISORA_REPLAY_DIR "tests/e2e/replays"
+#endif
+
 namespace isora::bench {
 
 class TimesReporter : public benchmark::ConsoleReporter {
