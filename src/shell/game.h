@@ -30,7 +30,9 @@
 #include "save/save_data.h"
 #include "save/save_file.h"
 #include "script/script_engine.h"
+#include "shell/button_latch.h"
 #include "shell/fade.h"
+#include "shell/failure_report.h"
 #include "shell/game_mode.h"
 #include "shell/game_rules.h"
 #include "shell/game_script_host.h"
@@ -187,6 +189,7 @@ class CGame : public UiHost {
   bool HasPlayer() const;
   AttributeSnapshot PlayerSnapshot() const;
   GameLog& Log() { return log_; }
+  const FailureReport& Failure() const { return failure_; }
 
   // The log path rule: the working directory followed by "\GameEngine.log", without a second
   // separator when the directory is a root ("C:\" or "/").
@@ -310,6 +313,8 @@ class CGame : public UiHost {
   Fade fade_;
   isora::Rain rain_;
   MusicState musicState_;
+  FailureReport failure_;
+  ButtonLatch buttonLatch_;
   MapTransition transition_;
   Hand hand_;
   int32_t selectedNpc_ = -1;

@@ -101,7 +101,7 @@ bool CGame::OpenStatusPanel(int n) {
   } else if (hand_.Holds() && n < 6) {
     return false;
   }
-  if (n == openPanel_ && n < 5 && n > 0) {
+  if (n == openPanel_ && n < 5) {
     PlaySound("button_click.wav");
     mode_ = ModePlay;
     openPanel_ = 0;

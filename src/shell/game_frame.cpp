@@ -175,8 +175,7 @@ void CGame::TransitionCheck() {
 }
 
 void CGame::StartMusicOnce(const std::string& file) {
-  if (!musicState_.BeginScreenMusic(file)) return;
-  if (!file.empty() && MusicOn() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
+  musicState_.StartScreenMusic(music_, &platform_, file, MusicOn());
 }
 
 void CGame::FadeTo(bool fadeOut, GameMode target) {

@@ -30,7 +30,8 @@ CGame::CGame(Platform& platform, const GameOptions& options)
       renderer_(options.pixelFormat),
       map_(&log_),
       workingDir_(GameFolderOrWorkingFolder()) {
-  log_ = GameLog(LogPathFor(workingDir_));
+  // The game's writer starts each run with an empty log and its header; the mission list shares it.
+  log_ = GameLog(LogPathFor(workingDir_), true);
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
   effectSound_ = std::make_unique<SoundBuffer>();
@@ -61,7 +62,7 @@ bool CGame::Init() {
   platform_.LoadAnimatedCursor("data\\cursor.ani");
 
   if (!renderer_.Init(&platform_)) {
-    platform_.MessageBox("Initialize DirectDraw failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Initialize DirectDraw failed!", "");
     renderer_.Release();
     DestroyWindow();
     return false;
@@ -70,7 +71,7 @@ bool CGame::Init() {
   int32_t hr = mouse_.Create(&platform_, true, false, true);
   if (hr < 0) {
     log_.WriteText("Create Input Device---Mouse...Failed!");
-    platform_.MessageBox("Initialize DirectInput failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Initialize DirectInput failed!", "");
     renderer_.Release();
     DestroyWindow();
     return false;
@@ -93,24 +94,25 @@ bool CGame::Init() {
   Trace("init dsound ok.");
 
   if (!itemDb_.Load("data\\items.itm")) {
-    platform_.MessageBox("Load item database failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load item database failed!", "data\\items.itm");
     renderer_.Release();
     DestroyWindow();
     return false;
   }
   if (!skillDb_.Load("data\\skill.skl")) {
-    platform_.MessageBox("Load skill database failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load skill database failed!", "data\\skill.skl");
     renderer_.Release();
     DestroyWindow();
     return false;
   }
   if (!ReadGameIni()) {
-    platform_.MessageBox("Load game.ini failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load game.ini failed!",
+                    iniPackage_.empty() ? "game.ini" : iniPackage_ + "::game.ini");
     DestroyWindow();
     return false;
   }
   if (!LoadMenuPanels()) {
-    platform_.MessageBox("Load ini files failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load ini files failed!", iniPackage_);
     DestroyWindow();
     return false;
   }
@@ -173,6 +175,7 @@ CGame::PumpResult CGame::Pump(int* exitCode) {
       // Held-button play follows the cursor between clicks, so a recording keeps it too.
       RecordInput(Message{kWmMouseMove, 0, 0});
       Frame();
+      buttonLatch_.Clear();
       lastFrameTick_ = t;
       ++frameCounter_;
       ++framesRun_;
@@ -188,7 +191,7 @@ void CGame::WindowProc(const Message& msg) {
   RecordInput(msg);
   switch (msg.message) {
     case kWmDestroy:
-      platform_.PostQuitMessage(0);
+      platform_.PostQuitMessage(failure_.ExitStatus());
       return;
     case kWmClose:
       DestroyWindow();
@@ -213,12 +216,14 @@ void CGame::WindowProc(const Message& msg) {
       break;
     case kWmLButtonDown:
       OnLButtonDown();
+      if (leftButtonUp_) buttonLatch_.Press(LatchedButton::kLeft);
       break;
     case kWmLButtonUp:
       leftButtonUp_ = true;
       break;
     case kWmRButtonDown:
       OnRButtonDown();
+      if (mode_ == ModePlay) buttonLatch_.Press(LatchedButton::kRight);
       break;
     default:
       break;

@@ -22,8 +22,8 @@ bool CGame::RunScriptFile(const std::string& file, bool quiet) {
   if (loaded == 0) {
     script_.reset();
     if (!quiet) {
-      platform_.MessageBox("Executing script failed. More details in GameEngine.log", "Error",
-                           MessageBoxIcon::None);
+      failure_.Report(platform_, log_, "Executing script failed. More details in GameEngine.log",
+                      scriptPackage_.empty() ? file : scriptPackage_ + "::" + file);
       Quit();
     }
     return false;

@@ -239,5 +239,67 @@ TEST(World, GameOverShowsTheScoreAndTitle) {
   ASSERT_TRUE(d.UntilMode("ModeMainMenu", 40));
 }
 
+TEST(World, AClickShorterThanAFrameRunsToThePointOnce) {
+  DemoSession d;
+  Play(d);
+  json s = d.State();
+  int cx = s["camera"]["x"], cy = s["camera"]["y"];
+  int px = s["player"]["x"], py = s["player"]["y"];
+  // Pressed and released between two frames: the next frame still sees the press.
+  d.Click(px - cx - 50, py - cy + 20);
+  s = d.State();
+  EXPECT_EQ(s["player"]["state"], "run");
+  EXPECT_NEAR(s["player"]["targetX"].get<int>(), px - 50, 12);
+  EXPECT_NEAR(s["player"]["targetY"].get<int>(), py + 20, 12);
+  ASSERT_TRUE(d.Until([](const json& st) { return st["player"]["state"] == "stand"; }, 200));
+  // Counted once: the cursor moving on afterwards does not lead the player.
+  s = d.State();
+  px = s["player"]["x"];
+  py = s["player"]["y"];
+  d.Move(px - s["camera"]["x"].get<int>() + 80, py - s["camera"]["y"].get<int>() + 40);
+  d.Step(5);
+  s = d.State();
+  EXPECT_EQ(s["player"]["state"], "stand");
+  EXPECT_EQ(s["player"]["x"], px);
+
+  // A tap that a panel claims (the attribute button) leaves the player where it stands.
+  ClickButton(d, d.game->Ui().playerPanel->buttons[1]);
+  EXPECT_EQ(d.State()["mode"], "ModeStatusPanel");
+  ClickButton(d, d.game->Ui().playerPanel->buttons[1]);  // the same button closes it
+  d.Step(3);
+  s = d.State();
+  EXPECT_EQ(s["mode"], "ModePlay");
+  EXPECT_EQ(s["player"]["x"], px);
+  EXPECT_EQ(s["player"]["state"], "stand");
+}
+
+TEST(World, TheSkillButtonClicksWithNoStatusPanelOpen) {
+  DemoSession d;
+  Play(d);
+  d.Key(kVkF8, true);  // a level up: another sound is the last one played
+  ASSERT_EQ(d.State()["lastSound"], "sound\\level_up.wav");
+  ClickButton(d, d.game->Ui().playerPanel->buttons[kElementSkillButton]);
+  json s = d.State();
+  EXPECT_EQ(s["lastSound"], "sound\\button_click.wav");
+  EXPECT_EQ(s["mode"], "ModePlay");
+}
+
+TEST(World, PeacefulRolesOutOfViewStandWhileHostileOnesMayMove) {
+  DemoSession d;
+  Play(d);
+  d.Step(1000);
+  json s = d.State();
+  int cx = s["camera"]["x"], cy = s["camera"]["y"];
+  int outOfView = 0;
+  for (const auto& n : s["npcs"]) {
+    int x = n["x"], y = n["y"];
+    bool inside = x >= cx - 110 && x < cx + 750 && y >= cy - 112 && y < cy + 592;
+    if (inside || n["hostile"].get<bool>()) continue;
+    ++outOfView;
+    EXPECT_EQ(n["state"], "stand") << n["name"] << " at " << x << "," << y;
+  }
+  EXPECT_GT(outOfView, 0);
+}
+
 }  // namespace
 }  // namespace isora::e2e
