@@ -39,6 +39,7 @@
 #include "shell/map_transition.h"
 #include "shell/music_state.h"
 #include "shell/rain.h"
+#include "shell/sound_bank.h"
 #include "ui/ui_host.h"
 #include "world/game_map.h"
 
@@ -291,7 +292,7 @@ class CGame : public UiHost {
   GameMap map_;
   MusicPlayer music_;
   GameLog log_;
-  std::unique_ptr<SoundBuffer> effectSound_;
+  std::unique_ptr<SoundBank> effectSounds_;
   std::unique_ptr<SoundBuffer> hoverSound_;
   MouseDevice mouse_;
   GameScriptHost scriptHost_{*this};

@@ -292,7 +292,7 @@ void CGame::PlaySound(const std::string& file) {
       file.size() > 6 && (file.compare(0, 6, "sound\\") == 0 || file.compare(0, 6, "sound/") == 0);
   if (!inFolder) path = "sound\\" + file;
   lastSound_ = path;
-  if (effectSound_ && effectSound_->Load(path)) effectSound_->Play(0);
+  if (effectSounds_) effectSounds_->Play(path);
 }
 
 bool CGame::RequestMapChange(const std::string& mapName, int32_t row, int32_t column,

@@ -4,12 +4,15 @@
 
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
+#include "media/font.h"
 #include "media/platform.h"
 #include "shell/game.h"
 
 namespace isora {
 
 namespace {
+
+constexpr const char* kGameFontFile = "data\\seguibk.ttf";
 
 // Values of game.ini live in 30-byte fields.
 std::string Field30(const std::string& value) { return value.substr(0, 29); }
@@ -34,19 +37,20 @@ CGame::CGame(Platform& platform, const GameOptions& options)
   log_ = GameLog(LogPathFor(workingDir_), true);
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
-  effectSound_ = std::make_unique<SoundBuffer>();
+  effectSounds_ = std::make_unique<SoundBank>();
   ConstructPanels();
   ConstructWorld();
 }
 
 CGame::~CGame() {
+  Fonts::RemoveFontResource(kGameFontFile);
   hoverSound_.reset();
   mouse_.Release();
   DestroyPanels();
   world_.reset();
   if (renderer_.IsInitialized()) renderer_.Release();
   script_.reset();
-  effectSound_.reset();
+  effectSounds_.reset();
   ShutdownSound();
   music_.StopAndClose();
 }
@@ -117,6 +121,8 @@ bool CGame::Init() {
     return false;
   }
   platform_.ShowCursor(false);
+  // The game's own face, when it ships one, is preferred for as long as the game lives.
+  Fonts::AddFontResource(kGameFontFile);
   return true;
 }
 

@@ -273,6 +273,28 @@ TEST(World, AClickShorterThanAFrameRunsToThePointOnce) {
   EXPECT_EQ(s["player"]["state"], "stand");
 }
 
+TEST(World, TheFirstTalkNearTheMapsTopLeftShowsTheLastFrameUnderIt) {
+  DemoSession d;
+  d.game->StartOnMap("town.map", 8, 8);
+  ASSERT_TRUE(d.UntilMode("ModePlay", 200));
+  d.Step(20);
+  json s = d.State();
+  ASSERT_LT(s["camera"]["x"].get<int>(), 640);
+  ASSERT_LT(s["camera"]["y"].get<int>(), 480);
+  const Surface before = d.platform.LastFrame();  // the play frame the talk opens over
+  d.game->Scripting().Say("Tester", "Hello", "NULL");
+  d.Step(3);
+  ASSERT_EQ(d.State()["mode"], "ModeTalk");
+  const Surface& talk = d.platform.LastFrame();
+  // The talk box sits lower down; above it the saved screen must be the frame, not a copy of
+  // the screen shifted by the camera.
+  int differing = 0;
+  for (int y = 60; y < 200; ++y) {
+    for (int x = 0; x < 640; ++x) differing += talk.At(x, y) != before.At(x, y);
+  }
+  EXPECT_EQ(differing, 0);
+}
+
 TEST(World, TheSkillButtonClicksWithNoStatusPanelOpen) {
   DemoSession d;
   Play(d);
