@@ -142,6 +142,11 @@ class Renderer {
   void Grey(int surface, const Rect& rect);
   void Darken(int surface, const Rect& rect, int amount);  // amount capped at 31
   void Blend50(int surface, const Rect& rect, bool towardBlack);
+  // The screen fade: every pixel (key included) scaled toward black by level / 31, each channel
+  // by the same fraction, so a colour keeps its hue while it dims (Darken's equal subtraction
+  // empties the weaker channels first and turns orange red). Level 0 or below leaves the
+  // pixels, 31 or above gives black.
+  void FadeTowardBlack(int surface, const Rect& rect, int level);
 
   // The message line: a text of at most 255 bytes and its countdown in frames.
   void SetMessageLine(const std::string& text, int countdown);

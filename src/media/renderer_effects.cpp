@@ -96,6 +96,17 @@ struct Px {
     T out = (r << rShift) | (g << 5) | b;
     return p == key ? p : out;
   }
+
+  // Each channel times keep / 31, rounded to nearest; products stay below 2048, so 16 bits hold
+  // them and no channel carries into its neighbour.
+  template <typename T>
+  static T Scale(T p, uint16_t keep) {
+    T r = (p >> rShift) & 0x1F, g = (p >> 5) & gMax, b = p & 0x1F;
+    r = (r * keep + 15) / 31;
+    g = (g * keep + 15) / 31;
+    b = (b * keep + 15) / 31;
+    return (r << rShift) | (g << 5) | b;
+  }
 };
 
 void Renderer::Brighten(int surface, const Rect& rect) {
@@ -127,6 +138,19 @@ void Renderer::Darken(int surface, const Rect& rect, int amount) {
   else
     ThroughScratch(*this, surface, rect, kSurfaceLayer3,
                    [key, a](auto p) { return Px<false>::Darken(p, key, a); });
+}
+
+void Renderer::FadeTowardBlack(int surface, const Rect& rect, int level) {
+  if (level <= 0) return;
+  Surface* s = GetSurface(surface);
+  if (!s) return;
+  const Rect area = rect.Intersect(s->Bounds());
+  if (area.Empty()) return;
+  const uint16_t keep = static_cast<uint16_t>(31 - std::min(level, 31));
+  if (format_ == PixelFormat::Rgb565)
+    ForEachPixel(*s, area, [keep](auto p) { return Px<true>::Scale(p, keep); });
+  else
+    ForEachPixel(*s, area, [keep](auto p) { return Px<false>::Scale(p, keep); });
 }
 
 void Renderer::Blend50(int surface, const Rect& rect, bool towardBlack) {

@@ -19,6 +19,7 @@ constexpr uint16_t kColorKey555 = 0x7C1F;
 
 // A GDI colour value: 0x00BBGGRR.
 using ColorRef = uint32_t;
+constexpr ColorRef kWhite = 0xFFFFFF;
 constexpr ColorRef MakeColorRef(uint8_t r, uint8_t g, uint8_t b) {
   return static_cast<ColorRef>(r) | (static_cast<ColorRef>(g) << 8) |
          (static_cast<ColorRef>(b) << 16);

@@ -10,6 +10,7 @@
 #include "items/item_database.h"
 #include "items/sub_bag.h"
 #include "media/renderer.h"
+#include "panels/stack_count.h"
 #include "quests/mission_list.h"
 #include "roles/attributes.h"
 #include "roles/player_growth.h"
@@ -277,6 +278,11 @@ void PackPanel::DrawTooltips() {
 void PackPanel::Draw() {
   for (int c = 0; c + 1 < static_cast<int>(buttons.size()); ++c) RefreshCell(c);
   WidgetContainer::Draw();
+  // Only the main bag stacks; sub-bags hold one piece a cell and a shop never runs out.
+  if (const Bag* bag = dynamic_cast<const Bag*>(Container())) {
+    for (int c = 0; c + 1 < static_cast<int>(buttons.size()); ++c)
+      DrawStackCount(renderer_, buttons[c + 1].x, buttons[c + 1].y, bag->StackCount(c));
+  }
 }
 
 }  // namespace isora

@@ -10,6 +10,7 @@
 #include "media/bmp_reader.h"
 #include "media/device_context.h"
 #include "media/renderer.h"
+#include "panels/stack_count.h"
 #include "roles/player_growth.h"
 #include "ui/hint_box.h"
 #include "ui/picture_path.h"
@@ -474,6 +475,11 @@ void PlayerPanel::Draw() {
   Refresh();
   UpdateHover();
   WidgetContainer::Draw();
+  const Bag& bag = player_.Growth().GetBag();
+  for (int c = 0; c < kMainBagCells; ++c) {
+    const Button& cell = buttons[kElementFirstCell + c];
+    DrawStackCount(renderer_, cell.x, cell.y, bag.StackCount(c));
+  }
   if (Surface* back = renderer_.GetSurface(kSurfaceBackBuffer)) {
     DeviceContext dc(*back);
     const int elements[3] = {kElementHpBar, kElementMpBar, kElementExpBar};

@@ -13,6 +13,10 @@ void Relations::Show(const std::string& text) {
   if (showMessage_) showMessage_(text);
 }
 
+const std::string& Relations::Text(TextId id) const {
+  return texts_ ? texts_->Get(id) : GameTexts::BuiltIn(id);
+}
+
 int Relations::JoinFaction(std::string_view name) {
   if (std::find(playerFactions.begin(), playerFactions.end(), name) != playerFactions.end())
     return 0;
@@ -61,19 +65,14 @@ void Relations::ChangeEnmity(std::string_view faction, int32_t amount, bool add)
   if (add) {
     enmity = SatAdd(old, amount);
     if (old < kFeudEnmity && enmity >= kFeudEnmity) {
-      Show(WinFormat(Gbk(u8"我与%s结怨，以后可要多多提防").c_str(), name.c_str()));
-      AddNote(WinFormat(
-          Gbk(u8"我与<2%s/>结怨，现在%s的人见到我就会来找我的麻烦，以后可要多多提防了").c_str(),
-          name.c_str(), name.c_str()));
+      Show(WinFormat(Text(TextId::kFeudMessage).c_str(), name.c_str()));
+      AddNote(WinFormat(Text(TextId::kFeudNote).c_str(), name.c_str(), name.c_str()));
     }
   } else {
     enmity = SatSub(old, amount);
     if (old >= kFeudEnmity && enmity < kFeudEnmity) {
-      Show(WinFormat(Gbk(u8"我与%s和解，不过最近还是少去惹他们为好").c_str(), name.c_str()));
-      AddNote(WinFormat(
-          Gbk(u8"我与<2%s/>和解，不用再担心%s的人见我就找我的麻烦，不过最近还是少去惹他们为好")
-              .c_str(),
-          name.c_str(), name.c_str()));
+      Show(WinFormat(Text(TextId::kPeaceMessage).c_str(), name.c_str()));
+      AddNote(WinFormat(Text(TextId::kPeaceNote).c_str(), name.c_str(), name.c_str()));
     }
   }
   Hooks::DebugOutput(WinFormat("%s's enmity:%d\n", name.c_str(), enmity));

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/game_texts.h"
+
 namespace isora {
 
 // Enmity at or above this is a feud.
@@ -20,6 +22,8 @@ class Relations {
   // Texts for the message line go to `showMessage` (may be empty).
   explicit Relations(MessageFn showMessage = {}) : showMessage_(std::move(showMessage)) {}
   void SetMessageFn(MessageFn fn) { showMessage_ = std::move(fn); }
+  // The feud and peace texts come from `texts` (not owned; null: the built-in texts).
+  void SetTexts(const GameTexts* texts) { texts_ = texts; }
 
   // 0 when the faction is already in the list.
   int JoinFaction(std::string_view name);
@@ -50,7 +54,9 @@ class Relations {
 
  private:
   void Show(const std::string& text);
+  const std::string& Text(TextId id) const;
   MessageFn showMessage_;
+  const GameTexts* texts_ = nullptr;
 };
 
 }  // namespace isora

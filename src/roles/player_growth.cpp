@@ -54,6 +54,10 @@ void PlayerGrowth::Show(const std::string& text) {
   if (output_) output_->ShowMessage(ExpandCommaEscapes(text));
 }
 
+const std::string& PlayerGrowth::Text(TextId id) const {
+  return output_ ? output_->Text(id) : GameTexts::BuiltIn(id);
+}
+
 void PlayerGrowth::Sound(const std::string& file) {
   if (output_) output_->PlaySound("sound\\" + file);
 }
@@ -143,7 +147,7 @@ void PlayerGrowth::LevelUp() {
   attrs_.defence = SatAdd(attrs_.defence, 2);
   attrs_.exp = 0;
   attrs_.expNeeded = ExpNeededForLevel(attrs_.level);
-  Show("Level Up!");
+  Show(Text(TextId::kLevelUp));
   Sound("level_up.wav");
 }
 
@@ -192,7 +196,7 @@ int PlayerGrowth::UseItem(int cell) {
   if (item <= 0) return -1;
   const ItemRecord rec = items_.Get(item);
   if (attrs_.level < rec.needLevel) {
-    Show(Gbk(u8"我的等级不够，不能用此物品"));
+    Show(Text(TextId::kLevelTooLow));
     if (output_) output_->Beep();
     return -1;
   }
@@ -229,12 +233,12 @@ int PlayerGrowth::UseItem(int cell) {
                                 [&](const LearnedSkill& s) { return s.id == skill; });
       if (known == learned_.end()) {
         learned_.push_back({skill, 1});
-        Show(WinFormat("I have learned %s", srec.name.c_str()));
+        Show(WinFormat(Text(TextId::kSkillLearned).c_str(), srec.name.c_str()));
       } else if (known->level < srec.maxLevel) {
         known->level = SatAdd(known->level, 1);
         if (role_ && role_->HasSkillObject() && role_->CurrentSkill().id == skill)
           role_->SelectSkill(skill, known->level);
-        Show(WinFormat("%s level up", srec.name.c_str()));
+        Show(WinFormat(Text(TextId::kSkillLevelUp).c_str(), srec.name.c_str()));
       }
       bag_.ClearCell(cell);
       usedUp = true;

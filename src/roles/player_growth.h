@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "foundation/game_texts.h"
 #include "items/bag.h"
 #include "items/equipment.h"
 #include "roles/attributes.h"
@@ -27,6 +28,8 @@ class GrowthOutput {
   virtual void Beep() = 0;
   // One piece of the named item was used up (missions count it down).
   virtual void ItemUsedUp(const std::string& itemName) = 0;
+  // The engine's text of that name, in the game's language.
+  virtual const std::string& Text(TextId id) const { return GameTexts::BuiltIn(id); }
 };
 
 // What the owning role supplies: its place, its current-skill object and its fight state.
@@ -101,6 +104,7 @@ class PlayerGrowth {
  private:
   void AddEffects(int item);
   void Show(const std::string& text);
+  const std::string& Text(TextId id) const;
   void Sound(const std::string& file);
   void AddExp(int32_t amount);
 

@@ -21,8 +21,7 @@ bool Role::SelectSkillByKey(char key) {
 int Role::StartSkill() {
   if (!skill_ || !skill_->HasSkill()) return 0;
   if (growth_.Attrs().mp < skill_->MpCost()) {
-    if (context_.host)
-      context_.host->ShowMessage("My MP is not enough, I cann't use current skill now.");
+    if (context_.host) context_.host->ShowMessage(context_.host->Text(TextId::kMpTooLow));
     SetFightTarget(-1, nullptr);
     Stand();
     StandStep();

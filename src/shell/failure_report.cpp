@@ -7,11 +7,12 @@
 namespace isora {
 
 void FailureReport::Report(Platform& platform, GameLog& log, const std::string& text,
-                           const std::string& file, MessageBoxIcon icon) {
+                           const std::string& file, MessageBoxIcon icon,
+                           const std::string& caption) {
   std::string line = file.empty() ? text : text + " (" + file + ")";
   log.WriteText(line);
   if (line_.empty()) line_ = line;
-  platform.MessageBox(text, "Error", icon);
+  platform.MessageBox(text, caption, icon);
 }
 
 }  // namespace isora

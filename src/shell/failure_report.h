@@ -14,10 +14,10 @@ class Platform;
 
 class FailureReport {
  public:
-  // Shows `text` in a message box captioned "Error" and logs "<text> (<file>)" (the bare text
-  // when no file is to blame). The first failure is the one kept.
+  // Shows `text` in a message box (captioned "Error" unless the game names its caption) and
+  // logs "<text> (<file>)" (the bare text when no file is to blame). The first failure is kept.
   void Report(Platform& platform, GameLog& log, const std::string& text, const std::string& file,
-              MessageBoxIcon icon = MessageBoxIcon::None);
+              MessageBoxIcon icon = MessageBoxIcon::None, const std::string& caption = "Error");
 
   bool Failed() const { return !line_.empty(); }
   // The logged line (GBK).

@@ -38,17 +38,17 @@ void SelectPanelSkill(CGame& game, int skillId) {
   if (game.Ui().playerPanel) game.Ui().playerPanel->ShowSkillIcon(skillId);
 }
 
-void CGame::DrawPlayerPanel() {
-  if (!ui_->playerPanel) return;
-  ui_->playerPanel->FollowHand();
-  ui_->playerPanel->UpdateHover();
-  ui_->playerPanel->Draw();
+void GameBags::DrawPlayerPanel() {
+  if (!game_.ui_->playerPanel) return;
+  game_.ui_->playerPanel->FollowHand();
+  game_.ui_->playerPanel->UpdateHover();
+  game_.ui_->playerPanel->Draw();
 }
 
-void CGame::DrawBags() {
-  PlayerPanel* panel = ui_->playerPanel.get();
+void GameBags::DrawBags() {
+  PlayerPanel* panel = game_.ui_->playerPanel.get();
   if (!panel) return;
-  const bool panelHolds = hand_.Holds();
+  const bool panelHolds = game_.hand_.Holds();
   if (!panelHolds) DrawPlayerPanel();
   auto draw = [&](PackPanel& p) {
     if (!p.IsShown()) return;
@@ -56,59 +56,60 @@ void CGame::DrawBags() {
     p.Draw();
     p.DrawTooltips();
   };
-  if (ui_->packPanels[0]->TakenItem() != 0) {
-    draw(*ui_->packPanels[1]);
-    draw(*ui_->packPanels[0]);
+  if (game_.ui_->packPanels[0]->TakenItem() != 0) {
+    draw(*game_.ui_->packPanels[1]);
+    draw(*game_.ui_->packPanels[0]);
   } else {
-    draw(*ui_->packPanels[0]);
-    draw(*ui_->packPanels[1]);
+    draw(*game_.ui_->packPanels[0]);
+    draw(*game_.ui_->packPanels[1]);
   }
   if (panelHolds) DrawPlayerPanel();
 }
 
-void CGame::HideBags() {
-  for (auto& p : ui_->packPanels) {
+void GameBags::HideBags() {
+  for (auto& p : game_.ui_->packPanels) {
     if (p) p->Hide();
   }
 }
 
-void CGame::ClosePlayerPanelPopups() {
-  if (ui_->playerPanel) ui_->playerPanel->CloseSkillIcons();
+void GameBags::ClosePlayerPanelPopups() {
+  if (game_.ui_->playerPanel) game_.ui_->playerPanel->CloseSkillIcons();
 }
 
-bool CGame::PlayerPanelLeftClick() {
-  PlayerPanel* panel = ui_->playerPanel.get();
+bool GameBags::PlayerPanelLeftClick() {
+  PlayerPanel* panel = game_.ui_->playerPanel.get();
   if (!panel) return false;
   const int answer = ApplyClick(panel->LeftClick(PlayerMoney()));
-  hand_.Settle();
+  game_.hand_.Settle();
   if (answer != kElementOutside) {
-    if (answer >= kElementFirstSkillIcon || (answer >= 1 && answer <= 5)) leftButtonUp_ = false;
+    if (answer >= kElementFirstSkillIcon || (answer >= 1 && answer <= 5))
+      game_.leftButtonUp_ = false;
     return OpenStatusPanel(answer);
   }
-  if (hand_.Holds()) {
-    DropHeldItem();
+  if (game_.hand_.Holds()) {
+    game_.DropHeldItem();
     panel->DropPickedBag();
-    leftButtonUp_ = false;
-    StandPlayer();
+    game_.leftButtonUp_ = false;
+    game_.StandPlayer();
     return true;
   }
   return false;
 }
 
-bool CGame::OpenStatusPanel(int n) {
-  if (mode_ == ModeBags) {
+bool GameBags::OpenStatusPanel(int n) {
+  if (game_.mode_ == ModeBags) {
     if (n < 6) return false;
-  } else if (hand_.Holds() && n < 6) {
+  } else if (game_.hand_.Holds() && n < 6) {
     return false;
   }
   if (n == openPanel_ && n < 5) {
-    PlaySound("button_click.wav");
-    mode_ = ModePlay;
+    game_.PlaySound("button_click.wav");
+    game_.mode_ = ModePlay;
     openPanel_ = 0;
     return true;
   }
   if (n >= 1 && n <= 5) {
-    PlaySound("button_click.wav");
+    game_.PlaySound("button_click.wav");
     openPanel_ = n;
   }
   switch (n) {
@@ -125,7 +126,7 @@ bool CGame::OpenStatusPanel(int n) {
       ShowMissionPanel();
       break;
     case 5:
-      OpenGameMenu();
+      game_.OpenGameMenu();
       break;
     case -2:
       return false;
@@ -133,25 +134,26 @@ bool CGame::OpenStatusPanel(int n) {
       break;
   }
   if (n >= 6 && n <= 18) {
-    for (auto& p : ui_->packPanels) p->ClearTaken();
+    for (auto& p : game_.ui_->packPanels) p->ClearTaken();
   }
   return true;
 }
 
-void CGame::BagClick() {
-  PlayerPanel* panel = ui_->playerPanel.get();
+void GameBags::BagClick() {
+  PlayerPanel* panel = game_.ui_->playerPanel.get();
   if (!panel) return;
   int answers[2] = {kPackOutside, kPackOutside};
   for (int i = 0; i < 2; ++i) {
-    if (ui_->packPanels[i]->IsShown()) {
-      answers[i] = ApplyClick(ui_->packPanels[i]->Click(hand_, PlayerMoney(), &missionList_));
+    if (game_.ui_->packPanels[i]->IsShown()) {
+      answers[i] = ApplyClick(
+          game_.ui_->packPanels[i]->Click(game_.hand_, PlayerMoney(), &game_.missionList_));
     }
   }
   const int panelAnswer = ApplyClick(panel->LeftClick(PlayerMoney()));
   const bool hit =
       answers[0] != kPackOutside || answers[1] != kPackOutside || panelAnswer != kElementOutside;
   if (hit) {
-    hand_.Settle();
+    game_.hand_.Settle();
     int bag = answers[0] != kPackOutside ? 0 : (answers[1] != kPackOutside ? 1 : -1);
     if (bag < 0) {
       OpenStatusPanel(panelAnswer);
@@ -161,107 +163,108 @@ void CGame::BagClick() {
     int a = answers[bag];
     if (a == -1) return;
     if (a == 0) {
-      ui_->packPanels[bag]->Hide();
-      if (!ui_->packPanels[1 - bag]->IsShown()) {
+      game_.ui_->packPanels[bag]->Hide();
+      if (!game_.ui_->packPanels[1 - bag]->IsShown()) {
         sellMode_ = false;
-        mode_ = ModePlay;
+        game_.mode_ = ModePlay;
       }
-      leftButtonUp_ = false;
+      game_.leftButtonUp_ = false;
       return;
     }
-    ui_->packPanels[1 - bag]->ClearTaken();
+    game_.ui_->packPanels[1 - bag]->ClearTaken();
     panel->FollowHand();
     return;
   }
-  if (hand_.Holds() && ui_->packPanels[0]->TakenItem() == 0 &&
-      ui_->packPanels[1]->TakenItem() == 0) {
-    DropHeldItem();
-    for (auto& p : ui_->packPanels) p->ClearTaken();
+  if (game_.hand_.Holds() && game_.ui_->packPanels[0]->TakenItem() == 0 &&
+      game_.ui_->packPanels[1]->TakenItem() == 0) {
+    game_.DropHeldItem();
+    for (auto& p : game_.ui_->packPanels) p->ClearTaken();
     panel->DropPickedBag();
   }
 }
 
-int32_t CGame::PlayerMoney() { return PanelPlayerRef().Growth().Attrs().money; }
+int32_t GameBags::PlayerMoney() { return game_.PanelPlayerRef().Growth().Attrs().money; }
 
-int CGame::ApplyClick(const PanelClick& click) {
-  PlayerGrowth& growth = PanelPlayerRef().Growth();
+int GameBags::ApplyClick(const PanelClick& click) {
+  PlayerGrowth& growth = game_.PanelPlayerRef().Growth();
   if (click.money > 0) growth.ChangeMoney('+', click.money);
   if (click.money < 0) growth.ChangeMoney('-', -click.money);
   return click.answer;
 }
 
-void CGame::CloseBagsByEsc() {
+void GameBags::CloseBagsByEsc() {
   HideBags();
-  for (auto& p : ui_->packPanels) {
+  for (auto& p : game_.ui_->packPanels) {
     if (p->TakenItem() != 0) {
       p->ClearTaken();
-      hand_.Clear();
+      game_.hand_.Clear();
     }
   }
-  if (ui_->playerPanel) ui_->playerPanel->FollowHand();
+  if (game_.ui_->playerPanel) game_.ui_->playerPanel->FollowHand();
   sellMode_ = false;
   // A held item taken from the player panel itself stays on the cursor.
-  hand_.FreeForWorld();
-  mode_ = ModePlay;
+  game_.hand_.FreeForWorld();
+  game_.mode_ = ModePlay;
 }
 
-void CGame::UseBagCell(int cell) {
-  PlayerGrowth& growth = PanelPlayerRef().Growth();
+void GameBags::UseBagCell(int cell) {
+  PlayerGrowth& growth = game_.PanelPlayerRef().Growth();
   int type = growth.UseItem(cell);
   if (type >= 5 && type <= 7) OpenBag(cell);
 }
 
-void CGame::OpenBag(int cell) {
-  if (mode_ == ModeStatusPanel) return;
-  Bag& bag = PanelPlayerRef().Growth().GetBag();
+void GameBags::OpenBag(int cell) {
+  if (game_.mode_ == ModeStatusPanel) return;
+  Bag& bag = game_.PanelPlayerRef().Growth().GetBag();
   SubBag* sub = nullptr;
   if (cell >= 0 && cell < bag.CellCount()) {
-    Trace("get bag2\n");
+    game_.Trace("get bag2\n");
     sub = bag.SubBagAt(cell);
   } else {
-    Trace("get bag1\n");
+    game_.Trace("get bag1\n");
   }
   if (!sub) return;
-  Trace("show bag pack1\n");
+  game_.Trace("show bag pack1\n");
   int size = sub->CellCount() >= 25 ? 2 : (sub->CellCount() >= 16 ? 1 : 0);
-  int chosen = !ui_->packPanels[0]->IsShown() ? 0 : (!ui_->packPanels[1]->IsShown() ? 1 : -1);
+  int chosen =
+      !game_.ui_->packPanels[0]->IsShown() ? 0 : (!game_.ui_->packPanels[1]->IsShown() ? 1 : -1);
   if (chosen < 0) return;
-  PackPanel& other = *ui_->packPanels[1 - chosen];
+  PackPanel& other = *game_.ui_->packPanels[1 - chosen];
   if (other.IsShown() && other.ShownBag() == sub) return;
-  Trace("show bag pack2\n");
-  if (mode_ != ModeBags) ComposeView(kSurfaceTemp);
-  ui_->packPanels[chosen]->ShowBag(size, sub, "My Bag");
-  mode_ = ModeBags;
+  game_.Trace("show bag pack2\n");
+  if (game_.mode_ != ModeBags) game_.ComposeView(kSurfaceTemp);
+  game_.ui_->packPanels[chosen]->ShowBag(size, sub, game_.texts_.Get(TextId::kBagTitle));
+  game_.mode_ = ModeBags;
 }
 
-void CGame::OpenSellPanel() {
-  int kind = TalkTargetKind();
+void GameBags::OpenSellPanel() {
+  int kind = game_.TalkTargetKind();
   if (kind <= 3) return;
-  if (mode_ != ModeBags) ComposeView(kSurfaceTemp);
-  ui_->packPanels[1]->ShowShop(2, kind - 4, "Sell Items");
-  Trace(WinFormat("sell item type=%d\n", kind - 3));
-  mode_ = ModeBags;
+  if (game_.mode_ != ModeBags) game_.ComposeView(kSurfaceTemp);
+  game_.ui_->packPanels[1]->ShowShop(2, kind - 4, game_.texts_.Get(TextId::kShopTitle));
+  game_.Trace(WinFormat("sell item type=%d\n", kind - 3));
+  game_.mode_ = ModeBags;
   sellMode_ = true;
 }
 
-void CGame::OnRButtonDown() {
-  if (mode_ != ModePlay && mode_ != ModeStatusPanel && mode_ != ModeBags) return;
-  if (!hand_.WorldFree() || !ui_->playerPanel || !HasPlayer()) return;
-  RightClickResult r = ui_->playerPanel->RightClick();
+void GameBags::OnRButtonDown() {
+  if (game_.mode_ != ModePlay && game_.mode_ != ModeStatusPanel && game_.mode_ != ModeBags) return;
+  if (!game_.hand_.WorldFree() || !game_.ui_->playerPanel || !game_.HasPlayer()) return;
+  RightClickResult r = game_.ui_->playerPanel->RightClick();
   if (r.cell >= 0) {
     if (r.itemType >= 5 && r.itemType <= 7) {
       OpenBag(r.cell);
     } else {
-      Trace(WinFormat("right click3:itype=%d\n", r.itemType));
+      game_.Trace(WinFormat("right click3:itype=%d\n", r.itemType));
     }
     return;
   }
   if (r.cell == kElementNothing) return;
-  WorldRightClick();
+  game_.WorldRightClick();
 }
 
-bool CGame::CursorOnPlayerPanel() const {
-  return ui_->playerPanel && ui_->playerPanel->CursorOnPanel();
+bool GameBags::CursorOnPlayerPanel() const {
+  return game_.ui_->playerPanel && game_.ui_->playerPanel->CursorOnPanel();
 }
 
 }  // namespace isora

@@ -1,5 +1,6 @@
 // The player's keys and left clicks, by mode.
 #include "foundation/win_format.h"
+#include "script/script_engine.h"
 #include "shell/game.h"
 #include "shell/game_ui.h"
 #include "shell/replay.h"
@@ -8,7 +9,7 @@ namespace isora {
 
 void CGame::RecordInput(const Message& msg) {
   if (!recorder_) return;
-  const int64_t frame = framesRun_;
+  const int64_t frame = clock_.FramesRun();
   Point c = platform_.GetCursorPos();
   switch (msg.message) {
     case kWmMouseMove:
@@ -48,10 +49,10 @@ int CGame::OnKeyDown(int key) {
         break;
       case ModeStatusPanel:
         mode_ = ModePlay;
-        openPanel_ = 0;
+        bags_.ClosePanel();
         break;
       case ModeBags:
-        CloseBagsByEsc();
+        bags_.CloseBagsByEsc();
         break;
       default:
         break;
@@ -60,7 +61,7 @@ int CGame::OnKeyDown(int key) {
   }
   if (key == kVkF11) {
     Trace("Start to screen shot\n");
-    TakeScreenshot();
+    screens_.TakeScreenshot();
     return 1;
   }
   if (key == kVkF9) {
@@ -68,7 +69,7 @@ int CGame::OnKeyDown(int key) {
       mode_ = fade_.Target();
     } else {
       Trace("Press F9\n");
-      BossKey();
+      screens_.BossKey();
     }
     return 1;
   }
@@ -81,9 +82,9 @@ int CGame::OnKeyDown(int key) {
   if (!HasPlayer()) return 1;
   if (SelectSkillByKey(key)) return 1;
   if (key >= kVk0 + 1 && key <= kVk0 + 9) {
-    UseBagCell(key - kVk0 - 1);
+    bags_.UseBagCell(key - kVk0 - 1);
   } else if (key >= kVkF1 && key <= kVkF4) {
-    OpenStatusPanel(key - kVkF1 + 1);
+    bags_.OpenStatusPanel(key - kVkF1 + 1);
   } else if (key == kVkF8 && platform_.GetKeyState(kVkShift) < 0) {
     LevelUpPlayer();
   }
@@ -101,7 +102,7 @@ void CGame::OnLButtonDown() {
     if (answer >= -1) return;
   }
   if ((mode_ == ModePlay || mode_ == ModeStatusPanel) && HasPlayer()) {
-    if (PlayerPanelLeftClick()) return;
+    if (bags_.PlayerPanelLeftClick()) return;
   }
   switch (mode_) {
     case ModeFade:
@@ -123,14 +124,14 @@ void CGame::OnLButtonDown() {
           leftButtonUp_ = false;
           break;
         case kMenuSave:
-          ShowSlotList(false);
+          saves_.ShowSlotList(false);
           break;
         case kMenuLoad:
           mode_ = ModePlay;
-          ShowSlotList(true);
+          saves_.ShowSlotList(true);
           break;
         case kMenuHelp:
-          ShowHelp();
+          screens_.ShowHelp();
           break;
         case kMenuExit:
           musicState_.Restart();
@@ -149,10 +150,10 @@ void CGame::OnLButtonDown() {
           if (!RunScriptFile("main.gsp", true)) RequestMapChange("main.map", -1, -1, 5, true);
           break;
         case kMainLoad:
-          ShowSlotList(true);
+          saves_.ShowSlotList(true);
           break;
         case kMainAbout:
-          ShowCredits();
+          screens_.ShowCredits();
           break;
         case kMainExit:
           FadeTo(true, ModeQuit);
@@ -165,13 +166,13 @@ void CGame::OnLButtonDown() {
       if (ui_->messageDialog.OnClick() == kDialogExit) {
         mode_ = ModePlay;
         leftButtonUp_ = false;
-        openPanel_ = 0;
+        bags_.ClosePanel();
       }
       break;
     case ModeSavePanel: {
       int slot = ui_->savePanel.OnClick();
       if (slot >= 1 && slot <= kSaveSlots) {
-        SaveGame(slot);
+        saves_.SaveGame(slot);
         mode_ = ModePlay;
         leftButtonUp_ = false;
       } else if (slot == 0) {
@@ -183,7 +184,7 @@ void CGame::OnLButtonDown() {
     case ModeLoadPanel: {
       int slot = ui_->savePanel.OnClick();
       if (slot >= 1 && slot <= kSaveSlots) {
-        if (RequestLoad(slot)) {
+        if (saves_.RequestLoad(slot)) {
           renderer_.ClearCache(kOrdinaryPictures);
           ui_->tutorialPanel.reset();
         }
@@ -212,7 +213,7 @@ void CGame::OnLButtonDown() {
       mode_ = fade_.Target();
       break;
     case ModeBags:
-      BagClick();
+      bags_.BagClick();
       break;
     default:
       break;
@@ -235,29 +236,16 @@ void CGame::TalkClick() {
     }
     script_->SetWaiting(0);
   } else {
-    OpenSellPanel();
+    bags_.OpenSellPanel();
   }
 }
 
 void CGame::OpenGameMenu() {
   ComposeView(kSurfaceTemp);
-  HideBags();
-  ClosePlayerPanelPopups();
+  bags_.HideBags();
+  bags_.ClosePlayerPanelPopups();
   fade_.SetTarget(ModePlay);
   mode_ = ModeGameMenu;
-}
-
-void CGame::DrawTutorial() {
-  if (ui_->tutorialPanel) ui_->tutorialPanel->Draw();
-}
-
-bool CGame::TutorialClaims() {
-  if (!ui_->tutorialPanel) return false;
-  return ui_->tutorialPanel->UpdateHoverInside() != 0;
-}
-
-bool CGame::CursorClaimedByTutorial() const {
-  return ui_->tutorialPanel && ui_->tutorialPanel->IsCursorInside();
 }
 
 }  // namespace isora

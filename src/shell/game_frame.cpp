@@ -3,6 +3,9 @@
 #include "media/platform.h"
 #include "roles/player_growth.h"
 #include "shell/game.h"
+#include "shell/screen_drawing.h"
+#include "shell/game_ui.h"
+#include "shell/message_line_place.h"
 
 namespace isora {
 
@@ -10,7 +13,6 @@ namespace {
 
 int gSplashIndex = 0;
 
-constexpr ColorRef kWhite = 0xFFFFFF;
 constexpr ColorRef kNoticeColor = 0x023EDA;
 constexpr std::array<Point, 4> kNoticeOutline = {Point{-1, 0}, Point{1, 0}, Point{0, -1},
                                                  Point{0, 1}};
@@ -28,27 +30,6 @@ const char* GameModeName(int32_t mode) {
   return kNames[mode];
 }
 
-namespace {
-
-// Ground pictures: splits "pack/member" or "pack\\member"; false without a separator.
-bool SplitPicturePath(const std::string& path, int* pack, std::string* member) {
-  size_t sep = path.find('/');
-  if (sep == std::string::npos) sep = path.find('\\');
-  if (sep == std::string::npos) return false;
-  static const char* kPacks[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
-  std::string word = path.substr(0, sep);
-  for (int i = 0; i < kPackCount; ++i) {
-    if (word == kPacks[i]) {
-      *pack = i;
-      *member = path.substr(sep + 1);
-      return true;
-    }
-  }
-  return false;
-}
-
-}  // namespace
-
 int32_t SplashIndex() { return gSplashIndex; }
 void ResetSplashIndex() { gSplashIndex = 0; }
 void SkipSplash() { gSplashIndex = 5; }
@@ -60,10 +41,8 @@ void CGame::StartOnMap(const std::string& map, int32_t row, int32_t column) {
 
 bool CGame::StartFromSlot(int slot) {
   SkipSplash();
-  // A load from the main menu starts a new game session.
-  modeBeforeLoadPanel_ = ModeMainMenu;
   platform_.ShowCursor(true);
-  return RequestLoad(slot) != 0;
+  return saves_.LoadFromMainMenu(slot);
 }
 
 void CGame::ReloadForDevelopment() {
@@ -77,6 +56,7 @@ void CGame::ReloadForDevelopment() {
 
 void CGame::Frame() {
   skipPresent_ = false;
+  messageLineDrawn_ = false;
   switch (mode_) {
     case ModeSplash:
       SplashStep();
@@ -86,7 +66,7 @@ void CGame::Frame() {
       break;
     case ModeMainMenu:
       StartMusicOnce(musicState_.ScreenFile(MusicScreen::kStart));
-      DrawMainMenu();
+      GameUi::HoverAndDraw(ui_->mainMenu);
       TransitionCheck();
       break;
     case ModePlay:
@@ -94,36 +74,36 @@ void CGame::Frame() {
       break;
     case ModeTalk:
       SavedScreenStep();
-      DrawTalkDialog();
+      ui_->DrawTalkDialog();
       break;
     case ModeGameMenu:
       SavedScreenStep();
-      DrawGameMenu();
+      GameUi::HoverAndDraw(ui_->gameMenu);
       break;
     case ModeSavePanel:
     case ModeLoadPanel:
       SavedScreenStep();
-      DrawSavePanel();
+      GameUi::HoverAndDraw(ui_->savePanel);
       break;
     case ModeCredits:
       StartMusicOnce(musicState_.ScreenFile(MusicScreen::kCredits));
-      CopyGroundToBackBuffer();
+      CopyGroundToBackBuffer(renderer_);
       TransitionCheck();
       break;
     case ModeStatusPanel:
       SavedScreenStep();
-      DrawMessageDialog();
-      DrawPlayerPanel();
+      GameUi::HoverAndDraw(ui_->messageDialog);
+      bags_.DrawPlayerPanel();
       break;
     case ModeBags:
       SavedScreenStep();
-      DrawBags();
+      bags_.DrawBags();
       break;
     case ModeIdle:
       break;
     case ModeGameOver:
       StartMusicOnce(musicState_.ScreenFile(MusicScreen::kEnd));
-      CopyGroundToBackBuffer();
+      CopyGroundToBackBuffer(renderer_);
       TransitionCheck();
       break;
     case ModeQuit:
@@ -131,21 +111,21 @@ void CGame::Frame() {
       break;
     case ModeHelp:
       SavedScreenStep();
-      DrawMessageDialog();
+      GameUi::HoverAndDraw(ui_->messageDialog);
       break;
     case ModeLoadingMap:
-      DrawNotice("Loading map, please wait...");
+      DrawNotice(texts_.Get(TextId::kLoadingMap));
       mode_ = ModeBuildWorld;
       break;
     case ModeBuildWorld:
       BuildWorld();
       break;
     case ModeLoadingGame:
-      DrawNotice("Loading game, please wait...");
+      DrawNotice(texts_.Get(TextId::kLoadingGame));
       mode_ = ModeRestoreGame;
       break;
     case ModeRestoreGame:
-      RestoreStep();
+      saves_.RestoreStep();
       break;
     case ModeFrozen:
     case ModeBossKey:
@@ -154,7 +134,17 @@ void CGame::Frame() {
       break;
   }
   if (skipPresent_) return;
-  DrawMessageLine();
+  switch (MessageLinePlaceFor(mode_, fade_.Target())) {
+    case MessageLinePlace::kOverScreen:
+      if (!messageLineDrawn_) DrawMessageLine();
+      break;
+    case MessageLinePlace::kCleared:
+      renderer_.SetMessageLine({}, 0);
+      break;
+    case MessageLinePlace::kUnderPanel:
+    case MessageLinePlace::kHidden:
+      break;
+  }
   if (!renderer_.Flip()) renderer_.RestoreAll();
 }
 
@@ -162,12 +152,8 @@ void CGame::SavedScreenStep() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
-}
-
-void CGame::CopyGroundToBackBuffer() {
-  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
-  Surface* ground = renderer_.GetSurface(kSurfaceGround);
-  if (back && ground) back->BltFast(0, 0, *ground, kScreenRect, kBltNoColorKey);
+  if (MessageLinePlaceFor(mode_, fade_.Target()) == MessageLinePlace::kUnderPanel)
+    DrawMessageLine();
 }
 
 void CGame::TransitionCheck() {
@@ -196,7 +182,7 @@ void CGame::FadeStep() {
     int y = (kScreenHeight - source.Height()) / 2;
     back->BltFast(x, y, *saved, source, kBltSrcColorKey);
   }
-  if (fade_.Level() > 0) renderer_.Darken(kSurfaceBackBuffer, kScreenRect, fade_.Level());
+  renderer_.FadeTowardBlack(kSurfaceBackBuffer, kScreenRect, fade_.Level());
   if (fade_.Advance()) {
     ++gSplashIndex;
     mode_ = fade_.Target();
@@ -219,13 +205,6 @@ void CGame::SplashStep() {
   ShowSplashPicture(pic, ModeSplash);
 }
 
-bool CGame::DrawPicturePath(const std::string& path, int surface, int x, int y) {
-  int pack = 0;
-  std::string member;
-  if (!SplitPicturePath(path, &pack, &member)) return false;
-  return renderer_.DrawPictureTo(pack, member, surface, x, y, false);
-}
-
 void CGame::ShowSplashPicture(const std::string& path, GameMode returnMode) {
   int pack = 0;
   std::string member;
@@ -242,15 +221,6 @@ void CGame::ShowSplashPicture(const std::string& path, GameMode returnMode) {
   mode_ = ModeFade;
 }
 
-void CGame::DrawOutlined(const std::string& text, int x, int y, int surface,
-                         const std::array<Point, 4>& outline, ColorRef outlineColor,
-                         ColorRef color) {
-  for (const Point& p : outline) {
-    renderer_.DrawText(text, p.x, p.y, surface, kTaCenter, outlineColor);
-  }
-  renderer_.DrawText(text, x, y, surface, kTaCenter, color);
-}
-
 void CGame::DrawNotice(const std::string& text) {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   if (back) back->Fill(0);
@@ -258,10 +228,11 @@ void CGame::DrawNotice(const std::string& text) {
   for (int i = 0; i < 4; ++i) {
     outline[i] = Point{320 + kNoticeOutline[i].x, 240 + kNoticeOutline[i].y};
   }
-  DrawOutlined(text, 320, 240, kSurfaceBackBuffer, outline, kWhite, kNoticeColor);
+  DrawOutlined(renderer_, text, 320, 240, kSurfaceBackBuffer, outline, kWhite, kNoticeColor);
 }
 
 void CGame::DrawMessageLine() {
+  messageLineDrawn_ = true;
   if (renderer_.MessageCountdown() <= 0) return;
   const std::string& text = renderer_.MessageText();
   Size ext = renderer_.TextExtent(text);

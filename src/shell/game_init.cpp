@@ -6,7 +6,11 @@
 #include "foundation/ini_file.h"
 #include "media/font.h"
 #include "media/platform.h"
+#include "script/script_engine.h"
 #include "shell/game.h"
+#include "shell/game_rules.h"
+#include "shell/game_ui.h"
+#include "shell/game_world.h"
 
 namespace isora {
 
@@ -19,7 +23,7 @@ std::string Field30(const std::string& value) { return value.substr(0, 29); }
 
 }  // namespace
 
-std::string CGame::LogPathFor(const std::string& workingDir) {
+std::string LogPathFor(const std::string& workingDir) {
   if (!workingDir.empty() && (workingDir.back() == '\\' || workingDir.back() == '/')) {
     return workingDir + "GameEngine.log";
   }
@@ -37,8 +41,9 @@ CGame::CGame(Platform& platform, const GameOptions& options)
   log_ = GameLog(LogPathFor(workingDir_), true);
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
+  relations_.SetTexts(&texts_);
   effectSounds_ = std::make_unique<SoundBank>();
-  ConstructPanels();
+  ui_.reset(new GameUi(renderer_, this));
   ConstructWorld();
 }
 
@@ -46,7 +51,7 @@ CGame::~CGame() {
   Fonts::RemoveFontResource(kGameFontFile);
   hoverSound_.reset();
   mouse_.Release();
-  DestroyPanels();
+  ui_.reset();
   world_.reset();
   if (renderer_.IsInitialized()) renderer_.Release();
   script_.reset();
@@ -115,7 +120,7 @@ bool CGame::Init() {
     DestroyWindow();
     return false;
   }
-  if (!LoadMenuPanels()) {
+  if (!ui_->LoadMenus(iniPackage_)) {
     failure_.Report(platform_, log_, "Load ini files failed!", iniPackage_);
     DestroyWindow();
     return false;
@@ -145,6 +150,12 @@ bool CGame::ReadGameIni() {
   scriptPackage_ = Field30(ini.GetString("MDfile", "script"));
   ini.Clear();
   map_.LoadIndexes(iniPackage_);
+  // A game may give the engine's own texts in its language; without the file they stay built in.
+  texts_.Reset();
+  IniFile strings;
+  if (strings.Load("strings.ini", iniPackage_))
+    for (const std::string& refused : texts_.Load(strings))
+      log_.WriteText("strings.ini: " + refused);
   return true;
 }
 
@@ -160,12 +171,7 @@ int CGame::Run() {
 }
 
 CGame::PumpResult CGame::Pump(int* exitCode) {
-  uint32_t now = platform_.TickCount();
-  if (rateMark_ + 1000 < now) {
-    rateMark_ = now;
-    framesPerSecond_ = frameCounter_;
-    frameCounter_ = 0;
-  }
+  clock_.Tick(platform_.TickCount());
   Message msg;
   if (platform_.PeekMessage(&msg, false)) {
     if (!platform_.GetMessage(&msg)) {
@@ -177,14 +183,12 @@ CGame::PumpResult CGame::Pump(int* exitCode) {
   }
   if (active_) {
     uint32_t t = platform_.TickCount();
-    if (lastFrameTick_ + 40 < t) {
+    if (clock_.FrameDue(t)) {
       // Held-button play follows the cursor between clicks, so a recording keeps it too.
       RecordInput(Message{kWmMouseMove, 0, 0});
       Frame();
       buttonLatch_.Clear();
-      lastFrameTick_ = t;
-      ++frameCounter_;
-      ++framesRun_;
+      clock_.FrameRan(t);
       return PumpResult::kFrame;
     }
     return PumpResult::kIdle;
@@ -228,7 +232,7 @@ void CGame::WindowProc(const Message& msg) {
       leftButtonUp_ = true;
       break;
     case kWmRButtonDown:
-      OnRButtonDown();
+      bags_.OnRButtonDown();
       if (mode_ == ModePlay) buttonLatch_.Press(LatchedButton::kRight);
       break;
     default:

@@ -1,6 +1,8 @@
 // The four status panels and the view capture under every panel screen.
 #include "foundation/win_format.h"
 #include "shell/game.h"
+#include "shell/game_ui.h"
+#include "shell/game_bags.h"
 
 namespace isora {
 
@@ -16,32 +18,51 @@ void CGame::ComposeView(int surface) {
   if (rain_.Falling()) DrawRain(surface);
 }
 
-std::vector<std::string> AttributeLines(const Attributes& a) {
-  return {
-      WinFormat("Level: <9%d/>", a.level),          WinFormat("Attack: <9%d/>", a.attack),
-      WinFormat("Defence: <9%d/>", a.defence),      WinFormat("Hit rate: <9%d/>", a.hitRate),
-      WinFormat("Moral: <9%d/>", a.moral),          WinFormat("HP: <9%d/>/<9%d/>", a.hp, a.maxHp),
-      WinFormat("MP: <9%d/>/<9%d/>", a.mp, a.maxMp)};
+std::vector<std::string> AttributeLines(const Attributes& a, const GameTexts& texts) {
+  auto line = [&](TextId id) { return texts.Get(id).c_str(); };
+  return {WinFormat(line(TextId::kAttributeLevel), a.level),
+          WinFormat(line(TextId::kAttributeAttack), a.attack),
+          WinFormat(line(TextId::kAttributeDefence), a.defence),
+          WinFormat(line(TextId::kAttributeHitRate), a.hitRate),
+          WinFormat(line(TextId::kAttributeMoral), a.moral),
+          WinFormat(line(TextId::kAttributeHp), a.hp, a.maxHp),
+          WinFormat(line(TextId::kAttributeMp), a.mp, a.maxMp)};
 }
 
-bool CGame::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
+namespace {
+// An empty list shows the game's word on what fills it, when it has one.
+std::vector<std::string> OrEmptyLine(std::vector<std::string> lines, const std::string& empty) {
+  if (lines.empty() && !empty.empty()) lines.push_back(empty);
+  return lines;
+}
+}  // namespace
+
+bool GameBags::OpenStatusScreen(const std::string& title, std::vector<std::string> lines) {
   if (sellMode_) return false;
-  ComposeView(kSurfaceTemp);
+  game_.ComposeView(kSurfaceTemp);
   HideBags();
-  SetMessageDialog(title, std::move(lines));
+  game_.ui_->messageDialog.SetTexts({title}, std::move(lines));
   statusTitle_ = title;
-  mode_ = ModeStatusPanel;
+  game_.mode_ = ModeStatusPanel;
   return true;
 }
 
-void CGame::ShowAttributePanel() {
-  OpenStatusScreen("<3Attribute/>", AttributeLines(PlayerAttributes()));
+void GameBags::ShowAttributePanel() {
+  OpenStatusScreen(game_.texts_.Get(TextId::kAttributeTitle), AttributeLines(game_.PlayerAttributes(), game_.texts_));
 }
 
-void CGame::ShowNotePanel() { OpenStatusScreen("<3Note/>", relations_.notes); }
+void GameBags::ShowNotePanel() {
+  OpenStatusScreen(game_.texts_.Get(TextId::kNoteTitle),
+                   OrEmptyLine(game_.relations_.notes, game_.texts_.Get(TextId::kNoteEmpty)));
+}
 
-void CGame::ShowHonourPanel() { OpenStatusScreen("<3Honour/>", relations_.honours); }
+void GameBags::ShowHonourPanel() {
+  OpenStatusScreen(game_.texts_.Get(TextId::kHonourTitle),
+                   OrEmptyLine(game_.relations_.honours, game_.texts_.Get(TextId::kHonourEmpty)));
+}
 
-void CGame::ShowMissionPanel() { OpenStatusScreen("<3My Mission/>", missionList_.PanelLines()); }
+void GameBags::ShowMissionPanel() {
+  OpenStatusScreen(game_.texts_.Get(TextId::kMissionTitle), game_.missionList_.PanelLines());
+}
 
 }  // namespace isora

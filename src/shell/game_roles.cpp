@@ -3,15 +3,16 @@
 #include "foundation/gbk.h"
 #include "foundation/random_generator.h"
 #include "foundation/win_format.h"
+#include "script/script_engine.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
+#include "shell/screen_drawing.h"
 
 namespace isora {
 
 namespace {
 
 constexpr ColorRef kBlack = 0x000000;
-constexpr ColorRef kWhite = 0xFFFFFF;
 constexpr ColorRef kLabelColor = 0xAAE3FF;
 
 // The probe result for a role's next step: the cell must be passable and no other living role
@@ -66,19 +67,19 @@ void CGame::PlayStep() {
   back->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);
-  DrawPlayerPanel();
-  DrawOutlined(mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
+  bags_.DrawPlayerPanel();
+  DrawOutlined(renderer_, mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
                {Point{564, 21}, Point{566, 21}, Point{564, 19}, Point{566, 19}}, kBlack,
                kLabelColor);
   CellIndex cell = map_.CellAt(world_->player->X(), world_->player->Y());
-  DrawOutlined(WinFormat("(%d,%d)", cell.row, cell.column), 565, 35, kSurfaceBackBuffer,
+  DrawOutlined(renderer_, WinFormat("(%d,%d)", cell.row, cell.column), 565, 35, kSurfaceBackBuffer,
                {Point{564, 34}, Point{566, 34}, Point{564, 36}, Point{566, 36}}, kBlack,
                kLabelColor);
   if (leftButtonUp_) {
     if (buttonLatch_.Held(LatchedButton::kLeft, mouse_.IsLeftDown())) OnLeftHeld();
     if (buttonLatch_.Held(LatchedButton::kRight, mouse_.IsRightDown())) OnRightHeld();
   }
-  DrawTutorial();
+  screens_.DrawTutorial();
   if (!fade_.Shown()) {
     if (script_) script_->SetWaiting(0);
     FadeTo(false, mode_);
@@ -89,7 +90,7 @@ bool CGame::DrawRole() {
   Role& player = *world_->player;
   const Rect area{cameraX_ - 110, cameraY_ - 112, cameraX_ + 750, cameraY_ + 592};
   renderer_.ClearLayerAroundView(cameraX_, cameraY_);
-  DrawGroundItems(area);
+  DrawGroundItems(world_->groundItems, renderer_, cameraX_, cameraY_);
 
   if (wanderCounter_ < 0) wanderCounter_ = 100;
   ++wanderCounter_;
@@ -106,7 +107,7 @@ bool CGame::DrawRole() {
   }
 
   if (player.State() == RoleStateKind::kDieOut) {
-    DeathScreen();
+    screens_.DeathScreen();
     return true;
   }
 
@@ -176,7 +177,7 @@ void CGame::HandleDeadRole(int index) {
   const NpcRecord& rec = npc->Record();
   if (int drop = npc->ChooseDrop(); drop > 0) {
     Trace("new item \n");
-    AddGroundItem(drop, npc->X(), npc->Y());
+    world_->AddGroundItem(itemDb_, drop, npc->X(), npc->Y());
     Trace("push back \n");
     PlaySound("drop_item.wav");
   }
@@ -188,10 +189,8 @@ void CGame::HandleDeadRole(int index) {
     enmity = SatAdd(enmity, rec.enmityGain);
     if (before < kFeudEnmity && enmity >= kFeudEnmity) {
       const char* name = rec.factionName.c_str();
-      ShowMessage(WinFormat(Gbk(u8"我与%s结怨，以后可要多多提防").c_str(), name));
-      relations_.AddNote(WinFormat(
-          Gbk(u8"我与<2%s/>结怨，现在%s的人见到我就会来找我的麻烦，以后可要多多提防了").c_str(),
-          name, name));
+      ShowMessage(WinFormat(texts_.Get(TextId::kFeudMessage).c_str(), name));
+      relations_.AddNote(WinFormat(texts_.Get(TextId::kFeudNote).c_str(), name, name));
     }
   }
   PlayerGrowth& growth = world_->player->Growth();
@@ -224,17 +223,6 @@ void CGame::HandleDeadRole(int index) {
   Trace("pop obj over\n");
 }
 
-void CGame::DeathScreen() {
-  ComposeView(kSurfaceTemp);
-  renderer_.Grey(kSurfaceTemp, kScreenRect);
-  renderer_.Blend50(kSurfaceTemp, Rect{0, 210, kScreenWidth, 270}, false);
-  DrawOutlined("I was killed. Let me try again!", 320, 240, kSurfaceTemp,
-               {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
-               0x0000FF);
-  PlaySound("death.wav");
-  mode_ = ModeFrozen;
-}
-
 int CGame::RoleUnderPoint(int mx, int my) {
   int best = -1;
   int bestY = 0;
@@ -249,13 +237,8 @@ int CGame::RoleUnderPoint(int mx, int my) {
   return best;
 }
 
-bool CGame::ObjectLayerTransparentAt(int mx, int my) {
-  const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
-  return !layer3 || layer3->At(mx, my) == renderer_.ColorKey();
-}
-
 void CGame::HoverInfo(Point cursor) {
-  if (TutorialClaims()) return;
+  if (screens_.TutorialClaims()) return;
   const int mx = cursor.x + cameraX_;
   const int my = cursor.y + cameraY_;
   std::string label = map_.CellExitComment(mx, my);
@@ -269,17 +252,17 @@ void CGame::HoverInfo(Point cursor) {
     renderer_.Blend50(kSurfaceBackBuffer, Rect{x, y, x + ext.cx, y + ext.cy}, false);
     renderer_.DrawText(label, x, y, kSurfaceBackBuffer, kTaLeft, 0xFF0000);
   }
-  HoverGroundItem(mx, my);
+  world_->HoverGroundItem(renderer_, mx, my, cameraX_, cameraY_);
   if (Role* prev = world_->At(selectedNpc_); prev && selectedNpc_ > 0) prev->SetHighlighted(false);
   int index = RoleUnderPoint(mx, my);
-  if (index < 0 || ObjectLayerTransparentAt(mx, my)) {
+  if (index < 0 || ObjectLayerTransparentAt(renderer_, mx, my)) {
     selectedNpc_ = -1;
     return;
   }
   selectedNpc_ = index;
   CRoleNPC* npc = world_->Npc(index);
   npc->SetHighlighted(true);
-  DrawOutlined(npc->DisplayName(true), 320, 20, kSurfaceBackBuffer,
+  DrawOutlined(renderer_, npc->DisplayName(true), 320, 20, kSurfaceBackBuffer,
                {Point{319, 19}, Point{321, 19}, Point{319, 21}, Point{321, 21}}, kBlack, 0xFF9999);
   DeviceContext dc = renderer_.GetDC(kSurfaceBackBuffer);
   dc.SelectPen(Pen::Solid(kWhite));

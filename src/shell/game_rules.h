@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/game_texts.h"
 #include "roles/attributes.h"
 
 namespace isora {
@@ -13,13 +14,17 @@ namespace isora {
 class IniFile;
 struct SystemTime;
 
+// The log path rule: the working directory followed by "\GameEngine.log", without a second
+// separator when the directory is a root ("C:\" or "/").
+std::string LogPathFor(const std::string& workingDir);
 // The game-over score and the title it earns from [result] of game.ini.
 int32_t GameOverScore(const Attributes& attributes, int32_t killedEnemies);
 std::string ResultTitle(const IniFile& gameIni, int32_t score);
 // "%d%d%d%d%d%d%d.jpg" from the local time.
 std::string ScreenshotName(const SystemTime& utc);
-// The seven lines of the attribute panel.
-std::vector<std::string> AttributeLines(const Attributes& attributes);
+// The seven lines of the attribute panel, in the given texts.
+std::vector<std::string> AttributeLines(const Attributes& attributes,
+                                        const GameTexts& texts = GameTexts());
 // The number part of a tile picture's name: padded with zeros to the width of the last number
 // when pad is set.
 std::string TileNumberText(int number, int lastNumber, bool pad);

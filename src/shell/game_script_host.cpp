@@ -3,6 +3,7 @@
 #include "shell/game_script_host.h"
 
 #include "foundation/win_format.h"
+#include "script/script_engine.h"
 #include "shell/game_ui.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
@@ -22,8 +23,9 @@ bool CGame::RunScriptFile(const std::string& file, bool quiet) {
   if (loaded == 0) {
     script_.reset();
     if (!quiet) {
-      failure_.Report(platform_, log_, "Executing script failed. More details in GameEngine.log",
-                      scriptPackage_.empty() ? file : scriptPackage_ + "::" + file);
+      failure_.Report(platform_, log_, texts_.Get(TextId::kScriptFailed),
+                      scriptPackage_.empty() ? file : scriptPackage_ + "::" + file,
+                      MessageBoxIcon::None, texts_.Get(TextId::kErrorCaption));
       Quit();
     }
     return false;
@@ -58,7 +60,7 @@ void GameScriptHost::Ask(const std::string& speaker, const std::string& text,
   game_.mode_ = ModeTalk;
 }
 
-void GameScriptHost::ShowTutorial() { game_.ShowTutorialPanel(); }
+void GameScriptHost::ShowTutorial() { game_.screens_.ShowTutorialPanel(); }
 
 void GameScriptHost::AddMission(const std::string& name, const std::string& description,
                                 int32_t kind, const std::string& target, int32_t required,
@@ -244,8 +246,9 @@ void GameScriptHost::AddPlayerItem(const std::string& item, int32_t count) {
   Role& player = *game_.world_->player;
   for (int32_t i = 0; i < count; ++i) {
     if (!player.Growth().GetBag().Add(id)) {
-      game_.AddGroundItem(id, player.X(), player.Y());
-      game_.ShowMessage(WinFormat("My bag is full, %s fell down onto the ground.", item.c_str()));
+      game_.world_->AddGroundItem(game_.itemDb_, id, player.X(), player.Y());
+      game_.ShowMessage(
+          WinFormat(game_.Texts().Get(TextId::kBagFullDropped).c_str(), item.c_str()));
       return;
     }
     game_.missionList_.ReportGained(item, true);
@@ -274,7 +277,7 @@ void GameScriptHost::PlaySound(const std::string& file) { game_.PlaySound(file);
 
 void GameScriptHost::ShowTip(const std::string& text) { game_.ShowMessage(text); }
 void GameScriptHost::Rain() { game_.StartRain(); }
-void GameScriptHost::GameOver() { game_.ShowGameOver(); }
+void GameScriptHost::GameOver() { game_.screens_.ShowGameOver(); }
 
 void CGame::ItemUsedUp(const std::string& itemName) { missionList_.ReportLost(itemName); }
 void CGame::RoleKilled(const std::string& roleName) { missionList_.ReportGained(roleName, true); }

@@ -1,5 +1,5 @@
-// Side screens: credits, the game-over result, help, the boss key, screenshots, rain and the
-// tutorial panel.
+// Side screens: credits, the game-over result, help, the boss key, the death screen,
+// screenshots, rain and the tutorial panel.
 #include <filesystem>
 
 #include "foundation/file_io.h"
@@ -8,6 +8,8 @@
 #include "media/jpeg_writer.h"
 #include "media/platform.h"
 #include "shell/game.h"
+#include "shell/screen_drawing.h"
+#include "shell/game_ui.h"
 
 namespace isora {
 
@@ -22,26 +24,26 @@ std::string BackslashesToLines(std::string text) {
 
 }  // namespace
 
-bool CGame::ShowCredits() {
+bool SideScreens::ShowCredits() {
   IniFile ini;
-  if (!ini.Load("credit.ini", iniPackage_.c_str())) return false;
+  if (!ini.Load("credit.ini", game_.iniPackage_.c_str())) return false;
   std::string pic = ini.GetString("credit", "pic");
-  musicState_.SetScreenFile(MusicScreen::kCredits, ini.GetString("credit", "music").substr(0, 29));
-  musicState_.Cue(MusicScreen::kCredits);
+  game_.musicState_.SetScreenFile(MusicScreen::kCredits, ini.GetString("credit", "music").substr(0, 29));
+  game_.musicState_.Cue(MusicScreen::kCredits);
   std::string content = BackslashesToLines(ini.GetString("credit", "content"));
   int lines = ini.GetInt("credit", "contentLines");
-  DrawPicturePath(pic, kSurfaceGround, 0, 0);
-  if (renderer_.GetSurface(kSurfaceGround)) {
-    DeviceContext dc = renderer_.GetDC(kSurfaceGround);
-    if (!dc.CurrentFont()) dc.SelectFont(renderer_.TextFont());
+  DrawPicturePath(game_.renderer_, pic, kSurfaceGround, 0, 0);
+  if (game_.renderer_.GetSurface(kSurfaceGround)) {
+    DeviceContext dc = game_.renderer_.GetDC(kSurfaceGround);
+    if (!dc.CurrentFont()) dc.SelectFont(game_.renderer_.TextFont());
     TextMetrics tm = dc.GetTextMetrics();
     int h = tm.tmHeight + tm.tmExternalLeading;
     dc.SetBkMode(kBkTransparent);
     Rect r{0, (kScreenHeight - lines * h) / 2, kScreenWidth, kScreenHeight};
     dc.DrawText(content, &r, kDtWordBreak | kDtVCenter | kDtCenter);
   }
-  FadeTo(true, ModeCredits);
-  Trace("credit:" + content + "\n");
+  game_.FadeTo(true, ModeCredits);
+  game_.Trace("credit:" + content + "\n");
   return true;
 }
 
@@ -61,37 +63,34 @@ std::string ResultTitle(const IniFile& ini, int32_t score) {
   return {};
 }
 
-void CGame::ShowGameOver() {
-  Attributes a = PlayerAttributes();
-  int32_t score = GameOverScore(a, killedEnemies_);
-  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
-  Surface* saved = renderer_.GetSurface(kSurfaceTemp);
-  Surface* ground = renderer_.GetSurface(kSurfaceGround);
+void SideScreens::ShowGameOver() {
+  Attributes a = game_.PlayerAttributes();
+  int32_t score = GameOverScore(a, game_.killedEnemies_);
+  Surface* back = game_.renderer_.GetSurface(kSurfaceBackBuffer);
+  Surface* saved = game_.renderer_.GetSurface(kSurfaceTemp);
+  Surface* ground = game_.renderer_.GetSurface(kSurfaceGround);
   if (!back || !saved || !ground) return;
   saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
 
   IniFile ini;
-  if (!ini.Load("game.ini", iniPackage_.c_str())) return;
+  if (!ini.Load("game.ini", game_.iniPackage_.c_str())) return;
   std::string endPic = ini.GetString("background", "endpic");
   std::string title = ResultTitle(ini, score);
   std::string site = ini.GetString("result", "site");
   // Without a picture the result is shown on black rather than over the last play frame.
   back->Fill(0);
-  DrawPicturePath(endPic, kSurfaceBackBuffer, 0, 0);
+  DrawPicturePath(game_.renderer_, endPic, kSurfaceBackBuffer, 0, 0);
 
-  std::string text = WinFormat(
-      "\nLevel: %d    Attack: %d    Defence: %d\nHit rate: %d    HP: %d    MP: %d    Killed "
-      "enemy: %d",
-      a.level, a.attack, a.defence, a.hitRate, a.maxHp, a.maxMp, killedEnemies_);
-  text += "\n\nYour game result picture has been saved in the \"screenshot\" folder.";
-  text +=
-      "\n\nPlease upload it to the official website of Tarnlow Team to share with global "
-      "players.";
-  text += "\n\nThank you for playing this game. Welcome to visit " + site;
+  std::string text = "\n";
+  text += WinFormat(game_.texts_.Get(TextId::kResultStats).c_str(), a.level, a.attack, a.defence,
+                    a.hitRate, a.maxHp, a.maxMp, game_.killedEnemies_);
+  text += "\n\n" + game_.texts_.Get(TextId::kResultScreenshot);
+  text += "\n\n" + game_.texts_.Get(TextId::kResultUpload);
+  text += "\n\n" + WinFormat(game_.texts_.Get(TextId::kResultThanks).c_str(), site.c_str());
   int n = 0;
   for (char c : text) n += c == '\n';
 
-  DeviceContext dc = renderer_.GetDC(kSurfaceBackBuffer);
+  DeviceContext dc = game_.renderer_.GetDC(kSurfaceBackBuffer);
   std::shared_ptr<Font> font20 = Font::Create("Segoe UI", 20);
   dc.SelectFont(font20);
   TextMetrics tm = dc.GetTextMetrics();
@@ -111,33 +110,33 @@ void CGame::ShowGameOver() {
   }
   dc.SelectFont(font20);
   dc.SetTextColor(0xFF0000);
-  dc.TextOut(320, r.top, WinFormat("My Score: %d", score));
+  dc.TextOut(320, r.top, WinFormat(game_.texts_.Get(TextId::kResultScore).c_str(), score));
 
   TakeScreenshot();
-  musicState_.Cue(MusicScreen::kEnd);
+  game_.musicState_.Cue(MusicScreen::kEnd);
   ground->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
   back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
   lastScore_ = score;
   lastTitle_ = title;
-  FadeTo(true, ModeGameOver);
+  game_.FadeTo(true, ModeGameOver);
 }
 
-void CGame::ShowHelp() {
+void SideScreens::ShowHelp() {
   IniFile ini;
-  if (!ini.Load("game.ini", iniPackage_.c_str())) return;
+  if (!ini.Load("game.ini", game_.iniPackage_.c_str())) return;
   std::string content = BackslashesToLines(ini.GetString("help", "content"));
-  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
-  Surface* saved = renderer_.GetSurface(kSurfaceTemp);
+  Surface* back = game_.renderer_.GetSurface(kSurfaceBackBuffer);
+  Surface* saved = game_.renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) saved->BltFast(0, 0, *back, kScreenRect, kBltNoColorKey);
-  SetMessageDialog("<3Help/>", {content});
-  mode_ = ModeHelp;
+  game_.ui_->messageDialog.SetTexts({game_.texts_.Get(TextId::kHelpTitle)}, {content});
+  game_.mode_ = ModeHelp;
 }
 
-void CGame::BossKey() {
-  DrawPicturePath("ui/bosskey.bmp", kSurfaceTemp, 0, 0);
-  fade_.SetTarget(mode_);
-  mode_ = ModeBossKey;
-  Trace("boss screen start!\n");
+void SideScreens::BossKey() {
+  DrawPicturePath(game_.renderer_, "ui/bosskey.bmp", kSurfaceTemp, 0, 0);
+  game_.fade_.SetTarget(game_.mode_);
+  game_.mode_ = ModeBossKey;
+  game_.Trace("boss screen start!\n");
 }
 
 std::string ScreenshotName(const SystemTime& t) {
@@ -145,19 +144,19 @@ std::string ScreenshotName(const SystemTime& t) {
                    t.millisecond);
 }
 
-bool CGame::TakeScreenshot() {
-  if (renderer_.Format() != PixelFormat::Rgb565) return false;
-  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
+bool SideScreens::TakeScreenshot() {
+  if (game_.renderer_.Format() != PixelFormat::Rgb565) return false;
+  Surface* back = game_.renderer_.GetSurface(kSurfaceBackBuffer);
   if (!back) return false;
-  std::string folder = workingDir_ + "/screenshot";
-  std::string path = folder + "/" + ScreenshotName(platform_.LocalTime());
+  std::string folder = game_.workingDir_ + "/screenshot";
+  std::string path = folder + "/" + ScreenshotName(game_.platform_.LocalTime());
   std::vector<uint8_t> bgr = ScreenshotPixels(*back);
-  Trace("7\n");
+  game_.Trace("7\n");
   // The player pressed the key and expects a picture: a missing folder is made.
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
   if (!WriteJpeg(path, back->Width(), back->Height(), bgr, 75)) {
-    log_.WriteText("Screenshot failed: cannot write " + path);
+    game_.log_.WriteText("Screenshot failed: cannot write " + path);
     return false;
   }
   lastScreenshot_ = path;
@@ -178,6 +177,40 @@ void CGame::DrawRain(int surface) {
     dc.SelectPen(s.grey ? grey : white);
     dc.MoveTo(s.x1, s.y1);
     dc.LineTo(s.x2, s.y2);
+  }
+}
+
+void SideScreens::DrawTutorial() {
+  if (!game_.ui_->tutorialPanel) return;
+  // The tutorial's page goes over the message line.
+  game_.DrawMessageLine();
+  game_.ui_->tutorialPanel->Draw();
+}
+
+bool SideScreens::TutorialClaims() {
+  if (!game_.ui_->tutorialPanel) return false;
+  return game_.ui_->tutorialPanel->UpdateHoverInside() != 0;
+}
+
+bool SideScreens::CursorClaimedByTutorial() const {
+  return game_.ui_->tutorialPanel && game_.ui_->tutorialPanel->IsCursorInside();
+}
+
+void SideScreens::DeathScreen() {
+  game_.ComposeView(kSurfaceTemp);
+  game_.renderer_.Grey(kSurfaceTemp, kScreenRect);
+  game_.renderer_.Blend50(kSurfaceTemp, Rect{0, 210, kScreenWidth, 270}, false);
+  DrawOutlined(game_.renderer_, game_.texts_.Get(TextId::kKilled), 320, 240, kSurfaceTemp,
+               {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
+               0x0000FF);
+  game_.PlaySound("death.wav");
+  game_.mode_ = ModeFrozen;
+}
+
+void SideScreens::ShowTutorialPanel() {
+  game_.ui_->tutorialPanel = std::make_unique<PicturePager>(game_.renderer_, &game_);
+  if (!game_.ui_->tutorialPanel->Load("tutorialpanel.ini", game_.iniPackage_.c_str())) {
+    game_.log_.WriteText("Load tutorialpanel.ini failed...");
   }
 }
 

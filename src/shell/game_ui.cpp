@@ -7,59 +7,15 @@
 
 namespace isora {
 
-void GameUiDeleter::operator()(GameUi* ui) const { delete ui; }
 
-void CGame::ConstructPanels() { ui_.reset(new GameUi(renderer_, this)); }
-
-void CGame::DestroyPanels() { ui_.reset(); }
-
-bool CGame::LoadMenuPanels() {
-  const char* pkg = iniPackage_.c_str();
-  return ui_->gameMenu.LoadGameMenu("menu.ini", pkg) &&
-         ui_->mainMenu.LoadMainMenu("mainmenu.ini", pkg) &&
-         ui_->messageDialog.Load("dlg.ini", pkg) && ui_->savePanel.Load("savepanel.ini", pkg);
+bool GameUi::LoadMenus(const std::string& iniPackage) {
+  const char* pkg = iniPackage.c_str();
+  return gameMenu.LoadGameMenu("menu.ini", pkg) && mainMenu.LoadMainMenu("mainmenu.ini", pkg) &&
+         messageDialog.Load("dlg.ini", pkg) && savePanel.Load("savepanel.ini", pkg);
 }
 
-void CGame::DrawMainMenu() {
-  ui_->mainMenu.UpdateHover();
-  ui_->mainMenu.Draw();
-}
-
-void CGame::DrawTalkDialog() {
-  if (!ui_->talkDialog) return;
-  ui_->talkDialog->UpdateHover();
-  ui_->talkDialog->Draw();
-}
-
-void CGame::DrawGameMenu() {
-  ui_->gameMenu.UpdateHover();
-  ui_->gameMenu.Draw();
-}
-
-void CGame::DrawSavePanel() {
-  ui_->savePanel.UpdateHover();
-  ui_->savePanel.Draw();
-}
-
-void CGame::DrawMessageDialog() {
-  ui_->messageDialog.UpdateHover();
-  ui_->messageDialog.Draw();
-}
-
-void CGame::SetMessageDialog(const std::string& title, std::vector<std::string> lines) {
-  ui_->messageDialog.SetTexts({title}, std::move(lines));
-}
-
-void CGame::SetSlotTexts(const std::string& title,
-                         const std::array<std::string, kSaveSlots>& labels) {
-  ui_->savePanel.SetSlotTexts(title, labels);
-}
-
-void CGame::ShowTutorialPanel() {
-  ui_->tutorialPanel = std::make_unique<PicturePager>(renderer_, this);
-  if (!ui_->tutorialPanel->Load("tutorialpanel.ini", iniPackage_.c_str())) {
-    log_.WriteText("Load tutorialpanel.ini failed...");
-  }
+void GameUi::DrawTalkDialog() {
+  if (talkDialog) HoverAndDraw(*talkDialog);
 }
 
 Point CGame::CursorPos() const { return platform_.GetCursorPos(); }

@@ -29,6 +29,16 @@ struct GameUi {
         messageDialog(renderer, host),
         savePanel(renderer, host) {}
 
+  // The game menu, the main menu, the message dialog and the save panel from their INIs.
+  bool LoadMenus(const std::string& iniPackage);
+  // A panel's hover from the cursor, then the panel.
+  template <typename Panel>
+  static void HoverAndDraw(Panel& panel) {
+    panel.UpdateHover();
+    panel.Draw();
+  }
+  void DrawTalkDialog();
+
   MenuPanel gameMenu;
   MenuPanel mainMenu;
   DialogPanel messageDialog;

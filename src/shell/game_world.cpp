@@ -10,7 +10,16 @@
 
 namespace isora {
 
-void GameWorldDeleter::operator()(GameWorld* world) const { delete world; }
+namespace {
+
+// A cell's pixel on the map; the map's origin for a cell off the map.
+Point TilePixel(const GameMap& map, int32_t row, int32_t column) {
+  Point p = map.CellPosition(row, column);
+  if (p.x < 0 || p.y < 0) p = Point{0, 0};
+  return p;
+}
+
+}  // namespace
 
 void GameRoleTalk::ShowTalk(const std::string& speaker, const std::string& line,
                             const std::string& portrait, int x, int y) {
@@ -28,26 +37,6 @@ Attributes CGame::PlayerAttributes() const {
 AttributeSnapshot CGame::PlayerSnapshot() const {
   if (HasPlayer()) return world_->player->Growth().Snapshot();
   return AttributeSnapshot();
-}
-
-void CGame::RestorePlayer(const AttributeSnapshot& snapshot) {
-  if (!HasPlayer()) return;
-  Role& p = *world_->player;
-  p.Growth().Restore(snapshot);
-  p.Growth().GetBag().SetItems(&itemDb_);
-  p.SetPlace(snapshot.place);
-  p.SelectSkill(snapshot.skillId, snapshot.skillLevel);
-  SelectPanelSkill(*this, snapshot.skillId);
-}
-
-std::vector<SavedRole> CGame::LivingRoles() const {
-  std::vector<SavedRole> roles;
-  if (!world_) return roles;
-  for (const auto& e : world_->npcs.Entries()) {
-    if (!e.role || e.role->IsDead()) continue;
-    roles.push_back(SavedRole{e.role->RoleName(), e.role->X(), e.role->Y()});
-  }
-  return roles;
 }
 
 bool CGame::LoadMap(const std::string& path) {
@@ -119,16 +108,10 @@ void CGame::LoadTiles() {
   log_.WriteText("show tiles end");
 }
 
-Point CGame::TilePixel(int32_t row, int32_t column) const {
-  Point p = map_.CellPosition(row, column);
-  if (p.x < 0 || p.y < 0) p = Point{0, 0};
-  return p;
-}
-
 bool CGame::CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t direction) {
   if (!ReadFileBytes(NativePath(file))) return false;
   world_->player.reset();
-  Point p = TilePixel(x, y);
+  Point p = TilePixel(map_, x, y);
   world_->player =
       std::make_unique<Role>(world_->context, "role.pmg", "ziruve", p.x, p.y + 32, 10, 100, 1);
   world_->player->SetDirection(direction);
@@ -139,7 +122,7 @@ bool CGame::CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t 
 
 void CGame::PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction) {
   Role& p = *world_->player;
-  Point cell = TilePixel(row, column);
+  Point cell = TilePixel(map_, row, column);
   Rect b = p.Bounds();
   p.SetPlace(RolePlace{cell.x + b.Width() / 2, cell.y + 32 - b.Height() / 2, direction});
   p.SetTarget(p.X(), p.Y());
@@ -182,7 +165,7 @@ bool CGame::BuildWorld() {
     return false;
   }
   rain_.Stop();
-  ClearGroundItems();
+  world_->ClearGroundItems();
   selectedNpc_ = -1;
   world_->player->Stand();
   wanderCounter_ = -1;

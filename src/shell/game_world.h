@@ -26,6 +26,7 @@ class GameRoleHost : public RoleHost {
   void Beep() override { game_.Beep(); }
   void ItemUsedUp(const std::string& itemName) override { game_.ItemUsedUp(itemName); }
   void RoleKilled(const std::string& roleName) override { game_.RoleKilled(roleName); }
+  const std::string& Text(TextId id) const override { return game_.Texts().Get(id); }
 
  private:
   CGame& game_;
@@ -83,6 +84,11 @@ struct GameWorld {
   // Items lying on the map, oldest first, and the one under the cursor (end for none).
   GroundItemList groundItems;
   GroundItemList::iterator highlighted = groundItems.end();
+
+  void AddGroundItem(const ItemDatabase& items, int item, int x, int y);
+  void ClearGroundItems();
+  // Highlights the item under the cursor, and only that one, and draws its label.
+  void HoverGroundItem(Renderer& renderer, int mx, int my, int cameraX, int cameraY);
 
   int NpcCount() const { return static_cast<int>(npcs.Entries().size()); }
   CRoleNPC* Npc(int index) {

@@ -4,6 +4,7 @@
 #include "foundation/win_format.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
+#include "shell/screen_drawing.h"
 
 namespace isora {
 
@@ -61,7 +62,7 @@ void CGame::WorldRightClick() {
   Point c = platform_.GetCursorPos();
   const int mx = c.x + cameraX_, my = c.y + cameraY_;
   int index = RoleUnderPoint(mx, my);
-  if (index < 0 || mode_ != ModePlay || ObjectLayerTransparentAt(mx, my)) return;
+  if (index < 0 || mode_ != ModePlay || ObjectLayerTransparentAt(renderer_, mx, my)) return;
   talkTarget_ = index;
   CRoleNPC* npc = world_->Npc(index);
   if (!npc->ClickScript().empty()) {
@@ -70,7 +71,7 @@ void CGame::WorldRightClick() {
   }
   if (!npc->Talk(cameraX_, cameraY_, world_->talk)) {
     mode_ = ModePlay;
-    OpenSellPanel();
+    bags_.OpenSellPanel();
   }
 }
 
@@ -78,7 +79,7 @@ void CGame::OnLeftHeld() {
   if (mode_ != ModePlay || !HasPlayer()) return;
   Role& player = *world_->player;
   if (player.IsDead() || player.State() == RoleStateKind::kFight) return;
-  if (CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
+  if (bags_.CursorOnPlayerPanel() || screens_.CursorClaimedByTutorial()) return;
   Point c = platform_.GetCursorPos();
   const int px = c.x + cameraX_, py = c.y + cameraY_;
   GroundItemList& items = world_->groundItems;
@@ -94,11 +95,11 @@ void CGame::OnLeftHeld() {
       Trace("picked2\n");
       leftButtonUp_ = false;
     } else {
-      ShowMessage("My bag is full.");
+      ShowMessage(texts_.Get(TextId::kBagFull));
     }
   } else if (int index = RoleUnderPoint(px, py); index > 0) {
     CRoleNPC* npc = world_->Npc(index);
-    if (ObjectLayerTransparentAt(px, py)) {
+    if (ObjectLayerTransparentAt(renderer_, px, py)) {
       player.MoveTo(px, py, RoleStateKind::kRun);
       return;
     }
@@ -119,11 +120,11 @@ void CGame::OnRightHeld() {
   if (!hand_.WorldFree() || mode_ != ModePlay || !HasPlayer()) return;
   Role& player = *world_->player;
   if (player.IsDead()) return;
-  if (CursorOnPlayerPanel() || CursorClaimedByTutorial()) return;
+  if (bags_.CursorOnPlayerPanel() || screens_.CursorClaimedByTutorial()) return;
   Point c = platform_.GetCursorPos();
   const int px = c.x + cameraX_, py = c.y + cameraY_;
   OrderGoTo(player);
-  if (RoleUnderPoint(px, py) > 0 && !ObjectLayerTransparentAt(px, py)) {
+  if (RoleUnderPoint(px, py) > 0 && !ObjectLayerTransparentAt(renderer_, px, py)) {
     player.Stand();
   } else {
     player.MoveTo(px, py, RoleStateKind::kWalk);
@@ -143,40 +144,23 @@ void CGame::DropHeldItem() {
   world_->groundItems.push_back(GroundItem::Create(item, record, x, y));
 }
 
-void CGame::AddGroundItem(int item, int x, int y) {
-  if (item <= 0 || item >= itemDb_.Count()) return;
-  world_->groundItems.push_back(GroundItem::Create(item, itemDb_.Get(item), x, y));
+void GameWorld::AddGroundItem(const ItemDatabase& items, int item, int x, int y) {
+  if (item <= 0 || item >= items.Count()) return;
+  groundItems.push_back(GroundItem::Create(item, items.Get(item), x, y));
 }
 
-void CGame::ClearGroundItems() {
-  world_->groundItems.clear();
-  world_->highlighted = world_->groundItems.end();
+void GameWorld::ClearGroundItems() {
+  groundItems.clear();
+  highlighted = groundItems.end();
 }
 
-void CGame::DrawGroundItems(const Rect& area) {
-  (void)area;
-  isora::DrawGroundItems(world_->groundItems, renderer_, cameraX_, cameraY_);
-}
-
-void CGame::HoverGroundItem(int mx, int my) {
-  GroundItemList& items = world_->groundItems;
-  auto it = ItemAt(items, mx, my);
-  if (world_->highlighted != items.end() && world_->highlighted != it) {
-    (*world_->highlighted)->SetHighlighted(0);
-  }
-  world_->highlighted = it;
-  if (it == items.end()) return;
+void GameWorld::HoverGroundItem(Renderer& renderer, int mx, int my, int cameraX, int cameraY) {
+  auto it = ItemAt(groundItems, mx, my);
+  if (highlighted != groundItems.end() && highlighted != it) (*highlighted)->SetHighlighted(0);
+  highlighted = it;
+  if (it == groundItems.end()) return;
   (*it)->SetHighlighted(1);
-  (*it)->DrawLabel(renderer_, cameraX_, cameraY_);
-}
-
-std::vector<GroundItemState> CGame::GroundItemStates() const {
-  std::vector<GroundItemState> out;
-  for (const auto& item : world_->groundItems) {
-    out.push_back(
-        GroundItemState{item->itemId, item->record.name, item->x, item->y, item->highlighted != 0});
-  }
-  return out;
+  (*it)->DrawLabel(renderer, cameraX, cameraY);
 }
 
 }  // namespace isora

@@ -1,5 +1,7 @@
 // The state dump of headless runs: what a test needs to check a screen or a rule, as JSON.
 #include "foundation/gbk.h"
+#include "script/script_engine.h"
+#include "shell/game_rules.h"
 #include "shell/game_world.h"
 #include "shell/headless_runner.h"
 #include "shell/json_writer.h"
@@ -77,7 +79,7 @@ class GameStateDump {
 std::string GameStateDump::Dump(CGame& g) {
   JsonWriter j;
   j.BeginObject();
-  j.Member("frame", static_cast<int64_t>(g.framesRun_));
+  j.Member("frame", static_cast<int64_t>(g.clock_.FramesRun()));
   j.Member("mode", GameModeName(g.mode_));
   j.Member("fadeTarget", GameModeName(g.fade_.Target()));
   j.Member("fadePhase", static_cast<int32_t>(g.fade_.Phase()));
@@ -160,22 +162,22 @@ std::string GameStateDump::Dump(CGame& g) {
   j.Member("talkTarget", g.talkTarget_);
 
   j.Key("groundItems").BeginArray();
-  for (const GroundItemState& item : g.GroundItemStates()) {
+  for (const auto& item : g.world_->groundItems) {
     j.BeginObject();
-    j.Member("item", item.item);
-    j.Member("name", item.name);
-    j.Member("x", item.x);
-    j.Member("y", item.y);
-    j.Member("highlighted", item.highlighted);
+    j.Member("item", item->itemId);
+    j.Member("name", item->record.name);
+    j.Member("x", item->x);
+    j.Member("y", item->y);
+    j.Member("highlighted", item->highlighted != 0);
     j.EndObject();
   }
   j.EndArray();
   j.Member("heldItem", g.hand_.Item());
   j.Member("handEmpty", g.hand_.WorldFree() ? 1 : 0);
   j.Member("leftButtonUp", g.leftButtonUp_ ? 1 : 0);
-  j.Member("openPanel", g.openPanel_);
-  j.Member("sellMode", g.sellMode_ ? 1 : 0);
-  j.Member("panelTitle", g.statusTitle_);
+  j.Member("openPanel", g.bags_.openPanel_);
+  j.Member("sellMode", g.bags_.sellMode_ ? 1 : 0);
+  j.Member("panelTitle", g.bags_.statusTitle_);
 
   j.Key("missions").BeginArray();
   for (const Mission& m : g.missionList_.Missions()) {
@@ -221,10 +223,10 @@ std::string GameStateDump::Dump(CGame& g) {
   j.Member("killedEnemies", g.killedEnemies_);
   j.Member("music", g.musicState_.Current());
   j.Member("lastSound", g.lastSound_);
-  j.Member("score", g.lastScore_);
-  j.Member("resultTitle", g.lastTitle_);
+  j.Member("score", g.screens_.lastScore_);
+  j.Member("resultTitle", g.screens_.lastTitle_);
   // Relative to the game folder, so that a dump does not depend on where the folder is.
-  std::string shot = g.lastScreenshot_;
+  std::string shot = g.screens_.lastScreenshot_;
   if (shot.size() > g.workingDir_.size() + 1 &&
       shot.compare(0, g.workingDir_.size(), g.workingDir_) == 0)
     shot.erase(0, g.workingDir_.size() + 1);

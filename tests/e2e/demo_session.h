@@ -17,7 +17,9 @@
 #include "foundation/system_hooks.h"
 #include "lib/demo_builder.h"
 #include "media/headless_platform.h"
+#include "save/save_file.h"
 #include "shell/game.h"
+#include "shell/game_rules.h"
 #include "shell/headless_runner.h"
 
 namespace isora::e2e {
@@ -57,10 +59,11 @@ inline const std::string& DemoFolder() {
 
 class DemoSession {
  public:
-  explicit DemoSession(PixelFormat format = PixelFormat::Rgb565) {
+  // `folder`: a built game folder; the demo when empty.
+  explicit DemoSession(PixelFormat format = PixelFormat::Rgb565, const std::string& folder = {}) {
     // The demo is the game folder; the process's working directory stays where it is.
     previousFolder_ = GameFolder();
-    SetGameFolder(DemoFolder());
+    SetGameFolder(folder.empty() ? DemoFolder() : folder);
     std::error_code ec;
     for (int slot = 1; slot <= kSaveSlots; ++slot) {
       std::filesystem::remove(NativePath("saves/" + std::to_string(slot) + ".sav"), ec);

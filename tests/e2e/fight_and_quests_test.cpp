@@ -155,11 +155,13 @@ TEST(Fight, KillingAFactionMemberPastFiftyStartsAFeud) {
   d.platform.InjectButton(MouseButton::Left, false);
   json s = d.State();
   EXPECT_EQ(s["relations"]["enmity"]["Red Fang"], 60);
-  EXPECT_NE(s["message"]["text"].get<std::string>().find("我与Red Fang结怨，以后可要多多提防"),
+  // In the demo's words (its strings.ini); the built-in texts are checked in game_texts_test.
+  EXPECT_NE(s["message"]["text"].get<std::string>().find(
+                "The Red Fang are my enemies now. I must be on my guard."),
             std::string::npos);
   ASSERT_FALSE(s["relations"]["notes"].empty());
   EXPECT_EQ(s["relations"]["notes"][0].get<std::string>().rfind(
-                "* 我与<2Red Fang/>结怨，现在Red Fang的人", 0),
+                "* I made enemies of the <2Red Fang/>. The Red Fang will come after me", 0),
             0u);
 }
 

@@ -155,7 +155,7 @@ TEST(Start, The555PixelFormatPlaysTooButTakesNoScreenshots) {
   ASSERT_TRUE(d.ok);
   ASSERT_TRUE(d.NewGame());
   EXPECT_EQ(d.State()["map"]["name"], "Willowmere");
-  EXPECT_FALSE(d.game->TakeScreenshot());
+  EXPECT_FALSE(d.game->Screens().TakeScreenshot());
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <fstream>
 
 #include "demo_session.h"
+#include "shell/game_rules.h"
 #include "support/temp_dir.h"
 
 namespace isora::e2e {
@@ -134,9 +135,12 @@ TEST(StartupFailures, AFailedShellScriptQuitsWithAFailureStatus) {
   ASSERT_TRUE(quit);
   EXPECT_EQ(exitCode, 1);
   ASSERT_FALSE(d.platform.MessageBoxes().empty());
-  EXPECT_EQ(d.platform.MessageBoxes().back().text,
-            "Executing script failed. More details in GameEngine.log");
+  // The box keeps the game's text; the log line adds the script that failed.
+  const std::string text = d.platform.MessageBoxes().back().text;
+  EXPECT_FALSE(text.empty());
+  EXPECT_EQ(d.game->Failure().Line().rfind(text, 0), 0u);
   EXPECT_NE(d.game->Failure().Line().find("no_such.gsp"), std::string::npos);
+  EXPECT_NE(test::ReadFile(LogPathFor(GameFolder())).find("no_such.gsp"), std::string::npos);
 }
 
 TEST(StartupLog, CreatingTheGameEmptiesTheLogAndWritesItsHeaderOnce) {

@@ -225,5 +225,26 @@ TEST_F(KitCheck, ValuesOfTheWrongTypeAreReportedNotFatal) {
   EXPECT_NE(r.err.find("the game was not built"), std::string::npos) << r.err;
 }
 
+// A translation's mistakes show before the game quietly keeps its built-in texts.
+TEST_F(KitCheck, StringsMustNameTheEngineTextsAndKeepTheirValues) {
+  test::WriteFile("game/ini/strings.ini",
+                  "[strings]\n"
+                  "message.feud=Now the %s hate me.\n"
+                  "note.feud=The %s hate me.\n"
+                  "message.levelup=Up!\n"
+                  "result.score=Score %s\n");
+  const CheckReport report = Check();
+  EXPECT_TRUE(Reported(report, "ini/strings.ini", 3,
+                       "note.feud takes the values \"s\" where "
+                       "the game gives \"ss\""));
+  EXPECT_TRUE(Reported(report, "ini/strings.ini", 5, "result.score takes the values \"s\""));
+  bool warned = false;
+  for (const CheckIssue& i : report.issues)
+    warned |= !i.error && i.line == 4 && i.message.find("message.levelup") != std::string::npos;
+  EXPECT_TRUE(warned) << report.Format();
+  for (const CheckIssue& i : report.issues)
+    EXPECT_NE(i.line == 2 && i.file == "ini/strings.ini", true) << i.message;
+}
+
 }  // namespace
 }  // namespace isora

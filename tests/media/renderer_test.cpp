@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "lib/bmp_writer.h"
 #include "lib/package_writer.h"
 #include "support/recording_hooks.h"
@@ -242,6 +244,46 @@ TEST(Renderer555Test, EffectsAndKeyRunInTheOtherFormat) {
   EXPECT_EQ(b.At(0, 0), (21 + 45 + 114) / 10 * 0x0421);
   r.ClearLayerAroundView(0, 0);
   EXPECT_EQ(r.GetSurface(kSurfaceLayer3)->At(0, 0), 0x7C1F);
+}
+
+// Splash and menu fades turned orange glows red: equal subtraction empties the weaker channels
+// first. The fade scales every channel by the same fraction, in both formats, at every level.
+TEST(RendererFadeTest, PureWhiteAndEachPureChannelKeepTheirHueThroughTheFade) {
+  test::TempDir dir;
+  test::RecordingHooks hooks;
+  for (PixelFormat format : {PixelFormat::Rgb565, PixelFormat::Rgb555}) {
+    Renderer r(format);
+    ASSERT_TRUE(r.Init());
+    const int rShift = format == PixelFormat::Rgb565 ? 11 : 10;
+    const int gMax = format == PixelFormat::Rgb565 ? 63 : 31;
+    auto px = [&](int red, int g, int b) {
+      return static_cast<uint16_t>((red << rShift) | (g << 5) | b);
+    };
+    // White, red, green, blue, orange and the colour key (a fade dims the key too).
+    const int colours[6][3] = {{31, gMax, 31},        {31, 0, 0}, {0, gMax, 0}, {0, 0, 31},
+                               {31, gMax * 2 / 3, 4}, {31, 0, 31}};
+    Surface& b = *r.GetSurface(kSurfaceBackBuffer);
+    for (int level = 0; level <= 40; ++level) {
+      for (int i = 0; i < 6; ++i) b.Set(i, 0, px(colours[i][0], colours[i][1], colours[i][2]));
+      b.Set(6, 0, 0x1234);  // outside the rectangle: untouched
+      r.FadeTowardBlack(kSurfaceBackBuffer, Rect{0, 0, 6, 1}, level);
+      const int keep = 31 - std::clamp(level, 0, 31);
+      for (int i = 0; i < 6; ++i) {
+        const uint16_t p = b.At(i, 0);
+        const int got[3] = {p >> rShift & 31, p >> 5 & gMax, p & 31};
+        for (int c = 0; c < 3; ++c)
+          EXPECT_EQ(got[c], (colours[i][c] * keep + 15) / 31)
+              << "format " << rShift << " level " << level << " colour " << i << " channel " << c;
+      }
+      EXPECT_EQ(b.At(6, 0), 0x1234);
+    }
+    // Half way, white is a mid grey and orange is still orange: red stays above green.
+    b.Set(0, 0, px(31, gMax, 31));
+    b.Set(1, 0, px(31, gMax * 2 / 3, 4));
+    r.FadeTowardBlack(kSurfaceBackBuffer, Rect{0, 0, 2, 1}, 15);
+    EXPECT_EQ(b.At(0, 0), px(16, (gMax * 16 + 15) / 31, 16));
+    EXPECT_GT(b.At(1, 0) >> 5 & gMax, 0);
+  }
 }
 
 // Pictures come from image packs built the way the kit builds them.

@@ -20,6 +20,18 @@ int Differences(const Surface& a, const Surface& b) {
   return n;
 }
 
+// Pixels of a 5-6-5 rectangle whose channels are all near white (light) or all near black.
+int CountIn(const Surface& s, const Rect& r, bool light) {
+  int n = 0;
+  for (int y = r.top; y < r.bottom; ++y)
+    for (int x = r.left; x < r.right; ++x) {
+      const uint16_t p = s.At(x, y);
+      const int red = p >> 11, green = (p >> 6) & 31, blue = p & 31;
+      n += light ? (red >= 24 && green >= 24 && blue >= 24) : (red <= 1 && green <= 1 && blue <= 1);
+    }
+  return n;
+}
+
 class GoldenTest : public ItemUiTest {
  protected:
   Surface Expected() {
@@ -121,7 +133,71 @@ TEST_F(GoldenTest, PlayerPanelBarsSlotsAndCells) {
   };
   bar(412, 75, 9, 0xFF0000);
   bar(427, 25, 9, 0x0000FF);
+  // The stack of three shows its count, white on black, in the cell's lower-right corner; the
+  // corner is checked on its own and then taken as drawn.
+  const Rect corner{182 + 2 * 36 + 16, 424 + 16, 182 + 2 * 36 + 33, 457};
+  EXPECT_GT(CountIn(Back(), corner, true), 5);
+  EXPECT_GT(CountIn(Back(), corner, false), 5);
+  for (int y = corner.top; y < corner.bottom; ++y)
+    for (int x = corner.left; x < corner.right; ++x) want.Set(x, y, Back().At(x, y));
   EXPECT_LE(Differences(Back(), want), kTolerance);
+}
+
+// Three potions looked like one, and selling one left the cell unchanged: a stack shows its
+// count, a single piece none, in the slot bar and in a bag panel showing the main bag.
+TEST_F(GoldenTest, StackCountsOnTheSlotBarAndTheMainBag) {
+  AddPicture("ui\\bag3.bmp", 152, 176, 0x303050);
+  AddPicture("ui\\close.bmp", 16, 16, 0xC0C0C0);
+  BuildPacks();
+  WriteIni("playerpanel.ini",
+           "[panel]\nbgpic=NULL\nx=0\ny=400\nw=640\nh=80\n"
+           "[itemButtons]\nlines=1\nfirstBtnX=182\nfirstBtnY=24\nxDis=4\nyDis=4\n");
+  WriteIni("packpanel.ini",
+           "[panel]\nx1=36\ny1=36\nx2=340\ny2=36\n"
+           "[3x3itemButton]\nbgpic=ui\\bag3.bmp\npicWidth=152\npicHeight=176\nfirstBtnX=20\n"
+           "firstBtnY=44\nxDis=8\nyDis=8\n"
+           "[exitButton]\ntext=ui\\close.bmp\ntype=1\nx=8\ny=10\n"
+           "[titleLabel]\nlines=0\nx=40\ny=12\nlineChars=20\n");
+  FakePlayer player(items, skills);
+  Bag& bag = player.growth.GetBag();
+  bag.SetCell(0, kPotion, 1);
+  bag.SetCell(1, kPotion, 3);
+  bag.SetCell(2, kPotion, 12);
+  Hand hand;
+  PlayerPanel panel(items, skills, player, hand, renderer, &host);
+  ASSERT_TRUE(panel.Load("playerpanel.ini", nullptr));
+  PackPanel pack(items, &player.growth, renderer, &host);
+  ASSERT_TRUE(pack.Load("packpanel.ini", nullptr, 0));
+  host.cursor = {320, 300};
+  auto corner = [](int x, int y) { return Rect{x + 16, y + 16, x + 33, y + 33}; };
+  auto white = [&](const Rect& r) { return CountIn(Back(), r, true); };
+
+  Back().Fill(Px(0x808080));
+  panel.Draw();
+  EXPECT_EQ(white(corner(182, 424)), 0);  // one piece: no count
+  const int three = white(corner(182 + 36, 424));
+  const int twelve = white(corner(182 + 72, 424));
+  EXPECT_GT(three, 5);
+  EXPECT_GT(twelve, three);  // two digits
+  // One sold: the cell changes to the count of two.
+  bag.SetCell(1, kPotion, 2);
+  Back().Fill(Px(0x808080));
+  panel.Draw();
+  EXPECT_GT(white(corner(182 + 36, 424)), 5);
+  EXPECT_NE(white(corner(182 + 36, 424)), three);
+
+  // A bag panel showing the main bag shows the counts; a sub-bag has none to show.
+  pack.ShowBag(0, &bag, "");
+  Back().Fill(Px(0x808080));
+  pack.Draw();
+  EXPECT_EQ(white(corner(36 + 20, 36 + 44)), 0);
+  EXPECT_GT(white(corner(36 + 20 + 40 * 2, 36 + 44)), 5);
+  SubBag contents(9);
+  contents.Exchange(kPotion, 1);
+  pack.ShowBag(0, &contents, "");
+  Back().Fill(Px(0x808080));
+  pack.Draw();
+  EXPECT_EQ(white(corner(36 + 20 + 40, 36 + 44)), 0);
 }
 
 }  // namespace

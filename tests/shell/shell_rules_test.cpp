@@ -5,16 +5,17 @@
 #include "foundation/ini_file.h"
 #include "media/headless_platform.h"
 #include "shell/game.h"
+#include "shell/game_rules.h"
 #include "support/temp_dir.h"
 
 namespace isora {
 namespace {
 
 TEST(LogPath, RootGetsNoSecondSeparator) {
-  EXPECT_EQ(CGame::LogPathFor("C:\\"), "C:\\GameEngine.log");
-  EXPECT_EQ(CGame::LogPathFor("C:\\Games\\Isora"), "C:\\Games\\Isora\\GameEngine.log");
-  EXPECT_EQ(CGame::LogPathFor("/"), "/GameEngine.log");
-  EXPECT_EQ(CGame::LogPathFor("/home/p/game"), "/home/p/game/GameEngine.log");
+  EXPECT_EQ(LogPathFor("C:\\"), "C:\\GameEngine.log");
+  EXPECT_EQ(LogPathFor("C:\\Games\\Isora"), "C:\\Games\\Isora\\GameEngine.log");
+  EXPECT_EQ(LogPathFor("/"), "/GameEngine.log");
+  EXPECT_EQ(LogPathFor("/home/p/game"), "/home/p/game/GameEngine.log");
 }
 
 TEST(Screenshot, NameIsTheLocalTimeInNumbersWithoutSeparators) {

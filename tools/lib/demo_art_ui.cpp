@@ -187,13 +187,14 @@ Image PlayerPanel(const nlohmann::json& params, const Palette& pal) {
     }
   FillRect(img, 0, 0, w, 2, pal.gold);
   FillRect(img, 0, 2, w, 1, Shade(pal.gold, 0.5));
-  // Bars (the game fills them): troughs and their captions.
-  const int barX = 58;
+  // Bars (the game fills them, playerpanel.ini's HPrect, MPrect and EXrect): troughs and their
+  // captions, which sit between the skill slot (its frame ends at x 46) and the troughs.
+  const int barX = 62, barW = 108;
   const std::pair<int, const char*> bars[] = {{12, "HP"}, {27, "MP"}, {42, "EX"}};
   for (auto [y, cap] : bars) {
-    FillRect(img, barX - 1, y - 1, 114, y == 42 ? 8 : 11, 0x000000);
-    FillRect(img, barX, y, 112, y == 42 ? 6 : 9, 0x201818);
-    Text(img, 40, y + (y == 42 ? -1 : 1), cap, pal.gold);
+    FillRect(img, barX - 1, y - 1, barW + 2, y == 42 ? 8 : 11, 0x000000);
+    FillRect(img, barX, y, barW, y == 42 ? 6 : 9, 0x201818);
+    Text(img, 48, y + (y == 42 ? -1 : 1), cap, pal.gold);
   }
   Text(img, 58, 58, "Lv", pal.gold);
   Text(img, 112, 58, "$", pal.gold);
@@ -203,12 +204,38 @@ Image PlayerPanel(const nlohmann::json& params, const Palette& pal) {
     Slot(img, 182 + 36 * k, 24, 32, pal);
     Text(img, 182 + 36 * k + 1, 14, std::to_string(k + 1), Shade(pal.gold, 0.8));
   }
+  // Equipment: weapon, armour and two charms, each empty slot showing a faint outline of what
+  // it takes (a word would not fit in 32 pixels).
   const std::pair<int, int> slots[] = {{510, 6}, {546, 6}, {510, 42}, {546, 42}};
-  const char* names[] = {"W", "A", "B", "B"};
+  const uint32_t mark = Shade(pal.panelDark, 2.4);
   for (int i = 0; i < 4; ++i) {
-    Slot(img, slots[i].first, slots[i].second, 32, pal);
-    TextCentred(img, slots[i].first + 16, slots[i].second + 12, names[i], Shade(pal.panelDark, 2.2),
-                1);
+    const int x = slots[i].first, y = slots[i].second;
+    Slot(img, x, y, 32, pal);
+    if (i == 0) {  // a sword, point up and to the right
+      Line(img, x + 8, y + 24, x + 25, y + 7, mark, 2);
+      Line(img, x + 7, y + 17, x + 15, y + 25, mark, 2);
+      Line(img, x + 5, y + 27, x + 9, y + 23, mark, 2);
+    } else if (i == 1) {  // a tunic
+      FillPolygon(img,
+                  {{x + 9, y + 7},
+                   {x + 13, y + 7},
+                   {x + 16, y + 10},
+                   {x + 19, y + 7},
+                   {x + 23, y + 7},
+                   {x + 28, y + 13},
+                   {x + 25, y + 16},
+                   {x + 23, y + 14},
+                   {x + 23, y + 26},
+                   {x + 9, y + 26},
+                   {x + 9, y + 14},
+                   {x + 7, y + 16},
+                   {x + 4, y + 13}},
+                  mark);
+    } else {  // a ring with a stone
+      FillCircle(img, x + 16, y + 18, 8, mark);
+      FillCircle(img, x + 16, y + 18, 5.5, Shade(pal.panelDark, 1.3));
+      FillCircle(img, x + 16, y + 9, 3, mark);
+    }
   }
   return img;
 }

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "foundation/file_io.h"
+#include "foundation/game_texts.h"
 #include "foundation/gbk.h"
 #include "lib/art_files.h"
 #include "lib/demo_art.h"
@@ -131,6 +132,7 @@ class Checker {
     CheckRoles();
     CheckArt();
     CheckIniReferences();
+    CheckStrings();
     CheckMaps();
     CheckScriptReferences();
     for (const std::string& unused : overrides_.Unused())
@@ -484,6 +486,30 @@ class Checker {
                 "[" + e.section + "] " + e.key + ": picture \"" + e.value + "\" is not in the " +
                     word + " pack");
       }
+  }
+
+  // The engine's texts a game replaces in strings.ini: a name the engine does not know is a
+  // typing mistake; a text taking other % values than the built-in one is refused by the game.
+  void CheckStrings() {
+    auto it = ini_.find("strings.ini");
+    if (it == ini_.end()) return;
+    for (const IniEntry& e : it->second) {
+      if (e.section != "strings") continue;
+      const TextEntry* text = GameTexts::Find(e.key);
+      if (!text) {
+        Warning(
+            "ini/strings.ini", e.line,
+            "\"" + e.key + "\" is not one of the engine's texts (isora-kit strings lists them)");
+        continue;
+      }
+      if (e.value.empty()) continue;
+      const std::string want = FormatConversions(GameTexts::BuiltIn(text->id));
+      const std::string got = FormatConversions(Utf8ToGbk(e.value));
+      if (got != want)
+        Error("ini/strings.ini", e.line,
+              e.key + " takes the values \"" + got + "\" where the game gives \"" + want +
+                  "\" (% conversions in order); the game would keep its built-in text");
+    }
   }
 
   // ---- scripts -----------------------------------------------------------------------------

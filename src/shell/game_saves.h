@@ -1,0 +1,45 @@
+// Saving to a slot, the slot list, and loading a slot through ModeLoadingGame (checked, nothing
+// changed yet) and ModeRestoreGame (the world rebuilt from it).
+#pragma once
+
+#include <vector>
+
+#include "roles/player_growth.h"
+#include "save/save_data.h"
+#include "shell/game_mode.h"
+
+namespace isora {
+
+class CGame;
+
+class GameSaves {
+ public:
+  // The game (not owned) owns this and outlives it.
+  explicit GameSaves(CGame& game) : game_(game) {}
+
+  // 1 when the slot was written; 0 without a player or for a slot out of range.
+  int SaveGame(int slot);
+  // The save or load panel with each slot's label.
+  void ShowSlotList(bool loading);
+  // Checks the whole slot file and its map, then asks for the load; 0 (and a message) when
+  // the file is damaged or its map is missing, so a bad save never half-loads.
+  int RequestLoad(int slot);
+  // A load from the main menu, which starts a new game session.
+  bool LoadFromMainMenu(int slot) {
+    modeBeforeLoadPanel_ = ModeMainMenu;
+    return RequestLoad(slot) != 0;
+  }
+  // ModeRestoreGame: loads the requested slot, or goes back where the load was asked from.
+  void RestoreStep();
+
+ private:
+  int LoadGame();
+  void RestorePlayer(const AttributeSnapshot& snapshot);
+  std::vector<SavedRole> LivingRoles() const;
+
+  CGame& game_;
+  int loadSlot_ = 0;
+  GameMode modeBeforeLoadPanel_ = ModeMainMenu;
+};
+
+}  // namespace isora

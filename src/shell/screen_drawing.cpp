@@ -1,0 +1,48 @@
+// The drawing the game does straight on the renderer's surfaces.
+#include "shell/screen_drawing.h"
+
+namespace isora {
+
+void DrawOutlined(Renderer& renderer, const std::string& text, int x, int y, int surface,
+                  const std::array<Point, 4>& outline, ColorRef outlineColor, ColorRef color) {
+  for (const Point& p : outline) {
+    renderer.DrawText(text, p.x, p.y, surface, kTaCenter, outlineColor);
+  }
+  renderer.DrawText(text, x, y, surface, kTaCenter, color);
+}
+
+void CopyGroundToBackBuffer(Renderer& renderer) {
+  Surface* back = renderer.GetSurface(kSurfaceBackBuffer);
+  const Surface* ground = renderer.GetSurface(kSurfaceGround);
+  if (back && ground) back->BltFast(0, 0, *ground, kScreenRect, kBltNoColorKey);
+}
+
+bool SplitPicturePath(const std::string& path, int* pack, std::string* member) {
+  size_t sep = path.find('/');
+  if (sep == std::string::npos) sep = path.find('\\');
+  if (sep == std::string::npos) return false;
+  static const char* kPacks[kPackCount] = {"role", "ui", "face", "items", "skill", "tiles"};
+  std::string word = path.substr(0, sep);
+  for (int i = 0; i < kPackCount; ++i) {
+    if (word == kPacks[i]) {
+      *pack = i;
+      *member = path.substr(sep + 1);
+      return true;
+    }
+  }
+  return false;
+}
+
+bool DrawPicturePath(Renderer& renderer, const std::string& path, int surface, int x, int y) {
+  int pack = 0;
+  std::string member;
+  if (!SplitPicturePath(path, &pack, &member)) return false;
+  return renderer.DrawPictureTo(pack, member, surface, x, y, false);
+}
+
+bool ObjectLayerTransparentAt(const Renderer& renderer, int x, int y) {
+  const Surface* layer3 = renderer.GetSurface(kSurfaceLayer3);
+  return !layer3 || layer3->At(x, y) == renderer.ColorKey();
+}
+
+}  // namespace isora
