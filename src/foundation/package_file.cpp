@@ -155,11 +155,18 @@ bool DecodeChunk(const uint8_t* in, size_t inSize, uint8_t* out, size_t outSize)
   return !bits.Overrun();
 }
 
+class PackageFile::Handle {
+ public:
+  explicit Handle(std::string_view path) : file(path) {}
+  File file;
+};
+
 PackageFile::PackageFile() : log_("GameEngine.log", false) {}
 
 PackageFile::~PackageFile() = default;
 
 bool PackageFile::Open(std::string_view packagePath) {
+  CloseHandle();
   const std::string path(packagePath);
   File file(path);
   if (!file.IsOpen()) {
@@ -283,12 +290,17 @@ bool PackageFile::Read(std::span<uint8_t> dst) {
     return false;
   }
 
-  File file(path_);
-  if (!file.IsOpen()) {
-    ShowCannotOpen(path_);
-    return false;
+  if (!handle_) {
+    auto handle = std::make_unique<Handle>(path_);
+    if (!handle->file.IsOpen()) {
+      ShowCannotOpen(path_);
+      return false;
+    }
+    handleSize_ = handle->file.Size();
+    handle_ = std::move(handle);
   }
-  int64_t fileSize = file.Size();
+  File& file = handle_->file;
+  const int64_t fileSize = handleSize_;
   uint64_t start = uint64_t{dataBase_} + e.offset;
   // A member that the file cannot hold is a short read, found before allocating for it.
   if (fileSize < 0 || start + e.storedSize > static_cast<uint64_t>(fileSize) || !file.Seek(start)) {
@@ -347,8 +359,14 @@ std::optional<std::vector<uint8_t>> PackageFile::ReadMember(std::string_view nam
 }
 
 void PackageFile::Close() {
+  CloseHandle();
   root_.reset();
   current_ = nullptr;
+}
+
+void PackageFile::CloseHandle() {
+  handle_.reset();
+  handleSize_ = -1;
 }
 
 }  // namespace isora

@@ -53,6 +53,9 @@ class PackageFile {
   // Find, then ReadAll.
   std::optional<std::vector<uint8_t>> ReadMember(std::string_view name);
   void Close();
+  // Closes the file handle that reads keep open between members (the directory stays); the
+  // next read opens it again.
+  void CloseHandle();
 
   const PackageNode* Root() const { return root_.get(); }
   const PackageNode* Current() const { return current_; }
@@ -63,6 +66,12 @@ class PackageFile {
   // False for a file member whose sizes the package cannot hold (checked before anyone
   // allocates for it).
   bool Plausible(const PackageEntry& e) const;
+
+  // The package file stays open from the first member read until Open, Close or CloseHandle,
+  // so reading many members does not open and measure the file for each.
+  class Handle;
+  std::unique_ptr<Handle> handle_;
+  int64_t handleSize_ = -1;
 
   const PackageNode* current_ = nullptr;
   std::unique_ptr<PackageNode> root_;

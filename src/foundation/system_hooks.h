@@ -17,6 +17,8 @@ class SystemHooks {
                           MessageBoxIcon icon) = 0;
   // Debugger trace text (OutputDebugStringA's role); carries no behaviour.
   virtual void DebugOutput(const std::string& text) = 0;
+  // Whether anything reads the trace text: callers may skip formatting what nobody sees.
+  virtual bool DebugOutputWanted() const { return true; }
 };
 
 namespace Hooks {

@@ -92,7 +92,12 @@ void HeadlessPlatform::MessageBox(const std::string& text, const std::string& ca
   boxes_.push_back({text, caption, icon});
 }
 
-void HeadlessPlatform::DebugOutput(const std::string& text) { debug_.push_back(text); }
+void HeadlessPlatform::DebugOutput(const std::string& text) {
+  if (debugSink_) debugSink_(text);
+  if (!debugWanted_) return;
+  if (debug_.size() == kDebugLinesKept) debug_.pop_front();
+  debug_.push_back(text);
+}
 
 void HeadlessPlatform::InjectMouseMove(int x, int y) {
   cursor_ = Point{x, y};

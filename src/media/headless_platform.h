@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -56,9 +57,15 @@ class HeadlessPlatform : public Platform {
 
   void MessageBox(const std::string& text, const std::string& caption,
                   MessageBoxIcon icon) override;
+  // Trace text is kept as the last kDebugLinesKept lines, and handed to the sink as it comes
+  // when one is set. With SetDebugWanted(false) and no sink, callers are told nobody listens.
   void DebugOutput(const std::string& text) override;
+  bool DebugOutputWanted() const override { return debugWanted_ || debugSink_ != nullptr; }
+  void SetDebugWanted(bool wanted) { debugWanted_ = wanted; }
+  void SetDebugSink(std::function<void(const std::string&)> sink) { debugSink_ = std::move(sink); }
+  static constexpr size_t kDebugLinesKept = 4096;
   const std::vector<RecordedMessageBox>& MessageBoxes() const { return boxes_; }
-  const std::vector<std::string>& DebugLines() const { return debug_; }
+  const std::deque<std::string>& DebugLines() const { return debug_; }
 
   // Input injection. Each queues the window message the real window would send and updates
   // the held state the way the window system would.
@@ -88,7 +95,9 @@ class HeadlessPlatform : public Platform {
   Surface lastFrame_;
   int presents_ = 0;
   std::vector<RecordedMessageBox> boxes_;
-  std::vector<std::string> debug_;
+  std::deque<std::string> debug_;
+  bool debugWanted_ = true;
+  std::function<void(const std::string&)> debugSink_;
 };
 
 }  // namespace isora

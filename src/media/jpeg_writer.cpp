@@ -5,6 +5,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace isora {
 
@@ -38,9 +39,12 @@ void OnError(j_common_ptr cinfo) {
 
 void Silent(j_common_ptr) {}
 
+// Gives the encoder one row of blue, green, red bytes at a time.
+using RowSource = const uint8_t* (*)(const void* context, int y, uint8_t* scratch);
+
 // Plain C state only between setjmp and longjmp: nothing here has a destructor.
-bool Encode(int width, int height, const uint8_t* bgr, int quality, unsigned char** mem,
-            unsigned long* memSize) {
+bool Encode(int width, int height, RowSource rows, const void* context, uint8_t* scratch,
+            int quality, bool fastest, unsigned char** mem, unsigned long* memSize) {
   jpeg_compress_struct cinfo;
   ErrorManager err;
   cinfo.err = jpeg_std_error(&err.pub);
@@ -64,15 +68,58 @@ bool Encode(int width, int height, const uint8_t* bgr, int quality, unsigned cha
   cinfo.comp_info[1].h_samp_factor = cinfo.comp_info[1].v_samp_factor = 1;
   cinfo.comp_info[2].h_samp_factor = cinfo.comp_info[2].v_samp_factor = 1;
   cinfo.write_JFIF_header = TRUE;
+  // The fast integer transform: the same baseline file, made in about two thirds of the time.
+  if (fastest) cinfo.dct_method = JDCT_IFAST;
+  cinfo.optimize_coding = FALSE;
   jpeg_start_compress(&cinfo, TRUE);
-  const size_t stride = static_cast<size_t>(width) * 3;
   while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<JSAMPROW>(bgr + cinfo.next_scanline * stride);
+    JSAMPROW row =
+        const_cast<JSAMPROW>(rows(context, static_cast<int>(cinfo.next_scanline), scratch));
     jpeg_write_scanlines(&cinfo, &row, 1);
   }
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
   return true;
+}
+
+struct PackedRows {
+  const uint8_t* bgr;
+  size_t stride;
+};
+
+const uint8_t* PackedRow(const void* context, int y, uint8_t*) {
+  const auto* p = static_cast<const PackedRows*>(context);
+  return p->bgr + static_cast<size_t>(y) * p->stride;
+}
+
+// One row of the back buffer in the screenshot's byte rule, converted as the encoder asks.
+const uint8_t* SurfaceRow(const void* context, int y, uint8_t* scratch) {
+  const auto* s = static_cast<const Surface*>(context);
+  const uint16_t* row = s->Row(y);
+  uint8_t* o = scratch;
+  // Four bytes stored per pixel, three kept: the scratch row has one byte to spare.
+  for (int x = 0; x < s->Width(); ++x) {
+    const uint32_t p = row[x];
+    const uint32_t bgr = ((p << 3) & 0xFF) | (((p >> 3) & 0xFF) << 8) | ((p >> 8) << 16);
+    std::memcpy(o, &bgr, 4);
+    o += 3;
+  }
+  return scratch;
+}
+
+bool Finish(bool ok, unsigned char* mem, unsigned long memSize, std::vector<uint8_t>* out) {
+  ok = ok && mem;
+  if (ok) out->assign(mem, mem + memSize);
+  std::free(mem);
+  return ok;
+}
+
+bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
+  ok = (std::fclose(f) == 0) && ok;
+  return ok;
 }
 
 }  // namespace
@@ -83,21 +130,31 @@ bool EncodeJpeg(int width, int height, std::span<const uint8_t> bgr, int quality
   if (bgr.size() != static_cast<size_t>(width) * height * 3) return false;
   unsigned char* mem = nullptr;
   unsigned long memSize = 0;
-  bool ok = Encode(width, height, bgr.data(), quality, &mem, &memSize) && mem;
-  if (ok) out->assign(mem, mem + memSize);
-  std::free(mem);
-  return ok;
+  const PackedRows rows{bgr.data(), static_cast<size_t>(width) * 3};
+  const bool ok = Encode(width, height, PackedRow, &rows, nullptr, quality, false, &mem, &memSize);
+  return Finish(ok, mem, memSize, out);
 }
 
 bool WriteJpeg(const std::string& path, int width, int height, std::span<const uint8_t> bgr,
                int quality) {
   std::vector<uint8_t> bytes;
-  if (!EncodeJpeg(width, height, bgr, quality, &bytes)) return false;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = (std::fclose(f) == 0) && ok;
-  return ok;
+  return EncodeJpeg(width, height, bgr, quality, &bytes) && WriteBytes(path, bytes);
+}
+
+bool EncodeScreenshot(const Surface& backBuffer, int quality, std::vector<uint8_t>* out) {
+  const int width = backBuffer.Width(), height = backBuffer.Height();
+  if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
+  std::vector<uint8_t> row(static_cast<size_t>(width) * 3 + 1);
+  unsigned char* mem = nullptr;
+  unsigned long memSize = 0;
+  const bool ok =
+      Encode(width, height, SurfaceRow, &backBuffer, row.data(), quality, true, &mem, &memSize);
+  return Finish(ok, mem, memSize, out);
+}
+
+bool WriteScreenshot(const std::string& path, const Surface& backBuffer, int quality) {
+  std::vector<uint8_t> bytes;
+  return EncodeScreenshot(backBuffer, quality, &bytes) && WriteBytes(path, bytes);
 }
 
 }  // namespace isora

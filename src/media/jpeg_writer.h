@@ -24,4 +24,11 @@ bool EncodeJpeg(int width, int height, std::span<const uint8_t> bgr, int quality
 bool WriteJpeg(const std::string& path, int width, int height, std::span<const uint8_t> bgr,
                int quality = 75);
 
+// The screenshot in one pass: each row of the back buffer is converted by the rule of
+// ScreenshotPixels as the encoder takes it, and encoded with the fast integer transform (the
+// same baseline JFIF, quality and subsampling). False when the surface is empty or encoding fails.
+bool EncodeScreenshot(const Surface& backBuffer, int quality, std::vector<uint8_t>* out);
+// Encodes and writes the file (native path); false when the file cannot be written.
+bool WriteScreenshot(const std::string& path, const Surface& backBuffer, int quality = 75);
+
 }  // namespace isora

@@ -21,35 +21,54 @@ Renderer::~Renderer() {
   Release();
 }
 
+namespace {
+struct SurfaceSpec {
+  int width, height;
+  bool keyed;
+  const char* failure;
+};
+constexpr SurfaceSpec kSurfaceSpecs[kSurfaceCount] = {
+    {640, 480, false, "Create Primary Surface...  failed!"},
+    {640, 480, false, "Create Buffer Surface...  failed!"},
+    {kWorldWidth, kWorldHeight, false, "Create Layer Surface...  failed!"},
+    {kWorldWidth, kWorldHeight, true, "Create Layer Surface...  failed!"},
+    {kWorldWidth, kWorldHeight, true, "Create Layer Surface...  failed!"},
+    {640, 640, true, "Create Tile Surface...  failed!"},
+    {2048, 1600, true, "Create Object Surface...  failed!"},
+    {640, 480, true, "Create Temp Surface...  failed!"},
+};
+// Made on first use: the primary (the platform shows the back buffer itself), the three world
+// layers and the object sheet.
+constexpr bool MadeOnFirstUse(int index) {
+  return index == kSurfacePrimary || index == kSurfaceGround || index == kSurfaceLayer3 ||
+         index == kSurfaceLayer4 || index == kSurfaceObjects;
+}
+}  // namespace
+
+Surface* Renderer::MakeSurface(int index) const {
+  const SurfaceSpec& s = kSurfaceSpecs[index];
+  try {
+    auto surface = std::make_unique<Surface>(s.width, s.height, format_);
+    if (s.keyed) surface->SetColorKey(ColorKey());
+    surfaces_[index] = std::move(surface);
+  } catch (const std::bad_alloc&) {
+    log_.WriteText(s.failure);
+    return nullptr;
+  }
+  return surfaces_[index].get();
+}
+
 bool Renderer::Init(Platform* platform) {
   Release();
   platform_ = platform;
-  struct Step {
-    int index, width, height;
-    const char* failure;
-  };
-  static constexpr Step kSteps[] = {
-      {kSurfacePrimary, 640, 480, "Create Primary Surface...  failed!"},
-      {kSurfaceBackBuffer, 640, 480, "Create Buffer Surface...  failed!"},
-      {kSurfaceGround, 3200, 1600, "Create Layer Surface...  failed!"},
-      {kSurfaceLayer3, 3200, 1600, "Create Layer Surface...  failed!"},
-      {kSurfaceLayer4, 3200, 1600, "Create Layer Surface...  failed!"},
-      {kSurfaceTiles, 640, 640, "Create Tile Surface...  failed!"},
-      {kSurfaceObjects, 2048, 1600, "Create Object Surface...  failed!"},
-      {kSurfaceTemp, 640, 480, "Create Temp Surface...  failed!"},
-  };
-  for (const Step& s : kSteps) {
-    try {
-      surfaces_[s.index] = std::make_unique<Surface>(s.width, s.height, format_);
-    } catch (const std::bad_alloc&) {
-      log_.WriteText(s.failure);
+  for (int index = 0; index < kSurfaceCount; ++index) {
+    if (MadeOnFirstUse(index)) continue;
+    if (!MakeSurface(index)) {
       Release();
       return false;
     }
   }
   log_.WriteText(GetPixelMasks() == kPixelMasks565 ? "it's 565" : "it's 555");
-  for (int index : {kSurfaceTiles, kSurfaceObjects, kSurfaceLayer3, kSurfaceTemp, kSurfaceLayer4})
-    surfaces_[index]->SetColorKey(ColorKey());
   textFont_ = Font::Create("Segoe UI", 18, 400);
   log_.WriteText("Init DDraw succeed!");
   initialized_ = true;
@@ -65,18 +84,23 @@ bool Renderer::RestoreAll() { return initialized_; }
 
 bool Renderer::Flip() {
   if (!initialized_) return false;
-  Surface& primary = *surfaces_[kSurfacePrimary];
-  const Surface& back = *surfaces_[kSurfaceBackBuffer];
-  primary.BltFast(0, 0, back, back.Bounds(), kBltNoColorKey);
-  return platform_ ? platform_->Present(primary) : true;
+  return platform_ ? platform_->Present(*surfaces_[kSurfaceBackBuffer]) : true;
 }
 
 Surface* Renderer::GetSurface(int index) {
-  return index >= 0 && index < kSurfaceCount ? surfaces_[index].get() : nullptr;
+  return const_cast<Surface*>(static_cast<const Renderer*>(this)->GetSurface(index));
 }
 const Surface* Renderer::GetSurface(int index) const {
-  return index >= 0 && index < kSurfaceCount ? surfaces_[index].get() : nullptr;
+  if (index < 0 || index >= kSurfaceCount || !initialized_) return nullptr;
+  if (!surfaces_[index] && MadeOnFirstUse(index)) return MakeSurface(index);
+  return surfaces_[index].get();
 }
+
+bool Renderer::HasSurface(int index) const {
+  return index >= 0 && index < kSurfaceCount && surfaces_[index] != nullptr;
+}
+
+void Renderer::ReleaseObjectSheet() { surfaces_[kSurfaceObjects].reset(); }
 
 DeviceContext Renderer::GetDC(int index) {
   Surface* s = GetSurface(index);
@@ -112,7 +136,11 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
     if (currentPack_ == pack && package_.Find(name) && package_.GetSize() >= 0) {
       ++packReads_;
       if (auto bytes = package_.ReadAll()) {
-        cache.emplace(key, std::move(*bytes));
+        CachedPicture& picture = cache.emplace(key, CachedPicture{}).first->second;
+        picture.size = BmpSize(*bytes);
+        picture.bytes = std::move(*bytes);
+        fileBytes_ += picture.bytes.size();
+        KeepDecodedIfSmaller(picture);
         return 1;
       }
     }
@@ -124,21 +152,84 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
   return 0;
 }
 
-const std::vector<uint8_t>* Renderer::PictureBytes(int pack, const std::string& name, bool keep) {
+Renderer::CachedPicture* Renderer::Entry(int pack, const std::string& name, bool keep) {
   EnsureLoaded(pack, name, keep);
   auto& cache = Cache(keep);
   auto it = cache.find(Key(pack, name));
   return it == cache.end() ? nullptr : &it->second;
 }
 
+const std::vector<uint8_t>* Renderer::PictureBytes(int pack, const std::string& name, bool keep) {
+  CachedPicture* p = Entry(pack, name, keep);
+  return p && !p->bytes.empty() ? &p->bytes : nullptr;
+}
+
+void Renderer::KeepDecodedIfSmaller(CachedPicture& picture) {
+  BmpInfo info;
+  if (!ParseBmp(picture.bytes, &info) || info.compression == 1 || info.compression == 2) return;
+  const size_t pixels = static_cast<size_t>((info.Width() + 15) & ~15) * info.Height() * 2;
+  if (pixels > picture.bytes.size()) return;
+  auto surface = std::make_unique<Surface>();
+  if (!DecodeBmp(picture.bytes, format_, surface.get())) return;
+  surface->SetColorKey(ColorKey());
+  fileBytes_ -= picture.bytes.size();
+  std::vector<uint8_t>().swap(picture.bytes);
+  picture.decoded = std::move(surface);
+  resident_ += pixels;
+}
+
+void Renderer::DropDecoded(PictureMap& cache) {
+  for (auto& [key, picture] : cache) {
+    // Pixels that stand in for their file stay; only those beside a file can be made again.
+    if (!picture.decoded || picture.bytes.empty()) continue;
+    decodedBytes_ -= static_cast<size_t>(picture.decoded->Pitch()) * picture.decoded->Height() * 2;
+    picture.decoded.reset();
+  }
+}
+
+const Surface* Renderer::Decoded(CachedPicture& picture) {
+  if (picture.decoded) return picture.decoded.get();
+  if (picture.undecodable) return nullptr;
+  BmpInfo info;
+  if (!ParseBmp(picture.bytes, &info) || info.compression == 1 || info.compression == 2) {
+    picture.undecodable = true;
+    return nullptr;
+  }
+  auto surface = std::make_unique<Surface>();
+  if (!DecodeBmp(picture.bytes, format_, surface.get())) {
+    picture.undecodable = true;
+    return nullptr;
+  }
+  surface->SetColorKey(ColorKey());
+  const size_t size = static_cast<size_t>(surface->Pitch()) * surface->Height() * 2;
+  // Past the budget the ordinary pictures' pixels go first, then the kept ones; they are
+  // decoded again from their bytes when next drawn.
+  if (decodedBytes_ + size > decodedBudget_) DropDecoded(cacheB_);
+  if (decodedBytes_ + size > decodedBudget_) DropDecoded(cacheA_);
+  decodedBytes_ += size;
+  picture.decoded = std::move(surface);
+  return picture.decoded.get();
+}
+
+const Surface* Renderer::DecodedPicture(int pack, const std::string& name, bool keep) {
+  CachedPicture* p = Entry(pack, name, keep);
+  return p ? Decoded(*p) : nullptr;
+}
+
 bool Renderer::DrawPictureTo(int pack, const std::string& name, int surface, int x, int y,
                              bool keep) {
   Surface* dst = GetSurface(surface);
-  const std::vector<uint8_t>* bytes = PictureBytes(pack, name, keep);
-  if (!dst || !bytes) return false;
+  CachedPicture* picture = Entry(pack, name, keep);
+  if (!dst || !picture) return false;
+  // Opaque draws are mostly one-off (tiles, the object sheet, splash pictures): they decode
+  // straight onto the destination unless the picture's pixels are at hand already.
+  if (picture->decoded) {
+    dst->BltFast(x, y, *picture->decoded, picture->decoded->Bounds(), kBltNoColorKey);
+    return true;
+  }
   std::string why;
-  if (!DrawBmp(*bytes, *dst, x, y, &why)) {
-    log_.WriteText(WinFormat("can not draw (bmp:)%s in (epk:)%s: %s", name.c_str(),
+  if (!DrawBmp(picture->bytes, *dst, x, y, &why)) {
+    log_.WriteText(WinFormat("can not draw (bmp:)%s in (epk:)%s", name.c_str(),
                              PackPath(pack).c_str(), why.c_str()));
     return false;
   }
@@ -148,27 +239,74 @@ bool Renderer::DrawPictureTo(int pack, const std::string& name, int surface, int
 bool Renderer::DrawPicture(int pack, const std::string& name, int surface, int x, int y,
                            bool keep) {
   Surface* dst = GetSurface(surface);
-  Surface* scratch = GetSurface(kSurfaceLayer3);
-  if (!dst || !scratch || !DrawPictureTo(pack, name, kSurfaceLayer3, 0, 0, keep)) return false;
-  Size size = BmpSize(*PictureBytes(pack, name, keep));
-  const Rect used{0, 0, size.cx, size.cy};
-  dst->BltFast(x, y, *scratch, used, kBltSrcColorKey);
-  ReleaseScratch(used);
+  if (!dst) return false;
+  CachedPicture* picture = Entry(pack, name, keep);
+  const Surface* decoded = picture ? Decoded(*picture) : nullptr;
+  if (!decoded) {
+    // Pictures that decode only onto a surface go through the scratch corner as designed.
+    Surface* scratch = GetSurface(kSurfaceLayer3);
+    if (!scratch || !DrawPictureTo(pack, name, kSurfaceLayer3, 0, 0, keep)) return false;
+    Size size = picture->size;
+    const Rect used{0, 0, size.cx, size.cy};
+    dst->BltFast(x, y, *scratch, used, kBltSrcColorKey);
+    ReleaseScratch(used);
+    return true;
+  }
+  dst->BltFast(x, y, *decoded, decoded->Bounds(), kBltSrcColorKey);
+  ReleaseScratch(decoded->Bounds());
+  return true;
+}
+
+bool Renderer::DrawPictureLit(int pack, const std::string& name, int surface, int x, int y) {
+  Surface* dst = GetSurface(surface);
+  const Surface* decoded = dst ? DecodedPicture(pack, name) : nullptr;
+  if (!decoded) {
+    Surface* scratch = GetSurface(kSurfaceLayer3);
+    if (!dst || !scratch || !DrawPictureTo(pack, name, kSurfaceLayer3, 0, 0, false)) return false;
+    Size s = GetPictureSize(pack, name);
+    const Rect r{0, 0, s.cx, s.cy};
+    Brighten(kSurfaceLayer3, r);
+    dst->BltFast(x, y, *scratch, r, kBltSrcColorKey);
+    ReleaseScratch(r);
+    return true;
+  }
+  if (litScratch_.Width() != decoded->Width() || litScratch_.Height() != decoded->Height())
+    litScratch_ = Surface(decoded->Width(), decoded->Height(), format_);
+  litScratch_.BltFast(0, 0, *decoded, decoded->Bounds(), kBltNoColorKey);
+  BrightenPixels(litScratch_, litScratch_.Bounds());
+  litScratch_.SetColorKey(ColorKey());
+  dst->BltFast(x, y, litScratch_, litScratch_.Bounds(), kBltSrcColorKey);
+  ReleaseScratch(litScratch_.Bounds());
   return true;
 }
 
 void Renderer::ReleaseScratch(const Rect& used) {
-  if (Surface* layer = GetSurface(kSurfaceLayer3)) layer->Fill(used, ColorKey());
+  // A layer not made yet is wholly refilled when a map is drawn, before anything reads it.
+  if (surfaces_[kSurfaceLayer3]) surfaces_[kSurfaceLayer3]->Fill(used, ColorKey());
 }
 
 Size Renderer::GetPictureSize(int pack, const std::string& name) {
   auto it = cacheA_.find(Key(pack, name));
-  if (it != cacheA_.end()) return BmpSize(it->second);
-  const std::vector<uint8_t>* bytes = PictureBytes(pack, name, false);
-  return bytes ? BmpSize(*bytes) : Size{};
+  if (it != cacheA_.end()) return it->second.size;
+  const CachedPicture* picture = Entry(pack, name, false);
+  return picture ? picture->size : Size{};
 }
 
-void Renderer::ClearCache(int which) { (which == kKeptPictures ? cacheA_ : cacheB_).clear(); }
+bool Renderer::IsCached(int pack, const std::string& name, bool keep) const {
+  return (keep ? cacheA_ : cacheB_).count(Key(pack, name)) != 0;
+}
+
+void Renderer::ClearCache(int which) {
+  ++cacheGeneration_;
+  PictureMap& cache = which == kKeptPictures ? cacheA_ : cacheB_;
+  DropDecoded(cache);
+  for (const auto& [key, picture] : cache) {
+    fileBytes_ -= picture.bytes.size();
+    if (picture.decoded)
+      resident_ -= static_cast<size_t>(picture.decoded->Pitch()) * picture.decoded->Height() * 2;
+  }
+  cache.clear();
+}
 
 size_t Renderer::CacheSize(int which) const { return (which == 1 ? cacheA_ : cacheB_).size(); }
 

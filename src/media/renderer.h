@@ -74,12 +74,19 @@ class Renderer {
   void Release();
   // Surfaces live in system memory and are never lost; kept for the frame's contract.
   bool RestoreAll();
-  // Presents the back buffer (copied to the primary surface first); false when presenting failed.
+  // Presents the back buffer (the primary surface's part is the platform's own frame); false
+  // when presenting failed.
   bool Flip();
 
-  // Surface by index; null for an index outside 0..7 or before Init.
+  // Surface by index; null for an index outside 0..7 or before Init. The map-sized layers, the
+  // object sheet and the primary surface are made (zero-filled, keyed as designed) on first use,
+  // so the menus never hold the memory of a map; null when that memory cannot be had.
   Surface* GetSurface(int index);
   const Surface* GetSurface(int index) const;
+  // Whether a surface has been made yet (without making it).
+  bool HasSurface(int index) const;
+  // Frees the object sheet: it is only read while a map is drawn into the layers.
+  void ReleaseObjectSheet();
   // A device context on a surface (GetDC); the surface must exist.
   DeviceContext GetDC(int index);
 
@@ -93,13 +100,22 @@ class Renderer {
   void SetPackPath(int pack, const std::string& path);
   const std::string& PackPath(int pack) const;
   int CurrentPack() const { return currentPack_; }
+  // Lets go of the open image pack's file between scenes (its directory stays read).
+  void ReleasePackHandle() { package_.CloseHandle(); }
 
   // Loads a picture into cache A (keep) or B unless already there: 1 when newly loaded, 0 when
   // already cached or missing ("can not find (bmp:)%s in (epk:)%s" to the debugger output and
   // the log).
   int EnsureLoaded(int pack, const std::string& name, bool keep);
-  // The cached BMP bytes of a picture, loading it first; null when missing.
+  // The cached BMP bytes of a picture, loading it first; null when missing, and when the cache
+  // keeps the picture's decoded pixels instead of its file (see CacheMemory).
   const std::vector<uint8_t>* PictureBytes(int pack, const std::string& name, bool keep = false);
+  // The picture decoded to the display format with the colour key set, loading and decoding it
+  // on first use and keeping it with the picture's bytes (so the caches' keep and clear rules
+  // hold for both). Null when missing, damaged, or run-length coded (those are decoded onto
+  // their destination each time, where skipped pixels keep what is there). The pointer stays
+  // valid until the next call that loads or decodes a picture.
+  const Surface* DecodedPicture(int pack, const std::string& name, bool keep = false);
   // EnsureLoaded, then decodes the picture opaquely onto the surface at (x, y).
   bool DrawPictureTo(int pack, const std::string& name, int surface, int x, int y, bool keep);
   // Decodes the picture into surface 3 at (0, 0) and copies its rectangle to (x, y) of the
@@ -110,12 +126,26 @@ class Renderer {
   // gives it back transparent, so a view near the map's top-left never shows what was drawn
   // there (a frozen talk page composes the view from layer 3 before the roles are redrawn).
   void ReleaseScratch(const Rect& used);
+  // DrawPicture with the picture's non-key pixels brightened first (a hovered button).
+  bool DrawPictureLit(int pack, const std::string& name, int surface, int x, int y);
   // Width and height from the picture's header (loading it into cache B if needed); {0, 0}
   // when missing.
   Size GetPictureSize(int pack, const std::string& name);
   // Releases every picture of cache A (kKeptPictures) or cache B (kOrdinaryPictures).
   void ClearCache(int which);
+  // Whether the picture is in cache A (keep) or B, without loading it.
+  bool IsCached(int pack, const std::string& name, bool keep) const;
+  // Counts ClearCache calls: a picture found cached stays cached while this is unchanged.
+  uint64_t CacheGeneration() const { return cacheGeneration_; }
   size_t CacheSize(int which) const;
+  // Bytes held by both caches. A picture whose decoded pixels take no more room than its file
+  // (true colour) is kept as pixels alone, decoded when loaded; the others keep their file, and
+  // their pixels, made when first drawn, count against kDecodedBudget: past it they are dropped
+  // (the ordinary pictures' first) and decoded again when next drawn.
+  size_t CacheMemory() const { return fileBytes_ + decodedBytes_ + resident_; }
+  size_t DecodedMemory() const { return decodedBytes_; }
+  static constexpr size_t kDecodedBudget = size_t{8} << 20;
+  void SetDecodedBudget(size_t bytes) { decodedBudget_ = bytes; }
   // Number of member reads from the packs so far (tests check that a cached picture is read once).
   int PackReads() const { return packReads_; }
 
@@ -147,6 +177,8 @@ class Renderer {
   // empties the weaker channels first and turns orange red). Level 0 or below leaves the
   // pixels, 31 or above gives black.
   void FadeTowardBlack(int surface, const Rect& rect, int level);
+  // Brighten's pixel rule on any surface in the display format, in place.
+  void BrightenPixels(Surface& s, const Rect& rect) const;
 
   // The message line: a text of at most 255 bytes and its countdown in frames.
   void SetMessageLine(const std::string& text, int countdown);
@@ -157,18 +189,37 @@ class Renderer {
   GameLog& Log() { return log_; }
 
  private:
-  std::map<std::string, std::vector<uint8_t>>& Cache(bool keep) { return keep ? cacheA_ : cacheB_; }
+  // A cached picture: the file as stored in the pack, and its pixels once drawn.
+  struct CachedPicture {
+    std::vector<uint8_t> bytes;
+    std::unique_ptr<Surface> decoded;
+    bool undecodable = false;  // run-length coded or damaged: drawn from the bytes
+    Size size;                 // from the file's header
+  };
+  using PictureMap = std::map<std::string, CachedPicture>;
+  PictureMap& Cache(bool keep) { return keep ? cacheA_ : cacheB_; }
   static std::string Key(int pack, const std::string& name);
+  CachedPicture* Entry(int pack, const std::string& name, bool keep);
+  const Surface* Decoded(CachedPicture& picture);
+  void DropDecoded(PictureMap& cache);
+  void KeepDecodedIfSmaller(CachedPicture& picture);
+  Surface* MakeSurface(int index) const;
 
-  std::map<std::string, std::vector<uint8_t>> cacheA_;
-  std::map<std::string, std::vector<uint8_t>> cacheB_;
+  PictureMap cacheA_;
+  PictureMap cacheB_;
+  size_t fileBytes_ = 0;
+  uint64_t cacheGeneration_ = 0;
+  size_t decodedBytes_ = 0;
+  size_t resident_ = 0;  // pixels kept instead of their files
+  size_t decodedBudget_ = kDecodedBudget;
+  Surface litScratch_;
   int currentPack_ = -1;
   PackageFile package_;
   std::shared_ptr<Font> textFont_;
   PixelFormat format_;
-  GameLog log_;
+  mutable GameLog log_;
   std::array<std::string, kPackCount> packPaths_;
-  std::array<std::unique_ptr<Surface>, kSurfaceCount> surfaces_;
+  mutable std::array<std::unique_ptr<Surface>, kSurfaceCount> surfaces_;
   Platform* platform_ = nullptr;
   bool initialized_ = false;
   int packReads_ = 0;

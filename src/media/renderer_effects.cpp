@@ -37,23 +37,24 @@ void ForEachPixel(Surface& s, const Rect& r, Fn&& fn) {
 
 }  // namespace
 
-// Effects that work on a copy in a scratch corner: copy there, change, copy back.
+// Effects designed to work on a copy in a scratch corner (copy there, change, copy back) are
+// done in place: the result is the same, and the corner is only given back transparent as the
+// design leaves it. The scratch's size still bounds the rectangle.
 namespace {
 template <typename Fn>
-void ThroughScratch(Renderer& r, int surface, const Rect& rect, int scratchIndex, Fn&& fn) {
+void InPlace(Renderer& r, int surface, const Rect& rect, Size scratch, bool layer3Scratch,
+             Fn&& fn) {
   Surface* s = r.GetSurface(surface);
-  Surface* scratch = r.GetSurface(scratchIndex);
-  if (!s || !scratch) return;
+  if (!s) return;
   Rect area = rect.Intersect(s->Bounds());
-  area.right = std::min(area.right, area.left + scratch->Width());
-  area.bottom = std::min(area.bottom, area.top + scratch->Height());
+  area.right = std::min(area.right, area.left + scratch.cx);
+  area.bottom = std::min(area.bottom, area.top + scratch.cy);
   if (area.Empty()) return;
-  const Rect work{0, 0, area.Width(), area.Height()};
-  scratch->BltFast(0, 0, *s, area, kBltNoColorKey);
-  ForEachPixel(*scratch, work, fn);
-  s->BltFast(area.left, area.top, *scratch, work, kBltNoColorKey);
-  if (scratchIndex == kSurfaceLayer3) r.ReleaseScratch(work);
+  ForEachPixel(*s, area, fn);
+  if (layer3Scratch) r.ReleaseScratch(Rect{0, 0, area.Width(), area.Height()});
 }
+constexpr Size kObjectScratch{2048, 1600};
+constexpr Size kLayerScratch{kWorldWidth, kWorldHeight};
 }  // namespace
 
 // Pixel kernels with the layout fixed at compile time. T is one pixel (uint16_t) or a vector
@@ -112,32 +113,42 @@ struct Px {
 void Renderer::Brighten(int surface, const Rect& rect) {
   const uint16_t key = ColorKey();
   if (format_ == PixelFormat::Rgb565)
-    ThroughScratch(*this, surface, rect, kSurfaceObjects,
-                   [key](auto p) { return Px<true>::Brighten(p, key); });
+    InPlace(*this, surface, rect, kObjectScratch, false,
+            [key](auto p) { return Px<true>::Brighten(p, key); });
   else
-    ThroughScratch(*this, surface, rect, kSurfaceObjects,
-                   [key](auto p) { return Px<false>::Brighten(p, key); });
+    InPlace(*this, surface, rect, kObjectScratch, false,
+            [key](auto p) { return Px<false>::Brighten(p, key); });
+}
+
+void Renderer::BrightenPixels(Surface& s, const Rect& rect) const {
+  const Rect area = rect.Intersect(s.Bounds());
+  if (area.Empty()) return;
+  const uint16_t key = ColorKey();
+  if (format_ == PixelFormat::Rgb565)
+    ForEachPixel(s, area, [key](auto p) { return Px<true>::Brighten(p, key); });
+  else
+    ForEachPixel(s, area, [key](auto p) { return Px<false>::Brighten(p, key); });
 }
 
 void Renderer::Grey(int surface, const Rect& rect) {
   const uint16_t key = ColorKey();
   if (format_ == PixelFormat::Rgb565)
-    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
-                   [key](auto p) { return Px<true>::Grey(p, key); });
+    InPlace(*this, surface, rect, kLayerScratch, true,
+            [key](auto p) { return Px<true>::Grey(p, key); });
   else
-    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
-                   [key](auto p) { return Px<false>::Grey(p, key); });
+    InPlace(*this, surface, rect, kLayerScratch, true,
+            [key](auto p) { return Px<false>::Grey(p, key); });
 }
 
 void Renderer::Darken(int surface, const Rect& rect, int amount) {
   const uint16_t a = static_cast<uint16_t>(std::clamp(amount, 0, 31));
   const uint16_t key = ColorKey();
   if (format_ == PixelFormat::Rgb565)
-    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
-                   [key, a](auto p) { return Px<true>::Darken(p, key, a); });
+    InPlace(*this, surface, rect, kLayerScratch, true,
+            [key, a](auto p) { return Px<true>::Darken(p, key, a); });
   else
-    ThroughScratch(*this, surface, rect, kSurfaceLayer3,
-                   [key, a](auto p) { return Px<false>::Darken(p, key, a); });
+    InPlace(*this, surface, rect, kLayerScratch, true,
+            [key, a](auto p) { return Px<false>::Darken(p, key, a); });
 }
 
 void Renderer::FadeTowardBlack(int surface, const Rect& rect, int level) {

@@ -2,8 +2,10 @@
 
 #include <SDL2/SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "foundation/file_io.h"
@@ -52,6 +54,27 @@ int64_t PackPoint(int x, int y) {
 
 }  // namespace
 
+#ifndef __EMSCRIPTEN__
+// Whether the renderer draws on the CPU: SDL's own software renderer, or a GL driver whose
+// rasteriser is software (as on machines and virtual machines without a GPU).
+static bool RendersInSoftware(SDL_Renderer* renderer) {
+  SDL_RendererInfo info{};
+  if (SDL_GetRendererInfo(renderer, &info) != 0) return false;
+  if (info.flags & SDL_RENDERER_SOFTWARE) return true;
+  const std::string name = info.name ? info.name : "";
+  if (name.rfind("opengl", 0) != 0 || !SDL_GL_GetCurrentContext()) return false;
+  using GetString = const unsigned char* (*)(unsigned int);
+  auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+  if (!getString) return false;
+  constexpr unsigned int kGlRenderer = 0x1F01;
+  const unsigned char* text = getString(kGlRenderer);
+  const std::string gl = text ? reinterpret_cast<const char*>(text) : "";
+  for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR", "lavapipe"})
+    if (gl.find(soft) != std::string::npos) return true;
+  return false;
+}
+#endif
+
 class SdlPlatformImpl {
  public:
   SdlPlatformOptions options;
@@ -75,6 +98,14 @@ class SdlPlatformImpl {
   size_t step = 0;
   uint32_t stepStart = 0;
   sdl::CursorPtr arrow;
+  // Presentation. Where rendering is done in software anyway (SDL's software renderer, or a
+  // GL driver that rasterises on the CPU), the frame is blitted straight onto the window's
+  // surface: no texture upload, no clear, no second copy. A frame identical to the one shown
+  // is not presented again unless the window asks to be redrawn.
+  bool windowSurface = false;
+  SDL_Rect view{0, 0, Platform::kScreenWidth, Platform::kScreenHeight};
+  std::vector<uint16_t> shown;
+  bool presentAgain = true;
 
   bool Ready() const { return video.Ready(); }
 
@@ -103,10 +134,58 @@ class SdlPlatformImpl {
   Point ToLogical(int wx, int wy) const {
     float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
     if (renderer) SDL_RenderWindowToLogical(renderer.get(), wx, wy, &lx, &ly);
+    if (windowSurface && view.w > 0 && view.h > 0) {
+      lx = static_cast<float>(wx - view.x) * Platform::kScreenWidth / view.w;
+      ly = static_cast<float>(wy - view.y) * Platform::kScreenHeight / view.h;
+    }
     int x = static_cast<int>(lx), y = static_cast<int>(ly);
     x = x < 0 ? 0 : (x >= Platform::kScreenWidth ? Platform::kScreenWidth - 1 : x);
     y = y < 0 ? 0 : (y >= Platform::kScreenHeight ? Platform::kScreenHeight - 1 : y);
     return Point{x, y};
+  }
+
+  // True when the frame equals the one on screen and nothing asked for a redraw; otherwise
+  // remembers it as the one about to be shown.
+  bool SameAsShown(const Surface& back) {
+    const int w = std::min(back.Width(), Platform::kScreenWidth);
+    const int h = std::min(back.Height(), Platform::kScreenHeight);
+    const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
+    bool same = !presentAgain && shown.size() == static_cast<size_t>(w) * h;
+    for (int y = 0; same && y < h; ++y)
+      same = std::memcmp(&shown[static_cast<size_t>(y) * w], back.Row(y), rowBytes) == 0;
+    if (same) return true;
+    shown.resize(static_cast<size_t>(w) * h);
+    for (int y = 0; y < h; ++y)
+      std::memcpy(&shown[static_cast<size_t>(y) * w], back.Row(y), rowBytes);
+    presentAgain = false;
+    return false;
+  }
+
+  bool PresentOnWindowSurface(const Surface& back) {
+    SDL_Surface* target = SDL_GetWindowSurface(window.get());
+    if (!target) return false;
+    const Uint32 format =
+        back.Format() == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
+    const int w = std::min(back.Width(), Platform::kScreenWidth);
+    const int h = std::min(back.Height(), Platform::kScreenHeight);
+    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(back.Pixels()), w,
+                                                            h, 16, back.Pitch() * 2, format);
+    if (!frame) return false;
+    // The 640×480 screen scaled to fit the window, centred, as the renderer's logical size does.
+    double scale = std::min(static_cast<double>(target->w) / Platform::kScreenWidth,
+                            static_cast<double>(target->h) / Platform::kScreenHeight);
+    if (options.integerScale && scale >= 1) scale = static_cast<int>(scale);
+    view.w = std::max(1, static_cast<int>(Platform::kScreenWidth * scale));
+    view.h = std::max(1, static_cast<int>(Platform::kScreenHeight * scale));
+    view.x = (target->w - view.w) / 2;
+    view.y = (target->h - view.h) / 2;
+    if (view.w != target->w || view.h != target->h) SDL_FillRect(target, nullptr, 0);
+    SDL_Rect area = view;
+    const bool ok =
+        (view.w == w && view.h == h ? SDL_BlitSurface(frame, nullptr, target, &area)
+                                    : SDL_BlitScaled(frame, nullptr, target, &area)) == 0;
+    SDL_FreeSurface(frame);
+    return ok && SDL_UpdateWindowSurface(window.get()) == 0;
   }
 
   void ToggleFullscreen() {
@@ -121,6 +200,10 @@ class SdlPlatformImpl {
         Push({kWmClose, 0, 0});
         break;
       case SDL_WINDOWEVENT:
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
+            e.window.event == SDL_WINDOWEVENT_RESTORED || e.window.event == SDL_WINDOWEVENT_SHOWN)
+          presentAgain = true;
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !focus) {
           focus = true;
           Push({kWmActivateApp, 1, 0});
@@ -256,6 +339,15 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   }
   SDL_RenderSetLogicalSize(renderer.get(), kScreenWidth, kScreenHeight);
   SDL_RenderSetIntegerScale(renderer.get(), o.integerScale ? SDL_TRUE : SDL_FALSE);
+  impl_->windowSurface = false;
+#ifndef __EMSCRIPTEN__
+  if (RendersInSoftware(renderer.get()) && SDL_getenv("ISORA_PRESENT_TEXTURE") == nullptr) {
+    // The window's surface cannot be used while a renderer owns the window.
+    renderer.reset();
+    impl_->windowSurface = true;
+  }
+#endif
+  impl_->presentAgain = true;
   impl_->window = std::move(window);
   impl_->renderer = std::move(renderer);
   impl_->focus = true;
@@ -405,7 +497,10 @@ bool SdlPlatform::HasFocus() const {
 
 bool SdlPlatform::Present(const Surface& backBuffer) {
   impl_->AnimateCursor();
-  if (!impl_->renderer || !backBuffer.Valid()) return false;
+  if (!impl_->window || !backBuffer.Valid()) return false;
+  if (impl_->SameAsShown(backBuffer)) return true;
+  if (impl_->windowSurface) return impl_->PresentOnWindowSurface(backBuffer);
+  if (!impl_->renderer) return false;
   Uint32 format =
       backBuffer.Format() == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
   if (!impl_->texture || impl_->textureFormat != format) {
@@ -447,6 +542,8 @@ void SdlPlatform::MessageBox(const std::string& text, const std::string& caption
 void SdlPlatform::DebugOutput(const std::string& text) {
   if (impl_->options.trace) std::fputs(text.c_str(), stderr);
 }
+
+bool SdlPlatform::DebugOutputWanted() const { return impl_->options.trace; }
 
 int SdlPlatform::VirtualKeyFromSdl(int sdlKeycode) {
   SDL_Keycode k = sdlKeycode;

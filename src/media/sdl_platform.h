@@ -58,6 +58,7 @@ class SdlPlatform : public Platform {
   void MessageBox(const std::string& text, const std::string& caption,
                   MessageBoxIcon icon) override;
   void DebugOutput(const std::string& text) override;
+  bool DebugOutputWanted() const override;
 
   // SDL key code to Windows virtual-key code (0 when the game has no use for the key).
   static int VirtualKeyFromSdl(int sdlKeycode);

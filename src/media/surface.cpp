@@ -40,8 +40,12 @@ void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
   for (; i + 8 <= n; i += 8) {
     Vec8 s, d;
     std::memcpy(&s, src + i, sizeof s);
-    std::memcpy(&d, dst + i, sizeof d);
     Vec8 m = reinterpret_cast<Vec8>(s == k);
+    // World layers are mostly key: eight transparent pixels leave the destination untouched.
+    uint64_t halves[2];
+    std::memcpy(halves, &m, sizeof halves);
+    if ((halves[0] & halves[1]) == ~uint64_t{0}) continue;
+    std::memcpy(&d, dst + i, sizeof d);
     d = (d & m) | (s & ~m);
     std::memcpy(dst + i, &d, sizeof d);
   }

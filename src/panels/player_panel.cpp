@@ -74,7 +74,9 @@ bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   height_ = ini.GetInt("panel", "h");
   backgroundPixels_ = Surface();
   if (auto p = ResolvePicture(renderer_, background)) {
-    if (const auto* bytes = renderer_.PictureBytes(p->pack, p->name)) {
+    if (const Surface* pixels = renderer_.DecodedPicture(p->pack, p->name)) {
+      backgroundPixels_ = *pixels;
+    } else if (const auto* bytes = renderer_.PictureBytes(p->pack, p->name)) {
       if (!DecodeBmp(*bytes, renderer_.Format(), &backgroundPixels_)) backgroundPixels_ = Surface();
     }
   }

@@ -8,14 +8,44 @@ void RendererRoleGraphics::Preload(int pack, const std::string& name, bool keep)
   renderer_.EnsureLoaded(pack, name, keep);
 }
 
+void RendererRoleGraphics::PreloadAnimation(int pack,
+                                            const std::shared_ptr<const RoleAnimation>& animation,
+                                            bool keep) {
+  if (renderer_.CacheGeneration() != cacheGeneration_) {
+    preloaded_.clear();
+    cacheGeneration_ = renderer_.CacheGeneration();
+  }
+  for (const Preloaded& p : preloaded_)
+    if (p.animation == animation && p.pack == pack && p.keep == keep) return;
+  bool all = true;
+  for (const RoleFrame& f : animation->frames) {
+    renderer_.EnsureLoaded(pack, f.image, keep);
+    all = all && renderer_.IsCached(pack, f.image, keep);
+  }
+  if (all) preloaded_.push_back(Preloaded{animation, pack, keep});
+}
+
 bool RendererRoleGraphics::DrawPicture(int pack, const std::string& name, bool keep, int layer,
                                        int x, int y, bool brighten) {
-  const std::vector<uint8_t>* bytes = renderer_.PictureBytes(pack, name, keep);
   Surface* dst = renderer_.GetSurface(layer);
-  if (!bytes || !dst) return false;
-  if (!DecodeBmp(*bytes, renderer_.Format(), &scratch_)) return false;
-  const uint16_t key = renderer_.ColorKey();
+  if (!dst) return false;
+  const Surface* picture = renderer_.DecodedPicture(pack, name, keep);
+  if (!picture) {
+    // Run-length coded pictures are decoded afresh each time.
+    const std::vector<uint8_t>* bytes = renderer_.PictureBytes(pack, name, keep);
+    if (!bytes || !DecodeBmp(*bytes, renderer_.Format(), &scratch_)) return false;
+    scratch_.SetColorKey(renderer_.ColorKey());
+    picture = &scratch_;
+  }
   if (brighten) {
+    // The highlight changes a copy; the cached picture stays as decoded.
+    if (picture != &scratch_) {
+      if (scratch_.Width() != picture->Width() || scratch_.Height() != picture->Height())
+        scratch_ = Surface(picture->Width(), picture->Height(), renderer_.Format());
+      scratch_.BltFast(0, 0, *picture, picture->Bounds(), kBltNoColorKey);
+      scratch_.SetColorKey(renderer_.ColorKey());
+      picture = &scratch_;
+    }
     const bool is565 = renderer_.Format() == PixelFormat::Rgb565;
     for (int row = 0; row < scratch_.Height(); ++row) {
       uint16_t* p = scratch_.Row(row);
@@ -23,8 +53,7 @@ bool RendererRoleGraphics::DrawPicture(int pack, const std::string& name, bool k
         p[col] = is565 ? BrightenPixel565(p[col]) : BrightenPixel555(p[col]);
     }
   }
-  scratch_.SetColorKey(key);
-  dst->BltFast(x, y, scratch_, scratch_.Bounds(), kBltSrcColorKey);
+  dst->BltFast(x, y, *picture, picture->Bounds(), kBltSrcColorKey);
   return true;
 }
 

@@ -3,6 +3,9 @@
 // highlighted, and copied with the colour key onto a world layer.
 #pragma once
 
+#include <memory>
+#include <vector>
+
 #include "media/renderer.h"
 #include "roles/role_graphics.h"
 
@@ -13,6 +16,10 @@ class RendererRoleGraphics : public RoleGraphics {
   explicit RendererRoleGraphics(Renderer& renderer) : renderer_(renderer) {}
 
   void Preload(int pack, const std::string& name, bool keep) override;
+  // Skipped for an animation whose pictures were all found in the same cache, as long as the
+  // caches have not been cleared since: the renderer would only find them again.
+  void PreloadAnimation(int pack, const std::shared_ptr<const RoleAnimation>& animation,
+                        bool keep) override;
   bool DrawPicture(int pack, const std::string& name, bool keep, int layer, int x, int y,
                    bool brighten) override;
   Size PictureSize(int pack, const std::string& name) override;
@@ -20,6 +27,13 @@ class RendererRoleGraphics : public RoleGraphics {
  private:
   Renderer& renderer_;
   Surface scratch_;
+  struct Preloaded {
+    std::shared_ptr<const RoleAnimation> animation;  // held so its address stays its own
+    int pack;
+    bool keep;
+  };
+  std::vector<Preloaded> preloaded_;
+  uint64_t cacheGeneration_ = 0;
 };
 
 }  // namespace isora

@@ -28,19 +28,19 @@ Role::Role(RoleContext& context, const std::string& fileName, const std::string&
       y_(y0),
       roleName_(roleName),
       imageGroup_(imageGroup) {
-  if (auto bytes = ReadFileBytes(NativePath("data\\" + fileName))) {
-    std::string error;
-    animationLoaded_ = ParseRoleAnimation(*bytes, animation_, &error);
-    if (!animationLoaded_) Log("role file data\\" + fileName + " rejected: " + error);
-  }
-  if (context_.graphics) {
-    for (const RoleFrame& f : animation_.frames)
-      context_.graphics->Preload(kPackRole, f.image, imageGroup_ != 0);
-  }
+  const std::string path = "data\\" + fileName;
+  LoadedAnimation own;
+  const LoadedAnimation& file =
+      context_.animations ? context_.animations->Load(path) : (own = LoadRoleAnimation(path));
+  animation_ = file.animation;
+  animationLoaded_ = file.loaded;
+  if (file.readable && !file.loaded) Log("role file " + path + " rejected: " + file.error);
+  if (context_.graphics)
+    context_.graphics->PreloadAnimation(kPackRole, animation_, imageGroup_ != 0);
   int first = FindState(RoleStateKind::kStand);
   if (first < 0) first = FindState(RoleStateKind::kWalk);
   if (first >= 0) {
-    if (const RoleFrame* f = animation_.Frame(animation_.states[first].firstFrame)) {
+    if (const RoleFrame* f = animation_->Frame(animation_->states[first].firstFrame)) {
       x_ = ClampToInt(int64_t{x0} + f->width / 2);
       y_ = ClampToInt(int64_t{y0} - f->height / 2);
     }
@@ -64,7 +64,7 @@ void Role::Log(const std::string& line) {
 }
 
 void Role::DrawFrame(int frame, int layer, bool brighten) {
-  const RoleFrame* f = animation_.Frame(frame);
+  const RoleFrame* f = animation_->Frame(frame);
   if (!f || !context_.graphics) return;
   if (!context_.graphics->DrawPicture(kPackRole, f->image, imageGroup_ != 0, layer,
                                       x_ - f->width / 2, y_ - f->height / 2, brighten))
@@ -73,11 +73,11 @@ void Role::DrawFrame(int frame, int layer, bool brighten) {
 
 int Role::FramesOf(RoleStateKind state) const {
   int s = FindState(state);
-  return s < 0 ? 0 : animation_.states[s].framesPerDirection;
+  return s < 0 ? 0 : animation_->states[s].framesPerDirection;
 }
 
 void Role::SetAnimation(int direction, RoleStateKind state, int step) {
-  const int frame = animation_.FrameIndex(FindState(state), direction, step);
+  const int frame = animation_->FrameIndex(FindState(state), direction, step);
   DrawFrame(frame, kRoleLayer, highlighted_ && state != RoleStateKind::kDie);
   state_ = state;
   direction_ = direction;
@@ -86,7 +86,7 @@ void Role::SetAnimation(int direction, RoleStateKind state, int step) {
 
 void Role::DrawStep(int step) {
   const int frame = step >= 0 && step < FramesOf(state_)
-                        ? animation_.FrameIndex(FindState(state_), direction_, step)
+                        ? animation_->FrameIndex(FindState(state_), direction_, step)
                         : -1;
   DrawFrame(frame, kRoleLayer, highlighted_ && state_ != RoleStateKind::kDie);
   // A step past the animation draws nothing and keeps the last frame for Bounds.
@@ -192,7 +192,7 @@ Point Role::StepProbe() const {
 }
 
 Rect Role::Bounds() const {
-  const RoleFrame* f = animation_.Frame(currentFrame_);
+  const RoleFrame* f = animation_->Frame(currentFrame_);
   const int w = f ? f->width : 0, h = f ? f->height : 0;
   return Rect{x_ - w / 2, y_ - h / 2, x_ + w / 2, y_ + h / 2};
 }

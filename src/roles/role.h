@@ -31,7 +31,9 @@ struct RoleContext {
   RoleGraphics* graphics = nullptr;  // null: nothing is drawn
   RoleHost* host = nullptr;          // null: messages, sounds and kills go nowhere
   GameLog* log = nullptr;            // null: GameEngine.log
-  int stepCounter = 0;               // shared by all roles
+  // Animation files already parsed, shared between roles; null: each role reads its own.
+  RoleAnimationCache* animations = nullptr;
+  int stepCounter = 0;  // shared by all roles
 };
 
 // The per-frame probe result the world update passes to Update: low 16 bits non-zero when the
@@ -61,11 +63,11 @@ class Role : public GrowthRole {
   virtual int ExpValue() const { return 0; }
 
   bool HasAnimation() const { return animationLoaded_; }
-  const RoleAnimation& Animation() const { return animation_; }
+  const RoleAnimation& Animation() const { return *animation_; }
 
   // Animation and movement.
-  int FindState(std::string_view name) const { return animation_.FindState(name); }
-  int FindState(RoleStateKind kind) const { return animation_.FindState(kind); }
+  int FindState(std::string_view name) const { return animation_->FindState(name); }
+  int FindState(RoleStateKind kind) const { return animation_->FindState(kind); }
   void SetAnimation(int direction, RoleStateKind state, int step);
   void DrawStep(int step);
   void FaceTowards(int tx, int ty);
@@ -161,7 +163,7 @@ class Role : public GrowthRole {
   void Log(const std::string& line);
 
   RoleContext& context_;
-  RoleAnimation animation_;
+  std::shared_ptr<const RoleAnimation> animation_;
   bool animationLoaded_ = false;
   PlayerGrowth growth_;
   std::unique_ptr<isora::CurrentSkill> skill_;

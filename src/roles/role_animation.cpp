@@ -1,6 +1,7 @@
 #include "roles/role_animation.h"
 
 #include "foundation/byte_io.h"
+#include "foundation/file_io.h"
 
 namespace isora {
 
@@ -88,6 +89,23 @@ bool ParseRoleAnimation(std::span<const uint8_t> bytes, RoleAnimation& out, std:
   anim.IndexStates();
   out = std::move(anim);
   return true;
+}
+
+LoadedAnimation LoadRoleAnimation(const std::string& path) {
+  LoadedAnimation out;
+  auto animation = std::make_shared<RoleAnimation>();
+  if (auto bytes = ReadFileBytes(NativePath(path))) {
+    out.readable = true;
+    out.loaded = ParseRoleAnimation(*bytes, *animation, &out.error);
+  }
+  out.animation = std::move(animation);
+  return out;
+}
+
+const LoadedAnimation& RoleAnimationCache::Load(const std::string& path) {
+  auto it = files_.find(path);
+  if (it == files_.end()) it = files_.emplace(path, LoadRoleAnimation(path)).first;
+  return it->second;
 }
 
 }  // namespace isora

@@ -5,6 +5,8 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -66,5 +68,28 @@ struct RoleAnimation {
 // Parses a whole animation file; the two counts are checked against the file's size before
 // anything is allocated. False with a reason in *error on a foreign or damaged file.
 bool ParseRoleAnimation(std::span<const uint8_t> bytes, RoleAnimation& out, std::string* error);
+
+// The parsed animation of a file as roles load it: read once per file while the cache lives
+// (the game empties it whenever it builds a world, so edited files are read again), and shared
+// by every role made from it.
+struct LoadedAnimation {
+  std::shared_ptr<const RoleAnimation> animation;  // never null; empty when not loaded
+  bool loaded = false;
+  bool readable = false;  // the file could be read (it may still have been rejected)
+  std::string error;      // why a readable file was rejected
+};
+
+// Reads and parses a file (a game path) without any cache.
+LoadedAnimation LoadRoleAnimation(const std::string& path);
+
+class RoleAnimationCache {
+ public:
+  const LoadedAnimation& Load(const std::string& path);
+  void Clear() { files_.clear(); }
+  size_t Size() const { return files_.size(); }
+
+ private:
+  std::map<std::string, LoadedAnimation> files_;
+};
 
 }  // namespace isora

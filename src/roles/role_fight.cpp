@@ -130,7 +130,7 @@ void Role::DeathStep() {
   if (frameStep_ < frames) return;
   frameStep_ = std::max(frames - 1, 0);
   highlighted_ = false;
-  const int frame = animation_.FrameIndex(FindState(RoleStateKind::kDie), direction_, frameStep_);
+  const int frame = animation_->FrameIndex(FindState(RoleStateKind::kDie), direction_, frameStep_);
   DrawFrame(frame, kGroundLayer, false);
   currentFrame_ = frame;
   Log("die");

@@ -2,9 +2,11 @@
 // draws through the renderer (RendererRoleGraphics); tests record the calls.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "media/surface.h"
+#include "roles/role_animation.h"
 
 namespace isora {
 
@@ -17,6 +19,12 @@ class RoleGraphics {
   virtual ~RoleGraphics() = default;
   // Loads a picture of an image pack into the cache; keep selects the persistent cache.
   virtual void Preload(int pack, const std::string& name, bool keep) = 0;
+  // Preloads every frame picture of an animation; the same as Preload of each frame's image,
+  // which an implementation may skip when it knows they are all cached already.
+  virtual void PreloadAnimation(int pack, const std::shared_ptr<const RoleAnimation>& animation,
+                                bool keep) {
+    for (const RoleFrame& f : animation->frames) Preload(pack, f.image, keep);
+  }
   // Draws a picture with its top-left at (x, y) of a world layer, magenta transparent, its
   // non-key pixels brightened first when asked. False when the picture cannot be fetched.
   virtual bool DrawPicture(int pack, const std::string& name, bool keep, int layer, int x, int y,

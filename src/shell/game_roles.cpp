@@ -16,20 +16,24 @@ constexpr ColorRef kBlack = 0x000000;
 constexpr ColorRef kLabelColor = 0xAAE3FF;
 
 // The probe result for a role's next step: the cell must be passable and no other living role
-// may hold the point.
+// may hold the point (the first such role in draw-list order is the one named).
 uint32_t ProbeFor(const GameMap& map, GameWorld& world, const Role& role) {
   Point p = role.StepProbe();
   if (p.x == -1 && p.y == -1) return MakeProbeResult(true, -1);
   bool free = map.IsPassableAt(p.x, p.y) != 0;
-  int found = -1;
-  auto test = [&](Role* other) {
-    if (found >= 0 || !other || other == &role || other->IsDead()) return;
-    if (other->Bounds().Contains(p.x, p.y)) found = other->NpcId();
-  };
-  test(world.player.get());
-  for (auto& e : world.npcs.Entries()) test(e.role.get());
+  const Role* other = world.grid.FirstAt(p.x, p.y, &role);
+  const int found = other ? other->NpcId() : -1;
   if (found >= 0) free = false;
   return MakeProbeResult(free, found);
+}
+
+// Files the draw list (the player, then the roles of the map) in the probe's grid.
+void FileRoles(GameWorld& world) {
+  std::vector<Role*> drawList;
+  drawList.reserve(world.npcs.Entries().size() + 1);
+  drawList.push_back(world.player.get());
+  for (auto& e : world.npcs.Entries()) drawList.push_back(e.role.get());
+  world.grid.Build(drawList);
 }
 
 }  // namespace
@@ -111,6 +115,7 @@ bool CGame::DrawRole() {
     return true;
   }
 
+  FileRoles(*world_);
   for (size_t i = 0; i < world_->npcs.Entries().size();) {
     if (!world_->npcs.Entries()[i].role) {
       ++i;
@@ -125,10 +130,14 @@ bool CGame::DrawRole() {
       GameMode before = mode_;
       HandleDeadRole(static_cast<int>(i) + 1);
       if (mode_ != before) return false;
+      FileRoles(*world_);  // entries after it moved up; a script may have added roles
       continue;
     }
     if (area.Contains(npc.X(), npc.Y())) {
-      uint32_t probe = ProbeFor(map_, *world_, npc);
+      // The blocked step is told only to someone listening: formatting it costs more than the
+      // step itself.
+      const uint32_t probe =
+          platform_.DebugOutputWanted() ? ProbeFor(map_, *world_, npc) : MakeProbeResult(true, -1);
       if ((probe & 0xFFFF) == 0 && npc.StepProbe().x != -1) {
         Point p = npc.StepProbe();
         Trace(WinFormat("[DrawRole]cannot cross:findnpc=%d,map cross=%d,pt.x=%d,pt.y=%d,state=%s\n",
@@ -145,6 +154,7 @@ bool CGame::DrawRole() {
       Point p = npc.StepProbe();
       npc.OffscreenStep(p.x == -1 || map_.IsPassableAt(p.x, p.y) != 0);
     }
+    world_->grid.Moved(static_cast<int>(i) + 1);
     ++i;
   }
 

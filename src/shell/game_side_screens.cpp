@@ -8,8 +8,8 @@
 #include "media/jpeg_writer.h"
 #include "media/platform.h"
 #include "shell/game.h"
-#include "shell/screen_drawing.h"
 #include "shell/game_ui.h"
+#include "shell/screen_drawing.h"
 
 namespace isora {
 
@@ -28,7 +28,8 @@ bool SideScreens::ShowCredits() {
   IniFile ini;
   if (!ini.Load("credit.ini", game_.iniPackage_.c_str())) return false;
   std::string pic = ini.GetString("credit", "pic");
-  game_.musicState_.SetScreenFile(MusicScreen::kCredits, ini.GetString("credit", "music").substr(0, 29));
+  game_.musicState_.SetScreenFile(MusicScreen::kCredits,
+                                  ini.GetString("credit", "music").substr(0, 29));
   game_.musicState_.Cue(MusicScreen::kCredits);
   std::string content = BackslashesToLines(ini.GetString("credit", "content"));
   int lines = ini.GetInt("credit", "contentLines");
@@ -150,12 +151,11 @@ bool SideScreens::TakeScreenshot() {
   if (!back) return false;
   std::string folder = game_.workingDir_ + "/screenshot";
   std::string path = folder + "/" + ScreenshotName(game_.platform_.LocalTime());
-  std::vector<uint8_t> bgr = ScreenshotPixels(*back);
   game_.Trace("7\n");
   // The player pressed the key and expects a picture: a missing folder is made.
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
-  if (!WriteJpeg(path, back->Width(), back->Height(), bgr, 75)) {
+  if (!WriteScreenshot(path, *back, 75)) {
     game_.log_.WriteText("Screenshot failed: cannot write " + path);
     return false;
   }

@@ -59,6 +59,7 @@ bool CGame::LoadMap(const std::string& path) {
   Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   if (layer3) layer3->Fill(renderer_.ColorKey());
   if (ground && upper && objects) map_.PaintObjects(*upper, *objects, *ground, renderer_.Format());
+  renderer_.ReleaseObjectSheet();
   mapInfo_ = map_.Header();
   mapPath_ = path;
   log_.WriteText("Draw map over!");
@@ -130,6 +131,7 @@ void CGame::PlacePlayerOnTile(int32_t row, int32_t column, int32_t direction) {
 
 bool CGame::BuildWorld() {
   renderer_.ClearCache(kOrdinaryPictures);
+  world_->animations.Clear();  // role files are read afresh for each world
   if (!transition_.newGame) map_.Release();
   if (!LoadMap(transition_.MapPath())) {
     failure_.Report(platform_, log_, "Initializing map failed!", transition_.MapPath());
@@ -171,6 +173,7 @@ bool CGame::BuildWorld() {
   wanderCounter_ = -1;
   lastTriggerCell_ = CellIndex{};
   musicState_.Restart();
+  renderer_.ReleasePackHandle();
   FadeTo(true, ModePlay);
   return true;
 }

@@ -13,6 +13,7 @@
 #include "roles/role_host.h"
 #include "roles/role_npc.h"
 #include "shell/game.h"
+#include "world/role_grid.h"
 #include "world/role_placement.h"
 
 namespace isora {
@@ -69,8 +70,11 @@ struct GameWorld {
     context.host = &host;
     context.graphics = &graphics;
     context.log = &game.Log();
+    context.animations = &animations;
   }
 
+  // Declared before the context that points at it.
+  RoleAnimationCache animations;
   RoleContext context;
   GameRoleHost host;
   RendererRoleGraphics graphics;
@@ -81,6 +85,8 @@ struct GameWorld {
   // The map's non-player roles; index i (from 1) is entry i - 1. Removed roles leave an empty
   // entry, so indexes stay put.
   RoleList npcs;
+  // The draw list filed by place, for the step probe; filed again every play frame.
+  RoleGrid grid;
   // Items lying on the map, oldest first, and the one under the cursor (end for none).
   GroundItemList groundItems;
   GroundItemList::iterator highlighted = groundItems.end();

@@ -58,6 +58,10 @@ bool EnterGame(CGame& game, const ProgramOptions& options) {
 
 int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEvent>& events) {
   HeadlessPlatform platform;
+  // Trace text goes out as it comes with --trace; otherwise nobody reads it and it is not kept.
+  platform.SetDebugWanted(false);
+  if (options.trace)
+    platform.SetDebugSink([](const std::string& text) { std::fputs(text.c_str(), stderr); });
   Hooks::Set(&platform);
   GameOptions gameOptions{options.pixelFormat, true, options.trace, options.dev};
   int exitCode = 0;
@@ -93,9 +97,6 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
     exitCode = r.errors.empty() ? r.exitCode : 3;
     ReportBoxes(platform);
     exitCode = ReportFailure(game, exitCode);
-  }
-  if (options.trace) {
-    for (const std::string& line : platform.DebugLines()) std::fputs(line.c_str(), stderr);
   }
   Hooks::Set(nullptr);
 #ifdef __EMSCRIPTEN__

@@ -43,19 +43,10 @@ void Button::Draw(Renderer& renderer, UiHost* host) {
       hoverSoundPlayed = true;
     }
     if (type == kButtonPicture && !IsNull()) {
-      // Lit through the scratch corner of layer 3 so the brightening never touches the screen
-      // behind the picture's transparent pixels.
-      auto p = ResolvePicture(renderer, name);
-      Surface* scratch = renderer.GetSurface(kSurfaceLayer3);
-      Surface* back = renderer.GetSurface(kSurfaceBackBuffer);
-      if (p && scratch && back &&
-          renderer.DrawPictureTo(p->pack, p->name, kSurfaceLayer3, 0, 0, false)) {
-        Size s = renderer.GetPictureSize(p->pack, p->name);
-        Rect r{0, 0, s.cx, s.cy};
-        renderer.Brighten(kSurfaceLayer3, r);
-        back->BltFast(x, y, *scratch, r, kBltSrcColorKey);
-        renderer.ReleaseScratch(r);
-      }
+      // Lit on a copy so the brightening never touches the screen behind the picture's
+      // transparent pixels.
+      if (auto p = ResolvePicture(renderer, name))
+        renderer.DrawPictureLit(p->pack, p->name, kSurfaceBackBuffer, x, y);
     } else if (type == kButtonPicturePair) {
       const std::string& shown = IsNullPicture(hoverName) ? name : hoverName;
       if (!IsNullPicture(shown)) DrawPicturePath(renderer, shown, kSurfaceBackBuffer, x, y);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -173,6 +174,24 @@ TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
   file.Close();
   EXPECT_FALSE(file.Find("tiles.ini"));
   EXPECT_EQ(file.GetSize(), -1);
+}
+
+TEST_F(PackageFileTest, ReadsKeepTheFileOpenUntilLetGo) {
+  std::vector<uint8_t> data = {'h', 'i', '!', 'x', 'y'};
+  WriteFile("k.vdk", RawPackage(2, {{"one", 3, 3, 0, 0}, {"two", 2, 2, 3, 0}}, data));
+  PackageFile file;
+  ASSERT_TRUE(file.Open("k.vdk"));
+  ASSERT_TRUE(file.ReadMember("one"));
+  // The handle of the first read serves the next ones, even with the file gone from its folder.
+  std::filesystem::remove(test::InFolder("k.vdk"));
+  auto two = file.ReadMember("two");
+  ASSERT_TRUE(two);
+  EXPECT_EQ(std::string(two->begin(), two->end()), "xy");
+  EXPECT_TRUE(hooks_.messageBoxes.empty());
+  // Let go, the next read opens the file again, which is no longer there.
+  file.CloseHandle();
+  EXPECT_FALSE(file.ReadMember("one"));
+  EXPECT_EQ(hooks_.messageBoxes.size(), 1u);
 }
 
 TEST_F(PackageFileTest, EmptyRootOpens) {

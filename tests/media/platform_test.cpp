@@ -87,6 +87,56 @@ TEST(HeadlessPlatformTest, FlipPresentsTheBackBuffer) {
   EXPECT_EQ(p.LastFrame().At(639, 479), 0x1234);
 }
 
+TEST(HeadlessPlatformTest, TraceTextIsBoundedAndToldWhetherAnyoneListens) {
+  HeadlessPlatform p;
+  EXPECT_TRUE(p.DebugOutputWanted());
+  for (size_t i = 0; i < HeadlessPlatform::kDebugLinesKept + 10; ++i)
+    p.DebugOutput(std::to_string(i) + "\n");
+  ASSERT_EQ(p.DebugLines().size(), HeadlessPlatform::kDebugLinesKept);
+  EXPECT_EQ(p.DebugLines().front(), "10\n");  // the oldest went first
+  EXPECT_EQ(p.DebugLines().back(), std::to_string(HeadlessPlatform::kDebugLinesKept + 9) + "\n");
+  // Nobody listening: nothing kept, and callers may skip formatting.
+  p.SetDebugWanted(false);
+  EXPECT_FALSE(p.DebugOutputWanted());
+  p.DebugOutput("dropped\n");
+  EXPECT_NE(p.DebugLines().back(), "dropped\n");
+  // A sink streams every line as it comes.
+  std::string streamed;
+  p.SetDebugSink([&](const std::string& text) { streamed += text; });
+  EXPECT_TRUE(p.DebugOutputWanted());
+  p.DebugOutput("a\n");
+  p.DebugOutput("b\n");
+  EXPECT_EQ(streamed, "a\nb\n");
+}
+
+TEST(JpegWriterTest, TheScreenshotIsEncodedInOnePassAsTheSameBaselineFile) {
+  Surface back(640, 480);
+  for (int y = 0; y < 480; ++y)
+    for (int x = 0; x < 640; ++x) back.Set(x, y, static_cast<uint16_t>(x * 97 + y * 31));
+  std::vector<uint8_t> fast, reference;
+  ASSERT_TRUE(EncodeScreenshot(back, 75, &fast));
+  ASSERT_TRUE(EncodeJpeg(640, 480, ScreenshotPixels(back), 75, &reference));
+  ASSERT_GT(fast.size(), 100u);
+  EXPECT_EQ(std::string(fast.begin() + 6, fast.begin() + 10), "JFIF");
+  // The same quantisation tables and frame header as the two-pass encoding.
+  auto segment = [](const std::vector<uint8_t>& jpg, uint8_t marker) {
+    for (size_t i = 2; i + 4 < jpg.size();) {
+      const size_t length = (jpg[i + 2] << 8) | jpg[i + 3];
+      if (jpg[i + 1] == marker)
+        return std::vector<uint8_t>(jpg.begin() + i, jpg.begin() + i + 2 + length);
+      i += 2 + length;
+    }
+    return std::vector<uint8_t>{};
+  };
+  EXPECT_FALSE(segment(fast, 0xC0).empty());
+  EXPECT_EQ(segment(fast, 0xC0), segment(reference, 0xC0));
+  EXPECT_EQ(segment(fast, 0xDB), segment(reference, 0xDB));
+  // The fast transform changes the coded data only slightly.
+  EXPECT_NEAR(static_cast<double>(fast.size()), static_cast<double>(reference.size()),
+              reference.size() * 0.1);
+  EXPECT_FALSE(EncodeScreenshot(Surface(), 75, &fast));
+}
+
 TEST(MouseDeviceTest, ButtonsReadOnlyWhileTheWindowHasTheFocus) {
   HeadlessPlatform p;
   MouseDevice mouse;

@@ -107,8 +107,8 @@ TEST_F(RendererTest, BrightenSaturatesAndLeavesTheKey) {
   EXPECT_EQ(b.At(2, 0), 0xF81F);
   EXPECT_EQ(b.At(3, 0), Rgb565(31, 63, 31));
   EXPECT_EQ(b.At(4, 0), Rgb565(1, 2, 3));
-  // The work is done in the object sheet's corner, which keeps the result.
-  EXPECT_EQ(S(kSurfaceObjects).At(0, 0), Rgb565(17, 34, 12));
+  // The work is done in place: the object sheet (a map's) is not made for it.
+  EXPECT_FALSE(renderer_.HasSurface(kSurfaceObjects));
 }
 
 TEST_F(RendererTest, GreyUsesTheWeightedFormula) {
@@ -116,6 +116,7 @@ TEST_F(RendererTest, GreyUsesTheWeightedFormula) {
   b.Set(10, 10, Rgb565(20, 41, 7));  // v = (7 + 60 + 6 * 20) / 10 = 18
   b.Set(11, 10, 0xF81F);
   b.Set(12, 10, Rgb565(31, 63, 31));  // v = (31 + 93 + 186) / 10 = 31
+  S(kSurfaceLayer3).Set(0, 0, 0x1234);
   renderer_.Grey(kSurfaceBackBuffer, Rect{10, 10, 13, 11});
   EXPECT_EQ(b.At(10, 10), 18 * 0x0841);
   EXPECT_EQ(b.At(11, 10), 0xF81F);
@@ -361,6 +362,104 @@ TEST_F(RendererPackTest, DrawPictureIsKeyedAndGoesThroughLayer3) {
   ASSERT_TRUE(renderer_.DrawPictureTo(kPackUi, "back.bmp", kSurfaceBackBuffer, 0, 0, false));
   EXPECT_EQ(back.At(0, 0), 0xF81F);
   EXPECT_EQ(renderer_.GetPictureSize(kPackUi, "back.bmp"), (Size{4, 3}));
+}
+
+TEST_F(RendererPackTest, DecodedPixelsFollowTheCachesAndStayWithinTheirBudget) {
+  const size_t pixelBytes = 16 * 3 * 2;  // 4×3 at a pitch of 16 pixels
+  ASSERT_NE(renderer_.DecodedPicture(kPackUi, "back.bmp"), nullptr);
+  const Surface* first = renderer_.DecodedPicture(kPackUi, "back.bmp");
+  EXPECT_EQ(renderer_.DecodedPicture(kPackUi, "back.bmp"), first);  // decoded once
+  EXPECT_EQ(renderer_.PackReads(), 1);
+  EXPECT_EQ(first->At(1, 1), 0x07E0);
+  EXPECT_EQ(first->ColorKey(), 0xF81F);
+  EXPECT_EQ(renderer_.DecodedMemory(), pixelBytes);
+  const size_t fileBytes = renderer_.PictureBytes(kPackUi, "back.bmp")->size();
+  EXPECT_EQ(renderer_.CacheMemory(), fileBytes + pixelBytes);
+  // A kept copy is a picture of its own; clearing cache B leaves it and its pixels.
+  ASSERT_NE(renderer_.DecodedPicture(kPackUi, "back.bmp", true), nullptr);
+  renderer_.ClearCache(kOrdinaryPictures);
+  EXPECT_EQ(renderer_.CacheMemory(), fileBytes + pixelBytes);
+  renderer_.ClearCache(kKeptPictures);
+  EXPECT_EQ(renderer_.CacheMemory(), 0u);
+  // Damaged pictures have no pixels and are never drawn.
+  EXPECT_EQ(renderer_.DecodedPicture(kPackUi, "broken.bmp"), nullptr);
+  EXPECT_FALSE(renderer_.DrawPicture(kPackUi, "broken.bmp", kSurfaceBackBuffer, 0, 0));
+
+  // Past the budget, pixels are dropped and made again from the bytes when drawn.
+  renderer_.SetDecodedBudget(pixelBytes + pixelBytes / 2);
+  ASSERT_NE(renderer_.DecodedPicture(kPackUi, "back.bmp"), nullptr);
+  ASSERT_NE(renderer_.DecodedPicture(kPackUi, "back.bmp", true), nullptr);
+  EXPECT_EQ(renderer_.DecodedMemory(), pixelBytes);
+  ASSERT_TRUE(renderer_.DrawPicture(kPackUi, "back.bmp", kSurfaceBackBuffer, 10, 10));
+  EXPECT_EQ(S(kSurfaceBackBuffer).At(11, 11), 0x07E0);
+  EXPECT_LE(renderer_.DecodedMemory(), pixelBytes + pixelBytes / 2);
+}
+
+TEST_F(RendererPackTest, TrueColourPicturesAreKeptAsPixelsAlone) {
+  BmpImage tile = BmpImage::Filled(64, 32, 0x102030);
+  tile.Set(5, 6, 0xFF00FF);
+  PackageWriter tiles;
+  ASSERT_TRUE(tiles.AddFile("t.bmp", WriteBmp24(tile), true));
+  test::WriteFile("tiles.epk", tiles.Build());
+  renderer_.SetPackPath(kPackTiles, "tiles.epk");
+  EXPECT_EQ(renderer_.EnsureLoaded(kPackTiles, "t.bmp", false), 1);
+  // 64×32×2 bytes of pixels instead of the 6,198-byte file, and no file left to hand out.
+  EXPECT_EQ(renderer_.CacheMemory(), 64u * 32 * 2);
+  EXPECT_EQ(renderer_.PictureBytes(kPackTiles, "t.bmp"), nullptr);
+  EXPECT_EQ(renderer_.GetPictureSize(kPackTiles, "t.bmp"), (Size{64, 32}));
+  Surface& back = S(kSurfaceBackBuffer);
+  back.Fill(0x1234);
+  ASSERT_TRUE(renderer_.DrawPictureTo(kPackTiles, "t.bmp", kSurfaceBackBuffer, 1, 1, false));
+  EXPECT_EQ(back.At(6, 7), 0xF81F);  // opaque: the key is drawn
+  EXPECT_EQ(back.At(1, 1), PackPixel(PixelFormat::Rgb565, 0x10, 0x20, 0x30));
+  ASSERT_TRUE(renderer_.DrawPicture(kPackTiles, "t.bmp", kSurfaceBackBuffer, 100, 1));
+  EXPECT_EQ(back.At(105, 7), 0x1234);  // keyed: transparent
+  EXPECT_EQ(renderer_.PackReads(), 1);
+  // Budget trimming never drops them: there would be nothing to decode them from.
+  renderer_.SetDecodedBudget(0);
+  EXPECT_TRUE(renderer_.DrawPicture(kPackUi, "back.bmp", kSurfaceBackBuffer, 0, 0));
+  EXPECT_NE(renderer_.DecodedPicture(kPackTiles, "t.bmp"), nullptr);
+  renderer_.ClearCache(kOrdinaryPictures);
+  EXPECT_EQ(renderer_.CacheMemory(), 0u);
+}
+
+TEST_F(RendererPackTest, MapSizedSurfacesAreMadeOnFirstUse) {
+  Renderer r;
+  ASSERT_TRUE(r.Init());
+  for (int i : {kSurfacePrimary, kSurfaceGround, kSurfaceLayer3, kSurfaceLayer4, kSurfaceObjects})
+    EXPECT_FALSE(r.HasSurface(i)) << i;
+  EXPECT_TRUE(r.HasSurface(kSurfaceBackBuffer));
+  // Pictures and effects on the screen do not make them (the scratch corner is only given
+  // back once layer 3 exists).
+  r.SetPackPath(kPackUi, "ui.epk");
+  ASSERT_TRUE(r.DrawPicture(kPackUi, "back.bmp", kSurfaceBackBuffer, 0, 0));
+  ASSERT_TRUE(r.DrawPictureLit(kPackUi, "back.bmp", kSurfaceBackBuffer, 0, 0));
+  r.Darken(kSurfaceBackBuffer, kScreenRect, 4);
+  r.Brighten(kSurfaceBackBuffer, kScreenRect);
+  EXPECT_FALSE(r.HasSurface(kSurfaceLayer3));
+  EXPECT_FALSE(r.HasSurface(kSurfaceObjects));
+  // Asked for, a layer is black (or keyed where designed) and the object sheet can be let go.
+  const Surface* layer3 = r.GetSurface(kSurfaceLayer3);
+  ASSERT_NE(layer3, nullptr);
+  EXPECT_EQ(layer3->Width(), 3200);
+  EXPECT_EQ(layer3->At(0, 0), 0);
+  EXPECT_TRUE(layer3->HasColorKey());
+  EXPECT_FALSE(r.GetSurface(kSurfaceGround)->HasColorKey());
+  ASSERT_NE(r.GetSurface(kSurfaceObjects), nullptr);
+  r.ReleaseObjectSheet();
+  EXPECT_FALSE(r.HasSurface(kSurfaceObjects));
+}
+
+TEST_F(RendererPackTest, ALitPictureIsBrightenedOnACopy) {
+  Surface& back = S(kSurfaceBackBuffer);
+  back.Fill(0x1234);
+  S(kSurfaceLayer3).Fill(0x0001);
+  ASSERT_TRUE(renderer_.DrawPictureLit(kPackUi, "back.bmp", kSurfaceBackBuffer, 20, 20));
+  EXPECT_EQ(back.At(20, 20), 0x1234);            // the key stays transparent
+  EXPECT_EQ(back.At(21, 21), Rgb565(7, 63, 7));  // green brightened
+  EXPECT_EQ(back.At(22, 21), 0xFFFF);            // white stays white
+  EXPECT_EQ(renderer_.DecodedPicture(kPackUi, "back.bmp")->At(1, 1), 0x07E0);  // cache intact
+  EXPECT_EQ(S(kSurfaceLayer3).At(1, 1), 0xF81F);  // the scratch corner given back
 }
 
 }  // namespace

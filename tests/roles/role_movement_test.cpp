@@ -50,6 +50,33 @@ TEST_F(RoleMovementTest, ForeignOrOversizedRoleFilesLeaveNoTables) {
   EXPECT_TRUE(big.Animation().frames.empty());
 }
 
+TEST_F(RoleMovementTest, RolesOfOneFileShareOneParsedAnimation) {
+  RoleAnimationCache cache;
+  context_.animations = &cache;
+  auto a = MakeNpc(Record("a"), 100, 100, 1);
+  // Read once: the file may go away and the next role of it still has its animation.
+  std::filesystem::remove(InFolder("data/mon.pmg"));
+  auto b = MakeNpc(Record("b"), 300, 100, 2);
+  ASSERT_TRUE(b->HasAnimation());
+  EXPECT_EQ(&a->Animation(), &b->Animation());
+  EXPECT_EQ(cache.Size(), 1u);
+  // A rejected file is remembered as rejected, and every role of it says so in the log.
+  WriteFile("data/foreign.pmg", std::string(3000, 'x'));
+  Role f1(context_, "foreign.pmg", "f", 0, 0, 1, 1, 0);
+  Role f2(context_, "foreign.pmg", "g", 0, 0, 1, 1, 0);
+  EXPECT_FALSE(f2.HasAnimation());
+  const std::string log = ReadFile("test.log");
+  const std::string line = "role file data\\foreign.pmg rejected";
+  const size_t first = log.find(line);
+  ASSERT_NE(first, std::string::npos);
+  EXPECT_NE(log.find(line, first + 1), std::string::npos);
+  // Emptied (a new world), files are read afresh.
+  cache.Clear();
+  auto c = MakeNpc(Record("c"), 100, 100, 3);
+  EXPECT_FALSE(c->HasAnimation());
+  context_.animations = nullptr;
+}
+
 TEST_F(RoleMovementTest, CameraFollowsThePlayerWithinTheMap) {
   auto role = MakePlayer();
   role->SetPosition(320, 240);
