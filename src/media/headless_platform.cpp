@@ -1,6 +1,7 @@
 #include "media/headless_platform.h"
 
 #include "foundation/file_io.h"
+#include "foundation/stop_signals.h"
 #include "media/ani_reader.h"
 
 namespace isora {
@@ -26,6 +27,7 @@ void HeadlessPlatform::DestroyGameWindow() {
 }
 
 bool HeadlessPlatform::PeekMessage(Message* msg, bool remove) {
+  if (TakeStopRequest()) PostMessage(Message{kWmClose, 0, 0});
   std::lock_guard<std::mutex> lock(mutex_);
   if (queue_.empty()) return false;
   if (msg) *msg = queue_.front();

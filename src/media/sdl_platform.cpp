@@ -10,6 +10,7 @@
 
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
+#include "foundation/stop_signals.h"
 #include "media/ani_reader.h"
 #include "media/sdl_handles.h"
 
@@ -242,6 +243,7 @@ class SdlPlatformImpl {
 
   void Pump() {
     if (!Ready()) return;
+    if (TakeStopRequest()) Push({kWmClose, 0, 0});
     SDL_Event e;
     while (SDL_PollEvent(&e)) Translate(e);
     AnimateCursor();
@@ -286,6 +288,17 @@ bool SdlPlatform::Init() {
   if (impl_->Ready()) return true;
   if (!impl_->video.Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS)) {
     impl_->error = SDL_GetError();
+    return false;
+  }
+  // With no window system SDL falls back to a driver that shows nothing, and the game would run
+  // on unseen. Those drivers are only taken when asked for by name (SDL_VIDEODRIVER).
+  const char* driver = SDL_GetCurrentVideoDriver();
+  const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+  if (driver && !(asked && *asked) &&
+      (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0 ||
+       std::strcmp(driver, "evdev") == 0)) {
+    impl_->video.Quit();
+    impl_->error = "no window system: neither DISPLAY nor WAYLAND_DISPLAY leads to one";
     return false;
   }
   impl_->wakeEvent = SDL_RegisterEvents(1);
@@ -519,6 +532,8 @@ void SdlPlatform::MessageBox(const std::string& text, const std::string& caption
   Uint32 flags = icon == MessageBoxIcon::Error     ? SDL_MESSAGEBOX_ERROR
                  : icon == MessageBoxIcon::Warning ? SDL_MESSAGEBOX_WARNING
                                                    : SDL_MESSAGEBOX_INFORMATION;
+  // The box's own loop sees no messages: a stop signal while it waits ends the process.
+  ModalWait modal;
   if (!impl_->Ready() ||
       SDL_ShowSimpleMessageBox(flags, title.c_str(), body.c_str(), impl_->window.get()) != 0)
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());

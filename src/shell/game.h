@@ -17,11 +17,12 @@
 #include "media/music_player.h"
 #include "media/platform.h"
 #include "media/renderer.h"
-#include "media/sound.h"
 #include "panels/hand.h"
 #include "quests/mission_list.h"
 #include "quests/relations.h"
+#include "shell/button_latch.h"
 #include "shell/fade.h"
+#include "shell/failure_report.h"
 #include "shell/frame_clock.h"
 #include "shell/game_bags.h"
 #include "shell/game_mode.h"
@@ -31,6 +32,7 @@
 #include "shell/music_state.h"
 #include "shell/rain.h"
 #include "shell/side_screens.h"
+#include "shell/sound_bank.h"
 #include "ui/ui_host.h"
 #include "world/game_map.h"
 
@@ -138,6 +140,7 @@ class CGame : public UiHost {
   bool HasPlayer() const;
   AttributeSnapshot PlayerSnapshot() const;
   GameLog& Log() { return log_; }
+  const FailureReport& Failure() const { return failure_; }
 
  private:
   friend class GameStateDump;
@@ -197,7 +200,7 @@ class CGame : public UiHost {
   GameMap map_;
   MusicPlayer music_;
   GameLog log_;
-  std::unique_ptr<SoundBuffer> effectSound_;
+  std::unique_ptr<SoundBank> effectSounds_;
   std::unique_ptr<SoundBuffer> hoverSound_;
   MouseDevice mouse_;
   GameScriptHost scriptHost_{*this};
@@ -224,6 +227,8 @@ class CGame : public UiHost {
   Fade fade_;
   isora::Rain rain_;
   MusicState musicState_;
+  FailureReport failure_;
+  ButtonLatch buttonLatch_;
   MapTransition transition_;
   Hand hand_;
   int32_t selectedNpc_ = -1;

@@ -82,7 +82,8 @@ bool GameBags::PlayerPanelLeftClick() {
   const int answer = ApplyClick(panel->LeftClick(PlayerMoney()));
   game_.hand_.Settle();
   if (answer != kElementOutside) {
-    if (answer >= kElementFirstSkillIcon || (answer >= 1 && answer <= 5)) game_.leftButtonUp_ = false;
+    if (answer >= kElementFirstSkillIcon || (answer >= 1 && answer <= 5))
+      game_.leftButtonUp_ = false;
     return OpenStatusPanel(answer);
   }
   if (game_.hand_.Holds()) {
@@ -101,7 +102,7 @@ bool GameBags::OpenStatusPanel(int n) {
   } else if (game_.hand_.Holds() && n < 6) {
     return false;
   }
-  if (n == openPanel_ && n < 5 && n > 0) {
+  if (n == openPanel_ && n < 5) {
     game_.PlaySound("button_click.wav");
     game_.mode_ = ModePlay;
     openPanel_ = 0;
@@ -144,7 +145,8 @@ void GameBags::BagClick() {
   int answers[2] = {kPackOutside, kPackOutside};
   for (int i = 0; i < 2; ++i) {
     if (game_.ui_->packPanels[i]->IsShown()) {
-      answers[i] = ApplyClick(game_.ui_->packPanels[i]->Click(game_.hand_, PlayerMoney(), &game_.missionList_));
+      answers[i] = ApplyClick(
+          game_.ui_->packPanels[i]->Click(game_.hand_, PlayerMoney(), &game_.missionList_));
     }
   }
   const int panelAnswer = ApplyClick(panel->LeftClick(PlayerMoney()));
@@ -224,7 +226,8 @@ void GameBags::OpenBag(int cell) {
   if (!sub) return;
   game_.Trace("show bag pack1\n");
   int size = sub->CellCount() >= 25 ? 2 : (sub->CellCount() >= 16 ? 1 : 0);
-  int chosen = !game_.ui_->packPanels[0]->IsShown() ? 0 : (!game_.ui_->packPanels[1]->IsShown() ? 1 : -1);
+  int chosen =
+      !game_.ui_->packPanels[0]->IsShown() ? 0 : (!game_.ui_->packPanels[1]->IsShown() ? 1 : -1);
   if (chosen < 0) return;
   PackPanel& other = *game_.ui_->packPanels[1 - chosen];
   if (other.IsShown() && other.ShownBag() == sub) return;

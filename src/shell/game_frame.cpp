@@ -161,8 +161,7 @@ void CGame::TransitionCheck() {
 }
 
 void CGame::StartMusicOnce(const std::string& file) {
-  if (!musicState_.BeginScreenMusic(file)) return;
-  if (!file.empty() && MusicOn() && music_.Open(&platform_, file)) music_.Play(&platform_, true);
+  musicState_.StartScreenMusic(music_, &platform_, file, MusicOn());
 }
 
 void CGame::FadeTo(bool fadeOut, GameMode target) {
@@ -264,7 +263,7 @@ void CGame::PlaySound(const std::string& file) {
       file.size() > 6 && (file.compare(0, 6, "sound\\") == 0 || file.compare(0, 6, "sound/") == 0);
   if (!inFolder) path = "sound\\" + file;
   lastSound_ = path;
-  if (effectSound_ && effectSound_->Load(path)) effectSound_->Play(0);
+  if (effectSounds_) effectSounds_->Play(path);
 }
 
 bool CGame::RequestMapChange(const std::string& mapName, int32_t row, int32_t column,

@@ -4,16 +4,19 @@
 
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
+#include "media/font.h"
 #include "media/platform.h"
+#include "script/script_engine.h"
 #include "shell/game.h"
 #include "shell/game_rules.h"
-#include "script/script_engine.h"
 #include "shell/game_ui.h"
 #include "shell/game_world.h"
 
 namespace isora {
 
 namespace {
+
+constexpr const char* kGameFontFile = "data\\seguibk.ttf";
 
 // Values of game.ini live in 30-byte fields.
 std::string Field30(const std::string& value) { return value.substr(0, 29); }
@@ -34,23 +37,25 @@ CGame::CGame(Platform& platform, const GameOptions& options)
       renderer_(options.pixelFormat),
       map_(&log_),
       workingDir_(GameFolderOrWorkingFolder()) {
-  log_ = GameLog(LogPathFor(workingDir_));
+  // The game's writer starts each run with an empty log and its header; the mission list shares it.
+  log_ = GameLog(LogPathFor(workingDir_), true);
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
   relations_.SetTexts(&texts_);
-  effectSound_ = std::make_unique<SoundBuffer>();
+  effectSounds_ = std::make_unique<SoundBank>();
   ui_.reset(new GameUi(renderer_, this));
   ConstructWorld();
 }
 
 CGame::~CGame() {
+  Fonts::RemoveFontResource(kGameFontFile);
   hoverSound_.reset();
   mouse_.Release();
   ui_.reset();
   world_.reset();
   if (renderer_.IsInitialized()) renderer_.Release();
   script_.reset();
-  effectSound_.reset();
+  effectSounds_.reset();
   ShutdownSound();
   music_.StopAndClose();
 }
@@ -66,7 +71,7 @@ bool CGame::Init() {
   platform_.LoadAnimatedCursor("data\\cursor.ani");
 
   if (!renderer_.Init(&platform_)) {
-    platform_.MessageBox("Initialize DirectDraw failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Initialize DirectDraw failed!", "");
     renderer_.Release();
     DestroyWindow();
     return false;
@@ -75,7 +80,7 @@ bool CGame::Init() {
   int32_t hr = mouse_.Create(&platform_, true, false, true);
   if (hr < 0) {
     log_.WriteText("Create Input Device---Mouse...Failed!");
-    platform_.MessageBox("Initialize DirectInput failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Initialize DirectInput failed!", "");
     renderer_.Release();
     DestroyWindow();
     return false;
@@ -98,28 +103,31 @@ bool CGame::Init() {
   Trace("init dsound ok.");
 
   if (!itemDb_.Load("data\\items.itm")) {
-    platform_.MessageBox("Load item database failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load item database failed!", "data\\items.itm");
     renderer_.Release();
     DestroyWindow();
     return false;
   }
   if (!skillDb_.Load("data\\skill.skl")) {
-    platform_.MessageBox("Load skill database failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load skill database failed!", "data\\skill.skl");
     renderer_.Release();
     DestroyWindow();
     return false;
   }
   if (!ReadGameIni()) {
-    platform_.MessageBox("Load game.ini failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load game.ini failed!",
+                    iniPackage_.empty() ? "game.ini" : iniPackage_ + "::game.ini");
     DestroyWindow();
     return false;
   }
   if (!ui_->LoadMenus(iniPackage_)) {
-    platform_.MessageBox("Load ini files failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Load ini files failed!", iniPackage_);
     DestroyWindow();
     return false;
   }
   platform_.ShowCursor(false);
+  // The game's own face, when it ships one, is preferred for as long as the game lives.
+  Fonts::AddFontResource(kGameFontFile);
   return true;
 }
 
@@ -181,6 +189,7 @@ CGame::PumpResult CGame::Pump(int* exitCode) {
       // Held-button play follows the cursor between clicks, so a recording keeps it too.
       RecordInput(Message{kWmMouseMove, 0, 0});
       Frame();
+      buttonLatch_.Clear();
       clock_.FrameRan(t);
       return PumpResult::kFrame;
     }
@@ -194,7 +203,7 @@ void CGame::WindowProc(const Message& msg) {
   RecordInput(msg);
   switch (msg.message) {
     case kWmDestroy:
-      platform_.PostQuitMessage(0);
+      platform_.PostQuitMessage(failure_.ExitStatus());
       return;
     case kWmClose:
       DestroyWindow();
@@ -219,12 +228,14 @@ void CGame::WindowProc(const Message& msg) {
       break;
     case kWmLButtonDown:
       OnLButtonDown();
+      if (leftButtonUp_) buttonLatch_.Press(LatchedButton::kLeft);
       break;
     case kWmLButtonUp:
       leftButtonUp_ = true;
       break;
     case kWmRButtonDown:
       bags_.OnRButtonDown();
+      if (mode_ == ModePlay) buttonLatch_.Press(LatchedButton::kRight);
       break;
     default:
       break;

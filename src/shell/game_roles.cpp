@@ -82,8 +82,8 @@ void CGame::PlayStep() {
                {Point{564, 34}, Point{566, 34}, Point{564, 36}, Point{566, 36}}, kBlack,
                kLabelColor);
   if (leftButtonUp_) {
-    if (mouse_.IsLeftDown()) OnLeftHeld();
-    if (mouse_.IsRightDown()) OnRightHeld();
+    if (buttonLatch_.Held(LatchedButton::kLeft, mouse_.IsLeftDown())) OnLeftHeld();
+    if (buttonLatch_.Held(LatchedButton::kRight, mouse_.IsRightDown())) OnRightHeld();
   }
   screens_.DrawTutorial();
   if (!fade_.Shown()) {
@@ -148,6 +148,11 @@ bool CGame::DrawRole() {
       }
       npc.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
     } else {
+      // Out of view only hostile roles keep going; the others drop their fight and wait.
+      if (!npc.Hostile()) {
+        npc.ForgetFightTarget();
+        npc.Stand();
+      }
       Point p = npc.StepProbe();
       npc.OffscreenStep(p.x == -1 || map_.IsPassableAt(p.x, p.y) != 0);
     }

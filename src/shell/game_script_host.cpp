@@ -1,9 +1,9 @@
 // The game as the scripts see it: each game-state command passed on to the player, the roles of
 // the map, the missions or the progress tables.
-#include "script/script_engine.h"
 #include "shell/game_script_host.h"
 
 #include "foundation/win_format.h"
+#include "script/script_engine.h"
 #include "shell/game_ui.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
@@ -23,8 +23,9 @@ bool CGame::RunScriptFile(const std::string& file, bool quiet) {
   if (loaded == 0) {
     script_.reset();
     if (!quiet) {
-      platform_.MessageBox(texts_.Get(TextId::kScriptFailed), texts_.Get(TextId::kErrorCaption),
-                           MessageBoxIcon::None);
+      failure_.Report(platform_, log_, texts_.Get(TextId::kScriptFailed),
+                      scriptPackage_.empty() ? file : scriptPackage_ + "::" + file,
+                      MessageBoxIcon::None, texts_.Get(TextId::kErrorCaption));
       Quit();
     }
     return false;

@@ -95,7 +95,8 @@ void SideScreens::ShowGameOver() {
   std::shared_ptr<Font> font20 = Font::Create("Segoe UI", 20);
   dc.SelectFont(font20);
   TextMetrics tm = dc.GetTextMetrics();
-  Rect r{0, (kScreenHeight - n * tm.tmHeight) / 2, kScreenWidth, kScreenHeight};
+  const int lineHeight = tm.tmHeight + tm.tmExternalLeading;
+  Rect r{0, (kScreenHeight - n * lineHeight) / 2, kScreenWidth, kScreenHeight};
   dc.SetBkMode(kBkTransparent);
   Rect textRect = r;
   dc.DrawText(text, &textRect, kDtWordBreak | kDtCenter);

@@ -134,7 +134,7 @@ bool CGame::BuildWorld() {
   world_->animations.Clear();  // role files are read afresh for each world
   if (!transition_.newGame) map_.Release();
   if (!LoadMap(transition_.MapPath())) {
-    platform_.MessageBox("Initializing map failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Initializing map failed!", transition_.MapPath());
     DestroyWindow();
     return false;
   }
@@ -142,13 +142,13 @@ bool CGame::BuildWorld() {
   transition_.ArriveAtStartUnlessGiven(mapInfo_.StartX(), mapInfo_.StartY());
   if (t.newGame || !HasPlayer()) {
     if (!CreatePlayer("data\\role.pmg", t.row, t.column, t.direction)) {
-      platform_.MessageBox("Initializing role failed!", "Error", MessageBoxIcon::None);
+      failure_.Report(platform_, log_, "Initializing role failed!", "data\\role.pmg");
       DestroyWindow();
       return false;
     }
     if (!LoadPlayerPanels(*this)) {
-      platform_.MessageBox("Loading playerpanel.ini or packpanel.ini failed!", "Error",
-                           MessageBoxIcon::Error);
+      failure_.Report(platform_, log_, "Loading playerpanel.ini or packpanel.ini failed!",
+                      iniPackage_, MessageBoxIcon::Error);
       DestroyWindow();
       return false;
     }
@@ -162,7 +162,7 @@ bool CGame::BuildWorld() {
     PlacePlayerOnTile(t.row, t.column, t.direction);
   }
   if (!PlaceMapRoles()) {
-    platform_.MessageBox("Initializing npc failed!", "Error", MessageBoxIcon::None);
+    failure_.Report(platform_, log_, "Initializing npc failed!", "data\\npc.npc");
     DestroyWindow();
     return false;
   }

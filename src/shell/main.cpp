@@ -13,6 +13,7 @@
 #include "foundation/file_io.h"
 #include "foundation/game_log.h"
 #include "foundation/gbk.h"
+#include "foundation/stop_signals.h"
 #include "foundation/system_hooks.h"
 #include "media/headless_platform.h"
 #include "media/sdl_platform.h"
@@ -31,6 +32,13 @@ void ReportBoxes(const HeadlessPlatform& platform) {
   for (const auto& box : platform.MessageBoxes()) {
     std::fprintf(stderr, "[%s] %s\n", GbkToUtf8(box.caption).c_str(), GbkToUtf8(box.text).c_str());
   }
+}
+
+// A failure that ended the game, with the file to blame, for whoever started the program.
+int ReportFailure(const CGame& game, int exitCode) {
+  if (!game.Failure().Failed()) return exitCode;
+  std::fprintf(stderr, "isora: %s\n", GbkToUtf8(game.Failure().Line()).c_str());
+  return exitCode != 0 ? exitCode : game.Failure().ExitStatus();
 }
 
 // The edit loop's ways in (--start, --load-slot, --skip-splash), once the game has started.
@@ -67,6 +75,7 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
     if (!game.Init()) {
       platform.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
       ReportBoxes(platform);
+      ReportFailure(game, 1);
       Hooks::Set(nullptr);
       return 1;
     }
@@ -86,8 +95,9 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
       std::fprintf(stderr, "isora: cannot write %s\n", path.c_str());
     }
     exitCode = r.errors.empty() ? r.exitCode : 3;
+    ReportBoxes(platform);
+    exitCode = ReportFailure(game, exitCode);
   }
-  ReportBoxes(platform);
   Hooks::Set(nullptr);
 #ifdef __EMSCRIPTEN__
   // The page reads the dumps the run wrote and compares the frame cost with the native build.
@@ -258,10 +268,19 @@ int RunWindowed(const ProgramOptions& options) {
       platform.MessageBox("Initialize application failed.", "Error", MessageBoxIcon::Error);
       exitCode = 1;
     }
+    exitCode = ReportFailure(game, exitCode);
     if (recorder.IsOpen()) recorder.Quit(game.FramesRun());
   }
   Hooks::Set(nullptr);
   return exitCode;
+}
+
+// A game ended by SIGTERM or SIGINT says so, and ends with the shell's status for it.
+int ReportStop(int exitCode) {
+  const int signal = LastStopSignal();
+  if (signal == 0) return exitCode;
+  std::fprintf(stderr, "isora: stopped by signal %d\n", signal);
+  return 128 + signal;
 }
 
 }  // namespace
@@ -269,6 +288,7 @@ int RunWindowed(const ProgramOptions& options) {
 int main(int argc, char** argv) {
 #ifndef __EMSCRIPTEN__
   InstallCrashHandler();  // a page has no signals: a trap stops the module and the page says so
+  InstallStopSignals();
 #endif
   std::vector<std::string> args(argv + 1, argv + argc);
   ProgramOptions options;
@@ -319,5 +339,5 @@ int main(int argc, char** argv) {
 #ifdef __EMSCRIPTEN__
   if (!options.headless) return RunInPage(options);
 #endif
-  return options.headless ? RunHeadlessProgram(options, events) : RunWindowed(options);
+  return ReportStop(options.headless ? RunHeadlessProgram(options, events) : RunWindowed(options));
 }

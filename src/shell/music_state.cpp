@@ -3,6 +3,8 @@
 
 #include <utility>
 
+#include "media/music_player.h"
+
 namespace isora {
 
 const std::string& MusicState::ScreenFile(MusicScreen screen) const {
@@ -36,6 +38,16 @@ bool MusicState::BeginScreenMusic(const std::string& file) {
   current_ = file;
   started_ = true;
   return true;
+}
+
+void MusicState::StartScreenMusic(MusicPlayer& player, Platform* window, const std::string& file,
+                                  bool musicOn) {
+  if (!BeginScreenMusic(file)) return;
+  if (file.empty()) {
+    player.Close();
+    return;
+  }
+  if (musicOn && player.Open(window, file)) player.Play(window, true);
 }
 
 }  // namespace isora

@@ -6,6 +6,9 @@
 
 namespace isora {
 
+class MusicPlayer;
+class Platform;
+
 // The screens with music of their own, besides the play screen (whose map names it).
 enum class MusicScreen { kStart, kCredits, kEnd };
 
@@ -23,6 +26,11 @@ class MusicState {
   // A screen's first frame: true when its music `file` (empty: none, silence) is still to be
   // started; it then counts as started and current.
   bool BeginScreenMusic(const std::string& file);
+  // A screen's first frame with the player: opens and loops `file` once per screen (when music
+  // is on). Opening closes what played before, so a screen without music (empty name, or a file
+  // that does not open) is silent.
+  void StartScreenMusic(MusicPlayer& player, Platform* window, const std::string& file,
+                        bool musicOn);
   // The next screen starts its own music.
   void Restart() { started_ = false; }
   // A script played `path` over the current screen.

@@ -209,8 +209,9 @@ void GameMap::PaintObjects(Surface& objectLayer, const Surface& objectPicture, S
 void GameMap::PaintCellsOfType(int tileType, const Surface& tilePicture, Surface& mapPicture,
                                bool grid) const {
   for (const MapCell& c : cells_) {
+    // Keyed: a diamond tile's corners are the key colour and leave the neighbours' diamonds be.
     if (c.tileType == tileType)
-      CopyOnPicture(mapPicture, tilePicture, c.x, c.y, c.tileX, c.tileY, 64, 32, kBltNoColorKey);
+      CopyOnPicture(mapPicture, tilePicture, c.x, c.y, c.tileX, c.tileY, 64, 32, kBltSrcColorKey);
   }
   if (!grid || cells_.empty()) return;
   const uint16_t green = PackPixel(mapPicture.Format(), 0, 255, 0);

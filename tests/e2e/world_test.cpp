@@ -332,5 +332,90 @@ TEST(World, GameOverShowsTheScoreAndTitle) {
   ASSERT_TRUE(d.UntilMode("ModeMainMenu", 40));
 }
 
+TEST(World, AClickShorterThanAFrameRunsToThePointOnce) {
+  DemoSession d;
+  Play(d);
+  json s = d.State();
+  int cx = s["camera"]["x"], cy = s["camera"]["y"];
+  int px = s["player"]["x"], py = s["player"]["y"];
+  // Pressed and released between two frames: the next frame still sees the press.
+  d.Click(px - cx - 50, py - cy + 20);
+  s = d.State();
+  EXPECT_EQ(s["player"]["state"], "run");
+  ASSERT_TRUE(d.Until([](const json& st) { return st["player"]["state"] == "stand"; }, 200));
+  // The demo routes the hero round what stands there, so he stops on the nearest free cell:
+  // he has moved, and went left as the click asked.
+  s = d.State();
+  EXPECT_LT(s["player"]["x"].get<int>(), px);
+  // Counted once: the cursor moving on afterwards does not lead the player.
+  px = s["player"]["x"];
+  py = s["player"]["y"];
+  d.Move(px - s["camera"]["x"].get<int>() + 80, py - s["camera"]["y"].get<int>() + 40);
+  d.Step(5);
+  s = d.State();
+  EXPECT_EQ(s["player"]["state"], "stand");
+  EXPECT_EQ(s["player"]["x"], px);
+
+  // A tap that a panel claims (the attribute button) leaves the player where it stands.
+  ClickButton(d, d.game->Ui().playerPanel->buttons[1]);
+  EXPECT_EQ(d.State()["mode"], "ModeStatusPanel");
+  ClickButton(d, d.game->Ui().playerPanel->buttons[1]);  // the same button closes it
+  d.Step(3);
+  s = d.State();
+  EXPECT_EQ(s["mode"], "ModePlay");
+  EXPECT_EQ(s["player"]["x"], px);
+  EXPECT_EQ(s["player"]["state"], "stand");
+}
+
+TEST(World, TheFirstTalkNearTheMapsTopLeftShowsTheLastFrameUnderIt) {
+  DemoSession d;
+  d.game->StartOnMap("town.map", 0, 40);  // the west corner of the square's map
+  ASSERT_TRUE(d.UntilMode("ModePlay", 200));
+  d.Step(20);
+  json s = d.State();
+  ASSERT_LT(s["camera"]["x"].get<int>(), 640);
+  ASSERT_LT(s["camera"]["y"].get<int>(), 480);
+  const Surface before = d.platform.LastFrame();  // the play frame the talk opens over
+  d.game->Scripting().Say("Tester", "Hello", "NULL");
+  d.Step(3);
+  ASSERT_EQ(d.State()["mode"], "ModeTalk");
+  const Surface& talk = d.platform.LastFrame();
+  // The talk box starts at y 170; above it (left of the map's name) the view must be the
+  // frame's, not a copy of the screen shifted by the camera.
+  int differing = 0;
+  for (int y = 0; y < 165; ++y) {
+    for (int x = 0; x < 500; ++x) differing += talk.At(x, y) != before.At(x, y);
+  }
+  EXPECT_EQ(differing, 0);
+}
+
+TEST(World, TheSkillButtonClicksWithNoStatusPanelOpen) {
+  DemoSession d;
+  Play(d);
+  d.Key(kVkF8, true);  // a level up: another sound is the last one played
+  ASSERT_EQ(d.State()["lastSound"], "sound\\level_up.wav");
+  ClickButton(d, d.game->Ui().playerPanel->buttons[kElementSkillButton]);
+  json s = d.State();
+  EXPECT_EQ(s["lastSound"], "sound\\button_click.wav");
+  EXPECT_EQ(s["mode"], "ModePlay");
+}
+
+TEST(World, PeacefulRolesOutOfViewStandWhileHostileOnesMayMove) {
+  DemoSession d;
+  Play(d);
+  d.Step(1000);
+  json s = d.State();
+  int cx = s["camera"]["x"], cy = s["camera"]["y"];
+  int outOfView = 0;
+  for (const auto& n : s["npcs"]) {
+    int x = n["x"], y = n["y"];
+    bool inside = x >= cx - 110 && x < cx + 750 && y >= cy - 112 && y < cy + 592;
+    if (inside || n["hostile"].get<bool>()) continue;
+    ++outOfView;
+    EXPECT_EQ(n["state"], "stand") << n["name"] << " at " << x << "," << y;
+  }
+  EXPECT_GT(outOfView, 0);
+}
+
 }  // namespace
 }  // namespace isora::e2e

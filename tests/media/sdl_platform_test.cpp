@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <thread>
 
 #include "lib/ani_writer.h"
@@ -22,6 +24,39 @@ TEST(SdlPlatformTest, KeysMapToWindowsVirtualKeys) {
   EXPECT_EQ(SdlPlatform::VirtualKeyFromSdl((1 << 30) | 58), kVkF1);   // SDLK_F1
   EXPECT_EQ(SdlPlatform::VirtualKeyFromSdl((1 << 30) | 69), kVkF12);  // SDLK_F12
   EXPECT_EQ(SdlPlatform::VirtualKeyFromSdl('`'), 0);
+}
+
+// Sets an environment variable for one scope (unset when value is null), then restores it.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) old_ = old;
+    if (value) {
+      setenv(name, value, 1);
+    } else {
+      unsetenv(name);
+    }
+  }
+  ~ScopedEnv() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
+    }
+  }
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+TEST(SdlPlatform, NoWindowSystemFailsAtOnceInsteadOfRunningUnseen) {
+  ScopedEnv display("DISPLAY", nullptr), wayland("WAYLAND_DISPLAY", nullptr),
+      driver("SDL_VIDEODRIVER", nullptr);
+  SdlPlatform platform;
+  EXPECT_FALSE(platform.Init());
+  EXPECT_NE(platform.SdlError().find("no window system"), std::string::npos) << platform.SdlError();
+  EXPECT_FALSE(platform.CreateGameWindow("Game"));
 }
 
 // SDL's dummy video driver gives a real window object without a display.

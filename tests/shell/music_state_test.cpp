@@ -4,8 +4,47 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <string>
+
+#include "media/music_player.h"
+
 namespace isora {
 namespace {
+
+// A graph that plays whatever it is given; it knows which file plays.
+class PlayingGraph : public MusicBackend {
+ public:
+  bool Create() override { return true; }
+  bool RenderFile(const std::string&) override { return true; }
+  bool Run() override { return true; }
+  bool Pause() override { return true; }
+  bool Stop() override { return true; }
+  bool SeekTo(int64_t) override { return true; }
+  int64_t CurrentPosition() override { return 0; }
+  bool TakeEvent(int*) override { return false; }
+  void Release() override {}
+};
+std::unique_ptr<MusicBackend> MakePlayingGraph() { return std::make_unique<PlayingGraph>(); }
+
+TEST(MusicState, AScreenWithoutMusicStopsThePreviousScreensMusic) {
+  MusicPlayer player(&MakePlayingGraph);
+  MusicState m;
+  m.StartScreenMusic(player, nullptr, "music\\town.wav", true);
+  EXPECT_TRUE(player.IsPlaying());
+  EXPECT_TRUE(player.IsLooping());
+  // Started already: a second frame of the same screen leaves it alone.
+  m.StartScreenMusic(player, nullptr, "", true);
+  EXPECT_TRUE(player.IsPlaying());
+  m.Restart();
+  m.StartScreenMusic(player, nullptr, "", true);
+  EXPECT_FALSE(player.IsPlaying());
+  EXPECT_FALSE(player.IsLoaded());
+  // With music switched off nothing starts.
+  m.Restart();
+  m.StartScreenMusic(player, nullptr, "music\\wild.wav", false);
+  EXPECT_FALSE(player.IsLoaded());
+}
 
 TEST(MusicState, AScreenStartsItsMusicOnceUntilRestarted) {
   MusicState m;

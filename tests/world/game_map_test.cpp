@@ -326,6 +326,31 @@ TEST_F(GameMapTest, TilesOfOneTypeAndTheDebugGrid) {
   EXPECT_NE(picture.At(c00.x + 5, c00.y + 16), green);
 }
 
+TEST_F(GameMapTest, DiamondTilesKeepTheirNeighboursWhereTheirCornersAreTheKey) {
+  MapFileData src = MakeMap(2);
+  ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);
+  // A 64x32 diamond of 0x1234 with key-coloured corners, at the sheet's first place.
+  Surface tiles(640, 640), picture(3200, 1600);
+  tiles.SetColorKey(kColorKey565);
+  tiles.Fill(kColorKey565);
+  for (int y = 0; y < 32; ++y) {
+    const int half = y < 16 ? 2 * y + 2 : 2 * (31 - y) + 2;
+    for (int x = 32 - half; x < 32 + half; ++x) tiles.Set(x, y, 0x1234);
+  }
+  map_.PaintCellsOfType(1, tiles, picture, false);
+  const Point c00 = map_.CellPosition(0, 0), c10 = map_.CellPosition(1, 0);
+  EXPECT_EQ(picture.At(c00.x + 32, c00.y + 16), 0x1234);
+  EXPECT_EQ(picture.At(c10.x + 32, c10.y + 16), 0x1234);
+  // No key colour reaches the ground: the corners show what was there before.
+  for (int y = 0; y < 64; ++y) {
+    for (int x = 0; x < 160; ++x) ASSERT_NE(picture.At(x, y), kColorKey565) << x << "," << y;
+  }
+  // Each cell's neighbours keep their diamonds on both sides of the shared edge.
+  const Point c01 = map_.CellPosition(0, 1);
+  EXPECT_EQ(picture.At(c01.x + 32, c01.y + 16), 0x1234);
+  EXPECT_EQ(picture.At(c00.x + 32, c00.y + 1), 0x1234);
+}
+
 TEST_F(GameMapTest, CellsOutsideTheMapPictureAreClipped) {
   MapFileData src = MakeMap(60);  // wider than the 3200-pixel picture
   ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);

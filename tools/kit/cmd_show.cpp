@@ -86,7 +86,8 @@ int RunShow(const std::vector<std::string>& args) {
 
   SdlPlatform platform(options);
   if (!platform.Init() || !platform.CreateGameWindow("Game"))
-    return Fail("cannot open a window: " + platform.SdlError());
+    return Fail("cannot open a window: " + platform.SdlError() +
+                ".\nRun it under a virtual display:  xvfb-run -a isora-kit show-bmp ...");
   SystemHooks* previousHooks = Hooks::Set(&platform);
 
   std::string tempCursor;
