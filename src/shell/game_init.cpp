@@ -5,9 +5,9 @@
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "media/platform.h"
+#include "script/script_engine.h"
 #include "shell/game.h"
 #include "shell/game_rules.h"
-#include "script/script_engine.h"
 #include "shell/game_ui.h"
 #include "shell/game_world.h"
 
@@ -33,7 +33,7 @@ CGame::CGame(Platform& platform, const GameOptions& options)
       options_(options),
       renderer_(options.pixelFormat),
       map_(&log_),
-      workingDir_(GameFolderOrWorkingFolder()) {
+      workingDir_(PlayerFolder()) {
   log_ = GameLog(LogPathFor(workingDir_));
   missionList_.SetLog(&log_);
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
