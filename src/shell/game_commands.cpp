@@ -40,8 +40,10 @@ int CGame::OnKeyDown(int key) {
         break;
       case ModeGameMenu:
       case ModeLoadPanel:
-      case ModeBossKey:
         mode_ = fade_.Target();
+        break;
+      case ModeBossKey:
+        screens_.LeaveBossKey();
         break;
       case ModeSavePanel:
       case ModeHelp:
@@ -66,7 +68,7 @@ int CGame::OnKeyDown(int key) {
   }
   if (key == kVkF9) {
     if (mode_ == ModeBossKey) {
-      mode_ = fade_.Target();
+      screens_.LeaveBossKey();
     } else {
       Trace("Press F9\n");
       screens_.BossKey();
@@ -210,7 +212,7 @@ void CGame::OnLButtonDown() {
       renderer_.ClearCache(kKeptPictures);
       break;
     case ModeBossKey:
-      mode_ = fade_.Target();
+      screens_.LeaveBossKey();
       break;
     case ModeBags:
       bags_.BagClick();

@@ -133,10 +133,26 @@ void SideScreens::ShowHelp() {
 }
 
 void SideScreens::BossKey() {
+  // The boss picture is drawn over the saved view that panels show behind themselves, and the
+  // way back is kept where a panel keeps its own: both are put back when the boss key is left,
+  // so a panel opened before it works as it did.
+  if (const Surface* saved = game_.renderer_.GetSurface(kSurfaceTemp)) {
+    underBossKey_ = Surface(saved->Width(), saved->Height(), saved->Format());
+    underBossKey_.BltFast(0, 0, *saved, saved->Bounds(), kBltNoColorKey);
+  }
+  targetUnderBossKey_ = game_.fade_.Target();
   DrawPicturePath(game_.renderer_, "ui/bosskey.bmp", kSurfaceTemp, 0, 0);
   game_.fade_.SetTarget(game_.mode_);
   game_.mode_ = ModeBossKey;
   game_.Trace("boss screen start!\n");
+}
+
+void SideScreens::LeaveBossKey() {
+  game_.mode_ = game_.fade_.Target();
+  game_.fade_.SetTarget(targetUnderBossKey_);
+  Surface* saved = game_.renderer_.GetSurface(kSurfaceTemp);
+  if (saved && underBossKey_.Width() == saved->Width() && underBossKey_.Height() == saved->Height())
+    saved->BltFast(0, 0, underBossKey_, underBossKey_.Bounds(), kBltNoColorKey);
 }
 
 std::string ScreenshotName(const SystemTime& t) {

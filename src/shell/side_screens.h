@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <string>
 
+#include "media/surface.h"
+#include "shell/game_mode.h"
+
 namespace isora {
 
 class CGame;
@@ -20,6 +23,8 @@ class SideScreens {
   void ShowGameOver();
   void ShowHelp();
   void BossKey();
+  // F9 again, Esc or a click: back to the screen the boss key covered, as it was.
+  void LeaveBossKey();
   void DeathScreen();
   // A JPEG of the screen in the game folder's screenshot folder, named by the local time.
   bool TakeScreenshot();
@@ -38,6 +43,9 @@ class SideScreens {
   int32_t lastScore_ = 0;
   std::string lastTitle_;
   std::string lastScreenshot_;
+  // What the boss key covered: the saved view and the way back of the screen under it.
+  Surface underBossKey_;
+  GameMode targetUnderBossKey_ = ModePlay;
 };
 
 }  // namespace isora

@@ -95,6 +95,33 @@ TEST(SaveLoad, TheSlotListShowsMapAndTimeAndEmptySlots) {
   EXPECT_EQ(d.State()["mode"], "ModePlay");
 }
 
+TEST(SaveLoad, BossKeyInTheLoadPanelKeepsItsWayBackAndItsView) {
+  // The boss key used to overwrite the panel's way back: Esc and the close button both led
+  // to the Load panel again, and the boss picture stayed behind the panel.
+  DemoSession d;
+  ASSERT_TRUE(d.ToMainMenu());
+  ClickButton(d, d.game->Ui().mainMenu.buttons[kMainLoad]);
+  ASSERT_EQ(d.State()["mode"], "ModeLoadPanel");
+  d.Step(2);
+  auto view = [&] {
+    const Surface* back = d.game->GetRenderer().GetSurface(kSurfaceBackBuffer);
+    std::vector<uint16_t> pixels;
+    for (int y = 0; back && y < back->Height(); ++y)
+      pixels.insert(pixels.end(), back->Row(y), back->Row(y) + back->Width());
+    return pixels;
+  };
+  const std::vector<uint16_t> panelView = view();
+  ASSERT_FALSE(panelView.empty());
+  d.Key(kVkF9);
+  EXPECT_EQ(d.State()["mode"], "ModeBossKey");
+  d.Key(kVkF9);
+  ASSERT_EQ(d.State()["mode"], "ModeLoadPanel");
+  d.Step(2);
+  EXPECT_TRUE(view() == panelView);
+  d.Key(kVkEscape);
+  EXPECT_EQ(d.State()["mode"], "ModeMainMenu");
+}
+
 TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
   DemoSession d;
   PlayAndSave(d);
