@@ -27,15 +27,49 @@ std::string& Folder() {
   return folder;
 }
 
-}  // namespace
+std::string& PlayerFolderSetting() {
+  static std::string folder;
+  return folder;
+}
 
-void SetGameFolder(std::string_view folder) {
+std::string Absolute(std::string_view folder) {
   std::error_code ec;
   fs::path absolute = folder.empty() ? fs::path() : fs::absolute(fs::path(folder), ec);
-  Folder() = ec ? std::string(folder) : absolute.lexically_normal().string();
+  std::string out = ec ? std::string(folder) : absolute.lexically_normal().string();
   // "/a/b/" and "/a/b" name the same folder; paths are joined with one separator.
-  while (Folder().size() > 1 && Folder().back() == '/') Folder().pop_back();
+  while (out.size() > 1 && out.back() == '/') out.pop_back();
+  return out;
 }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+// Saves, screenshots and logs are the player's, not the game's: relative paths to them (slash
+// form) go to the player folder.
+bool IsPlayerPath(std::string_view path) {
+  while (path.starts_with("./")) path.remove_prefix(2);
+  size_t slash = path.find('/');
+  std::string_view first = path.substr(0, slash);
+  if (slash != std::string_view::npos)
+    return SameName(first, "saves") || SameName(first, "screenshot");
+  return SameName(path, "GameEngine.log") || SameName(path, "exceptionLog.log");
+}
+
+}  // namespace
+
+void SetPlayerFolder(std::string_view folder) { PlayerFolderSetting() = Absolute(folder); }
+
+std::string PlayerFolder() {
+  return PlayerFolderSetting().empty() ? GameFolderOrWorkingFolder() : PlayerFolderSetting();
+}
+
+void SetGameFolder(std::string_view folder) { Folder() = Absolute(folder); }
 
 const std::string& GameFolder() { return Folder(); }
 
@@ -50,7 +84,8 @@ std::string NativePath(std::string_view gamePath) {
   std::string path(gamePath);
   for (char& c : path)
     if (c == '\\') c = '/';
-  const std::string& base = Folder();
+  const bool player = !PlayerFolderSetting().empty() && IsPlayerPath(path);
+  const std::string& base = player ? PlayerFolderSetting() : Folder();
 #ifdef _WIN32
   // Windows takes either slash and matches names without regard to case already.
   const bool relative = !path.empty() && path[0] != '/' && !fs::path(path).is_absolute();

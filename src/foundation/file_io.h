@@ -22,10 +22,18 @@ const std::string& GameFolder();
 // The game folder, or the working folder when none is set: where the game's own files go.
 std::string GameFolderOrWorkingFolder();
 
+// The folder the player's own files go to (saves, screenshots, the log) when it is not the game
+// folder: an installed game's folder is read-only. Empty (the default) keeps them in the game
+// folder. Relative game paths under "saves" or "screenshot", and the log files, resolve here.
+void SetPlayerFolder(std::string_view folder);
+// The player folder when set, else GameFolderOrWorkingFolder().
+std::string PlayerFolder();
+
 // Converts a game path (with "\" or "/"; relative ones are relative to the game folder) into a
 // native path. When the exact path does not exist, each component below the game folder is
 // matched case-insensitively, since data made on case-insensitive systems must still load. A
-// path that exists in neither form comes back converted and placed in the game folder.
+// path that exists in neither form comes back converted and placed in the game folder. The
+// player's own files resolve against the player folder instead (see SetPlayerFolder).
 std::string NativePath(std::string_view gamePath);
 
 // The largest file the loaders read whole.

@@ -36,7 +36,7 @@ CGame::CGame(Platform& platform, const GameOptions& options)
       options_(options),
       renderer_(options.pixelFormat),
       map_(&log_),
-      workingDir_(GameFolderOrWorkingFolder()) {
+      workingDir_(PlayerFolder()) {
   // The game's writer starts each run with an empty log and its header; the mission list shares it.
   log_ = GameLog(LogPathFor(workingDir_), true);
   missionList_.SetLog(&log_);

@@ -15,6 +15,7 @@
 #include "foundation/gbk.h"
 #include "foundation/stop_signals.h"
 #include "foundation/system_hooks.h"
+#include "foundation/user_folders.h"
 #include "media/headless_platform.h"
 #include "media/sdl_platform.h"
 #include "shell/game.h"
@@ -328,7 +329,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   SetGameFolder(data);
-  SetCrashReportFolder(GameFolder());
+  const std::string playerFolder =
+      ChoosePlayerFolder(GameFolder(), options.saveDir, ProcessEnvironment(), FolderWritable);
+  if (playerFolder != GameFolder()) {
+    std::filesystem::create_directories(playerFolder, ec);
+    if (ec) {
+      std::fprintf(stderr, "isora: cannot make the save folder %s\n", playerFolder.c_str());
+      return 2;
+    }
+    SetPlayerFolder(playerFolder);
+  }
+  SetCrashReportFolder(PlayerFolder());
   if (options.logStderr) {
     // The log file keeps the game's GBK bytes; the terminal gets them readable.
     GameLog::Mirror([](const std::string& message) {

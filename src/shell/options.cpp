@@ -48,6 +48,8 @@ const char* ProgramUsage() {
          "  --skip-splash         straight to the main menu\n"
          "  --dev                 F5 reloads the current map, its roles and the tile table from\n"
          "                        the game folder, keeping the player as they are\n"
+         "  --save-dir DIR        saves, screenshots and the log go to DIR (default: the game\n"
+         "                        folder when writable, else $XDG_DATA_HOME/isora/<game>)\n"
          "  --log-stderr          also write GameEngine.log entries to stderr in UTF-8\n"
          "  --help                this text\n";
 }
@@ -122,6 +124,9 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
       o->skipSplash = true;
     } else if (a == "--dev") {
       o->dev = true;
+    } else if (a == "--save-dir") {
+      if (!need(i)) return false;
+      o->saveDir = args[++i];
     } else if (a == "--log-stderr") {
       o->logStderr = true;
     } else if (a == "--help" || a == "-h") {

@@ -25,6 +25,7 @@ struct ProgramOptions {
   int loadSlot = 0;                     // 1..kSaveSlots; 0: none
   bool skipSplash = false;
   bool dev = false;        // F5 rebuilds the current map from the game folder
+  std::string saveDir;     // saves, screenshots and the log (empty: see ChoosePlayerFolder)
   bool logStderr = false;  // GameEngine.log entries also go to stderr in UTF-8
   bool help = false;
 };
