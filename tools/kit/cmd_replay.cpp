@@ -1,10 +1,18 @@
 // isora-kit replay check: plays a replay against a game folder and checks its "# expect" lines,
 // so a game's makers can keep regression tests beside its sources.
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <filesystem>
@@ -43,15 +51,67 @@ constexpr const char* kUsage =
 // src folder.
 std::string FindProgram() {
   std::error_code ec;
+#ifdef _WIN32
+  char self[MAX_PATH];
+  const DWORD n = ::GetModuleFileNameA(nullptr, self, sizeof self);
+  if (n == 0 || n >= sizeof self) return {};
+  const fs::path exe(self);
+  const char* program = "isora.exe";
+#else
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
+  const char* program = "isora";
+#endif
   for (const fs::path& p :
-       {exe.parent_path() / "isora", exe.parent_path().parent_path() / "src" / "isora"})
+       {exe.parent_path() / program, exe.parent_path().parent_path() / "src" / program})
     if (fs::is_regular_file(p, ec)) return p.string();
   return {};
 }
 
 // Runs argv in folder dir with stdout and stderr into log; its exit status, or -1.
+#ifdef _WIN32
+int Spawn(const std::vector<std::string>& argv, const std::string& dir, const std::string& log) {
+  // One command line, each argument quoted as the C runtime splits it again.
+  std::string line;
+  for (const auto& a : argv) {
+    if (!line.empty()) line += ' ';
+    line += '"';
+    size_t slashes = 0;
+    for (char c : a) {
+      if (c == '\\') {
+        ++slashes;
+        continue;
+      }
+      line.append(c == '"' ? slashes * 2 + 1 : slashes, '\\');
+      slashes = 0;
+      line += c;
+    }
+    line.append(slashes * 2, '\\');
+    line += '"';
+  }
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  HANDLE out = ::CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return -1;
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = out;
+  si.hStdError = out;
+  PROCESS_INFORMATION pi{};
+  const BOOL started = ::CreateProcessA(argv[0].c_str(), line.data(), nullptr, nullptr, TRUE, 0,
+                                        nullptr, dir.c_str(), &si, &pi);
+  ::CloseHandle(out);
+  if (!started) return -1;
+  ::WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 0;
+  const BOOL got = ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hThread);
+  ::CloseHandle(pi.hProcess);
+  return got ? static_cast<int>(code) : -1;
+}
+#else
 int Spawn(const std::vector<std::string>& argv, const std::string& dir, const std::string& log) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -69,6 +129,7 @@ int Spawn(const std::vector<std::string>& argv, const std::string& dir, const st
   if (waitpid(pid, &status, 0) < 0 || !WIFEXITED(status)) return -1;
   return WEXITSTATUS(status);
 }
+#endif
 
 struct TempDir {
   fs::path path;
@@ -130,9 +191,21 @@ int RunReplayCheck(const std::vector<std::string>& args) {
     fs::remove_all(work.path / "game", ec);
     fs::create_directories(work.path, ec);
   } else {
+#ifdef _WIN32
+    // No mkdtemp: a name from the process id, taken only if the folder did not exist.
+    bool made = false;
+    for (int i = 0; i < 100 && !made; ++i) {
+      work.path =
+          fs::temp_directory_path() /
+          ("isora-replay-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(i));
+      made = fs::create_directory(work.path, ec);
+    }
+    if (!made) return Fail("cannot create a scratch folder");
+#else
     std::string pattern = (fs::temp_directory_path() / "isora-replay-XXXXXX").string();
     if (!mkdtemp(pattern.data())) return Fail("cannot create a scratch folder");
     work.path = pattern;
+#endif
   }
   const fs::path game = work.path / "game";
   fs::create_directories(game, ec);
