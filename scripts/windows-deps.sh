@@ -173,8 +173,9 @@ build_zlib() {
 # The portable C code paths: no assembler needed, and the coder's output is the same.
 JPEG_ARGS=(-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF)
 # Plain TrueType/OpenType outlines are all the game draws; the optional codecs stay out.
+# Its gzip support takes the zlib above: its own copy would clash with it in the kit.
 FREETYPE_ARGS=(-DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BZIP2=ON
-  -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=ON)
+  -DFT_DISABLE_BROTLI=ON -DFT_REQUIRE_ZLIB=ON -DZLIB_ROOT="$PREFIX")
 SDL_ARGS=(-DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_TESTS=OFF)
 # WAV, OGG (stb_vorbis), MP3 (dr_mp3), FLAC (dr_flac) and MIDI (Windows' own synthesizer, or
 # Timidity with its patches) are built in and need no other library; module and Opus music
