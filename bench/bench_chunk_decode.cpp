@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "foundation/byte_io.h"
 #include "foundation/package_file.h"
 #include "lib/chunk_encoder.h"
@@ -113,26 +114,11 @@ void BM_ZlibInflate(benchmark::State& state) {
 }
 BENCHMARK(BM_ZlibInflate)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's time per iteration so the ratio can be printed after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
+  isora::bench::TimesReporter reporter;
+  if (int rc = isora::bench::RunBenchmarks(argc, argv, reporter)) return rc;
 
   const Corpus& c = Data();
   std::printf("\ndata: %zu bytes of 16-bit image-like pixels\n", c.raw.size());
@@ -141,11 +127,8 @@ int main(int argc, char** argv) {
               100.0 * c.zlib.size() / c.raw.size());
   std::printf("size ratio chunks / zlib-6: %.3f\n",
               static_cast<double>(c.packed.size()) / c.zlib.size());
-  auto decode = reporter.times.find("BM_ChunkDecode");
-  auto inflate = reporter.times.find("BM_ZlibInflate");
-  if (decode != reporter.times.end() && inflate != reporter.times.end() && decode->second > 0)
+  if (double r = reporter.Ratio("BM_ZlibInflate", "BM_ChunkDecode"); r > 0)
     std::printf(
-        "speed ratio (zlib inflate CPU time / chunk decode CPU time): %.2f (target >= 1.0)\n",
-        inflate->second / decode->second);
+        "speed ratio (zlib inflate CPU time / chunk decode CPU time): %.2f (target >= 1.0)\n", r);
   return 0;
 }

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "lib/map_writer.h"
 #include "media/surface.h"
 #include "shell/see_through.h"
@@ -154,35 +155,16 @@ void BM_TownFrameSeeThrough(benchmark::State& state) {
 }
 BENCHMARK(BM_TownFrameSeeThrough);
 
-// Keeps each benchmark's CPU time per iteration for the summary.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 }  // namespace isora
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  isora::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  const auto& t = reporter.times;
-  auto memcpyTime = t.find("BM_MemcpyFrame");
-  if (memcpyTime == t.end() || memcpyTime->second <= 0) return 0;
+  isora::bench::TimesReporter reporter;
+  if (int rc = isora::bench::RunBenchmarks(argc, argv, reporter)) return rc;
   for (const char* name :
        {"BM_PathWorstCase", "BM_TownFrameBefore", "BM_TownFrameSeeThrough", "BM_TownFrameAfter"}) {
-    auto it = t.find(name);
-    if (it != t.end())
-      std::printf("%s: %.2f x a 640x480x2 memcpy\n", name, it->second / memcpyTime->second);
+    if (double r = reporter.Ratio(name, "BM_MemcpyFrame"); r > 0)
+      std::printf("%s: %.2f x a 640x480x2 memcpy\n", name, r);
   }
   return 0;
 }

@@ -22,12 +22,7 @@
 #include "shell/headless_runner.h"
 #include "shell/replay.h"
 
-#ifndef ISORA_DEMO_DIR
-#define ISORA_DEMO_DIR "demo"
-#endif
-#ifndef ISORA_REPLAY_DIR
-#define ISORA_REPLAY_DIR "tests/e2e/replays"
-#endif
+#include "bench_support.h"
 
 namespace isora {
 namespace {

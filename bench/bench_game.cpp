@@ -20,6 +20,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "foundation/crand.h"
 #include "foundation/file_io.h"
 #include "foundation/system_hooks.h"
@@ -29,13 +30,6 @@
 #include "shell/game_rules.h"
 #include "shell/game_world.h"
 #include "shell/replay.h"
-
-#ifndef ISORA_DEMO_DIR
-#define ISORA_DEMO_DIR "demo"
-#endif
-#ifndef ISORA_REPLAY_DIR
-#define ISORA_REPLAY_DIR "tests/e2e/replays"
-#endif
 
 namespace isora {
 namespace {
@@ -327,53 +321,32 @@ void BM_Screenshot(benchmark::State& state) {
 }
 BENCHMARK(BM_Screenshot);
 
-// Prints each figure as a multiple of the memcpy reference.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the figures as ratios once every benchmark has run.
+class RatioReporter : public bench::TimesReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs) {
-      if (r.run_type != Run::RT_Iteration) continue;
-      // Manual-time runs carry their median as real time.
-      const bool manual = r.benchmark_name().find("manual_time") != std::string::npos;
-      const double seconds = manual ? r.GetAdjustedRealTime() : r.GetAdjustedCPUTime();
-      const double unit = benchmark::GetTimeUnitMultiplier(r.time_unit);
-      times_[r.benchmark_name()] = seconds / unit;
-      if (auto it = r.counters.find("p99_us"); it != r.counters.end())
-        p99_[r.benchmark_name()] = it->second.value * 1e-6;
-    }
-  }
   void Finalize() override {
     ConsoleReporter::Finalize();
-    auto ref = times_.find("BM_Memcpy640x480");
-    if (ref == times_.end() || ref->second <= 0) return;
+    auto ref = times.find("BM_Memcpy640x480");
+    if (ref == times.end() || ref->second <= 0) return;
     std::printf(
         "\nEach figure as a multiple of memcpy of one 640x480x2 frame (%.2f us, same run):\n",
         ref->second * 1e6);
-    for (const auto& [name, seconds] : times_) {
+    for (const auto& [name, seconds] : times) {
       if (name == ref->first) continue;
       std::printf("  %-36s %10.1f us %9.1fx", name.c_str(), seconds * 1e6, seconds / ref->second);
-      if (auto p = p99_.find(name); p != p99_.end())
+      if (auto p = p99.find(name); p != p99.end())
         std::printf("   p99 %.1f us (%.2fx the median)", p->second * 1e6, p->second / seconds);
       if (name.rfind("BM_RolesInView/", 0) == 0)
         std::printf("   %.2f us a role", seconds * 1e6 / std::stoi(name.substr(15)));
       std::printf("\n");
     }
   }
-
- private:
-  std::map<std::string, double> times_;
-  std::map<std::string, double> p99_;
 };
 
 }  // namespace
 }  // namespace isora
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   isora::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return isora::bench::RunBenchmarks(argc, argv, reporter);
 }

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "lib/bmp_writer.h"
 #include "media/bmp_reader.h"
 #include "media/renderer.h"
@@ -158,14 +159,9 @@ void BM_DecodeBmp24_640x480(benchmark::State& state) {
 }
 BENCHMARK(BM_DecodeBmp24_640x480);
 
-// Prints each path's time as a multiple of its memcpy reference.
-class RatioReporter : public benchmark::ConsoleReporter {
+// Prints the figures as ratios once every benchmark has run.
+class RatioReporter : public bench::TimesReporter {
  public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& r : runs)
-      if (r.run_type == Run::RT_Iteration) times_[r.benchmark_name()] = r.GetAdjustedCPUTime();
-  }
   void Finalize() override {
     ConsoleReporter::Finalize();
     const std::pair<const char*, const char*> pairs[] = {
@@ -180,22 +176,15 @@ class RatioReporter : public benchmark::ConsoleReporter {
     };
     std::printf("\nRatios of CPU time to memcpy of the same bytes (same run):\n");
     for (auto [path, ref] : pairs)
-      if (times_.count(path) && times_.count(ref) && times_[ref] > 0)
-        std::printf("  %-24s / %-24s = %6.2fx\n", path, ref, times_[path] / times_[ref]);
+      if (times.count(path) && times.count(ref) && times[ref] > 0)
+        std::printf("  %-24s / %-24s = %6.2fx\n", path, ref, times[path] / times[ref]);
   }
-
- private:
-  std::map<std::string, double> times_;
 };
 
 }  // namespace
 }  // namespace isora
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   isora::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  return 0;
+  return isora::bench::RunBenchmarks(argc, argv, reporter);
 }

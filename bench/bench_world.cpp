@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "media/surface.h"
 #include "world/game_map.h"
 
@@ -72,31 +73,14 @@ BENCHMARK(BM_CellAtFloat);
 void BM_CellAtInteger(benchmark::State& state) { RunLookups<CellAtPoint>(state); }
 BENCHMARK(BM_CellAtInteger);
 
-// Keeps each benchmark's CPU time per iteration so the ratio can be printed after the run.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const auto& r : runs)
-      if (r.run_type == Run::RT_Iteration && r.iterations > 0)
-        times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  std::map<std::string, double> times;
-};
-
 }  // namespace
 }  // namespace isora
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  isora::RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  benchmark::Shutdown();
-  auto integer = reporter.times.find("BM_CellAtInteger");
-  auto floating = reporter.times.find("BM_CellAtFloat");
-  if (integer != reporter.times.end() && floating != reporter.times.end() && integer->second > 0)
+  isora::bench::TimesReporter reporter;
+  if (int rc = isora::bench::RunBenchmarks(argc, argv, reporter)) return rc;
+  if (double r = reporter.Ratio("BM_CellAtFloat", "BM_CellAtInteger"); r > 0)
     std::printf("speed ratio (floating-point CPU time / integer CPU time): %.1f (target >= 1.0)\n",
-                floating->second / integer->second);
+                r);
   return 0;
 }
