@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the platform libraries of the Windows build (zlib, libjpeg-turbo, FreeType, SDL2,
-# SDL2_mixer) with mingw-w64 from Debian's own source packages, static, into a cached prefix
+# Builds the libraries of the Windows build (zlib, libjpeg-turbo, FreeType, SDL2, SDL2_mixer,
+# and the kit's libpng, tinyxml2 and zstd) with mingw-w64 from Debian's own source packages, static, into a cached prefix
 # outside the clone. A library is rebuilt only when its source version, its build options, the
 # toolchain file or the compiler change, so a second run returns at once.
 #
@@ -14,12 +14,13 @@ SRC="$CACHE/src"
 HOST=x86_64-w64-mingw32
 TOOLCHAIN="$ROOT/cmake/mingw-w64-x86_64.cmake"
 JOBS="${JOBS:-$(nproc)}"
-SOURCES=(zlib libjpeg-turbo freetype libsdl2 libsdl2-mixer)
+SOURCES=(zlib libjpeg-turbo freetype libsdl2 libsdl2-mixer libpng1.6 tinyxml2 libzstd)
 # Each source is taken at the version of the Linux package the native build links, so both
 # builds run the same library code.
 declare -A LINUX_PACKAGE=(
   [zlib]=zlib1g-dev [libjpeg-turbo]=libjpeg62-turbo-dev [freetype]=libfreetype-dev
-  [libsdl2]=libsdl2-dev [libsdl2-mixer]=libsdl2-mixer-dev
+  [libsdl2]=libsdl2-dev [libsdl2-mixer]=libsdl2-mixer-dev [libpng1.6]=libpng-dev
+  [tinyxml2]=libtinyxml2-dev [libzstd]=libzstd-dev
 )
 
 SUDO=""
@@ -34,6 +35,7 @@ PACKAGES=(
   mingw-w64-x86-64-dev wine wine64 zip dpkg-dev cmake ninja-build make pkg-config
   nlohmann-json3-dev xz-utils fontconfig fonts-wqy-microhei
   zlib1g-dev libjpeg62-turbo-dev libfreetype-dev libsdl2-dev libsdl2-mixer-dev
+  libpng-dev libtinyxml2-dev libzstd-dev
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -101,20 +103,36 @@ enable_deb_src() {
   fi
 }
 
-# Unpacks (once) the source package, at the Linux package's version, into
-# $SRC/<name>/<version>/ and prints its tree's path.
+# Unpacks (once) the source package into $SRC/<name>/<version>/ and prints its tree's path:
+# the Linux package's version when it can be fetched, else the newest one that can (a security
+# update's sources may be missing where its binaries are not).
 fetch_source() {
   local name="$1" version
   version="$(linux_version "$name")"
-  local dir="$SRC/$name/$version"
-  mkdir -p "$dir"
-  if ! ls -d "$dir"/*/debian >/dev/null 2>&1; then
-    (cd "$dir" && apt-get source -qq --only-source "$name=$version" >/dev/null 2>"$dir/apt-source.log") || {
-      cat "$dir/apt-source.log" >&2
-      exit 1
-    }
-  fi
-  dirname "$(ls -d "$dir"/*/debian | head -1)"
+  local d
+  for d in "$SRC/$name"/*/*/debian; do
+    if [ -d "$d" ] && [ "$(basename "$(dirname "$(dirname "$d")")")" = "$version" ]; then
+      dirname "$d"
+      return
+    fi
+  done
+  local candidates
+  candidates="$(printf '%s\n' "$version"; apt-cache showsrc "$name" 2>/dev/null |
+    sed -n 's/^Version: //p' | sort -rV | uniq)"
+  local v
+  for v in $candidates; do
+    local dir="$SRC/$name/$v"
+    if ! ls -d "$dir"/*/debian >/dev/null 2>&1; then
+      rm -rf "$dir" && mkdir -p "$dir"
+      (cd "$dir" && apt-get source -qq --only-source "$name=$v" >/dev/null 2>"$dir/apt-source.log") ||
+        continue
+    fi
+    [ "$v" = "$version" ] || echo "windows-deps: $name $version has no sources here; using $v" >&2
+    dirname "$(ls -d "$dir"/*/debian | head -1)"
+    return
+  done
+  echo "windows-deps: cannot fetch the sources of $name" >&2
+  exit 1
 }
 
 linux_version() {
@@ -155,8 +173,9 @@ build_zlib() {
 # The portable C code paths: no assembler needed, and the coder's output is the same.
 JPEG_ARGS=(-DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF)
 # Plain TrueType/OpenType outlines are all the game draws; the optional codecs stay out.
+# Its gzip support takes the zlib above: its own copy would clash with it in the kit.
 FREETYPE_ARGS=(-DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_PNG=ON -DFT_DISABLE_BZIP2=ON
-  -DFT_DISABLE_BROTLI=ON -DFT_DISABLE_ZLIB=ON)
+  -DFT_DISABLE_BROTLI=ON -DFT_REQUIRE_ZLIB=ON -DZLIB_ROOT="$PREFIX")
 SDL_ARGS=(-DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_TESTS=OFF)
 # WAV, OGG (stb_vorbis), MP3 (dr_mp3), FLAC (dr_flac) and MIDI (Windows' own synthesizer, or
 # Timidity with its patches) are built in and need no other library; module and Opus music
@@ -183,6 +202,13 @@ write_mixer_pc() {
     'Cflags: -I${includedir}/SDL2' >"$PREFIX/lib/pkgconfig/SDL2_mixer.pc"
 }
 
+# The kit's readers of hand-drawn art (PNG) and Tiled files (XML, zstd layers).
+PNG_ARGS=(-DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF
+  -DZLIB_ROOT="$PREFIX")
+TINYXML_ARGS=(-Dtinyxml2_BUILD_TESTING=OFF)
+ZSTD_ARGS=(-DZSTD_BUILD_SHARED=OFF -DZSTD_BUILD_STATIC=ON -DZSTD_BUILD_PROGRAMS=OFF
+  -DZSTD_BUILD_TESTS=OFF -DZSTD_MULTITHREAD_SUPPORT=OFF)
+
 # The toolchain file and the compiler: when they change, the whole prefix is rebuilt.
 toolchain_key="$(sha256sum <"$TOOLCHAIN" | cut -c1-16)-$($HOST-gcc-posix -dumpversion)"
 if [ "${ISORA_WINDOWS_REBUILD:-0}" = 1 ] ||
@@ -205,6 +231,9 @@ for name in "${SOURCES[@]}"; do
     freetype) recipe="${FREETYPE_ARGS[*]}" ;;
     libsdl2) recipe="${SDL_ARGS[*]} $(declare -f fix_sdl_pc)" ;;
     libsdl2-mixer) recipe="${MIXER_ARGS[*]} $(declare -f write_mixer_pc)" ;;
+    libpng1.6) recipe="${PNG_ARGS[*]}" ;;
+    tinyxml2) recipe="${TINYXML_ARGS[*]}" ;;
+    libzstd) recipe="${ZSTD_ARGS[*]}" ;;
   esac
   chain_key="$(printf '%s\n' "$chain_key" "$name" "$(linux_version "$name")" "$recipe" "$(declare -f cmake_build)" |
     sha256sum | cut -c1-16)"
@@ -237,6 +266,9 @@ for name in "${todo[@]}"; do
     freetype) cmake_build "$src" "$BUILD/$name" "${FREETYPE_ARGS[@]}" ;;
     libsdl2) cmake_build "$src" "$BUILD/$name" "${SDL_ARGS[@]}" && fix_sdl_pc ;;
     libsdl2-mixer) cmake_build "$src" "$BUILD/$name" "${MIXER_ARGS[@]}" && write_mixer_pc ;;
+    libpng1.6) cmake_build "$src" "$BUILD/$name" "${PNG_ARGS[@]}" ;;
+    tinyxml2) cmake_build "$src" "$BUILD/$name" "${TINYXML_ARGS[@]}" ;;
+    libzstd) cmake_build "$src/build/cmake" "$BUILD/$name" "${ZSTD_ARGS[@]}" ;;
   esac
   echo "${KEY[$name]}" >"$PREFIX/.stamps/$name"
 done

@@ -52,8 +52,10 @@ struct Deleter {
   }
 };
 using FacePtr = std::unique_ptr<FT_FaceRec_, Deleter<FT_Done_Face>>;
+#ifndef _WIN32
 using PatternPtr = std::unique_ptr<FcPattern, Deleter<FcPatternDestroy>>;
 using FontSetPtr = std::unique_ptr<FcFontSet, Deleter<FcFontSetDestroy>>;
+#endif
 
 // Null when the file holds no face at that index.
 FacePtr OpenFace(FT_Library ft, const std::string& path, int index) {
