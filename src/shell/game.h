@@ -26,6 +26,7 @@
 #include "shell/frame_clock.h"
 #include "shell/game_bags.h"
 #include "shell/game_mode.h"
+#include "shell/game_options.h"
 #include "shell/game_saves.h"
 #include "shell/game_script_host.h"
 #include "shell/map_transition.h"
@@ -43,13 +44,6 @@ class ReplayRecorder;
 class ScriptEngine;
 struct GameUi;
 struct GameWorld;
-
-struct GameOptions {
-  PixelFormat pixelFormat = PixelFormat::Rgb565;
-  bool noSound = false;
-  bool trace = false;
-  bool dev = false;  // F5 rebuilds the current map from the game folder
-};
 
 class CGame : public UiHost {
  public:
