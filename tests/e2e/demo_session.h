@@ -11,6 +11,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
+#include <vector>
 
 #include "foundation/crand.h"
 #include "foundation/file_io.h"
@@ -33,26 +34,35 @@ inline std::string DemoSourceDir() {
       .string();
 }
 
+// Builds the demo from `source` into `out`, uncompressed for speed; `removeAtExit` (out when
+// empty) goes when the process ends. Empty, with a test failure, when the build fails.
+inline std::string BuildDemoInto(const std::string& source, const std::filesystem::path& out,
+                                 std::filesystem::path removeAtExit = {}) {
+  static std::vector<std::filesystem::path> scratch;
+  if (scratch.empty()) {
+    std::atexit([] {
+      std::error_code ec;
+      for (const auto& path : scratch) std::filesystem::remove_all(path, ec);
+    });
+  }
+  scratch.push_back(removeAtExit.empty() ? out : removeAtExit);
+  demo::DemoBuildOptions options;
+  options.sourceDir = source;
+  options.outDir = out.string();
+  options.compress = false;
+  std::string error;
+  if (!demo::BuildDemo(options, nullptr, &error)) {
+    ADD_FAILURE() << "demo build failed: " << error;
+    return std::string();
+  }
+  return out.string();
+}
+
 // The demo folder, built once into a temporary directory (uncompressed, for speed).
 inline const std::string& DemoFolder() {
   static std::string folder = [] {
-    std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / ("isora-e2e-" + std::to_string(::getpid()));
-    demo::DemoBuildOptions options;
-    options.sourceDir = DemoSourceDir();
-    options.outDir = dir.string();
-    options.compress = false;
-    std::string error;
-    if (!demo::BuildDemo(options, nullptr, &error)) {
-      ADD_FAILURE() << "demo build failed: " << error;
-      return std::string();
-    }
-    std::atexit([] {
-      std::error_code ec;
-      std::filesystem::remove_all(
-          std::filesystem::temp_directory_path() / ("isora-e2e-" + std::to_string(::getpid())), ec);
-    });
-    return dir.string();
+    return BuildDemoInto(DemoSourceDir(), std::filesystem::temp_directory_path() /
+                                              ("isora-e2e-" + std::to_string(::getpid())));
   }();
   return folder;
 }

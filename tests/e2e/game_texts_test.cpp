@@ -21,21 +21,7 @@ const std::string& DemoWithoutStrings() {
     fs::create_directories(root);
     fs::copy(DemoSourceDir(), root / "src", fs::copy_options::recursive);
     fs::remove(root / "src" / "ini" / "strings.ini");
-    demo::DemoBuildOptions options;
-    options.sourceDir = (root / "src").string();
-    options.outDir = (root / "game").string();
-    options.compress = false;
-    std::string error;
-    if (!demo::BuildDemo(options, nullptr, &error)) {
-      ADD_FAILURE() << "demo build failed: " << error;
-      return std::string();
-    }
-    std::atexit([] {
-      std::error_code ec;
-      fs::remove_all(
-          fs::temp_directory_path() / ("isora-e2e-nostrings-" + std::to_string(::getpid())), ec);
-    });
-    return (root / "game").string();
+    return BuildDemoInto((root / "src").string(), root / "game", root);
   }();
   return folder;
 }
