@@ -10,6 +10,7 @@
 #include "media/audio_device.h"
 #include "media/platform.h"
 #include "media/sdl_handles.h"
+#include "media/sound.h"
 
 namespace isora {
 
@@ -43,6 +44,7 @@ class SdlMusicBackend : public MusicBackend {
         return false;
       }
       started_ = true;
+      Mix_VolumeMusic(MIX_MAX_VOLUME * MusicVolume() / kFullVolume);
       if (pendingSeek_ > 0) Mix_SetMusicPosition(pendingSeek_ / 1e7);
       pendingSeek_ = 0;
     } else {

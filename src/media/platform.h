@@ -9,6 +9,7 @@
 
 #include "foundation/clock.h"
 #include "foundation/system_hooks.h"
+#include "media/pad.h"
 #include "media/surface.h"
 
 namespace isora {
@@ -28,6 +29,13 @@ constexpr uint32_t kWmRButtonUp = 0x0205;
 constexpr uint32_t kWmUser = 0x0400;
 constexpr uint32_t kUmGraphNotify = 0x0499;  // the music player's completion notification
 constexpr uint32_t kUmSetGame = 0x0501;
+// Game controllers: wParam the PadButton; for kUmPadAxis the PadAxis, lParam its value
+// (-32768..32767); kUmPadConnected wParam 1 when a pad came, 0 when one went, lParam the number
+// of pads open afterwards.
+constexpr uint32_t kUmPadButtonDown = 0x0510;
+constexpr uint32_t kUmPadButtonUp = 0x0511;
+constexpr uint32_t kUmPadAxis = 0x0512;
+constexpr uint32_t kUmPadConnected = 0x0513;
 
 // Virtual-key codes.
 constexpr int kVkLButton = 0x01;
@@ -71,6 +79,14 @@ struct Message {
 
 // Mouse button numbers for IsMouseButtonDown.
 enum class MouseButton { Left = 0, Right = 1, Middle = 2 };
+
+// How the window shows the 640×480 screen.
+struct DisplayMode {
+  bool fullscreen = false;
+  int scale = 1;              // window size in multiples of 640×480 (windowed)
+  bool integerScale = false;  // scale by whole multiples only
+  bool operator==(const DisplayMode&) const = default;
+};
 
 // The platform. It is also the game's SystemHooks: install it with Hooks::Set(&platform) so
 // message boxes and debugger output go through it.
@@ -120,6 +136,11 @@ class Platform : public SystemHooks {
   virtual bool IsMouseButtonDown(MouseButton button) const = 0;
   // The window has the input focus (is the active application).
   virtual bool HasFocus() const = 0;
+
+  // Changes how the window shows the screen, at once; the platform keeps what it cannot do
+  // as it was (a window without a display ignores it).
+  virtual void SetDisplayMode(const DisplayMode& mode) = 0;
+  virtual DisplayMode GetDisplayMode() const = 0;
 
   // Shows the 640×480 back buffer in the window; false when it could not be shown.
   virtual bool Present(const Surface& backBuffer) = 0;

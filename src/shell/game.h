@@ -142,6 +142,7 @@ class CGame : public UiHost {
   friend class GameBags;
   friend class SideScreens;
   friend class GameSaves;
+  friend struct GameControls;
 
   bool ReadGameIni();
   bool LoadMap(const std::string& path);

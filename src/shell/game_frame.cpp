@@ -3,9 +3,9 @@
 #include "media/platform.h"
 #include "roles/player_growth.h"
 #include "shell/game.h"
-#include "shell/screen_drawing.h"
 #include "shell/game_ui.h"
 #include "shell/message_line_place.h"
+#include "shell/screen_drawing.h"
 
 namespace isora {
 
@@ -21,12 +21,12 @@ constexpr std::array<Point, 4> kNoticeOutline = {Point{-1, 0}, Point{1, 0}, Poin
 
 const char* GameModeName(int32_t mode) {
   static const char* kNames[] = {
-      "ModeSplash",     "ModeFade",      "ModeMainMenu",   "ModePlay",       "ModeTalk",
-      "ModeGameMenu",   "ModeSavePanel", "ModeLoadPanel",  "ModeCredits",    "ModeStatusPanel",
-      "ModeBags",       "ModeIdle",      "ModeFrozen",     "ModeGameOver",   "ModeQuit",
-      "ModeHelp",       "ModeBossKey",   "ModeLoadingMap", "ModeBuildWorld", "ModeLoadingGame",
-      "ModeRestoreGame"};
-  if (mode < 0 || mode > 20) return "Mode?";
+      "ModeSplash",      "ModeFade",      "ModeMainMenu",   "ModePlay",       "ModeTalk",
+      "ModeGameMenu",    "ModeSavePanel", "ModeLoadPanel",  "ModeCredits",    "ModeStatusPanel",
+      "ModeBags",        "ModeIdle",      "ModeFrozen",     "ModeGameOver",   "ModeQuit",
+      "ModeHelp",        "ModeBossKey",   "ModeLoadingMap", "ModeBuildWorld", "ModeLoadingGame",
+      "ModeRestoreGame", "ModeOptions"};
+  if (mode < 0 || mode > ModeOptions) return "Mode?";
   return kNames[mode];
 }
 
@@ -126,6 +126,9 @@ void CGame::Frame() {
       break;
     case ModeRestoreGame:
       saves_.RestoreStep();
+      break;
+    case ModeOptions:
+      ui_->controls->DrawOptions();
       break;
     case ModeFrozen:
     case ModeBossKey:
