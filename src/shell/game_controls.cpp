@@ -165,7 +165,7 @@ void GameControls::RightClick() {
 }
 
 // The role nearest in front of the hero (the way the left stick points, else the way he
-// faces): a hostile one he can kill is fought, anyone else is talked to.
+// faces): a monster or a hostile role is fought, anyone else is talked to.
 void GameControls::Act() {
   if (!game.HasPlayer()) return;
   GameWorld& world = *game.world_;
@@ -197,7 +197,9 @@ void GameControls::Act() {
   }
   if (best < 0) return;
   CRoleNPC& npc = *world.Npc(best);
-  if (npc.Hostile() && npc.FindState(RoleStateKind::kDie) >= 0) {
+  // Monsters and whoever is hostile are fought; the cursor and a click still fight anyone.
+  constexpr int kMonsterKind = 1;
+  if ((npc.Hostile() || npc.Kind() == kMonsterKind) && npc.FindState(RoleStateKind::kDie) >= 0) {
     game.Trace("start to fight in cgame\n");
     world.route.Chase(player, game.map_, world.Everyone(), npc, Point{npc.X(), npc.Y()});
     return;
