@@ -11,6 +11,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstdio>
 #include <mutex>
 #endif
 
@@ -28,6 +29,8 @@ constexpr int kMaxBadPacketsInRow = 64;
 constexpr int kMaxPacketsWithoutOutput = 4096;
 constexpr int64_t kProbeBytes = int64_t{4} << 20;
 constexpr int64_t kTicksPerSecond = 10000000;
+// Only files claiming at least this length are checked for ending far too early.
+constexpr int64_t kDamagedCheckFrom = 2 * kTicksPerSecond;
 
 std::string AvError(int code) {
   char text[AV_ERROR_MAX_STRING_SIZE] = {};
@@ -122,6 +125,7 @@ struct MediaDecoder::State {
   int64_t startTime = 0;   // the container's first time, 100-ns units
   int64_t dropBefore = 0;  // output earlier than this is dropped (after a seek)
   int64_t nextAudioTime = 0, nextVideoTime = 0;
+  int64_t declared = 0;  // the length the file gives itself, 100-ns units (0: unknown)
   int badInRow = 0, withoutOutput = 0;
   bool anyOutput = false, draining = false;
 
@@ -189,6 +193,8 @@ bool MediaDecoder::Open(const std::string& nativePath, int rate, int channels, b
   }
   if (s->fmt->start_time != AV_NOPTS_VALUE)
     s->startTime = av_rescale(s->fmt->start_time, kTicksPerSecond, AV_TIME_BASE);
+  if (s->fmt->duration > 0)
+    s->declared = av_rescale(s->fmt->duration, kTicksPerSecond, AV_TIME_BASE);
   std::string why;
   if (wantAudio) s->audioIndex = BestStream(s->fmt, AVMEDIA_TYPE_AUDIO);
   if (wantVideo) s->videoIndex = BestStream(s->fmt, AVMEDIA_TYPE_VIDEO);
@@ -388,6 +394,17 @@ MediaDecoder::Step MediaDecoder::Decode(std::vector<int16_t>* audio,
   if (!s.draining) return Step::kMore;
   if (!s.anyOutput && s.dropBefore == 0) {
     error_ = "no audio or video could be decoded";
+    return Step::kFailed;
+  }
+  // A file that gives out long before the length it claims is damaged (garbled or cut short):
+  // its playable start is not to be taken for the whole piece.
+  const int64_t reached = std::max(s.audio ? s.nextAudioTime : 0, s.video ? s.nextVideoTime : 0);
+  if (s.declared > kDamagedCheckFrom && reached < s.declared / 2) {
+    char text[96];
+    std::snprintf(text, sizeof text, "damaged data (it ends at %.1f s of %.1f s)",
+                  static_cast<double>(reached) / kTicksPerSecond,
+                  static_cast<double>(s.declared) / kTicksPerSecond);
+    error_ = text;
     return Step::kFailed;
   }
   return Step::kEnd;

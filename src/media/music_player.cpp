@@ -181,6 +181,15 @@ bool MixerPlays(const std::string& container) {
   return kMixer.count(container) > 0;
 }
 
+// Windows plays MIDI through its own synthesiser, and the web build has no MIDI at all.
+constexpr bool MidiNeedsSoundFont() {
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+  return false;
+#else
+  return true;
+#endif
+}
+
 bool IsMidiFile(const std::string& nativePath) {
   std::ifstream in(nativePath, std::ios::binary);
   char magic[4] = {};
@@ -252,7 +261,7 @@ class MediaGraph : public MusicBackend {
   bool TrySdl(const std::string& path) {
     if (!haveDevice_) return false;
     if (Try(MakeSdlMusicBackend(), "SDL_mixer", path)) return true;
-    if (IsMidiFile(path) && MidiSoundFont().empty())
+    if (MidiNeedsSoundFont() && IsMidiFile(path) && MidiSoundFont().empty())
       Note("no General MIDI soundfont found (install one, or set SDL_SOUNDFONTS)");
     return false;
   }
@@ -296,7 +305,7 @@ bool MusicPlayer::Open(Platform* notifyWindow, const std::string& path) {
     lastError_ = "RenderFile Failed!";
     return false;
   }
-  if (IsMidiFile(native) && MidiSoundFont().empty())
+  if (MidiNeedsSoundFont() && IsMidiFile(native) && MidiSoundFont().empty())
     log_.WriteText(WinFormat("[music]no General MIDI soundfont found for %s", path.c_str()));
   // The video check: a graph without a video window is audio only.
   audioOnly_ = graph->Video() == nullptr;
