@@ -10,6 +10,9 @@
 #endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// windows.h maps these names to its own ANSI/wide functions; ours are the engine's.
+#undef AddFontResource
+#undef RemoveFontResource
 
 #include <filesystem>
 #elif !defined(__EMSCRIPTEN__)
