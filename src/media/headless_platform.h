@@ -54,7 +54,7 @@ class HeadlessPlatform : public Platform {
   DisplayMode GetDisplayMode() const override { return display_; }
 
   bool Present(const Surface& backBuffer) override;
-  // The last presented frame and the number of presents.
+  // The last presented frame (with the video over it while one shows) and the number of presents.
   const Surface& LastFrame() const { return lastFrame_; }
   int PresentCount() const { return presents_; }
 
