@@ -11,6 +11,7 @@ PACKAGES=(
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()
