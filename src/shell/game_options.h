@@ -9,7 +9,7 @@ struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
   bool noSound = false;
   bool trace = false;
-  bool dev = false;  // F5 rebuilds the current map from the game folder
+  bool dev = false;  // F5 reloads the INI package and the current map
 };
 
 }  // namespace isora

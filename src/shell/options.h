@@ -25,7 +25,7 @@ struct ProgramOptions {
   int startRow = -1, startColumn = -1;  // -1: the map's own start cell
   int loadSlot = 0;                     // 1..kSaveSlots; 0: none
   bool skipSplash = false;
-  bool dev = false;        // F5 rebuilds the current map from the game folder
+  bool dev = false;        // F5 reloads the INI package and the current map
   std::string saveDir;     // saves, screenshots and the log (empty: see ChoosePlayerFolder)
   bool logStderr = false;  // GameEngine.log entries also go to stderr in UTF-8
   bool help = false;
