@@ -48,4 +48,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # covers Latin and Chinese, which fontconfig finds in this font package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
+# MIDI music (none in the demo) plays through a soundfont.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont")
 include(CPack)
