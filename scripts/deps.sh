@@ -13,6 +13,7 @@ PACKAGES=(
   timgm6mb-soundfont
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

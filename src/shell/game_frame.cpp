@@ -2,6 +2,7 @@
 #include "foundation/win_format.h"
 #include "media/platform.h"
 #include "roles/player_growth.h"
+#include "shell/dev_reload.h"
 #include "shell/game.h"
 #include "shell/game_ui.h"
 #include "shell/message_line_place.h"
@@ -47,6 +48,19 @@ bool CGame::StartFromSlot(int slot) {
 
 void CGame::ReloadForDevelopment() {
   if (mode_ != ModePlay || !HasPlayer()) return;
+  // The INI package first: game.ini's settings, the map and script indexes, the engine's texts
+  // and the panels. A package that cannot be read leaves everything as it was.
+  if (const std::string problem = IniPackageProblem(); !problem.empty()) {
+    log_.WriteText("Reloading the INI package failed: " + problem);
+    ShowMessage("Reloading the INI package failed: " + problem);
+  } else {
+    log_.WriteText("Reloading " + iniPackage_ + " from the game folder");
+    ReadGameIni();
+    // Panel pictures too may have changed in their package.
+    renderer_.ClearCache(kKeptPictures);
+    std::string why;
+    if (!ReloadPanels(*this, &why)) log_.WriteText(why);
+  }
   const RolePlace place = PlayerSnapshot().place;
   const CellIndex cell = map_.CellAt(place.x, place.y);
   log_.WriteText("Reloading map\\" + mapInfo_.MapFile() + " from the game folder");

@@ -18,10 +18,9 @@ namespace {
 
 constexpr const char* kGameFontFile = "data\\seguibk.ttf";
 
-// Values of game.ini live in 30-byte fields.
-std::string Field30(const std::string& value) { return value.substr(0, 29); }
-
 }  // namespace
+
+std::string Field30(const std::string& value) { return value.substr(0, 29); }
 
 std::string LogPathFor(const std::string& workingDir) {
   if (!workingDir.empty() && (workingDir.back() == '\\' || workingDir.back() == '/')) {

@@ -11,7 +11,7 @@ struct GameOptions {
   PixelFormat pixelFormat = PixelFormat::Rgb565;
   bool noSound = false;
   bool trace = false;
-  bool dev = false;  // F5 rebuilds the current map from the game folder
+  bool dev = false;  // F5 reloads the INI package and the current map
   // The player's settings file (settings.ini in the game's settings folder); empty: the
   // defaults, and changes are kept for this run only.
   std::string settingsFile = {};

@@ -16,6 +16,7 @@
 #include "foundation/stop_signals.h"
 #include "foundation/system_hooks.h"
 #include "foundation/user_folders.h"
+#include "isora_version.h"
 #include "media/headless_platform.h"
 #include "media/sdl_platform.h"
 #include "shell/game.h"
@@ -313,6 +314,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(ProgramUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("isora %s\n", kIsoraVersion);
     return 0;
   }
   // Files named on the command line or in the replay are relative to where the program was
