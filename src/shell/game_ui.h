@@ -19,6 +19,7 @@
 
 namespace isora {
 
+class GameLog;
 class Renderer;
 class UiHost;
 
@@ -29,8 +30,9 @@ struct GameUi {
         messageDialog(renderer, host),
         savePanel(renderer, host) {}
 
-  // The game menu, the main menu, the message dialog and the save panel from their INIs.
-  bool LoadMenus(const std::string& iniPackage);
+  // The game menu, the main menu, the message dialog and the save panel from their INIs; a
+  // button its INI leaves unclickable is logged with its panel, section and key.
+  bool LoadMenus(const std::string& iniPackage, GameLog& log);
   // A panel's hover from the cursor, then the panel.
   template <typename Panel>
   static void HoverAndDraw(Panel& panel) {
