@@ -78,7 +78,8 @@ bool HeadlessPlatform::IsMouseButtonDown(MouseButton button) const {
   return buttons_[static_cast<int>(button)];
 }
 
-bool HeadlessPlatform::Present(const Surface& backBuffer) {
+bool HeadlessPlatform::Present(const Surface& shown) {
+  const Surface& backBuffer = FrameToShow(shown);
   if (lastFrame_.Width() != backBuffer.Width() || lastFrame_.Height() != backBuffer.Height() ||
       lastFrame_.Format() != backBuffer.Format())
     lastFrame_ = Surface(backBuffer.Width(), backBuffer.Height(), backBuffer.Format());

@@ -51,7 +51,7 @@ class HeadlessPlatform : public Platform {
   bool HasFocus() const override { return focus_; }
 
   bool Present(const Surface& backBuffer) override;
-  // The last presented frame and the number of presents.
+  // The last presented frame (with the video over it while one shows) and the number of presents.
   const Surface& LastFrame() const { return lastFrame_; }
   int PresentCount() const { return presents_; }
 

@@ -10,6 +10,7 @@
 #include "foundation/clock.h"
 #include "foundation/system_hooks.h"
 #include "media/surface.h"
+#include "media/video_window.h"
 
 namespace isora {
 
@@ -121,8 +122,25 @@ class Platform : public SystemHooks {
   // The window has the input focus (is the active application).
   virtual bool HasFocus() const = 0;
 
-  // Shows the 640×480 back buffer in the window; false when it could not be shown.
+  // Shows the 640×480 back buffer in the window; false when it could not be shown. A visible
+  // video window covers it.
   virtual bool Present(const Surface& backBuffer) = 0;
+
+  // The video window this window owns (a music file with pictures), shown over the client area
+  // while it is visible; null for none. The music player sets it on the game thread.
+  void SetVideoWindow(VideoWindow* video) { video_ = video; }
+  VideoWindow* GetVideoWindow() const { return video_; }
+
+ protected:
+  // What presenting shows: the back buffer itself, or a copy of it with the visible video over
+  // it (valid until the next call).
+  const Surface& FrameToShow(const Surface& backBuffer);
+  // A video is being shown and asks for the cursor to be hidden over it.
+  bool VideoHidesCursor() const { return video_ && video_->Visible() && video_->HidesCursor(); }
+
+ private:
+  VideoWindow* video_ = nullptr;
+  Surface composite_;
 };
 
 }  // namespace isora

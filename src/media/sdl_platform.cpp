@@ -106,6 +106,7 @@ class SdlPlatformImpl {
   SDL_Rect view{0, 0, Platform::kScreenWidth, Platform::kScreenHeight};
   std::vector<uint16_t> shown;
   bool presentAgain = true;
+  bool cursorHiddenForVideo = false;
 
   bool Ready() const { return video.Ready(); }
 
@@ -129,6 +130,14 @@ class SdlPlatformImpl {
     step = (step + 1) % animation.steps.size();
     stepStart = now;
     SDL_SetCursor(frames[animation.steps[step].frame].get());
+  }
+
+  // A video that hides the cursor hides it whatever the game's display counter says; when it
+  // goes the counter decides again.
+  void HideCursorForVideo(bool hide) {
+    if (hide == cursorHiddenForVideo || !Ready()) return;
+    cursorHiddenForVideo = hide;
+    SDL_ShowCursor(!hide && cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
   }
 
   Point ToLogical(int wx, int wy) const {
@@ -417,7 +426,8 @@ void SdlPlatform::SetCursorPos(int x, int y) {
 
 int SdlPlatform::ShowCursor(bool show) {
   impl_->cursorCounter += show ? 1 : -1;
-  if (impl_->Ready()) SDL_ShowCursor(impl_->cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  if (impl_->Ready() && !impl_->cursorHiddenForVideo)
+    SDL_ShowCursor(impl_->cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
   return impl_->cursorCounter;
 }
 
@@ -495,9 +505,11 @@ bool SdlPlatform::HasFocus() const {
   return impl_->focus;
 }
 
-bool SdlPlatform::Present(const Surface& backBuffer) {
+bool SdlPlatform::Present(const Surface& gameFrame) {
   impl_->AnimateCursor();
-  if (!impl_->window || !backBuffer.Valid()) return false;
+  if (!impl_->window || !gameFrame.Valid()) return false;
+  impl_->HideCursorForVideo(VideoHidesCursor());
+  const Surface& backBuffer = FrameToShow(gameFrame);
   if (impl_->SameAsShown(backBuffer)) return true;
   if (impl_->windowSurface) return impl_->PresentOnWindowSurface(backBuffer);
   if (!impl_->renderer) return false;

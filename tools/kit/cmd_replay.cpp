@@ -1,6 +1,9 @@
 // isora-kit replay check: plays a replay against a game folder and checks its "# expect" lines,
 // so a game's makers can keep regression tests beside its sources.
-#ifndef _WIN32
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -47,18 +50,21 @@ constexpr const char* kUsage =
 std::string FindProgram() {
   std::error_code ec;
 #ifdef _WIN32
-  // Without /proc, the program is looked for in the current folder.
-  const fs::path here = fs::current_path(ec);
-  if (fs::is_regular_file(here / "isora.exe", ec)) return (here / "isora.exe").string();
-  return {};
+  std::wstring buffer(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return {};
+  buffer.resize(n);
+  const fs::path exe(buffer);
+  const char* name = "isora.exe";
 #else
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
+  const char* name = "isora";
+#endif
   for (const fs::path& p :
-       {exe.parent_path() / "isora", exe.parent_path().parent_path() / "src" / "isora"})
+       {exe.parent_path() / name, exe.parent_path().parent_path() / "src" / name})
     if (fs::is_regular_file(p, ec)) return p.string();
   return {};
-#endif
 }
 
 // Runs argv in folder dir with stdout and stderr into log; its exit status, or -1.
