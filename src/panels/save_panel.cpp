@@ -38,7 +38,8 @@ bool SavePanel::Load(const char* iniName, const char* packagePath) {
     std::string section = "Button" + std::to_string(slot - 1);
     std::string caption = Gbk(u8"无进度");
     if (slot == 1) caption += Gbk(u8"(快捷)");
-    buttons.emplace_back(renderer_, caption, x, y + ini.GetInt(section, "y"), kButtonText, true);
+    buttons.emplace_back(renderer_, caption, x, AddClamped(y, ini.GetInt(section, "y")),
+                         kButtonText, true);
   }
   AddIniTextBox(ini, "titleLabel", true);
   return true;
