@@ -39,7 +39,8 @@ bool SavePanel::Load(const char* iniName, const char* packagePath) {
     std::string section = "Button" + std::to_string(slot - 1);
     std::string caption = Gbk(u8"无进度");
     if (slot == 1) caption += Gbk(u8"(快捷)");
-    buttons.emplace_back(renderer_, caption, x, y + ini.GetInt(section, "y"), kButtonText, true);
+    buttons.emplace_back(renderer_, caption, x, AddClamped(y, ini.GetInt(section, "y")),
+                         kButtonText, true);
     CheckIniButton(ini, section.c_str(), buttons.back(), {"y"});
   }
   AddIniTextBox(ini, "titleLabel", true);

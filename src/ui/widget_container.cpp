@@ -44,8 +44,8 @@ void WidgetContainer::AddIniButton(const IniFile& ini, const char* section, bool
   int bx = ini.GetInt(section, "x");
   int by = ini.GetInt(section, "y");
   if (offset) {
-    bx += x;
-    by += y;
+    bx = AddClamped(bx, x);
+    by = AddClamped(by, y);
   }
   buttons.emplace_back(renderer_, ini.GetString(section, "text"), bx, by,
                        ini.GetInt(section, "type"), true);
@@ -87,8 +87,9 @@ void WidgetContainer::CheckIniButton(const IniFile& ini, const char* section, co
 }
 
 void WidgetContainer::AddIniTextBox(const IniFile& ini, const char* section, bool centred) {
-  textBoxes.emplace_back(x + ini.GetInt(section, "x"), y + ini.GetInt(section, "y"),
-                         ini.GetInt(section, "lines"), ini.GetInt(section, "lineChars"), centred, 0,
+  textBoxes.emplace_back(AddClamped(x, ini.GetInt(section, "x")),
+                         AddClamped(y, ini.GetInt(section, "y")), ini.GetInt(section, "lines"),
+                         ini.GetInt(section, "lineChars"), centred, 0,
                          Font::Create("Segoe UI", 20, 400));
 }
 

@@ -199,6 +199,36 @@ TEST_F(MenuTest, ADamagedPanelIniNamesEveryButtonItLeavesUnclickable) {
   EXPECT_EQ(menu.iniProblems[0], "[saveButton] x: missing");
 }
 
+// Found by fuzzing panel INIs: a button offset past the int range overflowed when the panel
+// position was added, and so did a hit rectangle measured from a position at the limit. Both
+// now stop at the int range, as the INI reader's own numbers do.
+TEST_F(MenuTest, PanelIniPositionOverflowStopsAtTheIntRange) {
+  WriteIni("menu.ini",
+           "[panel]\nbgpic=NULL\nx=220\ny=110\n[backButton]\ntext=Back\ntype=0\nx=56\n"
+           "y=333333333333333333333333333333333333338\n[saveButton]\ntext=Save\ntype=0\n"
+           "x=-99999999999\ny=-2147483600\n[loadButton]\ntext=Load\ntype=0\nx=10\ny=70\n");
+  MenuPanel menu(renderer, &host);
+  ASSERT_TRUE(menu.LoadGameMenu("menu.ini", nullptr));
+  ASSERT_GE(menu.buttons.size(), 3u);
+  EXPECT_EQ(menu.buttons[kMenuBack].x, 276);
+  EXPECT_EQ(menu.buttons[kMenuBack].y, INT32_MAX);
+  EXPECT_EQ(menu.buttons[kMenuBack].hitRect.bottom, INT32_MAX);
+  EXPECT_EQ(menu.buttons[kMenuSave].x, INT32_MIN + 220);
+  EXPECT_EQ(menu.buttons[kMenuSave].y, -2147483490);
+  // The sane button beside them still works.
+  EXPECT_EQ(menu.buttons[kMenuLoad].y, 180);
+  host.cursor = {232, 182};
+  EXPECT_EQ(menu.OnClick(), kMenuLoad);
+
+  WriteIni("mainmenu.ini",
+           "[panel]\nbgpic=NULL\n[startButton]\ntext=Go\ntype=0\nx=2147483647\n"
+           "y=2147483640\n");
+  ASSERT_TRUE(menu.LoadMainMenu("mainmenu.ini", nullptr));
+  EXPECT_EQ(menu.buttons[kMainStart].hitRect.right, INT32_MAX);
+  EXPECT_EQ(menu.buttons[kMainStart].hitRect.bottom, INT32_MAX);
+  EXPECT_FALSE(menu.buttons[kMainStart].HitTest(100, 100));
+}
+
 class DialogTest : public UiTest {
  protected:
   void SetUp() override {
