@@ -125,6 +125,13 @@ TEST(SaveLoad, BossKeyInTheLoadPanelKeepsItsWayBackAndItsView) {
   EXPECT_EQ(d.State()["mode"], "ModeMainMenu");
 }
 
+// Esc, the game menu's Load, slot 2.
+void PickSlot2InTheGameMenusLoadPanel(DemoSession& d) {
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
+  ClickButton(d, Slot(d, 2));
+}
+
 TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
   DemoSession d;
   PlayAndSave(d);
@@ -138,9 +145,7 @@ TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
     out.write(bytes.data(), 200);
   }
   json before = d.State();
-  d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
-  ClickButton(d, Slot(d, 2));
+  PickSlot2InTheGameMenusLoadPanel(d);
   d.Step(5);
   json after = d.State();
   EXPECT_EQ(after["mode"], "ModeLoadPanel");
@@ -215,9 +220,7 @@ void EditSlot(const std::function<void(SaveData&)>& edit) {
 }
 
 bool LoadSlot2FromTheGameMenu(DemoSession& d) {
-  d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
-  ClickButton(d, Slot(d, 2));
+  PickSlot2InTheGameMenusLoadPanel(d);
   return d.Until([](const json& s) { return s["mode"] == "ModePlay" && s["fadePhase"] == 2; }, 100);
 }
 
@@ -253,9 +256,7 @@ TEST(SaveLoad, ASaveOutsideTheMapIsRefusedAndABlockedPlaceMovesToOpenGround) {
   EditSlot([](SaveData& data) { data.player.x = -400; });
   d.Step(80);
   const json before = d.State();
-  d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
-  ClickButton(d, Slot(d, 2));
+  PickSlot2InTheGameMenusLoadPanel(d);
   d.Step(5);
   json after = d.State();
   EXPECT_EQ(after["mode"], "ModeLoadPanel");
