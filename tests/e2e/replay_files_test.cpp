@@ -148,6 +148,22 @@ TEST(ReplayFiles, EveryScenarioHasItsReplay) {
 namespace isora::e2e {
 namespace {
 
+// A scratch path for a recording, one per test process.
+std::string RecordingPath(const std::string& tag) {
+  return (std::filesystem::temp_directory_path() /
+          ("isora-" + tag + "-" + std::to_string(::getpid())))
+      .string();
+}
+
+// Records session `d` into `recording` from a new game with its first talk closed.
+bool StartRecordedGame(DemoSession& d, ReplayRecorder& recorder, const std::string& recording) {
+  if (!recorder.Open(recording)) return false;
+  d.game->SetRecorder(&recorder);
+  if (!d.NewGame()) return false;
+  d.Click(498, 80);
+  return true;
+}
+
 // Plays a recording back in a fresh session and returns the state dumped on the frame where the
 // recording ended (null when it could not be played); removes the recording and the dump.
 nlohmann::json PlayRecordingBack(const std::string& recording, int64_t frames) {
@@ -179,18 +195,13 @@ nlohmann::json PlayRecordingBack(const std::string& recording, int64_t frames) {
 
 // What a person plays with --record replays to the same game.
 TEST(ReplayFiles, ARecordingReplaysToTheSameState) {
-  const std::string recording =
-      (std::filesystem::temp_directory_path() / ("isora-rec-" + std::to_string(::getpid())))
-          .string();
+  const std::string recording = RecordingPath("rec");
   nlohmann::json played;
   int64_t frames = 0;
   {
     DemoSession d;
     ReplayRecorder recorder;
-    ASSERT_TRUE(recorder.Open(recording));
-    d.game->SetRecorder(&recorder);
-    ASSERT_TRUE(d.NewGame());
-    d.Click(498, 80);
+    ASSERT_TRUE(StartRecordedGame(d, recorder, recording));
     d.Move(400, 300);
     d.platform.InjectButton(MouseButton::Right, true);
     d.Step(10);
@@ -211,18 +222,13 @@ TEST(ReplayFiles, ARecordingReplaysToTheSameState) {
 
 // Pad play recorded on the headless platform replays the same: sticks, buttons and plugging.
 TEST(ReplayFiles, APadRecordingReplaysToTheSameState) {
-  const std::string recording =
-      (std::filesystem::temp_directory_path() / ("isora-pad-" + std::to_string(::getpid())))
-          .string();
+  const std::string recording = RecordingPath("pad");
   nlohmann::json played;
   int64_t frames = 0;
   {
     DemoSession d;
     ReplayRecorder recorder;
-    ASSERT_TRUE(recorder.Open(recording));
-    d.game->SetRecorder(&recorder);
-    ASSERT_TRUE(d.NewGame());
-    d.Click(498, 80);
+    ASSERT_TRUE(StartRecordedGame(d, recorder, recording));
     d.platform.InjectPadConnected(true, 1);
     d.platform.InjectPadAxis(PadAxis::kLeftX, 30000);
     d.platform.InjectPadAxis(PadAxis::kLeftY, -12000);

@@ -132,6 +132,17 @@ void PickSlot2InTheGameMenusLoadPanel(DemoSession& d) {
   ClickButton(d, Slot(d, 2));
 }
 
+// Slot 2 picked in the game menu's Load panel is refused: the panel stays, saying so.
+json PickSlot2AndExpectItRefused(DemoSession& d) {
+  PickSlot2InTheGameMenusLoadPanel(d);
+  d.Step(5);
+  json after = d.State();
+  EXPECT_EQ(after["mode"], "ModeLoadPanel");
+  EXPECT_NE(after["message"]["text"].get<std::string>().find("cannot be loaded"),
+            std::string::npos);
+  return after;
+}
+
 TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
   DemoSession d;
   PlayAndSave(d);
@@ -145,12 +156,7 @@ TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
     out.write(bytes.data(), 200);
   }
   json before = d.State();
-  PickSlot2InTheGameMenusLoadPanel(d);
-  d.Step(5);
-  json after = d.State();
-  EXPECT_EQ(after["mode"], "ModeLoadPanel");
-  EXPECT_NE(after["message"]["text"].get<std::string>().find("cannot be loaded"),
-            std::string::npos);
+  const json after = PickSlot2AndExpectItRefused(d);
   EXPECT_EQ(after["player"]["money"], before["player"]["money"]);
   EXPECT_EQ(after["map"], before["map"]);
   // An empty slot does nothing at all.
@@ -256,12 +262,7 @@ TEST(SaveLoad, ASaveOutsideTheMapIsRefusedAndABlockedPlaceMovesToOpenGround) {
   EditSlot([](SaveData& data) { data.player.x = -400; });
   d.Step(80);
   const json before = d.State();
-  PickSlot2InTheGameMenusLoadPanel(d);
-  d.Step(5);
-  json after = d.State();
-  EXPECT_EQ(after["mode"], "ModeLoadPanel");
-  EXPECT_NE(after["message"]["text"].get<std::string>().find("cannot be loaded"),
-            std::string::npos);
+  const json after = PickSlot2AndExpectItRefused(d);
   EXPECT_EQ(after["player"]["x"], before["player"]["x"]);
   EXPECT_NE(GameLogText().find("refused: the player's position (-400, "), std::string::npos);
   d.Key(kVkEscape);
@@ -280,8 +281,8 @@ TEST(SaveLoad, ASaveOutsideTheMapIsRefusedAndABlockedPlaceMovesToOpenGround) {
   });
   d.Step(80);
   ASSERT_TRUE(LoadSlot2FromTheGameMenu(d));
-  after = d.State();
-  const int x = after["player"]["x"], y = after["player"]["y"];
+  const json moved = d.State();
+  const int x = moved["player"]["x"], y = moved["player"]["y"];
   EXPECT_TRUE(d.game->Map().IsPassableAt(x, y + kRoleFeet)) << x << "," << y;
   // The nearest open ground: no farther than where he stood when he saved.
   auto distance = [&](int px, int py) { return std::hypot(px - bx, py - by); };
