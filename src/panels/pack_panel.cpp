@@ -60,6 +60,8 @@ bool PackPanel::Load(const char* iniName, const char* packagePath, int instance)
   shop_.clear();
   taken_ = 0;
   BuildCells();
+  iniProblems.clear();
+  CheckIniButton(ini, "exitButton", buttons.front(), {"x", "y", "text", "type"});
   return true;
 }
 

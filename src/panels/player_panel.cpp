@@ -64,6 +64,7 @@ bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
+  iniProblems.clear();
   textBoxes.clear();
   iconSkills_.clear();
   iconsShown_ = false;

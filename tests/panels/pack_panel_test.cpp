@@ -82,6 +82,17 @@ TEST_F(PackPanelTest, InstancesAndGridLayoutsComeFromTheIni) {
   EXPECT_EQ(panel.textBoxes[0].paragraphs, std::vector<std::string>{"My Bag"});
 }
 
+TEST_F(PackPanelTest, ADamagedIniNamesTheCloseButtonItLeavesUnclickable) {
+  WriteIni("damaged.ini", "[panel]\nx1=20\ny1=30\n[exitButton]\ntext=Close\nx=8\n");
+  PackPanel damaged(items, nullptr, renderer, &host);
+  ASSERT_TRUE(damaged.Load("damaged.ini", nullptr, 0));
+  EXPECT_EQ(damaged.iniProblems,
+            (std::vector<std::string>{"[exitButton] y: missing", "[exitButton] type: missing"}));
+  WriteIni("damaged.ini", "[panel]\nx1=20\ny1=30\n[exitButton]\ntext=Close\ntype=0\nx=8\ny=9\n");
+  ASSERT_TRUE(damaged.Load("damaged.ini", nullptr, 0));
+  EXPECT_TRUE(damaged.iniProblems.empty());  // each load starts afresh
+}
+
 TEST_F(PackPanelTest, ShopListsEveryItemOfTheTypeAndShowsTheFirstTwentyFive) {
   std::vector<ItemRecord> records = {MakeItem("none", 0, 0)};
   for (int i = 0; i < 30; ++i) {
