@@ -79,11 +79,12 @@ bool HeadlessPlatform::IsMouseButtonDown(MouseButton button) const {
 }
 
 bool HeadlessPlatform::Present(const Surface& backBuffer) {
+  ++presents_;
+  if (!keepFrames_) return true;
   if (lastFrame_.Width() != backBuffer.Width() || lastFrame_.Height() != backBuffer.Height() ||
       lastFrame_.Format() != backBuffer.Format())
     lastFrame_ = Surface(backBuffer.Width(), backBuffer.Height(), backBuffer.Format());
   lastFrame_.BltFast(0, 0, backBuffer, backBuffer.Bounds(), kBltNoColorKey);
-  ++presents_;
   return true;
 }
 

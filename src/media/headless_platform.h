@@ -51,8 +51,10 @@ class HeadlessPlatform : public Platform {
   bool HasFocus() const override { return focus_; }
 
   bool Present(const Surface& backBuffer) override;
-  // The last presented frame and the number of presents.
+  // The last presented frame (a copy, kept unless SetKeepFrames(false): a game run headless
+  // for itself has nobody to look at it) and the number of presents.
   const Surface& LastFrame() const { return lastFrame_; }
+  void SetKeepFrames(bool keep) { keepFrames_ = keep; }
   int PresentCount() const { return presents_; }
 
   void MessageBox(const std::string& text, const std::string& caption,
@@ -93,6 +95,7 @@ class HeadlessPlatform : public Platform {
   bool buttons_[3] = {false, false, false};
   bool keys_[256] = {};
   Surface lastFrame_;
+  bool keepFrames_ = true;
   int presents_ = 0;
   std::vector<RecordedMessageBox> boxes_;
   std::deque<std::string> debug_;

@@ -50,6 +50,8 @@ Surface* Renderer::MakeSurface(int index) const {
   try {
     auto surface = std::make_unique<Surface>(s.width, s.height, format_);
     if (s.keyed) surface->SetColorKey(ColorKey());
+    // The world layers above the ground are mostly key: fills and copies pass over the rest.
+    if (index == kSurfaceLayer3 || index == kSurfaceLayer4) surface->TrackInk();
     surfaces_[index] = std::move(surface);
   } catch (const std::bad_alloc&) {
     log_.WriteText(s.failure);
