@@ -85,6 +85,12 @@ TEST(HeadlessPlatformTest, FlipPresentsTheBackBuffer) {
   ASSERT_TRUE(r.Flip());
   EXPECT_EQ(p.PresentCount(), 1);
   EXPECT_EQ(p.LastFrame().At(639, 479), 0x1234);
+  // Without kept frames presents are still counted; the copy stays the last one kept.
+  p.SetKeepFrames(false);
+  r.GetSurface(kSurfaceBackBuffer)->Fill(0x4321);
+  ASSERT_TRUE(r.Flip());
+  EXPECT_EQ(p.PresentCount(), 2);
+  EXPECT_EQ(p.LastFrame().At(639, 479), 0x1234);
 }
 
 TEST(HeadlessPlatformTest, TraceTextIsBoundedAndToldWhetherAnyoneListens) {
