@@ -97,12 +97,26 @@ void Surface::FillKeyOverInk(const Rect& r) {
   ForEachInkRun(r, [&](const Rect& run) {
     for (int y = run.top; y < run.bottom; ++y) std::fill_n(Row(y) + run.left, run.Width(), key_);
   });
-  // Tiles wholly inside the rectangle (up to the surface's edge) hold only key now.
+  // Tiles wholly inside the rectangle (up to the surface's edge) hold only key now; those it
+  // cuts are looked at, so a tile a fill leaves clean stops being filled and copied each time.
   for (int ty = r.top / kInkTile; ty <= (r.bottom - 1) / kInkTile; ++ty) {
-    if (r.top > ty * kInkTile || r.bottom < std::min(height_, (ty + 1) * kInkTile)) continue;
+    const int tileTop = ty * kInkTile, tileBottom = std::min(height_, tileTop + kInkTile);
+    const bool rowsCovered = r.top <= tileTop && r.bottom >= tileBottom;
     uint8_t* row = &ink_[static_cast<size_t>(ty) * inkColumns_];
-    for (int tx = r.left / kInkTile; tx <= (r.right - 1) / kInkTile; ++tx)
-      if (r.left <= tx * kInkTile && r.right >= std::min(width_, (tx + 1) * kInkTile)) row[tx] = 0;
+    for (int tx = r.left / kInkTile; tx <= (r.right - 1) / kInkTile; ++tx) {
+      if (!row[tx]) continue;
+      const int tileLeft = tx * kInkTile, tileRight = std::min(width_, tileLeft + kInkTile);
+      if (rowsCovered && r.left <= tileLeft && r.right >= tileRight) {
+        row[tx] = 0;
+        continue;
+      }
+      uint16_t other = 0;
+      for (int y = tileTop; y < tileBottom && !other; ++y) {
+        const uint16_t* p = Row(y);
+        for (int x = tileLeft; x < tileRight; ++x) other |= static_cast<uint16_t>(p[x] ^ key_);
+      }
+      row[tx] = other != 0;
+    }
   }
 }
 
