@@ -162,10 +162,13 @@ TEST(SurfaceInkTest, KeyFillsForgetWholeTilesAndRawWritesAreFoundAgain) {
   EXPECT_FALSE(layer.InkedAt(0, 0));
   EXPECT_FALSE(layer.InkedAt(99, 69));  // the partial edge tile is wholly cleared too
   layer.Set(40, 40, 0x1111);
+  layer.Set(62, 62, 0x3333);
   EXPECT_TRUE(layer.InkedAt(33, 63));  // the tile of (32..63, 32..63)
   layer.Fill(Rect{32, 32, 60, 64}, kColorKey565);
-  EXPECT_TRUE(layer.InkedAt(40, 40));  // part of the tile was left: it may still hold ink
+  EXPECT_TRUE(layer.InkedAt(40, 40));  // what the fill left of the tile still holds ink
   EXPECT_EQ(layer.At(40, 40), kColorKey565);
+  layer.Fill(Rect{60, 60, 70, 70}, kColorKey565);
+  EXPECT_FALSE(layer.InkedAt(40, 40));  // a cut tile found clean is forgotten
   // A write through Row is not seen until it is marked or looked for.
   layer.Row(5)[70] = 0x2222;
   EXPECT_FALSE(layer.InkedAt(70, 5));
