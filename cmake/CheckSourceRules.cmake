@@ -2,7 +2,7 @@
 #  - layers: a file in src/<layer> includes headers only from its own layer and the layers
 #    below it (LAYERS, lowest first); tools/ sits beside the top layer and may include every
 #    layer but it;
-#  - platform headers (SDL, SDL_mixer, FreeType, fontconfig, libjpeg) only in src/media;
+#  - platform headers (SDL, SDL_mixer, FreeType, fontconfig, libjpeg, FFmpeg) only in src/media;
 #  - the OS's files, clock, chance and environment (fopen, chdir, getcwd, time, rand, getenv)
 #    only in src/foundation, src/media and src/shell/main.cpp, which provide the seams.
 # Run as: cmake -DROOT=<source dir> "-DLAYERS=foundation;media;..." [-DGRAPH=ON]
@@ -41,7 +41,7 @@ foreach(f ${_files})
   file(STRINGS ${f} _lines REGEX "^[ \t]*#[ \t]*include[ \t]*[<\"]")
   foreach(l ${_lines})
     if(NOT _from STREQUAL "media" AND
-       l MATCHES "[<\"/](SDL2?/|SDL[_.a-zA-Z0-9]*\\.h|ft2build\\.h|freetype/|FT_|fontconfig/|jpeglib\\.h|jerror\\.h|jconfig\\.h|turbojpeg\\.h)")
+       l MATCHES "[<\"/](SDL2?/|SDL[_.a-zA-Z0-9]*\\.h|ft2build\\.h|freetype/|FT_|fontconfig/|jpeglib\\.h|jerror\\.h|jconfig\\.h|turbojpeg\\.h|libav[a-z]*/|libsw[a-z]*/)")
       list(APPEND _bad "${rel}: platform header outside src/media: ${l}")
     endif()
     if(l MATCHES "\"([a-z_]+)/[^\"]+\"")

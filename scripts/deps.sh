@@ -9,8 +9,11 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev zlib1g-dev nlohmann-json3-dev
   libtinyxml2-dev libzstd-dev libpng-dev
   libsdl2-dev libsdl2-mixer-dev libfreetype-dev libfontconfig-dev libjpeg62-turbo-dev
+  libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
+  timgm6mb-soundfont
   fonts-wqy-microhei fonts-dejavu-core
   xvfb xauth
+  desktop-file-utils appstream dpkg-dev
 )
 
 missing=()

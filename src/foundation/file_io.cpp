@@ -213,4 +213,10 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
 }
 #endif
 
+bool MakeFolders(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return std::filesystem::is_directory(folder, ec);
+}
+
 }  // namespace isora

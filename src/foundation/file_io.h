@@ -48,4 +48,7 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
 // target, so a crash never leaves a half-written file in its place.
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes);
 
+// Makes the folder and any missing parents; true when it exists afterwards.
+bool MakeFolders(const std::string& folder);
+
 }  // namespace isora

@@ -7,7 +7,15 @@ namespace isora::audio {
 
 namespace {
 int users = 0;
+OutputTap outputTap = nullptr;
+void* outputTapContext = nullptr;
+
+void TapPostMix(void*, Uint8* stream, int len) {
+  if (outputTap)
+    outputTap(outputTapContext, reinterpret_cast<const int16_t*>(stream),
+              static_cast<size_t>(len) / sizeof(int16_t));
 }
+}  // namespace
 
 bool Acquire() {
   if (users > 0) {
@@ -20,6 +28,7 @@ bool Acquire() {
     return false;
   }
   Mix_AllocateChannels(32);
+  Mix_SetPostMix(&TapPostMix, nullptr);
   users = 1;
   return true;
 }
@@ -28,11 +37,20 @@ void Release() {
   if (users == 0) return;
   if (--users > 0) return;
   Mix_HookMusicFinished(nullptr);
+  Mix_SetPostMix(nullptr, nullptr);
   Mix_CloseAudio();
   SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
 bool IsOpen() { return users > 0; }
+
+void SetOutputTap(OutputTap tap, void* context) {
+  // Setting the post-mix callback takes the mixer's lock: the audio thread is not in it.
+  if (users > 0) Mix_SetPostMix(nullptr, nullptr);
+  outputTap = tap;
+  outputTapContext = context;
+  if (users > 0) Mix_SetPostMix(&TapPostMix, nullptr);
+}
 
 bool DeviceSpec(int* rate, unsigned short* format, int* channels) {
   if (users == 0) return false;

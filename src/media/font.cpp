@@ -10,6 +10,9 @@
 #endif
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+// windows.h maps these names to its own ANSI/wide functions; ours are the engine's.
+#undef AddFontResource
+#undef RemoveFontResource
 
 #include <filesystem>
 #elif !defined(__EMSCRIPTEN__)
@@ -52,7 +55,7 @@ struct Deleter {
   }
 };
 using FacePtr = std::unique_ptr<FT_FaceRec_, Deleter<FT_Done_Face>>;
-#ifndef _WIN32
+#if !defined(_WIN32) && !defined(__EMSCRIPTEN__)
 using PatternPtr = std::unique_ptr<FcPattern, Deleter<FcPatternDestroy>>;
 using FontSetPtr = std::unique_ptr<FcFontSet, Deleter<FcFontSetDestroy>>;
 #endif

@@ -78,7 +78,8 @@ bool HeadlessPlatform::IsMouseButtonDown(MouseButton button) const {
   return buttons_[static_cast<int>(button)];
 }
 
-bool HeadlessPlatform::Present(const Surface& backBuffer) {
+bool HeadlessPlatform::Present(const Surface& shown) {
+  const Surface& backBuffer = FrameToShow(shown);
   ++presents_;
   if (!keepFrames_) return true;
   if (lastFrame_.Width() != backBuffer.Width() || lastFrame_.Height() != backBuffer.Height() ||
@@ -116,6 +117,21 @@ void HeadlessPlatform::InjectButton(MouseButton button, bool down) {
 
 void HeadlessPlatform::InjectKeyDown(int virtualKey) {
   PostMessage(kWmKeyDown, static_cast<uint32_t>(virtualKey));
+}
+
+void HeadlessPlatform::InjectPadButton(PadButton button, bool down) {
+  PostMessage(down ? kUmPadButtonDown : kUmPadButtonUp, static_cast<uint32_t>(button));
+}
+
+void HeadlessPlatform::InjectPadAxis(PadAxis axis, int value) {
+  PostMessage(kUmPadAxis, static_cast<uint32_t>(axis),
+              value < -32768  ? -32768
+              : value > 32767 ? 32767
+                              : value);
+}
+
+void HeadlessPlatform::InjectPadConnected(bool connected, int padsOpen) {
+  PostMessage(kUmPadConnected, connected ? 1 : 0, padsOpen);
 }
 
 void HeadlessPlatform::SetKeyDown(int virtualKey, bool down) {

@@ -50,9 +50,13 @@ class HeadlessPlatform : public Platform {
   bool IsMouseButtonDown(MouseButton button) const override;
   bool HasFocus() const override { return focus_; }
 
+  void SetDisplayMode(const DisplayMode& mode) override { display_ = mode; }
+  DisplayMode GetDisplayMode() const override { return display_; }
+
   bool Present(const Surface& backBuffer) override;
-  // The last presented frame (a copy, kept unless SetKeepFrames(false): a game run headless
-  // for itself has nobody to look at it) and the number of presents.
+  // The last presented frame (with the video over it while one shows; a copy, kept unless
+  // SetKeepFrames(false): a game run headless for itself has nobody to look at it) and the
+  // number of presents.
   const Surface& LastFrame() const { return lastFrame_; }
   void SetKeepFrames(bool keep) { keepFrames_ = keep; }
   int PresentCount() const { return presents_; }
@@ -77,6 +81,10 @@ class HeadlessPlatform : public Platform {
   void SetKeyDown(int virtualKey, bool down);  // held state only, no message (e.g. Shift)
   void SetFocus(bool focus);                   // queues kWmActivateApp
   void InjectClose() { PostMessage(kWmClose); }
+  // A game controller's button, stick and plugging, as the real window reports them.
+  void InjectPadButton(PadButton button, bool down);
+  void InjectPadAxis(PadAxis axis, int value);
+  void InjectPadConnected(bool connected, int padsOpen);
 
   FixedClock& VirtualClock() { return clock_; }
   void AdvanceTime(uint32_t ms) { clock_.Advance(ms); }
@@ -94,6 +102,7 @@ class HeadlessPlatform : public Platform {
   bool focus_ = true;
   bool buttons_[3] = {false, false, false};
   bool keys_[256] = {};
+  DisplayMode display_;
   Surface lastFrame_;
   bool keepFrames_ = true;
   int presents_ = 0;

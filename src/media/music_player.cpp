@@ -4,14 +4,61 @@
 #include <SDL2/SDL_mixer.h>
 
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
 
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
+#include "foundation/win_format.h"
 #include "media/audio_device.h"
+#include "media/media_decoder.h"
+#include "media/music_output.h"
 #include "media/platform.h"
 #include "media/sdl_handles.h"
+#include "media/sound.h"
 
 namespace isora {
+
+namespace music_output {
+namespace {
+void* holder = nullptr;
+LetGo holderLetGo = nullptr;
+}  // namespace
+
+void Take(void* h, LetGo letGo) {
+  if (holder != h && holder && holderLetGo) holderLetGo(holder);
+  holder = h;
+  holderLetGo = letGo;
+}
+
+void Leave(void* h) {
+  if (holder != h) return;
+  holder = nullptr;
+  holderLetGo = nullptr;
+}
+}  // namespace music_output
+
+const std::string& MidiSoundFont() {
+  static const std::string chosen = [] {
+    // SDL_mixer reads the variable itself; otherwise it is told where the soundfont is.
+    if (const char* env = std::getenv("SDL_SOUNDFONTS"); env && *env) return std::string(env);
+    static const char* const kPlaces[] = {
+        "/usr/share/sounds/sf2/default-GM.sf2",   "/usr/share/sounds/sf3/default-GM.sf3",
+        "/usr/share/sounds/sf2/FluidR3_GM.sf2",   "/usr/share/sounds/sf2/TimGM6mb.sf2",
+        "/usr/share/soundfonts/default.sf2",      "/usr/share/soundfonts/FluidR3_GM.sf2",
+        "/usr/local/share/soundfonts/default.sf2"};
+    std::error_code ec;
+    for (const char* place : kPlaces)
+      if (std::filesystem::is_regular_file(place, ec)) {
+        Mix_SetSoundFonts(place);
+        return std::string(place);
+      }
+    return std::string();
+  }();
+  return chosen;
+}
 
 namespace {
 
@@ -25,11 +72,15 @@ class SdlMusicBackend : public MusicBackend {
 
   bool Create() override { return device_.Acquire(); }
   bool RenderFile(const std::string& path) override {
+    MidiSoundFont();  // SDL_mixer is pointed at it before it looks for one
     music_.reset(Mix_LoadMUS(path.c_str()));
+    if (!music_) failure_ = Mix_GetError();
     return music_ != nullptr;
   }
+  std::string FailureText() const override { return failure_; }
   bool Run() override {
     if (!music_) return false;
+    music_output::Take(this, &SdlMusicBackend::LetGo);
     if (!started_ || finished_) {
       // Taking the music over from another backend silences it without a completion.
       if (SdlMusicBackend* other = currentMusic.exchange(this); other && other != this)
@@ -43,6 +94,7 @@ class SdlMusicBackend : public MusicBackend {
         return false;
       }
       started_ = true;
+      Mix_VolumeMusic(MIX_MAX_VOLUME * MusicVolume() / kFullVolume);
       if (pendingSeek_ > 0) Mix_SetMusicPosition(pendingSeek_ / 1e7);
       pendingSeek_ = 0;
     } else {
@@ -88,6 +140,7 @@ class SdlMusicBackend : public MusicBackend {
       currentMusic.compare_exchange_strong(self, nullptr);
       music_.reset();  // halts it first when it is playing
     }
+    music_output::Leave(this);
     started_ = running_ = false;
     finished_ = false;
     device_.Release();
@@ -95,6 +148,14 @@ class SdlMusicBackend : public MusicBackend {
 
  private:
   bool IsOurs() const { return currentMusic.load() == this; }
+  // A decoded graph takes the stream: this music stops without a completion.
+  static void LetGo(void* holder) {
+    auto* self = static_cast<SdlMusicBackend*>(holder);
+    self->armed_ = false;
+    if (self->IsOurs() && self->started_ && !self->finished_) Mix_HaltMusic();
+    self->finished_ = true;
+    self->running_ = false;
+  }
   // Runs on the audio thread: only atomics are touched, and the game hears of it by message.
   static void OnFinished() {
     SdlMusicBackend* b = currentMusic.load();
@@ -112,15 +173,118 @@ class SdlMusicBackend : public MusicBackend {
   std::atomic<bool> finished_{false};
   std::atomic<bool> completed_{false};
   int64_t pendingSeek_ = 0;
+  std::string failure_;
+};
+
+// What SDL_mixer plays itself (as FFmpeg names the containers): the rest goes to FFmpeg first.
+bool MixerPlays(const std::string& container) {
+  static const std::set<std::string> kMixer = {"wav",  "ogg", "mp3",        "flac",
+                                               "aiff", "voc", "libopenmpt", "libmodplug"};
+  return kMixer.count(container) > 0;
+}
+
+// Windows plays MIDI through its own synthesiser, and the web build has no MIDI at all.
+constexpr bool MidiNeedsSoundFont() {
+#if defined(_WIN32) || defined(__EMSCRIPTEN__)
+  return false;
+#else
+  return true;
+#endif
+}
+
+bool IsMidiFile(const std::string& nativePath) {
+  std::ifstream in(nativePath, std::ios::binary);
+  char magic[4] = {};
+  return in.read(magic, 4) && std::string(magic, 4) == "MThd";
+}
+
+// Looks at the file and renders it with the graph that plays it: files with video and
+// containers SDL_mixer does not know through FFmpeg, the others through SDL_mixer, each falling
+// back on the other.
+class MediaGraph : public MusicBackend {
+ public:
+  ~MediaGraph() override { Release(); }
+
+  bool Create() override {
+    haveDevice_ = device_.Acquire();
+    // Without an audio device, video can still be shown.
+    return haveDevice_ || MediaDecodingAvailable();
+  }
+  bool RenderFile(const std::string& path) override {
+    failure_.clear();
+    const MediaInfo info = ProbeMedia(path);
+    bool ok = false;
+    if (info.hasVideo) {
+      ok = TryDecoded(path) || TrySdl(path);
+    } else if (!haveDevice_) {
+      Note("no audio device");
+    } else if (!info.opened || MixerPlays(info.container)) {
+      ok = TrySdl(path) || (info.hasAudio && TryDecoded(path));
+    } else {
+      ok = TryDecoded(path) || TrySdl(path);
+    }
+    if (ok) {
+      inner_->SetNotify(&MediaGraph::Forward, this);
+      return true;
+    }
+    if (!MediaDecodingAvailable()) Note("this build has no FFmpeg to decode other formats");
+    return false;
+  }
+  bool Run() override { return inner_ && inner_->Run(); }
+  bool Pause() override { return inner_ && inner_->Pause(); }
+  bool Stop() override { return inner_ && inner_->Stop(); }
+  bool SeekTo(int64_t position) override { return inner_ && inner_->SeekTo(position); }
+  int64_t CurrentPosition() override { return inner_ ? inner_->CurrentPosition() : 0; }
+  bool TakeEvent(int* code) override { return inner_ && inner_->TakeEvent(code); }
+  void Release() override {
+    if (inner_) inner_->Release();
+    inner_.reset();
+    device_.Release();
+  }
+  VideoWindow* Video() override { return inner_ ? inner_->Video() : nullptr; }
+  std::string FailureText() const override { return inner_ ? inner_->FailureText() : failure_; }
+
+ private:
+  static void Forward(void* self) { static_cast<MediaGraph*>(self)->Notify(); }
+
+  void Note(const std::string& why) {
+    if (why.empty()) return;
+    failure_ += failure_.empty() ? why : "; " + why;
+  }
+  bool Try(std::unique_ptr<MusicBackend> graph, const char* who, const std::string& path) {
+    if (graph->Create() && graph->RenderFile(path)) {
+      inner_ = std::move(graph);
+      return true;
+    }
+    Note(std::string(who) + ": " + graph->FailureText());
+    graph->Release();
+    return false;
+  }
+  bool TrySdl(const std::string& path) {
+    if (!haveDevice_) return false;
+    if (Try(MakeSdlMusicBackend(), "SDL_mixer", path)) return true;
+    if (MidiNeedsSoundFont() && IsMidiFile(path) && MidiSoundFont().empty())
+      Note("no General MIDI soundfont found (install one, or set SDL_SOUNDFONTS)");
+    return false;
+  }
+  bool TryDecoded(const std::string& path) {
+    return MediaDecodingAvailable() && Try(MakeDecodedMusicBackend(), "FFmpeg", path);
+  }
+
+  audio::Lease device_;
+  bool haveDevice_ = false;
+  std::unique_ptr<MusicBackend> inner_;
+  std::string failure_;
 };
 
 }  // namespace
 
 std::unique_ptr<MusicBackend> MakeSdlMusicBackend() { return std::make_unique<SdlMusicBackend>(); }
+std::unique_ptr<MusicBackend> MakeMediaGraph() { return std::make_unique<MediaGraph>(); }
 
-MusicPlayer::MusicPlayer() : MusicPlayer(&MakeSdlMusicBackend) {}
+MusicPlayer::MusicPlayer() : MusicPlayer(&MakeMediaGraph) {}
 MusicPlayer::MusicPlayer(std::unique_ptr<MusicBackend> (*backendFactory)())
-    : factory_(backendFactory) {}
+    : factory_(backendFactory), log_("GameEngine.log", false) {}
 MusicPlayer::~MusicPlayer() { Close(); }
 
 void MusicPlayer::NotifyWindow(void* self) {
@@ -135,13 +299,19 @@ bool MusicPlayer::Open(Platform* notifyWindow, const std::string& path) {
     lastError_ = Gbk(u8"创建DirectGraph对象失败!");
     return false;
   }
-  if (!graph->RenderFile(NativePath(path))) {
+  const std::string native = NativePath(path);
+  if (!graph->RenderFile(native)) {
+    log_.WriteText(
+        WinFormat("[music]cannot play %s: %s", path.c_str(), graph->FailureText().c_str()));
     graph->Release();
     lastError_ = "RenderFile Failed!";
     return false;
   }
-  // The pieces are audio: there is never a video window to show.
-  audioOnly_ = true;
+  if (MidiNeedsSoundFont() && IsMidiFile(native) && MidiSoundFont().empty())
+    log_.WriteText(WinFormat("[music]no General MIDI soundfont found for %s", path.c_str()));
+  // The video check: a graph without a video window is audio only.
+  audioOnly_ = graph->Video() == nullptr;
+  path_ = path;
   notifyWindow_ = notifyWindow;
   graph->SetNotify(&MusicPlayer::NotifyWindow, this);
   graph_ = std::move(graph);
@@ -149,10 +319,22 @@ bool MusicPlayer::Open(Platform* notifyWindow, const std::string& path) {
   return true;
 }
 
-bool MusicPlayer::Play(Platform* /*window*/, bool loop) {
+bool MusicPlayer::Play(Platform* window, bool loop) {
   if (!loaded_ || !graph_) {
     lastError_ = "Media haven't loaded!";
     return false;
+  }
+  if (VideoWindow* video = audioOnly_ ? nullptr : graph_->Video()) {
+    video->SetHideCursor(true);
+    if (!window) {
+      lastError_ = "Put Owner Failed!";
+      return false;
+    }
+    if (videoOwner_ && videoOwner_ != window && videoOwner_->GetVideoWindow() == video)
+      videoOwner_->SetVideoWindow(nullptr);
+    window->SetVideoWindow(video);  // sized to the client area: the 640×480 screen
+    videoOwner_ = window;
+    video->SetVisible(true);
   }
   graph_->SeekTo(0);
   if (!graph_->Run()) {
@@ -208,9 +390,18 @@ void MusicPlayer::StopAndClose() {
   Close();
 }
 
+void MusicPlayer::HideVideo() {
+  VideoWindow* video = graph_ ? graph_->Video() : nullptr;
+  if (video) video->SetVisible(false);
+  if (videoOwner_ && video && videoOwner_->GetVideoWindow() == video)
+    videoOwner_->SetVideoWindow(nullptr);
+  videoOwner_ = nullptr;
+}
+
 void MusicPlayer::Close() {
   if (graph_) {
     graph_->Stop();
+    HideVideo();
     graph_->Release();
     graph_.reset();
   }
@@ -224,6 +415,12 @@ bool MusicPlayer::OnGraphNotify() {
   if (!graph_) return false;
   int code = 0;
   while (graph_ && graph_->TakeEvent(&code)) {
+    if (code == kEventErrorAbort) {
+      log_.WriteText(
+          WinFormat("[music]%s stopped: %s", path_.c_str(), graph_->FailureText().c_str()));
+      Close();
+      break;
+    }
     if (code != kEventComplete) continue;
     if (!loop_) {
       Close();

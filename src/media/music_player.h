@@ -1,6 +1,8 @@
 // Background music: one player that opens a music file, plays it (looping by rewinding at its
 // end) and reports completion as the kUmGraphNotify message, handled on the game thread by
-// OnGraphNotify. Decoding is SDL_mixer's (WAV, OGG, MP3, MIDI as it provides).
+// OnGraphNotify. SDL_mixer decodes what it knows (WAV, OGG, MP3, FLAC, MIDI, modules); FFmpeg's
+// libraries, where the build has them, decode the rest (WMA and other containers) and every
+// file with video, whose pictures show in the video window over the game window.
 #pragma once
 
 #include <atomic>
@@ -8,9 +10,12 @@
 #include <memory>
 #include <string>
 
+#include "foundation/game_log.h"
+
 namespace isora {
 
 class Platform;
+class VideoWindow;
 
 // What the player needs of a media graph. The SDL_mixer one plays real files; tests use a fake.
 class MusicBackend {
@@ -26,9 +31,14 @@ class MusicBackend {
   // Absolute position in 100-ns media time units.
   virtual bool SeekTo(int64_t position) = 0;
   virtual int64_t CurrentPosition() = 0;
-  // Takes the next pending event: true and *code (1 = completion) when there was one.
+  // Takes the next pending event: true and *code (1 = completion, 3 = stopped by an error)
+  // when there was one.
   virtual bool TakeEvent(int* code) = 0;
   virtual void Release() = 0;
+  // The graph's video window; null when the file has no pictures (audio only).
+  virtual VideoWindow* Video() { return nullptr; }
+  // Why the last RenderFile failed, or why the graph stopped with an error.
+  virtual std::string FailureText() const { return {}; }
   // Called (from any thread) when an event becomes pending.
   void SetNotify(void (*notify)(void*), void* context) {
     notify_ = notify;
@@ -47,13 +57,23 @@ class MusicBackend {
 
 // The SDL_mixer graph.
 std::unique_ptr<MusicBackend> MakeSdlMusicBackend();
+// The FFmpeg graph (audio from any container, and video); fails to render in builds without it.
+std::unique_ptr<MusicBackend> MakeDecodedMusicBackend();
+// The graph the player uses: looks at the file and renders it with whichever of the two above
+// plays it.
+std::unique_ptr<MusicBackend> MakeMediaGraph();
+
+// The General MIDI soundfont SDL_mixer plays MIDI with (SDL_SOUNDFONTS, or the first one found
+// in the usual places); empty when there is none.
+const std::string& MidiSoundFont();
 
 class MusicPlayer {
  public:
   enum State { kNone = 0, kPlaying = 1, kStopped = 2, kPaused = 3 };
   static constexpr int kEventComplete = 1;
+  static constexpr int kEventErrorAbort = 3;
 
-  // The backend factory defaults to SDL_mixer.
+  // The backend factory defaults to MakeMediaGraph.
   MusicPlayer();
   explicit MusicPlayer(std::unique_ptr<MusicBackend> (*backendFactory)());
   ~MusicPlayer();
@@ -61,9 +81,11 @@ class MusicPlayer {
   MusicPlayer& operator=(const MusicPlayer&) = delete;
 
   // Closes any previous graph, builds one for the file (a game path) and registers the window
-  // (may be null) for kUmGraphNotify. False with LastError() set on failure.
+  // (may be null) for kUmGraphNotify. False with LastError() set on failure; a file that
+  // cannot be played is also logged with the reason.
   bool Open(Platform* notifyWindow, const std::string& path);
-  // Starts from the beginning; loop makes the piece restart at its end.
+  // Starts from the beginning; loop makes the piece restart at its end. With video, the window
+  // becomes the owner of the video window, which covers its client area until Close.
   bool Play(Platform* window, bool loop);
   bool Pause();
   bool Resume();
@@ -71,7 +93,8 @@ class MusicPlayer {
   void StopAndClose();
   void Close();
   bool IsPlaying() const { return state_ == kPlaying; }
-  // Handles the pending events of the graph (on kUmGraphNotify).
+  // Handles the pending events of the graph (on kUmGraphNotify). A graph stopped by an error
+  // (a damaged file) is logged and closed.
   bool OnGraphNotify();
 
   State GetState() const { return state_; }
@@ -84,8 +107,13 @@ class MusicPlayer {
  private:
   static void NotifyWindow(void* self);
 
+  void HideVideo();
+
   std::unique_ptr<MusicBackend> (*factory_)();
   std::unique_ptr<MusicBackend> graph_;
+  GameLog log_;
+  std::string path_;
+  Platform* videoOwner_ = nullptr;
   std::string lastError_;
   bool audioOnly_ = false;
   bool loaded_ = false;

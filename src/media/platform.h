@@ -9,7 +9,9 @@
 
 #include "foundation/clock.h"
 #include "foundation/system_hooks.h"
+#include "media/pad.h"
 #include "media/surface.h"
+#include "media/video_window.h"
 
 namespace isora {
 
@@ -28,6 +30,13 @@ constexpr uint32_t kWmRButtonUp = 0x0205;
 constexpr uint32_t kWmUser = 0x0400;
 constexpr uint32_t kUmGraphNotify = 0x0499;  // the music player's completion notification
 constexpr uint32_t kUmSetGame = 0x0501;
+// Game controllers: wParam the PadButton; for kUmPadAxis the PadAxis, lParam its value
+// (-32768..32767); kUmPadConnected wParam 1 when a pad came, 0 when one went, lParam the number
+// of pads open afterwards.
+constexpr uint32_t kUmPadButtonDown = 0x0510;
+constexpr uint32_t kUmPadButtonUp = 0x0511;
+constexpr uint32_t kUmPadAxis = 0x0512;
+constexpr uint32_t kUmPadConnected = 0x0513;
 
 // Virtual-key codes.
 constexpr int kVkLButton = 0x01;
@@ -71,6 +80,14 @@ struct Message {
 
 // Mouse button numbers for IsMouseButtonDown.
 enum class MouseButton { Left = 0, Right = 1, Middle = 2 };
+
+// How the window shows the 640×480 screen.
+struct DisplayMode {
+  bool fullscreen = false;
+  int scale = 1;              // window size in multiples of 640×480 (windowed)
+  bool integerScale = false;  // scale by whole multiples only
+  bool operator==(const DisplayMode&) const = default;
+};
 
 // The platform. It is also the game's SystemHooks: install it with Hooks::Set(&platform) so
 // message boxes and debugger output go through it.
@@ -121,8 +138,30 @@ class Platform : public SystemHooks {
   // The window has the input focus (is the active application).
   virtual bool HasFocus() const = 0;
 
-  // Shows the 640×480 back buffer in the window; false when it could not be shown.
+  // Changes how the window shows the screen, at once; the platform keeps what it cannot do
+  // as it was (a window without a display ignores it).
+  virtual void SetDisplayMode(const DisplayMode& mode) = 0;
+  virtual DisplayMode GetDisplayMode() const = 0;
+
+  // Shows the 640×480 back buffer in the window; false when it could not be shown. A visible
+  // video window covers it.
   virtual bool Present(const Surface& backBuffer) = 0;
+
+  // The video window this window owns (a music file with pictures), shown over the client area
+  // while it is visible; null for none. The music player sets it on the game thread.
+  void SetVideoWindow(VideoWindow* video) { video_ = video; }
+  VideoWindow* GetVideoWindow() const { return video_; }
+
+ protected:
+  // What presenting shows: the back buffer itself, or a copy of it with the visible video over
+  // it (valid until the next call).
+  const Surface& FrameToShow(const Surface& backBuffer);
+  // A video is being shown and asks for the cursor to be hidden over it.
+  bool VideoHidesCursor() const { return video_ && video_->Visible() && video_->HidesCursor(); }
+
+ private:
+  VideoWindow* video_ = nullptr;
+  Surface composite_;
 };
 
 }  // namespace isora

@@ -25,6 +25,7 @@ using TexturePtr = std::unique_ptr<SDL_Texture, Deleter<SDL_DestroyTexture>>;
 using SurfacePtr = std::unique_ptr<SDL_Surface, Deleter<SDL_FreeSurface>>;
 using CursorPtr = std::unique_ptr<SDL_Cursor, Deleter<SDL_FreeCursor>>;
 using ChunkPtr = std::unique_ptr<Mix_Chunk, Deleter<Mix_FreeChunk>>;
+using ControllerPtr = std::unique_ptr<SDL_GameController, Deleter<SDL_GameControllerClose>>;
 using MusicPtr = std::unique_ptr<Mix_Music, Deleter<Mix_FreeMusic>>;
 
 // An initialised SDL subsystem, shut down with its owner.

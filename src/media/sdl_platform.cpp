@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,31 @@ SDL_Keycode SdlFromVirtualKey(int vk) {
   return SDLK_UNKNOWN;
 }
 
+// SDL's game controller buttons in the order of PadButton (the triggers come from axes).
+constexpr SDL_GameControllerButton kSdlPadButtons[] = {
+    SDL_CONTROLLER_BUTTON_A,
+    SDL_CONTROLLER_BUTTON_B,
+    SDL_CONTROLLER_BUTTON_X,
+    SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_BACK,
+    SDL_CONTROLLER_BUTTON_GUIDE,
+    SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_LEFTSTICK,
+    SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+    SDL_CONTROLLER_BUTTON_DPAD_UP,
+    SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+    SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+    SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+};
+
+// A trigger counts as pressed past half way, with a margin so a resting finger does not chatter.
+constexpr int kTriggerPress = 16384, kTriggerRelease = 12288;
+// Stick values are reported in steps of this much: finer motion is noise to the game and would
+// only fill recordings.
+constexpr int kAxisStep = 512;
+
 int64_t PackPoint(int x, int y) {
   return (static_cast<int64_t>(y & 0xFFFF) << 16) | static_cast<int64_t>(x & 0xFFFF);
 }
@@ -82,6 +108,11 @@ class SdlPlatformImpl {
   // Declared before every handle, so it shuts down after all of them are destroyed; the
   // texture and renderer likewise go before the window they belong to.
   sdl::Subsystem video;
+  // Game controllers, when SDL can read any; the pads open are keyed by joystick instance.
+  sdl::Subsystem pads;
+  std::map<SDL_JoystickID, sdl::ControllerPtr> controllers;
+  int axes[kPadAxisCount] = {};
+  bool triggers[2] = {};
   sdl::WindowPtr window;
   sdl::RendererPtr renderer;
   sdl::TexturePtr texture;
@@ -106,6 +137,7 @@ class SdlPlatformImpl {
   SDL_Rect view{0, 0, Platform::kScreenWidth, Platform::kScreenHeight};
   std::vector<uint16_t> shown;
   bool presentAgain = true;
+  bool cursorHiddenForVideo = false;
 
   bool Ready() const { return video.Ready(); }
 
@@ -129,6 +161,14 @@ class SdlPlatformImpl {
     step = (step + 1) % animation.steps.size();
     stepStart = now;
     SDL_SetCursor(frames[animation.steps[step].frame].get());
+  }
+
+  // A video that hides the cursor hides it whatever the game's display counter says; when it
+  // goes the counter decides again.
+  void HideCursorForVideo(bool hide) {
+    if (hide == cursorHiddenForVideo || !Ready()) return;
+    cursorHiddenForVideo = hide;
+    SDL_ShowCursor(!hide && cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
   }
 
   Point ToLogical(int wx, int wy) const {
@@ -194,7 +234,111 @@ class SdlPlatformImpl {
     SDL_SetWindowFullscreen(window.get(), full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
   }
 
+  void PadAdded(int deviceIndex) {
+    sdl::ControllerPtr pad(SDL_GameControllerOpen(deviceIndex));
+    if (!pad) return;
+    const SDL_JoystickID id = SDL_JoystickInstanceID(SDL_GameControllerGetJoystick(pad.get()));
+    if (controllers.count(id)) return;
+    controllers[id] = std::move(pad);
+    Push({kUmPadConnected, 1, static_cast<int64_t>(controllers.size())});
+  }
+
+  void PadRemoved(SDL_JoystickID id) {
+    if (controllers.erase(id) == 0) return;
+    // Whatever the pad held is let go, so no stick or button stays pushed.
+    for (int a = 0; a < kPadAxisCount; ++a) PadAxisMoved(a, 0);
+    for (int t = 0; t < 2; ++t) PadTrigger(t, 0);
+    Push({kUmPadConnected, 0, static_cast<int64_t>(controllers.size())});
+  }
+
+  void PadAxisMoved(int axis, int value) {
+    value = value / kAxisStep * kAxisStep;
+    if (axes[axis] == value) return;
+    axes[axis] = value;
+    Push({kUmPadAxis, static_cast<uint32_t>(axis), value});
+  }
+
+  void PadTrigger(int trigger, int value) {
+    const bool down = triggers[trigger] ? value > kTriggerRelease : value >= kTriggerPress;
+    if (down == triggers[trigger]) return;
+    triggers[trigger] = down;
+    const auto button =
+        static_cast<uint32_t>(trigger == 0 ? PadButton::kLeftTrigger : PadButton::kRightTrigger);
+    Push({down ? kUmPadButtonDown : kUmPadButtonUp, button, 0});
+  }
+
+  void TranslatePad(const SDL_Event& e) {
+    switch (e.type) {
+      case SDL_CONTROLLERDEVICEADDED:
+        PadAdded(e.cdevice.which);
+        break;
+      case SDL_CONTROLLERDEVICEREMOVED:
+        PadRemoved(e.cdevice.which);
+        break;
+      case SDL_CONTROLLERBUTTONDOWN:
+      case SDL_CONTROLLERBUTTONUP:
+        for (size_t i = 0; i < std::size(kSdlPadButtons); ++i) {
+          if (kSdlPadButtons[i] != e.cbutton.button) continue;
+          Push({e.type == SDL_CONTROLLERBUTTONDOWN ? kUmPadButtonDown : kUmPadButtonUp,
+                static_cast<uint32_t>(i), 0});
+        }
+        break;
+      case SDL_CONTROLLERAXISMOTION:
+        switch (e.caxis.axis) {
+          case SDL_CONTROLLER_AXIS_LEFTX:
+            PadAxisMoved(static_cast<int>(PadAxis::kLeftX), e.caxis.value);
+            break;
+          case SDL_CONTROLLER_AXIS_LEFTY:
+            PadAxisMoved(static_cast<int>(PadAxis::kLeftY), e.caxis.value);
+            break;
+          case SDL_CONTROLLER_AXIS_RIGHTX:
+            PadAxisMoved(static_cast<int>(PadAxis::kRightX), e.caxis.value);
+            break;
+          case SDL_CONTROLLER_AXIS_RIGHTY:
+            PadAxisMoved(static_cast<int>(PadAxis::kRightY), e.caxis.value);
+            break;
+          case SDL_CONTROLLER_AXIS_TRIGGERLEFT:
+            PadTrigger(0, e.caxis.value);
+            break;
+          case SDL_CONTROLLER_AXIS_TRIGGERRIGHT:
+            PadTrigger(1, e.caxis.value);
+            break;
+          default:
+            break;
+        }
+        break;
+      default:
+        break;
+    }
+  }
+
+  void ApplyDisplayMode(const DisplayMode& mode) {
+    options.fullscreen = mode.fullscreen;
+    options.windowScale = mode.scale < 1 ? 1 : mode.scale;
+    options.integerScale = mode.integerScale;
+    if (!window) return;
+#ifndef __EMSCRIPTEN__
+    SDL_SetWindowFullscreen(window.get(), mode.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    if (!mode.fullscreen) {
+      SDL_SetWindowSize(window.get(), Platform::kScreenWidth * options.windowScale,
+                        Platform::kScreenHeight * options.windowScale);
+    }
+#endif
+    if (renderer) {
+      SDL_RenderSetIntegerScale(renderer.get(), mode.integerScale ? SDL_TRUE : SDL_FALSE);
+      SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, mode.integerScale ? "nearest" : "linear");
+      if (texture)
+        SDL_SetTextureScaleMode(texture.get(),
+                                mode.integerScale ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
+    }
+    presentAgain = true;
+  }
+
   void Translate(const SDL_Event& e) {
+    if (e.type >= SDL_CONTROLLERAXISMOTION && e.type <= SDL_CONTROLLERDEVICEREMAPPED) {
+      TranslatePad(e);
+      return;
+    }
     switch (e.type) {
       case SDL_QUIT:
         Push({kWmClose, 0, 0});
@@ -300,6 +444,12 @@ bool SdlPlatform::Init() {
     impl_->video.Quit();
     impl_->error = "no window system: neither DISPLAY nor WAYLAND_DISPLAY leads to one";
     return false;
+  }
+  // A machine without controller support still plays with mouse and keys.
+  if (impl_->pads.Init(SDL_INIT_GAMECONTROLLER)) {
+    SDL_GameControllerEventState(SDL_ENABLE);
+  } else {
+    DebugOutput(std::string("no game controllers: ") + SDL_GetError() + "\n");
   }
   impl_->wakeEvent = SDL_RegisterEvents(1);
   impl_->arrow.reset(SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW));
@@ -408,16 +558,25 @@ Point SdlPlatform::GetCursorPos() const {
 
 void SdlPlatform::SetCursorPos(int x, int y) {
   impl_->cursor = Point{x, y};
-  if (!impl_->window || !impl_->renderer) return;
+  if (!impl_->window) return;
   int wx = x, wy = y;
-  SDL_RenderLogicalToWindow(impl_->renderer.get(), static_cast<float>(x), static_cast<float>(y),
-                            &wx, &wy);
+  if (impl_->renderer) {
+    SDL_RenderLogicalToWindow(impl_->renderer.get(), static_cast<float>(x), static_cast<float>(y),
+                              &wx, &wy);
+  } else if (impl_->windowSurface && impl_->view.w > 0 && impl_->view.h > 0) {
+    // Through the view the frame is shown in, so reading it back gives the same point.
+    wx = impl_->view.x + (2 * x + 1) * impl_->view.w / (2 * kScreenWidth);
+    wy = impl_->view.y + (2 * y + 1) * impl_->view.h / (2 * kScreenHeight);
+  } else {
+    return;
+  }
   SDL_WarpMouseInWindow(impl_->window.get(), wx, wy);
 }
 
 int SdlPlatform::ShowCursor(bool show) {
   impl_->cursorCounter += show ? 1 : -1;
-  if (impl_->Ready()) SDL_ShowCursor(impl_->cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  if (impl_->Ready() && !impl_->cursorHiddenForVideo)
+    SDL_ShowCursor(impl_->cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
   return impl_->cursorCounter;
 }
 
@@ -495,9 +654,11 @@ bool SdlPlatform::HasFocus() const {
   return impl_->focus;
 }
 
-bool SdlPlatform::Present(const Surface& backBuffer) {
+bool SdlPlatform::Present(const Surface& gameFrame) {
   impl_->AnimateCursor();
-  if (!impl_->window || !backBuffer.Valid()) return false;
+  if (!impl_->window || !gameFrame.Valid()) return false;
+  impl_->HideCursorForVideo(VideoHidesCursor());
+  const Surface& backBuffer = FrameToShow(gameFrame);
   if (impl_->SameAsShown(backBuffer)) return true;
   if (impl_->windowSurface) return impl_->PresentOnWindowSurface(backBuffer);
   if (!impl_->renderer) return false;
@@ -524,6 +685,18 @@ bool SdlPlatform::Present(const Surface& backBuffer) {
 }
 
 void SdlPlatform::ToggleFullscreen() { impl_->ToggleFullscreen(); }
+
+void SdlPlatform::SetDisplayMode(const DisplayMode& mode) { impl_->ApplyDisplayMode(mode); }
+
+DisplayMode SdlPlatform::GetDisplayMode() const {
+  DisplayMode mode{impl_->options.fullscreen, impl_->options.windowScale,
+                   impl_->options.integerScale};
+  if (impl_->window)
+    mode.fullscreen = SDL_GetWindowFlags(impl_->window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+  return mode;
+}
+
+int SdlPlatform::PadsOpen() const { return static_cast<int>(impl_->controllers.size()); }
 
 void SdlPlatform::MessageBox(const std::string& text, const std::string& caption,
                              MessageBoxIcon icon) {

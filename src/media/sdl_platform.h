@@ -53,6 +53,10 @@ class SdlPlatform : public Platform {
   // Presents the frame and advances the animated cursor.
   bool Present(const Surface& backBuffer) override;
   void ToggleFullscreen();
+  void SetDisplayMode(const DisplayMode& mode) override;
+  DisplayMode GetDisplayMode() const override;
+  // Game controllers open now (they open when plugged in and close when pulled out).
+  int PadsOpen() const;
 
   // A modal message box (GBK text shown as UTF-8); stderr when no display is available.
   void MessageBox(const std::string& text, const std::string& caption,

@@ -16,7 +16,26 @@ namespace isora {
 namespace {
 bool soundInitialized = false;
 bool soundEnabled = false;
+int effectVolume = kFullVolume;
+int musicVolume = kFullVolume;
+
+int MixerVolume(int percent) { return MIX_MAX_VOLUME * percent / kFullVolume; }
+int ClampVolume(int percent) {
+  return percent < 0 ? 0 : percent > kFullVolume ? kFullVolume : percent;
+}
 }  // namespace
+
+void SetEffectVolume(int percent) {
+  effectVolume = ClampVolume(percent);
+  if (audio::IsOpen()) Mix_Volume(-1, MixerVolume(effectVolume));
+}
+int EffectVolume() { return effectVolume; }
+
+void SetMusicVolume(int percent) {
+  musicVolume = ClampVolume(percent);
+  if (audio::IsOpen()) Mix_VolumeMusic(MixerVolume(musicVolume));
+}
+int MusicVolume() { return musicVolume; }
 
 int InitSound(Platform* /*window*/) {
   if (soundInitialized || soundEnabled) return 1;
@@ -75,6 +94,7 @@ class SoundChunk {
   void Play(bool loop) {
     if (IsPlaying()) Mix_HaltChannel(channel_);
     channel_ = Mix_PlayChannel(-1, chunk_.get(), loop ? -1 : 0);
+    if (channel_ >= 0) Mix_Volume(channel_, MixerVolume(effectVolume));
   }
   void Stop() {
     if (IsPlaying()) Mix_HaltChannel(channel_);

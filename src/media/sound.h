@@ -24,6 +24,14 @@ void SetSoundEnabled(bool enabled);
 bool IsSoundEnabled();
 bool IsSoundInitialized();
 
+// The loudness of effects and of music in percent (0 silent to kFullVolume), process-wide;
+// changes reach what is playing at once.
+constexpr int kFullVolume = 100;
+void SetEffectVolume(int percent);
+int EffectVolume();
+void SetMusicVolume(int percent);
+int MusicVolume();
+
 class SoundChunk;
 
 class SoundBuffer {

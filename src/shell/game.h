@@ -99,8 +99,8 @@ class CGame : public UiHost {
   // start cell) without main.gsp; a saved game. Both skip the splash.
   void StartOnMap(const std::string& map, int32_t row, int32_t column);
   bool StartFromSlot(int slot);
-  // --dev, F5: the current map, its roles and the tile table again from the game folder, the
-  // player where they stand. Scripts are read afresh on every run anyway.
+  // --dev, F5: the INI package (panels, texts, script indexes), the current map, its roles and
+  // the tiles again from the game folder, the player kept. Scripts are read on every run.
   void ReloadForDevelopment();
 
   // Read access for the state dump, the replay runner and tests.
@@ -142,6 +142,7 @@ class CGame : public UiHost {
   friend class GameBags;
   friend class SideScreens;
   friend class GameSaves;
+  friend struct GameControls;
 
   bool ReadGameIni();
   bool LoadMap(const std::string& path);

@@ -26,71 +26,102 @@ void CGame::RecordInput(const Message& msg) {
     case kWmKeyDown:
       recorder_->Key(frame, static_cast<int>(msg.wParam), platform_.GetKeyState(kVkShift) < 0);
       break;
+    case kUmPadButtonDown:
+    case kUmPadButtonUp:
+      recorder_->PadButton(frame, static_cast<int>(msg.wParam), msg.message == kUmPadButtonDown);
+      break;
+    case kUmPadAxis:
+      recorder_->PadAxis(frame, static_cast<int>(msg.wParam), static_cast<int>(msg.lParam));
+      break;
+    case kUmPadConnected:
+      recorder_->PadConnected(frame, msg.wParam != 0, static_cast<int>(msg.lParam));
+      break;
     default:
       break;
   }
 }
 
 int CGame::OnKeyDown(int key) {
-  if (mode_ == ModeFade) return 1;
-  if (key == kVkEscape) {
-    switch (mode_) {
+  ui_->controls->OnKey(key);
+  return 1;
+}
+
+void GameControls::OnKey(int key) {
+  if (game.mode_ == ModeFade) return;
+  const bool shift = platform.GetKeyState(kVkShift) < 0;
+  if (game.mode_ == ModeOptions && awaiting != ControlAction::kNone) {
+    if (!awaitingPad || key == kVkEscape) TakeKey(key, shift);
+    return;
+  }
+  RunAction(settings.bindings.ActionForKey(key, shift), key);
+}
+
+// The key table, by command: a key the player bound to a command does what the game's own key
+// for it did. `key` is the key pressed (0 for a pad button), for the skills' own keys.
+void GameControls::RunAction(ControlAction action, int key) {
+  CGame& g = game;
+  if (g.mode_ == ModeFade) return;
+  if (action == ControlAction::kMenu) {
+    switch (g.mode_) {
       case ModePlay:
-        OpenGameMenu();
+        g.OpenGameMenu();
         break;
       case ModeGameMenu:
       case ModeLoadPanel:
-        mode_ = fade_.Target();
+        g.mode_ = g.fade_.Target();
         break;
       case ModeBossKey:
-        screens_.LeaveBossKey();
+        g.screens_.LeaveBossKey();
         break;
       case ModeSavePanel:
       case ModeHelp:
-        mode_ = ModePlay;
+        g.mode_ = ModePlay;
         break;
       case ModeStatusPanel:
-        mode_ = ModePlay;
-        bags_.ClosePanel();
+        g.mode_ = ModePlay;
+        g.bags_.ClosePanel();
         break;
       case ModeBags:
-        bags_.CloseBagsByEsc();
+        g.bags_.CloseBagsByEsc();
+        break;
+      case ModeOptions:
+        CloseOptions();
         break;
       default:
         break;
     }
-    return 1;
+    return;
   }
-  if (key == kVkF11) {
-    Trace("Start to screen shot\n");
-    screens_.TakeScreenshot();
-    return 1;
+  if (action == ControlAction::kScreenshot) {
+    g.Trace("Start to screen shot\n");
+    g.screens_.TakeScreenshot();
+    return;
   }
-  if (key == kVkF9) {
-    if (mode_ == ModeBossKey) {
-      screens_.LeaveBossKey();
+  if (action == ControlAction::kBossKey) {
+    if (g.mode_ == ModeBossKey) {
+      g.screens_.LeaveBossKey();
     } else {
-      Trace("Press F9\n");
-      screens_.BossKey();
+      g.Trace("Press F9\n");
+      g.screens_.BossKey();
     }
-    return 1;
+    return;
   }
   constexpr int kDevReloadKey = kVkF1 + 4;  // F5
-  if (key == kDevReloadKey && options_.dev && mode_ == ModePlay) {
-    ReloadForDevelopment();
-    return 1;
+  if (key == kDevReloadKey && g.options_.dev && g.mode_ == ModePlay) {
+    g.ReloadForDevelopment();
+    return;
   }
-  if (mode_ != ModePlay && mode_ != ModeStatusPanel && mode_ != ModeBags) return 1;
-  if (!HasPlayer()) return 1;
-  if (SelectSkillByKey(key)) return 1;
-  if (key >= kVk0 + 1 && key <= kVk0 + 9) {
-    bags_.UseBagCell(key - kVk0 - 1);
-  } else if (key >= kVkF1 && key <= kVkF4) {
-    bags_.OpenStatusPanel(key - kVkF1 + 1);
-  } else if (key == kVkF8 && platform_.GetKeyState(kVkShift) < 0) {
-    LevelUpPlayer();
+  if (g.mode_ != ModePlay && g.mode_ != ModeStatusPanel && g.mode_ != ModeBags) return;
+  if (!g.HasPlayer()) return;
+  if (key != 0 && g.SelectSkillByKey(key)) return;
+  if (action >= ControlAction::kBag1 && action <= ControlAction::kBag9) {
+    g.bags_.UseBagCell(static_cast<int>(action) - static_cast<int>(ControlAction::kBag1));
+  } else if (action >= ControlAction::kPanel1 && action <= ControlAction::kPanel4) {
+    g.bags_.OpenStatusPanel(static_cast<int>(action) - static_cast<int>(ControlAction::kPanel1) +
+                            1);
+  } else if (action == ControlAction::kLevelUp) {
+    g.LevelUpPlayer();
   }
-  return 1;
 }
 
 void CGame::OnLButtonDown() {
@@ -135,6 +166,9 @@ void CGame::OnLButtonDown() {
         case kMenuHelp:
           screens_.ShowHelp();
           break;
+        case kMenuOptions:
+          ui_->controls->OpenOptions(ModeGameMenu);
+          break;
         case kMenuExit:
           musicState_.Restart();
           FadeTo(true, ModeMainMenu);
@@ -159,6 +193,9 @@ void CGame::OnLButtonDown() {
           break;
         case kMainExit:
           FadeTo(true, ModeQuit);
+          break;
+        case kMainOptions:
+          ui_->controls->OpenOptions(ModeMainMenu);
           break;
         default:
           break;
@@ -216,6 +253,9 @@ void CGame::OnLButtonDown() {
       break;
     case ModeBags:
       bags_.BagClick();
+      break;
+    case ModeOptions:
+      ui_->controls->OptionsClick(false);
       break;
     default:
       break;

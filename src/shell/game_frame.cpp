@@ -2,10 +2,11 @@
 #include "foundation/win_format.h"
 #include "media/platform.h"
 #include "roles/player_growth.h"
+#include "shell/dev_reload.h"
 #include "shell/game.h"
-#include "shell/screen_drawing.h"
 #include "shell/game_ui.h"
 #include "shell/message_line_place.h"
+#include "shell/screen_drawing.h"
 
 namespace isora {
 
@@ -21,12 +22,12 @@ constexpr std::array<Point, 4> kNoticeOutline = {Point{-1, 0}, Point{1, 0}, Poin
 
 const char* GameModeName(int32_t mode) {
   static const char* kNames[] = {
-      "ModeSplash",     "ModeFade",      "ModeMainMenu",   "ModePlay",       "ModeTalk",
-      "ModeGameMenu",   "ModeSavePanel", "ModeLoadPanel",  "ModeCredits",    "ModeStatusPanel",
-      "ModeBags",       "ModeIdle",      "ModeFrozen",     "ModeGameOver",   "ModeQuit",
-      "ModeHelp",       "ModeBossKey",   "ModeLoadingMap", "ModeBuildWorld", "ModeLoadingGame",
-      "ModeRestoreGame"};
-  if (mode < 0 || mode > 20) return "Mode?";
+      "ModeSplash",      "ModeFade",      "ModeMainMenu",   "ModePlay",       "ModeTalk",
+      "ModeGameMenu",    "ModeSavePanel", "ModeLoadPanel",  "ModeCredits",    "ModeStatusPanel",
+      "ModeBags",        "ModeIdle",      "ModeFrozen",     "ModeGameOver",   "ModeQuit",
+      "ModeHelp",        "ModeBossKey",   "ModeLoadingMap", "ModeBuildWorld", "ModeLoadingGame",
+      "ModeRestoreGame", "ModeOptions"};
+  if (mode < 0 || mode > ModeOptions) return "Mode?";
   return kNames[mode];
 }
 
@@ -47,6 +48,19 @@ bool CGame::StartFromSlot(int slot) {
 
 void CGame::ReloadForDevelopment() {
   if (mode_ != ModePlay || !HasPlayer()) return;
+  // The INI package first: game.ini's settings, the map and script indexes, the engine's texts
+  // and the panels. A package that cannot be read leaves everything as it was.
+  if (const std::string problem = IniPackageProblem(); !problem.empty()) {
+    log_.WriteText("Reloading the INI package failed: " + problem);
+    ShowMessage("Reloading the INI package failed: " + problem);
+  } else {
+    log_.WriteText("Reloading " + iniPackage_ + " from the game folder");
+    ReadGameIni();
+    // Panel pictures too may have changed in their package.
+    renderer_.ClearCache(kKeptPictures);
+    std::string why;
+    if (!ReloadPanels(*this, &why)) log_.WriteText(why);
+  }
   const RolePlace place = PlayerSnapshot().place;
   const CellIndex cell = map_.CellAt(place.x, place.y);
   log_.WriteText("Reloading map\\" + mapInfo_.MapFile() + " from the game folder");
@@ -126,6 +140,9 @@ void CGame::Frame() {
       break;
     case ModeRestoreGame:
       saves_.RestoreStep();
+      break;
+    case ModeOptions:
+      ui_->controls->DrawOptions();
       break;
     case ModeFrozen:
     case ModeBossKey:

@@ -18,10 +18,9 @@ namespace {
 
 constexpr const char* kGameFontFile = "data\\seguibk.ttf";
 
-// Values of game.ini live in 30-byte fields.
-std::string Field30(const std::string& value) { return value.substr(0, 29); }
-
 }  // namespace
+
+std::string Field30(const std::string& value) { return value.substr(0, 29); }
 
 std::string LogPathFor(const std::string& workingDir) {
   if (!workingDir.empty() && (workingDir.back() == '\\' || workingDir.back() == '/')) {
@@ -44,6 +43,7 @@ CGame::CGame(Platform& platform, const GameOptions& options)
   relations_.SetTexts(&texts_);
   effectSounds_ = std::make_unique<SoundBank>();
   ui_.reset(new GameUi(renderer_, this));
+  ui_->controls = std::make_unique<GameControls>(*this, platform_, options_.settingsFile);
   ConstructWorld();
 }
 
@@ -125,6 +125,7 @@ bool CGame::Init() {
     DestroyWindow();
     return false;
   }
+  ui_->controls->Start(iniPackage_);
   platform_.ShowCursor(false);
   // The game's own face, when it ships one, is preferred for as long as the game lives.
   Fonts::AddFontResource(kGameFontFile);
@@ -188,6 +189,7 @@ CGame::PumpResult CGame::Pump(int* exitCode) {
     if (clock_.FrameDue(t)) {
       // Held-button play follows the cursor between clicks, so a recording keeps it too.
       RecordInput(Message{kWmMouseMove, 0, 0});
+      ui_->controls->Step();
       Frame();
       buttonLatch_.Clear();
       clock_.FrameRan(t);
@@ -234,8 +236,15 @@ void CGame::WindowProc(const Message& msg) {
       leftButtonUp_ = true;
       break;
     case kWmRButtonDown:
+      if (mode_ == ModeOptions) ui_->controls->OptionsClick(true);
       bags_.OnRButtonDown();
       if (mode_ == ModePlay) buttonLatch_.Press(LatchedButton::kRight);
+      break;
+    case kUmPadButtonDown:
+    case kUmPadButtonUp:
+    case kUmPadAxis:
+    case kUmPadConnected:
+      ui_->controls->OnPadMessage(msg);
       break;
     default:
       break;

@@ -27,9 +27,10 @@ enum GameMode : int32_t {
   ModeBuildWorld = 18,
   ModeLoadingGame = 19,
   ModeRestoreGame = 20,
+  ModeOptions = 21,  // the options screen, over the screen that opened it
 };
 
-// "ModePlay" and so on; "Mode?" outside 0..20.
+// "ModePlay" and so on; "Mode?" outside 0..21.
 const char* GameModeName(int32_t mode);
 
 }  // namespace isora

@@ -31,6 +31,8 @@ std::string TileNumberText(int number, int lastNumber, bool pad);
 // Which of the five splash pictures shows next; it counts on over a session's games.
 int32_t SplashIndex();
 void ResetSplashIndex();
+// A value of game.ini as the game keeps it: 30-byte fields, so at most 29 bytes.
+std::string Field30(const std::string& value);
 // Straight to the main menu (the edit loop's --skip-splash).
 void SkipSplash();
 

@@ -12,8 +12,10 @@
 #include "panels/pack_panel.h"
 #include "panels/player_panel.h"
 #include "panels/save_panel.h"
+#include "shell/game_controls.h"
 #include "ui/dialog_panel.h"
 #include "ui/menu_panel.h"
+#include "ui/options_panel.h"
 #include "ui/picture_pager.h"
 #include "ui/talk_dialog.h"
 
@@ -27,7 +29,8 @@ struct GameUi {
       : gameMenu(renderer, host),
         mainMenu(renderer, host),
         messageDialog(renderer, host),
-        savePanel(renderer, host) {}
+        savePanel(renderer, host),
+        optionsPanel(renderer, host) {}
 
   // The game menu, the main menu, the message dialog and the save panel from their INIs.
   bool LoadMenus(const std::string& iniPackage);
@@ -47,6 +50,9 @@ struct GameUi {
   std::unique_ptr<PicturePager> tutorialPanel;
   std::unique_ptr<PlayerPanel> playerPanel;
   std::array<std::unique_ptr<PackPanel>, 2> packPanels;
+  OptionsPanel optionsPanel;
+  // The bindings, the pad and the options screen's settings (made with the game).
+  std::unique_ptr<GameControls> controls;
 };
 
 }  // namespace isora

@@ -58,6 +58,17 @@ HeadlessRunResult RunHeadless(CGame& game, HeadlessPlatform& platform,
         case ReplayEvent::Kind::kState:
           if (!WriteText(ev.path, DumpGameState(game))) result.errors.push_back(ev.path);
           break;
+        case ReplayEvent::Kind::kPadDown:
+        case ReplayEvent::Kind::kPadUp:
+          platform.InjectPadButton(ev.padButton, ev.kind == ReplayEvent::Kind::kPadDown);
+          break;
+        case ReplayEvent::Kind::kPadAxis:
+          platform.InjectPadAxis(ev.padAxis, ev.x);
+          break;
+        case ReplayEvent::Kind::kPadPlug:
+        case ReplayEvent::Kind::kPadUnplug:
+          platform.InjectPadConnected(ev.kind == ReplayEvent::Kind::kPadPlug, ev.x);
+          break;
         case ReplayEvent::Kind::kQuit:
           platform.InjectClose();
           closing = true;

@@ -16,6 +16,7 @@
 #include "foundation/stop_signals.h"
 #include "foundation/system_hooks.h"
 #include "foundation/user_folders.h"
+#include "isora_version.h"
 #include "media/headless_platform.h"
 #include "media/sdl_platform.h"
 #include "shell/game.h"
@@ -23,6 +24,7 @@
 #include "shell/headless_runner.h"
 #include "shell/options.h"
 #include "shell/replay.h"
+#include "shell/settings.h"
 
 using namespace isora;
 
@@ -238,10 +240,22 @@ int RunInPage(const ProgramOptions& options) {
 }
 #endif
 
+// The player's settings file of this game, empty when no settings folder can be named.
+std::string SettingsFile() {
+  const std::string folder = SettingsFolder(GameFolder(), ProcessEnvironment());
+  return folder.empty() ? std::string() : folder + "/settings.ini";
+}
+
 int RunWindowed(const ProgramOptions& options) {
+  const std::string settingsFile = SettingsFile();
+  // The window opens as the settings say, unless the command line says otherwise.
+  Settings settings;
+  if (!settingsFile.empty()) settings.Load(settingsFile);
   SdlPlatformOptions sdlOptions;
-  sdlOptions.fullscreen = options.fullscreen;
-  sdlOptions.windowScale = options.scale;
+  const bool displayGiven = options.fullscreen || options.scale != 1;
+  sdlOptions.fullscreen = displayGiven ? options.fullscreen : settings.display.fullscreen;
+  sdlOptions.windowScale = displayGiven ? options.scale : settings.display.scale;
+  sdlOptions.integerScale = settings.display.integerScale;
   sdlOptions.trace = options.trace;
   SdlPlatform platform(sdlOptions);
   if (!platform.Init()) {
@@ -255,8 +269,8 @@ int RunWindowed(const ProgramOptions& options) {
   Hooks::Set(&platform);
   int exitCode = 0;
   {
-    CGame game(platform,
-               GameOptions{options.pixelFormat, options.noSound, options.trace, options.dev});
+    CGame game(platform, GameOptions{options.pixelFormat, options.noSound, options.trace,
+                                     options.dev, settingsFile});
     ReplayRecorder recorder;
     if (!options.recordFile.empty()) {
       if (!recorder.Open(options.recordFile)) {
@@ -302,6 +316,10 @@ int main(int argc, char** argv) {
   }
   if (options.help) {
     std::fputs(ProgramUsage(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::printf("isora %s\n", kIsoraVersion);
     return 0;
   }
   // Files named on the command line or in the replay are relative to where the program was

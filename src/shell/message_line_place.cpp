@@ -9,6 +9,7 @@ MessageLinePlace MessageLinePlaceFor(GameMode mode, GameMode fadeTarget) {
     case ModeBuildWorld:
     case ModeLoadingGame:
     case ModeRestoreGame:
+    case ModeOptions:  // a refused binding is told there
       return MessageLinePlace::kOverScreen;
     case ModeTalk:
     case ModeGameMenu:

@@ -1,9 +1,11 @@
 #include "shell/options.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <vector>
 
-#include "foundation/environment.h"
+#include "isora_version.h"
 #include "save/save_file.h"
 
 namespace isora {
@@ -46,11 +48,13 @@ const char* ProgramUsage() {
          "                        cell), without the splash, the menu or main.gsp\n"
          "  --load-slot N         start from save slot N (1 to 6)\n"
          "  --skip-splash         straight to the main menu\n"
-         "  --dev                 F5 reloads the current map, its roles and the tile table from\n"
-         "                        the game folder, keeping the player as they are\n"
+         "  --dev                 F5 reloads the INI package (panels, texts, script indexes),\n"
+         "                        the current map, its roles and the tile table from the game\n"
+         "                        folder, keeping the player as they are\n"
          "  --save-dir DIR        saves, screenshots and the log go to DIR (default: the game\n"
          "                        folder when writable, else $XDG_DATA_HOME/isora/<game>)\n"
          "  --log-stderr          also write GameEngine.log entries to stderr in UTF-8\n"
+         "  --version             the program's version\n"
          "  --help                this text\n";
 }
 
@@ -131,6 +135,8 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
       o->logStderr = true;
     } else if (a == "--help" || a == "-h") {
       o->help = true;
+    } else if (a == "--version") {
+      o->version = true;
     } else {
       *error = "unknown option " + a;
       return false;
@@ -147,17 +153,41 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
   return true;
 }
 
+std::string DefaultDataDir(const std::string& programFolder, const EnvironmentLookup& env) {
+  namespace fs = std::filesystem;
+  if (auto value = env("ISORA_DATA"); value && !value->empty()) return *value;
+  const fs::path dir(programFolder);
+  std::vector<fs::path> candidates = {dir / ".." / "demo", dir / "demo", dir / ".." / ".." / "demo",
+                                      dir / kInstalledDemoFromProgram};
+  // XDG's data folders; relative entries are to be ignored.
+  auto xdg = [&](const std::string& base) {
+    if (!base.empty() && base.front() == '/') candidates.push_back(fs::path(base) / "isora/demo");
+  };
+  if (auto home = env("XDG_DATA_HOME"); home && !home->empty()) {
+    xdg(*home);
+  } else if (auto userHome = env("HOME"); userHome && !userHome->empty()) {
+    xdg(*userHome + "/.local/share");
+  }
+  auto dirs = env("XDG_DATA_DIRS");
+  std::string list = dirs && !dirs->empty() ? *dirs : "/usr/local/share/:/usr/share/";
+  for (size_t start = 0; start <= list.size();) {
+    const size_t colon = std::min(list.find(':', start), list.size());
+    xdg(list.substr(start, colon - start));
+    start = colon + 1;
+  }
+  std::error_code ec;
+  for (const fs::path& c : candidates) {
+    if (fs::is_regular_file(c / "game.ini", ec)) return fs::weakly_canonical(c, ec).string();
+  }
+  return {};
+}
+
 std::string DefaultDataDir(const std::string& programPath) {
   namespace fs = std::filesystem;
-  if (auto env = EnvironmentValue("ISORA_DATA"); env && !env->empty()) return *env;
   std::error_code ec;
   fs::path exe = fs::canonical("/proc/self/exe", ec);
   if (ec) exe = fs::absolute(programPath, ec);
-  fs::path dir = exe.parent_path();
-  for (const fs::path& c : {dir / ".." / "demo", dir / "demo", dir / ".." / ".." / "demo"}) {
-    if (fs::exists(c / "game.ini", ec)) return fs::weakly_canonical(c, ec).string();
-  }
-  return {};
+  return DefaultDataDir(exe.parent_path().string(), ProcessEnvironment());
 }
 
 }  // namespace isora

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/user_folders.h"
 #include "media/surface.h"
 
 namespace isora {
@@ -24,10 +25,11 @@ struct ProgramOptions {
   int startRow = -1, startColumn = -1;  // -1: the map's own start cell
   int loadSlot = 0;                     // 1..kSaveSlots; 0: none
   bool skipSplash = false;
-  bool dev = false;        // F5 rebuilds the current map from the game folder
+  bool dev = false;        // F5 reloads the INI package and the current map
   std::string saveDir;     // saves, screenshots and the log (empty: see ChoosePlayerFolder)
   bool logStderr = false;  // GameEngine.log entries also go to stderr in UTF-8
   bool help = false;
+  bool version = false;
 };
 
 // Parses argv; false with *error on a bad option.
@@ -35,8 +37,15 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
                          std::string* error);
 const char* ProgramUsage();
 
-// The game folder to use when --data is not given: the demo built next to the program
-// (<bin>/../demo, <bin>/demo), or ISORA_DATA when set. Empty when none exists.
+// The game folder to use when --data is not given, the first that holds a game.ini of:
+// ISORA_DATA; the demo of a build tree (<bin>/../demo, <bin>/demo, <bin>/../../demo); the
+// installed demo beside the program (<bin>/../share/isora/demo for an install in the usual
+// places); isora/demo in each XDG data folder ($XDG_DATA_HOME, then $XDG_DATA_DIRS, by default
+// /usr/local/share and /usr/share). Empty when none exists.
+std::string DefaultDataDir(const std::string& programFolder, const EnvironmentLookup& env);
+
+// The same for the running program, found through /proc/self/exe (else programPath), with the
+// process's environment.
 std::string DefaultDataDir(const std::string& programPath);
 
 }  // namespace isora

@@ -129,6 +129,28 @@ bool ParseReplay(const std::string& text, std::vector<ReplayEvent>* events, std:
     } else if (verb == "shot" || verb == "state") {
       if (!(words >> ev.path)) return fail(verb + " needs a path");
       ev.kind = verb == "shot" ? ReplayEvent::Kind::kShot : ReplayEvent::Kind::kState;
+    } else if (verb == "pad") {
+      std::string what, name;
+      if (!(words >> what >> name)) return fail("pad needs down|up|axis|plug|unplug and more");
+      if (what == "down" || what == "up") {
+        if (!PadButtonFromName(name, &ev.padButton)) return fail("unknown pad button " + name);
+        ev.kind = what == "down" ? ReplayEvent::Kind::kPadDown : ReplayEvent::Kind::kPadUp;
+      } else if (what == "axis") {
+        std::string vs;
+        int64_t v = 0;
+        if (!PadAxisFromName(name, &ev.padAxis)) return fail("unknown pad axis " + name);
+        if (!(words >> vs) || !ParseInt(vs, &v) || v < -32768 || v > 32767)
+          return fail("pad axis needs a value from -32768 to 32767");
+        ev.kind = ReplayEvent::Kind::kPadAxis;
+        ev.x = static_cast<int>(v);
+      } else if (what == "plug" || what == "unplug") {
+        int64_t n = 0;
+        if (!ParseInt(name, &n) || n < 0 || n > 64) return fail("pad " + what + " needs a count");
+        ev.kind = what == "plug" ? ReplayEvent::Kind::kPadPlug : ReplayEvent::Kind::kPadUnplug;
+        ev.x = static_cast<int>(n);
+      } else {
+        return fail("unknown pad event " + what);
+      }
     } else if (verb == "quit") {
       ev.kind = ReplayEvent::Kind::kQuit;
     } else {
@@ -199,6 +221,26 @@ void ReplayRecorder::Button(int64_t frame, bool left, bool down) {
 
 void ReplayRecorder::Key(int64_t frame, int vk, bool shift) {
   Line(frame, "key " + KeyName(vk, shift));
+}
+
+void ReplayRecorder::PadButton(int64_t frame, int button, bool down) {
+  if (button < 0 || button >= kPadButtonCount) return;
+  Line(frame, std::string("pad ") + (down ? "down " : "up ") +
+                  PadButtonName(static_cast<isora::PadButton>(button)));
+}
+
+void ReplayRecorder::PadAxis(int64_t frame, int axis, int value) {
+  if (axis < 0 || axis >= kPadAxisCount) return;
+  value = value < -32768 ? -32768 : value > 32767 ? 32767 : value;
+  Line(frame, std::string("pad axis ") + PadAxisName(static_cast<isora::PadAxis>(axis)) + " " +
+                  std::to_string(value));
+}
+
+void ReplayRecorder::PadConnected(int64_t frame, bool connected, int padsOpen) {
+  Line(frame, std::string("pad ") + (connected ? "plug " : "unplug ") +
+                  std::to_string(padsOpen < 0    ? 0
+                                 : padsOpen > 64 ? 64
+                                                 : padsOpen));
 }
 
 void ReplayRecorder::Shot(int64_t frame, const std::string& path) { Line(frame, "shot " + path); }

@@ -7,6 +7,10 @@
 //   @<frame> shot <path.bmp>   back buffer as a 24-bit BMP
 //   @<frame> state <path.json> game state dump
 //   @<frame> quit
+//   @<frame> pad down|up <BUTTON>      A, B, X, Y, Back, Guide, Start, LeftStick, RightStick,
+//                                      LB, RB, Up, Down, Left, Right, LT, RT
+//   @<frame> pad axis <AXIS> <value>   LeftX, LeftY, RightX, RightY; -32768..32767
+//   @<frame> pad plug|unplug <n>       a pad came or went; n pads are open afterwards
 //
 // An event at frame N happens once N frames have run. Blank lines and lines starting with '#'
 // are ignored.
@@ -17,17 +21,35 @@
 #include <string>
 #include <vector>
 
+#include "media/pad.h"
 #include "media/surface.h"
 
 namespace isora {
 
 struct ReplayEvent {
-  enum class Kind { kMove, kLDown, kLUp, kRDown, kRUp, kKey, kShot, kState, kQuit };
+  enum class Kind {
+    kMove,
+    kLDown,
+    kLUp,
+    kRDown,
+    kRUp,
+    kKey,
+    kShot,
+    kState,
+    kQuit,
+    kPadDown,  // padButton
+    kPadUp,
+    kPadAxis,  // padAxis, x: the value
+    kPadPlug,  // x: pads open afterwards
+    kPadUnplug,
+  };
   int64_t frame = 0;
   Kind kind = Kind::kQuit;
   int x = 0, y = 0;
   int virtualKey = 0;
   bool shift = false;
+  PadButton padButton = PadButton::kA;
+  PadAxis padAxis = PadAxis::kLeftX;
   std::string path;
   int line = 0;
 };
@@ -53,6 +75,9 @@ class ReplayRecorder {
   void Move(int64_t frame, int x, int y);
   void Button(int64_t frame, bool left, bool down);
   void Key(int64_t frame, int virtualKey, bool shift);
+  void PadButton(int64_t frame, int button, bool down);
+  void PadAxis(int64_t frame, int axis, int value);
+  void PadConnected(int64_t frame, bool connected, int padsOpen);
   // A shot or a state dump asked for at this frame, and a comment line (no line breaks).
   void Shot(int64_t frame, const std::string& path);
   void State(int64_t frame, const std::string& path);

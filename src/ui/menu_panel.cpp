@@ -20,6 +20,15 @@ bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
     buttons.emplace_back(renderer_, ini.GetString(section, "text"), ini.GetInt(section, "x"),
                          ini.GetInt(section, "y"), type, true, hover);
   }
+  // [optionsButton], as the others: the options screen, when the game has one.
+  if (!ini.GetString("optionsButton", "text").empty()) {
+    const int type = ini.GetInt("optionsButton", "type");
+    std::optional<std::string> hover;
+    if (type == kButtonPicturePair) hover = ini.GetString("optionsButton", "text1");
+    buttons.emplace_back(renderer_, ini.GetString("optionsButton", "text"),
+                         ini.GetInt("optionsButton", "x"), ini.GetInt("optionsButton", "y"), type,
+                         true, hover);
+  }
   return true;
 }
 
@@ -35,6 +44,8 @@ bool MenuPanel::LoadGameMenu(const char* iniName, const char* packagePath) {
        {"backButton", "saveButton", "loadButton", "helpButton", "exitButton"}) {
     AddIniButton(ini, section);
   }
+  // [optionsButton]: text, type, x, y, when the game has an options screen.
+  if (!ini.GetString("optionsButton", "text").empty()) AddIniButton(ini, "optionsButton");
   return true;
 }
 

@@ -6,13 +6,21 @@
 
 namespace isora {
 
-enum MainMenuButton : int { kMainStart = 0, kMainLoad = 1, kMainAbout = 2, kMainExit = 3 };
+// The options button comes last on both menus, and only when the INI gives it.
+enum MainMenuButton : int {
+  kMainStart = 0,
+  kMainLoad = 1,
+  kMainAbout = 2,
+  kMainExit = 3,
+  kMainOptions = 4,
+};
 enum GameMenuButton : int {
   kMenuBack = 0,
   kMenuSave = 1,
   kMenuLoad = 2,
   kMenuHelp = 3,
   kMenuExit = 4,
+  kMenuOptions = 5,
 };
 
 class MenuPanel : public WidgetContainer {

@@ -69,8 +69,10 @@ inline const std::string& DemoFolder() {
 
 class DemoSession {
  public:
-  // `folder`: a built game folder; the demo when empty.
-  explicit DemoSession(PixelFormat format = PixelFormat::Rgb565, const std::string& folder = {}) {
+  // `folder`: a built game folder; the demo when empty. `settingsFile`: the player's settings
+  // (none when empty). `dev`: as isora --dev.
+  explicit DemoSession(PixelFormat format = PixelFormat::Rgb565, const std::string& folder = {},
+                       const std::string& settingsFile = {}, bool dev = false) {
     // The demo is the game folder; the process's working directory stays where it is.
     previousFolder_ = GameFolder();
     SetGameFolder(folder.empty() ? DemoFolder() : folder);
@@ -82,7 +84,8 @@ class DemoSession {
     // Each session starts like a fresh process: rand() seeded with 1, splashes from the first.
     CRand::Srand(1);
     ResetSplashIndex();
-    game = std::make_unique<CGame>(platform, GameOptions{format, true, false});
+    game = std::make_unique<CGame>(platform,
+                                   GameOptions{format, true, false, dev, settingsFile});
     ok = game->Init();
     game->WindowProc(Message{kUmSetGame, 0, 0});
   }

@@ -6,8 +6,10 @@
 #include <optional>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "lib/ani_writer.h"
+#include "media/virtual_pad.h"
 #include "support/temp_dir.h"
 
 namespace isora {
@@ -64,6 +66,8 @@ class SdlDummyTest : public test::TempDirTest {
  protected:
   void SetUp() override {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
+    // SDL passes a pad's input only to the focused window, and the dummy driver's never is.
+    setenv("SDL_JOYSTICK_ALLOW_BACKGROUND_EVENTS", "1", 1);
     ASSERT_TRUE(platform_.Init()) << platform_.SdlError();
     ASSERT_TRUE(platform_.CreateGameWindow("Game")) << platform_.SdlError();
   }
@@ -113,6 +117,92 @@ TEST_F(SdlDummyTest, CursorCounterAndAnimatedCursorFile) {
   Point p = platform_.GetCursorPos();
   EXPECT_GE(p.x, 0);
   EXPECT_LT(p.x, 640);
+}
+
+// The pad messages the platform has queued after SDL has seen the pad's new state.
+std::vector<Message> PadMessages(SdlPlatform& platform) {
+  std::vector<Message> out;
+  Message m;
+  for (int i = 0; i < 20 && out.empty(); ++i) {
+    if (i) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    while (platform.PeekMessage(&m, true)) {
+      if (m.message >= kUmPadButtonDown && m.message <= kUmPadConnected) out.push_back(m);
+    }
+  }
+  return out;
+}
+
+TEST_F(SdlDummyTest, AVirtualPadIsPluggedPressedPushedAndPulled) {
+  VirtualPad pad;
+  ASSERT_TRUE(pad.Attach()) << pad.Error();
+  std::vector<Message> m = PadMessages(platform_);
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, kUmPadConnected);
+  EXPECT_EQ(m[0].wParam, 1u);
+  EXPECT_EQ(m[0].lParam, 1);
+  EXPECT_EQ(platform_.PadsOpen(), 1);
+
+  ASSERT_TRUE(pad.SetButton(PadButton::kA, true));
+  m = PadMessages(platform_);
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, kUmPadButtonDown);
+  EXPECT_EQ(m[0].wParam, static_cast<uint32_t>(PadButton::kA));
+  ASSERT_TRUE(pad.SetButton(PadButton::kA, false));
+  m = PadMessages(platform_);
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, kUmPadButtonUp);
+
+  // Every button arrives as itself.
+  for (int b = 0; b < kPadButtonCount; ++b) {
+    if (b == static_cast<int>(PadButton::kGuide)) continue;  // some systems keep it
+    ASSERT_TRUE(pad.SetButton(static_cast<PadButton>(b), true));
+    m = PadMessages(platform_);
+    ASSERT_FALSE(m.empty()) << PadButtonName(static_cast<PadButton>(b));
+    EXPECT_EQ(m.back().message, kUmPadButtonDown);
+    EXPECT_EQ(m.back().wParam, static_cast<uint32_t>(b))
+        << PadButtonName(static_cast<PadButton>(b));
+    pad.SetButton(static_cast<PadButton>(b), false);
+    PadMessages(platform_);
+  }
+
+  // Sticks come in steps; a change inside one step says nothing.
+  ASSERT_TRUE(pad.SetAxis(PadAxis::kRightY, -20000));
+  m = PadMessages(platform_);
+  ASSERT_EQ(m.size(), 1u);
+  EXPECT_EQ(m[0].message, kUmPadAxis);
+  EXPECT_EQ(m[0].wParam, static_cast<uint32_t>(PadAxis::kRightY));
+  EXPECT_EQ(m[0].lParam, -20000 / 512 * 512);
+  pad.SetAxis(PadAxis::kRightY, -20001);
+  EXPECT_TRUE(PadMessages(platform_).empty());
+
+  // Pulled out with a stick pushed: the stick is let go, then the pad is gone.
+  pad.Detach();
+  m = PadMessages(platform_);
+  ASSERT_FALSE(m.empty());
+  EXPECT_EQ(m.front().message, kUmPadAxis);
+  EXPECT_EQ(m.front().lParam, 0);
+  EXPECT_EQ(m.back().message, kUmPadConnected);
+  EXPECT_EQ(m.back().wParam, 0u);
+  EXPECT_EQ(m.back().lParam, 0);
+  EXPECT_EQ(platform_.PadsOpen(), 0);
+
+  // And plugged in again.
+  ASSERT_TRUE(pad.Attach()) << pad.Error();
+  m = PadMessages(platform_);
+  ASSERT_FALSE(m.empty());
+  EXPECT_EQ(m.back().message, kUmPadConnected);
+  EXPECT_EQ(m.back().wParam, 1u);
+}
+
+TEST_F(SdlDummyTest, TheDisplayModeChangesAtOnce) {
+  const DisplayMode start = platform_.GetDisplayMode();
+  EXPECT_FALSE(start.fullscreen);
+  platform_.SetDisplayMode(DisplayMode{false, 2, true});
+  EXPECT_EQ(platform_.GetDisplayMode(), (DisplayMode{false, 2, true}));
+  Surface back(640, 480);
+  EXPECT_TRUE(platform_.Present(back));
+  platform_.SetDisplayMode(DisplayMode{false, 0, false});
+  EXPECT_EQ(platform_.GetDisplayMode().scale, 1) << "no window smaller than the screen";
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 // isora-kit replay check: plays a replay against a game folder and checks its "# expect" lines,
 // so a game's makers can keep regression tests beside its sources.
-#ifndef _WIN32
+#ifdef _WIN32
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <spawn.h>
 #include <stdlib.h>
@@ -26,7 +29,7 @@ namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: isora-kit replay check FILE --data DIR [--keep WORK] [--max-frames N]\n"
-    "                                [--program ISORA]\n"
+    "                                [--program ISORA] [--in-place]\n"
     "\n"
     "Plays the replay FILE (the format of isora --replay and --record) without a window\n"
     "against a copy of the game folder DIR (its saves are not touched), then checks every\n"
@@ -40,25 +43,33 @@ constexpr const char* kUsage =
     "an equal value at the same pointer). Prints one line per failed expectation and a count;\n"
     "the exit status is 1 when one fails. --keep WORK keeps the game copy, the state dumps and\n"
     "the shots in WORK; --max-frames stops a run that never quits. The isora program beside\n"
-    "the kit (or in its build tree) plays the replay; --program names another.\n";
+    "the kit (or in its build tree) plays the replay; --program names another.\n"
+    "\n"
+    "--in-place plays the game folder itself instead of a copy, as a player would: saves and\n"
+    "the log go where the game puts them (into DIR when it can be written, else the player's\n"
+    "data folder). Without --data it plays the game the program finds by itself (the installed\n"
+    "or built demo).\n";
 
 // The isora program of the same build: beside the kit when installed, or in the build tree's
 // src folder.
 std::string FindProgram() {
   std::error_code ec;
 #ifdef _WIN32
-  // Without /proc, the program is looked for in the current folder.
-  const fs::path here = fs::current_path(ec);
-  if (fs::is_regular_file(here / "isora.exe", ec)) return (here / "isora.exe").string();
-  return {};
+  std::wstring buffer(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+  if (n == 0 || n >= buffer.size()) return {};
+  buffer.resize(n);
+  const fs::path exe(buffer);
+  const char* name = "isora.exe";
 #else
   const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   if (ec) return {};
+  const char* name = "isora";
+#endif
   for (const fs::path& p :
-       {exe.parent_path() / "isora", exe.parent_path().parent_path() / "src" / "isora"})
+       {exe.parent_path() / name, exe.parent_path().parent_path() / "src" / name})
     if (fs::is_regular_file(p, ec)) return p.string();
   return {};
-#endif
 }
 
 // Runs argv in folder dir with stdout and stderr into log; its exit status, or -1.
@@ -117,8 +128,11 @@ struct TempDir {
 int RunReplayCheck(const std::vector<std::string>& args) {
   std::string file, data, keep, program;
   long long maxFrames = 0;
+  bool inPlace = false;
   for (size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--data" && i + 1 < args.size()) {
+    if (args[i] == "--in-place") {
+      inPlace = true;
+    } else if (args[i] == "--data" && i + 1 < args.size()) {
       data = args[++i];
     } else if (args[i] == "--keep" && i + 1 < args.size()) {
       keep = args[++i];
@@ -134,7 +148,8 @@ int RunReplayCheck(const std::vector<std::string>& args) {
       return Fail("replay check takes one replay file");
     }
   }
-  if (file.empty() || data.empty()) return Fail("replay check needs FILE and --data DIR");
+  if (file.empty() || (data.empty() && !inPlace))
+    return Fail("replay check needs FILE and --data DIR");
   auto bytes = ReadFileBytes(file);
   if (!bytes) return Fail("cannot read " + file);
   const std::string text(bytes->begin(), bytes->end());
@@ -154,29 +169,34 @@ int RunReplayCheck(const std::vector<std::string>& args) {
   std::string error;
   if (!replay::ParseExpectations(text, &expectations, &error)) return Fail(file + ": " + error);
   std::error_code ec;
-  if (!fs::is_regular_file(fs::path(data) / "game.ini", ec))
+  if (!data.empty() && !fs::is_regular_file(fs::path(data) / "game.ini", ec))
     return Fail(data + " is not a game folder (no game.ini); build one with isora-kit build");
 
-  // A scratch copy of the game, so saves the replay makes do not touch the real ones.
+  // A scratch copy of the game, so saves the replay makes do not touch the real ones (in place:
+  // a work folder for the dumps and shots alone).
   TempDir work;
   if (!keep.empty()) {
     work.path = fs::absolute(keep);
     work.keep = true;
-    fs::remove_all(work.path / "game", ec);
+    if (!inPlace) fs::remove_all(work.path / "game", ec);
     fs::create_directories(work.path, ec);
   } else {
     if (!MakeScratchFolder(work.path)) return Fail("cannot create a scratch folder");
   }
-  const fs::path game = work.path / "game";
-  fs::create_directories(game, ec);
-  for (const auto& e : fs::directory_iterator(data, ec)) {
-    const std::string name = e.path().filename().string();
-    if (name == "saves" || name == "screenshot") continue;
-    fs::copy(e.path(), game / name, fs::copy_options::recursive, ec);
-    if (ec) return Fail("cannot copy " + e.path().string() + ": " + ec.message());
+  fs::path game = work.path / "game";
+  if (inPlace) {
+    game = data.empty() ? fs::path() : fs::absolute(data, ec);
+  } else {
+    fs::create_directories(game, ec);
+    for (const auto& e : fs::directory_iterator(data, ec)) {
+      const std::string name = e.path().filename().string();
+      if (name == "saves" || name == "screenshot") continue;
+      fs::copy(e.path(), game / name, fs::copy_options::recursive, ec);
+      if (ec) return Fail("cannot copy " + e.path().string() + ": " + ec.message());
+    }
+    fs::create_directories(game / "saves", ec);
+    fs::create_directories(game / "screenshot", ec);
   }
-  fs::create_directories(game / "saves", ec);
-  fs::create_directories(game / "screenshot", ec);
 
   // The isora program plays it: dumps and shots named relative to the work folder land there.
   const std::string isora = program.empty() ? FindProgram() : program;
@@ -184,8 +204,11 @@ int RunReplayCheck(const std::vector<std::string>& args) {
     return Fail("cannot find the isora program beside isora-kit; give --program PATH");
   const std::string replayPath = fs::absolute(file, ec).string();
   const std::string log = (work.path / "isora.log").string();
-  std::vector<std::string> argv = {isora,         "--headless", "--data",
-                                   game.string(), "--replay",   replayPath};
+  std::vector<std::string> argv = {isora, "--headless", "--replay", replayPath};
+  if (!game.empty()) {
+    argv.push_back("--data");
+    argv.push_back(game.string());
+  }
   if (maxFrames > 0) {
     argv.push_back("--max-frames");
     argv.push_back(std::to_string(maxFrames));
@@ -195,7 +218,9 @@ int RunReplayCheck(const std::vector<std::string>& args) {
   if (auto text = ReadFileBytes(log); text && !text->empty())
     std::fwrite(text->data(), 1, text->size(), stderr);
   if (exitCode == 2) return Fail(file + ": the isora program refused the replay (see above)");
-  if (exitCode == 1) return Fail("the game in " + data + " did not start (see above)");
+  if (exitCode == 1)
+    return Fail("the game in " + (data.empty() ? "the program's own folder" : data) +
+                " did not start (see above)");
 
   std::map<std::string, nlohmann::json> dumps;
   for (const std::string& name : statePaths) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "isora_version.h"
 #include "kit/kit.h"
 
 namespace {
@@ -14,7 +15,7 @@ void Usage() {
   std::sort(commands.begin(), commands.end(),
             [](const auto& a, const auto& b) { return a.name < b.name; });
   for (const auto& c : commands) std::printf("  %-10s %s\n", c.name.c_str(), c.summary.c_str());
-  std::printf("\n'isora-kit COMMAND --help' describes a command.\n");
+  std::printf("\n'isora-kit COMMAND --help' describes a command; --version prints the version.\n");
 }
 
 }  // namespace
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h") {
     Usage();
     return argc < 2 ? 2 : 0;
+  }
+  if (std::string(argv[1]) == "--version") {
+    std::printf("isora-kit %s\n", isora::kIsoraVersion);
+    return 0;
   }
   isora::kit::InstallConsoleReporting();
   std::string word = argv[1];

@@ -270,9 +270,13 @@ Image Screen(const nlohmann::json& params, const nlohmann::json& art, const Pale
     TextShadow(img, w / 2, ty, title, pal.gold, 0x1a0a04, 12);
     TextShadow(img, w / 2, ty + 96, subtitle, 0xF0E8D0, 0x1a0a04, 3);
     if (style == "menu") {
-      for (int y = 222; y < 424; ++y)
+      // The shaded box holds the menu's buttons, 46 pixels apart from y 236.
+      const int buttons =
+          static_cast<int>(art.value("menuButtons", nlohmann::json::array()).size());
+      const int bottom = std::min(h - 4, 424 + 46 * std::max(0, buttons - 4));
+      for (int y = 222; y < bottom; ++y)
         for (int x = 226; x < 414; ++x) img.Set(x, y, Mix(img.At(x, y), 0x000000, 0.45));
-      FrameRect(img, 226, 222, 188, 202, Shade(pal.gold, 0.6), 1);
+      FrameRect(img, 226, 222, 188, bottom - 222, Shade(pal.gold, 0.6), 1);
     }
     for (size_t i = 0; i < lines.size(); ++i)
       TextCentred(img, style == "menu" ? w - 60 : w / 2, h - 30 + static_cast<int>(i) * 12,

@@ -1,0 +1,39 @@
+// The player's settings for one game: volumes, how the window shows the screen, path-finding
+// and the controls. Kept in settings.ini in the game's settings folder and written back
+// whenever the options screen changes something.
+//
+//   [audio]    musicVolume, effectVolume   0..100
+//   [video]    fullscreen 0/1, scale 1..4, integerScale 0/1
+//   [movement] pathFinding 0/1 (missing: the game's own choice in game.ini)
+//   [keys]     <command>=<key>     e.g. menu=Esc, bag1=1, levelUp=Shift+F8
+//   [pad]      <command>=<button>  e.g. act=A, bag1=Mod+A, padModifier=LB
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "media/platform.h"
+#include "shell/key_bindings.h"
+
+namespace isora {
+
+constexpr int kMaxWindowScale = 4;
+
+struct Settings {
+  int musicVolume = 100;
+  int effectVolume = 100;
+  DisplayMode display;
+  int pathFinding = -1;  // -1: as the game says
+  KeyBindings bindings;
+
+  // Reads the file over the defaults; a missing file is no error (false, nothing logged).
+  // Out-of-range values are clamped; refused bindings are added to *problems.
+  bool Load(const std::string& path, std::vector<std::string>* problems = nullptr);
+  // Writes the file whole (to a temporary file renamed over it); false when it cannot.
+  bool Save(const std::string& path) const;
+  std::string Text() const;
+
+  bool operator==(const Settings&) const = default;
+};
+
+}  // namespace isora
