@@ -1,6 +1,4 @@
 // PackageFile on arbitrary bytes: open, then find and read every member of the tree.
-#include <unistd.h>
-
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -10,6 +8,7 @@
 #include "foundation/game_log.h"
 #include "foundation/package_file.h"
 #include "foundation/system_hooks.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -40,16 +39,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     return true;
   }();
   (void)once;
-  // One scratch file per fuzzing process, removed when the process ends.
-  static const struct ScratchFile {
-    std::string path = "/tmp/isora-fuzz-package-" + std::to_string(getpid()) + ".vdk";
-    ~ScratchFile() { std::remove(path.c_str()); }
-  } scratch;
-  const std::string& path = scratch.path;
-  FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return 0;
-  std::fwrite(data, 1, size, f);
-  std::fclose(f);
+  // The package is read from a file held in memory: nothing is left on disk.
+  static isora::fuzz::MemoryFile memory("isora-fuzz-package");
+  if (!memory.Set(data, size)) return 0;
+  const std::string path = memory.Path();
 
   isora::PackageFile file;
   if (file.Open(path) && file.Root()) ReadAll(file, *file.Root());

@@ -128,6 +128,11 @@ std::string IniFile::GetString(std::string_view section, std::string_view key) c
   return std::string(reinterpret_cast<const char*>(text_.data()) + start, ValueEnd(start) - start);
 }
 
+bool IniFile::HasKey(std::string_view section, std::string_view key) const {
+  int64_t s = FindSection(section);
+  return s >= 0 && FindKey(static_cast<size_t>(s), key) >= 0;
+}
+
 int32_t IniFile::GetInt(std::string_view section, std::string_view key) const {
   std::string s = GetString(section, key);
   size_t i = 0;

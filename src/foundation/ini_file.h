@@ -33,6 +33,9 @@ class IniFile {
   std::string GetString(std::string_view section, std::string_view key) const;
   // atoi of GetString.
   int32_t GetInt(std::string_view section, std::string_view key) const;
+  // Whether the section holds the key at all (GetString cannot tell a missing key from an
+  // empty value).
+  bool HasKey(std::string_view section, std::string_view key) const;
 
   bool AddSection(std::string_view section);
   bool SetValue(std::string_view section, std::string_view key, std::string_view value);

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 #include <deque>
+#include <set>
 
 #include "foundation/byte_io.h"
 #include "foundation/file_io.h"
@@ -41,10 +42,23 @@ class File {
   FILE* f_;
 };
 
-void ShowCannotOpen(std::string_view name) {
-  std::string path(name);
-  Hooks::MessageBox(WinFormat(Gbk(u8"无法打开文件%s").c_str(), path.c_str()), {},
-                    MessageBoxIcon::Error);
+// The packages the player has been told about. A package that cannot be read fails every read
+// from it, thousands a minute for a picture pack; one box per package is all the player can use,
+// and the log keeps every failure.
+std::set<std::string>& ReportedPackages() {
+  static std::set<std::string> reported;
+  return reported;
+}
+
+void ReportUnreadable(const std::string& path, const std::string& box, GameLog& log,
+                      const char* why) {
+  log.Write("cvdk:%s %s.", why, path.c_str());
+  if (ReportedPackages().insert(path).second) Hooks::MessageBox(box, {}, MessageBoxIcon::Error);
+}
+
+void ShowCannotOpen(const std::string& path, GameLog& log) {
+  ReportUnreadable(path, WinFormat(Gbk(u8"无法打开文件%s").c_str(), path.c_str()), log,
+                   "cannot open");
 }
 
 PackageEntry ParseRecord(const uint8_t* bytes) {
@@ -163,6 +177,8 @@ class PackageFile::Handle {
 
 PackageFile::PackageFile() : log_("GameEngine.log", false) {}
 
+void PackageFile::ForgetReportedFailures() { ReportedPackages().clear(); }
+
 PackageFile::~PackageFile() = default;
 
 bool PackageFile::Open(std::string_view packagePath) {
@@ -170,15 +186,16 @@ bool PackageFile::Open(std::string_view packagePath) {
   const std::string path(packagePath);
   File file(path);
   if (!file.IsOpen()) {
-    ShowCannotOpen(path);
+    ShowCannotOpen(path, log_);
     return false;
   }
   uint8_t header[kHeaderSize];
   int64_t fileSize = file.Size();
   if (fileSize < 0 || !file.ReadExact(header, kHeaderSize) || std::memcmp(header, "VDK1", 4) != 0) {
-    Hooks::MessageBox(
-        WinFormat(Gbk(u8"%s不是合法的Vastel游戏数据包文件，打开失败。").c_str(), path.c_str()), {},
-        MessageBoxIcon::Error);
+    ReportUnreadable(
+        path,
+        WinFormat(Gbk(u8"%s不是合法的Vastel游戏数据包文件，打开失败。").c_str(), path.c_str()),
+        log_, "not a package:");
     return false;
   }
   ByteReader hr(header + 4, 8);
@@ -293,7 +310,7 @@ bool PackageFile::Read(std::span<uint8_t> dst) {
   if (!handle_) {
     auto handle = std::make_unique<Handle>(path_);
     if (!handle->file.IsOpen()) {
-      ShowCannotOpen(path_);
+      ShowCannotOpen(path_, log_);
       return false;
     }
     handleSize_ = handle->file.Size();

@@ -39,8 +39,11 @@ class PackageFile {
   PackageFile();
   ~PackageFile();
 
-  // Reads the header and the whole directory tree (message box and false on failure).
+  // Reads the header and the whole directory tree; false on failure, with a log line and, the
+  // first time a package fails in a session, a message box.
   bool Open(std::string_view path);
+  // A new session: the next failure of any package shows its box again.
+  static void ForgetReportedFailures();
   // Selects the member at a backslash path relative to the root.
   bool Find(std::string_view name);
   // Unpacked size of the current member, -1 when none or when the package cannot hold it.

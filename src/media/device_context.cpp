@@ -89,6 +89,10 @@ void DeviceContext::DrawRun(int x, int baseline, std::string_view gbk, const Rec
 }
 
 void DeviceContext::TextOut(int x, int y, std::string_view gbk) {
+  // A text placed this far off any surface (a damaged position from a file) draws nothing,
+  // and the sums below and the pen's advance stay far from overflowing.
+  constexpr int kFarOff = 1 << 24;
+  if (x < -kFarOff || x > kFarOff || y < -kFarOff || y > kFarOff) return;
   const TextMetrics& m = font_->Metrics();
   const int width = font_->TextWidth(gbk, extra_);
   int left = x;

@@ -94,8 +94,8 @@ bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   const char* slotKeys[4][2] = {
       {"WuX", "WuY"}, {"JiaX", "JiaY"}, {"Shi1X", "Shi1Y"}, {"Shi2X", "Shi2Y"}};
   for (auto& k : slotKeys) {
-    buttons.emplace_back(renderer_, "NULL", x + ini.GetInt("weaponButtons", k[0]),
-                         y + ini.GetInt("weaponButtons", k[1]), kButtonPicture, false);
+    buttons.emplace_back(renderer_, "NULL", AddClamped(x, ini.GetInt("weaponButtons", k[0])),
+                         AddClamped(y, ini.GetInt("weaponButtons", k[1])), kButtonPicture, false);
     buttons.back().SetSize(kCell, kCell);
   }
   // A damaged row count is kept between 1 and 9 so every cell has a place.

@@ -27,6 +27,7 @@ bool SavePanel::Load(const char* iniName, const char* packagePath) {
   packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
+  iniProblems.clear();
   textBoxes.clear();
   background = ini.GetString("panel", "bgpic");
   x = ini.GetInt("panel", "x");
@@ -38,7 +39,9 @@ bool SavePanel::Load(const char* iniName, const char* packagePath) {
     std::string section = "Button" + std::to_string(slot - 1);
     std::string caption = Gbk(u8"无进度");
     if (slot == 1) caption += Gbk(u8"(快捷)");
-    buttons.emplace_back(renderer_, caption, x, y + ini.GetInt(section, "y"), kButtonText, true);
+    buttons.emplace_back(renderer_, caption, x, AddClamped(y, ini.GetInt(section, "y")),
+                         kButtonText, true);
+    CheckIniButton(ini, section.c_str(), buttons.back(), {"y"});
   }
   AddIniTextBox(ini, "titleLabel", true);
   return true;

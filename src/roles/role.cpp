@@ -191,6 +191,18 @@ Point Role::StepProbe() const {
   return {static_cast<int>(x_ + dx * 6 / d), static_cast<int>(y_ + dy * 6 / d + 32)};
 }
 
+Point Role::StepLanding() const {
+  if (state_ != RoleStateKind::kWalk && state_ != RoleStateKind::kRun) return {-1, -1};
+  const int speed = state_ == RoleStateKind::kRun ? 6 : 3;
+  const Point feet{x_, y_ + kRoleFeet};
+  if (std::abs(targetX_ - x_) <= speed && std::abs(targetY_ - y_) <= speed) return feet;
+  const double dx = targetX_ - x_, dy = targetY_ - y_;
+  const double d = std::sqrt(dx * dx + dy * dy);
+  if (d < 0.1) return feet;
+  return {x_ + static_cast<int>(speed * (dx / d)),
+          y_ + static_cast<int>(speed * (dy / d)) + kRoleFeet};
+}
+
 Rect Role::Bounds() const {
   const RoleFrame* f = animation_->Frame(currentFrame_);
   const int w = f ? f->width : 0, h = f ? f->height : 0;

@@ -48,6 +48,9 @@ enum class RoleOrder {
   kChase = 11,  // chase the fight target while it lives (set with the fight target)
 };
 
+// A role's feet, where steps and cells are tested, lie this far below its position.
+constexpr int kRoleFeet = 32;
+
 // Where a wandering role heads next: a point up to kWanderReach pixels away from (x, y) in each
 // direction, x and y drawn one after the other from the game's random sequence.
 constexpr int kWanderReach = 700;
@@ -88,6 +91,10 @@ class Role : public GrowthRole {
   // The point 6 pixels ahead toward the target (and 32 lower, at the feet) while walking or
   // running; (-1, -1) otherwise.
   Point StepProbe() const;
+  // Where the feet come down after this frame's step at the present gait (3 pixels walking, 6
+  // running, truncated as the step moves): the feet themselves when the step ends the walk;
+  // (-1, -1) while neither walking nor running.
+  Point StepLanding() const;
   Rect Bounds() const;
   // The view's top-left for a camera on this role.
   Point CameraOrigin() const;

@@ -21,7 +21,7 @@ std::string IniPackageProblem() {
 
 bool ReloadPanels(CGame& game, std::string* why) {
   GameUi& ui = game.Ui();
-  if (!ui.LoadMenus(game.IniPackage())) {
+  if (!ui.LoadMenus(game.IniPackage(), game.Log())) {
     *why = "a menu INI of " + game.IniPackage() + " cannot be read";
     return false;
   }

@@ -4,6 +4,7 @@
 
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
+#include "foundation/package_file.h"
 #include "media/font.h"
 #include "media/platform.h"
 #include "script/script_engine.h"
@@ -39,6 +40,8 @@ CGame::CGame(Platform& platform, const GameOptions& options)
   // The game's writer starts each run with an empty log and its header; the mission list shares it.
   log_ = GameLog(LogPathFor(workingDir_), true);
   missionList_.SetLog(&log_);
+  // Each game is a session: a package that cannot be read shows its box once in it.
+  PackageFile::ForgetReportedFailures();
   relations_.SetMessageFn([this](const std::string& text) { ShowMessage(text); });
   relations_.SetTexts(&texts_);
   effectSounds_ = std::make_unique<SoundBank>();
@@ -120,7 +123,7 @@ bool CGame::Init() {
     DestroyWindow();
     return false;
   }
-  if (!ui_->LoadMenus(iniPackage_)) {
+  if (!ui_->LoadMenus(iniPackage_, log_)) {
     failure_.Report(platform_, log_, "Load ini files failed!", iniPackage_);
     DestroyWindow();
     return false;

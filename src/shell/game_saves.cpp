@@ -3,6 +3,7 @@
 
 #include "foundation/file_io.h"
 #include "foundation/win_format.h"
+#include "save/save_checks.h"
 #include "save/save_file.h"
 #include "save/save_state.h"
 #include "shell/game.h"
@@ -33,6 +34,8 @@ int GameSaves::SaveGame(int slot) {
   for (const std::string& line : SaveProgressTrace(data)) game_.Trace(line);
   if (!WriteSaveFile(SlotFile(slot), data)) {
     game_.log_.WriteText(WinFormat("Saving %s failed.", SaveSlotPath(slot).c_str()));
+    // The slot keeps its old save; the player must know this one was not written.
+    game_.ShowMessage(game_.texts_.Get(TextId::kGameNotSaved));
     return 0;
   }
   game_.Trace("save ok...\n");
@@ -62,6 +65,12 @@ int GameSaves::RequestLoad(int slot) {
     if (IsValidSaveSlot(SlotFile(slot))) game_.ShowMessage(game_.texts_.Get(TextId::kSaveDamaged));
     return 0;
   }
+  if (const SaveCheck check = CheckSaveValues(data, game_.itemDb_, game_.skillDb_);
+      !check.refusal.empty()) {
+    game_.log_.WriteText("load save file " + SaveSlotPath(slot) + " refused: " + check.refusal);
+    game_.ShowMessage(game_.texts_.Get(TextId::kSaveDamaged));
+    return 0;
+  }
   if (!ReadFileBytes(NativePath("map\\" + data.MapFile()))) {
     game_.log_.WriteText("The map of the saved game is missing: map\\" + data.MapFile());
     game_.ShowMessage(game_.texts_.Get(TextId::kSaveMapMissing));
@@ -83,10 +92,14 @@ void GameSaves::RestoreStep() {
 int GameSaves::LoadGame() {
   SaveData data;
   if (!ReadSaveFile(SlotFile(loadSlot_), data, &game_.log_)) return 0;
+  const SaveCheck check = CheckSaveValues(data, game_.itemDb_, game_.skillDb_);
+  if (!check.refusal.empty()) return 0;  // changed on disk since RequestLoad looked
+  for (const std::string& line : check.corrections)
+    game_.log_.WriteText("load save file " + SaveSlotPath(loadSlot_) + ": " + line);
   AttributeSnapshot snapshot = LoadPlayer(data, &game_.itemDb_);
 
   game_.transition_ = MapTransition{data.MapFile(), -1, -1, data.player.direction,
-                              modeBeforeLoadPanel_ == ModeMainMenu};
+                                    modeBeforeLoadPanel_ == ModeMainMenu};
   if (!game_.BuildWorld()) return 1;  // BuildWorld has reported the failure and closes the game
   game_.scriptHost_.DelAllNPCInMap();
   RestorePlayer(snapshot);
@@ -102,6 +115,7 @@ int GameSaves::LoadGame() {
     CellIndex cell = game_.map_.CellAt(role.x, role.y);
     game_.scriptHost_.AddNPC(role.name, cell.row + 1, cell.column + 1);
   }
+  if (!check.corrections.empty()) game_.ShowMessage(game_.texts_.Get(TextId::kSaveCorrected));
   return 1;
 }
 
@@ -111,8 +125,34 @@ void GameSaves::RestorePlayer(const AttributeSnapshot& snapshot) {
   p.Growth().Restore(snapshot);
   p.Growth().GetBag().SetItems(&game_.itemDb_);
   p.SetPlace(snapshot.place);
+  StandOnOpenGround(p);
   p.SelectSkill(snapshot.skillId, snapshot.skillLevel);
   SelectPanelSkill(game_, snapshot.skillId);
+}
+
+void GameSaves::StandOnOpenGround(Role& player) {
+  const GameMap& map = game_.map_;
+  const Point feet{player.X(), player.Y() + kRoleFeet};
+  if (map.IsPassableAt(feet.x, feet.y)) return;
+  // A save made on ground the map now blocks (or edited by hand) would hold the hero there for
+  // good: he goes to the middle of the nearest open cell.
+  const MapCell* best = nullptr;
+  int64_t bestDistance = INT64_MAX;
+  for (const MapCell& c : map.Cells()) {
+    if (!c.passable) continue;
+    const int64_t dx = c.x + 32 - feet.x, dy = c.y + 16 - feet.y;
+    const int64_t d = dx * dx + dy * dy;
+    if (d < bestDistance && map.IsPassableAt(c.x + 32, c.y + 16)) {
+      bestDistance = d;
+      best = &c;
+    }
+  }
+  if (!best) return;
+  game_.log_.WriteText(
+      WinFormat("The saved place (%d, %d) is blocked; the player stands at (%d, %d).", player.X(),
+                player.Y(), best->x + 32, best->y + 16 - kRoleFeet));
+  player.SetPlace(RolePlace{best->x + 32, best->y + 16 - kRoleFeet, player.Direction()});
+  player.SetTarget(player.X(), player.Y());
 }
 
 std::vector<SavedRole> GameSaves::LivingRoles() const {

@@ -11,6 +11,7 @@
 namespace isora {
 
 class CGame;
+class Role;
 
 class GameSaves {
  public:
@@ -35,6 +36,8 @@ class GameSaves {
  private:
   int LoadGame();
   void RestorePlayer(const AttributeSnapshot& snapshot);
+  // Moves a player whose feet stand on a blocked cell or off the cells to the nearest open one.
+  void StandOnOpenGround(Role& player);
   std::vector<SavedRole> LivingRoles() const;
 
   CGame& game_;

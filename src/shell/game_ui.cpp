@@ -2,16 +2,25 @@
 // scripts open, the tutorial panel and what the panels ask of the game.
 #include "shell/game_ui.h"
 
+#include "foundation/game_log.h"
 #include "media/platform.h"
 #include "shell/game.h"
 
 namespace isora {
 
-
-bool GameUi::LoadMenus(const std::string& iniPackage) {
+bool GameUi::LoadMenus(const std::string& iniPackage, GameLog& log) {
   const char* pkg = iniPackage.c_str();
-  return gameMenu.LoadGameMenu("menu.ini", pkg) && mainMenu.LoadMainMenu("mainmenu.ini", pkg) &&
-         messageDialog.Load("dlg.ini", pkg) && savePanel.Load("savepanel.ini", pkg);
+  const bool loaded = gameMenu.LoadGameMenu("menu.ini", pkg) &&
+                      mainMenu.LoadMainMenu("mainmenu.ini", pkg) &&
+                      messageDialog.Load("dlg.ini", pkg) && savePanel.Load("savepanel.ini", pkg);
+  const std::pair<const char*, const WidgetContainer*> panels[] = {{"menu.ini", &gameMenu},
+                                                                   {"mainmenu.ini", &mainMenu},
+                                                                   {"dlg.ini", &messageDialog},
+                                                                   {"savepanel.ini", &savePanel}};
+  for (const auto& [name, panel] : panels)
+    for (const std::string& problem : panel->iniProblems)
+      log.WriteText(std::string("Panel ") + name + ": " + problem);
+  return loaded;
 }
 
 void GameUi::DrawTalkDialog() {

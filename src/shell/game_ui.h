@@ -21,6 +21,7 @@
 
 namespace isora {
 
+class GameLog;
 class Renderer;
 class UiHost;
 
@@ -32,8 +33,9 @@ struct GameUi {
         savePanel(renderer, host),
         optionsPanel(renderer, host) {}
 
-  // The game menu, the main menu, the message dialog and the save panel from their INIs.
-  bool LoadMenus(const std::string& iniPackage);
+  // The game menu, the main menu, the message dialog and the save panel from their INIs; a
+  // button its INI leaves unclickable is logged with its panel, section and key.
+  bool LoadMenus(const std::string& iniPackage, GameLog& log);
   // A panel's hover from the cursor, then the panel.
   template <typename Panel>
   static void HoverAndDraw(Panel& panel) {

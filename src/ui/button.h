@@ -2,6 +2,7 @@
 // rectangle that reacts to the mouse and a hover sound played once per entry.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,6 +12,13 @@ namespace isora {
 
 class Renderer;
 class UiHost;
+
+// a + b held to the int range. Positions and sizes come from INI files, whose numbers the
+// reader already holds to that range; a sum of two of them must not overflow either.
+constexpr int AddClamped(int a, int b) {
+  const int64_t sum = int64_t{a} + b;
+  return sum > INT32_MAX ? INT32_MAX : sum < INT32_MIN ? INT32_MIN : static_cast<int>(sum);
+}
 
 enum ButtonType : int { kButtonText = 0, kButtonPicture = 1, kButtonPicturePair = 2 };
 
@@ -28,7 +36,7 @@ class Button {
   void UpdateHover(int px, int py) { hovered = HitTest(px, py); }
   // Replaces the caption; the hit rectangle stays.
   void SetCaption(std::string text) { name = std::move(text); }
-  void SetSize(int w, int h) { hitRect = Rect{x, y, x + w, y + h}; }
+  void SetSize(int w, int h) { hitRect = Rect{x, y, AddClamped(x, w), AddClamped(y, h)}; }
   // Takes the new position unless a coordinate is -1, then sets the size.
   void Move(int newX, int newY, int w, int h);
   bool IsNull() const;

@@ -9,6 +9,7 @@ bool DialogPanel::Load(const char* iniName, const char* packagePath) {
   packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
+  iniProblems.clear();
   textBoxes.clear();
   background = ini.GetString("panel", "bgpic");
   x = ini.GetInt("panel", "x");

@@ -9,6 +9,7 @@ bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
   packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
+  iniProblems.clear();
   background = ini.GetString("panel", "bgpic");
   x = 0;
   y = 0;
@@ -19,6 +20,7 @@ bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
     if (type == kButtonPicturePair) hover = ini.GetString(section, "text1");
     buttons.emplace_back(renderer_, ini.GetString(section, "text"), ini.GetInt(section, "x"),
                          ini.GetInt(section, "y"), type, true, hover);
+    CheckIniButton(ini, section, buttons.back(), {"x", "y", "text", "type"});
   }
   // [optionsButton], as the others: the options screen, when the game has one.
   if (!ini.GetString("optionsButton", "text").empty()) {
@@ -37,6 +39,7 @@ bool MenuPanel::LoadGameMenu(const char* iniName, const char* packagePath) {
   packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
+  iniProblems.clear();
   background = ini.GetString("panel", "bgpic");
   x = ini.GetInt("panel", "x");
   y = ini.GetInt("panel", "y");

@@ -44,16 +44,52 @@ void WidgetContainer::AddIniButton(const IniFile& ini, const char* section, bool
   int bx = ini.GetInt(section, "x");
   int by = ini.GetInt(section, "y");
   if (offset) {
-    bx += x;
-    by += y;
+    bx = AddClamped(bx, x);
+    by = AddClamped(by, y);
   }
   buttons.emplace_back(renderer_, ini.GetString(section, "text"), bx, by,
                        ini.GetInt(section, "type"), true);
+  CheckIniButton(ini, section, buttons.back(), {"x", "y", "text", "type"});
+}
+
+namespace {
+
+// An integer as GetInt reads one: optional blanks and sign, then at least one digit.
+bool HoldsNumber(const std::string& value) {
+  size_t i = value.find_first_not_of(" \t");
+  if (i == std::string::npos) return false;
+  if (value[i] == '+' || value[i] == '-') ++i;
+  return i < value.size() && value[i] >= '0' && value[i] <= '9';
+}
+
+}  // namespace
+
+void WidgetContainer::CheckIniButton(const IniFile& ini, const char* section, const Button& button,
+                                     std::initializer_list<const char*> keys) {
+  const std::string where = std::string("[") + section + "] ";
+  bool keysOk = true;
+  for (const char* key : keys) {
+    if (!ini.HasKey(section, key)) {
+      iniProblems.push_back(where + key + ": missing");
+      keysOk = false;
+    } else if (std::string_view(key) != "text" && !HoldsNumber(ini.GetString(section, key))) {
+      iniProblems.push_back(where + key + ": \"" + ini.GetString(section, key) +
+                            "\" is not a number");
+      keysOk = false;
+    }
+  }
+  if (button.type < kButtonText || button.type > kButtonPicturePair) {
+    iniProblems.push_back(where + "type: " + std::to_string(button.type) + " is not a button type");
+  } else if (keysOk && button.hitRect.Empty() && !button.IsNull()) {
+    iniProblems.push_back(where + "text: \"" + button.name +
+                          "\" gives the button no size (a picture that is not there?)");
+  }
 }
 
 void WidgetContainer::AddIniTextBox(const IniFile& ini, const char* section, bool centred) {
-  textBoxes.emplace_back(x + ini.GetInt(section, "x"), y + ini.GetInt(section, "y"),
-                         ini.GetInt(section, "lines"), ini.GetInt(section, "lineChars"), centred, 0,
+  textBoxes.emplace_back(AddClamped(x, ini.GetInt(section, "x")),
+                         AddClamped(y, ini.GetInt(section, "y")), ini.GetInt(section, "lines"),
+                         ini.GetInt(section, "lineChars"), centred, 0,
                          Font::Create("Segoe UI", 20, 400));
 }
 

@@ -2,6 +2,7 @@
 // text boxes, a font for hints, and the panel's sounds.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -43,8 +44,16 @@ class WidgetContainer {
   std::vector<Button> buttons;
   std::vector<TextBox> textBoxes;
   std::string background = "NULL";
+  // What the last INI load found wrong with the panel's buttons, one line each
+  // ("[section] key: why"), for the game to log: such a button cannot be clicked.
+  std::vector<std::string> iniProblems;
 
  protected:
+  // Notes in iniProblems each of `keys` that `section` lacks or that does not hold a number
+  // ("text" is a picture path or caption and is only required), a type that is none of the
+  // button types, and a button left without a size.
+  void CheckIniButton(const IniFile& ini, const char* section, const Button& button,
+                      std::initializer_list<const char*> keys);
   // Appends a button read from an INI section's "text", "type", "x", "y", offset by the
   // panel position.
   void AddIniButton(const IniFile& ini, const char* section, bool offset = true);

@@ -148,20 +148,60 @@ TEST(ReplayFiles, EveryScenarioHasItsReplay) {
 namespace isora::e2e {
 namespace {
 
+// A scratch path for a recording, one per test process.
+std::string RecordingPath(const std::string& tag) {
+  return (std::filesystem::temp_directory_path() /
+          ("isora-" + tag + "-" + std::to_string(::getpid())))
+      .string();
+}
+
+// Records session `d` into `recording` from a new game with its first talk closed.
+bool StartRecordedGame(DemoSession& d, ReplayRecorder& recorder, const std::string& recording) {
+  if (!recorder.Open(recording)) return false;
+  d.game->SetRecorder(&recorder);
+  if (!d.NewGame()) return false;
+  d.Click(498, 80);
+  return true;
+}
+
+// Plays a recording back in a fresh session and returns the state dumped on the frame where the
+// recording ended (null when it could not be played); removes the recording and the dump.
+nlohmann::json PlayRecordingBack(const std::string& recording, int64_t frames) {
+  std::vector<ReplayEvent> events;
+  std::string error;
+  if (!ParseReplay(ReadText(recording), &events, &error)) {
+    ADD_FAILURE() << recording << ": " << error;
+    return {};
+  }
+  DemoSession d;
+  ReplayEvent dump;
+  dump.frame = frames;
+  dump.kind = ReplayEvent::Kind::kState;
+  // Replay paths are the runner's own, not game paths: this one goes beside the recording.
+  dump.path = recording + ".json";
+  events.insert(events.end() - 1, dump);
+  RunHeadless(*d.game, d.platform, events);
+  std::ifstream dumped(dump.path);
+  nlohmann::json state;
+  if (dumped)
+    state = nlohmann::json::parse(dumped);
+  else
+    ADD_FAILURE() << "no state dump at " << dump.path;
+  dumped.close();
+  std::filesystem::remove(recording);
+  std::filesystem::remove(dump.path);
+  return state;
+}
+
 // What a person plays with --record replays to the same game.
 TEST(ReplayFiles, ARecordingReplaysToTheSameState) {
-  const std::string recording =
-      (std::filesystem::temp_directory_path() / ("isora-rec-" + std::to_string(::getpid())))
-          .string();
+  const std::string recording = RecordingPath("rec");
   nlohmann::json played;
   int64_t frames = 0;
   {
     DemoSession d;
     ReplayRecorder recorder;
-    ASSERT_TRUE(recorder.Open(recording));
-    d.game->SetRecorder(&recorder);
-    ASSERT_TRUE(d.NewGame());
-    d.Click(498, 80);
+    ASSERT_TRUE(StartRecordedGame(d, recorder, recording));
     d.Move(400, 300);
     d.platform.InjectButton(MouseButton::Right, true);
     d.Step(10);
@@ -173,46 +213,22 @@ TEST(ReplayFiles, ARecordingReplaysToTheSameState) {
     frames = d.game->FramesRun();
     recorder.Quit(frames);
   }
-  std::ifstream in(recording);
-  std::stringstream text;
-  text << in.rdbuf();
-  std::vector<ReplayEvent> events;
-  std::string error;
-  ASSERT_TRUE(ParseReplay(text.str(), &events, &error)) << error;
-  DemoSession d;
-  // State dumps are taken where the recording ended.
-  ReplayEvent dump;
-  dump.frame = frames;
-  dump.kind = ReplayEvent::Kind::kState;
-  // Replay paths are the runner's own, not game paths: this one goes beside the recording.
-  dump.path = recording + ".json";
-  events.insert(events.end() - 1, dump);
-  RunHeadless(*d.game, d.platform, events);
-  std::ifstream dumped(dump.path);
-  ASSERT_TRUE(dumped);
-  nlohmann::json replayed = nlohmann::json::parse(dumped);
+  const nlohmann::json replayed = PlayRecordingBack(recording, frames);
   EXPECT_EQ(replayed["mode"], played["mode"]);
   EXPECT_EQ(replayed["player"], played["player"]);
   EXPECT_EQ(replayed["npcs"], played["npcs"]);
   EXPECT_EQ(replayed["panelTitle"], played["panelTitle"]);
-  std::filesystem::remove(recording);
-  std::filesystem::remove(dump.path);
 }
 
 // Pad play recorded on the headless platform replays the same: sticks, buttons and plugging.
 TEST(ReplayFiles, APadRecordingReplaysToTheSameState) {
-  const std::string recording =
-      (std::filesystem::temp_directory_path() / ("isora-pad-" + std::to_string(::getpid())))
-          .string();
+  const std::string recording = RecordingPath("pad");
   nlohmann::json played;
   int64_t frames = 0;
   {
     DemoSession d;
     ReplayRecorder recorder;
-    ASSERT_TRUE(recorder.Open(recording));
-    d.game->SetRecorder(&recorder);
-    ASSERT_TRUE(d.NewGame());
-    d.Click(498, 80);
+    ASSERT_TRUE(StartRecordedGame(d, recorder, recording));
     d.platform.InjectPadConnected(true, 1);
     d.platform.InjectPadAxis(PadAxis::kLeftX, 30000);
     d.platform.InjectPadAxis(PadAxis::kLeftY, -12000);
@@ -230,29 +246,13 @@ TEST(ReplayFiles, APadRecordingReplaysToTheSameState) {
     frames = d.game->FramesRun();
     recorder.Quit(frames);
   }
-  std::ifstream in(recording);
-  std::stringstream text;
-  text << in.rdbuf();
-  EXPECT_NE(text.str().find("pad axis LeftX 30000"), std::string::npos);
-  EXPECT_NE(text.str().find("pad down Up"), std::string::npos);
-  std::vector<ReplayEvent> events;
-  std::string error;
-  ASSERT_TRUE(ParseReplay(text.str(), &events, &error)) << error;
-  DemoSession d;
-  ReplayEvent dump;
-  dump.frame = frames;
-  dump.kind = ReplayEvent::Kind::kState;
-  dump.path = recording + ".json";
-  events.insert(events.end() - 1, dump);
-  RunHeadless(*d.game, d.platform, events);
-  std::ifstream dumped(dump.path);
-  ASSERT_TRUE(dumped);
-  nlohmann::json replayed = nlohmann::json::parse(dumped);
+  const std::string text = ReadText(recording);
+  EXPECT_NE(text.find("pad axis LeftX 30000"), std::string::npos);
+  EXPECT_NE(text.find("pad down Up"), std::string::npos);
+  const nlohmann::json replayed = PlayRecordingBack(recording, frames);
   EXPECT_EQ(replayed["mode"], played["mode"]);
   EXPECT_EQ(replayed["player"], played["player"]);
   EXPECT_EQ(replayed["npcs"], played["npcs"]);
-  std::filesystem::remove(recording);
-  std::filesystem::remove(dump.path);
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
 // Saving from the in-game menu, quitting to the main menu and loading the game back.
+#include <cmath>
 #include <fstream>
+#include <functional>
 
 #include "demo_session.h"
+#include "roles/role.h"
 #include "shell/game_ui.h"
 
 namespace isora::e2e {
@@ -122,6 +125,24 @@ TEST(SaveLoad, BossKeyInTheLoadPanelKeepsItsWayBackAndItsView) {
   EXPECT_EQ(d.State()["mode"], "ModeMainMenu");
 }
 
+// Esc, the game menu's Load, slot 2.
+void PickSlot2InTheGameMenusLoadPanel(DemoSession& d) {
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
+  ClickButton(d, Slot(d, 2));
+}
+
+// Slot 2 picked in the game menu's Load panel is refused: the panel stays, saying so.
+json PickSlot2AndExpectItRefused(DemoSession& d) {
+  PickSlot2InTheGameMenusLoadPanel(d);
+  d.Step(5);
+  json after = d.State();
+  EXPECT_EQ(after["mode"], "ModeLoadPanel");
+  EXPECT_NE(after["message"]["text"].get<std::string>().find("cannot be loaded"),
+            std::string::npos);
+  return after;
+}
+
 TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
   DemoSession d;
   PlayAndSave(d);
@@ -135,19 +156,138 @@ TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
     out.write(bytes.data(), 200);
   }
   json before = d.State();
-  d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
-  ClickButton(d, Slot(d, 2));
-  d.Step(5);
-  json after = d.State();
-  EXPECT_EQ(after["mode"], "ModeLoadPanel");
-  EXPECT_NE(after["message"]["text"].get<std::string>().find("cannot be loaded"),
-            std::string::npos);
+  const json after = PickSlot2AndExpectItRefused(d);
   EXPECT_EQ(after["player"]["money"], before["player"]["money"]);
   EXPECT_EQ(after["map"], before["map"]);
   // An empty slot does nothing at all.
   ClickButton(d, Slot(d, 5));
   EXPECT_EQ(d.State()["mode"], "ModeLoadPanel");
+}
+
+std::filesystem::path SlotPath(int slot) {
+  return std::filesystem::path(DemoFolder()) / "saves" / (std::to_string(slot) + ".sav");
+}
+
+std::string FileBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string GameLogText() { return FileBytes(LogPathFor(GameFolder())); }
+
+// Saves to `slot` from the in-game menu; the message line after it.
+std::string SaveThroughTheMenu(DemoSession& d, int slot) {
+  d.Key(kVkEscape);
+  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuSave]);
+  EXPECT_EQ(d.State()["mode"], "ModeSavePanel");
+  ClickButton(d, Slot(d, slot));
+  return d.State()["message"]["text"].get<std::string>();
+}
+
+TEST(SaveLoad, AFailedSaveTellsThePlayerAndKeepsTheOldSave) {
+  // A save that could not be written kept the old save but said nothing: only the log knew.
+  DemoSession d;
+  PlayAndSave(d);
+  const std::string old = FileBytes(SlotPath(2));
+  ASSERT_FALSE(old.empty());
+  d.game->Scripting().AddMoney(1000);
+  d.Step(80);  // the message line of the first save runs out
+  // The temporary file cannot be made when a folder stands in its place.
+  std::filesystem::create_directory(SlotPath(2).string() + ".tmp");
+  std::string message = SaveThroughTheMenu(d, 2);
+  EXPECT_NE(message.find("the game was NOT saved"), std::string::npos) << message;
+  EXPECT_EQ(message.find("Game Data Saved."), std::string::npos) << message;
+  EXPECT_EQ(FileBytes(SlotPath(2)), old);
+  EXPECT_NE(GameLogText().find("Saving saves\\2.sav failed."), std::string::npos);
+  std::filesystem::remove(SlotPath(2).string() + ".tmp");
+
+  // A slot that is itself a folder cannot be replaced either.
+  d.Step(80);
+  std::filesystem::create_directories(SlotPath(3) / "inside");
+  message = SaveThroughTheMenu(d, 3);
+  EXPECT_NE(message.find("the game was NOT saved"), std::string::npos) << message;
+  EXPECT_TRUE(std::filesystem::is_directory(SlotPath(3)));
+  EXPECT_FALSE(std::filesystem::exists(SlotPath(3).string() + ".tmp"));
+  std::filesystem::remove_all(SlotPath(3));
+
+  // And the next save that can be written says so.
+  d.Step(80);
+  message = SaveThroughTheMenu(d, 2);
+  EXPECT_NE(message.find("Game Data Saved."), std::string::npos) << message;
+  EXPECT_NE(FileBytes(SlotPath(2)), old);
+}
+
+// Rewrites slot 2 through `edit`.
+void EditSlot(const std::function<void(SaveData&)>& edit) {
+  SaveData data;
+  ASSERT_TRUE(ReadSaveFile(SlotPath(2).string(), data));
+  edit(data);
+  ASSERT_TRUE(WriteSaveFile(SlotPath(2).string(), data));
+}
+
+bool LoadSlot2FromTheGameMenu(DemoSession& d) {
+  PickSlot2InTheGameMenusLoadPanel(d);
+  return d.Until([](const json& s) { return s["mode"] == "ModePlay" && s["fadePhase"] == 2; }, 100);
+}
+
+TEST(SaveLoad, ASaveWithImpossibleValuesIsSetRightWithAMessage) {
+  // HP -5 killed the hero as soon as the game was loaded; money -100 and item -5 were kept.
+  DemoSession d;
+  PlayAndSave(d);
+  EditSlot([](SaveData& data) {
+    data.player.hp = -5;
+    data.player.money = -100;
+    data.bag[0] = {-5, 1};
+  });
+  d.Step(80);
+  ASSERT_TRUE(LoadSlot2FromTheGameMenu(d));
+  d.Step(30);
+  json s = d.State();
+  EXPECT_EQ(s["player"]["state"], "stand");
+  EXPECT_EQ(s["player"]["hp"], 1);
+  EXPECT_EQ(s["player"]["money"], 0);
+  for (const auto& cell : s["player"]["bag"]) EXPECT_GE(cell["item"].get<int>(), 0) << cell;
+  EXPECT_NE(s["message"]["text"].get<std::string>().find("impossible values"), std::string::npos)
+      << s["message"];
+  const std::string log = GameLogText();
+  EXPECT_NE(log.find("hp -5 is impossible; set to 1"), std::string::npos);
+  EXPECT_NE(log.find("money -100 is impossible; set to 0"), std::string::npos);
+  EXPECT_NE(log.find("bag slot 1: item -5 does not exist; dropped"), std::string::npos);
+}
+
+TEST(SaveLoad, ASaveOutsideTheMapIsRefusedAndABlockedPlaceMovesToOpenGround) {
+  // A hero saved outside the map stayed stuck there for good.
+  DemoSession d;
+  PlayAndSave(d);
+  EditSlot([](SaveData& data) { data.player.x = -400; });
+  d.Step(80);
+  const json before = d.State();
+  const json after = PickSlot2AndExpectItRefused(d);
+  EXPECT_EQ(after["player"]["x"], before["player"]["x"]);
+  EXPECT_NE(GameLogText().find("refused: the player's position (-400, "), std::string::npos);
+  d.Key(kVkEscape);
+
+  // Inside the picture but on a blocked cell: the hero is put on the nearest open one.
+  const GameMap& map = d.game->Map();
+  const MapCell* blocked = nullptr;
+  for (const MapCell& c : map.Cells())
+    if (!c.passable && c.x > 200 && c.y > 200 && c.x < 2900 && c.y < 1300) blocked = &c;
+  ASSERT_NE(blocked, nullptr);
+  const int bx = blocked->x + 32, by = blocked->y + 16 - kRoleFeet;
+  const int savedX = before["player"]["x"], savedY = before["player"]["y"];
+  EditSlot([&](SaveData& data) {
+    data.player.x = bx;
+    data.player.y = by;
+  });
+  d.Step(80);
+  ASSERT_TRUE(LoadSlot2FromTheGameMenu(d));
+  const json moved = d.State();
+  const int x = moved["player"]["x"], y = moved["player"]["y"];
+  EXPECT_TRUE(d.game->Map().IsPassableAt(x, y + kRoleFeet)) << x << "," << y;
+  // The nearest open ground: no farther than where he stood when he saved.
+  auto distance = [&](int px, int py) { return std::hypot(px - bx, py - by); };
+  EXPECT_LE(distance(x, y), distance(savedX, savedY)) << x << "," << y;
+  EXPECT_NE(GameLogText().find("is blocked; the player stands at"), std::string::npos);
 }
 
 }  // namespace

@@ -126,6 +126,7 @@ TEST(DecodeChunk, RefusesDamagedStreams) {
 
 class PackageFileTest : public TempDirTest {
  protected:
+  PackageFileTest() { PackageFile::ForgetReportedFailures(); }
   RecordingHooks hooks_;
 };
 
@@ -216,6 +217,47 @@ TEST_F(PackageFileTest, MissingFileAndWrongMagicShowMessageBoxes) {
   WriteFile("short.vdk", "VDK");
   EXPECT_FALSE(file.Open("short.vdk"));
   EXPECT_EQ(hooks_.messageBoxes.size(), 3u);
+}
+
+size_t CountOf(const std::string& text, const std::string& part) {
+  size_t n = 0;
+  for (size_t p = text.find(part); p != std::string::npos; p = text.find(part, p + 1)) ++n;
+  return n;
+}
+
+TEST_F(PackageFileTest, AnUnreadablePackageShowsOneBoxPerSessionAndLogsEveryFailure) {
+  // A missing picture pack used to show a modal box for every picture read from it: thousands
+  // in a few seconds of play.
+  WriteFile("bad.vdk", std::string("VDK2\0\0\0\0\0\0\0\0", 12));
+  PackageFile file;
+  for (int i = 0; i < 40; ++i) {
+    EXPECT_FALSE(file.Open("gone.vdk"));
+    EXPECT_FALSE(file.Open("bad.vdk"));
+  }
+  ASSERT_EQ(hooks_.messageBoxes.size(), 2u);
+  EXPECT_EQ(hooks_.messageBoxes[0].text, Gbk(u8"无法打开文件gone.vdk"));
+  EXPECT_EQ(hooks_.messageBoxes[1].text,
+            Gbk(u8"bad.vdk不是合法的Vastel游戏数据包文件，打开失败。"));
+  const std::string log = ReadFile("GameEngine.log");
+  EXPECT_EQ(CountOf(log, "cvdk:cannot open gone.vdk."), 40u) << log;
+  EXPECT_EQ(CountOf(log, "cvdk:not a package: bad.vdk."), 40u) << log;
+
+  // A package that goes away between reads counts as the same package.
+  WriteFile("p.vdk", RawPackage(1, {{"m", 1, 1, 0, 0}}, {'x'}));
+  ASSERT_TRUE(file.Open("p.vdk"));
+  std::filesystem::remove(test::InFolder("p.vdk"));
+  ASSERT_TRUE(file.Find("m"));
+  for (int i = 0; i < 5; ++i) {
+    uint8_t byte = 0;
+    EXPECT_FALSE(file.Read({&byte, 1}));
+  }
+  EXPECT_EQ(hooks_.messageBoxes.size(), 3u);
+  EXPECT_EQ(CountOf(ReadFile("GameEngine.log"), "cvdk:cannot open p.vdk."), 5u);
+
+  // A new session tells the player again.
+  PackageFile::ForgetReportedFailures();
+  EXPECT_FALSE(file.Open("gone.vdk"));
+  EXPECT_EQ(hooks_.messageBoxes.size(), 4u);
 }
 
 TEST_F(PackageFileTest, DirectoryPastTheEndFailsWithALogLine) {

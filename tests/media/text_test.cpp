@@ -100,6 +100,27 @@ TEST(DeviceContextTest, LeftAlignedTextStartsAtXAndOpaqueFillsItsCell) {
   EXPECT_EQ(s.At(10 + ext.cx, 10), 0);
 }
 
+// Found by fuzzing panel INIs: a caption at a position at the int limit overflowed while its
+// baseline and cell were worked out. Such a text lies off every surface and draws nothing;
+// one at the surface's edge still draws.
+TEST(DeviceContextTest, TextFarOffTheSurfaceDrawsNothingAndDoesNotOverflow) {
+  Surface s(200, 40);
+  DeviceContext dc(s);
+  dc.SelectFont(Font::Create("Segoe UI", 18, 400));
+  dc.SetBkColor(0x00FF00);
+  for (auto [x, y] : {std::pair{10, INT32_MAX}, std::pair{INT32_MAX, 10}, std::pair{10, INT32_MIN},
+                      std::pair{INT32_MIN, 10}, std::pair{-(1 << 25), 0}}) {
+    dc.SetTextAlign(kTaCenter);
+    dc.TextOut(x, y, "Hi");
+    dc.SetTextAlign(kTaLeft);
+    dc.TextOut(x, y, "Hi");
+  }
+  for (int y = 0; y < 40; ++y)
+    for (int x = 0; x < 200; ++x) ASSERT_EQ(s.At(x, y), 0) << x << "," << y;
+  dc.TextOut(-5, -5, "Hi");
+  EXPECT_EQ(s.At(0, 0), 0x07E0);
+}
+
 TEST(DeviceContextTest, DrawTextWrapsAtWordsAndCentresLines) {
   Surface s(200, 200);
   DeviceContext dc(s);

@@ -110,6 +110,7 @@ TEST_F(MenuTest, MainMenuPairButtonsShowTheirSecondPictureUnderTheMouse) {
   MenuPanel menu(renderer, &host);
   ASSERT_TRUE(menu.LoadMainMenu("mainmenu.ini", nullptr));
   ASSERT_EQ(menu.buttons.size(), 4u);
+  EXPECT_TRUE(menu.iniProblems.empty());
   EXPECT_EQ(menu.x, 0);  // the main menu reads no position
   EXPECT_EQ(menu.buttons[0].hitRect, (Rect{100, 200, 160, 220}));
   // No "text1": still sized from its picture, so it reacts, and shows that picture throughout.
@@ -171,6 +172,61 @@ TEST_F(MenuTest, GameMenuOffsetsButtonsAndFailsWithoutItsIni) {
   EXPECT_GT(countColor(menu.buttons[kMenuHelp].hitRect, Px(0xFF0000)), 0);
   EXPECT_GT(countColor(menu.buttons[kMenuExit].hitRect, Px(0x0000FF)), 0);
   EXPECT_EQ(countColor(menu.buttons[kMenuExit].hitRect, Px(0xFF0000)), 0);
+}
+
+TEST_F(MenuTest, ADamagedPanelIniNamesEveryButtonItLeavesUnclickable) {
+  // Buttons that a damaged INI left without a size did nothing, and nothing said why.
+  AddPicture("ui\\start.bmp", 60, 20, 0x00FF00);
+  BuildPacks();
+  WriteIni("mainmenu.ini",
+           "[panel]\nbgpic=NULL\n"
+           "[startButton]\ntype=2\ntext=ui\\start.bmp\nx=100\ny=200\n"
+           "[loadButton]\ntype=2\ntext=ui\\gone.bmp\nx=100\ny=300\n"
+           "[aboutButton]\ntype=7\ntext=About\nx=100\ny=400\n"
+           "[exitButton]\ntext=ui\\start.bmp\nx=12\ny=\n");
+  MenuPanel menu(renderer, &host);
+  ASSERT_TRUE(menu.LoadMainMenu("mainmenu.ini", nullptr));
+  EXPECT_EQ(menu.iniProblems,
+            (std::vector<std::string>{
+                "[loadButton] text: \"ui\\gone.bmp\" gives the button no size (a picture that is "
+                "not there?)",
+                "[aboutButton] type: 7 is not a button type",
+                "[exitButton] y: \"\" is not a number", "[exitButton] type: missing"}));
+  // A load of a sound file starts afresh.
+  WriteIni("menu.ini", "[panel]\nx=0\ny=0\n[backButton]\ntext=Back\ntype=0\nx=1\ny=1\n");
+  ASSERT_TRUE(menu.LoadGameMenu("menu.ini", nullptr));
+  ASSERT_EQ(menu.iniProblems.size(), 16u);  // four buttons with no keys at all
+  EXPECT_EQ(menu.iniProblems[0], "[saveButton] x: missing");
+}
+
+// Found by fuzzing panel INIs: a button offset past the int range overflowed when the panel
+// position was added, and so did a hit rectangle measured from a position at the limit. Both
+// now stop at the int range, as the INI reader's own numbers do.
+TEST_F(MenuTest, PanelIniPositionOverflowStopsAtTheIntRange) {
+  WriteIni("menu.ini",
+           "[panel]\nbgpic=NULL\nx=220\ny=110\n[backButton]\ntext=Back\ntype=0\nx=56\n"
+           "y=333333333333333333333333333333333333338\n[saveButton]\ntext=Save\ntype=0\n"
+           "x=-99999999999\ny=-2147483600\n[loadButton]\ntext=Load\ntype=0\nx=10\ny=70\n");
+  MenuPanel menu(renderer, &host);
+  ASSERT_TRUE(menu.LoadGameMenu("menu.ini", nullptr));
+  ASSERT_GE(menu.buttons.size(), 3u);
+  EXPECT_EQ(menu.buttons[kMenuBack].x, 276);
+  EXPECT_EQ(menu.buttons[kMenuBack].y, INT32_MAX);
+  EXPECT_EQ(menu.buttons[kMenuBack].hitRect.bottom, INT32_MAX);
+  EXPECT_EQ(menu.buttons[kMenuSave].x, INT32_MIN + 220);
+  EXPECT_EQ(menu.buttons[kMenuSave].y, -2147483490);
+  // The sane button beside them still works.
+  EXPECT_EQ(menu.buttons[kMenuLoad].y, 180);
+  host.cursor = {232, 182};
+  EXPECT_EQ(menu.OnClick(), kMenuLoad);
+
+  WriteIni("mainmenu.ini",
+           "[panel]\nbgpic=NULL\n[startButton]\ntext=Go\ntype=0\nx=2147483647\n"
+           "y=2147483640\n");
+  ASSERT_TRUE(menu.LoadMainMenu("mainmenu.ini", nullptr));
+  EXPECT_EQ(menu.buttons[kMainStart].hitRect.right, INT32_MAX);
+  EXPECT_EQ(menu.buttons[kMainStart].hitRect.bottom, INT32_MAX);
+  EXPECT_FALSE(menu.buttons[kMainStart].HitTest(100, 100));
 }
 
 class DialogTest : public UiTest {

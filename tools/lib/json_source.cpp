@@ -1,6 +1,7 @@
 #include "lib/json_source.h"
 
 #include <cstring>
+#include <utility>
 
 namespace isora::demo {
 
@@ -118,31 +119,55 @@ int JsonSource::LineOf(const std::string& pointer) const {
   }
 }
 
+namespace {
+
+// "line L, column C" of a byte offset, counting characters, not bytes, as people do.
+std::pair<int, int> PlaceOf(const std::string& text, size_t at) {
+  if (at > text.size()) at = text.size();
+  int line = 1, column = 1;
+  for (size_t i = 0; i < at; ++i) {
+    if (text[i] == '\n') {
+      ++line;
+      column = 1;
+    } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
+      ++column;
+    }
+  }
+  return {line, column};
+}
+
+}  // namespace
+
 bool ParseJsonSource(const std::string& text, JsonSource& out, std::string* error) {
   out.lines.clear();
+  auto fail = [&](size_t at, const std::string& what) {
+    const auto [line, column] = PlaceOf(text, at);
+    out.errorLine = line;
+    if (error)
+      *error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what;
+    return false;
+  };
   try {
     out.doc = nlohmann::json::parse(text);
   } catch (const nlohmann::json::parse_error& e) {
-    // The parser counts bytes; people count lines and columns.
-    size_t at = e.byte > 0 ? e.byte - 1 : 0;
-    if (at > text.size()) at = text.size();
-    int line = 1, column = 1;
-    for (size_t i = 0; i < at; ++i) {
-      if (text[i] == '\n') {
-        ++line;
-        column = 1;
-      } else if ((static_cast<unsigned char>(text[i]) & 0xC0) != 0x80) {
-        ++column;
-      }
-    }
-    out.errorLine = line;
     std::string what = e.what();
     // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ..."
     const size_t colon = what.find(": ", what.find("parse error"));
     if (colon != std::string::npos) what = what.substr(colon + 2);
-    if (error)
-      *error = "line " + std::to_string(line) + ", column " + std::to_string(column) + ": " + what;
-    return false;
+    // The parser counts bytes; people count lines and columns.
+    return fail(e.byte > 0 ? e.byte - 1 : 0, what);
+  } catch (const nlohmann::json::exception& e) {
+    // A number beyond a double ("1e400") is refused without a place: find the number.
+    std::string what = e.what();
+    const size_t bracket = what.find("] ");
+    if (bracket != std::string::npos) what = what.substr(bracket + 2);
+    size_t at = 0;
+    const size_t open = what.find('\''), close = what.rfind('\'');
+    if (open != std::string::npos && close > open) {
+      const size_t found = text.find(what.substr(open + 1, close - open - 1));
+      if (found != std::string::npos) at = found;
+    }
+    return fail(at, what);
   }
   LineWalker(text, out.lines).Walk();
   return true;

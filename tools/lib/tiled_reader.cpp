@@ -497,7 +497,8 @@ bool Parse(const std::string& text, const std::string& baseDir, json& out,
       try {
         const json strict = json::parse(text);
         (void)strict;
-      } catch (const json::parse_error& e) {
+      } catch (const json::exception& e) {
+        // parse_error, or out_of_range for a number beyond a double.
         return fail(std::string("neither a TMX map nor valid JSON: ") + e.what());
       }
       return fail("neither a TMX map nor valid JSON");
