@@ -46,6 +46,10 @@ void HeadlessPlatform::WaitMessage() {
   if (PendingMessages() == 0) clock_.Advance(1);
 }
 
+void HeadlessPlatform::WaitMessageFor(uint32_t ms) {
+  if (PendingMessages() == 0) clock_.Advance(ms);
+}
+
 void HeadlessPlatform::PostMessage(const Message& msg) {
   std::lock_guard<std::mutex> lock(mutex_);
   queue_.push_back(msg);

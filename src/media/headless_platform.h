@@ -35,6 +35,8 @@ class HeadlessPlatform : public Platform {
   bool GetMessage(Message* msg) override;
   // Returns at once; with an empty queue it moves the virtual clock on by 1 ms.
   void WaitMessage() override;
+  // Moves the virtual clock on by `ms` unless a message is waiting.
+  void WaitMessageFor(uint32_t ms) override;
   void PostMessage(const Message& msg) override;
   using Platform::PostMessage;
   size_t PendingMessages() const;
