@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "foundation/crand.h"
 #include "foundation/file_io.h"
 #include "foundation/system_hooks.h"
@@ -21,8 +22,6 @@
 #include "shell/game_rules.h"
 #include "shell/headless_runner.h"
 #include "shell/replay.h"
-
-#include "bench_support.h"
 
 namespace isora {
 namespace {
@@ -72,6 +71,7 @@ int Run(const std::string& data, const std::string& replays) {
       std::filesystem::remove(NativePath("saves/" + std::to_string(slot) + ".sav"));
     HashingPlatform platform;
     platform.SetDebugWanted(false);
+    platform.SetKeepFrames(false);
     SystemHooks* previous = Hooks::Set(&platform);
     CRand::Srand(1);
     ResetSplashIndex();

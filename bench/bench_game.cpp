@@ -54,6 +54,7 @@ class Session {
     SetGameFolder(DataDir());
     // As the game runs without --trace: nobody reads the trace text.
     platform.SetDebugWanted(false);
+    platform.SetKeepFrames(false);
     previousHooks_ = Hooks::Set(&platform);
     CRand::Srand(1);
     ResetSplashIndex();

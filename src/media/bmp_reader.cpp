@@ -275,6 +275,7 @@ bool DrawBmp(std::span<const uint8_t> file, Surface& dst, int x, int y, std::str
   const int w = info.Width(), h = info.Height();
   Rect area = Rect{x, y, x + w, y + h}.Intersect(dst.Bounds());
   if (area.Empty()) return true;
+  dst.MarkInk(area);
   const int x0 = area.left - x, x1 = area.right - x, y0 = area.top - y, y1 = area.bottom - y;
   const PixelFormat f = dst.Format();
   if (info.bitCount == 24 && info.compression == 0) {

@@ -40,7 +40,10 @@ uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned covera
 }
 
 DeviceContext::DeviceContext(Surface& surface)
-    : surface_(&surface), font_(Font::Create("Segoe UI", 16, 400)) {}
+    : surface_(&surface), font_(Font::Create("Segoe UI", 16, 400)) {
+  // Text and shapes may land anywhere on the surface.
+  surface.MarkInk(surface.Bounds());
+}
 
 std::shared_ptr<Font> DeviceContext::SelectFont(std::shared_ptr<Font> font) {
   std::shared_ptr<Font> previous = font_;

@@ -46,6 +46,10 @@ void HeadlessPlatform::WaitMessage() {
   if (PendingMessages() == 0) clock_.Advance(1);
 }
 
+void HeadlessPlatform::WaitMessageFor(uint32_t ms) {
+  if (PendingMessages() == 0) clock_.Advance(ms);
+}
+
 void HeadlessPlatform::PostMessage(const Message& msg) {
   std::lock_guard<std::mutex> lock(mutex_);
   queue_.push_back(msg);
@@ -80,11 +84,12 @@ bool HeadlessPlatform::IsMouseButtonDown(MouseButton button) const {
 
 bool HeadlessPlatform::Present(const Surface& shown) {
   const Surface& backBuffer = FrameToShow(shown);
+  ++presents_;
+  if (!keepFrames_) return true;
   if (lastFrame_.Width() != backBuffer.Width() || lastFrame_.Height() != backBuffer.Height() ||
       lastFrame_.Format() != backBuffer.Format())
     lastFrame_ = Surface(backBuffer.Width(), backBuffer.Height(), backBuffer.Format());
   lastFrame_.BltFast(0, 0, backBuffer, backBuffer.Bounds(), kBltNoColorKey);
-  ++presents_;
   return true;
 }
 

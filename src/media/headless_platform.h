@@ -35,6 +35,8 @@ class HeadlessPlatform : public Platform {
   bool GetMessage(Message* msg) override;
   // Returns at once; with an empty queue it moves the virtual clock on by 1 ms.
   void WaitMessage() override;
+  // Moves the virtual clock on by `ms` unless a message is waiting.
+  void WaitMessageFor(uint32_t ms) override;
   void PostMessage(const Message& msg) override;
   using Platform::PostMessage;
   size_t PendingMessages() const;
@@ -54,8 +56,11 @@ class HeadlessPlatform : public Platform {
   DisplayMode GetDisplayMode() const override { return display_; }
 
   bool Present(const Surface& backBuffer) override;
-  // The last presented frame (with the video over it while one shows) and the number of presents.
+  // The last presented frame (with the video over it while one shows; a copy, kept unless
+  // SetKeepFrames(false): a game run headless for itself has nobody to look at it) and the
+  // number of presents.
   const Surface& LastFrame() const { return lastFrame_; }
+  void SetKeepFrames(bool keep) { keepFrames_ = keep; }
   int PresentCount() const { return presents_; }
 
   void MessageBox(const std::string& text, const std::string& caption,
@@ -101,6 +106,7 @@ class HeadlessPlatform : public Platform {
   bool keys_[256] = {};
   DisplayMode display_;
   Surface lastFrame_;
+  bool keepFrames_ = true;
   int presents_ = 0;
   std::vector<RecordedMessageBox> boxes_;
   std::deque<std::string> debug_;

@@ -10,7 +10,10 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include <dlfcn.h>
+
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <mutex>
 #endif
@@ -20,6 +23,138 @@ namespace isora {
 #ifdef ISORA_WITH_FFMPEG
 
 namespace {
+
+// FFmpeg's libraries and the hundred libraries they bring are loaded when a file first needs
+// them, not at start-up: loading them costs about 20 MB of memory and 50 ms, and most games
+// never play anything SDL_mixer cannot.
+#define ISORA_FFMPEG_FUNCTIONS(X)           \
+  X(avformat, avformat_alloc_context)       \
+  X(avformat, avformat_close_input)         \
+  X(avformat, avformat_find_stream_info)    \
+  X(avformat, avformat_open_input)          \
+  X(avformat, av_find_best_stream)          \
+  X(avformat, av_read_frame)                \
+  X(avformat, av_seek_frame)                \
+  X(avformat, avio_feof)                    \
+  X(avcodec, avcodec_alloc_context3)        \
+  X(avcodec, avcodec_find_decoder)          \
+  X(avcodec, avcodec_flush_buffers)         \
+  X(avcodec, avcodec_free_context)          \
+  X(avcodec, avcodec_get_name)              \
+  X(avcodec, avcodec_open2)                 \
+  X(avcodec, avcodec_parameters_to_context) \
+  X(avcodec, avcodec_receive_frame)         \
+  X(avcodec, avcodec_send_packet)           \
+  X(avcodec, av_packet_alloc)               \
+  X(avcodec, av_packet_free)                \
+  X(avcodec, av_packet_unref)               \
+  X(avutil, av_channel_layout_compare)      \
+  X(avutil, av_channel_layout_copy)         \
+  X(avutil, av_channel_layout_default)      \
+  X(avutil, av_channel_layout_uninit)       \
+  X(avutil, av_dict_free)                   \
+  X(avutil, av_dict_set)                    \
+  X(avutil, av_frame_alloc)                 \
+  X(avutil, av_frame_free)                  \
+  X(avutil, av_frame_unref)                 \
+  X(avutil, av_log_set_level)               \
+  X(avutil, av_rescale)                     \
+  X(avutil, av_rescale_q)                   \
+  X(avutil, av_strerror)                    \
+  X(swresample, swr_alloc_set_opts2)        \
+  X(swresample, swr_convert)                \
+  X(swresample, swr_free)                   \
+  X(swresample, swr_get_out_samples)        \
+  X(swresample, swr_init)                   \
+  X(swresample, swr_set_matrix)             \
+  X(swscale, sws_freeContext)               \
+  X(swscale, sws_getCachedContext)          \
+  X(swscale, sws_scale)
+
+struct FfmpegLibraries {
+#define ISORA_FFMPEG_MEMBER(lib, fn) decltype(&::fn) fn = nullptr;
+  ISORA_FFMPEG_FUNCTIONS(ISORA_FFMPEG_MEMBER)
+#undef ISORA_FFMPEG_MEMBER
+};
+
+// The libraries' sonames for the major versions this file was compiled against.
+std::string Soname(const char* lib, int major) {
+  return "lib" + std::string(lib) + ".so." + std::to_string(major);
+}
+
+// Null when a library or one of its functions is missing (then nothing is decoded).
+const FfmpegLibraries* Ffmpeg() {
+  static const FfmpegLibraries* loaded = [] {
+    static FfmpegLibraries libs;
+    const std::pair<const char*, int> names[] = {{"avutil", LIBAVUTIL_VERSION_MAJOR},
+                                                 {"swresample", LIBSWRESAMPLE_VERSION_MAJOR},
+                                                 {"swscale", LIBSWSCALE_VERSION_MAJOR},
+                                                 {"avcodec", LIBAVCODEC_VERSION_MAJOR},
+                                                 {"avformat", LIBAVFORMAT_VERSION_MAJOR}};
+    std::array<void*, 5> handles{};
+    for (size_t i = 0; i < handles.size(); ++i) {
+      handles[i] = dlopen(Soname(names[i].first, names[i].second).c_str(), RTLD_NOW | RTLD_LOCAL);
+      if (!handles[i]) return static_cast<const FfmpegLibraries*>(nullptr);
+    }
+    auto handle = [&](const char* lib) {
+      for (size_t i = 0; i < handles.size(); ++i)
+        if (std::string(names[i].first) == lib) return handles[i];
+      return static_cast<void*>(nullptr);
+    };
+    bool complete = true;
+#define ISORA_FFMPEG_LOAD(lib, fn)                                       \
+  libs.fn = reinterpret_cast<decltype(&::fn)>(dlsym(handle(#lib), #fn)); \
+  complete = complete && libs.fn;
+    ISORA_FFMPEG_FUNCTIONS(ISORA_FFMPEG_LOAD)
+#undef ISORA_FFMPEG_LOAD
+    return complete ? &libs : static_cast<const FfmpegLibraries*>(nullptr);
+  }();
+  return loaded;
+}
+
+// Every call below goes through the loaded libraries; callers check Ffmpeg() first.
+#define avformat_alloc_context (Ffmpeg()->avformat_alloc_context)
+#define avformat_close_input (Ffmpeg()->avformat_close_input)
+#define avformat_find_stream_info (Ffmpeg()->avformat_find_stream_info)
+#define avformat_open_input (Ffmpeg()->avformat_open_input)
+#define av_find_best_stream (Ffmpeg()->av_find_best_stream)
+#define av_read_frame (Ffmpeg()->av_read_frame)
+#define av_seek_frame (Ffmpeg()->av_seek_frame)
+#define avio_feof (Ffmpeg()->avio_feof)
+#define avcodec_alloc_context3 (Ffmpeg()->avcodec_alloc_context3)
+#define avcodec_find_decoder (Ffmpeg()->avcodec_find_decoder)
+#define avcodec_flush_buffers (Ffmpeg()->avcodec_flush_buffers)
+#define avcodec_free_context (Ffmpeg()->avcodec_free_context)
+#define avcodec_get_name (Ffmpeg()->avcodec_get_name)
+#define avcodec_open2 (Ffmpeg()->avcodec_open2)
+#define avcodec_parameters_to_context (Ffmpeg()->avcodec_parameters_to_context)
+#define avcodec_receive_frame (Ffmpeg()->avcodec_receive_frame)
+#define avcodec_send_packet (Ffmpeg()->avcodec_send_packet)
+#define av_packet_alloc (Ffmpeg()->av_packet_alloc)
+#define av_packet_free (Ffmpeg()->av_packet_free)
+#define av_packet_unref (Ffmpeg()->av_packet_unref)
+#define av_channel_layout_compare (Ffmpeg()->av_channel_layout_compare)
+#define av_channel_layout_copy (Ffmpeg()->av_channel_layout_copy)
+#define av_channel_layout_default (Ffmpeg()->av_channel_layout_default)
+#define av_channel_layout_uninit (Ffmpeg()->av_channel_layout_uninit)
+#define av_dict_free (Ffmpeg()->av_dict_free)
+#define av_dict_set (Ffmpeg()->av_dict_set)
+#define av_frame_alloc (Ffmpeg()->av_frame_alloc)
+#define av_frame_free (Ffmpeg()->av_frame_free)
+#define av_frame_unref (Ffmpeg()->av_frame_unref)
+#define av_log_set_level (Ffmpeg()->av_log_set_level)
+#define av_rescale (Ffmpeg()->av_rescale)
+#define av_rescale_q (Ffmpeg()->av_rescale_q)
+#define av_strerror (Ffmpeg()->av_strerror)
+#define swr_alloc_set_opts2 (Ffmpeg()->swr_alloc_set_opts2)
+#define swr_convert (Ffmpeg()->swr_convert)
+#define swr_free (Ffmpeg()->swr_free)
+#define swr_get_out_samples (Ffmpeg()->swr_get_out_samples)
+#define swr_init (Ffmpeg()->swr_init)
+#define swr_set_matrix (Ffmpeg()->swr_set_matrix)
+#define sws_freeContext (Ffmpeg()->sws_freeContext)
+#define sws_getCachedContext (Ffmpeg()->sws_getCachedContext)
+#define sws_scale (Ffmpeg()->sws_scale)
 
 // Bounds that stop a damaged file early instead of letting it run on.
 constexpr int kMaxDimension = 8192;
@@ -92,10 +227,14 @@ int BestStream(AVFormatContext* fmt, AVMediaType type) {
 
 }  // namespace
 
-bool MediaDecodingAvailable() { return true; }
+bool MediaDecodingAvailable() { return Ffmpeg() != nullptr; }
 
 MediaInfo ProbeMedia(const std::string& nativePath) {
   MediaInfo info;
+  if (!Ffmpeg()) {
+    info.error = "FFmpeg's libraries could not be loaded";
+    return info;
+  }
   AVFormatContext* fmt = nullptr;
   int r = OpenInput(nativePath, nullptr, &fmt);
   if (r < 0) {
@@ -181,6 +320,10 @@ bool MediaDecoder::Open(const std::string& nativePath, int rate, int channels, b
   interrupted_ = false;
   if (rate <= 0 || rate > kMaxRate || channels <= 0 || channels > 8) {
     error_ = "bad output format";
+    return false;
+  }
+  if (!Ffmpeg()) {
+    error_ = "FFmpeg's libraries could not be loaded";
     return false;
   }
   rate_ = rate;

@@ -198,6 +198,19 @@ bool IsMidiFile(const std::string& nativePath) {
   return in.read(magic, 4) && std::string(magic, 4) == "MThd";
 }
 
+// What the first bytes tell of files only SDL_mixer needs to play (audio alone, always): the
+// container's name as FFmpeg gives it, so such files are played without loading FFmpeg to look
+// at them. Empty for every other file.
+std::string MixerOnlyContainer(const std::string& nativePath) {
+  std::ifstream in(nativePath, std::ios::binary);
+  char head[12] = {};
+  if (!in.read(head, sizeof head)) return {};
+  const std::string h(head, sizeof head);
+  if (h.compare(0, 4, "RIFF") == 0 && h.compare(8, 4, "WAVE") == 0) return "wav";
+  if (h.compare(0, 4, "fLaC") == 0) return "flac";
+  return {};
+}
+
 // Looks at the file and renders it with the graph that plays it: files with video and
 // containers SDL_mixer does not know through FFmpeg, the others through SDL_mixer, each falling
 // back on the other.
@@ -212,7 +225,13 @@ class MediaGraph : public MusicBackend {
   }
   bool RenderFile(const std::string& path) override {
     failure_.clear();
-    const MediaInfo info = ProbeMedia(path);
+    MediaInfo info;
+    info.container = MixerOnlyContainer(path);
+    if (info.container.empty()) {
+      info = ProbeMedia(path);
+    } else {
+      info.opened = info.hasAudio = true;
+    }
     bool ok = false;
     if (info.hasVideo) {
       ok = TryDecoded(path) || TrySdl(path);

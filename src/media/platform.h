@@ -110,6 +110,9 @@ class Platform : public SystemHooks {
   virtual bool PeekMessage(Message* msg, bool remove) = 0;
   virtual bool GetMessage(Message* msg) = 0;
   virtual void WaitMessage() = 0;
+  // Waits until a message arrives or `ms` milliseconds pass, whichever comes first: a loop
+  // idle until its next frame sleeps through the gap instead of polling.
+  virtual void WaitMessageFor(uint32_t ms) = 0;
   virtual void PostMessage(const Message& msg) = 0;
   void PostMessage(uint32_t message, uint32_t wParam = 0, int64_t lParam = 0) {
     PostMessage(Message{message, wParam, lParam});

@@ -50,6 +50,8 @@ Surface* Renderer::MakeSurface(int index) const {
   try {
     auto surface = std::make_unique<Surface>(s.width, s.height, format_);
     if (s.keyed) surface->SetColorKey(ColorKey());
+    // The world layers above the ground are mostly key: fills and copies pass over the rest.
+    if (index == kSurfaceLayer3 || index == kSurfaceLayer4) surface->TrackInk();
     surfaces_[index] = std::move(surface);
   } catch (const std::bad_alloc&) {
     log_.WriteText(s.failure);
@@ -76,6 +78,7 @@ bool Renderer::Init(Platform* platform) {
 }
 
 void Renderer::Release() {
+  backFillPending_ = false;
   for (int i = kSurfaceCount - 1; i >= 0; --i) surfaces_[i].reset();
   initialized_ = false;
 }
@@ -84,7 +87,13 @@ bool Renderer::RestoreAll() { return initialized_; }
 
 bool Renderer::Flip() {
   if (!initialized_) return false;
-  return platform_ ? platform_->Present(*surfaces_[kSurfaceBackBuffer]) : true;
+  const Surface* back = GetSurface(kSurfaceBackBuffer);
+  return platform_ ? platform_->Present(*back) : true;
+}
+
+void Renderer::FillBackBufferOnUse(uint16_t value) {
+  backFillPending_ = true;
+  backFillValue_ = value;
 }
 
 Surface* Renderer::GetSurface(int index) {
@@ -92,6 +101,10 @@ Surface* Renderer::GetSurface(int index) {
 }
 const Surface* Renderer::GetSurface(int index) const {
   if (index < 0 || index >= kSurfaceCount || !initialized_) return nullptr;
+  if (index == kSurfaceBackBuffer && backFillPending_) {
+    backFillPending_ = false;
+    surfaces_[index]->Fill(backFillValue_);
+  }
   if (!surfaces_[index] && MadeOnFirstUse(index)) return MakeSurface(index);
   return surfaces_[index].get();
 }
@@ -153,9 +166,13 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
 }
 
 Renderer::CachedPicture* Renderer::Entry(int pack, const std::string& name, bool keep) {
-  EnsureLoaded(pack, name, keep);
   auto& cache = Cache(keep);
-  auto it = cache.find(Key(pack, name));
+  const std::string key = Key(pack, name);
+  auto it = cache.find(key);
+  if (it == cache.end()) {
+    EnsureLoaded(pack, name, keep);
+    it = cache.find(key);
+  }
   return it == cache.end() ? nullptr : &it->second;
 }
 
@@ -172,6 +189,8 @@ void Renderer::KeepDecodedIfSmaller(CachedPicture& picture) {
   auto surface = std::make_unique<Surface>();
   if (!DecodeBmp(picture.bytes, format_, surface.get())) return;
   surface->SetColorKey(ColorKey());
+  surface->TrackInk();
+  surface->FindInk();
   fileBytes_ -= picture.bytes.size();
   std::vector<uint8_t>().swap(picture.bytes);
   picture.decoded = std::move(surface);
@@ -200,7 +219,10 @@ const Surface* Renderer::Decoded(CachedPicture& picture) {
     picture.undecodable = true;
     return nullptr;
   }
+  // Keyed copies of a picture pass over its wholly transparent tiles.
   surface->SetColorKey(ColorKey());
+  surface->TrackInk();
+  surface->FindInk();
   const size_t size = static_cast<size_t>(surface->Pitch()) * surface->Height() * 2;
   // Past the budget the ordinary pictures' pixels go first, then the kept ones; they are
   // decoded again from their bytes when next drawn.

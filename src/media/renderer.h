@@ -87,6 +87,12 @@ class Renderer {
   bool HasSurface(int index) const;
   // Frees the object sheet: it is only read while a map is drawn into the layers.
   void ReleaseObjectSheet();
+  // Fills the back buffer with `value` when it is next asked for (GetSurface, GetDC, Flip),
+  // unless CancelBackBufferFill says first that all of it is about to be drawn over: a frame
+  // that covers the screen with the ground pays for no fill, and whatever looks at the back
+  // buffer before that still finds it filled.
+  void FillBackBufferOnUse(uint16_t value);
+  void CancelBackBufferFill() { backFillPending_ = false; }
   // A device context on a surface (GetDC); the surface must exist.
   DeviceContext GetDC(int index);
 
@@ -221,6 +227,8 @@ class Renderer {
   std::array<std::string, kPackCount> packPaths_;
   mutable std::array<std::unique_ptr<Surface>, kSurfaceCount> surfaces_;
   Platform* platform_ = nullptr;
+  mutable bool backFillPending_ = false;
+  uint16_t backFillValue_ = 0;
   bool initialized_ = false;
   int packReads_ = 0;
   std::string messageText_;

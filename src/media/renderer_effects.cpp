@@ -21,6 +21,7 @@ using Vec8 = uint16_t __attribute__((vector_size(16)));
 // kernels are written once for a single pixel and for a vector of eight.
 template <typename Fn>
 void ForEachPixel(Surface& s, const Rect& r, Fn&& fn) {
+  s.MarkInk(r);
   const int n = r.Width();
   for (int y = r.top; y < r.bottom; ++y) {
     uint16_t* row = s.Row(y) + r.left;

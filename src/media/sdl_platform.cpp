@@ -537,6 +537,23 @@ void SdlPlatform::WaitMessage() {
   impl_->WaitBriefly();
 }
 
+void SdlPlatform::WaitMessageFor(uint32_t ms) {
+  impl_->Pump();
+  if (impl_->Pop(nullptr, false) || ms == 0) return;
+#ifdef __EMSCRIPTEN__
+  return;  // a page never blocks
+#else
+  if (!impl_->Ready()) {
+    SDL_Delay(ms);
+    return;
+  }
+  // SDL sleeps in the window system's event wait; input and posted messages wake it early.
+  SDL_Event e;
+  if (SDL_WaitEventTimeout(&e, static_cast<int>(ms))) impl_->Translate(e);
+  impl_->Pump();
+#endif
+}
+
 void SdlPlatform::PostMessage(const Message& msg) {
   impl_->Push(msg);
   if (impl_->Ready() && impl_->wakeEvent != static_cast<Uint32>(-1)) {

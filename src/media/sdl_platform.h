@@ -38,6 +38,7 @@ class SdlPlatform : public Platform {
   bool PeekMessage(Message* msg, bool remove) override;
   bool GetMessage(Message* msg) override;
   void WaitMessage() override;
+  void WaitMessageFor(uint32_t ms) override;
   void PostMessage(const Message& msg) override;
   using Platform::PostMessage;
 

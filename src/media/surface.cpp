@@ -26,6 +26,98 @@ void Surface::Release() {
   pixels_.clear();
   pixels_.shrink_to_fit();
   width_ = height_ = pitch_ = 0;
+  tracksInk_ = false;
+  inkColumns_ = 0;
+  ink_.clear();
+}
+
+void Surface::TrackInk() {
+  tracksInk_ = true;
+  inkColumns_ = (width_ + kInkTile - 1) / kInkTile;
+  ink_.assign(static_cast<size_t>(inkColumns_) * ((height_ + kInkTile - 1) / kInkTile), 1);
+}
+
+void Surface::MarkInk(const Rect& rect) {
+  if (!tracksInk_) return;
+  const Rect r = rect.Intersect(Bounds());
+  if (r.Empty()) return;
+  for (int ty = r.top / kInkTile; ty <= (r.bottom - 1) / kInkTile; ++ty) {
+    uint8_t* row = &ink_[static_cast<size_t>(ty) * inkColumns_];
+    std::fill(row + r.left / kInkTile, row + (r.right - 1) / kInkTile + 1, uint8_t{1});
+  }
+}
+
+void Surface::FindInk() {
+  if (!tracksInk_) return;
+  if (!hasKey_) {
+    std::fill(ink_.begin(), ink_.end(), uint8_t{1});
+    return;
+  }
+  std::fill(ink_.begin(), ink_.end(), uint8_t{0});
+  for (int y = 0; y < height_; ++y) {
+    const uint16_t* row = Row(y);
+    uint8_t* ink = &ink_[static_cast<size_t>(y / kInkTile) * inkColumns_];
+    for (int tx = 0; tx < inkColumns_; ++tx) {
+      if (ink[tx]) continue;
+      const int end = std::min(width_, (tx + 1) * kInkTile);
+      uint16_t other = 0;  // any bit set: some pixel differs from the key
+      for (int x = tx * kInkTile; x < end; ++x) other |= static_cast<uint16_t>(row[x] ^ key_);
+      ink[tx] = other != 0;
+    }
+  }
+}
+
+bool Surface::InkedAt(int x, int y) const {
+  if (!tracksInk_ || !InBounds(x, y)) return true;
+  return ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile] != 0;
+}
+
+template <typename Fn>
+void Surface::ForEachInkRun(const Rect& area, Fn&& fn) const {
+  const Rect a = area.Intersect(Bounds());
+  if (a.Empty()) return;
+  const int lastColumn = (a.right - 1) / kInkTile;
+  for (int ty = a.top / kInkTile; ty <= (a.bottom - 1) / kInkTile; ++ty) {
+    const uint8_t* row = &ink_[static_cast<size_t>(ty) * inkColumns_];
+    const int top = std::max(a.top, ty * kInkTile);
+    const int bottom = std::min(a.bottom, (ty + 1) * kInkTile);
+    for (int tx = a.left / kInkTile; tx <= lastColumn;) {
+      if (!row[tx]) {
+        ++tx;
+        continue;
+      }
+      const int start = tx;
+      while (tx <= lastColumn && row[tx]) ++tx;
+      fn(Rect{std::max(a.left, start * kInkTile), top, std::min(a.right, tx * kInkTile), bottom});
+    }
+  }
+}
+
+void Surface::FillKeyOverInk(const Rect& r) {
+  ForEachInkRun(r, [&](const Rect& run) {
+    for (int y = run.top; y < run.bottom; ++y) std::fill_n(Row(y) + run.left, run.Width(), key_);
+  });
+  // Tiles wholly inside the rectangle (up to the surface's edge) hold only key now; those it
+  // cuts are looked at, so a tile a fill leaves clean stops being filled and copied each time.
+  for (int ty = r.top / kInkTile; ty <= (r.bottom - 1) / kInkTile; ++ty) {
+    const int tileTop = ty * kInkTile, tileBottom = std::min(height_, tileTop + kInkTile);
+    const bool rowsCovered = r.top <= tileTop && r.bottom >= tileBottom;
+    uint8_t* row = &ink_[static_cast<size_t>(ty) * inkColumns_];
+    for (int tx = r.left / kInkTile; tx <= (r.right - 1) / kInkTile; ++tx) {
+      if (!row[tx]) continue;
+      const int tileLeft = tx * kInkTile, tileRight = std::min(width_, tileLeft + kInkTile);
+      if (rowsCovered && r.left <= tileLeft && r.right >= tileRight) {
+        row[tx] = 0;
+        continue;
+      }
+      uint16_t other = 0;
+      for (int y = tileTop; y < tileBottom && !other; ++y) {
+        const uint16_t* p = Row(y);
+        for (int x = tileLeft; x < tileRight; ++x) other |= static_cast<uint16_t>(p[x] ^ key_);
+      }
+      row[tx] = other != 0;
+    }
+  }
 }
 
 void CopyRow(uint16_t* dst, const uint16_t* src, int n) {
@@ -65,6 +157,17 @@ bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uin
   s.top += d.top - dy;
   const int w = d.Width(), h = d.Height();
   const bool keyed = (flags & kBltSrcColorKey) && src.hasKey_;
+  if (tracksInk_) MarkInk(d);
+  if (keyed && src.tracksInk_ && &src != this) {
+    // Only the source's inked tiles can change the destination.
+    const int offsetX = d.left - s.left, offsetY = d.top - s.top;
+    src.ForEachInkRun(Rect{s.left, s.top, s.left + w, s.top + h}, [&](const Rect& run) {
+      for (int y = run.top; y < run.bottom; ++y)
+        CopyRowKeyed(Row(y + offsetY) + run.left + offsetX, src.Row(y) + run.left, run.Width(),
+                     src.key_);
+    });
+    return true;
+  }
 
   std::vector<uint16_t> temp;
   const uint16_t* srcBase = src.Row(s.top) + s.left;
@@ -90,6 +193,13 @@ bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uin
 void Surface::Fill(const Rect& rect, uint16_t value) {
   Rect r = rect.Intersect(Bounds());
   if (r.Empty()) return;
+  if (tracksInk_) {
+    if (hasKey_ && value == key_) {
+      FillKeyOverInk(r);
+      return;
+    }
+    MarkInk(r);
+  }
   for (int y = r.top; y < r.bottom; ++y) std::fill_n(Row(y) + r.left, r.Width(), value);
 }
 

@@ -118,6 +118,7 @@ class Surface {
 
   // Source colour key used by keyed copies from this surface.
   void SetColorKey(uint16_t key) {
+    if (tracksInk_ && (!hasKey_ || key != key_)) MarkInk(Bounds());
     key_ = key;
     hasKey_ = true;
   }
@@ -135,7 +136,9 @@ class Surface {
     return InBounds(x, y) ? pixels_[static_cast<size_t>(y) * pitch_ + x] : 0;
   }
   void Set(int x, int y, uint16_t v) {
-    if (InBounds(x, y)) pixels_[static_cast<size_t>(y) * pitch_ + x] = v;
+    if (!InBounds(x, y)) return;
+    pixels_[static_cast<size_t>(y) * pitch_ + x] = v;
+    if (tracksInk_) ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile] = 1;
   }
   bool InBounds(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
@@ -151,12 +154,35 @@ class Surface {
   // Frees the pixels (the surface becomes 0×0).
   void Release();
 
+  // Ink tracking, for keyed world layers that are mostly key: the surface remembers which
+  // tiles of kInkTile × kInkTile pixels may hold a pixel other than the key, so a fill with the
+  // key and a keyed copy from the surface pass over the other tiles. BltFast, Fill and Set keep
+  // the record; whoever writes through Row or Pixels marks what it wrote with MarkInk (the
+  // renderer's effects, picture decoding and device contexts do).
+  static constexpr int kInkTile = 32;
+  // Starts tracking with every tile counted as inked.
+  void TrackInk();
+  bool TracksInk() const { return tracksInk_; }
+  void MarkInk(const Rect& rect);
+  // Looks at every pixel again: only the tiles holding a non-key pixel stay inked.
+  void FindInk();
+  // Whether the tile holding (x, y) may hold a non-key pixel (always true when not tracking).
+  bool InkedAt(int x, int y) const;
+
  private:
+  // Calls fn(rect) for each row of tiles' runs of inked tiles, clipped to `area`.
+  template <typename Fn>
+  void ForEachInkRun(const Rect& area, Fn&& fn) const;
+  void FillKeyOverInk(const Rect& rect);
+
   std::vector<uint16_t> pixels_;
   int width_ = 0, height_ = 0, pitch_ = 0;
   PixelFormat format_ = PixelFormat::Rgb565;
   uint16_t key_ = 0;
   bool hasKey_ = false;
+  bool tracksInk_ = false;
+  int inkColumns_ = 0;
+  std::vector<uint8_t> ink_;  // one per tile, row by row
 };
 
 // Row kernels, exposed for the benchmarks: plain copy and keyed copy of n pixels.

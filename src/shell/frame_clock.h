@@ -8,6 +8,7 @@ namespace isora {
 
 class FrameClock {
  public:
+  static constexpr uint32_t kFrameMs = 40;
   // Starts a new second's count when more than a second has passed since the last one.
   void Tick(uint32_t now) {
     if (secondMark_ + 1000 < now) {
@@ -16,7 +17,14 @@ class FrameClock {
       framesThisSecond_ = 0;
     }
   }
-  bool FrameDue(uint32_t now) const { return lastFrame_ + 40 < now; }
+  bool FrameDue(uint32_t now) const { return lastFrame_ + kFrameMs < now; }
+  // Milliseconds until a frame is due (0 when one is due now), never more than one frame's
+  // time, even when the tick count went back.
+  uint32_t MsUntilDue(uint32_t now) const {
+    if (FrameDue(now)) return 0;
+    const uint32_t left = lastFrame_ + kFrameMs + 1 - now;
+    return left > kFrameMs + 1 ? kFrameMs + 1 : left;
+  }
   // A frame that began at `now` has run.
   void FrameRan(uint32_t now) {
     lastFrame_ = now;

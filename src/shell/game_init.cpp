@@ -1,6 +1,4 @@
 // Start-up, configuration, the message loop and shutdown.
-#include <chrono>
-#include <thread>
 
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
@@ -177,8 +175,10 @@ int CGame::Run() {
   for (;;) {
     PumpResult r = Pump(&exitCode);
     if (r == PumpResult::kQuit) return exitCode;
-    // The design spins between frames; a real window yields the processor instead.
-    if (r == PumpResult::kIdle) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // The design spins between frames; a real window sleeps until the next frame is due or a
+    // message comes, whichever is first (polling every millisecond cost more than the frame).
+    if (r == PumpResult::kIdle && active_)
+      platform_.WaitMessageFor(clock_.MsUntilDue(platform_.TickCount()));
   }
 }
 

@@ -52,9 +52,8 @@ void CGame::PlayStep() {
   }
   if (!HasPlayer()) return;
   Point cursor = platform_.GetCursorPos();
-  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
-  if (!back) return;
-  back->Fill(0);
+  if (!renderer_.GetSurface(kSurfaceBackBuffer)) return;
+  renderer_.FillBackBufferOnUse(0);
   Point cam = world_->player->CameraOrigin();
   cameraX_ = cam.x;
   cameraY_ = cam.y;
@@ -65,6 +64,9 @@ void CGame::PlayStep() {
   }
   viewRect_ = Rect{cameraX_, cameraY_, cameraX_ + kScreenWidth, cameraY_ + kScreenHeight};
   const Surface* ground = renderer_.GetSurface(kSurfaceGround);
+  // The black under the view is seen only where the view passes the ground's edge.
+  if (ground->Bounds().Intersect(viewRect_) == viewRect_) renderer_.CancelBackBufferFill();
+  Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
   back->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);

@@ -59,6 +59,8 @@ bool CGame::LoadMap(const std::string& path) {
   Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   if (layer3) layer3->Fill(renderer_.ColorKey());
   if (ground && upper && objects) map_.PaintObjects(*upper, *objects, *ground, renderer_.Format());
+  // Objects cover a part of the map: the frame's copies pass over the rest of the layer.
+  if (upper) upper->FindInk();
   renderer_.ReleaseObjectSheet();
   mapInfo_ = map_.Header();
   mapPath_ = path;

@@ -61,8 +61,10 @@ bool EnterGame(CGame& game, const ProgramOptions& options) {
 
 int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEvent>& events) {
   HeadlessPlatform platform;
-  // Trace text goes out as it comes with --trace; otherwise nobody reads it and it is not kept.
+  // Trace text goes out as it comes with --trace; otherwise nobody reads it and it is not kept,
+  // nor are the presented frames.
   platform.SetDebugWanted(false);
+  platform.SetKeepFrames(false);
   if (options.trace)
     platform.SetDebugSink([](const std::string& text) { std::fputs(text.c_str(), stderr); });
   Hooks::Set(&platform);

@@ -18,6 +18,7 @@ constexpr ColorRef kBlack = 0;
 void LightenHalf(Surface& surface, const Rect& rect) {
   Rect r = rect.Intersect(surface.Bounds());
   if (r.Empty()) return;
+  surface.MarkInk(r);
   const bool is565 = surface.Format() == PixelFormat::Rgb565;
   const unsigned gMax = is565 ? 63 : 31;
   const unsigned rShift = is565 ? 11 : 10;

@@ -59,6 +59,12 @@ TEST(HeadlessPlatformTest, VirtualClockCursorKeysAndRecords) {
     EXPECT_EQ(p.SystemTimeUtc().year, 2000);
     p.WaitMessage();  // nothing queued: time moves on instead of hanging
     EXPECT_EQ(p.TickCount(), 42u);
+    p.WaitMessageFor(30);  // the wait until the next frame passes on the virtual clock
+    EXPECT_EQ(p.TickCount(), 72u);
+    p.PostMessage(kWmUser);
+    p.WaitMessageFor(30);  // a waiting message ends the wait at once
+    EXPECT_EQ(p.TickCount(), 72u);
+    ASSERT_TRUE(p.PeekMessage(nullptr, true));
     p.SetCursorPos(320, 195);
     EXPECT_EQ(p.GetCursorPos(), (Point{320, 195}));
     EXPECT_EQ(p.ShowCursor(false), -1);
@@ -84,6 +90,12 @@ TEST(HeadlessPlatformTest, FlipPresentsTheBackBuffer) {
   r.GetSurface(kSurfaceBackBuffer)->Fill(0x1234);
   ASSERT_TRUE(r.Flip());
   EXPECT_EQ(p.PresentCount(), 1);
+  EXPECT_EQ(p.LastFrame().At(639, 479), 0x1234);
+  // Without kept frames presents are still counted; the copy stays the last one kept.
+  p.SetKeepFrames(false);
+  r.GetSurface(kSurfaceBackBuffer)->Fill(0x4321);
+  ASSERT_TRUE(r.Flip());
+  EXPECT_EQ(p.PresentCount(), 2);
   EXPECT_EQ(p.LastFrame().At(639, 479), 0x1234);
 }
 

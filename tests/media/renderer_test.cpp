@@ -6,6 +6,7 @@
 
 #include "lib/bmp_writer.h"
 #include "lib/package_writer.h"
+#include "media/headless_platform.h"
 #include "support/recording_hooks.h"
 #include "support/temp_dir.h"
 
@@ -42,6 +43,40 @@ TEST_F(RendererTest, InitCreatesTheEightSurfacesAndLogs) {
   EXPECT_EQ(renderer_.GetSurface(-1), nullptr);
   renderer_.Release();
   EXPECT_EQ(renderer_.GetSurface(0), nullptr);
+}
+
+TEST_F(RendererTest, ABackBufferFillWaitsForWhoeverLooksAndCanBeCalledOff) {
+  HeadlessPlatform platform;
+  ASSERT_TRUE(renderer_.Init(&platform));
+  S(kSurfaceBackBuffer).Fill(0x1234);
+  renderer_.FillBackBufferOnUse(0);
+  EXPECT_EQ(S(kSurfaceBackBuffer).At(5, 5), 0);  // asking for the surface fills it
+  S(kSurfaceBackBuffer).Fill(0x1234);
+  renderer_.FillBackBufferOnUse(0);
+  ASSERT_TRUE(renderer_.Flip());  // so does presenting it
+  EXPECT_EQ(platform.LastFrame().At(639, 479), 0);
+  S(kSurfaceBackBuffer).Fill(0x1234);
+  renderer_.FillBackBufferOnUse(0);
+  renderer_.CancelBackBufferFill();
+  EXPECT_EQ(S(kSurfaceBackBuffer).At(5, 5), 0x1234);
+}
+
+// The role layer and the object layer track their ink; the frame's copies rely on it.
+TEST_F(RendererTest, WorldLayersAboveTheGroundTrackInkAndDrawnPicturesMarkIt) {
+  EXPECT_TRUE(S(kSurfaceLayer3).TracksInk());
+  EXPECT_TRUE(S(kSurfaceLayer4).TracksInk());
+  EXPECT_FALSE(S(kSurfaceGround).TracksInk());
+  S(kSurfaceLayer3).Fill(renderer_.ColorKey());
+  EXPECT_FALSE(S(kSurfaceLayer3).InkedAt(500, 500));
+  renderer_.Brighten(kSurfaceLayer3, Rect{490, 490, 510, 510});       // leaves the key: no ink
+  renderer_.Blend50(kSurfaceLayer3, Rect{490, 490, 510, 510}, true);  // darkens the key too
+  EXPECT_TRUE(S(kSurfaceLayer3).InkedAt(500, 500));
+  EXPECT_NE(S(kSurfaceLayer3).At(500, 500), renderer_.ColorKey());
+  Surface view(640, 480);
+  view.BltFast(0, 0, S(kSurfaceLayer3), Rect{400, 400, 1040, 880}, kBltSrcColorKey);
+  EXPECT_EQ(view.At(100, 100), S(kSurfaceLayer3).At(500, 500));
+  renderer_.GetDC(kSurfaceLayer3);  // a device context may write anywhere
+  EXPECT_TRUE(S(kSurfaceLayer3).InkedAt(3000, 1500));
 }
 
 TEST_F(RendererTest, BltClippedAtMinus16CopiesTheLowerRightQuarter) {

@@ -98,5 +98,90 @@ TEST(SurfaceTest, FillIsClippedAndPixelAccessIsBounded) {
   EXPECT_GE(s.Pitch(), s.Width());
 }
 
+// A layer that tracks its ink must give exactly the pixels of one that does not, whatever is
+// drawn on it and cleared from it: the same operations on both, compared by keyed copies.
+TEST(SurfaceInkTest, TrackedLayerCopiesLikeAnUntrackedOne) {
+  constexpr int kW = 150, kH = 110;  // not tile multiples: edge tiles are partial
+  Surface tracked(kW, kH), plain(kW, kH);
+  tracked.SetColorKey(kColorKey565);
+  plain.SetColorKey(kColorKey565);
+  tracked.TrackInk();
+  const Surface sprite = [] {
+    Surface s = Pattern(23, 17);
+    for (int y = 0; y < 17; ++y) s.Set(y, y, kColorKey565);
+    s.SetColorKey(kColorKey565);
+    return s;
+  }();
+  uint32_t seed = 7;
+  auto next = [&](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  Surface viewA(80, 60), viewB(80, 60);
+  for (int step = 0; step < 400; ++step) {
+    const int x = next(kW + 40) - 20, y = next(kH + 40) - 20;
+    const Rect r{x, y, x + next(90), y + next(70)};
+    switch (next(5)) {
+      case 0:
+      case 1:
+        tracked.BltFast(x, y, sprite, sprite.Bounds(), kBltSrcColorKey);
+        plain.BltFast(x, y, sprite, sprite.Bounds(), kBltSrcColorKey);
+        break;
+      case 2:
+        tracked.Fill(r, kColorKey565);
+        plain.Fill(r, kColorKey565);
+        break;
+      case 3:
+        tracked.Fill(r, 0x1234);
+        plain.Fill(r, 0x1234);
+        break;
+      default:
+        tracked.Set(x, y, 0x0F0F);
+        plain.Set(x, y, 0x0F0F);
+        break;
+    }
+    const Rect view{next(kW) - 30, next(kH) - 30, 0, 0};
+    const Rect from{view.left, view.top, view.left + 80, view.top + 60};
+    viewA.Fill(0x5555);
+    viewB.Fill(0x5555);
+    viewA.BltFast(0, 0, tracked, from, kBltSrcColorKey);
+    viewB.BltFast(0, 0, plain, from, kBltSrcColorKey);
+    for (int py = 0; py < 60; ++py)
+      for (int px = 0; px < 80; ++px) ASSERT_EQ(viewA.At(px, py), viewB.At(px, py)) << step;
+  }
+  for (int py = 0; py < kH; ++py)
+    for (int px = 0; px < kW; ++px) ASSERT_EQ(tracked.At(px, py), plain.At(px, py));
+}
+
+TEST(SurfaceInkTest, KeyFillsForgetWholeTilesAndRawWritesAreFoundAgain) {
+  Surface layer(100, 70);
+  layer.SetColorKey(kColorKey565);
+  layer.TrackInk();
+  EXPECT_TRUE(layer.InkedAt(99, 69));  // a new surface is black, not key
+  layer.Fill(kColorKey565);
+  EXPECT_FALSE(layer.InkedAt(0, 0));
+  EXPECT_FALSE(layer.InkedAt(99, 69));  // the partial edge tile is wholly cleared too
+  layer.Set(40, 40, 0x1111);
+  layer.Set(62, 62, 0x3333);
+  EXPECT_TRUE(layer.InkedAt(33, 63));  // the tile of (32..63, 32..63)
+  layer.Fill(Rect{32, 32, 60, 64}, kColorKey565);
+  EXPECT_TRUE(layer.InkedAt(40, 40));  // what the fill left of the tile still holds ink
+  EXPECT_EQ(layer.At(40, 40), kColorKey565);
+  layer.Fill(Rect{60, 60, 70, 70}, kColorKey565);
+  EXPECT_FALSE(layer.InkedAt(40, 40));  // a cut tile found clean is forgotten
+  // A write through Row is not seen until it is marked or looked for.
+  layer.Row(5)[70] = 0x2222;
+  EXPECT_FALSE(layer.InkedAt(70, 5));
+  layer.FindInk();
+  EXPECT_TRUE(layer.InkedAt(70, 5));
+  EXPECT_FALSE(layer.InkedAt(40, 40));  // only key there now
+  Surface view(100, 70);
+  view.BltFast(0, 0, layer, layer.Bounds(), kBltSrcColorKey);
+  EXPECT_EQ(view.At(70, 5), 0x2222);
+  // A new key changes what counts as ink: every tile is inked again.
+  layer.SetColorKey(0);
+  EXPECT_TRUE(layer.InkedAt(0, 0));
+}
+
 }  // namespace
 }  // namespace isora

@@ -15,6 +15,20 @@ TEST(FrameClock, AFrameIsDueOnlyAfterMoreThanFortyMilliseconds) {
   EXPECT_EQ(clock.FramesRun(), 1);
 }
 
+TEST(FrameClock, TheWaitUntilTheNextFrameEndsWhenItIsDue) {
+  FrameClock clock;
+  clock.FrameRan(100);
+  EXPECT_EQ(clock.MsUntilDue(100), 41u);
+  EXPECT_EQ(clock.MsUntilDue(130), 11u);
+  // Waiting exactly that long makes the frame due: no frame is lost to a short wait.
+  EXPECT_TRUE(clock.FrameDue(130 + clock.MsUntilDue(130)));
+  EXPECT_FALSE(clock.FrameDue(130 + clock.MsUntilDue(130) - 1));
+  EXPECT_EQ(clock.MsUntilDue(141), 0u);
+  EXPECT_EQ(clock.MsUntilDue(5000), 0u);
+  // A tick count that went back never asks for more than one frame's wait.
+  EXPECT_EQ(clock.MsUntilDue(50), 41u);
+}
+
 TEST(FrameClock, FramesPerSecondIsTheLastWholeSecondsCount) {
   FrameClock clock;
   uint32_t now = 0;
