@@ -48,6 +48,15 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 # covers Latin and Chinese, which fontconfig finds in this font package.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-wqy-microhei")
-# MIDI music (none in the demo) plays through a soundfont.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "timgm6mb-soundfont")
+# MIDI music (none in the demo) plays through a soundfont. FFmpeg's libraries are opened only
+# when a file needs them (music SDL_mixer cannot play, video), so dpkg-shlibdeps does not see
+# them: they are named here by the major versions the program was built against.
+set(isora_recommends "timgm6mb-soundfont")
+if(ISORA_WITH_FFMPEG)
+  foreach(lib avformat avcodec swscale swresample avutil)
+    string(REGEX MATCH "^[0-9]+" major "${FFMPEG_lib${lib}_VERSION}")
+    string(APPEND isora_recommends ", lib${lib}${major}")
+  endforeach()
+endif()
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "${isora_recommends}")
 include(CPack)
