@@ -288,11 +288,16 @@ bool PackageFile::Plausible(const PackageEntry& e) const {
   return uint64_t{e.unpackedSize} <= uint64_t{e.storedSize / 2} * kChunkOutput;
 }
 
+void PackageFile::LogDamagedMember() const {
+  // Names the package too: the member's path alone does not say which file to replace.
+  log_.Write("cvdk:member %s of %s is damaged.", current_->fullPath.c_str(), path_.c_str());
+}
+
 int32_t PackageFile::GetSize() const {
   if (!current_) return -1;
   // Callers size their buffer by this; a member the file cannot hold never gets one.
   if (!Plausible(current_->entry)) {
-    log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+    LogDamagedMember();
     return -1;
   }
   return static_cast<int32_t>(current_->entry.unpackedSize);
@@ -333,7 +338,7 @@ bool PackageFile::Read(std::span<uint8_t> dst) {
   uint8_t* out = dst.data();
   if (!e.compressed) {
     if (e.unpackedSize != e.storedSize) {
-      log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+      LogDamagedMember();
       return false;
     }
     if (!stored.empty()) std::memcpy(out, stored.data(), stored.size());
@@ -349,14 +354,14 @@ bool PackageFile::Read(std::span<uint8_t> dst) {
     p += 2;
     if (p + length > stored.size() ||
         !DecodeChunk(stored.data() + p, length, out + produced, static_cast<size_t>(n))) {
-      log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+      LogDamagedMember();
       return false;
     }
     p += length;
     produced += n;
   }
   if (produced != e.unpackedSize || p != stored.size()) {
-    log_.Write("cvdk:member %s is damaged.", current_->fullPath.c_str());
+    LogDamagedMember();
     return false;
   }
   return true;

@@ -69,6 +69,7 @@ class PackageFile {
   // False for a file member whose sizes the package cannot hold (checked before anyone
   // allocates for it).
   bool Plausible(const PackageEntry& e) const;
+  void LogDamagedMember() const;
 
   // The package file stays open from the first member read until Open, Close or CloseHandle,
   // so reading many members does not open and measure the file for each.

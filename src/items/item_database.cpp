@@ -60,7 +60,9 @@ bool ItemDatabase::Load(const std::string& path, size_t headerSize, uint32_t mag
 bool ItemDatabase::LoadFromBytes(std::span<const uint8_t> file, size_t headerSize, uint32_t magic) {
   records_.clear();
   auto records = SplitRecordTable(file, headerSize, magic, kItemRecordSize);
+  ignoredTail_ = 0;
   if (!records) return false;
+  ignoredTail_ = RecordTableTail(file.size(), headerSize, kItemRecordSize);
   records_.reserve(records->size());
   for (auto rec : *records) records_.push_back(ItemRecord::Parse(rec));
   return true;

@@ -61,6 +61,8 @@ class ItemDatabase {
                      uint32_t magic = kItemMagic);
 
   int Count() const { return static_cast<int>(records_.size()); }
+  // Bytes the last load left out after the last whole record (a file cut short), for the log.
+  size_t IgnoredTail() const { return ignoredTail_; }
   // A copy of record `id`; an id outside the table yields an empty record rather than reading
   // past it.
   ItemRecord Get(int id) const;
@@ -76,6 +78,7 @@ class ItemDatabase {
 
  private:
   std::vector<ItemRecord> records_;
+  size_t ignoredTail_ = 0;
 };
 
 // The item tooltip shown over bag and shop cells. `buying` marks a shop panel; the price turns

@@ -20,4 +20,9 @@ std::optional<std::vector<std::span<const uint8_t>>> SplitRecordTable(std::span<
   return records;
 }
 
+size_t RecordTableTail(size_t fileSize, size_t headerSize, size_t recordSize) {
+  if (recordSize == 0 || headerSize >= fileSize) return 0;
+  return (fileSize - headerSize) % recordSize;
+}
+
 }  // namespace isora

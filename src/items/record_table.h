@@ -21,4 +21,8 @@ std::optional<std::vector<std::span<const uint8_t>>> SplitRecordTable(std::span<
                                                                       uint32_t magic,
                                                                       size_t recordSize);
 
+// The bytes after the last whole record (a file cut short inside a record), which the split
+// leaves out.
+size_t RecordTableTail(size_t fileSize, size_t headerSize, size_t recordSize);
+
 }  // namespace isora

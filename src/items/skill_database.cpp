@@ -61,7 +61,9 @@ bool SkillDatabase::LoadFromBytes(std::span<const uint8_t> file, size_t headerSi
                                   uint32_t magic) {
   records_.clear();
   auto records = SplitRecordTable(file, headerSize, magic, kSkillRecordSize);
+  ignoredTail_ = 0;
   if (!records) return false;
+  ignoredTail_ = RecordTableTail(file.size(), headerSize, kSkillRecordSize);
   records_.reserve(records->size());
   for (auto rec : *records) records_.push_back(SkillRecord::Parse(rec));
   return true;

@@ -53,6 +53,8 @@ class SkillDatabase {
                      uint32_t magic = kSkillMagic);
 
   int Count() const { return static_cast<int>(records_.size()); }
+  // Bytes the last load left out after the last whole record (a file cut short), for the log.
+  size_t IgnoredTail() const { return ignoredTail_; }
   // A copy of record `id`; an id outside the table yields an empty record.
   SkillRecord Get(int id) const;
   bool IsSkill(int id) const { return id > 0 && id < Count(); }
@@ -64,6 +66,7 @@ class SkillDatabase {
 
  private:
   std::vector<SkillRecord> records_;
+  size_t ignoredTail_ = 0;
 };
 
 // The skill tooltip of the player panel at a level.

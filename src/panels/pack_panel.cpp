@@ -35,23 +35,23 @@ bool PackPanel::Load(const char* iniName, const char* packagePath, int instance)
   IniFile ini;
   packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
-  x = ini.GetInt("panel", instance == 0 ? "x1" : "x2");
-  y = ini.GetInt("panel", instance == 0 ? "y1" : "y2");
+  x = PanelNumber(ini, "panel", instance == 0 ? "x1" : "x2");
+  y = PanelNumber(ini, "panel", instance == 0 ? "y1" : "y2");
   for (int k = 0; k < 3; ++k) {
     const char* s = kGridSections[k];
     PackGrid& g = grids_[k];
     g.bgpic = ini.GetString(s, "bgpic");
-    g.picWidth = ini.GetInt(s, "picWidth");
-    g.picHeight = ini.GetInt(s, "picHeight");
-    g.firstBtnX = ini.GetInt(s, "firstBtnX");
-    g.firstBtnY = ini.GetInt(s, "firstBtnY");
-    g.xDis = ini.GetInt(s, "xDis");
-    g.yDis = ini.GetInt(s, "yDis");
+    g.picWidth = PanelNumber(ini, s, "picWidth");
+    g.picHeight = PanelNumber(ini, s, "picHeight");
+    g.firstBtnX = PanelNumber(ini, s, "firstBtnX");
+    g.firstBtnY = PanelNumber(ini, s, "firstBtnY");
+    g.xDis = PanelNumber(ini, s, "xDis");
+    g.yDis = PanelNumber(ini, s, "yDis");
   }
   exitText_ = ini.GetString("exitButton", "text");
   exitType_ = ini.GetInt("exitButton", "type");
-  exitX_ = ini.GetInt("exitButton", "x");
-  exitY_ = ini.GetInt("exitButton", "y");
+  exitX_ = PanelNumber(ini, "exitButton", "x");
+  exitY_ = PanelNumber(ini, "exitButton", "y");
   textBoxes.clear();
   AddIniTextBox(ini, "titleLabel", false);
   kind_ = 0;
@@ -60,6 +60,8 @@ bool PackPanel::Load(const char* iniName, const char* packagePath, int instance)
   shop_.clear();
   taken_ = 0;
   BuildCells();
+  iniProblems.clear();
+  CheckIniButton(ini, "exitButton", buttons.front(), {"x", "y", "text", "type"});
   return true;
 }
 

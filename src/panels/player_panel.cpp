@@ -64,14 +64,15 @@ bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   packagePath ? ini.Load(iniName, packagePath) : ini.LoadFile(iniName);
   if (ini.IsFailed()) return false;
   buttons.clear();
+  iniProblems.clear();
   textBoxes.clear();
   iconSkills_.clear();
   iconsShown_ = false;
   background = ini.GetString("panel", "bgpic");
-  x = ini.GetInt("panel", "x");
-  y = ini.GetInt("panel", "y");
-  width_ = ini.GetInt("panel", "w");
-  height_ = ini.GetInt("panel", "h");
+  x = PanelNumber(ini, "panel", "x");
+  y = PanelNumber(ini, "panel", "y");
+  width_ = PanelNumber(ini, "panel", "w");
+  height_ = PanelNumber(ini, "panel", "h");
   backgroundPixels_ = Surface();
   if (auto p = ResolvePicture(renderer_, background)) {
     if (const Surface* pixels = renderer_.DecodedPicture(p->pack, p->name)) {
@@ -82,8 +83,9 @@ bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   }
   const char* barSections[3] = {"HPrect", "MPrect", "EXrect"};
   for (int i = 0; i < 3; ++i) {
-    bars_[i] = BarRect_{ini.GetInt(barSections[i], "x"), ini.GetInt(barSections[i], "y"),
-                        ini.GetInt(barSections[i], "w"), ini.GetInt(barSections[i], "h")};
+    bars_[i] =
+        BarRect_{PanelNumber(ini, barSections[i], "x"), PanelNumber(ini, barSections[i], "y"),
+                 PanelNumber(ini, barSections[i], "w"), PanelNumber(ini, barSections[i], "h")};
   }
   for (const char* section : kCommandSections) AddIniButton(ini, section);
   AddIniTextBox(ini, "moneyLbl", false);
@@ -94,26 +96,27 @@ bool PlayerPanel::Load(const char* iniName, const char* packagePath) {
   const char* slotKeys[4][2] = {
       {"WuX", "WuY"}, {"JiaX", "JiaY"}, {"Shi1X", "Shi1Y"}, {"Shi2X", "Shi2Y"}};
   for (auto& k : slotKeys) {
-    buttons.emplace_back(renderer_, "NULL", AddClamped(x, ini.GetInt("weaponButtons", k[0])),
-                         AddClamped(y, ini.GetInt("weaponButtons", k[1])), kButtonPicture, false);
+    buttons.emplace_back(renderer_, "NULL", AddClamped(x, PanelNumber(ini, "weaponButtons", k[0])),
+                         AddClamped(y, PanelNumber(ini, "weaponButtons", k[1])), kButtonPicture,
+                         false);
     buttons.back().SetSize(kCell, kCell);
   }
   // A damaged row count is kept between 1 and 9 so every cell has a place.
-  int lines = std::clamp(ini.GetInt("itemButtons", "lines"), 1, kMainBagCells);
+  int lines = std::clamp(PanelNumber(ini, "itemButtons", "lines"), 1, kMainBagCells);
   int perRow = kMainBagCells / lines;
-  int firstX = ini.GetInt("itemButtons", "firstBtnX");
-  int firstY = ini.GetInt("itemButtons", "firstBtnY");
-  int xDis = ini.GetInt("itemButtons", "xDis");
-  int yDis = ini.GetInt("itemButtons", "yDis");
+  int firstX = PanelNumber(ini, "itemButtons", "firstBtnX");
+  int firstY = PanelNumber(ini, "itemButtons", "firstBtnY");
+  int xDis = PanelNumber(ini, "itemButtons", "xDis");
+  int yDis = PanelNumber(ini, "itemButtons", "yDis");
   for (int c = 0; c < kMainBagCells; ++c) {
     buttons.emplace_back(renderer_, "NULL", x + firstX + (c % perRow) * (xDis + kCell),
                          y + firstY + (c / perRow) * (yDis + kCell), kButtonPicture, false);
     buttons.back().SetSize(kCell, kCell);
   }
-  iconX_ = ini.GetInt("skillImages", "x");
-  iconY_ = ini.GetInt("skillImages", "y");
-  iconW_ = ini.GetInt("skillImages", "width");
-  iconH_ = ini.GetInt("skillImages", "height");
+  iconX_ = PanelNumber(ini, "skillImages", "x");
+  iconY_ = PanelNumber(ini, "skillImages", "y");
+  iconW_ = PanelNumber(ini, "skillImages", "width");
+  iconH_ = PanelNumber(ini, "skillImages", "height");
   Refresh();
   return true;
 }
@@ -140,15 +143,17 @@ void PlayerPanel::Refresh() {
 }
 
 Point PlayerPanel::IconPosition(int n) const {
-  Point p{x + iconX_, y + iconY_};
+  // In 64 bits: each wrap moves up a row, and a damaged INI's icon height times many skills
+  // must not overflow.
+  int64_t px = int64_t{x} + iconX_, py = int64_t{y} + iconY_;
   for (int i = 0; i < n; ++i) {
-    p.x += iconW_ + 3;
-    if (p.x + iconW_ > 639) {
-      p.x = iconX_;
-      p.y -= iconH_ - 3;
+    px += int64_t{iconW_} + 3;
+    if (px + iconW_ > 639) {
+      px = iconX_;
+      py -= int64_t{iconH_} - 3;
     }
   }
-  return p;
+  return Point{ClampToInt(px), ClampToInt(py)};
 }
 
 void PlayerPanel::AddSkillIcon(const LearnedSkill& skill) {

@@ -30,16 +30,16 @@ bool SavePanel::Load(const char* iniName, const char* packagePath) {
   iniProblems.clear();
   textBoxes.clear();
   background = ini.GetString("panel", "bgpic");
-  x = ini.GetInt("panel", "x");
-  y = ini.GetInt("panel", "y");
-  width = ini.GetInt("panel", "w");
-  height = ini.GetInt("panel", "h");
+  x = PanelNumber(ini, "panel", "x");
+  y = PanelNumber(ini, "panel", "y");
+  width = PanelNumber(ini, "panel", "w");
+  height = PanelNumber(ini, "panel", "h");
   AddIniButton(ini, "exitButton");
   for (int slot = 1; slot <= kSaveSlots; ++slot) {
     std::string section = "Button" + std::to_string(slot - 1);
     std::string caption = Gbk(u8"无进度");
     if (slot == 1) caption += Gbk(u8"(快捷)");
-    buttons.emplace_back(renderer_, caption, x, AddClamped(y, ini.GetInt(section, "y")),
+    buttons.emplace_back(renderer_, caption, x, AddClamped(y, PanelNumber(ini, section, "y")),
                          kButtonText, true);
     CheckIniButton(ini, section.c_str(), buttons.back(), {"y"});
   }

@@ -29,9 +29,13 @@ void RecreatePlayerPanels(CGame& game) {
 bool LoadPlayerPanels(CGame& game) {
   GameUi& ui = game.Ui();
   const char* pkg = game.IniPackage().c_str();
-  return ui.playerPanel && ui.playerPanel->Load("playerpanel.ini", pkg) &&
-         ui.packPanels[0]->Load("packpanel.ini", pkg, 0) &&
-         ui.packPanels[1]->Load("packpanel.ini", pkg, 1);
+  const bool loaded = ui.playerPanel && ui.playerPanel->Load("playerpanel.ini", pkg) &&
+                      ui.packPanels[0]->Load("packpanel.ini", pkg, 0) &&
+                      ui.packPanels[1]->Load("packpanel.ini", pkg, 1);
+  // Both bag panels read the same buttons; the first one's problems stand for both.
+  if (ui.playerPanel) GameUi::LogIniProblems("playerpanel.ini", *ui.playerPanel, game.Log());
+  if (ui.packPanels[0]) GameUi::LogIniProblems("packpanel.ini", *ui.packPanels[0], game.Log());
+  return loaded;
 }
 
 void SelectPanelSkill(CGame& game, int skillId) {

@@ -71,7 +71,8 @@ void CGame::DestroyWindow() {
 
 bool CGame::Init() {
   if (!platform_.CreateGameWindow("Game")) return false;
-  platform_.LoadAnimatedCursor("data\\cursor.ani");
+  if (!platform_.LoadAnimatedCursor("data\\cursor.ani"))
+    log_.Write("data\\cursor.ani could not be set as the cursor; the system's cursor is shown.");
 
   if (!renderer_.Init(&platform_)) {
     failure_.Report(platform_, log_, "Initialize DirectDraw failed!", "");
@@ -116,6 +117,11 @@ bool CGame::Init() {
     renderer_.Release();
     DestroyWindow();
     return false;
+  }
+  for (const auto& [file, tail] : {std::pair{"data\\items.itm", itemDb_.IgnoredTail()},
+                                   std::pair{"data\\skill.skl", skillDb_.IgnoredTail()}}) {
+    if (tail > 0)
+      log_.Write("%s ends inside a record: its last %zu bytes are left out.", file, tail);
   }
   if (!ReadGameIni()) {
     failure_.Report(platform_, log_, "Load game.ini failed!",

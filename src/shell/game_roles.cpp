@@ -292,7 +292,11 @@ void CGame::HoverInfo(Point cursor) {
 bool CGame::PlaceMapRoles() {
   world_->player->ForgetFightTarget();
   world_->placement.player = world_->player.get();
-  return world_->npcs.CreateMapRoles(map_.Placements(), map_, world_->placement) != 0;
+  if (world_->npcs.CreateMapRoles(map_.Placements(), map_, world_->placement) == 0) return false;
+  for (int number : world_->npcs.MissingRecords())
+    log_.Write("The map places role %d, which %s does not hold; it is left out.", number,
+               world_->placement.npcFile.c_str());
+  return true;
 }
 
 }  // namespace isora

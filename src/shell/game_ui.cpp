@@ -17,10 +17,13 @@ bool GameUi::LoadMenus(const std::string& iniPackage, GameLog& log) {
                                                                    {"mainmenu.ini", &mainMenu},
                                                                    {"dlg.ini", &messageDialog},
                                                                    {"savepanel.ini", &savePanel}};
-  for (const auto& [name, panel] : panels)
-    for (const std::string& problem : panel->iniProblems)
-      log.WriteText(std::string("Panel ") + name + ": " + problem);
+  for (const auto& [name, panel] : panels) LogIniProblems(name, *panel, log);
   return loaded;
+}
+
+void GameUi::LogIniProblems(const char* iniName, const WidgetContainer& panel, GameLog& log) {
+  for (const std::string& problem : panel.iniProblems)
+    log.WriteText(std::string("Panel ") + iniName + ": " + problem);
 }
 
 void GameUi::DrawTalkDialog() {

@@ -36,6 +36,8 @@ struct GameUi {
   // The game menu, the main menu, the message dialog and the save panel from their INIs; a
   // button its INI leaves unclickable is logged with its panel, section and key.
   bool LoadMenus(const std::string& iniPackage, GameLog& log);
+  // Logs each button the panel's INI left unclickable, as "Panel <iniName>: <problem>".
+  static void LogIniProblems(const char* iniName, const WidgetContainer& panel, GameLog& log);
   // A panel's hover from the cursor, then the panel.
   template <typename Panel>
   static void HoverAndDraw(Panel& panel) {

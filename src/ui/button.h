@@ -13,12 +13,12 @@ namespace isora {
 class Renderer;
 class UiHost;
 
-// a + b held to the int range. Positions and sizes come from INI files, whose numbers the
-// reader already holds to that range; a sum of two of them must not overflow either.
-constexpr int AddClamped(int a, int b) {
-  const int64_t sum = int64_t{a} + b;
-  return sum > INT32_MAX ? INT32_MAX : sum < INT32_MIN ? INT32_MIN : static_cast<int>(sum);
+// A 64-bit position held to the int range.
+constexpr int ClampToInt(int64_t v) {
+  return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : static_cast<int>(v);
 }
+// a + b held to the int range: a position plus an offset, either of which may be at the limit.
+constexpr int AddClamped(int a, int b) { return ClampToInt(int64_t{a} + b); }
 
 enum ButtonType : int { kButtonText = 0, kButtonPicture = 1, kButtonPicturePair = 2 };
 

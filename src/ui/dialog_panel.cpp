@@ -12,8 +12,8 @@ bool DialogPanel::Load(const char* iniName, const char* packagePath) {
   iniProblems.clear();
   textBoxes.clear();
   background = ini.GetString("panel", "bgpic");
-  x = ini.GetInt("panel", "x");
-  y = ini.GetInt("panel", "y");
+  x = PanelNumber(ini, "panel", "x");
+  y = PanelNumber(ini, "panel", "y");
   for (const char* section : {"exitButton", "upButton", "downButton"}) AddIniButton(ini, section);
   AddIniTextBox(ini, "titleLabel", true);
   AddIniTextBox(ini, "textLabel", false);

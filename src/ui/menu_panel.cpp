@@ -18,8 +18,8 @@ bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
     // "text1" (picture path, type 2 only): the picture shown under the mouse.
     std::optional<std::string> hover;
     if (type == kButtonPicturePair) hover = ini.GetString(section, "text1");
-    buttons.emplace_back(renderer_, ini.GetString(section, "text"), ini.GetInt(section, "x"),
-                         ini.GetInt(section, "y"), type, true, hover);
+    buttons.emplace_back(renderer_, ini.GetString(section, "text"), PanelNumber(ini, section, "x"),
+                         PanelNumber(ini, section, "y"), type, true, hover);
     CheckIniButton(ini, section, buttons.back(), {"x", "y", "text", "type"});
   }
   // [optionsButton], as the others: the options screen, when the game has one.
@@ -28,8 +28,8 @@ bool MenuPanel::LoadMainMenu(const char* iniName, const char* packagePath) {
     std::optional<std::string> hover;
     if (type == kButtonPicturePair) hover = ini.GetString("optionsButton", "text1");
     buttons.emplace_back(renderer_, ini.GetString("optionsButton", "text"),
-                         ini.GetInt("optionsButton", "x"), ini.GetInt("optionsButton", "y"), type,
-                         true, hover);
+                         PanelNumber(ini, "optionsButton", "x"),
+                         PanelNumber(ini, "optionsButton", "y"), type, true, hover);
   }
   return true;
 }
@@ -41,8 +41,8 @@ bool MenuPanel::LoadGameMenu(const char* iniName, const char* packagePath) {
   buttons.clear();
   iniProblems.clear();
   background = ini.GetString("panel", "bgpic");
-  x = ini.GetInt("panel", "x");
-  y = ini.GetInt("panel", "y");
+  x = PanelNumber(ini, "panel", "x");
+  y = PanelNumber(ini, "panel", "y");
   for (const char* section :
        {"backButton", "saveButton", "loadButton", "helpButton", "exitButton"}) {
     AddIniButton(ini, section);

@@ -32,12 +32,12 @@ bool OptionsPanel::Load(const char* iniName, const char* packagePath) {
   // [panel] bgpic: picture path; x, y: the panel's place on the screen; textColor: RRGGBB of
   // the labels, the title and the prompt.
   background = ini.GetString("panel", "bgpic");
-  x = ini.GetInt("panel", "x");
-  y = ini.GetInt("panel", "y");
+  x = PanelNumber(ini, "panel", "x");
+  y = PanelNumber(ini, "panel", "y");
   textColor_ = ParseColor(ini.GetString("panel", "textColor"));
   // [title] text, x, y: a line of text at an offset from the panel.
   title_ = ini.GetString("title", "text");
-  titleAt_ = Point{x + ini.GetInt("title", "x"), y + ini.GetInt("title", "y")};
+  titleAt_ = Point{x + PanelNumber(ini, "title", "x"), y + PanelNumber(ini, "title", "y")};
   // [closeButton], [upButton], [downButton]: text, type, x, y as the other panels' buttons.
   closeButton_ = static_cast<int>(buttons.size());
   AddIniButton(ini, "closeButton");
@@ -52,20 +52,20 @@ bool OptionsPanel::Load(const char* iniName, const char* packagePath) {
     labels_[i] = ini.GetString(section, "text");
     valueButton_[i] = -1;
     if (labels_[i].empty()) continue;
-    labelAt_[i] = Point{x + ini.GetInt(section, "x"), y + ini.GetInt(section, "y")};
+    labelAt_[i] = Point{x + PanelNumber(ini, section, "x"), y + PanelNumber(ini, section, "y")};
     valueButton_[i] = static_cast<int>(buttons.size());
-    buttons.emplace_back(renderer_, "-", x + ini.GetInt(section, "valueX"), labelAt_[i].y,
+    buttons.emplace_back(renderer_, "-", x + PanelNumber(ini, section, "valueX"), labelAt_[i].y,
                          kButtonText, true);
   }
   // [bindings] x, y: the list's first line; rows: lines shown; rowHeight: pixels a line;
   // keyX, padX: the key and pad buttons of each line; promptY: the prompt's line.
-  listX_ = x + ini.GetInt("bindings", "x");
-  listY_ = y + ini.GetInt("bindings", "y");
-  rows_ = std::max(0, ini.GetInt("bindings", "rows"));
-  rowHeight_ = std::max(1, ini.GetInt("bindings", "rowHeight"));
-  keyX_ = x + ini.GetInt("bindings", "keyX");
-  padX_ = x + ini.GetInt("bindings", "padX");
-  promptAt_ = Point{listX_, y + ini.GetInt("bindings", "promptY")};
+  listX_ = x + PanelNumber(ini, "bindings", "x");
+  listY_ = y + PanelNumber(ini, "bindings", "y");
+  rows_ = std::max(0, PanelNumber(ini, "bindings", "rows"));
+  rowHeight_ = std::max(1, PanelNumber(ini, "bindings", "rowHeight"));
+  keyX_ = x + PanelNumber(ini, "bindings", "keyX");
+  padX_ = x + PanelNumber(ini, "bindings", "padX");
+  promptAt_ = Point{listX_, y + PanelNumber(ini, "bindings", "promptY")};
   firstKeyButton_ = static_cast<int>(buttons.size());
   for (int i = 0; i < rows_; ++i) {
     buttons.emplace_back(renderer_, "", keyX_, listY_ + i * rowHeight_, kButtonText, true);

@@ -12,15 +12,15 @@ bool PicturePager::Load(const char* iniName, const char* packagePath) {
   if (ini.IsFailed()) return false;
   buttons.clear();
   pages.clear();
-  int count = std::clamp(ini.GetInt("panel", "count"), 0, kPagerMaxPages);
+  int count = std::clamp(PanelNumber(ini, "panel", "count"), 0, kPagerMaxPages);
   for (int i = 1; i <= count; ++i) {
     std::string key = "bgpic" + std::to_string(i);
     pages.push_back(ini.GetString("panel", key));
   }
-  x = ini.GetInt("panel", "x");
-  y = ini.GetInt("panel", "y");
-  width = ini.GetInt("panel", "width");
-  height = ini.GetInt("panel", "height");
+  x = PanelNumber(ini, "panel", "x");
+  y = PanelNumber(ini, "panel", "y");
+  width = PanelNumber(ini, "panel", "width");
+  height = PanelNumber(ini, "panel", "height");
   for (const char* section : {"PreButton", "NextButton", "ExitButton"}) AddIniButton(ini, section);
   page = 0;
   background = pages.empty() ? "NULL" : pages[0];

@@ -1,5 +1,7 @@
 #include "ui/widget_container.h"
 
+#include <algorithm>
+
 #include "foundation/ini_file.h"
 #include "media/font.h"
 #include "media/renderer.h"
@@ -40,9 +42,13 @@ int WidgetContainer::ButtonAt(int px, int py) const {
   return hit;
 }
 
+int PanelNumber(const IniFile& ini, std::string_view section, std::string_view key) {
+  return std::clamp(ini.GetInt(section, key), -kPanelNumberLimit, kPanelNumberLimit);
+}
+
 void WidgetContainer::AddIniButton(const IniFile& ini, const char* section, bool offset) {
-  int bx = ini.GetInt(section, "x");
-  int by = ini.GetInt(section, "y");
+  int bx = PanelNumber(ini, section, "x");
+  int by = PanelNumber(ini, section, "y");
   if (offset) {
     bx = AddClamped(bx, x);
     by = AddClamped(by, y);
@@ -87,10 +93,10 @@ void WidgetContainer::CheckIniButton(const IniFile& ini, const char* section, co
 }
 
 void WidgetContainer::AddIniTextBox(const IniFile& ini, const char* section, bool centred) {
-  textBoxes.emplace_back(AddClamped(x, ini.GetInt(section, "x")),
-                         AddClamped(y, ini.GetInt(section, "y")), ini.GetInt(section, "lines"),
-                         ini.GetInt(section, "lineChars"), centred, 0,
-                         Font::Create("Segoe UI", 20, 400));
+  textBoxes.emplace_back(AddClamped(x, PanelNumber(ini, section, "x")),
+                         AddClamped(y, PanelNumber(ini, section, "y")),
+                         PanelNumber(ini, section, "lines"), PanelNumber(ini, section, "lineChars"),
+                         centred, 0, Font::Create("Segoe UI", 20, 400));
 }
 
 }  // namespace isora

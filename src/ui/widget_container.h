@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/button.h"
@@ -16,6 +17,12 @@ class Font;
 class IniFile;
 class Renderer;
 class UiHost;
+
+// Panels place everything on a 640x480 screen, so a panel INI's numbers (positions, sizes,
+// spacings, counts) are held within +-kPanelNumberLimit as they are read: a damaged INI can put
+// a button far off the screen, but no sum or product of its numbers overflows.
+constexpr int kPanelNumberLimit = 1 << 20;
+int PanelNumber(const IniFile& ini, std::string_view section, std::string_view key);
 
 class WidgetContainer {
  public:

@@ -30,9 +30,13 @@ int RoleList::CreateMapRoles(const std::vector<RolePlacement>& placements, const
   for (auto& e : entries_)
     if (context.player && e.role) context.player->ForgetTargetIf(e.role.get());
   Clear();
+  missingRecords_.clear();
   for (const RolePlacement& p : placements) {
     auto record = file.Record(p.recordNumber);
-    if (!record) continue;
+    if (!record) {
+      missingRecords_.push_back(p.recordNumber);
+      continue;
+    }
     const int32_t id = nextId_++;
     entries_.push_back({Make(*record, p.row, p.column, id, map, context), id});
   }

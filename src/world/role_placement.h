@@ -33,13 +33,15 @@ class RoleList {
  public:
   // Replaces the roles with those of the placements, in order, with ids 1, 2, 3 ... Returns 1,
   // or 0 (leaving the list as it was) when the definition file is missing or foreign. A
-  // placement naming a record the file does not hold is skipped.
+  // placement naming a record the file does not hold is skipped and listed in MissingRecords.
   int CreateMapRoles(const std::vector<RolePlacement>& placements, const GameMap& map,
                      PlacementContext& context);
   // Appends a role made from the first record of this name on cell (row, column); 1 when made.
   int AddRoleByName(const std::string& name, int row, int column, const GameMap& map,
                     PlacementContext& context);
 
+  // The record numbers the last CreateMapRoles skipped, for the log.
+  const std::vector<int>& MissingRecords() const { return missingRecords_; }
   std::vector<RoleListEntry>& Entries() { return entries_; }
   const std::vector<RoleListEntry>& Entries() const { return entries_; }
   // Deletes every role of this name, leaving empty entries; the others forget them as
@@ -55,6 +57,7 @@ class RoleList {
   void ForgetEverywhere(const Role* role, Role* player);
 
   std::vector<RoleListEntry> entries_;
+  std::vector<int> missingRecords_;
   int32_t nextId_ = 1;
 };
 

@@ -122,8 +122,12 @@ struct Outcome {
     if (status == 124 || status == 137) return "HANG";
     if (status > 128) return "CRASH (signal " + std::to_string(status - 128) + ")";
     if (sanitizer) return "SANITIZER REPORT";
+    // A designed start-up message may name what failed for want of the file (the map a
+    // damaged script package could not set up); the log then names the file itself.
     if (status != 0)
-      return namedInOutput ? "stopped, file named" : "STOPPED WITHOUT NAMING THE FILE";
+      return namedInOutput ? "stopped, file named"
+             : namedInLog  ? "stopped, file named in the log"
+                           : "STOPPED WITHOUT NAMING THE FILE";
     return namedInLog ? "went on, logged" : "went on, not logged";
   }
   bool Bad() const {

@@ -21,9 +21,18 @@ TEST(ItemDatabaseLoad, CountsWholeRecordsOnly) {
   ItemDatabase db;
   ASSERT_TRUE(db.LoadFromBytes(bytes));
   EXPECT_EQ(db.Count(), 2);
+  EXPECT_EQ(db.IgnoredTail(), 0u);
+  // A file cut short inside a record: the whole ones load, the rest is counted for the log.
   bytes.push_back(7);
   ASSERT_TRUE(db.LoadFromBytes(bytes));
   EXPECT_EQ(db.Count(), 2);
+  EXPECT_EQ(db.IgnoredTail(), 1u);
+  SkillDatabase skills;
+  ASSERT_TRUE(skills.LoadFromBytes(bytes, kDatabaseHeaderSize, 0x69746532));
+  EXPECT_EQ(skills.Count(), 1);
+  EXPECT_EQ(skills.IgnoredTail(), 545u - 516u);
+  EXPECT_FALSE(db.LoadFromBytes(Header("2lks")));
+  EXPECT_EQ(db.IgnoredTail(), 0u);  // a refused file leaves nothing to report
 }
 
 TEST(ItemDatabaseLoad, RefusesWrongOrMissingMagic) {

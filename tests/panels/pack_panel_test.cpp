@@ -82,6 +82,41 @@ TEST_F(PackPanelTest, InstancesAndGridLayoutsComeFromTheIni) {
   EXPECT_EQ(panel.textBoxes[0].paragraphs, std::vector<std::string>{"My Bag"});
 }
 
+TEST_F(PackPanelTest, ADamagedIniNamesTheCloseButtonItLeavesUnclickable) {
+  WriteIni("damaged.ini", "[panel]\nx1=20\ny1=30\n[exitButton]\ntext=Close\nx=8\n");
+  PackPanel damaged(items, nullptr, renderer, &host);
+  ASSERT_TRUE(damaged.Load("damaged.ini", nullptr, 0));
+  EXPECT_EQ(damaged.iniProblems,
+            (std::vector<std::string>{"[exitButton] y: missing", "[exitButton] type: missing"}));
+  WriteIni("damaged.ini", "[panel]\nx1=20\ny1=30\n[exitButton]\ntext=Close\ntype=0\nx=8\ny=9\n");
+  ASSERT_TRUE(damaged.Load("damaged.ini", nullptr, 0));
+  EXPECT_TRUE(damaged.iniProblems.empty());  // each load starts afresh
+}
+
+// Found by fuzzing: the close button's place, the panel's x plus the INI's x, overflowed for
+// an x at the int limit; so could every cell and the panel's area.
+TEST_F(PackPanelTest, NumbersAtTheIntLimitPlaceThePanelFarOffTheScreen) {
+  WriteIni("far.ini",
+           "[panel]\nx1=2\ny1=-2147483648\n[exitButton]\ntext=Close\ntype=0\nx=2147483647\n"
+           "y=-2147483648\n[5x5itemButton]\nbgpic=NULL\npicWidth=2147483647\n"
+           "picHeight=2147483647\nfirstBtnX=2147483647\nfirstBtnY=-2147483648\n"
+           "xDis=2147483647\nyDis=-2147483648\n[titleLabel]\nlines=3\nx=2147483647\n"
+           "y=2147483647\nlineChars=1\n");
+  PackPanel far(items, nullptr, renderer, &host);
+  ASSERT_TRUE(far.Load("far.ini", nullptr, 0));
+  SubBag big(25);
+  far.ShowBag(2, &big, "A title long enough to take three lines");
+  ASSERT_EQ(far.buttons.size(), 26u);
+  EXPECT_EQ(far.buttons[0].x, 2 + kPanelNumberLimit);
+  EXPECT_EQ(far.buttons[0].y, -2 * kPanelNumberLimit);
+  EXPECT_EQ(far.buttons[25].x, 2 + kPanelNumberLimit + 4 * (kPanelNumberLimit + 32));
+  EXPECT_EQ(far.Area(), (Rect{2, -kPanelNumberLimit, 2 + kPanelNumberLimit, 0}));
+  host.cursor = {100, 100};
+  far.Hover();
+  far.Draw();  // nothing of it is on the screen, and nothing overflows on the way
+  EXPECT_EQ(far.HoveredCell(), 0);  // no cell under the cursor
+}
+
 TEST_F(PackPanelTest, ShopListsEveryItemOfTheTypeAndShowsTheFirstTwentyFive) {
   std::vector<ItemRecord> records = {MakeItem("none", 0, 0)};
   for (int i = 0; i < 30; ++i) {

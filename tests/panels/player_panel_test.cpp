@@ -95,6 +95,22 @@ TEST_F(PlayerPanelTest, ElementsAndTransparencyDecideWhatTheCursorIsOn) {
   EXPECT_FALSE(panel.Load("missing.ini", nullptr));
 }
 
+TEST_F(PlayerPanelTest, ADamagedIniNamesTheButtonsItLeavesUnclickable) {
+  EXPECT_TRUE(panel.iniProblems.empty());
+  std::string damaged = kPlayerIni;
+  damaged.replace(damaged.find("type=1\nx=612\ny=4"), 6, "type=x");  // noteButton
+  damaged.replace(damaged.find("text=ui\\b.bmp\ntype=1\nx=599"), 13, "text=ui\\c.bmp");
+  WriteIni("damaged.ini", damaged);
+  ASSERT_TRUE(panel.Load("damaged.ini", nullptr));
+  EXPECT_EQ(panel.iniProblems,
+            (std::vector<std::string>{
+                "[noteButton] type: \"x\" is not a number",
+                "[menuButton] text: \"ui\\c.bmp\" gives the button no size (a picture that is "
+                "not there?)"}));
+  ASSERT_TRUE(panel.Load("playerpanel.ini", nullptr));
+  EXPECT_TRUE(panel.iniProblems.empty());  // each load starts afresh
+}
+
 TEST_F(PlayerPanelTest, EquipmentSlotsTakeOnlyTheirTypeAndLevel) {
   held = kArmour;
   EXPECT_EQ(Left(kElementFirstSlot + kSlotWeapon), kElementNothing);

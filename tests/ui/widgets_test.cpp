@@ -200,9 +200,10 @@ TEST_F(MenuTest, ADamagedPanelIniNamesEveryButtonItLeavesUnclickable) {
 }
 
 // Found by fuzzing panel INIs: a button offset past the int range overflowed when the panel
-// position was added, and so did a hit rectangle measured from a position at the limit. Both
-// now stop at the int range, as the INI reader's own numbers do.
-TEST_F(MenuTest, PanelIniPositionOverflowStopsAtTheIntRange) {
+// position was added, and so did a hit rectangle measured from a position at the limit. A
+// panel INI's numbers are now held within kPanelNumberLimit, far off the screen, as they are
+// read.
+TEST_F(MenuTest, PanelIniNumbersAreHeldFarOffTheScreenWithoutOverflow) {
   WriteIni("menu.ini",
            "[panel]\nbgpic=NULL\nx=220\ny=110\n[backButton]\ntext=Back\ntype=0\nx=56\n"
            "y=333333333333333333333333333333333333338\n[saveButton]\ntext=Save\ntype=0\n"
@@ -211,10 +212,10 @@ TEST_F(MenuTest, PanelIniPositionOverflowStopsAtTheIntRange) {
   ASSERT_TRUE(menu.LoadGameMenu("menu.ini", nullptr));
   ASSERT_GE(menu.buttons.size(), 3u);
   EXPECT_EQ(menu.buttons[kMenuBack].x, 276);
-  EXPECT_EQ(menu.buttons[kMenuBack].y, INT32_MAX);
-  EXPECT_EQ(menu.buttons[kMenuBack].hitRect.bottom, INT32_MAX);
-  EXPECT_EQ(menu.buttons[kMenuSave].x, INT32_MIN + 220);
-  EXPECT_EQ(menu.buttons[kMenuSave].y, -2147483490);
+  EXPECT_EQ(menu.buttons[kMenuBack].y, kPanelNumberLimit + 110);
+  EXPECT_GT(menu.buttons[kMenuBack].hitRect.bottom, kPanelNumberLimit + 110);
+  EXPECT_EQ(menu.buttons[kMenuSave].x, -kPanelNumberLimit + 220);
+  EXPECT_EQ(menu.buttons[kMenuSave].y, -kPanelNumberLimit + 110);
   // The sane button beside them still works.
   EXPECT_EQ(menu.buttons[kMenuLoad].y, 180);
   host.cursor = {232, 182};
@@ -224,8 +225,8 @@ TEST_F(MenuTest, PanelIniPositionOverflowStopsAtTheIntRange) {
            "[panel]\nbgpic=NULL\n[startButton]\ntext=Go\ntype=0\nx=2147483647\n"
            "y=2147483640\n");
   ASSERT_TRUE(menu.LoadMainMenu("mainmenu.ini", nullptr));
-  EXPECT_EQ(menu.buttons[kMainStart].hitRect.right, INT32_MAX);
-  EXPECT_EQ(menu.buttons[kMainStart].hitRect.bottom, INT32_MAX);
+  EXPECT_EQ(menu.buttons[kMainStart].x, kPanelNumberLimit);
+  EXPECT_GT(menu.buttons[kMainStart].hitRect.right, kPanelNumberLimit);
   EXPECT_FALSE(menu.buttons[kMainStart].HitTest(100, 100));
 }
 

@@ -66,6 +66,7 @@ TEST_F(RolePlacementTest, RecordsTheFileDoesNotHoldAreSkipped) {
   ASSERT_EQ(list_.CreateMapRoles(placements, map_, placement_), 1);
   EXPECT_EQ(Names(), std::vector<std::string>{"Guard"});
   EXPECT_EQ(Ids(), std::vector<int>{1});
+  EXPECT_EQ(list_.MissingRecords(), (std::vector<int>{4, 0, -2}));  // for the log
 
   // A trailing partial record does not count either.
   auto bytes = WriteNpcFile(records_);
@@ -73,6 +74,7 @@ TEST_F(RolePlacementTest, RecordsTheFileDoesNotHoldAreSkipped) {
   WriteFile("data/npc.npc", bytes);
   ASSERT_EQ(list_.CreateMapRoles({{3, {}, 1, 1}, {2, {}, 1, 1}}, map_, placement_), 1);
   EXPECT_EQ(Names(), std::vector<std::string>{"Wolf"});
+  EXPECT_EQ(list_.MissingRecords(), std::vector<int>{3});
 }
 
 TEST_F(RolePlacementTest, AMissingOrForeignFileLeavesTheListAsItWas) {
