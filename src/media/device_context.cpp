@@ -39,14 +39,18 @@ uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned covera
   return static_cast<uint16_t>((r << rShift) | (g << gShift) | b);
 }
 
-DeviceContext::DeviceContext(Surface& surface)
-    : surface_(&surface), font_(Font::Create("Segoe UI", 16, 400)) {
+DeviceContext::DeviceContext(Surface& surface) : surface_(&surface) {
   // Text and shapes may land anywhere on the surface.
   surface.MarkInk(surface.Bounds());
 }
 
+const std::shared_ptr<Font>& DeviceContext::CurrentFont() const {
+  if (!font_) font_ = Font::Create("Segoe UI", 16, 400);
+  return font_;
+}
+
 std::shared_ptr<Font> DeviceContext::SelectFont(std::shared_ptr<Font> font) {
-  std::shared_ptr<Font> previous = font_;
+  std::shared_ptr<Font> previous = CurrentFont();
   if (font) font_ = std::move(font);
   return previous;
 }
@@ -57,31 +61,44 @@ int DeviceContext::SetBkMode(int mode) { return std::exchange(bkMode_, mode); }
 uint32_t DeviceContext::SetTextAlign(uint32_t align) { return std::exchange(align_, align); }
 int DeviceContext::SetTextCharacterExtra(int extra) { return std::exchange(extra_, extra); }
 
-TextMetrics DeviceContext::GetTextMetrics() const { return font_->Metrics(); }
+TextMetrics DeviceContext::GetTextMetrics() const { return F().Metrics(); }
 
 Size DeviceContext::GetTextExtent(std::string_view gbk) const {
-  return Size{font_->TextWidth(gbk, extra_), font_->Metrics().tmHeight};
+  return Size{F().TextWidth(gbk, extra_), F().Metrics().tmHeight};
 }
 
-void DeviceContext::DrawRun(int x, int baseline, std::string_view gbk, const Rect& clip) {
+void DeviceContext::DrawRun(int x, int baseline, const TextRun& run, const Rect& clip) {
   Surface& s = *surface_;
   const Rect area = clip.Intersect(s.Bounds());
   if (area.Empty()) return;
   const PixelFormat f = s.Format();
   const uint16_t solid = ColorRefToPixel(f, textColor_);
+  // BlendPixel's arithmetic with the text colour's parts taken apart once.
+  const int rShift = f == PixelFormat::Rgb565 ? 11 : 10;
+  const int gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
+  const int sr = (solid >> rShift) & 0x1F, sg = (solid >> 5) & gMask, sb = solid & 0x1F;
   int pen = x;
-  for (char32_t c : GbkToUnicode(gbk)) {
-    const Glyph& g = font_->GlyphFor(c);
+  for (const Glyph* glyph : run.glyphs) {
+    const Glyph& g = *glyph;
     const int gx = pen + g.left, gy = baseline - g.top;
     const int x0 = std::max(gx, area.left), x1 = std::min(gx + g.width, area.right);
     const int y0 = std::max(gy, area.top), y1 = std::min(gy + g.height, area.bottom);
     for (int y = y0; y < y1; ++y) {
-      const uint8_t* cov = g.coverage.data() + static_cast<size_t>(y - gy) * g.width;
+      const uint8_t* cov = g.coverage.data() + static_cast<size_t>(y - gy) * g.width - gx;
       uint16_t* row = s.Row(y);
       for (int px = x0; px < x1; ++px) {
-        unsigned a = cov[px - gx];
+        const int a = cov[px];
         if (a == 0) continue;
-        row[px] = a == 255 ? solid : BlendPixel(f, row[px], textColor_, a);
+        if (a == 255) {
+          row[px] = solid;
+          continue;
+        }
+        const int d = row[px];
+        auto mix = [a](int dc, int sc) { return dc + ((sc - dc) * a + 127) / 255; };
+        const int r = mix((d >> rShift) & 0x1F, sr);
+        const int gg = mix((d >> 5) & gMask, sg);
+        const int b = mix(d & 0x1F, sb);
+        row[px] = static_cast<uint16_t>((r << rShift) | (gg << 5) | b);
       }
     }
     pen += g.advance + extra_;
@@ -93,8 +110,9 @@ void DeviceContext::TextOut(int x, int y, std::string_view gbk) {
   // and the sums below and the pen's advance stay far from overflowing.
   constexpr int kFarOff = 1 << 24;
   if (x < -kFarOff || x > kFarOff || y < -kFarOff || y > kFarOff) return;
-  const TextMetrics& m = font_->Metrics();
-  const int width = font_->TextWidth(gbk, extra_);
+  const TextMetrics& m = F().Metrics();
+  const TextRun& run = F().Layout(gbk);
+  const int width = run.advance + static_cast<int>(run.glyphs.size()) * extra_;
   int left = x;
   if ((align_ & kTaCenter) == kTaCenter)
     left = x - width / 2;
@@ -109,17 +127,17 @@ void DeviceContext::TextOut(int x, int y, std::string_view gbk) {
   if (bkMode_ == kBkOpaque)
     surface_->Fill(Rect{left, top, left + width, top + m.tmHeight},
                    ColorRefToPixel(surface_->Format(), bkColor_));
-  DrawRun(left, baseline, gbk, surface_->Bounds());
+  DrawRun(left, baseline, run, surface_->Bounds());
 }
 
 int DeviceContext::DrawText(std::string_view gbk, Rect* rect, uint32_t format) {
   if (!rect) return 0;
-  const TextMetrics& m = font_->Metrics();
+  const TextMetrics& m = F().Metrics();
   const int lineHeight = m.tmHeight;
   const int maxWidth = rect->Width();
   const bool single = format & kDtSingleLine;
   const bool wrap = (format & kDtWordBreak) && !single;
-  auto width = [&](size_t b, size_t e) { return font_->TextWidth(gbk.substr(b, e - b), extra_); };
+  auto width = [&](size_t b, size_t e) { return F().TextWidth(gbk.substr(b, e - b), extra_); };
 
   std::vector<Line> lines;
   size_t i = 0;
@@ -194,7 +212,7 @@ int DeviceContext::DrawText(std::string_view gbk, Rect* rect, uint32_t format) {
     if (bkMode_ == kBkOpaque)
       surface_->Fill(Rect{x, y, x + l.width, y + lineHeight}.Intersect(clip),
                      ColorRefToPixel(surface_->Format(), bkColor_));
-    DrawRun(x, y + m.tmAscent, gbk.substr(l.begin, l.end - l.begin), clip);
+    DrawRun(x, y + m.tmAscent, F().Layout(gbk.substr(l.begin, l.end - l.begin)), clip);
     y += lineHeight;
   }
   return total;

@@ -67,7 +67,7 @@ class DeviceContext {
 
   // Returns the previously selected font.
   std::shared_ptr<Font> SelectFont(std::shared_ptr<Font> font);
-  const std::shared_ptr<Font>& CurrentFont() const { return font_; }
+  const std::shared_ptr<Font>& CurrentFont() const;
   ColorRef SetTextColor(ColorRef c);
   ColorRef TextColor() const { return textColor_; }
   ColorRef SetBkColor(ColorRef c);
@@ -111,11 +111,14 @@ class DeviceContext {
   bool SetDIBitsToDevice(int x, int y, std::span<const uint8_t> bmpFile);
 
  private:
-  void DrawRun(int x, int baseline, std::string_view gbk, const Rect& clip);
+  void DrawRun(int x, int baseline, const TextRun& run, const Rect& clip);
+  // The selected font; the default one is looked up only when used, as most contexts select
+  // their own first.
+  const Font& F() const { return *CurrentFont(); }
   void PlotPen(int x, int y, uint16_t px);
 
   Surface* surface_;
-  std::shared_ptr<Font> font_;
+  mutable std::shared_ptr<Font> font_;
   ColorRef textColor_ = 0;
   ColorRef bkColor_ = 0xFFFFFF;
   int bkMode_ = kBkOpaque;

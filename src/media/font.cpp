@@ -310,7 +310,9 @@ class FontImpl {
   std::string filePath;
   TextMetrics metrics;
   std::vector<SizedFace> faces;
-  mutable std::unordered_map<char32_t, Glyph> glyphs;
+  mutable std::unordered_map<char32_t, Glyph> glyphs;  // never erased: runs point into it
+  // Laid-out texts; emptied when full, which costs only a new layout of what is drawn next.
+  mutable std::unordered_map<std::string, TextRun> runs;
 
   const Glyph& Render(char32_t cp) const {
     auto it = glyphs.find(cp);
@@ -490,9 +492,27 @@ const std::string& Font::FaceName() const { return impl_->faceName; }
 const std::string& Font::FilePath() const { return impl_->filePath; }
 
 int Font::TextWidth(std::string_view gbk, int extra) const {
+  // Measuring keeps nothing: word wrapping measures every prefix of a line.
+  if (auto it = impl_->runs.find(std::string(gbk)); it != impl_->runs.end())
+    return it->second.advance + static_cast<int>(it->second.glyphs.size()) * extra;
   int w = 0;
   for (char32_t c : GbkToUnicode(gbk)) w += GlyphFor(c).advance + extra;
   return w;
+}
+
+const TextRun& Font::Layout(std::string_view gbk) const {
+  auto& runs = impl_->runs;
+  // The key is built once per look-up; texts are short, and a miss needs it anyway.
+  std::string key(gbk);
+  if (auto it = runs.find(key); it != runs.end()) return it->second;
+  if (runs.size() >= kKeptRuns) runs.clear();
+  TextRun run;
+  for (char32_t c : GbkToUnicode(gbk)) {
+    const Glyph& g = GlyphFor(c);
+    run.glyphs.push_back(&g);
+    run.advance += g.advance;
+  }
+  return runs.emplace(std::move(key), std::move(run)).first->second;
 }
 
 namespace Fonts {

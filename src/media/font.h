@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace isora {
 
@@ -31,6 +32,12 @@ struct Glyph {
   std::basic_string<uint8_t> coverage;  // width × height, top row first
 };
 
+// A GBK text laid out in one font: its glyphs in order and the sum of their advances.
+struct TextRun {
+  std::vector<const Glyph*> glyphs;
+  int advance = 0;
+};
+
 class FontImpl;
 
 // A font of one face request, pixel height and weight. Cheap to share; glyphs are cached.
@@ -51,6 +58,10 @@ class Font {
   const Glyph& GlyphFor(char32_t codePoint) const;
   // The width of a GBK text: the sum of advances plus extra pixels after every character.
   int TextWidth(std::string_view gbk, int extra = 0) const;
+  // The glyphs of a GBK text. Texts drawn again every frame (labels, names, counts) are kept,
+  // up to kKeptRuns of them; the result stays valid until the next call.
+  const TextRun& Layout(std::string_view gbk) const;
+  static constexpr size_t kKeptRuns = 256;
   const std::string& FaceName() const;  // as asked
   const std::string& FilePath() const;  // the primary face file used
 

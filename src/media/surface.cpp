@@ -145,23 +145,32 @@ void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
     if (src[i] != key) dst[i] = src[i];
 }
 
-bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uint32_t flags) {
-  Rect s = srcRect.Intersect(src.Bounds());
-  if (s.Empty()) return false;
+bool Surface::ClipCopy(int x, int y, const Surface& src, const Rect& srcRect, Rect* s,
+                       Rect* d) const {
+  *s = srcRect.Intersect(src.Bounds());
+  if (s->Empty()) return false;
   // Source clipping moves the destination by the same amount.
-  int dx = x + (s.left - srcRect.left);
-  int dy = y + (s.top - srcRect.top);
-  Rect d = Rect{dx, dy, dx + s.Width(), dy + s.Height()}.Intersect(Bounds());
-  if (d.Empty()) return false;
-  s.left += d.left - dx;
-  s.top += d.top - dy;
+  const int dx = x + (s->left - srcRect.left);
+  const int dy = y + (s->top - srcRect.top);
+  *d = Rect{dx, dy, dx + s->Width(), dy + s->Height()}.Intersect(Bounds());
+  if (d->Empty()) return false;
+  s->left += d->left - dx;
+  s->top += d->top - dy;
+  s->right = s->left + d->Width();
+  s->bottom = s->top + d->Height();
+  return true;
+}
+
+bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uint32_t flags) {
+  Rect s, d;
+  if (!ClipCopy(x, y, src, srcRect, &s, &d)) return false;
   const int w = d.Width(), h = d.Height();
   const bool keyed = (flags & kBltSrcColorKey) && src.hasKey_;
   if (tracksInk_) MarkInk(d);
   if (keyed && src.tracksInk_ && &src != this) {
     // Only the source's inked tiles can change the destination.
     const int offsetX = d.left - s.left, offsetY = d.top - s.top;
-    src.ForEachInkRun(Rect{s.left, s.top, s.left + w, s.top + h}, [&](const Rect& run) {
+    src.ForEachInkRun(s, [&](const Rect& run) {
       for (int y = run.top; y < run.bottom; ++y)
         CopyRowKeyed(Row(y + offsetY) + run.left + offsetX, src.Row(y) + run.left, run.Width(),
                      src.key_);
@@ -188,6 +197,51 @@ bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uin
       CopyRow(out, in, w);
   }
   return true;
+}
+
+void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
+  struct Pass {
+    const Surface* src;
+    Rect s, d;
+    bool keyed;
+  };
+  std::vector<Pass> passes;
+  passes.reserve(layers.size());
+  int top = height_, bottom = 0;
+  for (size_t i = 0; i < layers.size(); ++i) {
+    const ComposeLayer& layer = layers[i];
+    if (!layer.source) continue;
+    if (layer.source == this) {
+      // A copy within this surface reads rows the earlier layers write: those go first whole.
+      Compose(x, y, layers.first(i));
+      BltFast(x, y, *this, layer.srcRect, layer.keyed ? kBltSrcColorKey : kBltNoColorKey);
+      Compose(x, y, layers.subspan(i + 1));
+      return;
+    }
+    Pass p{layer.source, {}, {}, layer.keyed && layer.source->hasKey_};
+    if (!ClipCopy(x, y, *layer.source, layer.srcRect, &p.s, &p.d)) continue;
+    if (tracksInk_) MarkInk(p.d);
+    top = std::min(top, p.d.top);
+    bottom = std::max(bottom, p.d.bottom);
+    passes.push_back(p);
+  }
+  for (int row = top; row < bottom; ++row) {
+    uint16_t* out = Row(row);
+    for (const Pass& p : passes) {
+      if (row < p.d.top || row >= p.d.bottom) continue;
+      const int sy = row - p.d.top + p.s.top, offsetX = p.d.left - p.s.left;
+      const Surface& src = *p.src;
+      if (!p.keyed) {
+        CopyRow(out + p.d.left, src.Row(sy) + p.s.left, p.d.Width());
+      } else if (src.tracksInk_) {
+        src.ForEachInkRun(Rect{p.s.left, sy, p.s.right, sy + 1}, [&](const Rect& run) {
+          CopyRowKeyed(out + run.left + offsetX, src.Row(sy) + run.left, run.Width(), src.key_);
+        });
+      } else {
+        CopyRowKeyed(out + p.d.left, src.Row(sy) + p.s.left, p.d.Width(), src.key_);
+      }
+    }
+  }
 }
 
 void Surface::Fill(const Rect& rect, uint16_t value) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace isora {
@@ -102,6 +103,15 @@ enum BltFlags : uint32_t {
   kBltSrcColorKey = 1,  // source pixels equal to the source's colour key are not copied
 };
 
+class Surface;
+
+// One source of a composition: srcRect of `source`, keyed by the source's colour key or not.
+struct ComposeLayer {
+  const Surface* source = nullptr;
+  Rect srcRect;
+  bool keyed = false;
+};
+
 class Surface {
  public:
   Surface() = default;
@@ -147,6 +157,10 @@ class Surface {
   // keyed source, key pixels leave the destination unchanged. Copying a surface onto itself is
   // allowed when the rectangles do not overlap. Returns false only for an empty result.
   bool BltFast(int x, int y, const Surface& src, const Rect& srcRect, uint32_t flags);
+  // The same pixels as one BltFast to (x, y) per layer, in order, but done row by row: each
+  // destination row takes all its layers while it is still in cache. A layer whose source is
+  // this surface is copied by BltFast, after the layers before it.
+  void Compose(int x, int y, std::span<const ComposeLayer> layers);
   // Fills a rectangle (clipped) with a raw pixel value.
   void Fill(const Rect& rect, uint16_t value);
   void Fill(uint16_t value) { Fill(Bounds(), value); }
@@ -174,6 +188,9 @@ class Surface {
   template <typename Fn>
   void ForEachInkRun(const Rect& area, Fn&& fn) const;
   void FillKeyOverInk(const Rect& rect);
+  // BltFast's clipping: the source rectangle s copied to the destination rectangle d, both the
+  // same size. False when nothing is left.
+  bool ClipCopy(int x, int y, const Surface& src, const Rect& srcRect, Rect* s, Rect* d) const;
 
   std::vector<uint16_t> pixels_;
   int width_ = 0, height_ = 0, pitch_ = 0;

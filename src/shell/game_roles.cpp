@@ -69,9 +69,10 @@ void CGame::PlayStep() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
-  back->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);
-  back->BltFast(0, 0, *layer3, viewRect_, kBltSrcColorKey);
-  back->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
+  // Ground, roles, then objects, row by row.
+  const ComposeLayer layers[] = {
+      {ground, viewRect_, false}, {layer3, viewRect_, true}, {layer4, viewRect_, true}};
+  back->Compose(0, 0, layers);
   DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_});
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);

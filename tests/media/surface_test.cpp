@@ -183,5 +183,73 @@ TEST(SurfaceInkTest, KeyFillsForgetWholeTilesAndRawWritesAreFoundAgain) {
   EXPECT_TRUE(layer.InkedAt(0, 0));
 }
 
+// A composition must leave exactly the pixels of one BltFast per layer in turn, whatever the
+// layers' sizes, rectangles, keys and ink, and however far the rectangles reach outside.
+TEST(SurfaceComposeTest, LayersComposeLikeOneBlitAfterAnother) {
+  Surface ground = Pattern(150, 110);
+  Surface objects(150, 110), roles(120, 90), plainKeyed = Pattern(70, 50);
+  for (Surface* layer : {&objects, &roles}) {
+    layer->SetColorKey(kColorKey565);
+    layer->Fill(kColorKey565);
+  }
+  objects.TrackInk();
+  objects.FindInk();
+  for (int i = 0; i < 30; ++i) {
+    objects.Fill(Rect{i * 5, i * 3, i * 5 + 9, i * 3 + 7}, static_cast<uint16_t>(0x100 + i));
+    roles.Set(i * 4, i * 3, static_cast<uint16_t>(0x2000 + i));
+  }
+  plainKeyed.SetColorKey(static_cast<uint16_t>(3 * 100 + 5 + 1));  // one pixel is key
+  uint32_t seed = 11;
+  auto next = [&](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  for (int step = 0; step < 200; ++step) {
+    Surface a(90, 70), b(90, 70);
+    a.Fill(0x5555);
+    b.Fill(0x5555);
+    const int x = next(60) - 30, y = next(50) - 25;
+    ComposeLayer layers[4];
+    const Surface* sources[] = {&ground, &objects, &roles, &plainKeyed};
+    for (int i = 0; i < 4; ++i) {
+      const int left = next(200) - 40, top = next(150) - 30;
+      layers[i] = {sources[(i + step) % 4], Rect{left, top, left + next(110), top + next(90)},
+                   next(3) != 0};
+    }
+    a.Compose(x, y, layers);
+    for (const ComposeLayer& l : layers)
+      b.BltFast(x, y, *l.source, l.srcRect, l.keyed ? kBltSrcColorKey : kBltNoColorKey);
+    for (int py = 0; py < 70; ++py)
+      for (int px = 0; px < 90; ++px) ASSERT_EQ(a.At(px, py), b.At(px, py)) << step;
+  }
+}
+
+// A layer taken from the destination itself sees what the layers before it wrote, and the
+// destination's ink record covers everything composed onto it.
+TEST(SurfaceComposeTest, SelfLayerAndDestinationInk) {
+  Surface ground = Pattern(64, 64);
+  Surface a(64, 64), b(64, 64);
+  a.SetColorKey(kColorKey565);
+  a.Fill(kColorKey565);
+  a.TrackInk();
+  a.FindInk();
+  b.SetColorKey(kColorKey565);
+  b.Fill(kColorKey565);
+  const ComposeLayer layers[] = {{&ground, Rect{0, 0, 20, 20}, false},
+                                 {&a, Rect{30, 30, 50, 50}, false},
+                                 {&ground, Rect{30, 30, 40, 40}, false}};
+  a.Compose(40, 40, layers);
+  b.BltFast(40, 40, ground, Rect{0, 0, 20, 20}, kBltNoColorKey);
+  b.BltFast(40, 40, b, Rect{30, 30, 50, 50}, kBltNoColorKey);
+  b.BltFast(40, 40, ground, Rect{30, 30, 40, 40}, kBltNoColorKey);
+  for (int py = 0; py < 64; ++py)
+    for (int px = 0; px < 64; ++px) ASSERT_EQ(a.At(px, py), b.At(px, py));
+  EXPECT_EQ(a.At(55, 55), ground.At(5, 5));  // copied from what the first layer wrote
+  Surface view(64, 64);
+  view.BltFast(0, 0, a, a.Bounds(), kBltSrcColorKey);
+  EXPECT_EQ(view.At(45, 45), ground.At(35, 35));
+  EXPECT_EQ(view.At(55, 55), ground.At(5, 5));
+}
+
 }  // namespace
 }  // namespace isora

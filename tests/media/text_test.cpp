@@ -121,6 +121,51 @@ TEST(DeviceContextTest, TextFarOffTheSurfaceDrawsNothingAndDoesNotOverflow) {
   EXPECT_EQ(s.At(0, 0), 0x07E0);
 }
 
+// Each pixel of a text blended over a background is BlendPixel of its glyph's coverage, in both
+// pixel formats and with extra spacing; drawn again from the kept layout, and again after more
+// texts than are kept pushed it out, it gives the same pixels, and measuring agrees with it.
+TEST(DeviceContextTest, BlendedTextFollowsEachGlyphsCoverage) {
+  const std::string text = Gbk(u8"Wg,中文 fy");
+  auto font = Font::Create("Segoe UI", 20, 400);
+  for (PixelFormat f : {PixelFormat::Rgb565, PixelFormat::Rgb555}) {
+    Surface expected(160, 40, f);
+    for (int y = 0; y < 40; ++y)
+      for (int x = 0; x < 160; ++x) expected.Set(x, y, static_cast<uint16_t>(x * 97 + y * 31));
+    const ColorRef color = MakeColorRef(200, 40, 120);
+    int pen = 4;
+    const int baseline = 6 + font->Metrics().tmAscent;
+    for (char32_t c : GbkToUnicode(text)) {
+      const Glyph& g = font->GlyphFor(c);
+      for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+          const int px = pen + g.left + x, py = baseline - g.top + y;
+          const unsigned a = g.coverage[static_cast<size_t>(y) * g.width + x];
+          if (a) expected.Set(px, py, BlendPixel(f, expected.At(px, py), color, a));
+        }
+      pen += g.advance + 2;
+    }
+    auto draw = [&] {
+      Surface s(160, 40, f);
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 160; ++x) s.Set(x, y, static_cast<uint16_t>(x * 97 + y * 31));
+      DeviceContext dc(s);
+      dc.SelectFont(font);
+      dc.SetBkMode(kBkTransparent);
+      dc.SetTextColor(color);
+      dc.SetTextCharacterExtra(2);
+      EXPECT_EQ(dc.GetTextExtent(text).cx, pen - 4);
+      dc.TextOut(4, 6, text);
+      EXPECT_EQ(dc.GetTextExtent(text).cx, pen - 4);
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 160; ++x) ASSERT_EQ(s.At(x, y), expected.At(x, y)) << x << "," << y;
+    };
+    draw();
+    draw();
+    for (size_t i = 0; i < Font::kKeptRuns + 3; ++i) font->Layout(std::to_string(i));
+    draw();
+  }
+}
+
 TEST(DeviceContextTest, DrawTextWrapsAtWordsAndCentresLines) {
   Surface s(200, 200);
   DeviceContext dc(s);
