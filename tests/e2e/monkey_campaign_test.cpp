@@ -24,7 +24,8 @@
 #endif
 #endif
 #ifdef ISORA_MONKEY_ASAN
-#include <sanitizer/allocator_interface.h>
+// The sanitizer runtime's count of the bytes the program holds (allocated and not yet freed).
+extern "C" size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace isora::e2e {
