@@ -43,5 +43,36 @@ TEST(JsonSource, TiledMapWithANumberTooLargeIsRefusedNotThrown) {
   EXPECT_NE(error.find("neither a TMX map nor valid JSON"), std::string::npos) << error;
 }
 
+// Found by fuzzing: a TMX width of 85555555555555555 became a double that was converted to int
+// (undefined behaviour) when the map's size was read. Sizes, first gids and tile ids are now read
+// by JsonInt, which never converts a float no int can hold.
+TEST(JsonSource, TiledNumbersNoIntCanHoldAreNotConverted) {
+  const nlohmann::json j = nlohmann::json::parse(
+      R"({"huge": 8.5555555555555555e16, "whole": 64.0, "cut": -3.75, "big": 9223372036854775807,
+          "unsigned": 18446744073709551615, "small": -9223372036854775807, "text": "7",
+          "nan": null})");
+  EXPECT_EQ(JsonInt(j, "huge", -1), -1);
+  EXPECT_EQ(JsonInt(j, "whole", -1), 64);
+  EXPECT_EQ(JsonInt(j, "cut", 0), -3);
+  EXPECT_EQ(JsonInt(j, "big", 0), INT32_MAX);
+  EXPECT_EQ(JsonInt(j, "unsigned", 0), INT32_MAX);
+  EXPECT_EQ(JsonInt(j, "small", 0), INT32_MIN);
+  EXPECT_EQ(JsonInt(j, "text", 5), 5);
+  EXPECT_EQ(JsonInt(j, "nan", 5), 5);
+  EXPECT_EQ(JsonInt(j, "absent", 5), 5);
+  EXPECT_EQ(JsonInt(nlohmann::json::array(), "huge", 5), 5);
+
+  nlohmann::json out;
+  std::string error;
+  std::vector<std::string> warnings;
+  const std::string tmx =
+      R"(<?xml version="1.0" encoding="UTF-8"?><map version="1.10" orientation="isometric" )"
+      R"(width="85555555555555555" height="8" tilewidth="64" tileheight="32" infinite="0">)"
+      R"(<layer id="1" name="ground" width="8" height="8"><data encoding="csv">1</data></layer>)"
+      R"(</map>)";
+  ParseTiledMap(tmx, "/nonexistent", out, &warnings, &error);  // a sanitizer build checks it
+  EXPECT_FALSE(out.is_null());
+}
+
 }  // namespace
 }  // namespace isora::demo

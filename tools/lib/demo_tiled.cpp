@@ -83,9 +83,13 @@ std::string JoinPath(const std::string& base, const std::string& rel) {
 bool ObjectCell(const nlohmann::json& o, int tileHeight, int n, int& row, int& column) {
   if (!o.contains("x") || !o.contains("y") || !o["x"].is_number() || !o["y"].is_number())
     return false;
-  row = static_cast<int>(std::floor(o["x"].get<double>() / tileHeight));
-  column = static_cast<int>(std::floor(o["y"].get<double>() / tileHeight));
-  return row >= 0 && column >= 0 && row < n && column < n;
+  const double r = std::floor(o["x"].get<double>() / tileHeight);
+  const double c = std::floor(o["y"].get<double>() / tileHeight);
+  // Compared as doubles first: a point far off the map has no int cell.
+  if (!(r >= 0 && c >= 0 && r < n && c < n)) return false;
+  row = static_cast<int>(r);
+  column = static_cast<int>(c);
+  return true;
 }
 
 std::string ObjectClass(const nlohmann::json& o) {
@@ -126,15 +130,16 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
     return fail("the map is " +
                 (orientation.empty() ? std::string("of no orientation") : orientation) +
                 "; the game's maps are isometric (Map > Map Properties > Orientation)");
-  const int tw = tmj.value("tilewidth", 0), th = tmj.value("tileheight", 0);
+  const int tw = JsonInt(tmj, "tilewidth", 0), th = JsonInt(tmj, "tileheight", 0);
   if (tw != 64 || th != 32)
     return fail("the map's tiles are " + std::to_string(tw) + "x" + std::to_string(th) +
                 "; the game's are 64x32");
   if (tmj.value("infinite", false))
     return fail("the map is infinite; the game's maps have a fixed size (uncheck Infinite)");
-  const int n = tmj.value("width", 0);
-  if (n < 1 || n > 50 || tmj.value("height", 0) != n)
-    return fail("the map is " + std::to_string(n) + "x" + std::to_string(tmj.value("height", 0)) +
+  const int n = JsonInt(tmj, "width", 0);
+  if (n < 1 || n > 50 || JsonInt(tmj, "height", 0) != n)
+    return fail("the map is " + std::to_string(n) + "x" +
+                std::to_string(JsonInt(tmj, "height", 0)) +
                 " cells; the game's maps are square, at most 50x50");
 
   // Catalogues: given by the caller or named by the map.
@@ -171,7 +176,7 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
     IntProperty(def, "tileType", ts.tileType);
     ts.blocked = BoolProperty(def, "blocked");
     for (const auto& t : def.value("tiles", nlohmann::json::array()))
-      if (BoolProperty(t, "blocked")) ts.blockedTiles.push_back(t.value("id", -1));
+      if (BoolProperty(t, "blocked")) ts.blockedTiles.push_back(JsonInt(t, "id", -1));
     tilesets.push_back(ts);
   }
   std::sort(tilesets.begin(), tilesets.end(),

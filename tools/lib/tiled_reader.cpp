@@ -4,7 +4,9 @@
 #include <zlib.h>
 #include <zstd.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -365,7 +367,7 @@ struct Normaliser {
     json external;
     if (!LoadJsonOrXml(Join(baseDir, source), "tileset", external, error)) return false;
     if (!external.is_object()) return Fail{error}(source + ": not a tileset");
-    external["firstgid"] = ts.value("firstgid", 0);
+    external["firstgid"] = JsonInt(ts, "firstgid", 0);
     ts = std::move(external);
     TypeProperties(ts);
     if (ts.contains("tiles") && ts["tiles"].is_array())
@@ -511,7 +513,7 @@ bool Parse(const std::string& text, const std::string& baseDir, json& out,
   }
   Normaliser norm{baseDir, warnings, error};
   norm.infinite = out.value("infinite", false);
-  const int w = out.value("width", 0), h = out.value("height", 0);
+  const int w = JsonInt(out, "width", 0), h = JsonInt(out, "height", 0);
   // Layers of maps far beyond the game's 50x50 are left undecoded: the importer refuses the
   // size by name, and nothing large is allocated for them.
   constexpr int kMaxDecodedSide = 256;
@@ -549,6 +551,24 @@ bool ReadTiledMap(const std::string& path, json& out, std::vector<std::string>* 
     return false;
   }
   return true;
+}
+
+int JsonInt(const nlohmann::json& owner, const char* key, int fallback) {
+  if (!owner.is_object()) return fallback;
+  const auto it = owner.find(key);
+  if (it == owner.end()) return fallback;
+  if (it->is_number_integer()) {
+    const int64_t v = it->is_number_unsigned()
+                          ? static_cast<int64_t>(std::min<uint64_t>(it->get<uint64_t>(), INT32_MAX))
+                          : it->get<int64_t>();
+    return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+  }
+  if (it->is_number_float()) {
+    const double d = it->get<double>();
+    // Inside the range, so the conversion is defined; NaN fails both tests.
+    if (d > -2147483649.0 && d < 2147483648.0) return static_cast<int>(d);
+  }
+  return fallback;
 }
 
 }  // namespace isora::demo

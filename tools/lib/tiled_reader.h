@@ -15,6 +15,11 @@
 
 namespace isora::demo {
 
+// owner[key] as an int: an integer held to the int range, a float truncated when it fits (Tiled
+// writes whole numbers as floats now and then); `fallback` when the key is missing, not a
+// number, or a float no int can hold.
+int JsonInt(const nlohmann::json& owner, const char* key, int fallback);
+
 // Reads the map file at path (.tmx or .tmj, told apart by content) into the JSON map shape.
 // Things the game cannot use but that do not stop the import (layer offsets, parallax, hidden
 // group layers) are added to *warnings. False with *error naming the reason.
