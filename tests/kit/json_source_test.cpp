@@ -57,8 +57,8 @@ TEST(JsonSource, TiledNumbersNoIntCanHoldAreNotConverted) {
   EXPECT_EQ(JsonInt(j, "big", 0), INT32_MAX);
   EXPECT_EQ(JsonInt(j, "unsigned", 0), INT32_MAX);
   EXPECT_EQ(JsonInt(j, "small", 0), INT32_MIN);
-  EXPECT_EQ(JsonInt(j, "text", 5), 5);
-  EXPECT_EQ(JsonInt(j, "nan", 5), 5);
+  EXPECT_THROW(JsonInt(j, "text", 5), nlohmann::json::type_error);  // reported as a wrong type
+  EXPECT_THROW(JsonInt(j, "nan", 5), nlohmann::json::type_error);
   EXPECT_EQ(JsonInt(j, "absent", 5), 5);
   EXPECT_EQ(JsonInt(nlohmann::json::array(), "huge", 5), 5);
 

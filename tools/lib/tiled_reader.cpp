@@ -557,18 +557,16 @@ int JsonInt(const nlohmann::json& owner, const char* key, int fallback) {
   if (!owner.is_object()) return fallback;
   const auto it = owner.find(key);
   if (it == owner.end()) return fallback;
-  if (it->is_number_integer()) {
-    const int64_t v = it->is_number_unsigned()
-                          ? static_cast<int64_t>(std::min<uint64_t>(it->get<uint64_t>(), INT32_MAX))
-                          : it->get<int64_t>();
-    return static_cast<int>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-  }
   if (it->is_number_float()) {
     const double d = it->get<double>();
     // Inside the range, so the conversion is defined; NaN fails both tests.
-    if (d > -2147483649.0 && d < 2147483648.0) return static_cast<int>(d);
+    return d > -2147483649.0 && d < 2147483648.0 ? static_cast<int>(d) : fallback;
   }
-  return fallback;
+  if (it->is_number_unsigned())
+    return static_cast<int>(std::min<uint64_t>(it->get<uint64_t>(), INT32_MAX));
+  if (it->is_number_integer())
+    return static_cast<int>(std::clamp<int64_t>(it->get<int64_t>(), INT32_MIN, INT32_MAX));
+  return it->get<int>();  // not a number: the type error the caller reports
 }
 
 }  // namespace isora::demo

@@ -16,8 +16,8 @@
 namespace isora::demo {
 
 // owner[key] as an int: an integer held to the int range, a float truncated when it fits (Tiled
-// writes whole numbers as floats now and then); `fallback` when the key is missing, not a
-// number, or a float no int can hold.
+// writes whole numbers as floats now and then); `fallback` when the key is missing or a float
+// no int can hold. A value that is not a number throws nlohmann's type_error, as value() does.
 int JsonInt(const nlohmann::json& owner, const char* key, int fallback);
 
 // Reads the map file at path (.tmx or .tmj, told apart by content) into the JSON map shape.
