@@ -1,11 +1,14 @@
 #include "media/jpeg_writer.h"
 
+#include <jerror.h>
 #include <jpeglib.h>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 
 namespace isora {
 
@@ -27,6 +30,9 @@ std::vector<uint8_t> ScreenshotPixels(const Surface& backBuffer) {
 
 namespace {
 
+constexpr int kMaxSide = 65500;  // the largest side a JPEG frame header can hold in practice
+constexpr size_t kFirstOutput = 64 * 1024;
+
 struct ErrorManager {
   jpeg_error_mgr pub;
   std::jmp_buf jump;
@@ -39,16 +45,72 @@ void OnError(j_common_ptr cinfo) {
 
 void Silent(j_common_ptr) {}
 
-// Gives the encoder one row of blue, green, red bytes at a time (and a fourth byte per pixel,
-// not looked at, when the encoder is told so).
-using RowSource = const uint8_t* (*)(const void* context, int y, uint8_t* scratch);
+// Writes the coded bytes straight into the caller's vector, doubling it when full, so the
+// finished file is neither copied out of the encoder's own buffer nor grown from 4 KB each time.
+struct VectorDestination {
+  jpeg_destination_mgr pub;
+  std::vector<uint8_t>* out;
 
-// Plain C state only between setjmp and longjmp: nothing here has a destructor.
-bool Encode(int width, int height, RowSource rows, const void* context, uint8_t* scratch,
-            int quality, bool fastest, unsigned char** mem, unsigned long* memSize,
-            bool fourBytes = false) {
+  static void Grow(j_compress_ptr cinfo, size_t used, size_t size) {
+    auto* self = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    try {
+      self->out->resize(size);
+    } catch (const std::bad_alloc&) {
+      cinfo->err->msg_code = JERR_OUT_OF_MEMORY;
+      cinfo->err->error_exit(reinterpret_cast<j_common_ptr>(cinfo));
+    }
+    self->pub.next_output_byte = self->out->data() + used;
+    self->pub.free_in_buffer = size - used;
+  }
+  static void Init(j_compress_ptr cinfo) {
+    auto* self = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    Grow(cinfo, 0, std::max(self->out->capacity(), kFirstOutput));
+  }
+  static boolean Empty(j_compress_ptr cinfo) {
+    auto* self = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    const size_t size = self->out->size();
+    Grow(cinfo, size, size * 2);
+    return TRUE;
+  }
+  static void Term(j_compress_ptr cinfo) {
+    auto* self = reinterpret_cast<VectorDestination*>(cinfo->dest);
+    self->out->resize(self->out->size() - self->pub.free_in_buffer);
+  }
+};
+
+// The settings every file of ours is written with: baseline JFIF, YCbCr, luma at full size and
+// chroma halved both ways, standard Huffman tables. `raw` means the caller hands over the
+// converted and subsampled planes itself.
+void Configure(jpeg_compress_struct* cinfo, int width, int height, int quality, bool fastDct,
+               bool raw) {
+  cinfo->image_width = static_cast<JDIMENSION>(width);
+  cinfo->image_height = static_cast<JDIMENSION>(height);
+  cinfo->input_components = 3;
+  cinfo->in_color_space = raw ? JCS_YCbCr : JCS_EXT_BGR;
+  jpeg_set_defaults(cinfo);
+  jpeg_set_colorspace(cinfo, JCS_YCbCr);
+  jpeg_set_quality(cinfo, quality, TRUE);
+  cinfo->comp_info[0].h_samp_factor = 2;
+  cinfo->comp_info[0].v_samp_factor = 2;
+  cinfo->comp_info[1].h_samp_factor = cinfo->comp_info[1].v_samp_factor = 1;
+  cinfo->comp_info[2].h_samp_factor = cinfo->comp_info[2].v_samp_factor = 1;
+  cinfo->write_JFIF_header = TRUE;
+  // The fast integer transform: the same baseline file, made in about two thirds of the time.
+  if (fastDct) cinfo->dct_method = JDCT_IFAST;
+  cinfo->optimize_coding = FALSE;
+  cinfo->raw_data_in = raw ? TRUE : FALSE;
+}
+
+// Feeds the image to a started encoder: `feed(cinfo)` is called until every row is in.
+using Feed = void (*)(jpeg_compress_struct* cinfo, void* context);
+
+// Plain C state only between setjmp and longjmp: nothing here has a destructor, and the
+// caller owns every buffer.
+bool Encode(int width, int height, int quality, bool fastDct, bool raw, Feed feed, void* context,
+            std::vector<uint8_t>* out) {
   jpeg_compress_struct cinfo;
   ErrorManager err;
+  VectorDestination dest;
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = OnError;
   err.pub.output_message = Silent;
@@ -57,28 +119,15 @@ bool Encode(int width, int height, RowSource rows, const void* context, uint8_t*
     return false;
   }
   jpeg_create_compress(&cinfo);
-  jpeg_mem_dest(&cinfo, mem, memSize);
-  cinfo.image_width = static_cast<JDIMENSION>(width);
-  cinfo.image_height = static_cast<JDIMENSION>(height);
-  cinfo.input_components = fourBytes ? 4 : 3;
-  cinfo.in_color_space = fourBytes ? JCS_EXT_BGRX : JCS_EXT_BGR;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_colorspace(&cinfo, JCS_YCbCr);
-  jpeg_set_quality(&cinfo, quality, TRUE);
-  cinfo.comp_info[0].h_samp_factor = 2;
-  cinfo.comp_info[0].v_samp_factor = 2;
-  cinfo.comp_info[1].h_samp_factor = cinfo.comp_info[1].v_samp_factor = 1;
-  cinfo.comp_info[2].h_samp_factor = cinfo.comp_info[2].v_samp_factor = 1;
-  cinfo.write_JFIF_header = TRUE;
-  // The fast integer transform: the same baseline file, made in about two thirds of the time.
-  if (fastest) cinfo.dct_method = JDCT_IFAST;
-  cinfo.optimize_coding = FALSE;
+  out->clear();
+  dest.out = out;
+  dest.pub.init_destination = VectorDestination::Init;
+  dest.pub.empty_output_buffer = VectorDestination::Empty;
+  dest.pub.term_destination = VectorDestination::Term;
+  cinfo.dest = &dest.pub;
+  Configure(&cinfo, width, height, quality, fastDct, raw);
   jpeg_start_compress(&cinfo, TRUE);
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row =
-        const_cast<JSAMPROW>(rows(context, static_cast<int>(cinfo.next_scanline), scratch));
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
+  while (cinfo.next_scanline < cinfo.image_height) feed(&cinfo, context);
   jpeg_finish_compress(&cinfo);
   jpeg_destroy_compress(&cinfo);
   return true;
@@ -89,30 +138,121 @@ struct PackedRows {
   size_t stride;
 };
 
-const uint8_t* PackedRow(const void* context, int y, uint8_t*) {
+void FeedPackedRow(jpeg_compress_struct* cinfo, void* context) {
   const auto* p = static_cast<const PackedRows*>(context);
-  return p->bgr + static_cast<size_t>(y) * p->stride;
+  JSAMPROW row = const_cast<JSAMPROW>(p->bgr + cinfo->next_scanline * p->stride);
+  jpeg_write_scanlines(cinfo, &row, 1);
 }
 
-// One row of the back buffer in the screenshot's byte rule, converted as the encoder asks:
-// blue, green, red and a spare byte per pixel, one 32-bit store each.
-const uint8_t* SurfaceRow(const void* context, int y, uint8_t* scratch) {
-  const auto* s = static_cast<const Surface*>(context);
-  const uint16_t* __restrict row = s->Row(y);
-  auto* __restrict o = reinterpret_cast<uint32_t*>(scratch);
-  const int width = s->Width();
-  for (int x = 0; x < width; ++x) {
-    const uint32_t p = row[x];
-    o[x] = ((p << 3) & 0xFF) | (((p >> 3) & 0xFF) << 8) | ((p >> 8) << 16);
+// For every 16-bit pixel under the screenshot's byte rule, its Y, Cb and Cr exactly as the
+// encoder's own fixed-point conversion gives them: Y in bits 24-31, Cb in bits 0-9 and Cr in
+// bits 11-20, so that the four pixels a chroma sample averages add up in one sum without the
+// fields running into each other.
+const uint32_t* YccTable() {
+  static const std::vector<uint32_t> table = [] {
+    constexpr int kHalf = 1 << 15, kCenter = 128 << 16;
+    std::vector<uint32_t> t(65536);
+    for (uint32_t p = 0; p < t.size(); ++p) {
+      const int b = (p << 3) & 0xFF, g = (p >> 3) & 0xFF, r = (p >> 8) & 0xFF;
+      const int y = (19595 * r + 38470 * g + 7471 * b + kHalf) >> 16;
+      const int cb = (-11059 * r - 21709 * g + 32768 * b + kCenter + kHalf - 1) >> 16;
+      const int cr = (32768 * r - 27439 * g - 5329 * b + kCenter + kHalf - 1) >> 16;
+      t[p] = static_cast<uint32_t>(cb) | static_cast<uint32_t>(cr) << 11 |
+             static_cast<uint32_t>(y) << 24;
+    }
+    return t;
+  }();
+  return table.data();
+}
+
+constexpr uint32_t kChromaField = 0x3FF;
+constexpr int kCrShift = 11;
+
+// A chroma sample from the sum of four table entries: the encoder rounds alternately down and
+// up along a row (bias 1, 2, 1, 2...).
+inline void PutChroma(uint32_t sum, size_t j, uint8_t* cb, uint8_t* cr) {
+  const uint32_t bias = 1 + (j & 1);
+  sum += bias | bias << kCrShift;
+  cb[j] = static_cast<uint8_t>((sum & kChromaField) >> 2);
+  cr[j] = static_cast<uint8_t>(((sum >> kCrShift) & kChromaField) >> 2);
+}
+
+// The encoder's planes for one band of 16 rows (one row of 16×16 blocks): luma at full size and
+// the two chroma planes at half size, each row wide enough for whole blocks.
+struct Band {
+  int width = 0, height = 0;
+  size_t lumaStride = 0, chromaStride = 0;
+  std::vector<uint8_t> luma, cb, cr;
+  JSAMPROW lumaRows[16], cbRows[8], crRows[8];
+  const Surface* surface = nullptr;
+  const uint32_t* ycc = nullptr;
+
+  explicit Band(const Surface& s) : width(s.Width()), height(s.Height()), surface(&s) {
+    chromaStride = (static_cast<size_t>(width) + 15) / 16 * 8;
+    lumaStride = chromaStride * 2;
+    luma.resize(lumaStride * 16);
+    cb.resize(chromaStride * 8);
+    cr.resize(chromaStride * 8);
+    for (int i = 0; i < 16; ++i) lumaRows[i] = luma.data() + i * lumaStride;
+    for (int i = 0; i < 8; ++i) {
+      cbRows[i] = cb.data() + i * chromaStride;
+      crRows[i] = cr.data() + i * chromaStride;
+    }
+    ycc = YccTable();
   }
-  return scratch;
-}
 
-bool Finish(bool ok, unsigned char* mem, unsigned long memSize, std::vector<uint8_t>* out) {
-  ok = ok && mem;
-  if (ok) out->assign(mem, mem + memSize);
-  std::free(mem);
-  return ok;
+  // Two pixel rows into two luma rows and one row of each chroma plane. Past the right edge the
+  // encoder repeats the last pixel, so the last column stands in for the missing ones.
+  void PairOfRows(const uint16_t* __restrict a, const uint16_t* __restrict b,
+                  uint8_t* __restrict y0, uint8_t* __restrict y1, uint8_t* __restrict u,
+                  uint8_t* __restrict v) const {
+    const uint32_t* __restrict t = ycc;
+    const size_t pairs = static_cast<size_t>(width) / 2;
+    for (size_t j = 0; j < pairs; ++j) {
+      const uint32_t e0 = t[a[2 * j]], e1 = t[a[2 * j + 1]];
+      const uint32_t e2 = t[b[2 * j]], e3 = t[b[2 * j + 1]];
+      y0[2 * j] = static_cast<uint8_t>(e0 >> 24);
+      y0[2 * j + 1] = static_cast<uint8_t>(e1 >> 24);
+      y1[2 * j] = static_cast<uint8_t>(e2 >> 24);
+      y1[2 * j + 1] = static_cast<uint8_t>(e3 >> 24);
+      PutChroma(e0 + e1 + e2 + e3, j, u, v);
+    }
+    const size_t last = static_cast<size_t>(width) - 1;
+    const uint32_t ea = t[a[last]], eb = t[b[last]];
+    std::memset(y0 + width, static_cast<uint8_t>(ea >> 24), lumaStride - width);
+    std::memset(y1 + width, static_cast<uint8_t>(eb >> 24), lumaStride - width);
+    if (width % 2) {
+      y0[last] = static_cast<uint8_t>(ea >> 24);
+      y1[last] = static_cast<uint8_t>(eb >> 24);
+    }
+    for (size_t j = pairs; j < chromaStride; ++j) PutChroma(2 * (ea + eb), j, u, v);
+  }
+
+  // Fills the band that starts at pixel row `top`. Below the last row the encoder repeats the
+  // last luma row and the last chroma row.
+  void Fill(int top) {
+    const int chromaRows = (height + 1) / 2;
+    for (int c = 0; c < 8; ++c) {
+      const int ci = top / 2 + c;
+      if (ci >= chromaRows) break;
+      const int ra = 2 * ci, rb = std::min(ra + 1, height - 1);
+      PairOfRows(surface->Row(ra), surface->Row(rb), lumaRows[2 * c], lumaRows[2 * c + 1],
+                 cbRows[c], crRows[c]);
+    }
+    for (int r = height - top; r < 16; ++r)
+      std::memcpy(lumaRows[r], lumaRows[height - 1 - top], lumaStride);
+    for (int c = chromaRows - top / 2; c < 8; ++c) {
+      std::memcpy(cbRows[c], cbRows[chromaRows - 1 - top / 2], chromaStride);
+      std::memcpy(crRows[c], crRows[chromaRows - 1 - top / 2], chromaStride);
+    }
+  }
+};
+
+void FeedBand(jpeg_compress_struct* cinfo, void* context) {
+  auto* band = static_cast<Band*>(context);
+  band->Fill(static_cast<int>(cinfo->next_scanline));
+  JSAMPARRAY planes[3] = {band->lumaRows, band->cbRows, band->crRows};
+  jpeg_write_raw_data(cinfo, planes, 16);
 }
 
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -123,17 +263,18 @@ bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
   return ok;
 }
 
+bool SizeFits(int width, int height) {
+  return width > 0 && height > 0 && width <= kMaxSide && height <= kMaxSide;
+}
+
 }  // namespace
 
 bool EncodeJpeg(int width, int height, std::span<const uint8_t> bgr, int quality,
-                std::vector<uint8_t>* out) {
-  if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
+                std::vector<uint8_t>* out, bool fastDct) {
+  if (!SizeFits(width, height)) return false;
   if (bgr.size() != static_cast<size_t>(width) * height * 3) return false;
-  unsigned char* mem = nullptr;
-  unsigned long memSize = 0;
-  const PackedRows rows{bgr.data(), static_cast<size_t>(width) * 3};
-  const bool ok = Encode(width, height, PackedRow, &rows, nullptr, quality, false, &mem, &memSize);
-  return Finish(ok, mem, memSize, out);
+  PackedRows rows{bgr.data(), static_cast<size_t>(width) * 3};
+  return Encode(width, height, quality, fastDct, false, FeedPackedRow, &rows, out);
 }
 
 bool WriteJpeg(const std::string& path, int width, int height, std::span<const uint8_t> bgr,
@@ -144,14 +285,9 @@ bool WriteJpeg(const std::string& path, int width, int height, std::span<const u
 
 bool EncodeScreenshot(const Surface& backBuffer, int quality, std::vector<uint8_t>* out) {
   const int width = backBuffer.Width(), height = backBuffer.Height();
-  if (width <= 0 || height <= 0 || width > 65500 || height > 65500) return false;
-  std::vector<uint32_t> row(static_cast<size_t>(width));
-  unsigned char* mem = nullptr;
-  unsigned long memSize = 0;
-  const bool ok =
-      Encode(width, height, SurfaceRow, &backBuffer, reinterpret_cast<uint8_t*>(row.data()),
-             quality, true, &mem, &memSize, true);
-  return Finish(ok, mem, memSize, out);
+  if (!SizeFits(width, height)) return false;
+  Band band(backBuffer);
+  return Encode(width, height, quality, true, true, FeedBand, &band, out);
 }
 
 bool WriteScreenshot(const std::string& path, const Surface& backBuffer, int quality) {

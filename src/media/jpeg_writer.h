@@ -16,17 +16,19 @@ namespace isora {
 std::vector<uint8_t> ScreenshotPixels(const Surface& backBuffer);
 
 // Encodes width × height pixels stored blue, green, red (3 bytes each, rows packed) as a
-// baseline JPEG. False when the sizes are not positive or do not match the bytes, or the
-// encoder fails.
+// baseline JPEG, with the exact integer transform unless `fastDct`. False when the sizes are not
+// positive or do not match the bytes, or the encoder fails.
 bool EncodeJpeg(int width, int height, std::span<const uint8_t> bgr, int quality,
-                std::vector<uint8_t>* out);
+                std::vector<uint8_t>* out, bool fastDct = false);
 // Encodes and writes the file (native path); false when the file cannot be written.
 bool WriteJpeg(const std::string& path, int width, int height, std::span<const uint8_t> bgr,
                int quality = 75);
 
-// The screenshot in one pass: each row of the back buffer is converted by the rule of
-// ScreenshotPixels as the encoder takes it, and encoded with the fast integer transform (the
-// same baseline JFIF, quality and subsampling). False when the surface is empty or encoding fails.
+// The screenshot in one pass: each band of 16 rows of the back buffer goes by the rule of
+// ScreenshotPixels straight into the encoder's luma and subsampled chroma planes, with the
+// encoder's own arithmetic, and is encoded with the fast integer transform: the same bytes as
+// EncodeJpeg(ScreenshotPixels(...), fastDct), without the 24-bit copy or the encoder's own
+// conversion pass. False when the surface is empty or encoding fails.
 bool EncodeScreenshot(const Surface& backBuffer, int quality, std::vector<uint8_t>* out);
 // Encodes and writes the file (native path); false when the file cannot be written.
 bool WriteScreenshot(const std::string& path, const Surface& backBuffer, int quality = 75);

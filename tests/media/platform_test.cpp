@@ -149,6 +149,41 @@ TEST(JpegWriterTest, TheScreenshotIsEncodedInOnePassAsTheSameBaselineFile) {
   EXPECT_FALSE(EncodeScreenshot(Surface(), 75, &fast));
 }
 
+// The screenshot converts and subsamples by itself; any slip in its arithmetic, its rounding or
+// the way it repeats edge pixels would change the coded bytes against the encoder's own pass.
+TEST(JpegWriterTest, TheOnePassScreenshotHasTheBytesOfTheEncodersOwnConversion) {
+  uint32_t seed = 12345;
+  for (auto [w, h] :
+       {std::pair{640, 480}, {1, 1}, {17, 33}, {30, 18}, {33, 16}, {16, 31}, {2, 3}, {47, 1}}) {
+    Surface back(w, h);
+    // Smooth areas, hard edges and noise, so every coefficient path of the coder is used.
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x) {
+        seed = seed * 1103515245 + 12345;
+        uint16_t p = static_cast<uint16_t>(x * 97 + y * 31);
+        if ((x / 8 + y / 8) % 3 == 1) p = static_cast<uint16_t>(seed >> 16);
+        if ((x / 5 + y / 7) % 4 == 2) p = 0xF81F;
+        back.Set(x, y, p);
+      }
+    std::vector<uint8_t> fast, reference;
+    ASSERT_TRUE(EncodeScreenshot(back, 75, &fast)) << w << "x" << h;
+    ASSERT_TRUE(EncodeJpeg(w, h, ScreenshotPixels(back), 75, &reference, true));
+    EXPECT_EQ(fast, reference) << w << "x" << h;
+  }
+  // The caller's vector is reused: a second shot of another picture is not mixed with the first.
+  Surface a(200, 200), b(64, 64);
+  for (int y = 0; y < 200; ++y)
+    for (int x = 0; x < 200; ++x) a.Set(x, y, static_cast<uint16_t>((x * 7919) ^ (y * 104729)));
+  b.Fill(0xFFFF);
+  std::vector<uint8_t> out, expected;
+  ASSERT_TRUE(EncodeScreenshot(a, 75, &out));
+  ASSERT_TRUE(EncodeScreenshot(b, 75, &out));
+  ASSERT_TRUE(EncodeJpeg(64, 64, ScreenshotPixels(b), 75, &expected, true));
+  EXPECT_EQ(out, expected);
+  EXPECT_EQ(out[out.size() - 2], 0xFF);
+  EXPECT_EQ(out.back(), 0xD9);  // ends with the end-of-image marker, nothing after it
+}
+
 TEST(MouseDeviceTest, ButtonsReadOnlyWhileTheWindowHasTheFocus) {
   HeadlessPlatform p;
   MouseDevice mouse;
