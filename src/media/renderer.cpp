@@ -1,5 +1,6 @@
 #include "media/renderer.h"
 
+#include <algorithm>
 #include <new>
 
 #include "foundation/system_hooks.h"
@@ -31,7 +32,7 @@ constexpr SurfaceSpec kSurfaceSpecs[kSurfaceCount] = {
     {640, 480, false, "Create Primary Surface...  failed!"},
     {640, 480, false, "Create Buffer Surface...  failed!"},
     {kWorldWidth, kWorldHeight, false, "Create Layer Surface...  failed!"},
-    {kWorldWidth, kWorldHeight, true, "Create Layer Surface...  failed!"},
+    {kRoleLayerWidth, kRoleLayerHeight, true, "Create Layer Surface...  failed!"},
     {kWorldWidth, kWorldHeight, true, "Create Layer Surface...  failed!"},
     {640, 640, true, "Create Tile Surface...  failed!"},
     {2048, 1600, true, "Create Object Surface...  failed!"},
@@ -124,6 +125,15 @@ DeviceContext Renderer::GetDC(int index) {
     s = &empty;
   }
   return DeviceContext(*s);
+}
+
+Point Renderer::SurfaceOrigin(int index) const {
+  return index == kSurfaceLayer3 ? roleLayerOrigin_ : Point{};
+}
+
+Rect Renderer::OnSurface(int index, const Rect& r) const {
+  const Point o = SurfaceOrigin(index);
+  return Rect{r.left - o.x, r.top - o.y, r.right - o.x, r.bottom - o.y};
 }
 
 void Renderer::SetPackPath(int pack, const std::string& path) {
@@ -245,12 +255,13 @@ bool Renderer::DrawPictureTo(int pack, const std::string& name, int surface, int
   if (!dst || !picture) return false;
   // Opaque draws are mostly one-off (tiles, the object sheet, splash pictures): they decode
   // straight onto the destination unless the picture's pixels are at hand already.
+  const Point o = SurfaceOrigin(surface);
   if (picture->decoded) {
-    dst->BltFast(x, y, *picture->decoded, picture->decoded->Bounds(), kBltNoColorKey);
+    dst->BltFast(x - o.x, y - o.y, *picture->decoded, picture->decoded->Bounds(), kBltNoColorKey);
     return true;
   }
   std::string why;
-  if (!DrawBmp(picture->bytes, *dst, x, y, &why)) {
+  if (!DrawBmp(picture->bytes, *dst, x - o.x, y - o.y, &why)) {
     log_.WriteText(WinFormat("can not draw (bmp:)%s in (epk:)%s", name.c_str(),
                              PackPath(pack).c_str(), why.c_str()));
     return false;
@@ -263,33 +274,37 @@ bool Renderer::DrawPicture(int pack, const std::string& name, int surface, int x
   Surface* dst = GetSurface(surface);
   if (!dst) return false;
   CachedPicture* picture = Entry(pack, name, keep);
-  const Surface* decoded = picture ? Decoded(*picture) : nullptr;
+  if (!picture) return false;
+  const Point o = SurfaceOrigin(surface);
+  const Surface* decoded = Decoded(*picture);
   if (!decoded) {
     // Pictures that decode only onto a surface go through the scratch corner as designed.
-    Surface* scratch = GetSurface(kSurfaceLayer3);
-    if (!scratch || !DrawPictureTo(pack, name, kSurfaceLayer3, 0, 0, keep)) return false;
-    Size size = picture->size;
-    const Rect used{0, 0, size.cx, size.cy};
-    dst->BltFast(x, y, *scratch, used, kBltSrcColorKey);
+    const Rect used{0, 0, picture->size.cx, picture->size.cy};
+    Surface& corner = CornerScratch(picture->size);
+    if (!DrawThroughCorner(pack, name, *picture, corner)) return false;
+    dst->BltFast(x - o.x, y - o.y, corner, used, kBltSrcColorKey);
     ReleaseScratch(used);
     return true;
   }
-  dst->BltFast(x, y, *decoded, decoded->Bounds(), kBltSrcColorKey);
+  dst->BltFast(x - o.x, y - o.y, *decoded, decoded->Bounds(), kBltSrcColorKey);
   ReleaseScratch(decoded->Bounds());
   return true;
 }
 
 bool Renderer::DrawPictureLit(int pack, const std::string& name, int surface, int x, int y) {
   Surface* dst = GetSurface(surface);
-  const Surface* decoded = dst ? DecodedPicture(pack, name) : nullptr;
+  if (!dst) return false;
+  const Point o = SurfaceOrigin(surface);
+  const Surface* decoded = DecodedPicture(pack, name);
   if (!decoded) {
-    Surface* scratch = GetSurface(kSurfaceLayer3);
-    if (!dst || !scratch || !DrawPictureTo(pack, name, kSurfaceLayer3, 0, 0, false)) return false;
-    Size s = GetPictureSize(pack, name);
-    const Rect r{0, 0, s.cx, s.cy};
-    Brighten(kSurfaceLayer3, r);
-    dst->BltFast(x, y, *scratch, r, kBltSrcColorKey);
-    ReleaseScratch(r);
+    CachedPicture* picture = Entry(pack, name, false);
+    if (!picture) return false;
+    const Rect used{0, 0, picture->size.cx, picture->size.cy};
+    Surface& corner = CornerScratch(picture->size);
+    if (!DrawThroughCorner(pack, name, *picture, corner)) return false;
+    BrightenPixels(corner, used);
+    dst->BltFast(x - o.x, y - o.y, corner, used, kBltSrcColorKey);
+    ReleaseScratch(used);
     return true;
   }
   if (litScratch_.Width() != decoded->Width() || litScratch_.Height() != decoded->Height())
@@ -297,14 +312,41 @@ bool Renderer::DrawPictureLit(int pack, const std::string& name, int surface, in
   litScratch_.BltFast(0, 0, *decoded, decoded->Bounds(), kBltNoColorKey);
   BrightenPixels(litScratch_, litScratch_.Bounds());
   litScratch_.SetColorKey(ColorKey());
-  dst->BltFast(x, y, litScratch_, litScratch_.Bounds(), kBltSrcColorKey);
+  dst->BltFast(x - o.x, y - o.y, litScratch_, litScratch_.Bounds(), kBltSrcColorKey);
   ReleaseScratch(litScratch_.Bounds());
   return true;
 }
 
+bool Renderer::DrawThroughCorner(int pack, const std::string& name, const CachedPicture& picture,
+                                 Surface& corner) {
+  std::string why;
+  if (DrawBmp(picture.bytes, corner, 0, 0, &why)) return true;
+  log_.WriteText(WinFormat("can not draw (bmp:)%s in (epk:)%s", name.c_str(),
+                           PackPath(pack).c_str(), why.c_str()));
+  return false;
+}
+
+// The map's top-left corner of the role layer, size by size, as the layer holds it (key where
+// the layer does not reach): a run-length picture decoded over it keeps it where it skips.
+Surface& Renderer::CornerScratch(Size size) {
+  const int w = std::max(size.cx, 1), h = std::max(size.cy, 1);
+  if (cornerScratch_.Width() != w || cornerScratch_.Height() != h)
+    cornerScratch_ = Surface(w, h, format_);
+  cornerScratch_.SetColorKey(ColorKey());
+  cornerScratch_.Fill(ColorKey());
+  if (const Surface* layer = surfaces_[kSurfaceLayer3].get()) {
+    const Rect covered = OnSurface(kSurfaceLayer3, Rect{0, 0, w, h}).Intersect(layer->Bounds());
+    if (!covered.Empty())
+      cornerScratch_.BltFast(covered.left + roleLayerOrigin_.x, covered.top + roleLayerOrigin_.y,
+                             *layer, covered, kBltNoColorKey);
+  }
+  return cornerScratch_;
+}
+
 void Renderer::ReleaseScratch(const Rect& used) {
   // A layer not made yet is wholly refilled when a map is drawn, before anything reads it.
-  if (surfaces_[kSurfaceLayer3]) surfaces_[kSurfaceLayer3]->Fill(used, ColorKey());
+  if (surfaces_[kSurfaceLayer3])
+    surfaces_[kSurfaceLayer3]->Fill(OnSurface(kSurfaceLayer3, used), ColorKey());
 }
 
 Size Renderer::GetPictureSize(int pack, const std::string& name) {
@@ -335,6 +377,9 @@ size_t Renderer::CacheSize(int which) const { return (which == 1 ? cacheA_ : cac
 void Renderer::DrawText(const std::string& gbk, int x, int y, int surface, uint32_t alignment,
                         ColorRef color) {
   if (!GetSurface(surface)) return;
+  const Point o = SurfaceOrigin(surface);
+  x -= o.x;
+  y -= o.y;
   DeviceContext dc = GetDC(surface);
   if (textFont_) dc.SelectFont(textFont_);
   dc.SetBkMode(kBkTransparent);
@@ -377,7 +422,11 @@ void Renderer::ClearLayerAroundView(int x, int y) {
   if (y < 10) r.top = y;
   if (r.right > 3199) r.right = x + 640;
   if (r.bottom > 1599) r.bottom = y + 480;
-  layer->Fill(r, ColorKey());
+  // The layer stays within the map, so each of its pixels is the map's pixel at that place and
+  // copies that reach past the map's edge find nothing there, as with a layer of the map's size.
+  roleLayerOrigin_ = Point{std::clamp(x - kRoleLayerMargin, 0, kWorldWidth - kRoleLayerWidth),
+                           std::clamp(y - kRoleLayerMargin, 0, kWorldHeight - kRoleLayerHeight)};
+  layer->Fill(OnSurface(kSurfaceLayer3, r), ColorKey());
 }
 
 void Renderer::SetMessageLine(const std::string& text, int countdown) {

@@ -26,7 +26,7 @@ enum SurfaceIndex : int {
   kSurfacePrimary = 0,     // 640×480, shown by Flip
   kSurfaceBackBuffer = 1,  // 640×480, everything shown is drawn here
   kSurfaceGround = 2,      // 3200×1600 world layer, no key
-  kSurfaceLayer3 = 3,      // 3200×1600 keyed world layer; its top-left is the picture scratch area
+  kSurfaceLayer3 = 3,      // keyed world layer of the roles: the view and a margin (see below)
   kSurfaceLayer4 = 4,      // 3200×1600 keyed world layer
   kSurfaceTiles = 5,       // 640×640 keyed tile sheet
   kSurfaceObjects = 6,     // 2048×1600 keyed object sheet; top-left is the brighten scratch area
@@ -55,6 +55,16 @@ enum PictureCache : int {
 // The world layers' size: the largest map.
 constexpr int kWorldWidth = 3200;
 constexpr int kWorldHeight = 1600;
+
+// The role layer (surface 3) stands for the whole map but holds only the part that is ever
+// shown: the view and kRoleLayerMargin around it, cleared and drawn afresh every play frame.
+// Everything outside it is never looked at, so keeping all of the map would cost 10 MB for
+// nothing. It follows the view (ClearLayerAroundView); the renderer's operations take its
+// pixels by their place on the map, and code that works on the surface itself offsets by
+// SurfaceOrigin.
+constexpr int kRoleLayerMargin = 10;
+constexpr int kRoleLayerWidth = 640 + 2 * kRoleLayerMargin;
+constexpr int kRoleLayerHeight = 480 + 2 * kRoleLayerMargin;
 
 class Renderer {
  public:
@@ -93,8 +103,14 @@ class Renderer {
   // buffer before that still finds it filled.
   void FillBackBufferOnUse(uint16_t value);
   void CancelBackBufferFill() { backFillPending_ = false; }
-  // A device context on a surface (GetDC); the surface must exist.
+  // A device context on a surface (GetDC); the surface must exist. It draws in the surface's
+  // own coordinates.
   DeviceContext GetDC(int index);
+  // Where a surface's top-left pixel lies on the map: (0, 0), but for the role layer the view's
+  // position less the margin (within the map), as of the last ClearLayerAroundView.
+  Point SurfaceOrigin(int index) const;
+  // A rectangle given by its place on the map, in the surface's own coordinates.
+  Rect OnSurface(int index, const Rect& r) const;
 
   PixelFormat Format() const { return format_; }
   // 0x07E0F81F for 5-6-5, 0x03E07C1F for 5-5-5.
@@ -126,7 +142,8 @@ class Renderer {
   bool DrawPictureTo(int pack, const std::string& name, int surface, int x, int y, bool keep);
   // Decodes the picture into surface 3 at (0, 0) and copies its rectangle to (x, y) of the
   // destination with the source colour key: magenta pixels are transparent. Overwrites the
-  // top-left of world layer 3.
+  // top-left of world layer 3 (where the layer holds it). On the role layer, (x, y) is a place
+  // on the map, as for every operation below that takes a surface index.
   bool DrawPicture(int pack, const std::string& name, int surface, int x, int y, bool keep = false);
   // Layer 3's top-left corner is the scratch area of pictures and effects. Whoever used it
   // gives it back transparent, so a view near the map's top-left never shows what was drawn
@@ -169,7 +186,9 @@ class Renderer {
                   int sx, int sy, int w, int h);
   // Fills (x − 10, y − 10)–(x + 650, y + 490) of surface 3 with the key; the left and top stay
   // at x and y when below 10, the right and bottom shrink to x + 640 and y + 480 when they
-  // would pass 3199 and 1599.
+  // would pass 3199 and 1599. The role layer first moves to cover (x − 10, y − 10)–(x + 650,
+  // y + 490), kept within the map; what it held is not carried along (the view's part is
+  // cleared here anyway, and nothing looks beyond the view).
   void ClearLayerAroundView(int x, int y);
 
   // Effects. In 5-6-5 exactly as designed; in 5-5-5 green is treated like red and blue. Key
@@ -209,6 +228,9 @@ class Renderer {
   const Surface* Decoded(CachedPicture& picture);
   void DropDecoded(PictureMap& cache);
   void KeepDecodedIfSmaller(CachedPicture& picture);
+  Surface& CornerScratch(Size size);
+  bool DrawThroughCorner(int pack, const std::string& name, const CachedPicture& picture,
+                         Surface& corner);
   Surface* MakeSurface(int index) const;
 
   PictureMap cacheA_;
@@ -219,6 +241,8 @@ class Renderer {
   size_t resident_ = 0;  // pixels kept instead of their files
   size_t decodedBudget_ = kDecodedBudget;
   Surface litScratch_;
+  Surface cornerScratch_;  // stands in for the role layer's corner when pictures go through it
+  Point roleLayerOrigin_{};
   int currentPack_ = -1;
   PackageFile package_;
   std::shared_ptr<Font> textFont_;

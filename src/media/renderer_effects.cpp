@@ -47,7 +47,7 @@ void InPlace(Renderer& r, int surface, const Rect& rect, Size scratch, bool laye
              Fn&& fn) {
   Surface* s = r.GetSurface(surface);
   if (!s) return;
-  Rect area = rect.Intersect(s->Bounds());
+  Rect area = r.OnSurface(surface, rect).Intersect(s->Bounds());
   area.right = std::min(area.right, area.left + scratch.cx);
   area.bottom = std::min(area.bottom, area.top + scratch.cy);
   if (area.Empty()) return;
@@ -156,7 +156,7 @@ void Renderer::FadeTowardBlack(int surface, const Rect& rect, int level) {
   if (level <= 0) return;
   Surface* s = GetSurface(surface);
   if (!s) return;
-  const Rect area = rect.Intersect(s->Bounds());
+  const Rect area = OnSurface(surface, rect).Intersect(s->Bounds());
   if (area.Empty()) return;
   const uint16_t keep = static_cast<uint16_t>(31 - std::min(level, 31));
   if (format_ == PixelFormat::Rgb565)
@@ -168,7 +168,7 @@ void Renderer::FadeTowardBlack(int surface, const Rect& rect, int level) {
 void Renderer::Blend50(int surface, const Rect& rect, bool towardBlack) {
   Surface* s = GetSurface(surface);
   if (!s) return;
-  const Rect area = rect.Intersect(s->Bounds());
+  const Rect area = OnSurface(surface, rect).Intersect(s->Bounds());
   if (area.Empty()) return;
   const Layout l(format_);
   // Every channel at once: clearing each channel's low bit and shifting halves them all.

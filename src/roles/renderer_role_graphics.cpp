@@ -53,7 +53,8 @@ bool RendererRoleGraphics::DrawPicture(int pack, const std::string& name, bool k
         p[col] = is565 ? BrightenPixel565(p[col]) : BrightenPixel555(p[col]);
     }
   }
-  dst->BltFast(x, y, *picture, picture->Bounds(), kBltSrcColorKey);
+  const Point o = renderer_.SurfaceOrigin(layer);
+  dst->BltFast(x - o.x, y - o.y, *picture, picture->Bounds(), kBltSrcColorKey);
   return true;
 }
 

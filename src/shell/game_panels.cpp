@@ -1,8 +1,8 @@
 // The four status panels and the view capture under every panel screen.
 #include "foundation/win_format.h"
 #include "shell/game.h"
-#include "shell/game_ui.h"
 #include "shell/game_bags.h"
+#include "shell/game_ui.h"
 
 namespace isora {
 
@@ -13,7 +13,8 @@ void CGame::ComposeView(int surface) {
   const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
   if (ground) dst->BltFast(0, 0, *ground, viewRect_, kBltNoColorKey);
-  if (layer3) dst->BltFast(0, 0, *layer3, viewRect_, kBltSrcColorKey);
+  if (layer3)
+    dst->BltFast(0, 0, *layer3, renderer_.OnSurface(kSurfaceLayer3, viewRect_), kBltSrcColorKey);
   if (layer4) dst->BltFast(0, 0, *layer4, viewRect_, kBltSrcColorKey);
   if (rain_.Falling()) DrawRain(surface);
 }
@@ -48,7 +49,8 @@ bool GameBags::OpenStatusScreen(const std::string& title, std::vector<std::strin
 }
 
 void GameBags::ShowAttributePanel() {
-  OpenStatusScreen(game_.texts_.Get(TextId::kAttributeTitle), AttributeLines(game_.PlayerAttributes(), game_.texts_));
+  OpenStatusScreen(game_.texts_.Get(TextId::kAttributeTitle),
+                   AttributeLines(game_.PlayerAttributes(), game_.texts_));
 }
 
 void GameBags::ShowNotePanel() {

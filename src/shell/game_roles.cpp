@@ -70,10 +70,12 @@ void CGame::PlayStep() {
   const Surface* layer3 = renderer_.GetSurface(kSurfaceLayer3);
   const Surface* layer4 = renderer_.GetSurface(kSurfaceLayer4);
   // Ground, roles, then objects, row by row.
-  const ComposeLayer layers[] = {
-      {ground, viewRect_, false}, {layer3, viewRect_, true}, {layer4, viewRect_, true}};
+  const ComposeLayer layers[] = {{ground, viewRect_, false},
+                                 {layer3, renderer_.OnSurface(kSurfaceLayer3, viewRect_), true},
+                                 {layer4, viewRect_, true}};
   back->Compose(0, 0, layers);
-  DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_});
+  DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_},
+                 renderer_.SurfaceOrigin(kSurfaceLayer3));
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);
   bags_.DrawPlayerPanel();

@@ -42,7 +42,13 @@ bool DrawPicturePath(Renderer& renderer, const std::string& path, int surface, i
 
 bool ObjectLayerTransparentAt(const Renderer& renderer, int x, int y) {
   const Surface* layer3 = renderer.GetSurface(kSurfaceLayer3);
-  return !layer3 || layer3->At(x, y) == renderer.ColorKey();
+  if (!layer3) return true;
+  // Off the map nothing is drawn (and nothing is transparent either: the layer's edge is not
+  // the key); on the map the layer covers every point of the view.
+  if (!Rect{0, 0, kWorldWidth, kWorldHeight}.Contains(x, y)) return false;
+  const Point o = renderer.SurfaceOrigin(kSurfaceLayer3);
+  if (!layer3->Bounds().Contains(x - o.x, y - o.y)) return true;
+  return layer3->At(x - o.x, y - o.y) == renderer.ColorKey();
 }
 
 }  // namespace isora

@@ -14,13 +14,14 @@ constexpr uint16_t kHalfMask555 = 0x7BDE;
 }  // namespace
 
 void DrawSeeThrough(Surface& view, const Surface& roleLayer, const Surface& objectLayer,
-                    std::span<const Rect> areas, Point camera) {
+                    std::span<const Rect> areas, Point camera, Point roleOrigin) {
   const bool is565 = view.Format() == PixelFormat::Rgb565;
   const uint16_t key = is565 ? kColorKey565 : kColorKey555;
   const uint16_t half = is565 ? kHalfMask565 : kHalfMask555;
   const Rect viewOnMap{camera.x, camera.y, camera.x + view.Width(), camera.y + view.Height()};
-  const Rect layers{0, 0, std::min(roleLayer.Width(), objectLayer.Width()),
-                    std::min(roleLayer.Height(), objectLayer.Height())};
+  const Rect roles{roleOrigin.x, roleOrigin.y, roleOrigin.x + roleLayer.Width(),
+                   roleOrigin.y + roleLayer.Height()};
+  const Rect layers = roles.Intersect(Rect{0, 0, objectLayer.Width(), objectLayer.Height()});
   std::vector<Rect> done;
   for (const Rect& area : areas) {
     const Rect r = area.Intersect(viewOnMap).Intersect(layers);
@@ -30,11 +31,11 @@ void DrawSeeThrough(Surface& view, const Surface& roleLayer, const Surface& obje
     for (const Rect& d : done)
       if (!d.Intersect(r).Empty()) before.push_back(d);
     for (int y = r.top; y < r.bottom; ++y) {
-      const uint16_t* role = roleLayer.Row(y);
+      const uint16_t* role = roleLayer.Row(y - roleOrigin.y);
       const uint16_t* object = objectLayer.Row(y);
       uint16_t* out = view.Row(y - camera.y) + (r.left - camera.x);
       for (int x = r.left; x < r.right; ++x, ++out) {
-        const uint16_t c = role[x];
+        const uint16_t c = role[x - roleOrigin.x];
         if (object[x] == key || c == key) continue;
         bool mixed = false;
         for (const Rect& d : before) mixed = mixed || d.Contains(x, y);

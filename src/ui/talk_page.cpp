@@ -56,7 +56,7 @@ void TalkPage::Draw(Renderer& renderer, const std::shared_ptr<Font>& font, int c
   }
   for (int layer : {kSurfaceLayer3, kSurfaceLayer4}) {
     if (const Surface* s = renderer.GetSurface(layer))
-      temp->BltFast(0, 0, *s, view, kBltSrcColorKey);
+      temp->BltFast(0, 0, *s, renderer.OnSurface(layer, view), kBltSrcColorKey);
   }
   LightenHalf(*temp, kTalkBand);
   if (face != "NULL") renderer.DrawPicture(kPackFace, face, kSurfaceTemp, 20, 175);

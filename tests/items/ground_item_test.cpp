@@ -41,30 +41,42 @@ class GroundDrawTest : public ItemUiTest {};
 
 TEST_F(GroundDrawTest, OnlyItemsWhoseCornerIsNearTheViewAreDrawn) {
   BmpImage big = BmpImage::Filled(64, 64, 0x00FF00);
-  AddPicture("items\\big.bmp", big);
+  // Each item has a picture of its own: a picture is fetched only when its item is drawn.
+  for (const char* name : {"left_out", "left_in", "low_out", "low_in"})
+    AddPicture(std::string("items\\") + name + ".bmp", big);
   BuildPacks();
-  ItemRecord r = MakeItem("gem", 9, 1);
-  r.picture = "big.bmp";
-  Surface& layer = *renderer.GetSurface(kSurfaceLayer3);
-  layer.Fill(renderer.ColorKey());
+  auto item = [&](const char* picture) {
+    ItemRecord r = MakeItem("gem", 9, 1);
+    r.picture = std::string(picture) + ".bmp";
+    return r;
+  };
   const int camX = 1000, camY = 500;
+  renderer.ClearLayerAroundView(camX, camY);
   GroundItemList list;
-  list.push_back(GroundItem::Create(8, r, camX - 111, 600));  // just outside
-  list.push_back(GroundItem::Create(8, r, camX - 110, 800));  // just inside
-  list.push_back(GroundItem::Create(8, r, 1500, camY + 592));
+  list.push_back(GroundItem::Create(8, item("left_out"), camX - 111, 600));
+  list.push_back(GroundItem::Create(8, item("left_in"), camX - 110, 800));
+  list.push_back(GroundItem::Create(8, item("low_out"), 1500, camY + 592));
+  list.push_back(GroundItem::Create(8, item("low_in"), 1500, camY + 591));
   DrawGroundItems(list, renderer, camX, camY);
-  EXPECT_EQ(layer.At(camX - 111 + 60, 610), renderer.ColorKey());
-  EXPECT_EQ(layer.At(camX - 110 + 60, 810), Px(0x00FF00));  // drawn whole
-  EXPECT_EQ(layer.At(1510, camY + 600), renderer.ColorKey());
+  EXPECT_FALSE(renderer.IsCached(kPackItems, "left_out.bmp", false));
+  EXPECT_TRUE(renderer.IsCached(kPackItems, "left_in.bmp", false));
+  EXPECT_FALSE(renderer.IsCached(kPackItems, "low_out.bmp", false));
+  EXPECT_TRUE(renderer.IsCached(kPackItems, "low_in.bmp", false));
 
-  // Highlighted: the 32×32 square is brightened, the rest of the picture is not.
+  // Drawn at its place on the map; highlighted, the 32×32 square is brightened, the rest of the
+  // picture is not.
+  Surface& layer = *renderer.GetSurface(kSurfaceLayer3);
+  const Point o = renderer.SurfaceOrigin(kSurfaceLayer3);
+  auto at = [&](int x, int y) { return layer.At(x - o.x, y - o.y); };
   layer.Fill(renderer.ColorKey());
   list.front()->x = camX;
   list.front()->SetHighlighted(1);
   list.front()->Draw(renderer);
   uint16_t plain = Px(0x00FF00);
-  EXPECT_EQ(layer.At(camX + 40, 610), plain);
-  EXPECT_NE(layer.At(camX + 10, 610), plain);
+  EXPECT_EQ(at(camX + 40, 610), plain);
+  EXPECT_NE(at(camX + 10, 610), plain);
+  EXPECT_NE(at(camX + 10, 610), renderer.ColorKey());
+  EXPECT_EQ(at(camX - 1, 610), renderer.ColorKey());
 }
 
 TEST_F(GroundDrawTest, LabelDrawsTheNameInGreenOnADarkenedBox) {

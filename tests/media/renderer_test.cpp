@@ -19,12 +19,18 @@ class RendererTest : public test::TempDirTest {
  protected:
   void SetUp() override { ASSERT_TRUE(renderer_.Init()); }
   Surface& S(int i) { return *renderer_.GetSurface(i); }
+  // The role layer's pixel at a place on the map.
+  uint16_t RoleLayerAt(int x, int y) {
+    const Point o = renderer_.SurfaceOrigin(kSurfaceLayer3);
+    return S(kSurfaceLayer3).At(x - o.x, y - o.y);
+  }
   test::RecordingHooks hooks_;
   Renderer renderer_;
 };
 
 TEST_F(RendererTest, InitCreatesTheEightSurfacesAndLogs) {
-  const int sizes[8][2] = {{640, 480},   {640, 480}, {3200, 1600}, {3200, 1600},
+  // The role layer is the view and a margin of 10 all round, not the map.
+  const int sizes[8][2] = {{640, 480},   {640, 480}, {3200, 1600}, {660, 500},
                            {3200, 1600}, {640, 640}, {2048, 1600}, {640, 480}};
   for (int i = 0; i < 8; ++i) {
     EXPECT_EQ(S(i).Width(), sizes[i][0]) << i;
@@ -67,16 +73,19 @@ TEST_F(RendererTest, WorldLayersAboveTheGroundTrackInkAndDrawnPicturesMarkIt) {
   EXPECT_TRUE(S(kSurfaceLayer4).TracksInk());
   EXPECT_FALSE(S(kSurfaceGround).TracksInk());
   S(kSurfaceLayer3).Fill(renderer_.ColorKey());
-  EXPECT_FALSE(S(kSurfaceLayer3).InkedAt(500, 500));
+  renderer_.ClearLayerAroundView(400, 400);  // the role layer now starts at (390, 390)
+  EXPECT_FALSE(S(kSurfaceLayer3).InkedAt(110, 110));
   renderer_.Brighten(kSurfaceLayer3, Rect{490, 490, 510, 510});       // leaves the key: no ink
   renderer_.Blend50(kSurfaceLayer3, Rect{490, 490, 510, 510}, true);  // darkens the key too
-  EXPECT_TRUE(S(kSurfaceLayer3).InkedAt(500, 500));
-  EXPECT_NE(S(kSurfaceLayer3).At(500, 500), renderer_.ColorKey());
+  EXPECT_TRUE(S(kSurfaceLayer3).InkedAt(110, 110));
+  EXPECT_NE(RoleLayerAt(500, 500), renderer_.ColorKey());
+  EXPECT_EQ(RoleLayerAt(489, 500), renderer_.ColorKey());
   Surface view(640, 480);
-  view.BltFast(0, 0, S(kSurfaceLayer3), Rect{400, 400, 1040, 880}, kBltSrcColorKey);
-  EXPECT_EQ(view.At(100, 100), S(kSurfaceLayer3).At(500, 500));
+  view.BltFast(0, 0, S(kSurfaceLayer3),
+               renderer_.OnSurface(kSurfaceLayer3, Rect{400, 400, 1040, 880}), kBltSrcColorKey);
+  EXPECT_EQ(view.At(100, 100), RoleLayerAt(500, 500));
   renderer_.GetDC(kSurfaceLayer3);  // a device context may write anywhere
-  EXPECT_TRUE(S(kSurfaceLayer3).InkedAt(3000, 1500));
+  EXPECT_TRUE(S(kSurfaceLayer3).InkedAt(650, 490));
 }
 
 TEST_F(RendererTest, BltClippedAtMinus16CopiesTheLowerRightQuarter) {
@@ -103,30 +112,61 @@ TEST_F(RendererTest, ClearLayerAroundViewKeepsTheEdgesAtTheView) {
   Surface& layer = S(kSurfaceLayer3);
   layer.Fill(0x1111);
   renderer_.ClearLayerAroundView(5, 5);
-  EXPECT_EQ(layer.At(5, 5), 0xF81F);
-  EXPECT_EQ(layer.At(654, 494), 0xF81F);
-  EXPECT_EQ(layer.At(4, 5), 0x1111);
-  EXPECT_EQ(layer.At(5, 4), 0x1111);
-  EXPECT_EQ(layer.At(655, 494), 0x1111);
-  EXPECT_EQ(layer.At(654, 495), 0x1111);
+  EXPECT_EQ(renderer_.SurfaceOrigin(kSurfaceLayer3), (Point{0, 0}));  // kept on the map
+  EXPECT_EQ(RoleLayerAt(5, 5), 0xF81F);
+  EXPECT_EQ(RoleLayerAt(654, 494), 0xF81F);
+  EXPECT_EQ(RoleLayerAt(4, 5), 0x1111);
+  EXPECT_EQ(RoleLayerAt(5, 4), 0x1111);
+  EXPECT_EQ(RoleLayerAt(655, 494), 0x1111);
+  EXPECT_EQ(RoleLayerAt(654, 495), 0x1111);
 
+  // Away from the edges the rectangle is the whole layer, which has moved with the view.
   layer.Fill(0x1111);
   renderer_.ClearLayerAroundView(100, 200);
-  EXPECT_EQ(layer.At(90, 190), 0xF81F);
-  EXPECT_EQ(layer.At(89, 190), 0x1111);
-  EXPECT_EQ(layer.At(749, 689), 0xF81F);
-  EXPECT_EQ(layer.At(750, 689), 0x1111);
+  EXPECT_EQ(renderer_.SurfaceOrigin(kSurfaceLayer3), (Point{90, 190}));
+  for (int y = 0; y < layer.Height(); y += 7)
+    for (int x = 0; x < layer.Width(); x += 11) ASSERT_EQ(layer.At(x, y), 0xF81F) << x << "," << y;
+  EXPECT_EQ(RoleLayerAt(749, 689), 0xF81F);
 
-  // Near the far edges the rectangle shrinks to the view itself.
+  // Near the far edges the rectangle shrinks to the view itself, and the layer stops at the
+  // map's edge.
   layer.Fill(0x1111);
   renderer_.ClearLayerAroundView(2560, 1120);
-  EXPECT_EQ(layer.At(2550, 1110), 0xF81F);
-  EXPECT_EQ(layer.At(3199, 1599), 0xF81F);
+  EXPECT_EQ(renderer_.SurfaceOrigin(kSurfaceLayer3), (Point{2540, 1100}));
+  EXPECT_EQ(RoleLayerAt(2550, 1110), 0xF81F);
+  EXPECT_EQ(RoleLayerAt(3199, 1599), 0xF81F);
+  EXPECT_EQ(RoleLayerAt(2549, 1110), 0x1111);
   layer.Fill(0x1111);
   renderer_.ClearLayerAroundView(2555, 1115);
-  EXPECT_EQ(layer.At(3194, 1594), 0xF81F);
-  EXPECT_EQ(layer.At(3195, 1594), 0x1111);
-  EXPECT_EQ(layer.At(3194, 1595), 0x1111);
+  EXPECT_EQ(RoleLayerAt(3194, 1594), 0xF81F);
+  EXPECT_EQ(RoleLayerAt(3195, 1594), 0x1111);
+  EXPECT_EQ(RoleLayerAt(3194, 1595), 0x1111);
+}
+
+// Whatever is drawn on the role layer lands at its place on the map wherever the view is, and
+// nothing lands beyond the map's edge, where a map-sized layer would have had no pixels.
+TEST_F(RendererTest, TheRoleLayerTakesMapPlacesAndEndsAtTheMapsEdge) {
+  Surface& layer = S(kSurfaceLayer3);
+  layer.Fill(renderer_.ColorKey());
+  renderer_.ClearLayerAroundView(2600, 1300);  // the view passes the map's right edge
+  ASSERT_EQ(renderer_.SurfaceOrigin(kSurfaceLayer3), (Point{2540, 1100}));
+  ASSERT_EQ(renderer_.OnSurface(kSurfaceLayer3, Rect{2600, 1300, 3240, 1780}),
+            (Rect{60, 200, 700, 680}));
+  renderer_.Brighten(kSurfaceLayer3, Rect{3190, 1590, 3300, 1700});
+  renderer_.Blend50(kSurfaceLayer3, Rect{3190, 1590, 3300, 1700}, true);
+  EXPECT_NE(RoleLayerAt(3199, 1599), renderer_.ColorKey());
+  EXPECT_EQ(RoleLayerAt(3189, 1599), renderer_.ColorKey());
+  // Text goes where the map place says.
+  renderer_.DrawText("W", 2700, 1400, kSurfaceLayer3, kTaLeft, 0xFFFFFF);
+  int drawn = 0;
+  for (int y = 1400; y < 1420; ++y)
+    for (int x = 2700; x < 2715; ++x) drawn += RoleLayerAt(x, y) != renderer_.ColorKey();
+  EXPECT_GT(drawn, 0);
+  for (int y = 0; y < 300; ++y)
+    for (int x = 0; x < 160; ++x) ASSERT_EQ(layer.At(x, y), renderer_.ColorKey()) << x << "," << y;
+  // Surfaces other than the role layer are at the map's origin.
+  EXPECT_EQ(renderer_.SurfaceOrigin(kSurfaceLayer4), (Point{0, 0}));
+  EXPECT_EQ(renderer_.OnSurface(kSurfaceGround, Rect{1, 2, 3, 4}), (Rect{1, 2, 3, 4}));
 }
 
 TEST_F(RendererTest, BrightenSaturatesAndLeavesTheKey) {
@@ -476,7 +516,7 @@ TEST_F(RendererPackTest, MapSizedSurfacesAreMadeOnFirstUse) {
   // Asked for, a layer is black (or keyed where designed) and the object sheet can be let go.
   const Surface* layer3 = r.GetSurface(kSurfaceLayer3);
   ASSERT_NE(layer3, nullptr);
-  EXPECT_EQ(layer3->Width(), 3200);
+  EXPECT_EQ(layer3->Width(), kRoleLayerWidth);
   EXPECT_EQ(layer3->At(0, 0), 0);
   EXPECT_TRUE(layer3->HasColorKey());
   EXPECT_FALSE(r.GetSurface(kSurfaceGround)->HasColorKey());

@@ -42,5 +42,27 @@ TEST_F(RendererGraphicsTest, DrawsKeyedAndBrightensOnlyWhenAsked) {
   EXPECT_EQ(graphics_.PictureSize(kPackRole, "hero.bmp"), (Size{3, 2}));
 }
 
+// The role layer follows the view: a role is drawn at its place on the map wherever the view is.
+TEST_F(RendererGraphicsTest, RolesLandAtTheirMapPlaceOnTheLayerThatFollowsTheView) {
+  renderer_.ClearLayerAroundView(1500, 700);
+  Surface& layer = *renderer_.GetSurface(kRoleLayer);
+  const Point o = renderer_.SurfaceOrigin(kRoleLayer);
+  ASSERT_EQ(o, (Point{1490, 690}));
+  ASSERT_TRUE(graphics_.DrawPicture(kPackRole, "hero.bmp", true, kRoleLayer, 1600, 800, false));
+  EXPECT_EQ(layer.At(1600 - o.x, 800 - o.y), 0x0000);
+  EXPECT_EQ(layer.At(1601 - o.x, 800 - o.y), renderer_.ColorKey());  // cleared, and keyed
+  EXPECT_EQ(layer.At(1602 - o.x, 800 - o.y), 0xC7F8);
+  // Off the layer (far from the view) nothing is drawn and nothing fails.
+  EXPECT_TRUE(graphics_.DrawPicture(kPackRole, "hero.bmp", true, kRoleLayer, 100, 50, true));
+  for (int y = 0; y < layer.Height(); y += 5)
+    for (int x = 0; x < layer.Width(); x += 5) {
+      if (y == 110) continue;  // the row drawn above
+      ASSERT_EQ(layer.At(x, y), renderer_.ColorKey()) << x << "," << y;
+    }
+  // The ground layer is the map's own size: no offset there.
+  ASSERT_TRUE(graphics_.DrawPicture(kPackRole, "hero.bmp", true, kGroundLayer, 1600, 800, false));
+  EXPECT_EQ(renderer_.GetSurface(kGroundLayer)->At(1602, 800), 0xC7F8);
+}
+
 }  // namespace
 }  // namespace isora::test

@@ -61,5 +61,33 @@ TEST(SeeThrough, AreasOffTheViewOrTheLayersDrawNothing) {
   EXPECT_EQ(w.view.At(589, 429), 0);
 }
 
+// A role layer that holds only the view's surroundings gives the same mix as one the size of the
+// map, and nothing where it does not reach.
+TEST(SeeThrough, ARoleLayerCoveringOnlyTheViewIsReadAtItsPlaceOnTheMap) {
+  SeeThroughWorld w(PixelFormat::Rgb565);
+  const Point camera{1000, 500}, origin{990, 490};
+  Surface small(660, 500, PixelFormat::Rgb565);
+  small.Fill(w.key);
+  w.roles.Fill(Rect{1100, 600, 1120, 640}, 0xF800);
+  small.Fill(Rect{1100 - origin.x, 600 - origin.y, 1120 - origin.x, 640 - origin.y}, 0xF800);
+  w.objects.Fill(Rect{980, 480, 1130, 660}, 0x001F);
+  w.view.Fill(Rect{0, 0, 130, 160}, 0x001F);  // the composed view shows the tree
+  Surface whole = w.view;
+  const Rect areas[] = {Rect{900, 400, 1200, 700}};
+  DrawSeeThrough(whole, w.roles, w.objects, areas, camera);
+  DrawSeeThrough(w.view, small, w.objects, areas, camera, origin);
+  EXPECT_EQ(w.view.At(110, 130), 0x780F);
+  for (int y = 0; y < 480; y += 3)
+    for (int x = 0; x < 640; x += 3) ASSERT_EQ(w.view.At(x, y), whole.At(x, y)) << x << "," << y;
+  // Where the small layer ends, nothing is read: its last column is drawn, the map beyond not.
+  small.Fill(0xFFFF);
+  w.view.Fill(0);
+  const Rect all[] = {Rect{0, 0, 3200, 1600}};
+  DrawSeeThrough(w.view, small, w.objects, all, Point{400, 300}, Point{1000, 500});
+  EXPECT_EQ(w.view.At(600, 199), 0);  // map (1000, 499): above the layer
+  EXPECT_EQ(w.view.At(599, 200), 0);  // map (999, 500): left of the layer
+  EXPECT_NE(w.view.At(600, 200), 0);  // map (1000, 500): the layer's first pixel, under the tree
+}
+
 }  // namespace
 }  // namespace isora
