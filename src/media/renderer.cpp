@@ -199,10 +199,18 @@ void Renderer::KeepDecodedIfSmaller(CachedPicture& picture) {
   auto surface = std::make_unique<Surface>();
   if (!DecodeBmp(picture.bytes, format_, surface.get())) return;
   surface->SetColorKey(ColorKey());
-  surface->TrackInk();
-  surface->FindInk();
   fileBytes_ -= picture.bytes.size();
   std::vector<uint8_t>().swap(picture.bytes);
+  if (surface->Width() <= 0xFFFF) {
+    auto spans = std::make_unique<SpanImage>(*surface);
+    if (spans->SmallerThan(*surface)) {
+      resident_ += spans->MemoryBytes();
+      picture.spans = std::move(spans);
+      return;
+    }
+  }
+  surface->TrackInk();
+  surface->FindInk();
   picture.decoded = std::move(surface);
   resident_ += pixels;
 }
@@ -218,6 +226,10 @@ void Renderer::DropDecoded(PictureMap& cache) {
 
 const Surface* Renderer::Decoded(CachedPicture& picture) {
   if (picture.decoded) return picture.decoded.get();
+  if (picture.spans) {
+    picture.spans->Expand(&expanded_);
+    return &expanded_;
+  }
   if (picture.undecodable) return nullptr;
   BmpInfo info;
   if (!ParseBmp(picture.bytes, &info) || info.compression == 1 || info.compression == 2) {
@@ -248,6 +260,22 @@ const Surface* Renderer::DecodedPicture(int pack, const std::string& name, bool 
   return p ? Decoded(*p) : nullptr;
 }
 
+bool Renderer::BlitPicture(int pack, const std::string& name, bool keep, int surface, int x,
+                           int y) {
+  Surface* dst = GetSurface(surface);
+  CachedPicture* picture = dst ? Entry(pack, name, keep) : nullptr;
+  if (!picture) return false;
+  const Point o = SurfaceOrigin(surface);
+  if (picture->spans) {
+    picture->spans->DrawKeyed(*dst, x - o.x, y - o.y);
+    return true;
+  }
+  const Surface* decoded = Decoded(*picture);
+  if (!decoded) return false;
+  dst->BltFast(x - o.x, y - o.y, *decoded, decoded->Bounds(), kBltSrcColorKey);
+  return true;
+}
+
 bool Renderer::DrawPictureTo(int pack, const std::string& name, int surface, int x, int y,
                              bool keep) {
   Surface* dst = GetSurface(surface);
@@ -256,8 +284,9 @@ bool Renderer::DrawPictureTo(int pack, const std::string& name, int surface, int
   // Opaque draws are mostly one-off (tiles, the object sheet, splash pictures): they decode
   // straight onto the destination unless the picture's pixels are at hand already.
   const Point o = SurfaceOrigin(surface);
-  if (picture->decoded) {
-    dst->BltFast(x - o.x, y - o.y, *picture->decoded, picture->decoded->Bounds(), kBltNoColorKey);
+  if (picture->decoded || picture->spans) {
+    const Surface* pixels = Decoded(*picture);
+    dst->BltFast(x - o.x, y - o.y, *pixels, pixels->Bounds(), kBltNoColorKey);
     return true;
   }
   std::string why;
@@ -276,6 +305,11 @@ bool Renderer::DrawPicture(int pack, const std::string& name, int surface, int x
   CachedPicture* picture = Entry(pack, name, keep);
   if (!picture) return false;
   const Point o = SurfaceOrigin(surface);
+  if (picture->spans) {
+    picture->spans->DrawKeyed(*dst, x - o.x, y - o.y);
+    ReleaseScratch(picture->spans->Bounds());
+    return true;
+  }
   const Surface* decoded = Decoded(*picture);
   if (!decoded) {
     // Pictures that decode only onto a surface go through the scratch corner as designed.
@@ -368,6 +402,7 @@ void Renderer::ClearCache(int which) {
     fileBytes_ -= picture.bytes.size();
     if (picture.decoded)
       resident_ -= static_cast<size_t>(picture.decoded->Pitch()) * picture.decoded->Height() * 2;
+    if (picture.spans) resident_ -= picture.spans->MemoryBytes();
   }
   cache.clear();
 }

@@ -15,6 +15,7 @@
 #include "foundation/package_file.h"
 #include "media/device_context.h"
 #include "media/font.h"
+#include "media/span_image.h"
 #include "media/surface.h"
 
 namespace isora {
@@ -138,6 +139,10 @@ class Renderer {
   // their destination each time, where skipped pixels keep what is there). The pointer stays
   // valid until the next call that loads or decodes a picture.
   const Surface* DecodedPicture(int pack, const std::string& name, bool keep = false);
+  // Copies the decoded picture with its colour key to (x, y) of a surface (a place on the map
+  // for the role layer), without the scratch corner; false when the picture is missing or
+  // decodes only onto a surface.
+  bool BlitPicture(int pack, const std::string& name, bool keep, int surface, int x, int y);
   // EnsureLoaded, then decodes the picture opaquely onto the surface at (x, y).
   bool DrawPictureTo(int pack, const std::string& name, int surface, int x, int y, bool keep);
   // Decodes the picture into surface 3 at (0, 0) and copies its rectangle to (x, y) of the
@@ -162,7 +167,8 @@ class Renderer {
   uint64_t CacheGeneration() const { return cacheGeneration_; }
   size_t CacheSize(int which) const;
   // Bytes held by both caches. A picture whose decoded pixels take no more room than its file
-  // (true colour) is kept as pixels alone, decoded when loaded; the others keep their file, and
+  // (true colour) is kept as pixels alone, decoded when loaded (as the runs of its drawn pixels
+  // when that is smaller still: role frames are mostly key); the others keep their file, and
   // their pixels, made when first drawn, count against kDecodedBudget: past it they are dropped
   // (the ordinary pictures' first) and decoded again when next drawn.
   size_t CacheMemory() const { return fileBytes_ + decodedBytes_ + resident_; }
@@ -218,8 +224,9 @@ class Renderer {
   struct CachedPicture {
     std::vector<uint8_t> bytes;
     std::unique_ptr<Surface> decoded;
-    bool undecodable = false;  // run-length coded or damaged: drawn from the bytes
-    Size size;                 // from the file's header
+    std::unique_ptr<SpanImage> spans;  // the pixels instead of `decoded`, when smaller
+    bool undecodable = false;          // run-length coded or damaged: drawn from the bytes
+    Size size;                         // from the file's header
   };
   using PictureMap = std::map<std::string, CachedPicture>;
   PictureMap& Cache(bool keep) { return keep ? cacheA_ : cacheB_; }
@@ -241,7 +248,9 @@ class Renderer {
   size_t resident_ = 0;  // pixels kept instead of their files
   size_t decodedBudget_ = kDecodedBudget;
   Surface litScratch_;
-  Surface cornerScratch_;  // stands in for the role layer's corner when pictures go through it
+  Surface cornerScratch_;
+  Surface expanded_;  // a picture kept as runs, made whole for DecodedPicture  // stands in for the
+                      // role layer's corner when pictures go through it
   Point roleLayerOrigin_{};
   int currentPack_ = -1;
   PackageFile package_;

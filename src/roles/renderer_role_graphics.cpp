@@ -29,6 +29,10 @@ bool RendererRoleGraphics::DrawPicture(int pack, const std::string& name, bool k
                                        int x, int y, bool brighten) {
   Surface* dst = renderer_.GetSurface(layer);
   if (!dst) return false;
+  // A cached picture is copied as kept; a first draw loads it (and reports a missing one) below.
+  if (!brighten && renderer_.IsCached(pack, name, keep) &&
+      renderer_.BlitPicture(pack, name, keep, layer, x, y))
+    return true;
   const Surface* picture = renderer_.DecodedPicture(pack, name, keep);
   if (!picture) {
     // Run-length coded pictures are decoded afresh each time.
