@@ -5,31 +5,47 @@
 
 namespace isora {
 
+namespace {
+
+// Calls fn(x, end) for each run of pixels other than `key` in a row.
+template <typename Fn>
+void ForEachRun(const uint16_t* row, int width, uint16_t key, Fn&& fn) {
+  int x = 0;
+  while (x < width) {
+    while (x < width && row[x] == key) ++x;
+    if (x == width) break;
+    const int start = x;
+    while (x < width && row[x] != key) ++x;
+    fn(start, x);
+  }
+}
+
+}  // namespace
+
 SpanImage::SpanImage(const Surface& picture)
     : width_(picture.Width()),
       height_(picture.Height()),
       format_(picture.Format()),
       key_(picture.ColorKey()) {
-  rowRuns_.reserve(static_cast<size_t>(height_) + 1);
+  // One pass into working space kept between pictures (a world build makes thousands), then
+  // one exact allocation each.
+  thread_local std::vector<Run> runs;
+  thread_local std::vector<uint16_t> pixels;
+  runs.clear();
+  pixels.clear();
+  rowRuns_.resize(static_cast<size_t>(height_) + 1);
   for (int y = 0; y < height_; ++y) {
-    rowRuns_.push_back(static_cast<uint32_t>(runs_.size()));
+    rowRuns_[y] = static_cast<uint32_t>(runs.size());
     const uint16_t* row = picture.Row(y);
-    for (int x = 0; x < width_;) {
-      if (row[x] == key_) {
-        ++x;
-        continue;
-      }
-      int end = x;
-      while (end < width_ && row[end] != key_) ++end;
-      runs_.push_back(Run{static_cast<uint16_t>(x), static_cast<uint16_t>(end - x),
-                          static_cast<uint32_t>(pixels_.size())});
-      pixels_.insert(pixels_.end(), row + x, row + end);
-      x = end;
-    }
+    ForEachRun(row, width_, key_, [&](int start, int end) {
+      runs.push_back(Run{static_cast<uint16_t>(start), static_cast<uint16_t>(end - start),
+                         static_cast<uint32_t>(pixels.size())});
+      pixels.insert(pixels.end(), row + start, row + end);
+    });
   }
-  rowRuns_.push_back(static_cast<uint32_t>(runs_.size()));
-  runs_.shrink_to_fit();
-  pixels_.shrink_to_fit();
+  rowRuns_[height_] = static_cast<uint32_t>(runs.size());
+  runs_.assign(runs.begin(), runs.end());
+  pixels_.assign(pixels.begin(), pixels.end());
 }
 
 size_t SpanImage::MemoryBytes() const {
