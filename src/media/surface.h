@@ -215,7 +215,8 @@ class Surface {
   std::vector<uint8_t> ink_;  // one TileInk per tile, row by row
 };
 
-// Row kernels, exposed for the benchmarks: plain copy and keyed copy of n pixels.
+// Row kernels, exposed for the benchmarks: plain copy and keyed copy of n pixels (the keyed one
+// takes rows that do not overlap).
 void CopyRow(uint16_t* dst, const uint16_t* src, int n);
 void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key);
 
