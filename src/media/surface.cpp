@@ -278,6 +278,8 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
 
+  constexpr int kRowsAhead = 2;
+  constexpr int kPixelsPerLine = 32;  // 64-byte cache lines
   // A run of one layer in a band's plan.
   struct Run {
     int left, right;
@@ -332,6 +334,14 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
         if (runs[i].empty()) continue;
         const uint16_t* in = p.src->Row(row - p.d.top + p.s.top);
         const int shift = p.s.left - p.d.left;
+        if (row + kRowsAhead < p.d.bottom) {
+          // A world layer's rows lie pages apart, where the processor's own prefetching stops:
+          // the rows a little further down are asked for while this one is copied.
+          const uint16_t* later = p.src->Row(row + kRowsAhead - p.d.top + p.s.top) + shift;
+          for (const Run& r : runs[i])
+            for (int px = r.left; px < r.right; px += kPixelsPerLine)
+              __builtin_prefetch(later + px);
+        }
         for (const Run& r : runs[i]) {
           if (r.keyed)
             CopyRowKeyed(out + r.left, in + r.left + shift, r.right - r.left, p.src->key_);
