@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lib/demo_tiled.h"
 #include "lib/tiled_reader.h"
 
 namespace isora::demo {
@@ -72,6 +73,20 @@ TEST(JsonSource, TiledNumbersNoIntCanHoldAreNotConverted) {
       R"(</map>)";
   ParseTiledMap(tmx, "/nonexistent", out, &warnings, &error);  // a sanitizer build checks it
   EXPECT_FALSE(out.is_null());
+
+  // Found by a later campaign: the same for a tileset's first gid and a layer's size, read by
+  // the importer (firstgid="3.33e78").
+  const nlohmann::json map = nlohmann::json::parse(R"({
+      "type": "map", "orientation": "isometric", "width": 2, "height": 2, "tilewidth": 64,
+      "tileheight": 32, "tilesets": [{"firstgid": 3.33e78, "name": "far"}],
+      "layers": [{"type": "tilelayer", "name": "ground", "width": 2.0e300, "height": 2,
+                  "data": [1, 1, 1, 1]}]})");
+  nlohmann::json desc;
+  TiledContext context;
+  context.baseDir = "/nonexistent";
+  error.clear();
+  EXPECT_FALSE(TiledToMapJson(map, context, desc, &error, &warnings));
+  EXPECT_EQ(error, "layer ground is not 2x2") << error;
 }
 
 }  // namespace

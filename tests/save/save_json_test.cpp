@@ -67,5 +67,36 @@ TEST(SaveJson, MalformedDocumentsAreRefused) {
   EXPECT_EQ(d.player, SavedPlayer{});
 }
 
+// Found by fuzzing: a time stamp of 100 letters was taken, and the save written from it kept 29.
+TEST(SaveJson, ATextLongerThanItsFieldIsRefusedNotCutShort) {
+  SaveData d;
+  std::string error;
+  const std::string fits(29, 't');
+  ASSERT_TRUE(SaveFromJson(Json{{"timeStamp", fits}}, d, &error)) << error;
+  SaveData back;
+  ASSERT_TRUE(DecodeSave(EncodeSave(d), back));
+  EXPECT_EQ(back.timeStamp, fits);
+
+  EXPECT_FALSE(SaveFromJson(Json{{"timeStamp", fits + "t"}}, d, &error));
+  EXPECT_EQ(error, "timeStamp is longer than the save holds (29 bytes)");
+  // The limit counts the bytes the save stores: 15 Chinese letters are 30 bytes there.
+  std::string fifteen;
+  for (int i = 0; i < 15; ++i) fifteen += "小";
+  error.clear();
+  EXPECT_FALSE(SaveFromJson(Json{{"roles", Json::array({{{"name", fifteen}, {"x", 0}, {"y", 0}}})}},
+                            d, &error));
+  EXPECT_EQ(error, "name is longer than the save holds (29 bytes)");
+  error.clear();
+  EXPECT_FALSE(SaveFromJson(Json{{"honours", Json::array({std::string(255, 'h')})}}, d, &error));
+  EXPECT_EQ(error, "honours is longer than the save holds (254 bytes)");
+  error.clear();
+  EXPECT_FALSE(SaveFromJson(Json{{"missions", Json::array({{{"target", std::string(52, 'x')}}})}},
+                            d, &error));
+  EXPECT_EQ(error, "target is longer than the save holds (51 bytes)");
+  error.clear();
+  EXPECT_FALSE(SaveFromJson(Json{{"mapHeader", {{"mapFile", std::string(20, 'm')}}}}, d, &error));
+  EXPECT_EQ(error, "mapFile is longer than the save holds (19 bytes)");
+}
+
 }  // namespace
 }  // namespace isora

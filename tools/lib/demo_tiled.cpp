@@ -169,7 +169,7 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
   std::vector<Tileset> tilesets;
   for (const auto& def : tmj.value("tilesets", nlohmann::json::array())) {
     Tileset ts;
-    ts.firstGid = def.value("firstgid", 0u);
+    ts.firstGid = static_cast<uint32_t>(JsonInt(def, "firstgid", 0));
     ts.name = def.value("name", "");
     if (def.contains("source"))
       return fail("tileset " + def.value("source", "") + " was not read (use ReadTiledMap)");
@@ -216,7 +216,11 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
     const bool tileName = name == "ground" || name == "block" || name == "script" || name == "exit";
     const bool objectName = name == "objects" || name == "roles";
     if (type == "tilelayer" && tileName) {
-      if (layer.value("width", n) != n || layer.value("height", n) != n)
+      // A size no int can hold is a wrong size, not a missing one.
+      const auto sizeOf = [&](const char* key) {
+        return layer.contains(key) ? JsonInt(layer, key, -1) : n;
+      };
+      if (sizeOf("width") != n || sizeOf("height") != n)
         return fail("layer " + given + " is not " + std::to_string(n) + "x" + std::to_string(n));
       const auto& data = layer.value("data", nlohmann::json::array());
       if (!data.is_array() || data.size() != static_cast<size_t>(n) * n)

@@ -116,14 +116,24 @@ struct Reader {
     }
     return static_cast<int32_t>(v->get<int64_t>());
   }
-  std::string Text(const Json& j, const char* name) {
+  // A text the save holds in a field of `width` bytes, its last byte the terminator: a longer
+  // text is refused rather than cut short without a word.
+  std::string Text(const Json& j, const char* name, size_t width) {
     const Json* v = Field(j, name);
     if (!v) return {};
     if (!v->is_string()) {
       Fail(std::string(name) + " must be a text");
       return {};
     }
-    return Utf8ToGbk(v->get<std::string>());
+    return Fits(Utf8ToGbk(v->get<std::string>()), name, width);
+  }
+  std::string Fits(std::string gbk, const char* name, size_t width) {
+    if (gbk.size() >= width) {
+      Fail(std::string(name) + " is longer than the save holds (" + std::to_string(width - 1) +
+           " bytes)");
+      return {};
+    }
+    return gbk;
   }
   const Json* Array(const Json& j, const char* name) {
     const Json* v = Field(j, name);
@@ -136,17 +146,17 @@ struct Reader {
   SavedTable Table(const Json& j, const char* name) {
     SavedTable t;
     if (const Json* a = Array(j, name))
-      for (const auto& e : *a) t.emplace_back(Text(e, "key"), Int(e, "value", 0));
+      for (const auto& e : *a) t.emplace_back(Text(e, "key", kSaveText30), Int(e, "value", 0));
     return t;
   }
-  std::vector<std::string> List(const Json& j, const char* name) {
+  std::vector<std::string> List(const Json& j, const char* name, size_t width) {
     std::vector<std::string> out;
     if (const Json* a = Array(j, name)) {
       for (const auto& e : *a) {
         if (!e.is_string())
           Fail(std::string(name) + " must hold texts");
         else
-          out.push_back(Utf8ToGbk(e.get<std::string>()));
+          out.push_back(Fits(Utf8ToGbk(e.get<std::string>()), name, width));
       }
     }
     return out;
@@ -222,17 +232,18 @@ bool SaveFromJson(const Json& j, SaveData& out, std::string* error) {
   Reader rd;
   SaveData d;
   if (!j.is_object()) rd.Fail("expected a JSON object");
-  d.timeStamp = rd.Text(j, "timeStamp");
+  d.timeStamp = rd.Text(j, "timeStamp", kSaveText30);
   if (const Json* h = rd.Field(j, "mapHeader")) {
     ByteWriter w;
     const Json* magic = rd.Field(*h, "magic");
     w.U32(magic && magic->is_number_unsigned() ? magic->get<uint32_t>() : 0x6D617032);
-    w.FixedString(rd.Text(*h, "mapFile"), 20);
-    w.FixedString(rd.Text(*h, "mapName"), 32);
+    w.FixedString(rd.Text(*h, "mapFile", 20), 20);
+    w.FixedString(rd.Text(*h, "mapName", 32), 32);
     w.I32(rd.Int(*h, "cellsPerSide", 0));
     w.I32(rd.Int(*h, "objectCount", 0));
     w.I32(rd.Int(*h, "placementCount", 0));
-    std::string unused = rd.Text(*h, "unused");
+    std::string unused = rd.Text(*h, "unused", kSaveText255);
+    if (unused.size() > 48) rd.Fail("unused holds 24 bytes, as 48 hex digits");
     for (size_t i = 0; i < 24; ++i) {
       unsigned v = 0;
       if (2 * i + 1 < unused.size()) std::sscanf(unused.substr(2 * i, 2).c_str(), "%02x", &v);
@@ -242,7 +253,7 @@ bool SaveFromJson(const Json& j, SaveData& out, std::string* error) {
   }
   if (const Json* roles = rd.Array(j, "roles"))
     for (const auto& r : *roles)
-      d.roles.push_back({rd.Text(r, "name"), rd.Int(r, "x", 0), rd.Int(r, "y", 0)});
+      d.roles.push_back({rd.Text(r, "name", kSaveText30), rd.Int(r, "x", 0), rd.Int(r, "y", 0)});
   if (const Json* p = rd.Field(j, "player"))
     for (const auto& f : kPlayerFields) d.player.*f.field = rd.Int(*p, f.name, d.player.*f.field);
   if (const Json* skills = rd.Array(j, "skills"))
@@ -265,17 +276,17 @@ bool SaveFromJson(const Json& j, SaveData& out, std::string* error) {
   d.loveDegrees = rd.Table(j, "loveDegrees");
   d.factionEnmity = rd.Table(j, "factionEnmity");
   d.vipInfo = rd.Table(j, "vipInfo");
-  d.factions = rd.List(j, "factions");
-  d.honours = rd.List(j, "honours");
-  d.notes = rd.List(j, "notes");
+  d.factions = rd.List(j, "factions", kSaveText30);
+  d.honours = rd.List(j, "honours", kSaveText255);
+  d.notes = rd.List(j, "notes", kSaveText255);
   if (const Json* missions = rd.Array(j, "missions")) {
     for (const auto& m : *missions) {
       Mission x;
-      x.name = rd.Text(m, "name");
-      x.description = rd.Text(m, "description");
+      x.name = rd.Text(m, "name", 100);
+      x.description = rd.Text(m, "description", 100);
       x.done = rd.Int(m, "done", 0);
       x.kind = rd.Int(m, "kind", 0);
-      x.target = rd.Text(m, "target");
+      x.target = rd.Text(m, "target", 52);
       x.required = rd.Int(m, "required", 0);
       x.count = rd.Int(m, "count", 0);
       x.autoCheck = rd.Int(m, "autoCheck", 0);
