@@ -337,16 +337,16 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
         if (row + kRowsAhead < p.d.bottom) {
           // A world layer's rows lie pages apart, where the processor's own prefetching stops:
           // the rows a little further down are asked for while this one is copied.
-          const uint16_t* later = p.src->Row(row + kRowsAhead - p.d.top + p.s.top) + shift;
+          const uint16_t* later = p.src->Row(row + kRowsAhead - p.d.top + p.s.top);
           for (const Run& r : runs[i])
-            for (int px = r.left; px < r.right; px += kPixelsPerLine)
+            for (int px = r.left + shift; px < r.right + shift; px += kPixelsPerLine)
               __builtin_prefetch(later + px);
         }
         for (const Run& r : runs[i]) {
           if (r.keyed)
-            CopyRowKeyed(out + r.left, in + r.left + shift, r.right - r.left, p.src->key_);
+            CopyRowKeyed(out + r.left, in + (r.left + shift), r.right - r.left, p.src->key_);
           else
-            CopyRow(out + r.left, in + r.left + shift, r.right - r.left);
+            CopyRow(out + r.left, in + (r.left + shift), r.right - r.left);
         }
       }
     }
