@@ -6,8 +6,16 @@
 namespace isora {
 
 namespace {
-using Vec8 = uint16_t __attribute__((vector_size(16)));
+using Vec16 = uint16_t __attribute__((vector_size(32)));
 }
+
+// The row kernels are built twice on x86-64 ELF targets, for AVX2 and for the baseline, and the
+// loader picks one for the processor; elsewhere the baseline alone.
+#if defined(__x86_64__) && defined(__ELF__) && !defined(__EMSCRIPTEN__)
+#define ISORA_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
+#else
+#define ISORA_ROW_KERNEL
+#endif
 
 Rect Rect::Intersect(const Rect& o) const {
   Rect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
@@ -34,7 +42,7 @@ void Surface::Release() {
 void Surface::TrackInk() {
   tracksInk_ = true;
   inkColumns_ = (width_ + kInkTile - 1) / kInkTile;
-  ink_.assign(static_cast<size_t>(inkColumns_) * ((height_ + kInkTile - 1) / kInkTile), 1);
+  ink_.assign(static_cast<size_t>(inkColumns_) * ((height_ + kInkTile - 1) / kInkTile), kTileInked);
 }
 
 void Surface::MarkInk(const Rect& rect) {
@@ -43,33 +51,44 @@ void Surface::MarkInk(const Rect& rect) {
   if (r.Empty()) return;
   for (int ty = r.top / kInkTile; ty <= (r.bottom - 1) / kInkTile; ++ty) {
     uint8_t* row = &ink_[static_cast<size_t>(ty) * inkColumns_];
-    std::fill(row + r.left / kInkTile, row + (r.right - 1) / kInkTile + 1, uint8_t{1});
+    std::fill(row + r.left / kInkTile, row + (r.right - 1) / kInkTile + 1, uint8_t{kTileInked});
   }
 }
 
 void Surface::FindInk() {
   if (!tracksInk_) return;
   if (!hasKey_) {
-    std::fill(ink_.begin(), ink_.end(), uint8_t{1});
+    std::fill(ink_.begin(), ink_.end(), uint8_t{kTileInked});
     return;
   }
-  std::fill(ink_.begin(), ink_.end(), uint8_t{0});
-  for (int y = 0; y < height_; ++y) {
-    const uint16_t* row = Row(y);
-    uint8_t* ink = &ink_[static_cast<size_t>(y / kInkTile) * inkColumns_];
-    for (int tx = 0; tx < inkColumns_; ++tx) {
-      if (ink[tx]) continue;
-      const int end = std::min(width_, (tx + 1) * kInkTile);
-      uint16_t other = 0;  // any bit set: some pixel differs from the key
-      for (int x = tx * kInkTile; x < end; ++x) other |= static_cast<uint16_t>(row[x] ^ key_);
-      ink[tx] = other != 0;
+  // Counted per tile: key pixels and others.
+  std::vector<int> keys(inkColumns_), others(inkColumns_);
+  for (int ty = 0; ty * kInkTile < height_; ++ty) {
+    std::fill(keys.begin(), keys.end(), 0);
+    std::fill(others.begin(), others.end(), 0);
+    for (int y = ty * kInkTile; y < std::min(height_, (ty + 1) * kInkTile); ++y) {
+      const uint16_t* row = Row(y);
+      for (int tx = 0; tx < inkColumns_; ++tx) {
+        const int end = std::min(width_, (tx + 1) * kInkTile);
+        int k = 0;
+        for (int x = tx * kInkTile; x < end; ++x) k += row[x] == key_;
+        keys[tx] += k;
+        others[tx] += end - tx * kInkTile - k;
+      }
     }
+    uint8_t* ink = &ink_[static_cast<size_t>(ty) * inkColumns_];
+    for (int tx = 0; tx < inkColumns_; ++tx)
+      ink[tx] = others[tx] == 0 ? kTileClean : keys[tx] == 0 ? kTileSolid : kTileInked;
   }
 }
 
 bool Surface::InkedAt(int x, int y) const {
   if (!tracksInk_ || !InBounds(x, y)) return true;
-  return ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile] != 0;
+  return TileAt(x, y) != kTileClean;
+}
+
+bool Surface::SolidAt(int x, int y) const {
+  return tracksInk_ && InBounds(x, y) && TileAt(x, y) == kTileSolid;
 }
 
 template <typename Fn>
@@ -82,19 +101,21 @@ void Surface::ForEachInkRun(const Rect& area, Fn&& fn) const {
     const int top = std::max(a.top, ty * kInkTile);
     const int bottom = std::min(a.bottom, (ty + 1) * kInkTile);
     for (int tx = a.left / kInkTile; tx <= lastColumn;) {
-      if (!row[tx]) {
+      if (row[tx] == kTileClean) {
         ++tx;
         continue;
       }
       const int start = tx;
-      while (tx <= lastColumn && row[tx]) ++tx;
-      fn(Rect{std::max(a.left, start * kInkTile), top, std::min(a.right, tx * kInkTile), bottom});
+      const uint8_t kind = row[tx];
+      while (tx <= lastColumn && row[tx] == kind) ++tx;
+      fn(Rect{std::max(a.left, start * kInkTile), top, std::min(a.right, tx * kInkTile), bottom},
+         kind == kTileSolid);
     }
   }
 }
 
 void Surface::FillKeyOverInk(const Rect& r) {
-  ForEachInkRun(r, [&](const Rect& run) {
+  ForEachInkRun(r, [&](const Rect& run, bool) {
     for (int y = run.top; y < run.bottom; ++y) std::fill_n(Row(y) + run.left, run.Width(), key_);
   });
   // Tiles wholly inside the rectangle (up to the surface's edge) hold only key now; those it
@@ -104,10 +125,10 @@ void Surface::FillKeyOverInk(const Rect& r) {
     const bool rowsCovered = r.top <= tileTop && r.bottom >= tileBottom;
     uint8_t* row = &ink_[static_cast<size_t>(ty) * inkColumns_];
     for (int tx = r.left / kInkTile; tx <= (r.right - 1) / kInkTile; ++tx) {
-      if (!row[tx]) continue;
+      if (row[tx] == kTileClean) continue;
       const int tileLeft = tx * kInkTile, tileRight = std::min(width_, tileLeft + kInkTile);
       if (rowsCovered && r.left <= tileLeft && r.right >= tileRight) {
-        row[tx] = 0;
+        row[tx] = kTileClean;
         continue;
       }
       uint16_t other = 0;
@@ -115,7 +136,7 @@ void Surface::FillKeyOverInk(const Rect& r) {
         const uint16_t* p = Row(y);
         for (int x = tileLeft; x < tileRight; ++x) other |= static_cast<uint16_t>(p[x] ^ key_);
       }
-      row[tx] = other != 0;
+      row[tx] = other != 0 ? kTileInked : kTileClean;
     }
   }
 }
@@ -124,22 +145,31 @@ void CopyRow(uint16_t* dst, const uint16_t* src, int n) {
   std::memmove(dst, src, static_cast<size_t>(n) * sizeof(uint16_t));
 }
 
-// Eight pixels at a time: a compare gives the key mask, and a select keeps the destination
-// under it, so there is no branch per pixel.
-void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
-  const Vec8 k = Vec8{} + key;
+// Sixteen pixels at a time: a compare gives the key mask, and a select keeps the destination
+// under it. There is no branch on the pixels: where key and colour alternate, as at a sprite's
+// edges, a skip over all-key groups costs more in mispredictions than it saves; wholly
+// transparent tiles are passed over before this is called.
+ISORA_ROW_KERNEL void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
+  const Vec16 k = Vec16{} + key;
   int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    Vec8 s, d;
+  for (; i + 16 <= n; i += 16) {
+    Vec16 s, d;
     std::memcpy(&s, src + i, sizeof s);
-    Vec8 m = reinterpret_cast<Vec8>(s == k);
-    // World layers are mostly key: eight transparent pixels leave the destination untouched.
-    uint64_t halves[2];
-    std::memcpy(halves, &m, sizeof halves);
-    if ((halves[0] & halves[1]) == ~uint64_t{0}) continue;
+    Vec16 m = reinterpret_cast<Vec16>(s == k);
     std::memcpy(&d, dst + i, sizeof d);
     d = (d & m) | (s & ~m);
     std::memcpy(dst + i, &d, sizeof d);
+  }
+  if (i < n && n >= 16) {
+    // The last sixteen again, overlapping: a pixel copied twice comes out the same.
+    i = n - 16;
+    Vec16 s, d;
+    std::memcpy(&s, src + i, sizeof s);
+    Vec16 m = reinterpret_cast<Vec16>(s == k);
+    std::memcpy(&d, dst + i, sizeof d);
+    d = (d & m) | (s & ~m);
+    std::memcpy(dst + i, &d, sizeof d);
+    return;
   }
   for (; i < n; ++i)
     if (src[i] != key) dst[i] = src[i];
@@ -170,10 +200,14 @@ bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uin
   if (keyed && src.tracksInk_ && &src != this) {
     // Only the source's inked tiles can change the destination.
     const int offsetX = d.left - s.left, offsetY = d.top - s.top;
-    src.ForEachInkRun(s, [&](const Rect& run) {
-      for (int y = run.top; y < run.bottom; ++y)
-        CopyRowKeyed(Row(y + offsetY) + run.left + offsetX, src.Row(y) + run.left, run.Width(),
-                     src.key_);
+    src.ForEachInkRun(s, [&](const Rect& run, bool solid) {
+      for (int y = run.top; y < run.bottom; ++y) {
+        uint16_t* out = Row(y + offsetY) + run.left + offsetX;
+        if (solid)
+          CopyRow(out, src.Row(y) + run.left, run.Width());
+        else
+          CopyRowKeyed(out, src.Row(y) + run.left, run.Width(), src.key_);
+      }
     });
     return true;
   }
@@ -204,10 +238,10 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
     const Surface* src;
     Rect s, d;
     bool keyed;
+    bool tiled;  // keyed from a source that tracks its ink: decided tile by tile
   };
   std::vector<Pass> passes;
   passes.reserve(layers.size());
-  int top = height_, bottom = 0;
   for (size_t i = 0; i < layers.size(); ++i) {
     const ComposeLayer& layer = layers[i];
     if (!layer.source) continue;
@@ -218,27 +252,102 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
       Compose(x, y, layers.subspan(i + 1));
       return;
     }
-    Pass p{layer.source, {}, {}, layer.keyed && layer.source->hasKey_};
+    const bool keyed = layer.keyed && layer.source->hasKey_;
+    Pass p{layer.source, {}, {}, keyed, keyed && layer.source->tracksInk_};
     if (!ClipCopy(x, y, *layer.source, layer.srcRect, &p.s, &p.d)) continue;
     if (tracksInk_) MarkInk(p.d);
-    top = std::min(top, p.d.top);
-    bottom = std::max(bottom, p.d.bottom);
     passes.push_back(p);
   }
-  for (int row = top; row < bottom; ++row) {
-    uint16_t* out = Row(row);
-    for (const Pass& p : passes) {
-      if (row < p.d.top || row >= p.d.bottom) continue;
-      const int sy = row - p.d.top + p.s.top, offsetX = p.d.left - p.s.left;
-      const Surface& src = *p.src;
-      if (!p.keyed) {
-        CopyRow(out + p.d.left, src.Row(sy) + p.s.left, p.d.Width());
-      } else if (src.tracksInk_) {
-        src.ForEachInkRun(Rect{p.s.left, sy, p.s.right, sy + 1}, [&](const Rect& run) {
-          CopyRowKeyed(out + run.left + offsetX, src.Row(sy) + run.left, run.Width(), src.key_);
-        });
-      } else {
-        CopyRowKeyed(out + p.d.left, src.Row(sy) + p.s.left, p.d.Width(), src.key_);
+  if (passes.empty()) return;
+
+  // The destination is cut into bands of rows in which no layer starts or ends and no tiled
+  // layer changes its row of tiles; within a band each column is cut the same way, so one plan
+  // serves every row of the band. From the top layer down, a column piece takes the layers that
+  // show there, down to the first that covers it wholly (a plain layer, or a solid tile): what
+  // lies under that is never copied, and clean tiles are never looked at.
+  auto tileCuts = [](int from, int to, int shift, std::vector<int>* cuts) {
+    for (int t = (from / kInkTile + 1) * kInkTile; t < to; t += kInkTile)
+      cuts->push_back(t + shift);
+  };
+  std::vector<int> rows;
+  for (const Pass& p : passes) {
+    rows.push_back(p.d.top);
+    rows.push_back(p.d.bottom);
+    if (p.tiled) tileCuts(p.s.top, p.s.bottom, p.d.top - p.s.top, &rows);
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+
+  constexpr int kRowsAhead = 2;
+  constexpr int kPixelsPerLine = 32;  // 64-byte cache lines
+  // A run of one layer in a band's plan.
+  struct Run {
+    int left, right;
+    bool keyed;
+  };
+  std::vector<std::vector<Run>> runs(passes.size());
+  std::vector<int> columns;
+  std::vector<bool> covering(passes.size()), columnsFor;  // the passes `columns` was cut for
+  for (size_t band = 0; band + 1 < rows.size(); ++band) {
+    const int top = rows[band], bottom = rows[band + 1];
+    for (size_t i = 0; i < passes.size(); ++i)
+      covering[i] = top >= passes[i].d.top && top < passes[i].d.bottom;
+    if (covering != columnsFor) {
+      // Most bands are covered by the same layers: their columns are cut once.
+      columnsFor = covering;
+      columns.clear();
+      for (size_t i = 0; i < passes.size(); ++i) {
+        if (!covering[i]) continue;
+        const Pass& p = passes[i];
+        columns.push_back(p.d.left);
+        columns.push_back(p.d.right);
+        if (p.tiled) tileCuts(p.s.left, p.s.right, p.d.left - p.s.left, &columns);
+      }
+      std::sort(columns.begin(), columns.end());
+      columns.erase(std::unique(columns.begin(), columns.end()), columns.end());
+    }
+    if (columns.empty()) continue;
+    for (auto& r : runs) r.clear();
+    for (size_t c = 0; c + 1 < columns.size(); ++c) {
+      const int left = columns[c], right = columns[c + 1];
+      for (size_t i = passes.size(); i-- > 0;) {
+        const Pass& p = passes[i];
+        if (!covering[i] || left < p.d.left || left >= p.d.right) continue;
+        bool keyed = p.keyed;
+        if (p.tiled) {
+          const uint8_t tile = p.src->TileAt(left - p.d.left + p.s.left, top - p.d.top + p.s.top);
+          if (tile == kTileClean) continue;
+          keyed = tile != kTileSolid;
+        }
+        std::vector<Run>& mine = runs[i];
+        if (!mine.empty() && mine.back().right == left && mine.back().keyed == keyed)
+          mine.back().right = right;
+        else
+          mine.push_back(Run{left, right, keyed});
+        if (!keyed) break;
+      }
+    }
+    for (int row = top; row < bottom; ++row) {
+      uint16_t* out = Row(row);
+      for (size_t i = 0; i < passes.size(); ++i) {
+        const Pass& p = passes[i];
+        if (runs[i].empty()) continue;
+        const uint16_t* in = p.src->Row(row - p.d.top + p.s.top);
+        const int shift = p.s.left - p.d.left;
+        if (row + kRowsAhead < p.d.bottom) {
+          // A world layer's rows lie pages apart, where the processor's own prefetching stops:
+          // the rows a little further down are asked for while this one is copied.
+          const uint16_t* later = p.src->Row(row + kRowsAhead - p.d.top + p.s.top);
+          for (const Run& r : runs[i])
+            for (int px = r.left + shift; px < r.right + shift; px += kPixelsPerLine)
+              __builtin_prefetch(later + px);
+        }
+        for (const Run& r : runs[i]) {
+          if (r.keyed)
+            CopyRowKeyed(out + r.left, in + (r.left + shift), r.right - r.left, p.src->key_);
+          else
+            CopyRow(out + r.left, in + (r.left + shift), r.right - r.left);
+        }
       }
     }
   }

@@ -148,7 +148,8 @@ class Surface {
   void Set(int x, int y, uint16_t v) {
     if (!InBounds(x, y)) return;
     pixels_[static_cast<size_t>(y) * pitch_ + x] = v;
-    if (tracksInk_) ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile] = 1;
+    if (tracksInk_)
+      ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile] = kTileInked;
   }
   bool InBounds(int x, int y) const { return x >= 0 && y >= 0 && x < width_ && y < height_; }
 
@@ -172,21 +173,33 @@ class Surface {
   // tiles of kInkTile × kInkTile pixels may hold a pixel other than the key, so a fill with the
   // key and a keyed copy from the surface pass over the other tiles. BltFast, Fill and Set keep
   // the record; whoever writes through Row or Pixels marks what it wrote with MarkInk (the
-  // renderer's effects, picture decoding and device contexts do).
+  // renderer's effects, picture decoding and device contexts do). FindInk also finds the tiles
+  // that hold no key pixel at all: keyed copies copy those plainly, and a composition copies
+  // nothing under them, until they are written again.
   static constexpr int kInkTile = 32;
   // Starts tracking with every tile counted as inked.
   void TrackInk();
   bool TracksInk() const { return tracksInk_; }
   void MarkInk(const Rect& rect);
-  // Looks at every pixel again: only the tiles holding a non-key pixel stay inked.
+  // Looks at every pixel again: only the tiles holding a non-key pixel stay inked, and those
+  // holding nothing but such pixels are known to be solid.
   void FindInk();
   // Whether the tile holding (x, y) may hold a non-key pixel (always true when not tracking).
   bool InkedAt(int x, int y) const;
+  // Whether the tile holding (x, y) is known to hold no key pixel: found so by FindInk and not
+  // written since (always false when not tracking).
+  bool SolidAt(int x, int y) const;
 
  private:
-  // Calls fn(rect) for each row of tiles' runs of inked tiles, clipped to `area`.
+  // What the ink record knows of a tile.
+  enum TileInk : uint8_t { kTileClean = 0, kTileInked = 1, kTileSolid = 2 };
+  // Calls fn(rect, solid) for each row of tiles' runs of inked tiles, clipped to `area`; a run
+  // holds either solid tiles only or none.
   template <typename Fn>
   void ForEachInkRun(const Rect& area, Fn&& fn) const;
+  uint8_t TileAt(int x, int y) const {
+    return ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile];
+  }
   void FillKeyOverInk(const Rect& rect);
   // BltFast's clipping: the source rectangle s copied to the destination rectangle d, both the
   // same size. False when nothing is left.
@@ -199,10 +212,11 @@ class Surface {
   bool hasKey_ = false;
   bool tracksInk_ = false;
   int inkColumns_ = 0;
-  std::vector<uint8_t> ink_;  // one per tile, row by row
+  std::vector<uint8_t> ink_;  // one TileInk per tile, row by row
 };
 
-// Row kernels, exposed for the benchmarks: plain copy and keyed copy of n pixels.
+// Row kernels, exposed for the benchmarks: plain copy and keyed copy of n pixels (the keyed one
+// takes rows that do not overlap).
 void CopyRow(uint16_t* dst, const uint16_t* src, int n);
 void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key);
 

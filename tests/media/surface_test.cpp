@@ -183,6 +183,69 @@ TEST(SurfaceInkTest, KeyFillsForgetWholeTilesAndRawWritesAreFoundAgain) {
   EXPECT_TRUE(layer.InkedAt(0, 0));
 }
 
+// Tiles found wholly free of key are copied plainly: a single key pixel written afterwards,
+// by any route, must take the tile back to keyed copying.
+TEST(SurfaceInkTest, SolidTilesAreFoundAndForgottenOnWrite) {
+  Surface layer(100, 70);
+  layer.SetColorKey(kColorKey565);
+  layer.TrackInk();
+  EXPECT_FALSE(layer.SolidAt(0, 0));  // nothing is known before a look
+  layer.Fill(kColorKey565);
+  layer.Fill(Rect{0, 0, 70, 32}, 0x1234);
+  layer.Fill(Rect{96, 64, 100, 70}, 0x4321);  // the whole of a partial edge tile
+  layer.FindInk();
+  EXPECT_TRUE(layer.SolidAt(0, 0));
+  EXPECT_TRUE(layer.SolidAt(63, 31));
+  EXPECT_FALSE(layer.SolidAt(64, 0));  // inked, with key beside the fill
+  EXPECT_TRUE(layer.InkedAt(64, 0));
+  EXPECT_TRUE(layer.SolidAt(99, 69));
+  EXPECT_FALSE(layer.SolidAt(0, 40));  // clean
+  EXPECT_FALSE(layer.SolidAt(-1, 0));
+
+  Surface untracked(100, 70);
+  untracked.BltFast(0, 0, layer, layer.Bounds(), kBltNoColorKey);
+  untracked.SetColorKey(kColorKey565);
+  auto sameKeyedCopies = [&](const char* what) {
+    Surface a(100, 70), b(100, 70);
+    a.Fill(0x5555);
+    b.Fill(0x5555);
+    a.BltFast(0, 0, layer, Rect{-3, -2, 90, 60}, kBltSrcColorKey);
+    b.BltFast(0, 0, untracked, Rect{-3, -2, 90, 60}, kBltSrcColorKey);
+    for (int y = 0; y < 70; ++y)
+      for (int x = 0; x < 100; ++x) ASSERT_EQ(a.At(x, y), b.At(x, y)) << what;
+  };
+  sameKeyedCopies("found");
+  layer.Set(10, 10, kColorKey565);
+  untracked.Set(10, 10, kColorKey565);
+  EXPECT_FALSE(layer.SolidAt(10, 10));
+  sameKeyedCopies("key set");
+  layer.FindInk();
+  const Surface hole = [] {
+    Surface s(3, 3);
+    s.SetColorKey(0x0001);
+    s.Fill(kColorKey565);
+    return s;
+  }();
+  layer.BltFast(40, 5, hole, hole.Bounds(), kBltNoColorKey);
+  untracked.BltFast(40, 5, hole, hole.Bounds(), kBltNoColorKey);
+  EXPECT_FALSE(layer.SolidAt(40, 5));
+  sameKeyedCopies("key copied in");
+  layer.FindInk();
+  layer.Fill(Rect{20, 20, 22, 22}, kColorKey565);
+  untracked.Fill(Rect{20, 20, 22, 22}, kColorKey565);
+  EXPECT_FALSE(layer.SolidAt(20, 20));
+  sameKeyedCopies("key filled");
+  layer.FindInk();
+  layer.Row(25)[25] = kColorKey565;
+  layer.MarkInk(Rect{25, 25, 26, 26});
+  untracked.Row(25)[25] = kColorKey565;
+  EXPECT_FALSE(layer.SolidAt(25, 25));
+  sameKeyedCopies("raw write marked");
+  layer.FindInk();
+  layer.SetColorKey(0x1234);  // the fill's colour becomes the key
+  EXPECT_FALSE(layer.SolidAt(0, 0));
+}
+
 // A composition must leave exactly the pixels of one BltFast per layer in turn, whatever the
 // layers' sizes, rectangles, keys and ink, and however far the rectangles reach outside.
 TEST(SurfaceComposeTest, LayersComposeLikeOneBlitAfterAnother) {
@@ -221,6 +284,51 @@ TEST(SurfaceComposeTest, LayersComposeLikeOneBlitAfterAnother) {
       b.BltFast(x, y, *l.source, l.srcRect, l.keyed ? kBltSrcColorKey : kBltNoColorKey);
     for (int py = 0; py < 70; ++py)
       for (int px = 0; px < 90; ++px) ASSERT_EQ(a.At(px, py), b.At(px, py)) << step;
+  }
+}
+
+// Layers with solid tiles (houses and walls over the ground) hide the layers under them there;
+// the pixels must still be those of one blit after another, with the layers in any order and
+// at any offset from the tile grid.
+TEST(SurfaceComposeTest, SolidTilesComposeLikeOneBlitAfterAnother) {
+  Surface ground = Pattern(200, 150);
+  Surface walls(200, 150), roles(200, 150);
+  for (Surface* layer : {&walls, &roles}) {
+    layer->SetColorKey(kColorKey565);
+    layer->Fill(kColorKey565);
+    layer->TrackInk();
+  }
+  for (int i = 0; i < 8; ++i)
+    walls.Fill(Rect{i * 25, i * 17, i * 25 + 50 + i * 7, i * 17 + 70}, static_cast<uint16_t>(i));
+  walls.Set(70, 70, kColorKey565);  // a hole inside a wall
+  walls.FindInk();
+  ASSERT_TRUE(walls.SolidAt(40, 40));
+  for (int i = 0; i < 40; ++i)
+    roles.Fill(Rect{i * 5, i * 3, i * 5 + 6, i * 3 + 9}, static_cast<uint16_t>(0x3000 + i));
+  uint32_t seed = 5;
+  auto next = [&](int n) {
+    seed = seed * 1103515245u + 12345u;
+    return static_cast<int>((seed >> 8) % static_cast<uint32_t>(n));
+  };
+  for (int step = 0; step < 150; ++step) {
+    Surface a(120, 90), b(120, 90);
+    a.Fill(0x5555);
+    b.Fill(0x5555);
+    if (step % 3 == 0) roles.FindInk();  // roles' tiles solid now and then too
+    const int left = next(120) - 20, top = next(90) - 20;
+    const Rect view{left, top, left + 120, top + 90};
+    const Rect shifted{left + next(40) - 20, top + next(40) - 20, left + 100, top + 80};
+    ComposeLayer layers[] = {{&ground, view, next(4) != 0},
+                             {&roles, step % 2 ? view : shifted, true},
+                             {&walls, view, true}};
+    if (step % 5 == 0) std::swap(layers[1], layers[2]);
+    if (step % 7 == 0) layers[0].source = &roles;  // nothing plain at the bottom
+    const int x = next(10) - 5, y = next(10) - 5;
+    a.Compose(x, y, layers);
+    for (const ComposeLayer& l : layers)
+      b.BltFast(x, y, *l.source, l.srcRect, l.keyed ? kBltSrcColorKey : kBltNoColorKey);
+    for (int py = 0; py < 90; ++py)
+      for (int px = 0; px < 120; ++px) ASSERT_EQ(a.At(px, py), b.At(px, py)) << step;
   }
 }
 
