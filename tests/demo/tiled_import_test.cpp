@@ -274,6 +274,14 @@ TEST(ObjectCatalog, RefusesBadEntries) {
   for (int i = 0; i < 40; ++i)
     many.push_back({{"name", "big" + std::to_string(i)}, {"size", {1024, 100}}});
   EXPECT_FALSE(ParseObjectCatalog({{"objects", many}}, c, &error));
+  // Found by fuzzing: a flag given as a text ended the program with an uncaught exception.
+  for (const char* flag : {"blocks", "front", "base", "style"}) {
+    error.clear();
+    EXPECT_FALSE(ParseObjectCatalog(
+        {{"objects", json::array({{{"name", "x"}, {"size", {64, 32}}, {flag, json::array()}}})}}, c,
+        &error));
+    EXPECT_EQ(error.rfind("object catalogue: a value of the wrong type: ", 0), 0u) << error;
+  }
 }
 
 }  // namespace

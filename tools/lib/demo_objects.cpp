@@ -48,12 +48,13 @@ PixelPoint PlaceObject(const ObjectKind& kind, int row, int column, int x0, int 
   return {centreX - kind.width / 2, bottomY - kind.height};
 }
 
-bool ParseObjectCatalog(const nlohmann::json& src, ObjectCatalog& out, std::string* error) {
+namespace {
+
+bool ParseObjects(const nlohmann::json& src, ObjectCatalog& out, std::string* error) {
   auto fail = [error](const std::string& m) {
     if (error) *error = m;
     return false;
   };
-  out = {};
   if (!src.is_object() || !src.contains("objects") || !src["objects"].is_array())
     return fail("object catalogue: no \"objects\" list");
   int x = 0, y = 0, rowHeight = 0;
@@ -107,6 +108,19 @@ bool ParseObjectCatalog(const nlohmann::json& src, ObjectCatalog& out, std::stri
     out.kinds.push_back(std::move(k));
   }
   return true;
+}
+
+}  // namespace
+
+bool ParseObjectCatalog(const nlohmann::json& src, ObjectCatalog& out, std::string* error) {
+  out = {};
+  // A hand-edited catalogue may hold a text where a flag belongs ("blocks": "yes").
+  try {
+    if (ParseObjects(src, out, error)) return true;
+  } catch (const nlohmann::json::exception& e) {
+    if (error) *error = std::string("object catalogue: a value of the wrong type: ") + e.what();
+  }
+  return false;
 }
 
 }  // namespace isora::demo
