@@ -152,24 +152,16 @@ void CopyRow(uint16_t* dst, const uint16_t* src, int n) {
 ISORA_ROW_KERNEL void CopyRowKeyed(uint16_t* dst, const uint16_t* src, int n, uint16_t key) {
   const Vec16 k = Vec16{} + key;
   int i = 0;
-  for (; i + 16 <= n; i += 16) {
-    Vec16 s, d;
-    std::memcpy(&s, src + i, sizeof s);
-    Vec16 m = reinterpret_cast<Vec16>(s == k);
-    std::memcpy(&d, dst + i, sizeof d);
-    d = (d & m) | (s & ~m);
-    std::memcpy(dst + i, &d, sizeof d);
-  }
-  if (i < n && n >= 16) {
+  while (n >= 16 && i < n) {
     // The last sixteen again, overlapping: a pixel copied twice comes out the same.
-    i = n - 16;
+    if (i + 16 > n) i = n - 16;
     Vec16 s, d;
     std::memcpy(&s, src + i, sizeof s);
     Vec16 m = reinterpret_cast<Vec16>(s == k);
     std::memcpy(&d, dst + i, sizeof d);
     d = (d & m) | (s & ~m);
     std::memcpy(dst + i, &d, sizeof d);
-    return;
+    i += 16;
   }
   for (; i < n; ++i)
     if (src[i] != key) dst[i] = src[i];
