@@ -394,6 +394,12 @@ bool Renderer::IsCached(int pack, const std::string& name, bool keep) const {
   return (keep ? cacheA_ : cacheB_).count(Key(pack, name)) != 0;
 }
 
+const SpanImage* Renderer::CachedSpans(int pack, const std::string& name, bool keep) const {
+  const PictureMap& cache = keep ? cacheA_ : cacheB_;
+  auto it = cache.find(Key(pack, name));
+  return it == cache.end() ? nullptr : it->second.spans.get();
+}
+
 void Renderer::ClearCache(int which) {
   ++cacheGeneration_;
   PictureMap& cache = which == kKeptPictures ? cacheA_ : cacheB_;

@@ -163,6 +163,10 @@ class Renderer {
   void ClearCache(int which);
   // Whether the picture is in cache A (keep) or B, without loading it.
   bool IsCached(int pack, const std::string& name, bool keep) const;
+  // The runs of a cached picture kept as runs (see CacheMemory), without loading it; null when
+  // the picture is not cached or is kept otherwise. Valid while CacheGeneration() is unchanged:
+  // only ClearCache lets go of a picture's runs.
+  const SpanImage* CachedSpans(int pack, const std::string& name, bool keep) const;
   // Counts ClearCache calls: a picture found cached stays cached while this is unchanged.
   uint64_t CacheGeneration() const { return cacheGeneration_; }
   size_t CacheSize(int which) const;

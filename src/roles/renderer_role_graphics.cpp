@@ -11,10 +11,7 @@ void RendererRoleGraphics::Preload(int pack, const std::string& name, bool keep)
 void RendererRoleGraphics::PreloadAnimation(int pack,
                                             const std::shared_ptr<const RoleAnimation>& animation,
                                             bool keep) {
-  if (renderer_.CacheGeneration() != cacheGeneration_) {
-    preloaded_.clear();
-    cacheGeneration_ = renderer_.CacheGeneration();
-  }
+  Revalidate();
   for (const Preloaded& p : preloaded_)
     if (p.animation == animation && p.pack == pack && p.keep == keep) return;
   bool all = true;
@@ -23,6 +20,49 @@ void RendererRoleGraphics::PreloadAnimation(int pack,
     all = all && renderer_.IsCached(pack, f.image, keep);
   }
   if (all) preloaded_.push_back(Preloaded{animation, pack, keep});
+}
+
+void RendererRoleGraphics::Revalidate() {
+  if (renderer_.CacheGeneration() == cacheGeneration_) return;
+  preloaded_.clear();
+  found_.clear();
+  lastFound_ = 0;
+  cacheGeneration_ = renderer_.CacheGeneration();
+}
+
+RendererRoleGraphics::FoundFrames* RendererRoleGraphics::Found(
+    int pack, const std::shared_ptr<const RoleAnimation>& animation, bool keep) {
+  auto same = [&](const FoundFrames& f) {
+    return f.animation == animation && f.pack == pack && f.keep == keep;
+  };
+  // Roles of one kind tend to follow each other in the draw list.
+  if (lastFound_ < found_.size() && same(found_[lastFound_])) return &found_[lastFound_];
+  for (size_t i = 0; i < found_.size(); ++i) {
+    if (!same(found_[i])) continue;
+    lastFound_ = i;
+    return &found_[i];
+  }
+  found_.push_back(FoundFrames{animation, pack, keep, {}});
+  found_.back().spans.assign(animation->frames.size(), nullptr);
+  lastFound_ = found_.size() - 1;
+  return &found_.back();
+}
+
+bool RendererRoleGraphics::DrawFrame(int pack,
+                                     const std::shared_ptr<const RoleAnimation>& animation,
+                                     int frame, bool keep, int layer, int x, int y, bool brighten) {
+  const std::string& name = animation->frames[static_cast<size_t>(frame)].image;
+  Surface* dst = brighten ? nullptr : renderer_.GetSurface(layer);
+  if (!dst) return DrawPicture(pack, name, keep, layer, x, y, brighten);
+  Revalidate();
+  FoundFrames* found = Found(pack, animation, keep);
+  const SpanImage*& spans = found->spans[static_cast<size_t>(frame)];
+  // Looked up until found: a picture the cache does not hold yet is loaded by DrawPicture.
+  if (!spans) spans = renderer_.CachedSpans(pack, name, keep);
+  if (!spans) return DrawPicture(pack, name, keep, layer, x, y, brighten);
+  const Point o = renderer_.SurfaceOrigin(layer);
+  spans->DrawKeyed(*dst, x - o.x, y - o.y);
+  return true;
 }
 
 bool RendererRoleGraphics::DrawPicture(int pack, const std::string& name, bool keep, int layer,

@@ -66,8 +66,8 @@ void Role::Log(const std::string& line) {
 void Role::DrawFrame(int frame, int layer, bool brighten) {
   const RoleFrame* f = animation_->Frame(frame);
   if (!f || !context_.graphics) return;
-  if (!context_.graphics->DrawPicture(kPackRole, f->image, imageGroup_ != 0, layer,
-                                      x_ - f->width / 2, y_ - f->height / 2, brighten))
+  if (!context_.graphics->DrawFrame(kPackRole, animation_, frame, imageGroup_ != 0, layer,
+                                    x_ - f->width / 2, y_ - f->height / 2, brighten))
     Hooks::DebugOutput("loadmdbitmap failed.");
 }
 

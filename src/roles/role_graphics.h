@@ -29,6 +29,14 @@ class RoleGraphics {
   // non-key pixels brightened first when asked. False when the picture cannot be fetched.
   virtual bool DrawPicture(int pack, const std::string& name, bool keep, int layer, int x, int y,
                            bool brighten) = 0;
+  // Draws frame `frame` (an index into its frame table) of an animation as DrawPicture draws the
+  // frame's picture. An implementation may remember where each frame's picture lies, as long as
+  // the pixels drawn stay those DrawPicture draws.
+  virtual bool DrawFrame(int pack, const std::shared_ptr<const RoleAnimation>& animation, int frame,
+                         bool keep, int layer, int x, int y, bool brighten) {
+    return DrawPicture(pack, animation->frames[static_cast<size_t>(frame)].image, keep, layer, x, y,
+                       brighten);
+  }
   // A picture's width and height; {0, 0} when it cannot be fetched.
   virtual Size PictureSize(int pack, const std::string& name) = 0;
 };

@@ -1,6 +1,6 @@
 // A spatial index of the roles of the draw list, for the step probe: which role's picture holds
 // a point is asked once or more for every moving role every frame, and with it the answer costs
-// the roles near the point instead of all of them.
+// a few of the roles near the point instead of all of them.
 #pragma once
 
 #include <cstdint>
@@ -13,8 +13,10 @@ namespace isora {
 
 class RoleGrid {
  public:
-  // Square cells of this many map pixels; roles are filed by the cell of their centre.
-  static constexpr int kCellSize = 64;
+  // Square cells of this many map pixels. A role is filed in every cell that any picture of its
+  // animation could reach with the role where it stands, so a point is looked up in its own
+  // cell alone.
+  static constexpr int kCellSize = 32;
 
   // Files the roles of the draw list (index 0 the player; null entries are skipped). The list
   // order is the order FirstAt answers in.
@@ -26,19 +28,31 @@ class RoleGrid {
   const Role* FirstAt(int x, int y, const Role* self) const;
 
  private:
+  // The cells a role is filed in: columns c0..c1 of rows r0..r1.
+  struct Span {
+    int c0 = 0, c1 = -1, r0 = 0, r1 = -1;
+    bool operator==(const Span&) const = default;
+  };
   struct Filed {
     Role* role = nullptr;
-    int cell = -1;
+    int reachX = 0, reachY = 0;  // half its animation's largest picture, and one more
+    Span cells;
   };
-  int CellOf(int x, int y) const;
+  Span CellsOf(const Filed& f) const;
   void File(int index);
   void Unfile(int index);
 
   std::vector<Filed> filed_;
-  std::vector<std::vector<int>> cells_;  // draw-list indexes, in no particular order
-  // Half the largest picture any filed role can show: a point can only lie in the Bounds of a
-  // role whose centre is this close.
-  int64_t reachX_ = 0, reachY_ = 0;
+  // Draw-list indexes in ascending order, so a search stops at the first role that holds the
+  // point: in a crowd that is one or two roles, not every role near it.
+  std::vector<std::vector<int>> cells_;
+  // Animations Build has measured (each once), with their reach.
+  struct Measured {
+    const RoleAnimation* animation;
+    int reachX, reachY;
+  };
+  static constexpr size_t kMeasuredAnimations = 32;
+  std::vector<Measured> measured_;
 };
 
 }  // namespace isora

@@ -25,6 +25,18 @@ class RoleGridTest : public RoleTest {
       ASSERT_EQ(grid.FirstAt(x, y, self), Walk(x, y, self)) << x << "," << y;
     }
   }
+  // Points on and just off the edges of every listed role's picture.
+  void ExpectSameAnswersAtEdges(const RoleGrid& grid) {
+    for (const Role* r : list_) {
+      if (!r) continue;
+      const Rect b = r->Bounds();
+      for (int x : {b.left - 1, b.left, r->X(), b.right - 1, b.right})
+        for (int y : {b.top - 1, b.top, r->Y(), b.bottom - 1, b.bottom}) {
+          ASSERT_EQ(grid.FirstAt(x, y, nullptr), Walk(x, y, nullptr)) << x << "," << y;
+          ASSERT_EQ(grid.FirstAt(x, y, r), Walk(x, y, r)) << x << "," << y;
+        }
+    }
+  }
   std::vector<std::unique_ptr<CRoleNPC>> npcs_;
   std::vector<Role*> list_;
 };
@@ -58,6 +70,51 @@ TEST_F(RoleGridTest, AnswersAsTheWholeListInOrder) {
   }
   ExpectSameAnswers(grid, 12);
   EXPECT_EQ(grid.FirstAt(-5000, -5000, nullptr), nullptr);
+}
+
+TEST_F(RoleGridTest, RolesOfEverySizeAreFoundWhereverTheirPicturesReach) {
+  // A role's pictures differ in size from state to state, and one file's from another's.
+  WriteRoleFile("giant.pmg", {{"stand", 2, 200, 160}, {"walk", 2, 30, 40}, {"die", 2, 300, 20}});
+  WriteRoleFile("tiny.pmg", {{"stand", 1, 3, 5}, {"walk", 1, 7, 1}});
+  uint32_t seed = 3;
+  for (int i = 0; i < 240; ++i) {
+    seed = seed * 1103515245 + 12345;
+    const int x = static_cast<int>(seed >> 8) % 600 + 1200;
+    seed = seed * 1103515245 + 12345;
+    const int y = static_cast<int>(seed >> 8) % 300 + 700;
+    const char* file = i % 3 == 0 ? "giant.pmg" : i % 3 == 1 ? "tiny.pmg" : "mon.pmg";
+    npcs_.push_back(MakeNpc(Record("crowd", file), x, y, i + 1));
+    npcs_.back()->Update(MakeProbeResult(true, -1));
+    list_.push_back(npcs_.back().get());
+  }
+  RoleGrid grid;
+  grid.Build(list_);
+  ExpectSameAnswersAtEdges(grid);
+
+  // Roles that set off walk with a picture of another size, step by step across the cells, as
+  // the frame files each role again after its update.
+  for (int frame = 0; frame < 30; ++frame) {
+    for (size_t i = 0; i < npcs_.size(); ++i) {
+      CRoleNPC& npc = *npcs_[i];
+      if (frame == 0 && i % 2 == 0)
+        npc.MoveTo(npc.X() + 400 - static_cast<int>(i) * 3, npc.Y() - 90, RoleStateKind::kWalk);
+      npc.Update(MakeProbeResult(true, -1));
+      grid.Moved(static_cast<int>(i));
+    }
+  }
+  ExpectSameAnswersAtEdges(grid);
+  ExpectSameAnswers(grid, 5);
+
+  // A shorter list built anew (roles removed, one entry emptied) leaves nothing of the longer.
+  list_.resize(list_.size() / 2);
+  list_[7] = nullptr;
+  grid.Build(list_);
+  ExpectSameAnswersAtEdges(grid);
+  ExpectSameAnswers(grid, 6);
+  const Role* gone = npcs_.back().get();
+  const Rect b = gone->Bounds();
+  for (int y = b.top; y < b.bottom; y += 3)
+    for (int x = b.left; x < b.right; x += 3) ASSERT_NE(grid.FirstAt(x, y, nullptr), gone);
 }
 
 }  // namespace
