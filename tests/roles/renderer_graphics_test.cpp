@@ -64,5 +64,65 @@ TEST_F(RendererGraphicsTest, RolesLandAtTheirMapPlaceOnTheLayerThatFollowsTheVie
   EXPECT_EQ(renderer_.GetSurface(kGroundLayer)->At(1602, 800), 0xC7F8);
 }
 
+// A role frame: mostly key, as the cache keeps role pictures as runs; `shade` tells versions of
+// the same picture apart.
+BmpImage SparseFrame(uint32_t shade) {
+  BmpImage image = BmpImage::Filled(40, 30, 0xFF00FF);
+  for (int y = 2; y < 28; ++y)
+    for (int x = 10 + y % 5; x < 16 + y % 7; ++x) image.Set(x, y, shade + static_cast<uint32_t>(x));
+  image.Set(39, 29, 0x123456);
+  return image;
+}
+
+void WriteFramePack(const std::string& path, uint32_t shade) {
+  PackageWriter pkg;
+  ASSERT_TRUE(pkg.AddFile("a.bmp", WriteBmp24(SparseFrame(shade)), false));
+  ASSERT_TRUE(pkg.AddFile("b.bmp", WriteBmp24(BmpImage::Filled(6, 5, shade)), false));
+  WriteFile(path, pkg.Build());
+}
+
+// Frames drawn by their place in the animation give the pixels of their pictures drawn by name,
+// brightened or not, and the pictures of the pack as it is after the caches were cleared.
+TEST_F(RendererGraphicsTest, FramesDrawAsTheirPicturesEvenAfterTheCachesAreCleared) {
+  WriteFramePack("frames.epk", 0x204060);
+  renderer_.SetPackPath(kPackRole, "frames.epk");
+  auto animation = std::make_shared<RoleAnimation>();
+  for (const char* name : {"a.bmp", "b.bmp", "missing.bmp", "a.bmp"})
+    animation->frames.push_back(RoleFrame{0, 40, 30, name});
+  Surface& layer = *renderer_.GetSurface(kRoleLayer);
+  auto expectSame = [&](bool keep, bool brighten) {
+    for (int frame = 0; frame < 4; ++frame) {
+      const std::string& name = animation->frames[static_cast<size_t>(frame)].image;
+      layer.Fill(0x1111);
+      const bool byName = graphics_.DrawPicture(kPackRole, name, keep, kRoleLayer, 5, 7, brighten);
+      Surface expected = layer;
+      layer.Fill(0x1111);
+      ASSERT_EQ(graphics_.DrawFrame(kPackRole, animation, frame, keep, kRoleLayer, 5, 7, brighten),
+                byName);
+      for (int y = 0; y < 40; ++y)
+        for (int x = 0; x < 50; ++x)
+          ASSERT_EQ(layer.At(x, y), expected.At(x, y)) << frame << " " << x << "," << y;
+    }
+  };
+  for (bool keep : {true, false}) {
+    expectSame(keep, false);
+    expectSame(keep, false);  // found the second time
+    expectSame(keep, true);
+  }
+  layer.Fill(0x1111);
+  ASSERT_TRUE(graphics_.DrawFrame(kPackRole, animation, 0, true, kRoleLayer, 0, 0, false));
+  const uint16_t before = layer.At(12, 2);
+
+  // Another pack and both caches emptied: the next draw shows its pictures.
+  WriteFramePack("other.epk", 0x802000);
+  renderer_.SetPackPath(kPackRole, "other.epk");
+  renderer_.ClearCache(kKeptPictures);
+  renderer_.ClearCache(kOrdinaryPictures);
+  layer.Fill(0x1111);
+  ASSERT_TRUE(graphics_.DrawFrame(kPackRole, animation, 0, true, kRoleLayer, 0, 0, false));
+  EXPECT_NE(layer.At(12, 2), before);
+  for (bool keep : {true, false}) expectSame(keep, false);
+}
+
 }  // namespace
 }  // namespace isora::test
