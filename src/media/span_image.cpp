@@ -20,6 +20,31 @@ void ForEachRun(const uint16_t* row, int width, uint16_t key, Fn&& fn) {
   }
 }
 
+// Copies n (at least 1) pixels between buffers that do not overlap with a few moves of fixed
+// size, the last of them overlapping what the others wrote: a role frame's runs are a few pixels
+// to a few dozen long, and a call to memcpy for each would cost more than the copy itself.
+inline void CopyRun(uint16_t* dst, const uint16_t* src, size_t n) {
+  if (n >= 8) {
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8) std::memcpy(dst + i, src + i, 16);
+    if (i < n) std::memcpy(dst + n - 8, src + n - 8, 16);
+  } else if (n >= 4) {
+    uint64_t head, tail;
+    std::memcpy(&head, src, 8);
+    std::memcpy(&tail, src + n - 4, 8);
+    std::memcpy(dst, &head, 8);
+    std::memcpy(dst + n - 4, &tail, 8);
+  } else if (n >= 2) {
+    uint32_t head, tail;
+    std::memcpy(&head, src, 4);
+    std::memcpy(&tail, src + n - 2, 4);
+    std::memcpy(dst, &head, 4);
+    std::memcpy(dst + n - 2, &tail, 4);
+  } else {
+    *dst = *src;
+  }
+}
+
 }  // namespace
 
 SpanImage::SpanImage(const Surface& picture)
@@ -61,14 +86,25 @@ void SpanImage::DrawKeyed(Surface& dst, int x, int y) const {
   const Rect d = Rect{x, y, x + width_, y + height_}.Intersect(dst.Bounds());
   if (d.Empty()) return;
   if (dst.TracksInk()) dst.MarkInk(d);
+  if (d.left == x && d.right == x + width_) {
+    // Nothing cut off at the sides, as for every role inside the view.
+    for (int row = d.top - y; row < d.bottom - y; ++row) {
+      uint16_t* out = dst.Row(row + y) + x;
+      for (uint32_t i = rowRuns_[row]; i < rowRuns_[row + 1]; ++i) {
+        const Run& r = runs_[i];
+        CopyRun(out + r.x, pixels_.data() + r.pixel, r.length);
+      }
+    }
+    return;
+  }
   for (int row = d.top - y; row < d.bottom - y; ++row) {
     uint16_t* out = dst.Row(row + y);
     for (uint32_t i = rowRuns_[row]; i < rowRuns_[row + 1]; ++i) {
       const Run& r = runs_[i];
       const int left = std::max(x + r.x, d.left), right = std::min(x + r.x + r.length, d.right);
       if (left >= right) continue;
-      std::memcpy(out + left, pixels_.data() + r.pixel + (left - x - r.x),
-                  static_cast<size_t>(right - left) * sizeof(uint16_t));
+      CopyRun(out + left, pixels_.data() + r.pixel + (left - x - r.x),
+              static_cast<size_t>(right - left));
     }
   }
 }

@@ -72,6 +72,7 @@ class Role : public GrowthRole {
 
   bool HasAnimation() const { return animationLoaded_; }
   const RoleAnimation& Animation() const { return *animation_; }
+  const std::shared_ptr<const RoleAnimation>& SharedAnimation() const { return animation_; }
 
   // Animation and movement.
   int FindState(std::string_view name) const { return animation_->FindState(name); }

@@ -34,7 +34,7 @@ void FileRoles(GameWorld& world) {
   drawList.reserve(world.npcs.Entries().size() + 1);
   drawList.push_back(world.player.get());
   for (auto& e : world.npcs.Entries()) drawList.push_back(e.role.get());
-  world.grid.Build(drawList);
+  world.grid.Sync(drawList);
 }
 
 }  // namespace

@@ -53,7 +53,8 @@ void RoleGrid::Build(std::span<Role* const> drawList) {
     if (!role) continue;
     Filed& f = filed_[i];
     f.role = role;
-    const RoleAnimation* animation = &role->Animation();
+    f.animation = role->SharedAnimation();
+    const RoleAnimation* animation = f.animation.get();
     auto m = std::find_if(measured_.begin(), measured_.end(),
                           [&](const Measured& m) { return m.animation == animation; });
     if (m != measured_.end()) {
@@ -66,6 +67,18 @@ void RoleGrid::Build(std::span<Role* const> drawList) {
     }
     File(static_cast<int>(i));
   }
+}
+
+void RoleGrid::Sync(std::span<Role* const> drawList) {
+  bool same = drawList.size() == filed_.size() && !cells_.empty();
+  for (size_t i = 0; same && i < drawList.size(); ++i)
+    same = drawList[i] == filed_[i].role &&
+           (!drawList[i] || drawList[i]->SharedAnimation() == filed_[i].animation);
+  if (!same) {
+    Build(drawList);
+    return;
+  }
+  for (size_t i = 0; i < drawList.size(); ++i) Moved(static_cast<int>(i));
 }
 
 void RoleGrid::File(int index) {

@@ -21,6 +21,9 @@ class RoleGrid {
   // Files the roles of the draw list (index 0 the player; null entries are skipped). The list
   // order is the order FirstAt answers in.
   void Build(std::span<Role* const> drawList);
+  // The same when the list holds other roles (or animations) than the one filed last; otherwise
+  // files again only the roles that moved since, which is what a play frame mostly finds.
+  void Sync(std::span<Role* const> drawList);
   // Files the role at a draw-list index again after it moved or changed its picture.
   void Moved(int index);
   // The first role of the draw list, other than `self`, that is alive and whose Bounds hold
@@ -35,6 +38,8 @@ class RoleGrid {
   };
   struct Filed {
     Role* role = nullptr;
+    // Held so that an animation at this address is the one measured, whatever the role there.
+    std::shared_ptr<const RoleAnimation> animation;
     int reachX = 0, reachY = 0;  // half its animation's largest picture, and one more
     Span cells;
   };

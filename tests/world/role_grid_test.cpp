@@ -117,5 +117,38 @@ TEST_F(RoleGridTest, RolesOfEverySizeAreFoundWhereverTheirPicturesReach) {
     for (int x = b.left; x < b.right; x += 3) ASSERT_NE(grid.FirstAt(x, y, nullptr), gone);
 }
 
+TEST_F(RoleGridTest, SyncFilesMovesAndNewRolesAsAFreshBuildWould) {
+  WriteRoleFile("giant.pmg", {{"stand", 2, 220, 180}});
+  for (int i = 0; i < 120; ++i) {
+    npcs_.push_back(MakeNpc(Record("crowd"), 1300 + (i * 37) % 500, 700 + (i * 53) % 300, i + 1));
+    npcs_.back()->Update(MakeProbeResult(true, -1));
+    list_.push_back(npcs_.back().get());
+  }
+  RoleGrid grid;
+  grid.Sync(list_);
+  ExpectSameAnswersAtEdges(grid);
+
+  // Moved without being told (as the player and roles placed by a script are).
+  for (size_t i = 0; i < npcs_.size(); i += 4)
+    npcs_[i]->SetPosition(npcs_[i]->X() - 150 + static_cast<int>(i), npcs_[i]->Y() + 70);
+  grid.Sync(list_);
+  ExpectSameAnswersAtEdges(grid);
+
+  // Another role in an entry, with a larger picture than any filed before; then a longer list.
+  auto giant = MakeNpc(Record("giant", "giant.pmg"), 1500, 900, 500);
+  giant->Update(MakeProbeResult(true, -1));
+  list_[30] = giant.get();
+  grid.Sync(list_);
+  ExpectSameAnswersAtEdges(grid);
+  ASSERT_EQ(grid.FirstAt(giant->Bounds().left + 1, giant->Bounds().top + 1, nullptr),
+            Walk(giant->Bounds().left + 1, giant->Bounds().top + 1, nullptr));
+  auto last = MakeNpc(Record("crowd"), 1400, 800, 501);
+  last->Update(MakeProbeResult(true, -1));
+  list_.push_back(last.get());
+  grid.Sync(list_);
+  ExpectSameAnswersAtEdges(grid);
+  ExpectSameAnswers(grid, 9);
+}
+
 }  // namespace
 }  // namespace isora::test
