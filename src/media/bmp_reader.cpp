@@ -286,15 +286,29 @@ bool DrawBmp(std::span<const uint8_t> file, Surface& dst, int x, int y, std::str
       const uint8_t* in = base + static_cast<size_t>(stored) * info.stride + 3 * x0;
       uint16_t* out = dst.Row(y + row) + x + x0;
       const int n = x1 - x0;
-      if (f == PixelFormat::Rgb565) {
-        for (int i = 0; i < n; ++i)
-          out[i] = static_cast<uint16_t>(((in[3 * i + 2] & 0xF8) << 8) |
-                                         ((in[3 * i + 1] & 0xFC) << 3) | (in[3 * i] >> 3));
-      } else {
-        for (int i = 0; i < n; ++i)
-          out[i] = static_cast<uint16_t>(((in[3 * i + 2] & 0xF8) << 7) |
-                                         ((in[3 * i + 1] & 0xF8) << 2) | (in[3 * i] >> 3));
+      // Four pixels at a time from three aligned-size reads (twelve bytes), and the rest one by
+      // one: the conversion is the same shifts for each pixel either way.
+      const bool is565 = f == PixelFormat::Rgb565;
+      auto pack = [is565](uint32_t bgr) {
+        return is565 ? static_cast<uint16_t>(((bgr >> 8) & 0xF800) | ((bgr >> 5) & 0x07E0) |
+                                             ((bgr >> 3) & 0x001F))
+                     : static_cast<uint16_t>(((bgr >> 9) & 0x7C00) | ((bgr >> 6) & 0x03E0) |
+                                             ((bgr >> 3) & 0x001F));
+      };
+      int i = 0;
+      for (; i + 4 <= n; i += 4) {
+        uint32_t a, b, c;
+        std::memcpy(&a, in + 3 * i, 4);
+        std::memcpy(&b, in + 3 * i + 4, 4);
+        std::memcpy(&c, in + 3 * i + 8, 4);
+        const uint64_t four = uint64_t{pack(a)} | uint64_t{pack(a >> 24 | b << 8)} << 16 |
+                              uint64_t{pack(b >> 16 | c << 16)} << 32 |
+                              uint64_t{pack(c >> 8)} << 48;
+        std::memcpy(out + i, &four, 8);
       }
+      for (; i < n; ++i)
+        out[i] = pack(uint32_t{in[3 * i]} | uint32_t{in[3 * i + 1]} << 8 |
+                      uint32_t{in[3 * i + 2]} << 16);
     }
     return true;
   }

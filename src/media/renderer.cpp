@@ -196,19 +196,37 @@ void Renderer::KeepDecodedIfSmaller(CachedPicture& picture) {
   if (!ParseBmp(picture.bytes, &info) || info.compression == 1 || info.compression == 2) return;
   const size_t pixels = static_cast<size_t>((info.Width() + 15) & ~15) * info.Height() * 2;
   if (pixels > picture.bytes.size()) return;
-  auto surface = std::make_unique<Surface>();
-  if (!DecodeBmp(picture.bytes, format_, surface.get())) return;
-  surface->SetColorKey(ColorKey());
+  // A build loads hundreds of role frames of a few sizes, most of them kept as runs: they are
+  // decoded into one surface kept for the next picture of the same size, which every pixel of
+  // the picture overwrites (and whose padding no picture ever writes), instead of a new
+  // zero-filled one each.
+  Surface& decoded = loadScratch_;
+  if (decoded.Width() != info.Width() || decoded.Height() != info.Height() ||
+      decoded.Format() != format_) {
+    if (static_cast<uint64_t>(info.Width()) * info.Height() > kMaxLoadScratchPixels) {
+      decoded = Surface();
+      if (!DecodeBmp(picture.bytes, format_, &decoded)) return;
+    } else {
+      decoded = Surface(info.Width(), info.Height(), format_);
+    }
+  }
+  if (!DrawBmp(picture.bytes, decoded, 0, 0)) return;
+  decoded.SetColorKey(ColorKey());
   fileBytes_ -= picture.bytes.size();
   std::vector<uint8_t>().swap(picture.bytes);
-  if (surface->Width() <= 0xFFFF) {
-    auto spans = std::make_unique<SpanImage>(*surface);
-    if (spans->SmallerThan(*surface)) {
+  if (decoded.Width() <= 0xFFFF) {
+    auto spans = std::make_unique<SpanImage>(decoded);
+    if (spans->SmallerThan(decoded)) {
       resident_ += spans->MemoryBytes();
       picture.spans = std::move(spans);
+      // A rare large picture's surface is not kept waiting for another of its size.
+      if (static_cast<uint64_t>(decoded.Width()) * decoded.Height() > kMaxLoadScratchPixels)
+        decoded = Surface();
       return;
     }
   }
+  auto surface = std::make_unique<Surface>(std::move(decoded));
+  decoded = Surface();
   surface->TrackInk();
   surface->FindInk();
   picture.decoded = std::move(surface);

@@ -251,6 +251,8 @@ class Renderer {
   size_t decodedBytes_ = 0;
   size_t resident_ = 0;  // pixels kept instead of their files
   size_t decodedBudget_ = kDecodedBudget;
+  Surface loadScratch_;  // pictures decoded while loading, before they are kept as runs
+  static constexpr uint64_t kMaxLoadScratchPixels = 1 << 20;
   Surface litScratch_;
   Surface cornerScratch_;
   Surface expanded_;  // a picture kept as runs, made whole for DecodedPicture  // stands in for the

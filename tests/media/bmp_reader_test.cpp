@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "foundation/byte_io.h"
 #include "lib/bmp_writer.h"
 
@@ -60,6 +62,32 @@ TEST(BmpReaderTest, DrawsIntoEachPixelFormatByTruncation) {
   ASSERT_TRUE(DrawBmp(WriteBmpPalette(img, 8), p, 1, 2));
   EXPECT_EQ(p.At(1, 2), 0xF81F);
   EXPECT_EQ(p.At(2, 2), s565.At(2, 2));
+}
+
+// Every pixel of true-colour pictures of many widths, whole and cut at either side, in both
+// formats: each channel keeps its top bits, whatever its neighbours hold.
+TEST(BmpReaderTest, TrueColourPixelsPackExactlyAtEveryWidthAndCut) {
+  uint32_t seed = 5;
+  for (int w : {1, 2, 3, 4, 5, 7, 8, 13, 33}) {
+    BmpImage img = BmpImage::Filled(w, 3, 0);
+    for (int y = 0; y < 3; ++y)
+      for (int x = 0; x < w; ++x) {
+        seed = seed * 1103515245 + 12345;
+        img.Set(x, y, seed >> 8);
+      }
+    for (const auto& file : {WriteBmp24(img), WriteBmp24TopDown(img)})
+      for (PixelFormat f : {PixelFormat::Rgb565, PixelFormat::Rgb555})
+        for (int at : {0, -1, 2}) {
+          Surface s(w + 1, 3, f);
+          ASSERT_TRUE(DrawBmp(file, s, at, 0));
+          for (int y = 0; y < 3; ++y)
+            for (int x = std::max(at, 0); x < std::min(at + w, w + 1); ++x) {
+              const uint32_t c = img.At(x - at, y);
+              ASSERT_EQ(s.At(x, y), PackPixel(f, c >> 16, (c >> 8) & 0xFF, c & 0xFF))
+                  << w << " " << at << " " << x << "," << y;
+            }
+        }
+  }
 }
 
 TEST(BmpReaderTest, ClipsAtTheSurfaceEdges) {
