@@ -8,13 +8,25 @@ namespace isora {
 namespace {
 
 // Calls fn(x, end) for each run of pixels other than `key` in a row.
+// Four pixels at a time where they are all key or all drawn, as most of a role frame is.
 template <typename Fn>
 void ForEachRun(const uint16_t* row, int width, uint16_t key, Fn&& fn) {
+  const uint64_t keys = uint64_t{key} * 0x0001000100010001u;
+  auto four = [&](int x) {
+    uint64_t v;
+    std::memcpy(&v, row + x, 8);
+    return v ^ keys;  // a zero lane where the pixel is key
+  };
+  auto anyKey = [](uint64_t t) {
+    return ((t - 0x0001000100010001u) & ~t & 0x8000800080008000u) != 0;
+  };
   int x = 0;
   while (x < width) {
+    while (x + 4 <= width && four(x) == 0) x += 4;
     while (x < width && row[x] == key) ++x;
     if (x == width) break;
     const int start = x;
+    while (x + 4 <= width && !anyKey(four(x))) x += 4;
     while (x < width && row[x] != key) ++x;
     fn(start, x);
   }

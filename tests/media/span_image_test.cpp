@@ -91,6 +91,38 @@ TEST(SpanImage, ExpandsToThePictureItWasMadeFromAndIsSmallerOnlyWhenMostlyKey) {
   EXPECT_EQ(dst.At(3, 3), Pattern(8, 8).At(3, 3));
 }
 
+// Runs are found in blocks of pixels where a block is all key or all drawn: every mix of key and
+// drawn pixels, at every width (blocks cut short at the right edge), in both formats, draws as a
+// keyed copy does.
+TEST(SpanImage, FindsEveryRunWhateverTheMixOfKeyAndDrawnPixels) {
+  uint32_t seed = 17;
+  for (PixelFormat f : {PixelFormat::Rgb565, PixelFormat::Rgb555}) {
+    const uint16_t key = ColorKeyFor(f);
+    for (int w = 1; w <= 21; ++w)
+      for (int keyIn16 : {1, 8, 15}) {
+        Surface s(w, 24, f);
+        s.SetColorKey(key);
+        for (int y = 0; y < 24; ++y)
+          for (int x = 0; x < w; ++x) {
+            seed = seed * 1103515245 + 12345;
+            // Drawn pixels that differ from the key in one half only, as well as in both.
+            const uint16_t drawn = (seed >> 20) % 3 == 0   ? static_cast<uint16_t>(key ^ 0x0100)
+                                   : (seed >> 20) % 3 == 1 ? static_cast<uint16_t>(key ^ 0x0001)
+                                                           : static_cast<uint16_t>(seed >> 8);
+            s.Set(x, y, static_cast<int>((seed >> 24) % 16) < keyIn16 ? key : drawn);
+          }
+        // Drawn over a pattern, so that a key pixel taken into a run would show.
+        Surface expected = Pattern(w, 24), actual = Pattern(w, 24);
+        expected.BltFast(0, 0, s, s.Bounds(), kBltSrcColorKey);
+        SpanImage(s).DrawKeyed(actual, 0, 0);
+        for (int y = 0; y < 24; ++y)
+          for (int x = 0; x < w; ++x)
+            ASSERT_EQ(actual.At(x, y), expected.At(x, y))
+                << w << " " << keyIn16 << " " << x << "," << y;
+      }
+  }
+}
+
 // Role frames kept as runs by the renderer: every way of drawing them gives the pixels of the
 // picture decoded from its file, and the cache counts the smaller size.
 class SpanPictureTest : public test::TempDirTest {
