@@ -1,7 +1,13 @@
 #include "media/surface.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sys/mman.h>
+#endif
 
 namespace isora {
 
@@ -16,6 +22,28 @@ using Vec16 = uint16_t __attribute__((vector_size(32)));
 #else
 #define ISORA_ROW_KERNEL
 #endif
+
+namespace {
+constexpr size_t kHugePage = size_t{2} << 20;
+constexpr size_t kHugeFrom = size_t{4} << 20;
+}  // namespace
+
+void* AllocatePixels(size_t bytes) {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__) && defined(MADV_HUGEPAGE)
+  if (bytes >= kHugeFrom) {
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = std::aligned_alloc(kHugePage, rounded);
+    if (!p) throw std::bad_alloc();
+    madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+  }
+#endif
+  void* p = std::malloc(bytes ? bytes : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+
+void FreePixels(void* p, size_t) { std::free(p); }
 
 Rect Rect::Intersect(const Rect& o) const {
   Rect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),

@@ -105,6 +105,30 @@ enum BltFlags : uint32_t {
 
 class Surface;
 
+// The allocator of pixel buffers: a buffer of several megabytes (a world layer) lies on
+// huge-page boundaries where the system offers them, so the rows a copy reads, a few kilobytes
+// apart each, do not each take an address-translation entry of their own.
+template <typename T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() = default;
+  template <typename U>
+  PixelAllocator(const PixelAllocator<U>&) {}
+  T* allocate(size_t n);
+  void deallocate(T* p, size_t n);
+  friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+};
+void* AllocatePixels(size_t bytes);
+void FreePixels(void* p, size_t bytes);
+template <typename T>
+T* PixelAllocator<T>::allocate(size_t n) {
+  return static_cast<T*>(AllocatePixels(n * sizeof(T)));
+}
+template <typename T>
+void PixelAllocator<T>::deallocate(T* p, size_t n) {
+  FreePixels(p, n * sizeof(T));
+}
+
 // One source of a composition: srcRect of `source`, keyed by the source's colour key or not.
 struct ComposeLayer {
   const Surface* source = nullptr;
@@ -205,7 +229,7 @@ class Surface {
   // same size. False when nothing is left.
   bool ClipCopy(int x, int y, const Surface& src, const Rect& srcRect, Rect* s, Rect* d) const;
 
-  std::vector<uint16_t> pixels_;
+  std::vector<uint16_t, PixelAllocator<uint16_t>> pixels_;
   int width_ = 0, height_ = 0, pitch_ = 0;
   PixelFormat format_ = PixelFormat::Rgb565;
   uint16_t key_ = 0;

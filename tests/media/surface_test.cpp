@@ -26,6 +26,32 @@ TEST(PixelFormatTest, MagentaIsTheKeyInBothFormats) {
   EXPECT_EQ(PixelMasksFor(PixelFormat::Rgb555), 0x03E07C1Fu);
 }
 
+// A world layer's buffer lies on huge-page boundaries; it is still an ordinary surface: black
+// at first, copied and moved with its pixels, given back on Release.
+TEST(SurfaceTest, LayerSizedSurfacesBehaveAsAnyOther) {
+  Surface layer(3200, 1600);
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(layer.Pixels()) % (uintptr_t{2} << 20), 0u);
+#endif
+  EXPECT_EQ(layer.At(0, 0), 0);
+  EXPECT_EQ(layer.At(3199, 1599), 0);
+  layer.Set(3199, 1599, 0x1234);
+  layer.Fill(Rect{100, 200, 110, 210}, 0x4321);
+  Surface copy = layer;
+  EXPECT_NE(copy.Pixels(), layer.Pixels());
+  EXPECT_EQ(copy.At(3199, 1599), 0x1234);
+  EXPECT_EQ(copy.At(105, 205), 0x4321);
+  Surface moved = std::move(copy);
+  EXPECT_EQ(moved.At(109, 209), 0x4321);
+  Surface small(16, 16);
+  small.BltFast(0, 0, moved, Rect{100, 200, 116, 216}, kBltNoColorKey);
+  EXPECT_EQ(small.At(9, 9), 0x4321);
+  EXPECT_EQ(small.At(10, 10), 0);
+  layer.Release();
+  EXPECT_FALSE(layer.Valid());
+  EXPECT_EQ(layer.At(0, 0), 0);
+}
+
 TEST(SurfaceTest, PlainBlitCopiesTheRectangle) {
   Surface src = Pattern(20, 10);
   Surface dst(30, 30);
