@@ -116,6 +116,7 @@ void DeviceContext::DrawRun(int x, int baseline, const TextRun& run, const Rect&
   Surface& s = *surface_;
   const Rect area = clip.Intersect(s.Bounds());
   if (area.Empty()) return;
+  s.MarkInk(area);
   const PixelFormat f = s.Format();
   const uint16_t solid = ColorRefToPixel(f, textColor_);
   const size_t bufferEnd = static_cast<size_t>(s.Pitch()) * s.Height();

@@ -60,7 +60,7 @@ bool SpanImage::SmallerThan(const Surface& picture) const {
 void SpanImage::DrawKeyed(Surface& dst, int x, int y) const {
   const Rect d = Rect{x, y, x + width_, y + height_}.Intersect(dst.Bounds());
   if (d.Empty()) return;
-  if (dst.TracksInk()) dst.MarkInk(d);
+  dst.MarkInk(d);
   for (int row = d.top - y; row < d.bottom - y; ++row) {
     uint16_t* out = dst.Row(row + y);
     for (uint32_t i = rowRuns_[row]; i < rowRuns_[row + 1]; ++i) {

@@ -1,6 +1,7 @@
 #include "media/surface.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -45,6 +46,11 @@ void* AllocatePixels(size_t bytes) {
 
 void FreePixels(void* p, size_t) { std::free(p); }
 
+void Surface::Touch() {
+  static std::atomic<uint64_t> last{0};
+  generation_ = last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 Rect Rect::Intersect(const Rect& o) const {
   Rect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
          std::min(bottom, o.bottom)};
@@ -56,12 +62,14 @@ Surface::Surface(int width, int height, PixelFormat format)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), format_(format) {
   pitch_ = (width_ + 15) & ~15;
   pixels_.assign(static_cast<size_t>(pitch_) * height_, 0);
+  Touch();
 }
 
 void Surface::Release() {
   pixels_.clear();
   pixels_.shrink_to_fit();
   width_ = height_ = pitch_ = 0;
+  Touch();
   tracksInk_ = false;
   inkColumns_ = 0;
   ink_.clear();
@@ -74,6 +82,7 @@ void Surface::TrackInk() {
 }
 
 void Surface::MarkInk(const Rect& rect) {
+  Touch();
   if (!tracksInk_) return;
   const Rect r = rect.Intersect(Bounds());
   if (r.Empty()) return;
@@ -216,7 +225,7 @@ bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uin
   if (!ClipCopy(x, y, src, srcRect, &s, &d)) return false;
   const int w = d.Width(), h = d.Height();
   const bool keyed = (flags & kBltSrcColorKey) && src.hasKey_;
-  if (tracksInk_) MarkInk(d);
+  MarkInk(d);
   if (keyed && src.tracksInk_ && &src != this) {
     // Only the source's inked tiles can change the destination.
     const int offsetX = d.left - s.left, offsetY = d.top - s.top;
@@ -275,7 +284,7 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
     const bool keyed = layer.keyed && layer.source->hasKey_;
     Pass p{layer.source, {}, {}, keyed, keyed && layer.source->tracksInk_};
     if (!ClipCopy(x, y, *layer.source, layer.srcRect, &p.s, &p.d)) continue;
-    if (tracksInk_) MarkInk(p.d);
+    MarkInk(p.d);
     passes.push_back(p);
   }
   if (passes.empty()) return;
@@ -376,6 +385,7 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
 void Surface::Fill(const Rect& rect, uint16_t value) {
   Rect r = rect.Intersect(Bounds());
   if (r.Empty()) return;
+  Touch();
   if (tracksInk_) {
     if (hasKey_ && value == key_) {
       FillKeyOverInk(r);

@@ -27,6 +27,8 @@ void DrawSeeThrough(Surface& view, const Surface& roleLayer, const Surface& obje
     const Rect r = area.Intersect(viewOnMap).Intersect(layers);
     if (r.Empty()) continue;
     // Parts already mixed by an earlier area are skipped; most areas overlap none.
+    view.MarkInk(
+        Rect{r.left - camera.x, r.top - camera.y, r.right - camera.x, r.bottom - camera.y});
     std::vector<Rect> before;
     for (const Rect& d : done)
       if (!d.Intersect(r).Empty()) before.push_back(d);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace isora {
 namespace {
 
@@ -50,6 +52,44 @@ TEST(SurfaceTest, LayerSizedSurfacesBehaveAsAnyOther) {
   layer.Release();
   EXPECT_FALSE(layer.Valid());
   EXPECT_EQ(layer.At(0, 0), 0);
+}
+
+// Every write moves the generation on to a number no surface had; reading leaves it.
+TEST(SurfaceTest, GenerationMovesWithEveryWrite) {
+  Surface s(40, 40), other(40, 40), picture(8, 8);
+  picture.SetColorKey(kColorKey565);
+  std::vector<uint64_t> seen = {s.Generation(), other.Generation(), picture.Generation()};
+  auto moved = [&](const char* what) {
+    for (uint64_t g : seen) EXPECT_NE(s.Generation(), g) << what;
+    seen.push_back(s.Generation());
+  };
+  s.Set(30, 30, 5);
+  moved("Set");
+  s.Fill(Rect{2, 2, 5, 5}, 6);
+  moved("Fill");
+  s.BltFast(3, 3, picture, picture.Bounds(), kBltSrcColorKey);
+  moved("BltFast");
+  const ComposeLayer layers[] = {{&picture, picture.Bounds(), false}};
+  s.Compose(0, 0, layers);
+  moved("Compose");
+  s.MarkInk(Rect{0, 0, 1, 1});
+  moved("MarkInk");
+  s.SetColorKey(0x1234);
+  moved("SetColorKey");
+  s.ClearColorKey();
+  moved("ClearColorKey");
+  Surface copy = s;
+  EXPECT_EQ(copy.Generation(), s.Generation());  // the same pixels
+  copy = Surface(40, 40);
+  for (uint64_t g : seen) EXPECT_NE(copy.Generation(), g);
+  const uint64_t before = s.Generation();
+  other.BltFast(0, 0, s, s.Bounds(), kBltNoColorKey);
+  EXPECT_EQ(s.At(30, 30), 5);
+  s.Fill(Rect{50, 50, 60, 60}, 1);  // nothing inside: nothing written
+  s.BltFast(100, 100, picture, picture.Bounds(), kBltNoColorKey);
+  EXPECT_EQ(s.Generation(), before);
+  s.Release();
+  EXPECT_NE(s.Generation(), before);
 }
 
 TEST(SurfaceTest, PlainBlitCopiesTheRectangle) {
