@@ -10,9 +10,10 @@ namespace isora {
 
 // Composes the ground (plain), the roles (keyed) and the objects (keyed) onto a destination as
 // Surface::Compose does, with the same pixels. When the view has not moved and neither the
-// ground nor the objects were written since the last frame, the ground under the objects is
-// composed once and kept: a frame copies it and composes the three layers only on the role
-// layer's inked tiles.
+// ground nor the objects were written for kFramesBeforeKeeping frames, the ground under the
+// objects is composed once and kept: a frame copies it and composes the three layers only on
+// the role layer's inked tiles. Keeping costs a frame about half a composition more, so a view
+// that stays only a moment (a step's pause) is not kept.
 class ViewCache {
  public:
   void Compose(Surface& dst, const ComposeLayer& ground, const ComposeLayer& roles,
@@ -21,6 +22,7 @@ class ViewCache {
   void Clear();
   // Whether the last Compose used the kept view.
   bool LastFrameReused() const { return reused_; }
+  static constexpr int kFramesBeforeKeeping = 8;
 
  private:
   struct Key {
@@ -36,6 +38,7 @@ class ViewCache {
   Surface base_;  // ground and objects over the view, no roles
   bool baseValid_ = false;
   bool reused_ = false;
+  int framesSame_ = 0;  // frames composed in a row with key_
   Key key_;
 };
 

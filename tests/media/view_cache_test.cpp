@@ -67,8 +67,8 @@ TEST(ViewCacheTest, FramesAreThoseOfADirectComposition) {
         if (&s == &objects) s.SetColorKey(s.ColorKey() == kColorKey565 ? 0x0F0F : kColorKey565);
       },
   };
-  for (int frame = 0; frame < 400; ++frame) {
-    const int mood = next(10);
+  for (int frame = 0; frame < 600; ++frame) {
+    const int mood = next(30);
     if (mood == 0) {
       camX = 100 + next(200);
       camY = 60 + next(150);
@@ -79,7 +79,7 @@ TEST(ViewCacheTest, FramesAreThoseOfADirectComposition) {
     } else if (mood == 3 && objects.ColorKey() == kColorKey565) {
       objects.FindInk();
     }
-    if (frame == 200) camX = 400 - kW;  // the view at the map's right edge
+    if (frame == 300) camX = 400 - kW;  // the view at the map's right edge
     // The role layer follows the camera and holds a few roles.
     const Point origin{camX - kMargin, camY - kMargin};
     roles.Fill(kColorKey565);
@@ -103,7 +103,7 @@ TEST(ViewCacheTest, FramesAreThoseOfADirectComposition) {
     ExpectSame(viaCache, direct, frame);
     if (::testing::Test::HasFatalFailure()) return;
   }
-  EXPECT_GT(reused, 150);  // most frames kept the view
+  EXPECT_GT(reused, 100);  // many frames kept the view
 }
 
 // The cache stands aside for what it does not keep: a view reaching past the ground, and a
