@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -24,8 +25,7 @@ size_t CharLength(std::string_view s, size_t i) {
 
 }  // namespace
 
-uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned coverage) {
-  const uint16_t src = ColorRefToPixel(f, color);
+uint16_t BlendCoverage(PixelFormat f, uint16_t dst, uint16_t src, unsigned coverage) {
   if (coverage >= 255) return src;
   if (coverage == 0) return dst;
   const int gShift = 5, rShift = f == PixelFormat::Rgb565 ? 11 : 10;
@@ -37,6 +37,51 @@ uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned covera
   int g = mix((dst >> gShift) & gMask, (src >> gShift) & gMask);
   int b = mix(dst & 0x1F, src & 0x1F);
   return static_cast<uint16_t>((r << rShift) | (g << gShift) | b);
+}
+
+uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned coverage) {
+  return BlendCoverage(f, dst, ColorRefToPixel(f, color), coverage);
+}
+
+// Eight pixels at a time, with BlendCoverage's arithmetic in every lane: the products fit in 16
+// bits (at most 63 × 255 + 127), and the division by 255, rounded toward zero as the scalar one
+// is, becomes (q + 1 + (q >> 8)) >> 8 on the magnitude, exact below 65535. No branch on the
+// coverage: glyph edges alternate between empty, partial and full pixels.
+void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src, PixelFormat f) {
+  using U16 = uint16_t __attribute__((vector_size(16)));
+  using I16 = int16_t __attribute__((vector_size(16)));
+  using U8 = uint8_t __attribute__((vector_size(8)));
+  const int rShift = f == PixelFormat::Rgb565 ? 11 : 10;
+  const uint16_t gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
+  const I16 sr = I16{} + static_cast<int16_t>((src >> rShift) & 0x1F);
+  const I16 sg = I16{} + static_cast<int16_t>((src >> 5) & gMask);
+  const I16 sb = I16{} + static_cast<int16_t>(src & 0x1F);
+  const U16 solid = U16{} + src;
+  const I16 lane = {0, 1, 2, 3, 4, 5, 6, 7};
+  for (int i = 0; i < n; i += 8) {
+    U16 d;
+    U8 c;
+    std::memcpy(&d, dst + i, sizeof d);
+    std::memcpy(&c, coverage + i, sizeof c);
+    const I16 a = __builtin_convertvector(c, I16);
+    auto mix = [&a](I16 dc, I16 sc) {
+      const I16 x = (sc - dc) * a + 127;
+      const I16 sign = x >> 15;
+      const I16 m = (x ^ sign) - sign;
+      const I16 q = (m + 1 + (m >> 8)) >> 8;
+      return dc + ((q ^ sign) - sign);
+    };
+    const I16 r = mix(reinterpret_cast<I16>((d >> rShift) & 0x1F), sr);
+    const I16 g = mix(reinterpret_cast<I16>((d >> 5) & gMask), sg);
+    const I16 b = mix(reinterpret_cast<I16>(d & 0x1F), sb);
+    const U16 blended = reinterpret_cast<U16>((r << rShift) | (g << 5) | b);
+    const U16 full = reinterpret_cast<U16>(a == 255);
+    const U16 keep =
+        reinterpret_cast<U16>((a == 0) | (lane >= static_cast<int16_t>(std::min(n - i, 8))));
+    const U16 out = (blended & ~full) | (solid & full);
+    d = (d & keep) | (out & ~keep);
+    std::memcpy(dst + i, &d, sizeof d);
+  }
 }
 
 DeviceContext::DeviceContext(Surface& surface) : surface_(&surface) {
@@ -71,35 +116,26 @@ void DeviceContext::DrawRun(int x, int baseline, const TextRun& run, const Rect&
   Surface& s = *surface_;
   const Rect area = clip.Intersect(s.Bounds());
   if (area.Empty()) return;
+  s.MarkInk(area);
   const PixelFormat f = s.Format();
   const uint16_t solid = ColorRefToPixel(f, textColor_);
-  // BlendPixel's arithmetic with the text colour's parts taken apart once.
-  const int rShift = f == PixelFormat::Rgb565 ? 11 : 10;
-  const int gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
-  const int sr = (solid >> rShift) & 0x1F, sg = (solid >> 5) & gMask, sb = solid & 0x1F;
+  const size_t bufferEnd = static_cast<size_t>(s.Pitch()) * s.Height();
   int pen = x;
   for (const Glyph* glyph : run.glyphs) {
     const Glyph& g = *glyph;
     const int gx = pen + g.left, gy = baseline - g.top;
     const int x0 = std::max(gx, area.left), x1 = std::min(gx + g.width, area.right);
     const int y0 = std::max(gy, area.top), y1 = std::min(gy + g.height, area.bottom);
-    for (int y = y0; y < y1; ++y) {
-      const uint8_t* cov = g.coverage.data() + static_cast<size_t>(y - gy) * g.width - gx;
-      uint16_t* row = s.Row(y);
-      for (int px = x0; px < x1; ++px) {
-        const int a = cov[px];
-        if (a == 0) continue;
-        if (a == 255) {
-          row[px] = solid;
-          continue;
-        }
-        const int d = row[px];
-        auto mix = [a](int dc, int sc) { return dc + ((sc - dc) * a + 127) / 255; };
-        const int r = mix((d >> rShift) & 0x1F, sr);
-        const int gg = mix((d >> 5) & gMask, sg);
-        const int b = mix(d & 0x1F, sb);
-        row[px] = static_cast<uint16_t>((r << rShift) | (gg << 5) | b);
-      }
+    const int n = x1 - x0;
+    for (int y = y0; n > 0 && y < y1; ++y) {
+      const uint8_t* cov = g.coverage.data() + static_cast<size_t>(y - gy) * g.width + (x0 - gx);
+      uint16_t* row = s.Row(y) + x0;
+      // The blocks read past the row's end: within the buffer everywhere but at its very end.
+      const size_t blocksEnd = static_cast<size_t>(y) * s.Pitch() + x0 + ((n + 7) & ~7);
+      if (blocksEnd <= bufferEnd)
+        BlendCoverageRow(row, cov, n, solid, f);
+      else
+        for (int i = 0; i < n; ++i) row[i] = BlendCoverage(f, row[i], solid, cov[i]);
     }
     pen += g.advance + extra_;
   }

@@ -131,5 +131,12 @@ class DeviceContext {
 
 // Blends a colour onto a pixel with 8-bit coverage (0 keeps the pixel, 255 replaces it).
 uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned coverage);
+// The same with the colour as a pixel.
+uint16_t BlendCoverage(PixelFormat f, uint16_t dst, uint16_t src, unsigned coverage);
+// BlendCoverage of src over the n pixels of a row, each with its coverage. The row kernel of
+// text, exposed for the tests: it reads and writes whole blocks of eight pixels (and coverage
+// bytes), so both must go on to n rounded up to a multiple of 8; what lies past n is left as
+// it was.
+void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src, PixelFormat f);
 
 }  // namespace isora

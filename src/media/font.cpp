@@ -319,7 +319,10 @@ class FontImpl {
     if (it != glyphs.end()) return it->second;
     Glyph g;
     bool done = false;
-    if (cp < 0x20) return glyphs.emplace(cp, std::move(g)).first->second;  // controls: nothing
+    if (cp < 0x20) {  // controls: nothing
+      g.coverage.assign(Glyph::kCoverageSlack, 0);
+      return glyphs.emplace(cp, std::move(g)).first->second;
+    }
     for (const SizedFace& sf : faces) {
       FT_UInt index = FT_Get_Char_Index(sf.face.get(), cp);
       if (index == 0) continue;
@@ -361,6 +364,7 @@ class FontImpl {
     } else if (!done) {
       g.advance = std::max(1, metrics.tmAveCharWidth / 2);
     }
+    g.coverage.append(Glyph::kCoverageSlack, 0);
     return glyphs.emplace(cp, std::move(g)).first->second;
   }
 };

@@ -29,7 +29,9 @@ struct Glyph {
   int width = 0, height = 0;
   int left = 0, top = 0;  // bitmap offset from the pen: x right, y up from the baseline
   int advance = 0;        // pixels
-  std::basic_string<uint8_t> coverage;  // width × height, top row first
+  // width × height, top row first, then kCoverageSlack zeros: a row may be read in blocks of 8.
+  std::basic_string<uint8_t> coverage;
+  static constexpr size_t kCoverageSlack = 8;
 };
 
 // A GBK text laid out in one font: its glyphs in order and the sum of their advances.

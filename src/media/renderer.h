@@ -17,6 +17,7 @@
 #include "media/font.h"
 #include "media/span_image.h"
 #include "media/surface.h"
+#include "media/view_cache.h"
 
 namespace isora {
 
@@ -200,6 +201,8 @@ class Renderer {
   // y + 490), kept within the map; what it held is not carried along (the view's part is
   // cleared here anyway, and nothing looks beyond the view).
   void ClearLayerAroundView(int x, int y);
+  // The play view's composition of the ground, role and object layers, kept while it holds.
+  ViewCache& WorldView() { return worldView_; }
 
   // Effects. In 5-6-5 exactly as designed; in 5-5-5 green is treated like red and blue. Key
   // pixels are left alone except by Blend50. Rectangles are clipped to the surface.
@@ -258,6 +261,7 @@ class Renderer {
   Surface expanded_;  // a picture kept as runs, made whole for DecodedPicture  // stands in for the
                       // role layer's corner when pictures go through it
   Point roleLayerOrigin_{};
+  ViewCache worldView_;
   int currentPack_ = -1;
   PackageFile package_;
   std::shared_ptr<Font> textFont_;

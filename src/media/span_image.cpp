@@ -97,7 +97,7 @@ bool SpanImage::SmallerThan(const Surface& picture) const {
 void SpanImage::DrawKeyed(Surface& dst, int x, int y) const {
   const Rect d = Rect{x, y, x + width_, y + height_}.Intersect(dst.Bounds());
   if (d.Empty()) return;
-  if (dst.TracksInk()) dst.MarkInk(d);
+  dst.MarkInk(d);
   if (d.left == x && d.right == x + width_) {
     // Nothing cut off at the sides, as for every role inside the view.
     for (int row = d.top - y; row < d.bottom - y; ++row) {

@@ -1,7 +1,14 @@
 #include "media/surface.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
 #include <cstring>
+#include <new>
+
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+#include <sys/mman.h>
+#endif
 
 namespace isora {
 
@@ -17,6 +24,33 @@ using Vec16 = uint16_t __attribute__((vector_size(32)));
 #define ISORA_ROW_KERNEL
 #endif
 
+namespace {
+constexpr size_t kHugePage = size_t{2} << 20;
+constexpr size_t kHugeFrom = size_t{4} << 20;
+}  // namespace
+
+void* AllocatePixels(size_t bytes) {
+#if defined(__linux__) && !defined(__EMSCRIPTEN__) && defined(MADV_HUGEPAGE)
+  if (bytes >= kHugeFrom) {
+    const size_t rounded = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+    void* p = std::aligned_alloc(kHugePage, rounded);
+    if (!p) throw std::bad_alloc();
+    madvise(p, rounded, MADV_HUGEPAGE);
+    return p;
+  }
+#endif
+  void* p = std::malloc(bytes ? bytes : 1);
+  if (!p) throw std::bad_alloc();
+  return p;
+}
+
+void FreePixels(void* p, size_t) { std::free(p); }
+
+void Surface::Touch() {
+  static std::atomic<uint64_t> last{0};
+  generation_ = last.fetch_add(1, std::memory_order_relaxed) + 1;
+}
+
 Rect Rect::Intersect(const Rect& o) const {
   Rect r{std::max(left, o.left), std::max(top, o.top), std::min(right, o.right),
          std::min(bottom, o.bottom)};
@@ -28,12 +62,14 @@ Surface::Surface(int width, int height, PixelFormat format)
     : width_(std::max(width, 0)), height_(std::max(height, 0)), format_(format) {
   pitch_ = (width_ + 15) & ~15;
   pixels_.assign(static_cast<size_t>(pitch_) * height_, 0);
+  Touch();
 }
 
 void Surface::Release() {
   pixels_.clear();
   pixels_.shrink_to_fit();
   width_ = height_ = pitch_ = 0;
+  Touch();
   tracksInk_ = false;
   inkColumns_ = 0;
   ink_.clear();
@@ -46,6 +82,7 @@ void Surface::TrackInk() {
 }
 
 void Surface::MarkInk(const Rect& rect) {
+  Touch();
   if (!tracksInk_) return;
   const Rect r = rect.Intersect(Bounds());
   if (r.Empty()) return;
@@ -188,7 +225,7 @@ bool Surface::BltFast(int x, int y, const Surface& src, const Rect& srcRect, uin
   if (!ClipCopy(x, y, src, srcRect, &s, &d)) return false;
   const int w = d.Width(), h = d.Height();
   const bool keyed = (flags & kBltSrcColorKey) && src.hasKey_;
-  if (tracksInk_) MarkInk(d);
+  MarkInk(d);
   if (keyed && src.tracksInk_ && &src != this) {
     // Only the source's inked tiles can change the destination.
     const int offsetX = d.left - s.left, offsetY = d.top - s.top;
@@ -247,7 +284,7 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
     const bool keyed = layer.keyed && layer.source->hasKey_;
     Pass p{layer.source, {}, {}, keyed, keyed && layer.source->tracksInk_};
     if (!ClipCopy(x, y, *layer.source, layer.srcRect, &p.s, &p.d)) continue;
-    if (tracksInk_) MarkInk(p.d);
+    MarkInk(p.d);
     passes.push_back(p);
   }
   if (passes.empty()) return;
@@ -348,6 +385,7 @@ void Surface::Compose(int x, int y, std::span<const ComposeLayer> layers) {
 void Surface::Fill(const Rect& rect, uint16_t value) {
   Rect r = rect.Intersect(Bounds());
   if (r.Empty()) return;
+  Touch();
   if (tracksInk_) {
     if (hasKey_ && value == key_) {
       FillKeyOverInk(r);

@@ -105,6 +105,30 @@ enum BltFlags : uint32_t {
 
 class Surface;
 
+// The allocator of pixel buffers: a buffer of several megabytes (a world layer) lies on
+// huge-page boundaries where the system offers them, so the rows a copy reads, a few kilobytes
+// apart each, do not each take an address-translation entry of their own.
+template <typename T>
+struct PixelAllocator {
+  using value_type = T;
+  PixelAllocator() = default;
+  template <typename U>
+  PixelAllocator(const PixelAllocator<U>&) {}
+  T* allocate(size_t n);
+  void deallocate(T* p, size_t n);
+  friend bool operator==(const PixelAllocator&, const PixelAllocator&) { return true; }
+};
+void* AllocatePixels(size_t bytes);
+void FreePixels(void* p, size_t bytes);
+template <typename T>
+T* PixelAllocator<T>::allocate(size_t n) {
+  return static_cast<T*>(AllocatePixels(n * sizeof(T)));
+}
+template <typename T>
+void PixelAllocator<T>::deallocate(T* p, size_t n) {
+  FreePixels(p, n * sizeof(T));
+}
+
 // One source of a composition: srcRect of `source`, keyed by the source's colour key or not.
 struct ComposeLayer {
   const Surface* source = nullptr;
@@ -128,11 +152,14 @@ class Surface {
 
   // Source colour key used by keyed copies from this surface.
   void SetColorKey(uint16_t key) {
-    if (tracksInk_ && (!hasKey_ || key != key_)) MarkInk(Bounds());
+    if (!hasKey_ || key != key_) MarkInk(Bounds());
     key_ = key;
     hasKey_ = true;
   }
-  void ClearColorKey() { hasKey_ = false; }
+  void ClearColorKey() {
+    if (hasKey_) Touch();
+    hasKey_ = false;
+  }
   bool HasColorKey() const { return hasKey_; }
   uint16_t ColorKey() const { return key_; }
 
@@ -147,6 +174,7 @@ class Surface {
   }
   void Set(int x, int y, uint16_t v) {
     if (!InBounds(x, y)) return;
+    Touch();
     pixels_[static_cast<size_t>(y) * pitch_ + x] = v;
     if (tracksInk_)
       ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile] = kTileInked;
@@ -169,11 +197,17 @@ class Surface {
   // Frees the pixels (the surface becomes 0×0).
   void Release();
 
+  // A number that changes with every write (BltFast, Compose, Fill, Set, MarkInk, a new key),
+  // never given to two states of any surfaces: a surface whose generation is the one it had is
+  // unchanged, so what was made from it may be kept.
+  uint64_t Generation() const { return generation_; }
+
   // Ink tracking, for keyed world layers that are mostly key: the surface remembers which
   // tiles of kInkTile × kInkTile pixels may hold a pixel other than the key, so a fill with the
   // key and a keyed copy from the surface pass over the other tiles. BltFast, Fill and Set keep
   // the record; whoever writes through Row or Pixels marks what it wrote with MarkInk (the
-  // renderer's effects, picture decoding and device contexts do). FindInk also finds the tiles
+  // renderer's effects, picture decoding and device contexts do), tracking or not, which also
+  // moves the generation on. FindInk also finds the tiles
   // that hold no key pixel at all: keyed copies copy those plainly, and a composition copies
   // nothing under them, until they are written again.
   static constexpr int kInkTile = 32;
@@ -201,11 +235,12 @@ class Surface {
     return ink_[static_cast<size_t>(y / kInkTile) * inkColumns_ + x / kInkTile];
   }
   void FillKeyOverInk(const Rect& rect);
+  void Touch();
   // BltFast's clipping: the source rectangle s copied to the destination rectangle d, both the
   // same size. False when nothing is left.
   bool ClipCopy(int x, int y, const Surface& src, const Rect& srcRect, Rect* s, Rect* d) const;
 
-  std::vector<uint16_t> pixels_;
+  std::vector<uint16_t, PixelAllocator<uint16_t>> pixels_;
   int width_ = 0, height_ = 0, pitch_ = 0;
   PixelFormat format_ = PixelFormat::Rgb565;
   uint16_t key_ = 0;
@@ -213,6 +248,7 @@ class Surface {
   bool tracksInk_ = false;
   int inkColumns_ = 0;
   std::vector<uint8_t> ink_;  // one TileInk per tile, row by row
+  uint64_t generation_ = 0;
 };
 
 // Row kernels, exposed for the benchmarks: plain copy and keyed copy of n pixels (the keyed one

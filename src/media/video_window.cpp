@@ -10,6 +10,7 @@ VideoWindow::VideoWindow() : frame_(kWidth, kHeight, PixelFormat::Rgb565) {}
 void VideoWindow::PutFrame(std::span<const uint16_t> pixels) {
   if (pixels.size() < static_cast<size_t>(kWidth) * kHeight) return;
   std::lock_guard<std::mutex> lock(mutex_);
+  frame_.MarkInk(frame_.Bounds());
   for (int y = 0; y < kHeight; ++y)
     std::memcpy(frame_.Row(y), pixels.data() + static_cast<size_t>(y) * kWidth,
                 kWidth * sizeof(uint16_t));
@@ -46,6 +47,7 @@ bool VideoWindow::DrawOver(Surface& target) const {
   if (!visible_ || framesPut_ == 0) return false;
   const int w = std::min(target.Width(), kWidth);
   const int h = std::min(target.Height(), kHeight);
+  target.MarkInk(Rect{0, 0, w, h});
   for (int y = 0; y < h; ++y) {
     const uint16_t* src = frame_.Row(y);
     uint16_t* dst = target.Row(y);

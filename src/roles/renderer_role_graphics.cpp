@@ -91,6 +91,7 @@ bool RendererRoleGraphics::DrawPicture(int pack, const std::string& name, bool k
       picture = &scratch_;
     }
     const bool is565 = renderer_.Format() == PixelFormat::Rgb565;
+    scratch_.MarkInk(scratch_.Bounds());
     for (int row = 0; row < scratch_.Height(); ++row) {
       uint16_t* p = scratch_.Row(row);
       for (int col = 0; col < scratch_.Width(); ++col)

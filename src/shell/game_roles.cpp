@@ -73,7 +73,7 @@ void CGame::PlayStep() {
   const ComposeLayer layers[] = {{ground, viewRect_, false},
                                  {layer3, renderer_.OnSurface(kSurfaceLayer3, viewRect_), true},
                                  {layer4, viewRect_, true}};
-  back->Compose(0, 0, layers);
+  renderer_.WorldView().Compose(*back, layers[0], layers[1], layers[2]);
   DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_},
                  renderer_.SurfaceOrigin(kSurfaceLayer3));
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);

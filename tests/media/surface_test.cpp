@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace isora {
 namespace {
 
@@ -24,6 +26,70 @@ TEST(PixelFormatTest, MagentaIsTheKeyInBothFormats) {
   EXPECT_EQ(ColorRefToPixel(PixelFormat::Rgb565, 0x0000FF), 0xF800);  // COLORREF red
   EXPECT_EQ(PixelMasksFor(PixelFormat::Rgb565), 0x07E0F81Fu);
   EXPECT_EQ(PixelMasksFor(PixelFormat::Rgb555), 0x03E07C1Fu);
+}
+
+// A world layer's buffer lies on huge-page boundaries; it is still an ordinary surface: black
+// at first, copied and moved with its pixels, given back on Release.
+TEST(SurfaceTest, LayerSizedSurfacesBehaveAsAnyOther) {
+  Surface layer(3200, 1600);
+#if defined(__linux__) && !defined(__EMSCRIPTEN__)
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(layer.Pixels()) % (uintptr_t{2} << 20), 0u);
+#endif
+  EXPECT_EQ(layer.At(0, 0), 0);
+  EXPECT_EQ(layer.At(3199, 1599), 0);
+  layer.Set(3199, 1599, 0x1234);
+  layer.Fill(Rect{100, 200, 110, 210}, 0x4321);
+  Surface copy = layer;
+  EXPECT_NE(copy.Pixels(), layer.Pixels());
+  EXPECT_EQ(copy.At(3199, 1599), 0x1234);
+  EXPECT_EQ(copy.At(105, 205), 0x4321);
+  Surface moved = std::move(copy);
+  EXPECT_EQ(moved.At(109, 209), 0x4321);
+  Surface small(16, 16);
+  small.BltFast(0, 0, moved, Rect{100, 200, 116, 216}, kBltNoColorKey);
+  EXPECT_EQ(small.At(9, 9), 0x4321);
+  EXPECT_EQ(small.At(10, 10), 0);
+  layer.Release();
+  EXPECT_FALSE(layer.Valid());
+  EXPECT_EQ(layer.At(0, 0), 0);
+}
+
+// Every write moves the generation on to a number no surface had; reading leaves it.
+TEST(SurfaceTest, GenerationMovesWithEveryWrite) {
+  Surface s(40, 40), other(40, 40), picture(8, 8);
+  picture.SetColorKey(kColorKey565);
+  std::vector<uint64_t> seen = {s.Generation(), other.Generation(), picture.Generation()};
+  auto moved = [&](const char* what) {
+    for (uint64_t g : seen) EXPECT_NE(s.Generation(), g) << what;
+    seen.push_back(s.Generation());
+  };
+  s.Set(30, 30, 5);
+  moved("Set");
+  s.Fill(Rect{2, 2, 5, 5}, 6);
+  moved("Fill");
+  s.BltFast(3, 3, picture, picture.Bounds(), kBltSrcColorKey);
+  moved("BltFast");
+  const ComposeLayer layers[] = {{&picture, picture.Bounds(), false}};
+  s.Compose(0, 0, layers);
+  moved("Compose");
+  s.MarkInk(Rect{0, 0, 1, 1});
+  moved("MarkInk");
+  s.SetColorKey(0x1234);
+  moved("SetColorKey");
+  s.ClearColorKey();
+  moved("ClearColorKey");
+  Surface copy = s;
+  EXPECT_EQ(copy.Generation(), s.Generation());  // the same pixels
+  copy = Surface(40, 40);
+  for (uint64_t g : seen) EXPECT_NE(copy.Generation(), g);
+  const uint64_t before = s.Generation();
+  other.BltFast(0, 0, s, s.Bounds(), kBltNoColorKey);
+  EXPECT_EQ(s.At(30, 30), 5);
+  s.Fill(Rect{50, 50, 60, 60}, 1);  // nothing inside: nothing written
+  s.BltFast(100, 100, picture, picture.Bounds(), kBltNoColorKey);
+  EXPECT_EQ(s.Generation(), before);
+  s.Release();
+  EXPECT_NE(s.Generation(), before);
 }
 
 TEST(SurfaceTest, PlainBlitCopiesTheRectangle) {

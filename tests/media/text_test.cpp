@@ -2,6 +2,7 @@
 
 #include <fstream>
 #include <iterator>
+#include <vector>
 
 #include "foundation/gbk.h"
 #include "media/device_context.h"
@@ -163,6 +164,74 @@ TEST(DeviceContextTest, BlendedTextFollowsEachGlyphsCoverage) {
     draw();
     for (size_t i = 0; i < Font::kKeptRuns + 3; ++i) font->Layout(std::to_string(i));
     draw();
+  }
+}
+
+// The row kernel of text gives BlendCoverage's pixel in every lane: every coverage over
+// destinations of every channel value, any source colour, any row length, and nothing past n.
+TEST(DeviceContextTest, CoverageRowKernelMatchesThePixelBlend) {
+  for (PixelFormat f : {PixelFormat::Rgb565, PixelFormat::Rgb555}) {
+    for (uint16_t src : {uint16_t{0}, uint16_t{0xFFFF}, uint16_t{0x7FFF}, uint16_t{0xF81F},
+                         uint16_t{0x1234}, uint16_t{0x8421}}) {
+      std::vector<uint16_t> row(65536 + 8), expected(65536 + 8);
+      std::vector<uint8_t> coverage(65536 + 8);
+      for (int i = 0; i < 65536; ++i) {
+        row[i] = static_cast<uint16_t>(i);
+        coverage[i] = static_cast<uint8_t>((i * 37 + (i >> 8) * 11) & 0xFF);
+        expected[i] = BlendCoverage(f, row[i], src, coverage[i]);
+      }
+      BlendCoverageRow(row.data(), coverage.data(), 65536, src, f);
+      for (int i = 0; i < 65536; ++i) ASSERT_EQ(row[i], expected[i]) << i << " over " << src;
+    }
+  }
+  // Rows of every short length: the block past n reads, and keeps, what lies there.
+  for (int n = 0; n <= 17; ++n) {
+    std::vector<uint16_t> row(24), before;
+    std::vector<uint8_t> coverage(24);
+    for (int i = 0; i < 24; ++i) {
+      row[i] = static_cast<uint16_t>(0x1111 * (i % 7) + i);
+      coverage[i] = static_cast<uint8_t>(i % 3 == 0 ? 255 : i * 23);
+    }
+    before = row;
+    BlendCoverageRow(row.data(), coverage.data(), n, 0x07E0, PixelFormat::Rgb565);
+    for (int i = 0; i < 24; ++i)
+      EXPECT_EQ(row[i], i < n ? BlendCoverage(PixelFormat::Rgb565, before[i], 0x07E0, coverage[i])
+                              : before[i])
+          << n << " " << i;
+  }
+}
+
+// Text cut by the surface's right and bottom edges, down to the buffer's last pixel.
+TEST(DeviceContextTest, TextAtTheSurfacesEdgesBlendsLikeEachPixel) {
+  auto font = Font::Create("Segoe UI", 20, 400);
+  const std::string text = Gbk(u8"Wg中");
+  for (int width : {37, 48}) {
+    Surface s(width, 30), expected(width, 30);
+    for (Surface* p : {&s, &expected})
+      for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < width; ++x) p->Set(x, y, static_cast<uint16_t>(x * 131 + y * 7));
+    const int left = width - 30, top = 14;
+    int pen = left;
+    const int baseline = top + font->Metrics().tmAscent;
+    for (char32_t c : GbkToUnicode(text)) {
+      const Glyph& g = font->GlyphFor(c);
+      for (int y = 0; y < g.height; ++y)
+        for (int x = 0; x < g.width; ++x) {
+          const int px = pen + g.left + x, py = baseline - g.top + y;
+          const unsigned a = g.coverage[static_cast<size_t>(y) * g.width + x];
+          if (a && expected.InBounds(px, py))
+            expected.Set(px, py, BlendPixel(PixelFormat::Rgb565, expected.At(px, py), 0xFFFFFF, a));
+        }
+      pen += g.advance;
+    }
+    DeviceContext dc(s);
+    dc.SelectFont(font);
+    dc.SetBkMode(kBkTransparent);
+    dc.SetTextColor(0xFFFFFF);
+    dc.TextOut(left, top, text);
+    for (int y = 0; y < 30; ++y)
+      for (int x = 0; x < width; ++x) ASSERT_EQ(s.At(x, y), expected.At(x, y)) << x << "," << y;
+    EXPECT_NE(s.At(width - 25, 29), static_cast<uint16_t>((width - 25) * 131 + 29 * 7));
   }
 }
 

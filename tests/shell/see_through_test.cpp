@@ -40,6 +40,41 @@ TEST(SeeThrough, CoveredRolePixelsAreMixedHalfAndHalfOverTheObject) {
   EXPECT_EQ(w.view.At(125, 130), 0x001F);  // beside the role: only the tree
 }
 
+// Over colours of every kind, with key pixels scattered in both layers and areas of widths that
+// do and do not divide into blocks, each pixel is the half-and-half mix or stays.
+TEST(SeeThrough, EveryPixelOfAnAreaMixesOrStays) {
+  for (PixelFormat f : {PixelFormat::Rgb565, PixelFormat::Rgb555}) {
+    SeeThroughWorld w(f);
+    uint32_t seed = 7;
+    auto next = [&] {
+      seed = seed * 1103515245u + 12345u;
+      return static_cast<uint16_t>(seed >> 12);
+    };
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 300; ++x) {
+        const uint16_t a = next(), b = next(), c = next();
+        w.roles.Set(x, y, a % 5 == 0 ? w.key : a);
+        w.objects.Set(x, y, b % 4 == 0 ? w.key : b);
+        w.view.Set(x, y, c);
+      }
+    const Surface before = w.view;
+    const Rect areas[] = {Rect{3, 5, 40, 60}, Rect{50, 70, 58, 90}, Rect{100, 100, 299, 199},
+                          Rect{20, 50, 45, 80}};
+    DrawSeeThrough(w.view, w.roles, w.objects, areas, Point{0, 0});
+    const uint16_t half = f == PixelFormat::Rgb565 ? 0xF7DE : 0x7BDE;
+    for (int y = 0; y < 200; ++y)
+      for (int x = 0; x < 300; ++x) {
+        bool inside = false;
+        for (const Rect& a : areas) inside = inside || a.Contains(x, y);
+        const uint16_t role = w.roles.At(x, y), view = before.At(x, y);
+        const bool mixes = inside && role != w.key && w.objects.At(x, y) != w.key;
+        const uint16_t expected =
+            mixes ? static_cast<uint16_t>(((view & half) >> 1) + ((role & half) >> 1)) : view;
+        ASSERT_EQ(w.view.At(x, y), expected) << x << "," << y;
+      }
+  }
+}
+
 TEST(SeeThrough, WhiteMixesWithoutCarryingIntoTheNextChannelIn555) {
   SeeThroughWorld w(PixelFormat::Rgb555);
   w.roles.Fill(Rect{10, 10, 20, 20}, 0x7FFF);
