@@ -53,10 +53,13 @@ void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t sr
   using U8 = uint8_t __attribute__((vector_size(8)));
   const int rShift = f == PixelFormat::Rgb565 ? 11 : 10;
   const uint16_t gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
-  const I16 sr = I16{} + static_cast<int16_t>((src >> rShift) & 0x1F);
-  const I16 sg = I16{} + static_cast<int16_t>((src >> 5) & gMask);
-  const I16 sb = I16{} + static_cast<int16_t>(src & 0x1F);
-  const U16 solid = U16{} + src;
+  // Scalars are spread over the lanes by hand: GCC refuses `vector + scalar` where it cannot
+  // prove the scalar fits a lane, as it cannot without optimisation.
+  auto splat = [](int16_t v) { return I16{v, v, v, v, v, v, v, v}; };
+  const I16 sr = splat(static_cast<int16_t>((src >> rShift) & 0x1F));
+  const I16 sg = splat(static_cast<int16_t>((src >> 5) & gMask));
+  const I16 sb = splat(static_cast<int16_t>(src & 0x1F));
+  const U16 solid = {src, src, src, src, src, src, src, src};
   const I16 lane = {0, 1, 2, 3, 4, 5, 6, 7};
   for (int i = 0; i < n; i += 8) {
     U16 d;
@@ -77,7 +80,7 @@ void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t sr
     const U16 blended = reinterpret_cast<U16>((r << rShift) | (g << 5) | b);
     const U16 full = reinterpret_cast<U16>(a == 255);
     const U16 keep =
-        reinterpret_cast<U16>((a == 0) | (lane >= static_cast<int16_t>(std::min(n - i, 8))));
+        reinterpret_cast<U16>((a == 0) | (lane >= splat(static_cast<int16_t>(std::min(n - i, 8)))));
     const U16 out = (blended & ~full) | (solid & full);
     d = (d & keep) | (out & ~keep);
     std::memcpy(dst + i, &d, sizeof d);
