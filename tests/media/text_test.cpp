@@ -122,6 +122,25 @@ TEST(DeviceContextTest, TextFarOffTheSurfaceDrawsNothingAndDoesNotOverflow) {
   EXPECT_EQ(s.At(0, 0), 0x07E0);
 }
 
+// The reference for the text kernels: `text` blended pixel by pixel with BlendPixel, its top
+// left at (left, top), `extra` pixels after each letter. Returns the pen after the text.
+int BlendTextByPixel(Surface& s, Font& font, const std::string& text, int left, int top,
+                     ColorRef color, int extra) {
+  int pen = left;
+  const int baseline = top + font.Metrics().tmAscent;
+  for (char32_t c : GbkToUnicode(text)) {
+    const Glyph& g = font.GlyphFor(c);
+    for (int y = 0; y < g.height; ++y)
+      for (int x = 0; x < g.width; ++x) {
+        const int px = pen + g.left + x, py = baseline - g.top + y;
+        const unsigned a = g.coverage[static_cast<size_t>(y) * g.width + x];
+        if (a && s.InBounds(px, py)) s.Set(px, py, BlendPixel(s.Format(), s.At(px, py), color, a));
+      }
+    pen += g.advance + extra;
+  }
+  return pen;
+}
+
 // Each pixel of a text blended over a background is BlendPixel of its glyph's coverage, in both
 // pixel formats and with extra spacing; drawn again from the kept layout, and again after more
 // texts than are kept pushed it out, it gives the same pixels, and measuring agrees with it.
@@ -133,18 +152,7 @@ TEST(DeviceContextTest, BlendedTextFollowsEachGlyphsCoverage) {
     for (int y = 0; y < 40; ++y)
       for (int x = 0; x < 160; ++x) expected.Set(x, y, static_cast<uint16_t>(x * 97 + y * 31));
     const ColorRef color = MakeColorRef(200, 40, 120);
-    int pen = 4;
-    const int baseline = 6 + font->Metrics().tmAscent;
-    for (char32_t c : GbkToUnicode(text)) {
-      const Glyph& g = font->GlyphFor(c);
-      for (int y = 0; y < g.height; ++y)
-        for (int x = 0; x < g.width; ++x) {
-          const int px = pen + g.left + x, py = baseline - g.top + y;
-          const unsigned a = g.coverage[static_cast<size_t>(y) * g.width + x];
-          if (a) expected.Set(px, py, BlendPixel(f, expected.At(px, py), color, a));
-        }
-      pen += g.advance + 2;
-    }
+    const int pen = BlendTextByPixel(expected, *font, text, 4, 6, color, 2);
     auto draw = [&] {
       Surface s(160, 40, f);
       for (int y = 0; y < 40; ++y)
@@ -211,19 +219,7 @@ TEST(DeviceContextTest, TextAtTheSurfacesEdgesBlendsLikeEachPixel) {
       for (int y = 0; y < 30; ++y)
         for (int x = 0; x < width; ++x) p->Set(x, y, static_cast<uint16_t>(x * 131 + y * 7));
     const int left = width - 30, top = 14;
-    int pen = left;
-    const int baseline = top + font->Metrics().tmAscent;
-    for (char32_t c : GbkToUnicode(text)) {
-      const Glyph& g = font->GlyphFor(c);
-      for (int y = 0; y < g.height; ++y)
-        for (int x = 0; x < g.width; ++x) {
-          const int px = pen + g.left + x, py = baseline - g.top + y;
-          const unsigned a = g.coverage[static_cast<size_t>(y) * g.width + x];
-          if (a && expected.InBounds(px, py))
-            expected.Set(px, py, BlendPixel(PixelFormat::Rgb565, expected.At(px, py), 0xFFFFFF, a));
-        }
-      pen += g.advance;
-    }
+    BlendTextByPixel(expected, *font, text, left, top, 0xFFFFFF, 0);
     DeviceContext dc(s);
     dc.SelectFont(font);
     dc.SetBkMode(kBkTransparent);
