@@ -35,23 +35,27 @@ void ForEachRun(const uint16_t* row, int width, uint16_t key, Fn&& fn) {
 // Copies n (at least 1) pixels between buffers that do not overlap with a few moves of fixed
 // size, the last of them overlapping what the others wrote: a role frame's runs are a few pixels
 // to a few dozen long, and a call to memcpy for each would cost more than the copy itself.
+// Copies n pixels, sizeof(Word) / 2 <= n <= sizeof(Word), as a first and a last word that
+// overlap where n is short of two words; both are read before either is written.
+template <typename Word>
+inline void CopyHeadTail(uint16_t* dst, const uint16_t* src, size_t n) {
+  constexpr size_t kPixels = sizeof(Word) / sizeof(uint16_t);
+  Word head, tail;
+  std::memcpy(&head, src, sizeof head);
+  std::memcpy(&tail, src + n - kPixels, sizeof tail);
+  std::memcpy(dst, &head, sizeof head);
+  std::memcpy(dst + n - kPixels, &tail, sizeof tail);
+}
+
 inline void CopyRun(uint16_t* dst, const uint16_t* src, size_t n) {
   if (n >= 8) {
     size_t i = 0;
     for (; i + 8 <= n; i += 8) std::memcpy(dst + i, src + i, 16);
     if (i < n) std::memcpy(dst + n - 8, src + n - 8, 16);
   } else if (n >= 4) {
-    uint64_t head, tail;
-    std::memcpy(&head, src, 8);
-    std::memcpy(&tail, src + n - 4, 8);
-    std::memcpy(dst, &head, 8);
-    std::memcpy(dst + n - 4, &tail, 8);
+    CopyHeadTail<uint64_t>(dst, src, n);
   } else if (n >= 2) {
-    uint32_t head, tail;
-    std::memcpy(&head, src, 4);
-    std::memcpy(&tail, src + n - 2, 4);
-    std::memcpy(dst, &head, 4);
-    std::memcpy(dst + n - 2, &tail, 4);
+    CopyHeadTail<uint32_t>(dst, src, n);
   } else {
     *dst = *src;
   }
