@@ -30,6 +30,38 @@ int32_t Estimate(int r0, int c0, int r1, int c1) {
   return static_cast<int32_t>(10.0 * std::sqrt(dx * dx + dy * dy));
 }
 
+// A cell k rows or columns (whichever is more) from the goal is at least 64k / sqrt(5) pixels
+// from it on the screen, so its estimate is at least this many times k.
+constexpr int32_t kRingEstimate = 286;
+
+// The least estimate to the goal (gr, gc) of the start and of every open cell, looked for in
+// square rings round the goal until no farther ring can hold a nearer cell; -1 when that takes
+// more than maxCells cells.
+int32_t NearestOpenEstimate(const OpenCells& cells, CellIndex start, int gr, int gc, int maxCells) {
+  int32_t nearest = Estimate(start.row, start.column, gr, gc);
+  int looked = 0;
+  auto look = [&](int r, int c) {
+    ++looked;
+    if (cells.IsOpen(r, c)) nearest = std::min(nearest, Estimate(r, c, gr, gc));
+  };
+  for (int k = 0; k <= cells.N() + 1 && nearest > kRingEstimate * k; ++k) {
+    if (looked > maxCells) return -1;
+    if (k == 0) {
+      look(gr, gc);
+      continue;
+    }
+    for (int c = gc - k; c <= gc + k; ++c) {
+      look(gr - k, c);
+      look(gr + k, c);
+    }
+    for (int r = gr - k + 1; r < gr + k; ++r) {
+      look(r, gc - k);
+      look(r, gc + k);
+    }
+  }
+  return nearest;
+}
+
 }  // namespace
 
 void OpenCells::Reset(const GameMap& map) {
@@ -176,6 +208,16 @@ PathResult PathFinder::Find(const OpenCells& cells, Point fromFeet, Point goalFe
 
   int best = startIndex;
   int32_t bestEstimate = Estimate(start.row, start.column, gr, gc);
+  // A goal on a closed cell (a role's, say) is never taken, so the search would go on until
+  // nothing is left (or the visits run out) only to find the cell nearest to it. Once a cell as
+  // near as the nearest open one is taken, no later cell replaces it (only a nearer one would)
+  // and its way back to the start is settled: the search can stop there. (When the nearest
+  // open cells cannot be reached, it goes on to the end as before.)
+  const bool goalOnGrid = goalIndex >= 0 && goalIndex < static_cast<int>(total);
+  const int32_t nearestOpen = limits.stopAtNearest && goalIndex != startIndex &&
+                                      !(goalOnGrid && cells.IsOpen(goalIndex / n, goalIndex % n))
+                                  ? NearestOpenEstimate(cells, start, gr, gc, limits.maxVisits)
+                                  : -1;
   bool reached = false;
   while (!heap_.empty() && lastVisits_ < limits.maxVisits) {
     std::pop_heap(heap_.begin(), heap_.end(), heapLess);
@@ -194,6 +236,7 @@ PathResult PathFinder::Find(const OpenCells& cells, Point fromFeet, Point goalFe
       reached = true;
       break;
     }
+    if (bestEstimate == nearestOpen) break;
     const int32_t g = cost_[static_cast<size_t>(at)];
     for (const Neighbour& nb : kNeighbours) {
       const int nr = r + nb.dr, nc = c + nb.dc;

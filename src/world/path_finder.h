@@ -57,6 +57,9 @@ bool StraightWayIsOpen(const OpenCells& cells, Point a, Point b);
 struct PathLimits {
   int maxCells = 256;    // turning points beyond this are dropped; the walk plans again there
   int maxVisits = 4096;  // cells taken from the open list before the search gives up
+  // When the goal's cell is closed, stop as soon as the reachable cell nearest to it is taken:
+  // the walk is the same as after looking over everything, found in a fraction of the time.
+  bool stopAtNearest = true;
 };
 
 struct PathResult {

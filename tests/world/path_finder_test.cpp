@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "lib/map_writer.h"
 #include "roles/role_fixture.h"
@@ -137,6 +138,73 @@ TEST_F(PathTest, SearchWorkAndLengthAreBounded) {
   EXPECT_LE(end.row + end.column, 2 + 2 + 2 * 4);  // at most four cells on from the start
   // Off the grid there is nothing to search from.
   EXPECT_TRUE(finder_.Find(cells_, Point{-500, -500}, Centre(5, 5)).waypoints.empty());
+}
+
+// A goal on a closed cell stops the search at the nearest reachable cell: on maps of every
+// density, with roles and goals off the grid, the walk is the one the full search finds.
+TEST_F(PathTest, StoppingAtTheNearestCellGivesTheWalkOfTheFullSearch) {
+  std::mt19937 rng(20261208);
+  PathFinder full;
+  const PathLimits everything{256, 4096, false};
+  long stopVisits = 0, fullVisits = 0;
+  int compared = 0;
+  for (int m = 0; m < 12; ++m) {
+    nlohmann::json blocked = nlohmann::json::array();
+    const int density = 3 + m * 4;  // per cent
+    for (int r = 0; r < 50; ++r)
+      for (int c = 0; c < 50; ++c)
+        if (static_cast<int>(rng() % 100) < density)
+          blocked.push_back({{"row", r}, {"column", c}, {"passable", 0}});
+    MapFileData data;
+    std::string error;
+    ASSERT_TRUE(BuildMapFromJson({{"size", 50}, {"cells", blocked}}, "r.map", data, &error));
+    GameMap map(&mapLog_);
+    ASSERT_EQ(map.LoadBytes(WriteMapFile(data)), 1);
+    OpenCells cells;
+    cells.Reset(map);
+    for (int k = 0; k < 4; ++k) {  // a few roles' pictures
+      const Point at = cells.Centre(static_cast<int>(rng() % 50), static_cast<int>(rng() % 50));
+      cells.CloseUnder(Rect{at.x - 20, at.y - 70, at.x + 20, at.y + 5});
+    }
+    for (int s = 0; s < 25; ++s) {
+      const Point from = cells.Centre(static_cast<int>(rng() % 50), static_cast<int>(rng() % 50));
+      Point to;
+      if (s % 5 == 4) {  // anywhere on the layer, the grid's corners outside it included
+        to = Point{static_cast<int>(rng() % 3200), static_cast<int>(rng() % 1600)};
+      } else {
+        int r = 0, c = 0;
+        do {
+          r = static_cast<int>(rng() % 50);
+          c = static_cast<int>(rng() % 50);
+        } while (cells.IsOpen(r, c));
+        to = cells.Centre(r, c);
+      }
+      const PathResult a = finder_.Find(cells, from, to);
+      stopVisits += finder_.LastVisits();
+      const PathResult b = full.Find(cells, from, to, everything);
+      fullVisits += full.LastVisits();
+      EXPECT_EQ(a.waypoints, b.waypoints) << "map " << m << " search " << s;
+      EXPECT_EQ(a.reachesGoal, b.reachesGoal) << "map " << m << " search " << s;
+      ++compared;
+    }
+  }
+  EXPECT_EQ(compared, 300);
+  EXPECT_LT(stopVisits * 2, fullVisits);
+
+  // A role on open ground: the walk stops beside it after a few hundred cells, not all 2,500.
+  OpenCells open;
+  GameMap empty(&mapLog_);
+  MapFileData data;
+  std::string error;
+  ASSERT_TRUE(BuildMapFromJson({{"size", 50}}, "e.map", data, &error));
+  ASSERT_EQ(empty.LoadBytes(WriteMapFile(data)), 1);
+  open.Reset(empty);
+  const Point npc = open.Centre(30, 30);
+  open.CloseUnder(Rect{npc.x - 20, npc.y - 70, npc.x + 20, npc.y + 5});
+  const PathResult near = finder_.Find(open, open.Centre(5, 5), npc);
+  EXPECT_LT(finder_.LastVisits(), 500);
+  EXPECT_EQ(near.waypoints, full.Find(open, open.Centre(5, 5), npc, everything).waypoints);
+  EXPECT_GT(full.LastVisits(), 2000);
 }
 
 // The player walks the route frame by frame through the same step test as the game.
