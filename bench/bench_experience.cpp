@@ -3,6 +3,9 @@
 //  - BM_PathWorstCase: one route over a 50 x 50 map, start and goal on either side of a long
 //    wall, with a dozen roles closing cells (what a held button pays when the cursor moves to
 //    another cell);
+//  - BM_PathToARole: a route to a role's feet (what a click on a role to talk or strike pays),
+//    whose picture closes the goal's cells, beside BM_PathToARoleFullSearch, the same route
+//    found by looking over every reachable cell;
 //  - BM_TownFrameBefore: the play screen's composition (ground copied, role and object layers
 //    keyed over it) of a town-like view;
 //  - BM_TownFrameSeeThrough: the same frame with the player and two fighters seen through the
@@ -120,6 +123,29 @@ void BM_PathWorstCase(benchmark::State& state) {
 }
 BENCHMARK(BM_PathWorstCase);
 
+void PathToARole(benchmark::State& state, const PathLimits& limits) {
+  Town& t = TheTown();
+  t.cells.Reset(t.map);
+  for (const Rect& r : t.roles) t.cells.CloseUnder(r);
+  const Rect& role = t.roles[5];
+  const Point feet{(role.left + role.right) / 2, role.bottom - 8};
+  PathFinder finder;
+  for (auto _ : state) {
+    PathResult r = finder.Find(t.cells, t.from, feet, limits);
+    if (r.reachesGoal) state.SkipWithError("the role's cell is open");
+    benchmark::DoNotOptimize(r.waypoints.data());
+  }
+  state.counters["visits"] = finder.LastVisits();
+}
+
+void BM_PathToARole(benchmark::State& state) { PathToARole(state, PathLimits{}); }
+BENCHMARK(BM_PathToARole);
+
+void BM_PathToARoleFullSearch(benchmark::State& state) {
+  PathToARole(state, PathLimits{256, 4096, false});
+}
+BENCHMARK(BM_PathToARoleFullSearch);
+
 void BM_TownFrameBefore(benchmark::State& state) {
   Town& t = TheTown();
   for (auto _ : state) {
@@ -161,8 +187,8 @@ BENCHMARK(BM_TownFrameSeeThrough);
 int main(int argc, char** argv) {
   isora::bench::TimesReporter reporter;
   if (int rc = isora::bench::RunBenchmarks(argc, argv, reporter)) return rc;
-  for (const char* name :
-       {"BM_PathWorstCase", "BM_TownFrameBefore", "BM_TownFrameSeeThrough", "BM_TownFrameAfter"}) {
+  for (const char* name : {"BM_PathWorstCase", "BM_PathToARole", "BM_PathToARoleFullSearch",
+                           "BM_TownFrameBefore", "BM_TownFrameSeeThrough", "BM_TownFrameAfter"}) {
     if (double r = reporter.Ratio(name, "BM_MemcpyFrame"); r > 0)
       std::printf("%s: %.2f x a 640x480x2 memcpy\n", name, r);
   }
