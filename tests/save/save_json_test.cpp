@@ -98,5 +98,21 @@ TEST(SaveJson, ATextLongerThanItsFieldIsRefusedNotCutShort) {
   EXPECT_EQ(error, "mapFile is longer than the save holds (19 bytes)");
 }
 
+// Found by fuzzing: a time stamp of "\u0000" was taken, and the save written from it held an
+// empty one; a zero character anywhere in a text is refused, since the save stops reading there.
+TEST(SaveJson, ATextHoldingAZeroCharacterIsRefusedNotCutShort) {
+  SaveData d;
+  std::string error;
+  EXPECT_FALSE(SaveFromJson(Json::parse(R"({"timeStamp": "\u0000"})"), d, &error));
+  EXPECT_EQ(error, "timeStamp holds a zero character (\\u0000), which the save cannot keep");
+  error.clear();
+  EXPECT_FALSE(SaveFromJson(Json::parse(R"({"honours": ["first\u0000second"]})"), d, &error));
+  EXPECT_EQ(error, "honours holds a zero character (\\u0000), which the save cannot keep");
+  error.clear();
+  EXPECT_FALSE(
+      SaveFromJson(Json::parse(R"({"missions": [{"name": "a\u0000"}]})"), d, &error));
+  EXPECT_EQ(error, "name holds a zero character (\\u0000), which the save cannot keep");
+}
+
 }  // namespace
 }  // namespace isora

@@ -117,7 +117,7 @@ struct Reader {
     return static_cast<int32_t>(v->get<int64_t>());
   }
   // A text the save holds in a field of `width` bytes, its last byte the terminator: a longer
-  // text is refused rather than cut short without a word.
+  // text, or one with a zero character inside, is refused rather than cut short without a word.
   std::string Text(const Json& j, const char* name, size_t width) {
     const Json* v = Field(j, name);
     if (!v) return {};
@@ -128,6 +128,11 @@ struct Reader {
     return Fits(Utf8ToGbk(v->get<std::string>()), name, width);
   }
   std::string Fits(std::string gbk, const char* name, size_t width) {
+    // The save ends a text at its first zero byte: what follows one would be lost unsaid.
+    if (gbk.find('\0') != std::string::npos) {
+      Fail(std::string(name) + " holds a zero character (\\u0000), which the save cannot keep");
+      return {};
+    }
     if (gbk.size() >= width) {
       Fail(std::string(name) + " is longer than the save holds (" + std::to_string(width - 1) +
            " bytes)");
