@@ -109,8 +109,7 @@ TEST(SaveJson, ATextHoldingAZeroCharacterIsRefusedNotCutShort) {
   EXPECT_FALSE(SaveFromJson(Json::parse(R"({"honours": ["first\u0000second"]})"), d, &error));
   EXPECT_EQ(error, "honours holds a zero character (\\u0000), which the save cannot keep");
   error.clear();
-  EXPECT_FALSE(
-      SaveFromJson(Json::parse(R"({"missions": [{"name": "a\u0000"}]})"), d, &error));
+  EXPECT_FALSE(SaveFromJson(Json::parse(R"({"missions": [{"name": "a\u0000"}]})"), d, &error));
   EXPECT_EQ(error, "name holds a zero character (\\u0000), which the save cannot keep");
 }
 

@@ -42,6 +42,9 @@ class FieldReader {
     // A character GBK cannot hold would become "?" in the table.
     if (GbkToUtf8(out) != v.get<std::string>())
       return Fail(name + " holds a character GBK cannot hold: " + v.get<std::string>());
+    // The table ends a text at its first zero byte: the rest would be lost without a word.
+    if (out.find('\0') != std::string::npos)
+      return Fail(name + " holds a zero character (\\u0000), which its field cannot keep");
     if (out.size() > width - 1)
       Fail(name + " is longer than its field (" + std::to_string(width - 1) + " bytes)");
   }

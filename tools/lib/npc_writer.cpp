@@ -70,6 +70,10 @@ bool Text(const json& j, const char* key, size_t width, std::string& out, std::s
   if (GbkToUtf8(out) != j[key].get<std::string>())
     return Fail(error, std::string("\"") + key +
                            "\" holds a character GBK cannot hold: " + j[key].get<std::string>());
+  // The file ends a text at its first zero byte: the rest would be lost without a word.
+  if (out.find('\0') != std::string::npos)
+    return Fail(error, std::string("\"") + key +
+                           "\" holds a zero character (\\u0000), which its field cannot keep");
   if (out.size() >= width)
     return Fail(error, std::string("\"") + key + "\" is longer than " + std::to_string(width - 1) +
                            " bytes: " + j[key].get<std::string>());
@@ -125,6 +129,8 @@ bool Record(const json& j, NpcRecord& n, std::string* error) {
       n.talkLines[i] = Utf8ToGbk(lines[i].get<std::string>());
       if (GbkToUtf8(n.talkLines[i]) != lines[i].get<std::string>())
         return Fail(error, "a talk line holds a character GBK cannot hold");
+      if (n.talkLines[i].find('\0') != std::string::npos)
+        return Fail(error, "a talk line holds a zero character (\\u0000)");
       if (n.talkLines[i].size() >= kNpcTalkLineSize)
         return Fail(error, "a talk line is longer than 199 bytes");
     }

@@ -44,6 +44,8 @@ bool ReadFrame(const json& j, RoleFrame& f, std::string* error) {
   f.width = j["width"].get<int32_t>();
   f.height = j["height"].get<int32_t>();
   f.image = Utf8ToGbk(j["image"].get<std::string>());
+  if (f.image.find('\0') != std::string::npos)
+    return Fail(error, "an image name holds a zero character (\\u0000)");
   if (f.image.size() > 31)
     return Fail(error, "image name longer than 31 bytes: " + j["image"].get<std::string>());
   return true;
@@ -77,6 +79,8 @@ bool BuildRoleFromJson(const json& src, RoleAnimation& out, std::string* error) 
       return Fail(error, "each state needs a \"name\" and an integer \"framesPerDirection\"");
     RoleState s;
     s.stateName = Utf8ToGbk(j["name"].get<std::string>());
+    if (s.stateName.find('\0') != std::string::npos)
+      return Fail(error, "a state name holds a zero character (\\u0000)");
     if (s.stateName.size() > 51) return Fail(error, "state name longer than 51 bytes");
     s.framesPerDirection = j["framesPerDirection"].get<int32_t>();
     if (s.framesPerDirection < 0 || s.framesPerDirection > 1000)
@@ -97,6 +101,8 @@ bool BuildRoleFromJson(const json& src, RoleAnimation& out, std::string* error) 
       for (int d = 1; d <= 8; ++d) {
         for (int k = 0; k < s.framesPerDirection; ++k) {
           f.image = Utf8ToGbk(Expand(pattern, d, k));
+          if (f.image.find('\0') != std::string::npos)
+            return Fail(error, "an image name holds a zero character (\\u0000)");
           if (f.image.size() > 31)
             return Fail(error, "image name longer than 31 bytes: " + f.image);
           anim.frames.push_back(f);
