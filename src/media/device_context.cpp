@@ -43,46 +43,70 @@ uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned covera
   return BlendCoverage(f, dst, ColorRefToPixel(f, color), coverage);
 }
 
-// Eight pixels at a time, with BlendCoverage's arithmetic in every lane: the products fit in 16
-// bits (at most 63 × 255 + 127), and the division by 255, rounded toward zero as the scalar one
-// is, becomes (q + 1 + (q >> 8)) >> 8 on the magnitude, exact below 65535. No branch on the
-// coverage: glyph edges alternate between empty, partial and full pixels.
-void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src, PixelFormat f) {
-  using U16 = uint16_t __attribute__((vector_size(16)));
-  using I16 = int16_t __attribute__((vector_size(16)));
-  using U8 = uint8_t __attribute__((vector_size(8)));
-  const int rShift = f == PixelFormat::Rgb565 ? 11 : 10;
-  const uint16_t gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
-  // Scalars are spread over the lanes by hand: GCC refuses `vector + scalar` where it cannot
-  // prove the scalar fits a lane, as it cannot without optimisation.
-  auto splat = [](int16_t v) { return I16{v, v, v, v, v, v, v, v}; };
-  const I16 sr = splat(static_cast<int16_t>((src >> rShift) & 0x1F));
-  const I16 sg = splat(static_cast<int16_t>((src >> 5) & gMask));
-  const I16 sb = splat(static_cast<int16_t>(src & 0x1F));
-  const U16 solid = {src, src, src, src, src, src, src, src};
+namespace {
+
+using U16 = uint16_t __attribute__((vector_size(16)));
+using I16 = int16_t __attribute__((vector_size(16)));
+using U8 = uint8_t __attribute__((vector_size(8)));
+
+// Scalars are spread over the lanes by hand: GCC refuses `vector + scalar` where it cannot
+// prove the scalar fits a lane, as it cannot without optimisation.
+I16 Splat(int16_t v) { return I16{v, v, v, v, v, v, v, v}; }
+
+// A colour spread over eight lanes, channel by channel, in a format's layout.
+struct LaneColour {
+  int rShift;
+  uint16_t gMask;
+  I16 r, g, b;
+  U16 solid;
+  LaneColour(uint16_t src, PixelFormat f)
+      : rShift(f == PixelFormat::Rgb565 ? 11 : 10),
+        gMask(f == PixelFormat::Rgb565 ? 0x3F : 0x1F),
+        r(Splat(static_cast<int16_t>((src >> rShift) & 0x1F))),
+        g(Splat(static_cast<int16_t>((src >> 5) & gMask))),
+        b(Splat(static_cast<int16_t>(src & 0x1F))),
+        solid(U16{src, src, src, src, src, src, src, src}) {}
+};
+
+// BlendCoverage in each of eight lanes: the products fit in 16 bits (at most 63 × 255 + 127),
+// and the division by 255, rounded toward zero as the scalar one is, becomes
+// (q + 1 + (q >> 8)) >> 8 on the magnitude, exact below 65535. No branch on the coverage: glyph
+// edges alternate between empty, partial and full pixels.
+inline U16 BlendLanes(U16 d, U8 c, const LaneColour& src) {
+  const I16 a = __builtin_convertvector(c, I16);
+  auto mix = [&a](I16 dc, I16 sc) {
+    const I16 x = (sc - dc) * a + 127;
+    const I16 sign = x >> 15;
+    const I16 m = (x ^ sign) - sign;
+    const I16 q = (m + 1 + (m >> 8)) >> 8;
+    return dc + ((q ^ sign) - sign);
+  };
+  const I16 r = mix(reinterpret_cast<I16>((d >> src.rShift) & 0x1F), src.r);
+  const I16 g = mix(reinterpret_cast<I16>((d >> 5) & src.gMask), src.g);
+  const I16 b = mix(reinterpret_cast<I16>(d & 0x1F), src.b);
+  const U16 blended = reinterpret_cast<U16>((r << src.rShift) | (g << 5) | b);
+  const U16 full = reinterpret_cast<U16>(a == 255);
+  const U16 none = reinterpret_cast<U16>(a == 0);
+  return (d & none) | (((blended & ~full) | (src.solid & full)) & ~none);
+}
+
+// Lanes at or past n of a block of eight.
+U16 LanesFrom(int n) {
   const I16 lane = {0, 1, 2, 3, 4, 5, 6, 7};
+  return reinterpret_cast<U16>(lane >= Splat(static_cast<int16_t>(std::min(n, 8))));
+}
+
+}  // namespace
+
+void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src, PixelFormat f) {
+  const LaneColour colour(src, f);
   for (int i = 0; i < n; i += 8) {
     U16 d;
     U8 c;
     std::memcpy(&d, dst + i, sizeof d);
     std::memcpy(&c, coverage + i, sizeof c);
-    const I16 a = __builtin_convertvector(c, I16);
-    auto mix = [&a](I16 dc, I16 sc) {
-      const I16 x = (sc - dc) * a + 127;
-      const I16 sign = x >> 15;
-      const I16 m = (x ^ sign) - sign;
-      const I16 q = (m + 1 + (m >> 8)) >> 8;
-      return dc + ((q ^ sign) - sign);
-    };
-    const I16 r = mix(reinterpret_cast<I16>((d >> rShift) & 0x1F), sr);
-    const I16 g = mix(reinterpret_cast<I16>((d >> 5) & gMask), sg);
-    const I16 b = mix(reinterpret_cast<I16>(d & 0x1F), sb);
-    const U16 blended = reinterpret_cast<U16>((r << rShift) | (g << 5) | b);
-    const U16 full = reinterpret_cast<U16>(a == 255);
-    const U16 keep =
-        reinterpret_cast<U16>((a == 0) | (lane >= splat(static_cast<int16_t>(std::min(n - i, 8)))));
-    const U16 out = (blended & ~full) | (solid & full);
-    d = (d & keep) | (out & ~keep);
+    const U16 keep = LanesFrom(n - i);
+    d = (d & keep) | (BlendLanes(d, c, colour) & ~keep);
     std::memcpy(dst + i, &d, sizeof d);
   }
 }
@@ -144,14 +168,21 @@ void DeviceContext::DrawRun(int x, int baseline, const TextRun& run, const Rect&
   }
 }
 
-void DeviceContext::TextOut(int x, int y, std::string_view gbk) {
-  // A text placed this far off any surface (a damaged position from a file) draws nothing,
-  // and the sums below and the pen's advance stay far from overflowing.
+namespace {
+// A text placed this far off any surface (a damaged position from a file) draws nothing, and
+// the sums of its placing and the pen's advance stay far from overflowing.
+bool FarOff(int x, int y) {
   constexpr int kFarOff = 1 << 24;
-  if (x < -kFarOff || x > kFarOff || y < -kFarOff || y > kFarOff) return;
+  return x < -kFarOff || x > kFarOff || y < -kFarOff || y > kFarOff;
+}
+}  // namespace
+
+int DeviceContext::RunWidth(const TextRun& run) const {
+  return run.advance + static_cast<int>(run.glyphs.size()) * extra_;
+}
+
+Point DeviceContext::RunOrigin(int x, int y, int width) const {
   const TextMetrics& m = F().Metrics();
-  const TextRun& run = F().Layout(gbk);
-  const int width = run.advance + static_cast<int>(run.glyphs.size()) * extra_;
   int left = x;
   if ((align_ & kTaCenter) == kTaCenter)
     left = x - width / 2;
@@ -162,11 +193,130 @@ void DeviceContext::TextOut(int x, int y, std::string_view gbk) {
     baseline = y;
   else if (align_ & kTaBottom)
     baseline = y - m.tmDescent;
-  const int top = baseline - m.tmAscent;
+  return Point{left, baseline};
+}
+
+void DeviceContext::TextOut(int x, int y, std::string_view gbk) {
+  if (FarOff(x, y)) return;
+  const TextMetrics& m = F().Metrics();
+  const TextRun& run = F().Layout(gbk);
+  const int width = RunWidth(run);
+  const Point origin = RunOrigin(x, y, width);
+  const int top = origin.y - m.tmAscent;
   if (bkMode_ == kBkOpaque)
-    surface_->Fill(Rect{left, top, left + width, top + m.tmHeight},
+    surface_->Fill(Rect{origin.x, top, origin.x + width, top + m.tmHeight},
                    ColorRefToPixel(surface_->Format(), bkColor_));
-  DrawRun(left, baseline, run, surface_->Bounds());
+  DrawRun(origin.x, origin.y, run, surface_->Bounds());
+}
+
+void DeviceContext::TextOutOutlined(int x, int y, std::string_view gbk,
+                                    std::span<const Point> outline, ColorRef outlineColor) {
+  constexpr size_t kMostPasses = 9;
+  auto oneByOne = [&] {
+    const ColorRef color = std::exchange(textColor_, outlineColor);
+    for (const Point& p : outline) TextOut(p.x, p.y, gbk);
+    textColor_ = color;
+    TextOut(x, y, gbk);
+  };
+  bool farOff = FarOff(x, y);
+  for (const Point& p : outline) farOff = farOff || FarOff(p.x, p.y);
+  if (bkMode_ == kBkOpaque || outline.size() + 1 > kMostPasses || farOff) return oneByOne();
+
+  // The run's coverage in one mask, its origin the pen's start on the baseline. Two glyphs
+  // inking the same pixel would blend it twice, which one mask cannot say: those go one by one.
+  const TextRun& run = F().Layout(gbk);
+  auto unite = [](const Rect& a, const Rect& b) {
+    return a.Empty() ? b
+                     : Rect{std::min(a.left, b.left), std::min(a.top, b.top),
+                            std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+  };
+  Rect box{0, 0, 0, 0};
+  int pen = 0;
+  for (const Glyph* g : run.glyphs) {
+    const Rect r{pen + g->left, -g->top, pen + g->left + g->width, -g->top + g->height};
+    if (!r.Empty()) box = unite(box, r);
+    pen += g->advance + extra_;
+  }
+  // A text spaced out beyond any screen would need a mask as large: it goes one by one.
+  constexpr int kWidestMask = 4096;
+  if (box.Width() > kWidestMask || box.Height() > kWidestMask) return oneByOne();
+  Surface& s = *surface_;
+  s.MarkInk(s.Bounds());
+  if (box.Empty()) return;
+  const int width = RunWidth(run);
+  // Where each pass puts the mask's top-left corner, in the order they are drawn.
+  Point at[kMostPasses];
+  const size_t passes = outline.size() + 1;
+  for (size_t i = 0; i < passes; ++i) {
+    const Point p = i < outline.size() ? outline[i] : Point{x, y};
+    const Point o = RunOrigin(p.x, p.y, width);
+    at[i] = Point{o.x + box.left, o.y + box.top};
+  }
+  Rect ink = Rect{at[0].x, at[0].y, at[0].x + box.Width(), at[0].y + box.Height()};
+  for (size_t i = 1; i < passes; ++i)
+    ink = unite(ink, Rect{at[i].x, at[i].y, at[i].x + box.Width(), at[i].y + box.Height()});
+  // Each mask row is padded with zeros so that every pass reads a block of eight anywhere in
+  // the ink's columns without leaving it; outline points far apart go one by one.
+  if (ink.Width() > 2 * kWidestMask) return oneByOne();
+  const int spread = ink.Width() - box.Width();
+  const int stride = box.Width() + 2 * spread + 8;
+  std::vector<uint8_t> mask(static_cast<size_t>(stride) * box.Height());
+  pen = 0;
+  for (const Glyph* g : run.glyphs) {
+    const int gx = pen + g->left - box.left, gy = -g->top - box.top;
+    pen += g->advance + extra_;
+    for (int row = 0; row < g->height; ++row) {
+      uint8_t* out = &mask[static_cast<size_t>(gy + row) * stride + spread + gx];
+      const uint8_t* in = g->coverage.data() + static_cast<size_t>(row) * g->width;
+      for (int col = 0; col < g->width; ++col) {
+        if (in[col] == 0) continue;
+        if (out[col] != 0) return oneByOne();
+        out[col] = in[col];
+      }
+    }
+  }
+
+  const Rect area = ink.Intersect(s.Bounds());
+  if (area.Empty()) return;
+  const PixelFormat f = s.Format();
+  const LaneColour edge(ColorRefToPixel(f, outlineColor), f);
+  const LaneColour face(ColorRefToPixel(f, textColor_), f);
+  const size_t bufferEnd = static_cast<size_t>(s.Pitch()) * s.Height();
+  for (int y = area.top; y < area.bottom; ++y) {
+    // This row of the mask for each pass that reaches the row, at the ink's left column.
+    const uint8_t* rows[kMostPasses];
+    const LaneColour* colours[kMostPasses];
+    size_t reaching = 0;
+    for (size_t i = 0; i < passes; ++i) {
+      const int row = y - at[i].y;
+      if (row < 0 || row >= box.Height()) continue;
+      rows[reaching] = &mask[static_cast<size_t>(row) * stride + spread + (area.left - at[i].x)];
+      colours[reaching++] = i < outline.size() ? &edge : &face;
+    }
+    uint16_t* line = s.Row(y);
+    for (int x0 = area.left; x0 < area.right; x0 += 8) {
+      const int n = area.right - x0;
+      const int c = x0 - area.left;
+      if (static_cast<size_t>(y) * s.Pitch() + x0 + 8 > bufferEnd) {
+        // The block would read past the pixels' end: the last few go pixel by pixel.
+        for (int k = 0; k < n; ++k)
+          for (size_t i = 0; i < reaching; ++i)
+            line[x0 + k] = BlendCoverage(f, line[x0 + k], colours[i]->solid[0], rows[i][c + k]);
+        break;
+      }
+      U16 d;
+      std::memcpy(&d, line + x0, sizeof d);
+      const U16 original = d;
+      for (size_t i = 0; i < reaching; ++i) {
+        U8 cover;
+        std::memcpy(&cover, rows[i] + c, sizeof cover);
+        d = BlendLanes(d, cover, *colours[i]);
+      }
+      const U16 keep = LanesFrom(n);
+      d = (original & keep) | (d & ~keep);
+      std::memcpy(line + x0, &d, sizeof d);
+    }
+  }
 }
 
 int DeviceContext::DrawText(std::string_view gbk, Rect* rect, uint32_t format) {

@@ -85,6 +85,11 @@ class DeviceContext {
   // the right edge; y the top, baseline or bottom. Glyphs are blended with their coverage; an
   // opaque background fills the text's cell first. Line feeds are not interpreted.
   void TextOut(int x, int y, std::string_view gbk);
+  // An outlined text: TextOut at each point of `outline` in `outlineColor`, then at (x, y) in
+  // the text colour, with the pixels of those calls made in that order, in one pass over the
+  // text's box instead of one per call.
+  void TextOutOutlined(int x, int y, std::string_view gbk, std::span<const Point> outline,
+                       ColorRef outlineColor);
   // Draws a GBK text in a rectangle: lines end at LF (CR LF) and, with kDtWordBreak, before a
   // word (or a two-byte character) that would pass the right edge; a single word wider than the
   // rectangle stays whole. Lines are left, centred or right aligned; kDtVCenter and kDtBottom
@@ -112,6 +117,9 @@ class DeviceContext {
 
  private:
   void DrawRun(int x, int baseline, const TextRun& run, const Rect& clip);
+  // A run's width with the extra spacing, and where TextOut puts its left edge and baseline.
+  int RunWidth(const TextRun& run) const;
+  Point RunOrigin(int x, int y, int width) const;
   // The selected font; the default one is looked up only when used, as most contexts select
   // their own first.
   const Font& F() const { return *CurrentFont(); }

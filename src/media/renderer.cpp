@@ -447,6 +447,21 @@ void Renderer::DrawText(const std::string& gbk, int x, int y, int surface, uint3
   dc.TextOut(x, y, gbk);
 }
 
+void Renderer::DrawTextOutlined(const std::string& gbk, int x, int y, int surface,
+                                uint32_t alignment, std::span<const Point> outline,
+                                ColorRef outlineColor, ColorRef color) {
+  if (!GetSurface(surface)) return;
+  const Point o = SurfaceOrigin(surface);
+  std::vector<Point> points(outline.begin(), outline.end());
+  for (Point& p : points) p = Point{p.x - o.x, p.y - o.y};
+  DeviceContext dc = GetDC(surface);
+  if (textFont_) dc.SelectFont(textFont_);
+  dc.SetBkMode(kBkTransparent);
+  dc.SetTextAlign(alignment);
+  dc.SetTextColor(color);
+  dc.TextOutOutlined(x - o.x, y - o.y, gbk, points, outlineColor);
+}
+
 Size Renderer::TextExtent(const std::string& gbk) const {
   if (!textFont_) return Size{};
   return Size{textFont_->TextWidth(gbk), textFont_->Metrics().tmHeight};

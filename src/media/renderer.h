@@ -187,6 +187,10 @@ class Renderer {
   // alignment is kTaLeft or kTaCenter (top-aligned).
   void DrawText(const std::string& gbk, int x, int y, int surface, uint32_t alignment,
                 ColorRef color);
+  // DrawText at each point of `outline` in `outlineColor`, then at (x, y) in `color`, in one
+  // pass with the same pixels.
+  void DrawTextOutlined(const std::string& gbk, int x, int y, int surface, uint32_t alignment,
+                        std::span<const Point> outline, ColorRef outlineColor, ColorRef color);
   const std::shared_ptr<Font>& TextFont() const { return textFont_; }
   Size TextExtent(const std::string& gbk) const;
 

@@ -5,10 +5,7 @@ namespace isora {
 
 void DrawOutlined(Renderer& renderer, const std::string& text, int x, int y, int surface,
                   const std::array<Point, 4>& outline, ColorRef outlineColor, ColorRef color) {
-  for (const Point& p : outline) {
-    renderer.DrawText(text, p.x, p.y, surface, kTaCenter, outlineColor);
-  }
-  renderer.DrawText(text, x, y, surface, kTaCenter, color);
+  renderer.DrawTextOutlined(text, x, y, surface, kTaCenter, outline, outlineColor, color);
 }
 
 void CopyGroundToBackBuffer(Renderer& renderer) {

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <iterator>
+#include <span>
 #include <vector>
 
 #include "foundation/gbk.h"
@@ -207,6 +209,80 @@ TEST(DeviceContextTest, CoverageRowKernelMatchesThePixelBlend) {
                               : before[i])
           << n << " " << i;
   }
+}
+
+// An outlined text in one pass gives the pixels of its TextOut calls made one after the other:
+// over noise, at every alignment, cut by each edge down to the buffer's last pixel, with outline
+// points near and far, and with glyphs that overlap (a negative spacing), an opaque background or
+// a spacing that spreads the text wider than any screen, which are drawn call by call.
+TEST(DeviceContextTest, AnOutlinedTextHasThePixelsOfItsTextOutsInOrder) {
+  auto font = Font::Create("Segoe UI", 18, 400);
+  const std::array<Point, 4> diagonal{Point{-1, 1}, Point{1, 1}, Point{-1, -1}, Point{1, -1}};
+  const std::array<Point, 8> ring{Point{-2, 0},  Point{2, 0}, Point{0, -2}, Point{0, 2},
+                                  Point{-2, -2}, Point{2, 2}, Point{-2, 2}, Point{2, -2}};
+  const std::array<Point, 1> far{Point{13, -7}};
+  struct Place {
+    int x, y;
+  };
+  uint32_t seed = 12345;
+  auto next = [&seed] { return seed = seed * 1664525 + 1013904223; };
+  int compared = 0;
+  for (PixelFormat f : {PixelFormat::Rgb565, PixelFormat::Rgb555}) {
+    for (const std::string& text :
+         {std::string("Willowmere"), std::string("(12,34)"), Gbk(u8"小镇 Wg,"), std::string()}) {
+      for (int width : {37, 48, 120}) {  // 48: no row padding, the last block ends the buffer
+        const int height = 26;
+        for (const Place at : {Place{width / 2, 4}, Place{1, -9}, Place{width - 3, height - 6},
+                               Place{width / 2, height - 12}}) {
+          for (std::span<const Point> offsets :
+               {std::span<const Point>(diagonal), std::span<const Point>(ring),
+                std::span<const Point>(far)}) {
+            for (int variant = 0; variant < 6; ++variant) {
+              const uint32_t align =
+                  variant == 1 ? kTaLeft : (variant == 2 ? kTaRight | kTaBottom : kTaCenter);
+              const int extra = variant == 3 ? -7 : (variant == 5 ? 500 : 0);
+              const int bk = variant == 4 ? kBkOpaque : kBkTransparent;
+              Surface one(width, height, f), fused(width, height, f);
+              for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x) {
+                  const auto v = static_cast<uint16_t>(next() >> 16);
+                  one.Set(x, y, v);
+                  fused.Set(x, y, v);
+                }
+              std::vector<Point> outline;
+              for (const Point& o : offsets) outline.push_back(Point{at.x + o.x, at.y + o.y});
+              const ColorRef edge = MakeColorRef(10, 20, 30), face = MakeColorRef(250, 200, 90);
+              auto context = [&](Surface& s) {
+                DeviceContext dc(s);
+                dc.SelectFont(font);
+                dc.SetBkMode(bk);
+                dc.SetBkColor(MakeColorRef(0, 90, 0));
+                dc.SetTextAlign(align);
+                dc.SetTextCharacterExtra(extra);
+                return dc;
+              };
+              DeviceContext a = context(one);
+              a.SetTextColor(edge);
+              for (const Point& p : outline) a.TextOut(p.x, p.y, text);
+              a.SetTextColor(face);
+              a.TextOut(at.x, at.y, text);
+              DeviceContext b = context(fused);
+              b.SetTextColor(face);
+              b.TextOutOutlined(at.x, at.y, text, outline, edge);
+              EXPECT_EQ(b.TextColor(), face);
+              for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                  ASSERT_EQ(fused.At(x, y), one.At(x, y))
+                      << "'" << text << "' at " << at.x << "," << at.y << " variant " << variant
+                      << " width " << width << ", pixel " << x << "," << y;
+              ++compared;
+            }
+          }
+        }
+      }
+    }
+  }
+  EXPECT_EQ(compared, 2 * 4 * 3 * 4 * 3 * 6);
 }
 
 // Text cut by the surface's right and bottom edges, down to the buffer's last pixel.
