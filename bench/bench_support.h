@@ -32,6 +32,8 @@ class TimesReporter : public benchmark::ConsoleReporter {
       times[r.benchmark_name()] = t / benchmark::GetTimeUnitMultiplier(r.time_unit);
       if (auto it = r.counters.find("p99_us"); it != r.counters.end())
         p99[r.benchmark_name()] = it->second.value * 1e-6;
+      for (const auto& [key, counter] : r.counters)
+        counters[r.benchmark_name()][key] = counter.value;
     }
   }
 
@@ -45,6 +47,7 @@ class TimesReporter : public benchmark::ConsoleReporter {
 
   std::map<std::string, double> times;  // seconds per iteration
   std::map<std::string, double> p99;    // seconds, for benchmarks that count it
+  std::map<std::string, std::map<std::string, double>> counters;  // every counter, by benchmark
 };
 
 // Runs the benchmarks the command line selects, reported through `reporter`; 1 for an
