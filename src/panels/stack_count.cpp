@@ -1,5 +1,6 @@
 #include "panels/stack_count.h"
 
+#include <array>
 #include <string>
 
 #include "media/device_context.h"
@@ -26,12 +27,14 @@ void DrawStackCount(Renderer& renderer, int cellX, int cellY, int count) {
   const Size size = dc.GetTextExtent(text);
   const int x = cellX + kCellSide - size.cx - 1;
   const int y = cellY + kCellSide - size.cy + 1;
-  dc.SetTextColor(kCountOutline);
+  // Outlined by the eight neighbours, row by row.
+  std::array<Point, 8> outline;
+  size_t n = 0;
   for (int dy = -1; dy <= 1; ++dy)
     for (int dx = -1; dx <= 1; ++dx)
-      if (dx != 0 || dy != 0) dc.TextOut(x + dx, y + dy, text);
+      if (dx != 0 || dy != 0) outline[n++] = Point{x + dx, y + dy};
   dc.SetTextColor(kCountColor);
-  dc.TextOut(x, y, text);
+  dc.TextOutOutlined(x, y, text, outline, kCountOutline);
 }
 
 }  // namespace isora
