@@ -53,16 +53,15 @@ using U8 = uint8_t __attribute__((vector_size(8)));
 // prove the scalar fits a lane, as it cannot without optimisation.
 I16 Splat(int16_t v) { return I16{v, v, v, v, v, v, v, v}; }
 
-// A colour spread over eight lanes, channel by channel, in a format's layout.
+// A colour spread over eight lanes, channel by channel, in the 565 or the 555 layout.
+template <bool k565>
 struct LaneColour {
-  int rShift;
-  uint16_t gMask;
+  static constexpr int rShift = k565 ? 11 : 10;
+  static constexpr uint16_t gMask = k565 ? 0x3F : 0x1F;
   I16 r, g, b;
   U16 solid;
-  LaneColour(uint16_t src, PixelFormat f)
-      : rShift(f == PixelFormat::Rgb565 ? 11 : 10),
-        gMask(f == PixelFormat::Rgb565 ? 0x3F : 0x1F),
-        r(Splat(static_cast<int16_t>((src >> rShift) & 0x1F))),
+  explicit LaneColour(uint16_t src)
+      : r(Splat(static_cast<int16_t>((src >> rShift) & 0x1F))),
         g(Splat(static_cast<int16_t>((src >> 5) & gMask))),
         b(Splat(static_cast<int16_t>(src & 0x1F))),
         solid(U16{src, src, src, src, src, src, src, src}) {}
@@ -72,7 +71,10 @@ struct LaneColour {
 // and the division by 255, rounded toward zero as the scalar one is, becomes
 // (q + 1 + (q >> 8)) >> 8 on the magnitude, exact below 65535. No branch on the coverage: glyph
 // edges alternate between empty, partial and full pixels.
-inline U16 BlendLanes(U16 d, U8 c, const LaneColour& src) {
+template <bool k565>
+inline U16 BlendLanes(U16 d, U8 c, const LaneColour<k565>& src) {
+  constexpr int rShift = LaneColour<k565>::rShift;
+  constexpr uint16_t gMask = LaneColour<k565>::gMask;
   const I16 a = __builtin_convertvector(c, I16);
   auto mix = [&a](I16 dc, I16 sc) {
     const I16 x = (sc - dc) * a + 127;
@@ -81,10 +83,10 @@ inline U16 BlendLanes(U16 d, U8 c, const LaneColour& src) {
     const I16 q = (m + 1 + (m >> 8)) >> 8;
     return dc + ((q ^ sign) - sign);
   };
-  const I16 r = mix(reinterpret_cast<I16>((d >> src.rShift) & 0x1F), src.r);
-  const I16 g = mix(reinterpret_cast<I16>((d >> 5) & src.gMask), src.g);
+  const I16 r = mix(reinterpret_cast<I16>((d >> rShift) & 0x1F), src.r);
+  const I16 g = mix(reinterpret_cast<I16>((d >> 5) & gMask), src.g);
   const I16 b = mix(reinterpret_cast<I16>(d & 0x1F), src.b);
-  const U16 blended = reinterpret_cast<U16>((r << src.rShift) | (g << 5) | b);
+  const U16 blended = reinterpret_cast<U16>((r << rShift) | (g << 5) | b);
   const U16 full = reinterpret_cast<U16>(a == 255);
   const U16 none = reinterpret_cast<U16>(a == 0);
   return (d & none) | (((blended & ~full) | (src.solid & full)) & ~none);
@@ -96,10 +98,9 @@ U16 LanesFrom(int n) {
   return reinterpret_cast<U16>(lane >= Splat(static_cast<int16_t>(std::min(n, 8))));
 }
 
-}  // namespace
-
-void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src, PixelFormat f) {
-  const LaneColour colour(src, f);
+template <bool k565>
+void BlendRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src) {
+  const LaneColour<k565> colour(src);
   for (int i = 0; i < n; i += 8) {
     U16 d;
     U8 c;
@@ -109,6 +110,86 @@ void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t sr
     d = (d & keep) | (BlendLanes(d, c, colour) & ~keep);
     std::memcpy(dst + i, &d, sizeof d);
   }
+}
+
+// One row of an outlined text: each pixel of out[0, n) blended with the outline colour at each
+// of the `edges` coverage rows in turn, then with the face colour at faceRow (when not null).
+// Sixteen pixels at a time, as long as a whole block can be read (up to `readable` pixels),
+// the rest pixel by pixel; the coverage rows must hold 16 bytes past n.
+ISORA_ROW_KERNEL void BlendOutlinedRow(uint16_t* out, int n, int readable,
+                                       const uint8_t* const* edgeRows, size_t edges,
+                                       const uint8_t* faceRow, uint16_t edgePixel,
+                                       uint16_t facePixel, PixelFormat f) {
+  using W16 = uint16_t __attribute__((vector_size(32)));
+  using WI16 = int16_t __attribute__((vector_size(32)));
+  using W8 = uint8_t __attribute__((vector_size(16)));
+  const int rShift = f == PixelFormat::Rgb565 ? 11 : 10;
+  const uint16_t gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
+  struct Colour {
+    WI16 r, g, b;
+    W16 solid;
+  };
+  auto spread = [&](uint16_t p) {
+    return Colour{WI16{} + static_cast<int16_t>((p >> rShift) & 0x1F),
+                  WI16{} + static_cast<int16_t>((p >> 5) & gMask),
+                  WI16{} + static_cast<int16_t>(p & 0x1F), W16{} + p};
+  };
+  const Colour edge = spread(edgePixel), face = spread(facePixel);
+  // BlendLanes' arithmetic on sixteen lanes, in place (no vector crosses a call: the kernel is
+  // also built for processors without AVX, where such calls would change the ABI).
+  auto blend = [&](W16& d, const W8& c, const Colour& src) {
+    const WI16 a = __builtin_convertvector(c, WI16);
+    WI16 channel[3] = {reinterpret_cast<WI16>((d >> rShift) & 0x1F),
+                       reinterpret_cast<WI16>((d >> 5) & gMask), reinterpret_cast<WI16>(d & 0x1F)};
+    const WI16* target[3] = {&src.r, &src.g, &src.b};
+    for (int k = 0; k < 3; ++k) {
+      const WI16 x = (*target[k] - channel[k]) * a + 127;
+      const WI16 sign = x >> 15;
+      const WI16 m = (x ^ sign) - sign;
+      const WI16 q = (m + 1 + (m >> 8)) >> 8;
+      channel[k] += (q ^ sign) - sign;
+    }
+    const W16 blended =
+        reinterpret_cast<W16>((channel[0] << rShift) | (channel[1] << 5) | channel[2]);
+    const W16 full = reinterpret_cast<W16>(a == 255);
+    const W16 none = reinterpret_cast<W16>(a == 0);
+    d = (d & none) | (((blended & ~full) | (src.solid & full)) & ~none);
+  };
+  WI16 lane;
+  for (int k = 0; k < 16; ++k) lane[k] = static_cast<int16_t>(k);
+  int i = 0;
+  for (; i < n && i + 16 <= readable; i += 16) {
+    W16 d;
+    std::memcpy(&d, out + i, sizeof d);
+    const W16 original = d;
+    // A pass with no coverage in the block (above and below most glyphs) is passed over.
+    W8 c;
+    const W8 empty{};
+    for (size_t k = 0; k < edges; ++k) {
+      std::memcpy(&c, edgeRows[k] + i, sizeof c);
+      if (std::memcmp(&c, &empty, sizeof c) != 0) blend(d, c, edge);
+    }
+    if (faceRow) {
+      std::memcpy(&c, faceRow + i, sizeof c);
+      if (std::memcmp(&c, &empty, sizeof c) != 0) blend(d, c, face);
+    }
+    const W16 keep = reinterpret_cast<W16>(lane >= static_cast<int16_t>(std::min(n - i, 16)));
+    d = (original & keep) | (d & ~keep);
+    std::memcpy(out + i, &d, sizeof d);
+  }
+  for (; i < n; ++i) {
+    for (size_t k = 0; k < edges; ++k) out[i] = BlendCoverage(f, out[i], edgePixel, edgeRows[k][i]);
+    if (faceRow) out[i] = BlendCoverage(f, out[i], facePixel, faceRow[i]);
+  }
+}
+
+}  // namespace
+
+void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src, PixelFormat f) {
+  if (f == PixelFormat::Rgb565)
+    BlendRow<true>(dst, coverage, n, src);
+  else
+    BlendRow<false>(dst, coverage, n, src);
 }
 
 DeviceContext::DeviceContext(Surface& surface) : surface_(&surface) {
@@ -255,11 +336,11 @@ void DeviceContext::TextOutOutlined(int x, int y, std::string_view gbk,
   Rect ink = Rect{at[0].x, at[0].y, at[0].x + box.Width(), at[0].y + box.Height()};
   for (size_t i = 1; i < passes; ++i)
     ink = unite(ink, Rect{at[i].x, at[i].y, at[i].x + box.Width(), at[i].y + box.Height()});
-  // Each mask row is padded with zeros so that every pass reads a block of eight anywhere in
+  // Each mask row is padded with zeros so that every pass reads a block of sixteen anywhere in
   // the ink's columns without leaving it; outline points far apart go one by one.
   if (ink.Width() > 2 * kWidestMask) return oneByOne();
   const int spread = ink.Width() - box.Width();
-  const int stride = box.Width() + 2 * spread + 8;
+  const int stride = box.Width() + 2 * spread + 16;
   std::vector<uint8_t> mask(static_cast<size_t>(stride) * box.Height());
   pen = 0;
   for (const Glyph* g : run.glyphs) {
@@ -279,43 +360,26 @@ void DeviceContext::TextOutOutlined(int x, int y, std::string_view gbk,
   const Rect area = ink.Intersect(s.Bounds());
   if (area.Empty()) return;
   const PixelFormat f = s.Format();
-  const LaneColour edge(ColorRefToPixel(f, outlineColor), f);
-  const LaneColour face(ColorRefToPixel(f, textColor_), f);
+  const uint16_t edge = ColorRefToPixel(f, outlineColor), face = ColorRefToPixel(f, textColor_);
   const size_t bufferEnd = static_cast<size_t>(s.Pitch()) * s.Height();
   for (int y = area.top; y < area.bottom; ++y) {
     // This row of the mask for each pass that reaches the row, at the ink's left column.
-    const uint8_t* rows[kMostPasses];
-    const LaneColour* colours[kMostPasses];
-    size_t reaching = 0;
+    const uint8_t* edgeRows[kMostPasses];
+    const uint8_t* faceRow = nullptr;
+    size_t edges = 0;
     for (size_t i = 0; i < passes; ++i) {
       const int row = y - at[i].y;
       if (row < 0 || row >= box.Height()) continue;
-      rows[reaching] = &mask[static_cast<size_t>(row) * stride + spread + (area.left - at[i].x)];
-      colours[reaching++] = i < outline.size() ? &edge : &face;
+      const uint8_t* r = &mask[static_cast<size_t>(row) * stride + spread + (area.left - at[i].x)];
+      if (i < outline.size())
+        edgeRows[edges++] = r;
+      else
+        faceRow = r;
     }
-    uint16_t* line = s.Row(y);
-    for (int x0 = area.left; x0 < area.right; x0 += 8) {
-      const int n = area.right - x0;
-      const int c = x0 - area.left;
-      if (static_cast<size_t>(y) * s.Pitch() + x0 + 8 > bufferEnd) {
-        // The block would read past the pixels' end: the last few go pixel by pixel.
-        for (int k = 0; k < n; ++k)
-          for (size_t i = 0; i < reaching; ++i)
-            line[x0 + k] = BlendCoverage(f, line[x0 + k], colours[i]->solid[0], rows[i][c + k]);
-        break;
-      }
-      U16 d;
-      std::memcpy(&d, line + x0, sizeof d);
-      const U16 original = d;
-      for (size_t i = 0; i < reaching; ++i) {
-        U8 cover;
-        std::memcpy(&cover, rows[i] + c, sizeof cover);
-        d = BlendLanes(d, cover, *colours[i]);
-      }
-      const U16 keep = LanesFrom(n);
-      d = (original & keep) | (d & ~keep);
-      std::memcpy(line + x0, &d, sizeof d);
-    }
+    const size_t start = static_cast<size_t>(y) * s.Pitch() + area.left;
+    const int readable = static_cast<int>(std::min<size_t>(bufferEnd - start, 1 << 20));
+    BlendOutlinedRow(s.Row(y) + area.left, area.Width(), readable, edgeRows, edges, faceRow, edge,
+                     face, f);
   }
 }
 

@@ -16,14 +16,6 @@ namespace {
 using Vec16 = uint16_t __attribute__((vector_size(32)));
 }
 
-// The row kernels are built twice on x86-64 ELF targets, for AVX2 and for the baseline, and the
-// loader picks one for the processor; elsewhere the baseline alone.
-#if defined(__x86_64__) && defined(__ELF__) && !defined(__EMSCRIPTEN__)
-#define ISORA_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
-#else
-#define ISORA_ROW_KERNEL
-#endif
-
 namespace {
 constexpr size_t kHugePage = size_t{2} << 20;
 constexpr size_t kHugeFrom = size_t{4} << 20;

@@ -7,6 +7,14 @@
 #include <span>
 #include <vector>
 
+// The row kernels are built twice on x86-64 ELF targets, for AVX2 and for the baseline, and the
+// loader picks one for the processor; elsewhere the baseline alone.
+#if defined(__x86_64__) && defined(__ELF__) && !defined(__EMSCRIPTEN__)
+#define ISORA_ROW_KERNEL __attribute__((target_clones("avx2", "default")))
+#else
+#define ISORA_ROW_KERNEL
+#endif
+
 namespace isora {
 
 enum class PixelFormat { Rgb565, Rgb555 };
