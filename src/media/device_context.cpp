@@ -45,71 +45,65 @@ uint16_t BlendPixel(PixelFormat f, uint16_t dst, ColorRef color, unsigned covera
 
 namespace {
 
-using U16 = uint16_t __attribute__((vector_size(16)));
-using I16 = int16_t __attribute__((vector_size(16)));
-using U8 = uint8_t __attribute__((vector_size(8)));
-
-// Scalars are spread over the lanes by hand: GCC refuses `vector + scalar` where it cannot
-// prove the scalar fits a lane, as it cannot without optimisation.
-I16 Splat(int16_t v) { return I16{v, v, v, v, v, v, v, v}; }
-
-// A colour spread over eight lanes, channel by channel, in the 565 or the 555 layout.
-template <bool k565>
+// A colour spread over the lanes of a vector of pixels U (signed lanes I), channel by channel.
+template <typename U, typename I>
 struct LaneColour {
-  static constexpr int rShift = k565 ? 11 : 10;
-  static constexpr uint16_t gMask = k565 ? 0x3F : 0x1F;
-  I16 r, g, b;
-  U16 solid;
-  explicit LaneColour(uint16_t src)
-      : r(Splat(static_cast<int16_t>((src >> rShift) & 0x1F))),
-        g(Splat(static_cast<int16_t>((src >> 5) & gMask))),
-        b(Splat(static_cast<int16_t>(src & 0x1F))),
-        solid(U16{src, src, src, src, src, src, src, src}) {}
+  int rShift;
+  uint16_t gMask;
+  I r, g, b;
+  U solid;
 };
 
-// BlendCoverage in each of eight lanes: the products fit in 16 bits (at most 63 × 255 + 127),
-// and the division by 255, rounded toward zero as the scalar one is, becomes
-// (q + 1 + (q >> 8)) >> 8 on the magnitude, exact below 65535. No branch on the coverage: glyph
-// edges alternate between empty, partial and full pixels.
-template <bool k565>
-inline U16 BlendLanes(U16 d, U8 c, const LaneColour<k565>& src) {
-  constexpr int rShift = LaneColour<k565>::rShift;
-  constexpr uint16_t gMask = LaneColour<k565>::gMask;
-  const I16 a = __builtin_convertvector(c, I16);
-  auto mix = [&a](I16 dc, I16 sc) {
-    const I16 x = (sc - dc) * a + 127;
-    const I16 sign = x >> 15;
-    const I16 m = (x ^ sign) - sign;
-    const I16 q = (m + 1 + (m >> 8)) >> 8;
-    return dc + ((q ^ sign) - sign);
-  };
-  const I16 r = mix(reinterpret_cast<I16>((d >> rShift) & 0x1F), src.r);
-  const I16 g = mix(reinterpret_cast<I16>((d >> 5) & gMask), src.g);
-  const I16 b = mix(reinterpret_cast<I16>(d & 0x1F), src.b);
-  const U16 blended = reinterpret_cast<U16>((r << rShift) | (g << 5) | b);
-  const U16 full = reinterpret_cast<U16>(a == 255);
-  const U16 none = reinterpret_cast<U16>(a == 0);
-  return (d & none) | (((blended & ~full) | (src.solid & full)) & ~none);
-}
-
-// Lanes at or past n of a block of eight.
-U16 LanesFrom(int n) {
-  const I16 lane = {0, 1, 2, 3, 4, 5, 6, 7};
-  return reinterpret_cast<U16>(lane >= Splat(static_cast<int16_t>(std::min(n, 8))));
-}
-
-template <bool k565>
-void BlendRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src) {
-  const LaneColour<k565> colour(src);
-  for (int i = 0; i < n; i += 8) {
-    U16 d;
-    U8 c;
-    std::memcpy(&d, dst + i, sizeof d);
-    std::memcpy(&c, coverage + i, sizeof c);
-    const U16 keep = LanesFrom(n - i);
-    d = (d & keep) | (BlendLanes(d, c, colour) & ~keep);
-    std::memcpy(dst + i, &d, sizeof d);
+template <typename U, typename I>
+LaneColour<U, I> SpreadColour(uint16_t p, PixelFormat f) {
+  LaneColour<U, I> c{};
+  c.rShift = f == PixelFormat::Rgb565 ? 11 : 10;
+  c.gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
+  // Lane by lane: GCC refuses `vector + scalar` where it cannot prove the scalar fits a lane, as
+  // it cannot without optimisation.
+  for (size_t k = 0; k < sizeof(I) / sizeof(int16_t); ++k) {
+    c.r[k] = static_cast<int16_t>((p >> c.rShift) & 0x1F);
+    c.g[k] = static_cast<int16_t>((p >> 5) & c.gMask);
+    c.b[k] = static_cast<int16_t>(p & 0x1F);
+    c.solid[k] = p;
   }
+  return c;
+}
+
+// BlendCoverage in every lane of d, in place (no vector crosses a call: the AVX2 kernels call
+// this from code built for processors without AVX too, where that would change the ABI). The
+// products fit in 16 bits (at most 63 × 255 + 127), and the division by 255, rounded toward zero
+// as the scalar one is, becomes (q + 1 + (q >> 8)) >> 8 on the magnitude, exact below 65535. No
+// branch on the coverage c: glyph edges alternate between empty, partial and full pixels.
+template <typename U, typename I, typename C>
+[[gnu::always_inline]] inline void BlendLanes(U& d, const C& c, const LaneColour<U, I>& src) {
+  const I a = __builtin_convertvector(c, I);
+  I channel[3] = {reinterpret_cast<I>((d >> src.rShift) & 0x1F),
+                  reinterpret_cast<I>((d >> 5) & src.gMask), reinterpret_cast<I>(d & 0x1F)};
+  const I* target[3] = {&src.r, &src.g, &src.b};
+  for (int k = 0; k < 3; ++k) {
+    const I x = (*target[k] - channel[k]) * a + 127;
+    const I sign = x >> 15;
+    const I m = (x ^ sign) - sign;
+    const I q = (m + 1 + (m >> 8)) >> 8;
+    channel[k] += (q ^ sign) - sign;
+  }
+  const U blended =
+      reinterpret_cast<U>((channel[0] << src.rShift) | (channel[1] << 5) | channel[2]);
+  const U full = reinterpret_cast<U>(a == 255);
+  const U none = reinterpret_cast<U>(a == 0);
+  d = (d & none) | (((blended & ~full) | (src.solid & full)) & ~none);
+}
+
+// Sets the lanes at or past n of a block of I's lane count (in place, as BlendLanes).
+template <typename U, typename I>
+[[gnu::always_inline]] inline void LanesFrom(int n, U& lanes) {
+  I lane, limit;
+  for (size_t k = 0; k < sizeof(I) / sizeof(int16_t); ++k) {
+    lane[k] = static_cast<int16_t>(k);
+    limit[k] = static_cast<int16_t>(std::min<int>(n, sizeof(I) / sizeof(int16_t)));
+  }
+  lanes = reinterpret_cast<U>(lane >= limit);
 }
 
 // One row of an outlined text: each pixel of out[0, n) blended with the outline colour at each
@@ -123,40 +117,8 @@ ISORA_ROW_KERNEL void BlendOutlinedRow(uint16_t* out, int n, int readable,
   using W16 = uint16_t __attribute__((vector_size(32)));
   using WI16 = int16_t __attribute__((vector_size(32)));
   using W8 = uint8_t __attribute__((vector_size(16)));
-  const int rShift = f == PixelFormat::Rgb565 ? 11 : 10;
-  const uint16_t gMask = f == PixelFormat::Rgb565 ? 0x3F : 0x1F;
-  struct Colour {
-    WI16 r, g, b;
-    W16 solid;
-  };
-  auto spread = [&](uint16_t p) {
-    return Colour{WI16{} + static_cast<int16_t>((p >> rShift) & 0x1F),
-                  WI16{} + static_cast<int16_t>((p >> 5) & gMask),
-                  WI16{} + static_cast<int16_t>(p & 0x1F), W16{} + p};
-  };
-  const Colour edge = spread(edgePixel), face = spread(facePixel);
-  // BlendLanes' arithmetic on sixteen lanes, in place (no vector crosses a call: the kernel is
-  // also built for processors without AVX, where such calls would change the ABI).
-  auto blend = [&](W16& d, const W8& c, const Colour& src) {
-    const WI16 a = __builtin_convertvector(c, WI16);
-    WI16 channel[3] = {reinterpret_cast<WI16>((d >> rShift) & 0x1F),
-                       reinterpret_cast<WI16>((d >> 5) & gMask), reinterpret_cast<WI16>(d & 0x1F)};
-    const WI16* target[3] = {&src.r, &src.g, &src.b};
-    for (int k = 0; k < 3; ++k) {
-      const WI16 x = (*target[k] - channel[k]) * a + 127;
-      const WI16 sign = x >> 15;
-      const WI16 m = (x ^ sign) - sign;
-      const WI16 q = (m + 1 + (m >> 8)) >> 8;
-      channel[k] += (q ^ sign) - sign;
-    }
-    const W16 blended =
-        reinterpret_cast<W16>((channel[0] << rShift) | (channel[1] << 5) | channel[2]);
-    const W16 full = reinterpret_cast<W16>(a == 255);
-    const W16 none = reinterpret_cast<W16>(a == 0);
-    d = (d & none) | (((blended & ~full) | (src.solid & full)) & ~none);
-  };
-  WI16 lane;
-  for (int k = 0; k < 16; ++k) lane[k] = static_cast<int16_t>(k);
+  const auto edge = SpreadColour<W16, WI16>(edgePixel, f);
+  const auto face = SpreadColour<W16, WI16>(facePixel, f);
   int i = 0;
   for (; i < n && i + 16 <= readable; i += 16) {
     W16 d;
@@ -167,13 +129,14 @@ ISORA_ROW_KERNEL void BlendOutlinedRow(uint16_t* out, int n, int readable,
     const W8 empty{};
     for (size_t k = 0; k < edges; ++k) {
       std::memcpy(&c, edgeRows[k] + i, sizeof c);
-      if (std::memcmp(&c, &empty, sizeof c) != 0) blend(d, c, edge);
+      if (std::memcmp(&c, &empty, sizeof c) != 0) BlendLanes(d, c, edge);
     }
     if (faceRow) {
       std::memcpy(&c, faceRow + i, sizeof c);
-      if (std::memcmp(&c, &empty, sizeof c) != 0) blend(d, c, face);
+      if (std::memcmp(&c, &empty, sizeof c) != 0) BlendLanes(d, c, face);
     }
-    const W16 keep = reinterpret_cast<W16>(lane >= static_cast<int16_t>(std::min(n - i, 16)));
+    W16 keep;
+    LanesFrom<W16, WI16>(n - i, keep);
     d = (original & keep) | (d & ~keep);
     std::memcpy(out + i, &d, sizeof d);
   }
@@ -186,10 +149,22 @@ ISORA_ROW_KERNEL void BlendOutlinedRow(uint16_t* out, int n, int readable,
 }  // namespace
 
 void BlendCoverageRow(uint16_t* dst, const uint8_t* coverage, int n, uint16_t src, PixelFormat f) {
-  if (f == PixelFormat::Rgb565)
-    BlendRow<true>(dst, coverage, n, src);
-  else
-    BlendRow<false>(dst, coverage, n, src);
+  using U16 = uint16_t __attribute__((vector_size(16)));
+  using I16 = int16_t __attribute__((vector_size(16)));
+  using U8 = uint8_t __attribute__((vector_size(8)));
+  const auto colour = SpreadColour<U16, I16>(src, f);
+  for (int i = 0; i < n; i += 8) {
+    U16 d, blended;
+    U8 c;
+    std::memcpy(&d, dst + i, sizeof d);
+    std::memcpy(&c, coverage + i, sizeof c);
+    blended = d;
+    BlendLanes(blended, c, colour);
+    U16 keep;
+    LanesFrom<U16, I16>(n - i, keep);
+    d = (d & keep) | (blended & ~keep);
+    std::memcpy(dst + i, &d, sizeof d);
+  }
 }
 
 DeviceContext::DeviceContext(Surface& surface) : surface_(&surface) {
