@@ -26,24 +26,26 @@ struct MapHeader {
   std::array<uint8_t, kMapHeaderSize> bytes{};
 
   uint32_t Magic() const { return U32(0); }
-  std::string MapFile() const { return Text(4, 20); }
-  std::string MapName() const { return Text(24, 32); }
+  // The texts' fields, each with its terminator: longer texts are cut to width - 1 bytes.
+  static constexpr size_t kMapFileWidth = 20, kMapNameWidth = 32, kMusicNameWidth = 16;
+  std::string MapFile() const { return Text(4, kMapFileWidth); }
+  std::string MapName() const { return Text(24, kMapNameWidth); }
   int32_t N() const { return I32(56); }
   int32_t ObjectCount() const { return I32(60); }
   int32_t PlacementCount() const { return I32(64); }
   // The map's music file under music\.
-  std::string MusicName() const { return Text(68, 16); }
+  std::string MusicName() const { return Text(68, kMusicNameWidth); }
   // The default player start tile.
   int32_t StartX() const { return I32(84); }
   int32_t StartY() const { return I32(88); }
 
   void SetMagic(uint32_t v) { SetU32(0, v); }
-  void SetMapFile(const std::string& s) { SetText(4, 20, s); }
-  void SetMapName(const std::string& s) { SetText(24, 32, s); }
+  void SetMapFile(const std::string& s) { SetText(4, kMapFileWidth, s); }
+  void SetMapName(const std::string& s) { SetText(24, kMapNameWidth, s); }
   void SetN(int32_t v) { SetU32(56, static_cast<uint32_t>(v)); }
   void SetObjectCount(int32_t v) { SetU32(60, static_cast<uint32_t>(v)); }
   void SetPlacementCount(int32_t v) { SetU32(64, static_cast<uint32_t>(v)); }
-  void SetMusicName(const std::string& s) { SetText(68, 16, s); }
+  void SetMusicName(const std::string& s) { SetText(68, kMusicNameWidth, s); }
   void SetStartX(int32_t v) { SetU32(84, static_cast<uint32_t>(v)); }
   void SetStartY(int32_t v) { SetU32(88, static_cast<uint32_t>(v)); }
 

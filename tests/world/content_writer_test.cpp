@@ -64,6 +64,39 @@ TEST(MapWriterTest, RefusesBadDescriptions) {
   }
 }
 
+// The header holds the file name, the name and the music in 20, 32 and 16 bytes. A longer text
+// was cut short and the build reported success; a cut file name is one a save cannot find its
+// map by again.
+TEST(MapWriterTest, HeaderTextsThatWouldBeCutOrChangedAreRefused) {
+  MapFileData map;
+  std::string error;
+  auto build = [&](const json& src, const std::string& file) {
+    error.clear();
+    return BuildMapFromJson(src, file, map, &error);
+  };
+  ASSERT_TRUE(build({{"size", 1}, {"name", std::string(31, 'n')}, {"music", std::string(15, 'm')}},
+                    std::string(19, 'f')))
+      << error;
+  EXPECT_EQ(map.header.MapName(), std::string(31, 'n'));
+  EXPECT_EQ(map.header.MapFile(), std::string(19, 'f'));
+  // Chinese counts two bytes a character, as stored.
+  EXPECT_TRUE(build({{"size", 1}, {"name", "小镇"}}, "town.map")) << error;
+  EXPECT_EQ(map.header.MapName(), "\xD0\xA1\xD5\xF2");
+
+  EXPECT_FALSE(build({{"size", 1}, {"name", std::string(32, 'n')}}, "x.map"));
+  EXPECT_EQ(error, "\"name\" is longer than 31 bytes: " + std::string(32, 'n'));
+  EXPECT_FALSE(build({{"size", 1}, {"music", std::string(16, 'm')}}, "x.map"));
+  EXPECT_EQ(error, "\"music\" is longer than 15 bytes: " + std::string(16, 'm'));
+  EXPECT_FALSE(build({{"size", 1}}, "greenwood_outskirts.map"));
+  EXPECT_EQ(error, "the map's file name is longer than 19 bytes: greenwood_outskirts.map");
+  EXPECT_FALSE(build({{"size", 1}, {"file", "greenwood_outskirts.map"}}, "x.map"));
+  EXPECT_EQ(error, "\"file\" is longer than 19 bytes: greenwood_outskirts.map");
+  EXPECT_FALSE(build({{"size", 1}, {"name", "Snow ☃"}}, "x.map"));
+  EXPECT_EQ(error, "\"name\" holds a character GBK cannot hold: Snow ☃");
+  EXPECT_FALSE(build(json::parse(R"({"size": 1, "name": "a\u0000b"})"), "x.map"));
+  EXPECT_EQ(error, "\"name\" holds a zero character (\\u0000)");
+}
+
 TEST(RoleWriterTest, StatesNameTheirFramesThreeWays) {
   json src = json::parse(R"({
     "frames": [{"width": 1, "height": 2, "image": "s0"}, {"width": 1, "height": 2, "image": "s1"},
