@@ -1,11 +1,14 @@
 // The JSON content sources: the located parser, then every reader the kit builds game files
 // with (item and skill tables, the NPC list, a map description, a role set, the object
-// catalogue), each given the document and, for a list, its first record.
+// catalogue), each given the document and, for a list, its first record. A map's header must
+// keep the texts it was built from.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "foundation/gbk.h"
 #include "lib/db_writer.h"
 #include "lib/demo_objects.h"
 #include "lib/json_source.h"
@@ -34,7 +37,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<isora::NpcRecord> npcs;
   (void)isora::BuildNpcRecordsFromJson(doc, npcs, &error);
   isora::MapFileData map;
-  if (isora::BuildMapFromJson(doc, "fuzz.map", map, &error)) (void)isora::WriteMapFile(map);
+  if (isora::BuildMapFromJson(doc, "fuzz.map", map, &error)) {
+    (void)isora::WriteMapFile(map);
+    // The header keeps the texts it was given, or the build refused them.
+    const std::pair<const char*, std::string> texts[] = {{"file", map.header.MapFile()},
+                                                         {"name", map.header.MapName()},
+                                                         {"music", map.header.MusicName()}};
+    for (const auto& [key, stored] : texts) {
+      auto it = doc.find(key);
+      if (it != doc.end() && isora::GbkToUtf8(stored) != it->get<std::string>()) __builtin_trap();
+    }
+  }
   isora::RoleAnimation role;
   if (isora::BuildRoleFromJson(doc, role, &error)) (void)isora::WriteRoleAnimation(role);
   isora::demo::ObjectCatalog catalog;
