@@ -99,18 +99,22 @@ TEST(SaveJson, ATextLongerThanItsFieldIsRefusedNotCutShort) {
 }
 
 // Found by fuzzing: a time stamp of "\u0000" was taken, and the save written from it held an
-// empty one; a zero character anywhere in a text is refused, since the save stops reading there.
+// empty one; a zero character anywhere in a text is refused, since the save stops reading there,
+// and so is a character GBK cannot hold, which the save would keep as "?".
 TEST(SaveJson, ATextHoldingAZeroCharacterIsRefusedNotCutShort) {
   SaveData d;
   std::string error;
   EXPECT_FALSE(SaveFromJson(Json::parse(R"({"timeStamp": "\u0000"})"), d, &error));
-  EXPECT_EQ(error, "timeStamp holds a zero character (\\u0000), which the save cannot keep");
+  EXPECT_EQ(error, "timeStamp holds a zero character (\\u0000)");
   error.clear();
   EXPECT_FALSE(SaveFromJson(Json::parse(R"({"honours": ["first\u0000second"]})"), d, &error));
-  EXPECT_EQ(error, "honours holds a zero character (\\u0000), which the save cannot keep");
+  EXPECT_EQ(error, "honours holds a zero character (\\u0000)");
   error.clear();
   EXPECT_FALSE(SaveFromJson(Json::parse(R"({"missions": [{"name": "a\u0000"}]})"), d, &error));
-  EXPECT_EQ(error, "name holds a zero character (\\u0000), which the save cannot keep");
+  EXPECT_EQ(error, "name holds a zero character (\\u0000)");
+  error.clear();
+  EXPECT_FALSE(SaveFromJson(Json{{"timeStamp", "Snow ☃"}}, d, &error));
+  EXPECT_EQ(error, "timeStamp holds a character GBK cannot hold: Snow ☃");
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
+#include "lib/stored_text.h"
 
 namespace isora {
 
@@ -38,13 +39,8 @@ class FieldReader {
   }
   void TextValue(const json& v, const std::string& name, std::string& out, size_t width) {
     if (!v.is_string()) return Fail(name + " must be a text");
-    out = Utf8ToGbk(v.get<std::string>());
-    // A character GBK cannot hold would become "?" in the table.
-    if (GbkToUtf8(out) != v.get<std::string>())
-      return Fail(name + " holds a character GBK cannot hold: " + v.get<std::string>());
-    // The table ends a text at its first zero byte: the rest would be lost without a word.
-    if (out.find('\0') != std::string::npos)
-      return Fail(name + " holds a zero character (\\u0000), which its field cannot keep");
+    if (const std::string fault = ToStoredText(v.get<std::string>(), &out); !fault.empty())
+      return Fail(name + " " + fault);
     if (out.size() > width - 1)
       Fail(name + " is longer than its field (" + std::to_string(width - 1) + " bytes)");
   }

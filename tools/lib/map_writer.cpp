@@ -2,6 +2,7 @@
 
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
+#include "lib/stored_text.h"
 
 namespace isora {
 
@@ -86,16 +87,13 @@ bool ApplyCellFields(const json& j, MapCell& c, std::string* error) {
          GetByte(j, "script", c.scriptId, error) && GetByte(j, "exit", c.exitId, error);
 }
 
-// A text the header holds in `width` bytes, its last byte the terminator, checked as it
-// will be stored: a character GBK cannot hold, a zero character or a text too long would be
-// changed or cut short without a word.
-bool FitText(const std::string& what, const std::string& gbk, const std::string& utf8, size_t width,
+// A text the header holds in `width` bytes, its last byte the terminator: one that would be
+// changed or cut short there is refused.
+bool FitText(const std::string& what, const std::string& utf8, size_t width, std::string& out,
              std::string* error) {
-  if (GbkToUtf8(gbk) != utf8)
-    return Fail(error, what + " holds a character GBK cannot hold: " + utf8);
-  if (gbk.find('\0') != std::string::npos)
-    return Fail(error, what + " holds a zero character (\\u0000)");
-  if (gbk.size() >= width)
+  if (const std::string fault = ToStoredText(utf8, &out); !fault.empty())
+    return Fail(error, what + " " + fault);
+  if (out.size() >= width)
     return Fail(error, what + " is longer than " + std::to_string(width - 1) + " bytes: " + utf8);
   return true;
 }
@@ -103,8 +101,7 @@ bool FitText(const std::string& what, const std::string& gbk, const std::string&
 bool GetText(const json& j, const char* key, size_t width, std::string& out, std::string* error) {
   if (!j.contains(key)) return true;
   if (!j[key].is_string()) return Fail(error, std::string("\"") + key + "\" must be a string");
-  out = Utf8ToGbk(j[key].get<std::string>());
-  return FitText(std::string("\"") + key + "\"", out, j[key].get<std::string>(), width, error);
+  return FitText(std::string("\"") + key + "\"", j[key].get<std::string>(), width, out, error);
 }
 
 bool GetPair(const json& j, const char* key, int32_t& a, int32_t& b, std::string* error) {
@@ -124,9 +121,9 @@ bool BuildMapFromJson(const json& src, const std::string& defaultFileName, MapFi
   if (!src.is_object()) return Fail(error, "the map description must be a JSON object");
   MapFileData map;
   // Saves find their map again by the file name in its header.
-  std::string file = Utf8ToGbk(defaultFileName), name, music;
+  std::string file, name, music;
   if (!src.contains("file") &&
-      !FitText("the map's file name", file, defaultFileName, MapHeader::kMapFileWidth, error))
+      !FitText("the map's file name", defaultFileName, MapHeader::kMapFileWidth, file, error))
     return false;
   if (!GetText(src, "file", MapHeader::kMapFileWidth, file, error) ||
       !GetText(src, "name", MapHeader::kMapNameWidth, name, error) ||

@@ -4,6 +4,7 @@
 
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
+#include "lib/stored_text.h"
 
 namespace isora {
 
@@ -66,14 +67,8 @@ bool Int(const json& j, const char* key, int32_t& out, std::string* error) {
 bool Text(const json& j, const char* key, size_t width, std::string& out, std::string* error) {
   if (!j.contains(key)) return true;
   if (!j[key].is_string()) return Fail(error, std::string("\"") + key + "\" must be a string");
-  out = Utf8ToGbk(j[key].get<std::string>());
-  if (GbkToUtf8(out) != j[key].get<std::string>())
-    return Fail(error, std::string("\"") + key +
-                           "\" holds a character GBK cannot hold: " + j[key].get<std::string>());
-  // The file ends a text at its first zero byte: the rest would be lost without a word.
-  if (out.find('\0') != std::string::npos)
-    return Fail(error, std::string("\"") + key +
-                           "\" holds a zero character (\\u0000), which its field cannot keep");
+  if (const std::string fault = ToStoredText(j[key].get<std::string>(), &out); !fault.empty())
+    return Fail(error, std::string("\"") + key + "\" " + fault);
   if (out.size() >= width)
     return Fail(error, std::string("\"") + key + "\" is longer than " + std::to_string(width - 1) +
                            " bytes: " + j[key].get<std::string>());
@@ -126,11 +121,9 @@ bool Record(const json& j, NpcRecord& n, std::string* error) {
     size_t i = 0;
     for (; i < lines.size(); ++i) {
       if (!lines[i].is_string()) return Fail(error, "\"talkLines\" must be up to 10 texts");
-      n.talkLines[i] = Utf8ToGbk(lines[i].get<std::string>());
-      if (GbkToUtf8(n.talkLines[i]) != lines[i].get<std::string>())
-        return Fail(error, "a talk line holds a character GBK cannot hold");
-      if (n.talkLines[i].find('\0') != std::string::npos)
-        return Fail(error, "a talk line holds a zero character (\\u0000)");
+      if (const std::string fault = ToStoredText(lines[i].get<std::string>(), &n.talkLines[i]);
+          !fault.empty())
+        return Fail(error, "a talk line " + fault);
       if (n.talkLines[i].size() >= kNpcTalkLineSize)
         return Fail(error, "a talk line is longer than 199 bytes");
     }

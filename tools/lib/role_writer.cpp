@@ -2,6 +2,7 @@
 
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
+#include "lib/stored_text.h"
 
 namespace isora {
 
@@ -43,9 +44,9 @@ bool ReadFrame(const json& j, RoleFrame& f, std::string* error) {
     return Fail(error, "each frame needs integer \"width\", \"height\" and a string \"image\"");
   f.width = j["width"].get<int32_t>();
   f.height = j["height"].get<int32_t>();
-  f.image = Utf8ToGbk(j["image"].get<std::string>());
-  if (f.image.find('\0') != std::string::npos)
-    return Fail(error, "an image name holds a zero character (\\u0000)");
+  if (const std::string fault = ToStoredText(j["image"].get<std::string>(), &f.image);
+      !fault.empty())
+    return Fail(error, "an image name " + fault);
   if (f.image.size() > 31)
     return Fail(error, "image name longer than 31 bytes: " + j["image"].get<std::string>());
   return true;
@@ -78,9 +79,9 @@ bool BuildRoleFromJson(const json& src, RoleAnimation& out, std::string* error) 
         !j.value("framesPerDirection", json()).is_number_integer())
       return Fail(error, "each state needs a \"name\" and an integer \"framesPerDirection\"");
     RoleState s;
-    s.stateName = Utf8ToGbk(j["name"].get<std::string>());
-    if (s.stateName.find('\0') != std::string::npos)
-      return Fail(error, "a state name holds a zero character (\\u0000)");
+    if (const std::string fault = ToStoredText(j["name"].get<std::string>(), &s.stateName);
+        !fault.empty())
+      return Fail(error, "a state name " + fault);
     if (s.stateName.size() > 51) return Fail(error, "state name longer than 51 bytes");
     s.framesPerDirection = j["framesPerDirection"].get<int32_t>();
     if (s.framesPerDirection < 0 || s.framesPerDirection > 1000)
@@ -100,9 +101,9 @@ bool BuildRoleFromJson(const json& src, RoleAnimation& out, std::string* error) 
       const std::string pattern = j["image"].get<std::string>();
       for (int d = 1; d <= 8; ++d) {
         for (int k = 0; k < s.framesPerDirection; ++k) {
-          f.image = Utf8ToGbk(Expand(pattern, d, k));
-          if (f.image.find('\0') != std::string::npos)
-            return Fail(error, "an image name holds a zero character (\\u0000)");
+          if (const std::string fault = ToStoredText(Expand(pattern, d, k), &f.image);
+              !fault.empty())
+            return Fail(error, "an image name " + fault);
           if (f.image.size() > 31)
             return Fail(error, "image name longer than 31 bytes: " + f.image);
           anim.frames.push_back(f);

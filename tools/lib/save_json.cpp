@@ -6,6 +6,7 @@
 
 #include "foundation/byte_io.h"
 #include "foundation/gbk.h"
+#include "lib/stored_text.h"
 
 namespace isora {
 
@@ -117,7 +118,8 @@ struct Reader {
     return static_cast<int32_t>(v->get<int64_t>());
   }
   // A text the save holds in a field of `width` bytes, its last byte the terminator: a longer
-  // text, or one with a zero character inside, is refused rather than cut short without a word.
+  // text, or one the save would store changed, is refused rather than kept otherwise without a
+  // word.
   std::string Text(const Json& j, const char* name, size_t width) {
     const Json* v = Field(j, name);
     if (!v) return {};
@@ -125,12 +127,12 @@ struct Reader {
       Fail(std::string(name) + " must be a text");
       return {};
     }
-    return Fits(Utf8ToGbk(v->get<std::string>()), name, width);
+    return Fits(v->get<std::string>(), name, width);
   }
-  std::string Fits(std::string gbk, const char* name, size_t width) {
-    // The save ends a text at its first zero byte: what follows one would be lost unsaid.
-    if (gbk.find('\0') != std::string::npos) {
-      Fail(std::string(name) + " holds a zero character (\\u0000), which the save cannot keep");
+  std::string Fits(const std::string& utf8, const char* name, size_t width) {
+    std::string gbk;
+    if (const std::string fault = ToStoredText(utf8, &gbk); !fault.empty()) {
+      Fail(std::string(name) + " " + fault);
       return {};
     }
     if (gbk.size() >= width) {
@@ -161,7 +163,7 @@ struct Reader {
         if (!e.is_string())
           Fail(std::string(name) + " must hold texts");
         else
-          out.push_back(Fits(Utf8ToGbk(e.get<std::string>()), name, width));
+          out.push_back(Fits(e.get<std::string>(), name, width));
       }
     }
     return out;
