@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/enhancements.h"
 #include "foundation/ini_file.h"
 #include "foundation/system_hooks.h"
 #include "foundation/win_format.h"
@@ -281,7 +282,8 @@ void PackPanel::Draw() {
   for (int c = 0; c + 1 < static_cast<int>(buttons.size()); ++c) RefreshCell(c);
   WidgetContainer::Draw();
   // Only the main bag stacks; sub-bags hold one piece a cell and a shop never runs out.
-  if (const Bag* bag = dynamic_cast<const Bag*>(Container())) {
+  const Bag* bag = dynamic_cast<const Bag*>(Container());
+  if (bag && Enhanced().On(Enhancement::kStackCounts)) {
     for (int c = 0; c + 1 < static_cast<int>(buttons.size()); ++c)
       DrawStackCount(renderer_, buttons[c + 1].x, buttons[c + 1].y, bag->StackCount(c));
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "foundation/enhancements.h"
 #include "foundation/ini_file.h"
 #include "foundation/system_hooks.h"
 #include "foundation/win_format.h"
@@ -483,7 +484,7 @@ void PlayerPanel::Draw() {
   UpdateHover();
   WidgetContainer::Draw();
   const Bag& bag = player_.Growth().GetBag();
-  for (int c = 0; c < kMainBagCells; ++c) {
+  for (int c = 0; c < kMainBagCells && Enhanced().On(Enhancement::kStackCounts); ++c) {
     const Button& cell = buttons[kElementFirstCell + c];
     DrawStackCount(renderer_, cell.x, cell.y, bag.StackCount(c));
   }

@@ -6,8 +6,10 @@
 #include <cstdlib>
 
 #include "foundation/crand.h"
+#include "foundation/enhancements.h"
 #include "foundation/file_io.h"
 #include "foundation/portable_math.h"
+#include "foundation/random_generator.h"
 #include "foundation/system_hooks.h"
 #include "media/renderer.h"
 
@@ -218,9 +220,22 @@ Point Role::CameraOrigin() const {
 }
 
 Point WanderPoint(int x, int y) {
-  const int dx = CRand::Rand() % (2 * kWanderReach + 1) - kWanderReach;
-  const int dy = CRand::Rand() % (2 * kWanderReach + 1) - kWanderReach;
-  return Point{x + dx, y + dy};
+  if (Enhanced().On(Enhancement::kWanderAround)) {
+    const int dx = CRand::Rand() % (2 * kWanderReach + 1) - kWanderReach;
+    const int dy = CRand::Rand() % (2 * kWanderReach + 1) - kWanderReach;
+    return Point{x + dx, y + dy};
+  }
+  const int r1 = CRand::Rand() % 1400;
+  const int r2 = CRand::Rand() % 1400;
+  return Point{x + r2 - 200, y - r1 + 200};
+}
+
+Point TimedWanderPoint(int x, int y) {
+  if (Enhanced().On(Enhancement::kWanderAround)) return WanderPoint(x, y);
+  RandomGenerator generator;
+  generator.Seed(0);
+  const int r = generator.Draw(1400);
+  return Point{x + r - 200, y - r + 200};
 }
 
 void Role::Wander() {

@@ -51,10 +51,15 @@ enum class RoleOrder {
 // A role's feet, where steps and cells are tested, lie this far below its position.
 constexpr int kRoleFeet = 32;
 
-// Where a wandering role heads next: a point up to kWanderReach pixels away from (x, y) in each
-// direction, x and y drawn one after the other from the game's random sequence.
+// Where a wandering role heads next when it arrives or is blocked: r1 then r2 below 1400 from
+// the game's random sequence give (x + r2 - 200, y - r1 + 200), which leans right and down.
+// With the wander-around switch, a point up to kWanderReach pixels away in each direction.
 constexpr int kWanderReach = 700;
 Point WanderPoint(int x, int y);
+// Where the world's wander timer sends a wanderer: one number r below 1400 from a generator
+// seeded from the clock gives (x + r - 200, y - r + 200), so wanderers started within the same
+// second head the same way. With the wander-around switch, as WanderPoint.
+Point TimedWanderPoint(int x, int y);
 
 class Role : public GrowthRole {
  public:

@@ -47,9 +47,10 @@ SaveCheck CheckSaveValues(SaveData& data, const ItemDatabase& items, const Skill
   c.Range("experience", p.exp, 0, kMax);
   c.Range("money", p.money, 0, kMax);
   c.Range("hp limit", p.maxHp, 1, kMax);
-  c.Range("hp", p.hp, 1, p.maxHp);
+  // Lowering a limit leaves the value as it is, so hp and mp above their limits are legal.
+  c.Range("hp", p.hp, 1, kMax);
   c.Range("mp limit", p.maxMp, 0, kMax);
-  c.Range("mp", p.mp, 0, p.maxMp);
+  c.Range("mp", p.mp, 0, kMax);
   c.Range("kill count", data.killCount, 0, kMax);
 
   auto knownItem = [&](int32_t id) { return id == 0 || items.IsItem(id); };

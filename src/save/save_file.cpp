@@ -260,7 +260,10 @@ bool ReadSaveFile(const std::string& nativePath, SaveData& out, GameLog* log) {
 std::optional<SaveSlotSummary> ReadSlotSummary(const std::string& nativePath) {
   constexpr size_t kHead = 4 + kSaveText30 + kSaveMapHeaderSize;
   auto bytes = ReadFileBytes(nativePath);
-  if (!bytes || bytes->size() < kHead) return std::nullopt;
+  if (!bytes) return std::nullopt;
+  // A slot is valid when it starts with the magic; what a short file lacks of the header reads
+  // as zeros, so its label and its load agree on calling it valid.
+  if (bytes->size() < kHead) bytes->resize(kHead, 0);
   ByteReader r(*bytes);
   if (r.U32() != kSaveMagic) return std::nullopt;
   SaveSlotSummary s;

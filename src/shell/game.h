@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "foundation/enhancements.h"
 #include "foundation/game_log.h"
 #include "foundation/game_texts.h"
 #include "items/item_database.h"
@@ -145,6 +146,8 @@ class CGame : public UiHost {
   friend struct GameControls;
 
   bool ReadGameIni();
+  // Puts the game's switches, with the player's choices over them, in effect.
+  void ApplySwitches();
   bool LoadMap(const std::string& path);
   void LoadTiles();
   bool CreatePlayer(const std::string& file, int32_t x, int32_t y, int32_t direction);
@@ -197,7 +200,7 @@ class CGame : public UiHost {
   GameLog log_;
   std::unique_ptr<SoundBank> effectSounds_;
   std::unique_ptr<SoundBuffer> hoverSound_;
-  MouseDevice mouse_;
+  std::unique_ptr<MouseDevice> mouse_;  // made by Init
   GameScriptHost scriptHost_{*this};
   GameBags bags_{*this};
   SideScreens screens_{*this};
@@ -217,6 +220,8 @@ class CGame : public UiHost {
   std::string iniPackage_, scriptPackage_;
   int32_t killedEnemies_ = 0;
   std::array<std::string, 5> splashPictures_;
+  // The behaviours beyond the classic ones that game.ini asks for.
+  Enhancements gameSwitches_;
   Relations relations_;
   GameTexts texts_;
   Fade fade_;

@@ -34,7 +34,6 @@ GameControls::GameControls(CGame& game_, Platform& platform_, std::string settin
 OptionsPanel& GameControls::Panel() { return game.ui_->optionsPanel; }
 
 void GameControls::Start(const std::string& iniPackage) {
-  gameRoute = game.world_->route.Enabled();
   if (!settingsFile.empty()) {
     std::vector<std::string> problems;
     if (settings.Load(settingsFile, &problems))
@@ -65,7 +64,7 @@ void GameControls::Apply() {
   SetMusicVolume(settings.musicVolume);
   SetEffectVolume(settings.effectVolume);
   if (platform.GetDisplayMode() != settings.display) platform.SetDisplayMode(settings.display);
-  game.world_->route.SetEnabled(settings.pathFinding < 0 ? gameRoute : settings.pathFinding == 1);
+  game.ApplySwitches();
 }
 
 bool GameControls::Save() {
@@ -313,7 +312,12 @@ void GameControls::ShowOptionValues() {
   panel.SetValue(OptionRow::kFullscreen, settings.display.fullscreen ? "Full screen" : "Window");
   panel.SetValue(OptionRow::kWindowScale, std::to_string(settings.display.scale) + "x");
   panel.SetValue(OptionRow::kIntegerScale, OnOff(settings.display.integerScale));
-  panel.SetValue(OptionRow::kPathFinding, OnOff(game.world_->route.Enabled()));
+  for (int i = 0; i < kTasteCount; ++i) {
+    const int choice = settings.taste[i];
+    panel.SetValue(static_cast<OptionRow>(static_cast<int>(OptionRow::kPathFinding) + i),
+                   choice < 0 ? "Default: " + OnOff(game.gameSwitches_.On(kTasteSwitches[i]))
+                              : OnOff(choice == 1));
+  }
   std::vector<BindingRowText> rows;
   for (int i = 0; i < kControlActionCount; ++i) {
     const auto action = static_cast<ControlAction>(i);
@@ -391,8 +395,14 @@ void GameControls::StepOption(int row, int step) {
       settings.display.integerScale = !settings.display.integerScale;
       break;
     case OptionRow::kPathFinding:
-      settings.pathFinding = game.world_->route.Enabled() ? 0 : 1;
+    case OptionRow::kSeeThrough:
+    case OptionRow::kStackCounts:
+    case OptionRow::kMessageLinePlaced: {
+      // The game's choice, on, off, and round again.
+      int& choice = settings.taste[row - static_cast<int>(OptionRow::kPathFinding)];
+      choice = cycle(choice, -1, 1, 1);
       break;
+    }
   }
   Apply();
   Save();

@@ -64,7 +64,6 @@ struct GameControls {
   std::string settingsFile;
   Settings settings;
   PadState pad;
-  bool gameRoute = false;  // path-finding as game.ini has it
   bool optionsOffered = false;
   GameMode optionsBack = ModeMainMenu;
   // The binding that waits for a key or a pad button, kNone when none does.

@@ -1,4 +1,5 @@
 // The frame: the step of each mode, the transitions, the splash sequence and the message line.
+#include "foundation/enhancements.h"
 #include "foundation/win_format.h"
 #include "media/platform.h"
 #include "roles/player_growth.h"
@@ -151,6 +152,12 @@ void CGame::Frame() {
       break;
   }
   if (skipPresent_) return;
+  if (!Enhanced().On(Enhancement::kMessageLinePlaced)) {
+    // The line goes over whatever the screen is and counts down on every screen.
+    DrawMessageLine();
+    if (!renderer_.Flip()) renderer_.RestoreAll();
+    return;
+  }
   switch (MessageLinePlaceFor(mode_, fade_.Target())) {
     case MessageLinePlace::kOverScreen:
       if (!messageLineDrawn_) DrawMessageLine();
@@ -169,7 +176,8 @@ void CGame::SavedScreenStep() {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
   Surface* saved = renderer_.GetSurface(kSurfaceTemp);
   if (back && saved) back->BltFast(0, 0, *saved, kScreenRect, kBltNoColorKey);
-  if (MessageLinePlaceFor(mode_, fade_.Target()) == MessageLinePlace::kUnderPanel)
+  if (Enhanced().On(Enhancement::kMessageLinePlaced) &&
+      MessageLinePlaceFor(mode_, fade_.Target()) == MessageLinePlace::kUnderPanel)
     DrawMessageLine();
 }
 
@@ -199,7 +207,10 @@ void CGame::FadeStep() {
     int y = (kScreenHeight - source.Height()) / 2;
     back->BltFast(x, y, *saved, source, kBltSrcColorKey);
   }
-  renderer_.FadeTowardBlack(kSurfaceBackBuffer, kScreenRect, fade_.Level());
+  if (Enhanced().On(Enhancement::kScaledFades))
+    renderer_.FadeTowardBlack(kSurfaceBackBuffer, kScreenRect, fade_.Level());
+  else if (fade_.Level() > 0)
+    renderer_.Darken(kSurfaceBackBuffer, kScreenRect, fade_.Level());
   if (fade_.Advance()) {
     ++gSplashIndex;
     mode_ = fade_.Target();

@@ -1,5 +1,8 @@
 // Start-up, configuration, the message loop and shutdown.
 
+#include <new>
+
+#include "foundation/enhancements.h"
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "foundation/package_file.h"
@@ -49,9 +52,11 @@ CGame::CGame(Platform& platform, const GameOptions& options)
 }
 
 CGame::~CGame() {
+  SetEnhanced(Enhancements{});
   Fonts::RemoveFontResource(kGameFontFile);
   hoverSound_.reset();
-  mouse_.Release();
+  if (mouse_) mouse_->Release();
+  mouse_.reset();
   ui_.reset();
   world_.reset();
   if (renderer_.IsInitialized()) renderer_.Release();
@@ -79,9 +84,11 @@ bool CGame::Init() {
     return false;
   }
 
-  int32_t hr = mouse_.Create(&platform_, true, false, true);
+  mouse_.reset(new (std::nothrow) MouseDevice);
+  const int32_t hr = mouse_ ? mouse_->Create(&platform_, true, false, true) : -1;
   if (hr < 0) {
-    log_.WriteText("Create Input Device---Mouse...Failed!");
+    log_.WriteText(mouse_ ? "Create Input Device---Mouse...Failed!"
+                          : "New DirectInput Device---Mouse...Failed!");
     failure_.Report(platform_, log_, "Initialize DirectInput failed!", "");
     renderer_.Release();
     DestroyWindow();
@@ -156,8 +163,9 @@ bool CGame::ReadGameIni() {
     renderer_.SetPackPath(i, Field30(ini.GetString("MDfile", kPackKeys[i])));
   }
   scriptPackage_ = Field30(ini.GetString("MDfile", "script"));
-  // [movement] pathFinding, 0/1: the player's go-to orders walk round what stands in the way.
-  world_->route.SetEnabled(ini.GetInt("movement", "pathFinding") == 1);
+  // [enhanced] <switch>=0/1: the behaviours the game asks for beyond the classic ones.
+  gameSwitches_ = ReadEnhancements(ini);
+  ApplySwitches();
   ini.Clear();
   map_.LoadIndexes(iniPackage_);
   // A game may give the engine's own texts in its language; without the file they stay built in.
@@ -167,6 +175,13 @@ bool CGame::ReadGameIni() {
     for (const std::string& refused : texts_.Load(strings))
       log_.WriteText("strings.ini: " + refused);
   return true;
+}
+
+void CGame::ApplySwitches() {
+  const Enhancements now =
+      ui_ && ui_->controls ? ui_->controls->settings.Over(gameSwitches_) : gameSwitches_;
+  SetEnhanced(now);
+  world_->route.SetEnabled(now.On(Enhancement::kPathFinding));
 }
 
 int CGame::Run() {

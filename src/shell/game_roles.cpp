@@ -1,5 +1,6 @@
 // The play step and the per-frame role pass: camera, roles near the view, deaths and what they
 // leave behind, hover information, script triggers and exits, the death screen.
+#include "foundation/enhancements.h"
 #include "foundation/gbk.h"
 #include "foundation/random_generator.h"
 #include "foundation/win_format.h"
@@ -18,13 +19,28 @@ constexpr ColorRef kLabelColor = 0xAAE3FF;
 
 // The probe result for a role's next step: the cell must be passable and no other living role
 // may hold the point (the first such role in draw-list order is the one named).
+// Whether the probe lies farther from the other role than the feet do.
+bool StepsAway(Point feet, Point probe, const Role& other) {
+  auto distance2 = [&](Point q) {
+    const int64_t dx = q.x - other.X(), dy = q.y - other.Y();
+    return dx * dx + dy * dy;
+  };
+  return distance2(probe) > distance2(feet);
+}
+
 uint32_t ProbeFor(const GameMap& map, GameWorld& world, const Role& role) {
   Point p = role.StepProbe();
   if (p.x == -1 && p.y == -1) return MakeProbeResult(true, -1);
   bool free = map.IsPassableAt(p.x, p.y) != 0;
   const Role* other = world.grid.FirstAt(p.x, p.y, &role);
   const int found = other ? other->NpcId() : -1;
-  if (found >= 0) free = false;
+  // A hero standing with his feet inside another role's picture could never step out of it,
+  // since every step lands inside it too: a step away from that role is not blocked by it.
+  const Point feet{role.X(), role.Y() + kRoleFeet};
+  if (other && role.IsPlayer() && other->Bounds().Contains(feet.x, feet.y) &&
+      StepsAway(feet, p, *other))
+    other = world.grid.FirstAt(p.x, p.y, &role, &feet);
+  if (other && other->NpcId() >= 0) free = false;
   return MakeProbeResult(free, found);
 }
 
@@ -74,8 +90,9 @@ void CGame::PlayStep() {
                                  {layer3, renderer_.OnSurface(kSurfaceLayer3, viewRect_), true},
                                  {layer4, viewRect_, true}};
   renderer_.WorldView().Compose(*back, layers[0], layers[1], layers[2]);
-  DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_},
-                 renderer_.SurfaceOrigin(kSurfaceLayer3));
+  if (Enhanced().On(Enhancement::kSeeThrough))
+    DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_},
+                   renderer_.SurfaceOrigin(kSurfaceLayer3));
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
   HoverInfo(cursor);
   bags_.DrawPlayerPanel();
@@ -87,8 +104,8 @@ void CGame::PlayStep() {
                {Point{564, 34}, Point{566, 34}, Point{564, 36}, Point{566, 36}}, kBlack,
                kLabelColor);
   if (leftButtonUp_) {
-    if (buttonLatch_.Held(LatchedButton::kLeft, mouse_.IsLeftDown())) OnLeftHeld();
-    if (buttonLatch_.Held(LatchedButton::kRight, mouse_.IsRightDown())) OnRightHeld();
+    if (buttonLatch_.Held(LatchedButton::kLeft, mouse_ && mouse_->IsLeftDown())) OnLeftHeld();
+    if (buttonLatch_.Held(LatchedButton::kRight, mouse_ && mouse_->IsRightDown())) OnRightHeld();
   }
   screens_.DrawTutorial();
   if (!fade_.Shown()) {
@@ -109,9 +126,7 @@ bool CGame::DrawRole() {
     for (auto& e : world_->npcs.Entries()) {
       CRoleNPC* npc = e.role.get();
       if (!npc || !npc->Wanders() || npc->IsDead()) continue;
-      // Each wanderer draws its own point: one number shared by all of them would send the
-      // whole town toward the same corner every time.
-      const Point to = WanderPoint(npc->X(), npc->Y());
+      const Point to = TimedWanderPoint(npc->X(), npc->Y());
       npc->SetWalkTarget(to.x, to.y, RoleStateKind::kWalk);
     }
     wanderCounter_ = 0;

@@ -2,6 +2,7 @@
 // screenshots, rain and the tutorial panel.
 #include <filesystem>
 
+#include "foundation/enhancements.h"
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "foundation/win_format.h"
@@ -78,8 +79,7 @@ void SideScreens::ShowGameOver() {
   std::string endPic = ini.GetString("background", "endpic");
   std::string title = ResultTitle(ini, score);
   std::string site = ini.GetString("result", "site");
-  // Without a picture the result is shown on black rather than over the last play frame.
-  back->Fill(0);
+  // The result is written over the last play frame wherever the picture does not cover it.
   DrawPicturePath(game_.renderer_, endPic, kSurfaceBackBuffer, 0, 0);
 
   std::string text = "\n";
@@ -198,8 +198,8 @@ void CGame::DrawRain(int surface) {
 
 void SideScreens::DrawTutorial() {
   if (!game_.ui_->tutorialPanel) return;
-  // The tutorial's page goes over the message line.
-  game_.DrawMessageLine();
+  // The tutorial's page goes over the message line where the line is placed under panels.
+  if (Enhanced().On(Enhancement::kMessageLinePlaced)) game_.DrawMessageLine();
   game_.ui_->tutorialPanel->Draw();
 }
 

@@ -252,9 +252,10 @@ int RunWindowed(const ProgramOptions& options) {
   Settings settings;
   if (!settingsFile.empty()) settings.Load(settingsFile);
   SdlPlatformOptions sdlOptions;
-  const bool displayGiven = options.fullscreen || options.scale != 1;
+  // --scale 1 is a choice like any other: only a missing --scale leaves the settings' size.
+  const bool displayGiven = options.fullscreen || options.scale != 0;
   sdlOptions.fullscreen = displayGiven ? options.fullscreen : settings.display.fullscreen;
-  sdlOptions.windowScale = displayGiven ? options.scale : settings.display.scale;
+  sdlOptions.windowScale = options.scale != 0 ? options.scale : settings.display.scale;
   sdlOptions.integerScale = settings.display.integerScale;
   sdlOptions.trace = options.trace;
   SdlPlatform platform(sdlOptions);

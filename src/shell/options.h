@@ -12,7 +12,7 @@ namespace isora {
 struct ProgramOptions {
   std::string dataDir;  // empty: the built demo
   bool fullscreen = false;
-  int scale = 1;
+  int scale = 0;  // 0: not given, the settings decide
   PixelFormat pixelFormat = PixelFormat::Rgb565;
   bool noSound = false;
   bool trace = false;

@@ -30,9 +30,14 @@ bool Settings::Load(const std::string& path, std::vector<std::string>* problems)
   display.fullscreen = number("video", "fullscreen", display.fullscreen) != 0;
   display.scale = Clamp(number("video", "scale", display.scale), 1, kMaxWindowScale);
   display.integerScale = number("video", "integerScale", display.integerScale) != 0;
-  // [movement] pathFinding 0/1: the player's choice over the game's.
-  const int route = number("movement", "pathFinding", pathFinding);
-  pathFinding = route < 0 ? -1 : (route != 0 ? 1 : 0);
+  // [enhanced] <switch> 0/1: the player's choice over the game's; path-finding was once kept
+  // under [movement].
+  for (int i = 0; i < kTasteCount; ++i) {
+    const std::string key(EnhancementKey(kTasteSwitches[i]));
+    int choice = number("enhanced", key.c_str(), taste[i]);
+    if (i == 0 && !ini.HasKey("enhanced", key)) choice = number("movement", key.c_str(), choice);
+    taste[i] = choice < 0 ? -1 : (choice != 0 ? 1 : 0);
+  }
   std::vector<std::string> refused = bindings.Read(ini);
   if (problems) problems->insert(problems->end(), refused.begin(), refused.end());
   return true;
@@ -45,8 +50,19 @@ std::string Settings::Text() const {
   out += "fullscreen=" + std::to_string(display.fullscreen ? 1 : 0) + "\n";
   out += "scale=" + std::to_string(display.scale) + "\n";
   out += "integerScale=" + std::to_string(display.integerScale ? 1 : 0) + "\n\n";
-  if (pathFinding >= 0) out += "[movement]\npathFinding=" + std::to_string(pathFinding) + "\n\n";
+  std::string chosen;
+  for (int i = 0; i < kTasteCount; ++i)
+    if (taste[i] >= 0)
+      chosen +=
+          std::string(EnhancementKey(kTasteSwitches[i])) + "=" + std::to_string(taste[i]) + "\n";
+  if (!chosen.empty()) out += "[enhanced]\n" + chosen + "\n";
   return out + bindings.Write();
+}
+
+Enhancements Settings::Over(Enhancements game) const {
+  for (int i = 0; i < kTasteCount; ++i)
+    if (taste[i] >= 0) game.Set(kTasteSwitches[i], taste[i] == 1);
+  return game;
 }
 
 bool Settings::Save(const std::string& path) const {

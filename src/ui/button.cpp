@@ -48,8 +48,7 @@ void Button::Draw(Renderer& renderer, UiHost* host) {
       if (auto p = ResolvePicture(renderer, name))
         renderer.DrawPictureLit(p->pack, p->name, kSurfaceBackBuffer, x, y);
     } else if (type == kButtonPicturePair) {
-      const std::string& shown = IsNullPicture(hoverName) ? name : hoverName;
-      if (!IsNullPicture(shown)) DrawPicturePath(renderer, shown, kSurfaceBackBuffer, x, y);
+      if (!IsNullPicture(hoverName)) DrawPicturePath(renderer, hoverName, kSurfaceBackBuffer, x, y);
     } else if (type == kButtonText) {
       renderer.DrawText(name, x, y, kSurfaceBackBuffer, kTaLeft, kCaptionHoverColor);
     }

@@ -18,9 +18,12 @@ enum class OptionRow : int {
   kFullscreen,
   kWindowScale,
   kIntegerScale,
-  kPathFinding,
+  kPathFinding,  // the player's switches of taste, in the settings' order
+  kSeeThrough,
+  kStackCounts,
+  kMessageLinePlaced,
 };
-constexpr int kOptionRowCount = 6;
+constexpr int kOptionRowCount = 9;
 
 // What a click on the options panel hit.
 struct OptionsHit {
@@ -61,7 +64,11 @@ class OptionsPanel : public WidgetContainer {
   uint32_t textColor_ = 0;
   std::string title_;
   Point titleAt_;
-  std::array<int, kOptionRowCount> valueButton_{-1, -1, -1, -1, -1, -1};
+  std::array<int, kOptionRowCount> valueButton_ = [] {
+    std::array<int, kOptionRowCount> none;
+    none.fill(-1);
+    return none;
+  }();
   std::array<std::string, kOptionRowCount> labels_;
   std::array<Point, kOptionRowCount> labelAt_{};
   int closeButton_ = -1, upButton_ = -1, downButton_ = -1;

@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "foundation/enhancements.h"
+
 namespace isora {
 
 ColorRef RichTextColor(unsigned char digit, ColorRef defaultColor) {
@@ -59,6 +61,7 @@ RichLayout LayoutRichText(const std::vector<std::string>& paragraphs, const Rich
   std::string buffer;
   ColorRef color = rules.defaultColor;
   bool inWord = false;  // the last byte counted was part of a Latin word (markup is not counted)
+  const bool wholeWords = Enhanced().On(Enhancement::kWholeWordWrap);
   auto full = [&] { return maxLines >= 0 && line - firstLine >= maxLines; };
   auto flush = [&] {
     if (line >= firstLine && !buffer.empty()) {
@@ -102,9 +105,9 @@ RichLayout LayoutRichText(const std::vector<std::string>& paragraphs, const Rich
         count += 1;
         j += 2;
       } else {
-        // A Latin word that would not fit on what is left of the line starts the next one,
-        // unless it is longer than a whole line.
-        if (count > 0 && IsWordByte(c) && !inWord) {
+        // With whole-word wrap, a Latin word that would not fit on what is left of the line
+        // starts the next one, unless it is longer than a whole line.
+        if (wholeWords && count > 0 && IsWordByte(c) && !inWord) {
           const int length = WordLength(p, j);
           if (count + length > rules.lineChars && length <= rules.lineChars) {
             flush();

@@ -1,6 +1,7 @@
 // The colour markup of the game's longer texts and its layout: two-byte characters kept whole,
 // "<" and a digit to switch colour, "/>" (or, for talk pages, "/" and any byte) to end it, LF
-// to break, and a comma that swallows the byte after it. Lines wrap by byte count, not by words.
+// to break, and a comma that swallows the byte after it. Lines wrap by byte count, not by words,
+// unless the game asks for whole-word wrap.
 #pragma once
 
 #include <string>

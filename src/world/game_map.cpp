@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "foundation/enhancements.h"
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
 #include "foundation/system_hooks.h"
@@ -185,8 +186,15 @@ void GameMap::PaintObjects(Surface& objectLayer, const Surface& objectPicture, S
     for (int i = 0; i < o.PieceCount(); ++i) {
       const int64_t px = int64_t{o.pieces[i].x} + o.x - o.sourceX;
       const int64_t py = int64_t{o.pieces[i].y} + o.y - o.sourceY;
-      // A piece is the part of its picture that lies under the roles. A whole box of ground
-      // moves as it stands; a piece cut from the edge of a picture (a house front) moves only
+      // A piece is the part of its picture that lies under the roles: its box moves to the
+      // ground whole and leaves a hole in the object layer.
+      if (!Enhanced().On(Enhancement::kObjectFronts)) {
+        CopyOnPicture(groundLayer, objectPicture, px, py, o.pieces[i].x, o.pieces[i].y, 64, 32,
+                      kBltNoColorKey);
+        objectLayer.Fill(OnPicture(px, py, 64, 32), key);
+        continue;
+      }
+      // With object fronts, a piece cut from the edge of a picture (a house front) moves only
       // its drawn pixels, so the ground around it and other objects over it stay.
       CopyOnPicture(groundLayer, objectPicture, px, py, o.pieces[i].x, o.pieces[i].y, 64, 32,
                     kBltSrcColorKey);

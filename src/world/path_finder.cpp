@@ -197,7 +197,9 @@ PathResult PathFinder::Find(const OpenCells& cells, Point fromFeet, Point goalFe
   auto key = [](int32_t f, int32_t g) { return (int64_t{f} << 20) - g; };
 
   const int startIndex = start.row * n + start.column;
-  const int goalIndex = goal.row * n + goal.column;
+  // A goal off the grid has no index: row r, column -1 would name the last cell of row r - 1.
+  const bool goalOnGrid = goal.row >= 0 && goal.column >= 0 && goal.row < n && goal.column < n;
+  const int goalIndex = goalOnGrid ? goal.row * n + goal.column : -1;
   const int gr = std::clamp(goal.row, -1, n), gc = std::clamp(goal.column, -1, n);
   heap_.clear();
   stamp_[static_cast<size_t>(startIndex)] = generation_;
@@ -213,7 +215,6 @@ PathResult PathFinder::Find(const OpenCells& cells, Point fromFeet, Point goalFe
   // near as the nearest open one is taken, no later cell replaces it (only a nearer one would)
   // and its way back to the start is settled: the search can stop there. (When the nearest
   // open cells cannot be reached, it goes on to the end as before.)
-  const bool goalOnGrid = goalIndex >= 0 && goalIndex < static_cast<int>(total);
   const int32_t nearestOpen = limits.stopAtNearest && goalIndex != startIndex &&
                                       !(goalOnGrid && cells.IsOpen(goalIndex / n, goalIndex % n))
                                   ? NearestOpenEstimate(cells, start, gr, gc, limits.maxVisits)

@@ -93,7 +93,9 @@ void PlayerRoute::Chase(Role& player, const GameMap& map, std::span<const Role* 
       player.SetOrderMode(RoleOrder::kGoTo);
       wait_ = 0;  // a fight goes on at once: the route is planned again after every strike
       GoTo(player, map, rest, Point{target.X(), target.Y()}, RoleStateKind::kRun);
-      return;
+      if (active_) return;
+      // No route leads nearer to it: the chase goes straight at it, as without a route.
+      player.SetOrderMode(RoleOrder::kChase);
     }
   }
   Clear();

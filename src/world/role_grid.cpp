@@ -115,11 +115,13 @@ void RoleGrid::Moved(int index) {
   File(index);
 }
 
-const Role* RoleGrid::FirstAt(int x, int y, const Role* self) const {
+const Role* RoleGrid::FirstAt(int x, int y, const Role* self, const Point* unless) const {
   if (cells_.empty()) return nullptr;
   for (int index : cells_[static_cast<size_t>(RowOf(y)) * kColumns + ColumnOf(x)]) {
     const Role* role = filed_[static_cast<size_t>(index)].role;
-    if (role != self && !role->IsDead() && role->Bounds().Contains(x, y)) return role;
+    if (role == self || role->IsDead()) continue;
+    const Rect bounds = role->Bounds();
+    if (bounds.Contains(x, y) && !(unless && bounds.Contains(unless->x, unless->y))) return role;
   }
   return nullptr;
 }

@@ -28,7 +28,8 @@ class RoleGrid {
   void Moved(int index);
   // The first role of the draw list, other than `self`, that is alive and whose Bounds hold
   // the point; null when none. The same answer as walking the whole list in order.
-  const Role* FirstAt(int x, int y, const Role* self) const;
+  // With `unless`, roles whose Bounds also hold that point are passed over.
+  const Role* FirstAt(int x, int y, const Role* self, const Point* unless = nullptr) const;
 
  private:
   // The cells a role is filed in: columns c0..c1 of rows r0..r1.

@@ -15,11 +15,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The demo's options.ini: the panel at (60, 20); values at x 220, rows from y 48, 24 apart;
-// the bindings' key buttons at x 220 from y 214, 22 apart.
+// The demo's options.ini: the panel at (60, 20); values at x 220, rows from y 44, 22 apart;
+// the bindings' key buttons at x 220 from y 250, 22 apart.
 constexpr int kValueX = 60 + 220 + 6;
-int RowY(OptionRow row) { return 20 + 48 + 24 * static_cast<int>(row) + 6; }
-constexpr int kMenuKeyY = 20 + 214 + 6;
+int RowY(OptionRow row) { return 20 + 44 + 22 * static_cast<int>(row) + 6; }
+constexpr int kMenuKeyY = 20 + 250 + 6;
 constexpr Point kMainOptionsButton{320, 438};
 constexpr Point kGameMenuOptionsButton{220 + 56 + 10, 110 + 212 + 6};
 
@@ -90,7 +90,7 @@ TEST_F(OptionsScreen, FromTheGameMenuPathFindingTogglesAndEscGoesBack) {
   const bool before = s.game->World().route.Enabled();
   s.Click(kValueX, RowY(OptionRow::kPathFinding));
   EXPECT_NE(s.game->World().route.Enabled(), before);
-  EXPECT_EQ(Saved().pathFinding, before ? 0 : 1);
+  EXPECT_EQ(Saved().taste[0], 0) << "from the game's choice the first click turns it off";
   s.Key(kVkEscape);
   EXPECT_EQ(s.State()["mode"], "ModeGameMenu");
   s.Key(kVkEscape);

@@ -686,7 +686,7 @@ class Scenario {
     return false;
   }
   // In an open shop: takes the named ware and puts it into the first empty cell of the bag.
-  void Buy(const std::string& name) {
+  void Buy(const std::string& name, bool ownCell = false) {
     PackPanel& shop = *Ui().packPanels[1];
     const ItemDatabase& items = d.game->Items();
     const Button* ware = nullptr;
@@ -695,7 +695,7 @@ class Scenario {
     }
     ASSERT_NE(ware, nullptr) << name << " is not sold here";
     ClickButton(*ware);
-    ClickButton(CellFor(name));
+    ClickButton(ownCell ? FirstEmptyCell() : CellFor(name));
   }
   // A cell whose stack of the named item has room (potions stack to five), else the first
   // empty one.
@@ -1057,7 +1057,7 @@ TEST(Author, ItemsOnTheGround) {
   a.TalkTo("Greta");
   a.Talks();
   ASSERT_TRUE(a.d.UntilMode("ModeBags", 50));
-  for (int i = 0; i < 4; ++i) a.Buy("Blue Potion");
+  for (int i = 0; i < 4; ++i) a.Buy("Blue Potion", true);
   a.Key("Esc");
   a.Dump("shopped");
   a.Expect("/player/money", "==", 0);

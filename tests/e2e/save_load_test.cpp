@@ -255,6 +255,24 @@ TEST(SaveLoad, ASaveWithImpossibleValuesIsSetRightWithAMessage) {
   EXPECT_NE(log.find("bag slot 1: item -5 does not exist; dropped"), std::string::npos);
 }
 
+TEST(SaveLoad, HpAndMpAboveTheirLimitsSurviveASaveAndALoad) {
+  // Lowering a limit leaves the value above it; the load took that for damage and cut it.
+  DemoSession d;
+  PlayAndSave(d);
+  EditSlot([](SaveData& data) {
+    data.player.maxHp = 40;
+    data.player.hp = 95;
+    data.player.maxMp = 10;
+    data.player.mp = 30;
+  });
+  d.Step(80);
+  ASSERT_TRUE(LoadSlot2FromTheGameMenu(d));
+  json s = d.State();
+  EXPECT_EQ(s["player"]["hp"], 95);
+  EXPECT_EQ(s["player"]["mp"], 30);
+  EXPECT_EQ(s["message"]["text"].get<std::string>().find("impossible values"), std::string::npos);
+}
+
 TEST(SaveLoad, ASaveOutsideTheMapIsRefusedAndABlockedPlaceMovesToOpenGround) {
   // A hero saved outside the map stayed stuck there for good.
   DemoSession d;

@@ -1,5 +1,6 @@
 // From the splash pictures to the play screen, and the screens reached by keys and menus.
 #include "demo_session.h"
+#include "foundation/enhancements.h"
 
 namespace isora::e2e {
 namespace {
@@ -84,6 +85,24 @@ TEST(Screens, EscOpensTheGameMenuAndEscReturns) {
   EXPECT_EQ(d.State()["mode"], "ModeGameMenu");
   d.Key(kVkEscape);
   EXPECT_EQ(d.State()["mode"], "ModePlay");
+}
+
+// The message line is drawn after every screen and counts down on each; placed, it hides with
+// the boss key and is cleared off the main menu.
+TEST(Screens, TheMessageLineCountsDownOnEveryScreenUnlessPlaced) {
+  for (bool placed : {false, true}) {
+    DemoSession d;
+    ASSERT_TRUE(d.NewGame());
+    Enhancements on = Enhanced();
+    on.Set(Enhancement::kMessageLinePlaced, placed);
+    SetEnhanced(on);
+    d.game->ShowMessage("Hello there");
+    d.Key(kVkF1 + 8);
+    ASSERT_EQ(d.State()["mode"], "ModeBossKey");
+    const int before = d.State()["message"]["countdown"];
+    d.Step(5);
+    EXPECT_EQ(d.State()["message"]["countdown"], placed ? before : before - 5) << placed;
+  }
 }
 
 TEST(Screens, BossKeyTwiceReturnsToTheScreenBefore) {

@@ -102,6 +102,30 @@ TEST(World, HoldingTheButtonPastTheSignpostWalksRoundIt) {
   }
 }
 
+// A person standing 64 pixels below the hero holds his feet inside her picture: every step he
+// tried landed inside it too ("get block,stand!"), so he could not move at all.
+TEST(World, AHeroWithHisFeetInsideAPersonsPictureStepsOutOfIt) {
+  for (Point away : {Point{0, -120}, Point{-120, 0}, Point{120, 0}}) {
+    DemoSession d;
+    Play(d);
+    d.game->World().route.SetEnabled(false);
+    const json s = d.State();
+    const Point hero{s["player"]["x"], s["player"]["y"]};
+    CRoleNPC* person = nullptr;
+    for (const auto& e : d.game->World().npcs.Entries())
+      if (e.role && !e.role->Wanders() && !person) person = e.role.get();
+    ASSERT_NE(person, nullptr);
+    person->SetPosition(hero.x, hero.y + 64);
+    ASSERT_TRUE(person->Bounds().Contains(hero.x, hero.y + kRoleFeet));
+    HoldOn(d, Point{hero.x + away.x, hero.y + away.y}, 30);
+    const json after = d.State();
+    EXPECT_GT(std::abs(after["player"]["x"].get<int>() - hero.x) +
+                  std::abs(after["player"]["y"].get<int>() - hero.y),
+              20)
+        << away.x << "," << away.y;
+  }
+}
+
 // Townsfolk who wander used to take one shared random number for both coordinates, skewed
 // toward the upper right: every 101 frames they all headed for the same corner and the square
 // emptied. Each now draws its own point around where it stands.

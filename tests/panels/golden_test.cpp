@@ -5,6 +5,7 @@
 #include "panels/item_fixture.h"
 #include "panels/pack_panel.h"
 #include "panels/player_panel.h"
+#include "support/switches.h"
 #include "ui/menu_panel.h"
 
 namespace isora {
@@ -86,6 +87,7 @@ TEST_F(GoldenTest, BagPanelWithItemsAndShop) {
 }
 
 TEST_F(GoldenTest, PlayerPanelBarsSlotsAndCells) {
+  test::ScopedSwitches switches;
   AddPicture("ui\\panel.bmp", 640, 80, 0x404040);
   AddPicture("ui\\b.bmp", 20, 20, 0x00A000);
   BuildPacks();
@@ -146,6 +148,7 @@ TEST_F(GoldenTest, PlayerPanelBarsSlotsAndCells) {
 // Three potions looked like one, and selling one left the cell unchanged: a stack shows its
 // count, a single piece none, in the slot bar and in a bag panel showing the main bag.
 TEST_F(GoldenTest, StackCountsOnTheSlotBarAndTheMainBag) {
+  test::ScopedSwitches switches;
   AddPicture("ui\\bag3.bmp", 152, 176, 0x303050);
   AddPicture("ui\\close.bmp", 16, 16, 0xC0C0C0);
   BuildPacks();
@@ -198,6 +201,14 @@ TEST_F(GoldenTest, StackCountsOnTheSlotBarAndTheMainBag) {
   Back().Fill(Px(0x808080));
   pack.Draw();
   EXPECT_EQ(white(corner(36 + 20 + 40, 36 + 44)), 0);
+  // A classic game shows a stack as one piece.
+  SetEnhanced(Enhancements{});
+  pack.ShowBag(0, &bag, "");
+  Back().Fill(Px(0x808080));
+  panel.Draw();
+  pack.Draw();
+  EXPECT_EQ(white(corner(182 + 72, 424)), 0);
+  EXPECT_EQ(white(corner(36 + 20 + 40 * 2, 36 + 44)), 0);
 }
 
 }  // namespace

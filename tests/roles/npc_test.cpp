@@ -193,13 +193,13 @@ TEST_F(NpcTest, OffscreenStepMovesWithoutDrawing) {
 
   npc->SetWalkTarget(npc->X() + 50, npc->Y(), RoleStateKind::kWalk);
   CRand::Srand(3);
-  const int r1 = CRand::Rand() % 1401, r2 = CRand::Rand() % 1401;
+  const int r1 = CRand::Rand() % 1400, r2 = CRand::Rand() % 1400;
   CRand::Srand(3);
   const int bx = npc->X(), by = npc->Y();
   npc->OffscreenStep(false);
   EXPECT_EQ(npc->X(), bx);
-  EXPECT_EQ(npc->TargetX(), bx + r1 - 700);
-  EXPECT_EQ(npc->TargetY(), by + r2 - 700);
+  EXPECT_EQ(npc->TargetX(), bx + r2 - 200);
+  EXPECT_EQ(npc->TargetY(), by - r1 + 200);
   EXPECT_EQ(npc->StateName(), "walk");
 }
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "role_fixture.h"
+#include "support/switches.h"
 
 namespace isora::test {
 namespace {
@@ -227,25 +228,28 @@ TEST_F(RoleMovementTest, AMissingPictureIsSkippedWithATrace) {
   EXPECT_EQ(hooks_.debugOutput.back(), "loadmdbitmap failed.");
 }
 
+// r1 then r2 below 1400 send a wanderer to (x + r2 - 200, y - r1 + 200); wandering around
+// draws x then y within 700 pixels either way.
 TEST_F(RoleMovementTest, NonPlayerRolesWanderWhenArrivedOrBlockedWithoutTarget) {
-  auto npc = MakeNpc(Record("wolf"), 1000, 1000);
-  const int x = npc->X(), y = npc->Y();
-  npc->MoveTo(x + 2, y, RoleStateKind::kWalk);
-  // x first, then y, each within 700 pixels either way of where the role stands.
-  CRand::Srand(77);
-  const int r1 = CRand::Rand() % 1401, r2 = CRand::Rand() % 1401;
-  CRand::Srand(77);
-  npc->Update(kFree);
-  EXPECT_EQ(npc->StateName(), "walk");
-  EXPECT_EQ(npc->TargetX(), x + r1 - 700);
-  EXPECT_EQ(npc->TargetY(), y + r2 - 700);
-
-  CRand::Srand(78);
-  const int b1 = CRand::Rand() % 1401, b2 = CRand::Rand() % 1401;
-  CRand::Srand(78);
-  npc->Update(kBlocked);
-  EXPECT_EQ(npc->TargetX(), x + b1 - 700);
-  EXPECT_EQ(npc->TargetY(), y + b2 - 700);
+  for (bool around : {false, true}) {
+    Enhancements on;
+    on.Set(Enhancement::kWanderAround, around);
+    test::ScopedSwitches switches(on);
+    auto npc = MakeNpc(Record("wolf"), 1000, 1000);
+    const int x = npc->X(), y = npc->Y();
+    npc->MoveTo(x + 2, y, RoleStateKind::kWalk);
+    for (auto [seed, probe] : {std::pair{77u, kFree}, std::pair{78u, kBlocked}}) {
+      CRand::Srand(seed);
+      const int a = CRand::Rand(), b = CRand::Rand();
+      const Point want = around ? Point{x + a % 1401 - 700, y + b % 1401 - 700}
+                                : Point{x + b % 1400 - 200, y - a % 1400 + 200};
+      CRand::Srand(seed);
+      npc->Update(probe);
+      EXPECT_EQ(npc->StateName(), "walk");
+      EXPECT_EQ(npc->TargetX(), want.x) << around << seed;
+      EXPECT_EQ(npc->TargetY(), want.y) << around << seed;
+    }
+  }
 }
 
 TEST_F(RoleMovementTest, BlockedChaserSideStepsByItsDirection) {

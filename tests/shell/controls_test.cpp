@@ -112,7 +112,7 @@ TEST_F(SettingsFile, RebindingRoundTrips) {
   s.musicVolume = 30;
   s.effectVolume = 0;
   s.display = DisplayMode{true, 3, true};
-  s.pathFinding = 0;
+  s.taste = {0, 1, -1, 0};
   // A swap: Esc and F1 trade places, so reading must not see a conflict half way.
   ASSERT_TRUE(s.bindings.SetKey(ControlAction::kMenu, KeyChord{kVkA + 12}, &why));
   ASSERT_TRUE(s.bindings.SetKey(ControlAction::kPanel1, KeyChord{kVkEscape}, &why));
@@ -153,7 +153,7 @@ TEST_F(SettingsFile, DamagedValuesFallBackAndAreReported) {
   EXPECT_EQ(s.musicVolume, 100);
   EXPECT_EQ(s.effectVolume, 0);
   EXPECT_EQ(s.display.scale, kMaxWindowScale);
-  EXPECT_EQ(s.pathFinding, -1) << "the game's own choice when the file does not say";
+  EXPECT_EQ(s.taste[0], -1) << "the game's own choice when the file does not say";
   // A bad name keeps the default; a key taken twice goes to the first command that has it.
   EXPECT_EQ(s.bindings.Key(ControlAction::kMenu), KeyChord{kVkEscape});
   EXPECT_EQ(s.bindings.Key(ControlAction::kBag1), KeyChord{kVkF1});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "foundation/gbk.h"
+#include "support/switches.h"
 #include "ui/hint_box.h"
 #include "ui/talk_page.h"
 #include "ui/text_box.h"
@@ -54,7 +55,12 @@ TEST(RichText, TwoByteCharactersWrapWholeAtTheLimit) {
   EXPECT_EQ(lines[2].size(), 16u);
 }
 
-TEST(RichText, LatinWordsWrapWholeAndOverlongWordsStillBreak) {
+TEST(RichText, LinesBreakByBytesInsideWordsUnlessWholeWordsAreAsked) {
+  EXPECT_EQ(RichLines(Lay("gain experience by fighting", 12)),
+            (std::vector<std::string>{"gain experie", "nce by fight", "ing"}));
+  // A word ending exactly at the limit breaks after itself, not before.
+  test::ScopedSwitches switches;
+  EXPECT_EQ(RichLines(Lay("abc defgh ij", 9)), (std::vector<std::string>{"abc defgh", " ij"}));
   EXPECT_EQ(RichLines(Lay("gain experience by fighting", 12)),
             (std::vector<std::string>{"gain ", "experience ", "by fighting"}));
   EXPECT_EQ(RichLines(Lay("kill the enemy.", 10)),

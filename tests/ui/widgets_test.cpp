@@ -113,14 +113,15 @@ TEST_F(MenuTest, MainMenuPairButtonsShowTheirSecondPictureUnderTheMouse) {
   EXPECT_TRUE(menu.iniProblems.empty());
   EXPECT_EQ(menu.x, 0);  // the main menu reads no position
   EXPECT_EQ(menu.buttons[0].hitRect, (Rect{100, 200, 160, 220}));
-  // No "text1": still sized from its picture, so it reacts, and shows that picture throughout.
+  // No "text1": still sized from its picture, so it reacts; hovered it shows no picture, as it
+  // has no second one.
   EXPECT_EQ(menu.buttons[1].hoverName, "NULL");
   EXPECT_EQ(menu.buttons[1].hitRect, (Rect{100, 300, 160, 320}));
   host.cursor = {110, 305};
   EXPECT_EQ(menu.OnClick(), kMainLoad);
   menu.UpdateHover();
   menu.Draw();
-  EXPECT_EQ(Back().At(110, 305), Px(0x00FF00));
+  EXPECT_EQ(Back().At(110, 305), Px(0x000080));
 
   host.cursor = {105, 205};
   menu.UpdateHover();

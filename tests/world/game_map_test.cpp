@@ -11,6 +11,7 @@
 #include "lib/map_writer.h"
 #include "lib/package_writer.h"
 #include "support/recording_hooks.h"
+#include "support/switches.h"
 #include "support/temp_dir.h"
 
 namespace isora::test {
@@ -271,7 +272,9 @@ TEST_F(GameMapTest, ObjectsSplitIntoGroundPiecesAndTheLayerOverRoles) {
   EXPECT_EQ(objects555.At(0, 0), kColorKey555);
 }
 
-TEST_F(GameMapTest, APieceCutFromAPictureEdgeMovesOnlyItsDrawnPixels) {
+// A piece's box moves whole and cuts its box out of the object layer; with object fronts only
+// its drawn pixels move, so what lies round a house front stays.
+TEST_F(GameMapTest, APieceWithKeyPixelsMovesWholeOrByItsDrawnPixels) {
   MapFileData src = MakeMap(50);
   MapObject back;  // an object behind, whose picture reaches under the front one's piece
   back.sourceX = 100;
@@ -288,17 +291,27 @@ TEST_F(GameMapTest, APieceCutFromAPictureEdgeMovesOnlyItsDrawnPixels) {
   src.objects = {back, front};
   ASSERT_EQ(map_.LoadBytes(WriteMapFile(src)), 1);
 
-  Surface picture(256, 256), ground(3200, 1600), objects(3200, 1600);
+  Surface picture(256, 256);
   picture.Fill(0x1111);                             // the front object
   picture.Fill(Rect{100, 0, 164, 64}, 0x2222);      // the back object
   picture.Fill(Rect{0, 32, 20, 64}, kColorKey565);  // the front piece's transparent left edge
   picture.SetColorKey(kColorKey565);
-  ground.Fill(0x0707);
-  map_.PaintObjects(objects, picture, ground, PixelFormat::Rgb565);
-  EXPECT_EQ(ground.At(530, 360), 0x1111);  // drawn pixels of the piece lie under the roles
-  EXPECT_EQ(objects.At(530, 360), kColorKey565);
-  EXPECT_EQ(ground.At(505, 360), 0x0707);   // its transparent ones leave the ground alone
-  EXPECT_EQ(objects.At(505, 360), 0x2222);  // and the object behind still stands there
+  struct Case {
+    bool fronts;
+    uint16_t groundUnderKey, objectOverKey;
+  };
+  for (const Case& c : {Case{false, kColorKey565, kColorKey565}, Case{true, 0x0707, 0x2222}}) {
+    Enhancements on;
+    on.Set(Enhancement::kObjectFronts, c.fronts);
+    test::ScopedSwitches switches(on);
+    Surface ground(3200, 1600), objects(3200, 1600);
+    ground.Fill(0x0707);
+    map_.PaintObjects(objects, picture, ground, PixelFormat::Rgb565);
+    EXPECT_EQ(ground.At(530, 360), 0x1111) << c.fronts;  // drawn pixels lie under the roles
+    EXPECT_EQ(objects.At(530, 360), kColorKey565) << c.fronts;
+    EXPECT_EQ(ground.At(505, 360), c.groundUnderKey) << c.fronts;
+    EXPECT_EQ(objects.At(505, 360), c.objectOverKey) << c.fronts;
+  }
 }
 
 TEST_F(GameMapTest, TilesOfOneTypeAndTheDebugGrid) {

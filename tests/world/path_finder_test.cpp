@@ -101,6 +101,21 @@ TEST_F(PathTest, ABlockedOrWalledInGoalLeadsToTheNearestReachableCell) {
   EXPECT_TRUE(r.waypoints.empty());
 }
 
+// A goal beside the grid's left edge, at row 14 and column -1, was taken for the last cell of
+// row 13: from there the route led straight off the map.
+TEST_F(PathTest, AGoalOffTheGridIsNeverReachedAndTheRouteStaysOnTheMap) {
+  const Point goal{Centre(14, 0).x + 32, Centre(14, 0).y - 16};  // one column left of (14, 0)
+  ASSERT_EQ(cells_.CellAt(goal.x, goal.y), (CellIndex{14, -1}));
+  for (Point from : {Centre(13, 49), Centre(14, 3)}) {
+    const PathResult r = finder_.Find(cells_, from, goal);
+    EXPECT_FALSE(r.reachesGoal);
+    for (Point p : r.waypoints) {
+      const CellIndex c = cells_.CellAt(p.x, p.y);
+      EXPECT_TRUE(cells_.IsOpen(c.row, c.column)) << p.x << "," << p.y;
+    }
+  }
+}
+
 TEST_F(PathTest, CornersBetweenTwoBlockedCellsAreNotSqueezedThrough) {
   // (10, 41) and (11, 40) are open but only touch across the corner of (10, 40) and (11, 41).
   PathResult r = finder_.Find(cells_, Centre(10, 41), Centre(11, 40));
