@@ -246,5 +246,32 @@ TEST_F(KitCheck, StringsMustNameTheEngineTextsAndKeepTheirValues) {
     EXPECT_NE(i.line == 2 && i.file == "ini/strings.ini", true) << i.message;
 }
 
+TEST_F(KitCheck, GeneratedFileNamesThatLeaveTheOutputAreReportedAndNeverBuilt) {
+  struct Case {
+    const char *file, *from, *to, *what, *escaped;
+  };
+  const Case cases[] = {
+      {"audio/sounds.json", "\"button_over.wav\"", "\"../../ESCAPED-sound.wav\"", "sound",
+       "ESCAPED-sound.wav"},
+      {"roles/roles.json", "\"file\": \"elder.pmg\"", "\"file\": \"../../ESC.pmg\"",
+       "role set file", "ESC.pmg"},
+      {"maps/village.tmj", "\"value\": \"village.map\"", "\"value\": \"../../ESC.map\"", "map file",
+       "ESC.map"},
+      {"ini/game.ini", "ini=data\\ini.epk", "ini=..\\..\\ESC.epk", "package ini", "ESC.epk"},
+  };
+  for (const Case& c : cases) {
+    const std::string path = std::string("game/") + c.file;
+    const std::string original = test::ReadFile(path);
+    Edit(path, c.from, c.to);
+    EXPECT_TRUE(Reported(Check(), c.file, LineOf(path, "ESC"), std::string(c.what) + " \""));
+    const kit_test::KitResult r = RunKit("build game out --no-check");
+    EXPECT_NE(r.status, 0) << c.file;
+    EXPECT_NE(r.err.find(c.file), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(c.escaped)) << c.file;
+    EXPECT_FALSE(std::filesystem::exists(std::string("../") + c.escaped)) << c.file;
+    test::WriteFile(path, original);
+  }
+}
+
 }  // namespace
 }  // namespace isora
