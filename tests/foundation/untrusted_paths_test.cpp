@@ -22,28 +22,16 @@ using test::TempDirTest;
 using test::WriteFile;
 
 TEST(PathText, EveryWayOutOfAFolderIsRefusedOnEveryPlatform) {
-  const std::pair<const char*, PathEscape> cases[] = {
-      {"saves/1.sav", PathEscape::kNone},
-      {".\\map\\town.map", PathEscape::kNone},
-      {"a//b.json", PathEscape::kNone},
-      {"", PathEscape::kEmpty},
-      {"dumps/", PathEscape::kEmpty},
-      {"/any/path", PathEscape::kAbsolute},
-      {"\\Windows\\x", PathEscape::kAbsolute},
-      {"C:\\x.bmp", PathEscape::kDrive},
-      {"C:x.bmp", PathEscape::kDrive},
-      {"a.json:stream", PathEscape::kDrive},
-      {"\\\\host\\share\\x.epk", PathEscape::kNetwork},
-      {"//?/C:/x", PathEscape::kNetwork},
-      {"out/CON.json", PathEscape::kNetwork},
-      {"lpt1", PathEscape::kNetwork},
-      {"..\\..\\victim\\e.map", PathEscape::kParent},
-      {"a/../../b", PathEscape::kParent},
-      {"a/.. /b", PathEscape::kParent},
-      {"...", PathEscape::kParent},
-      {"a\nb", PathEscape::kControl},
-  };
-  for (const auto& [path, expected] : cases) EXPECT_EQ(CheckInsidePath(path), expected) << path;
+  const std::pair<PathEscape, std::vector<const char*>> cases[] = {
+      {PathEscape::kNone, {"saves/1.sav", ".\\map\\town.map", "a//b.json"}},
+      {PathEscape::kEmpty, {"", "dumps/"}},
+      {PathEscape::kAbsolute, {"/any/path", "\\Windows\\x"}},
+      {PathEscape::kDrive, {"C:\\x.bmp", "C:x.bmp", "a.json:stream"}},
+      {PathEscape::kNetwork, {"\\\\host\\share\\x.epk", "//?/C:/x", "out/CON.json", "lpt1"}},
+      {PathEscape::kParent, {"..\\..\\victim\\e.map", "a/../../b", "a/.. /b", "..."}},
+      {PathEscape::kControl, {"a\nb"}}};
+  for (const auto& [expected, paths] : cases)
+    for (const char* path : paths) EXPECT_EQ(CheckInsidePath(path), expected) << path;
   EXPECT_EQ(CheckInsidePath(std::string_view("a\0b", 3)), PathEscape::kControl);
   for (const char* plain : {"town.map", "ESC.pmg", "a b.wav"}) EXPECT_TRUE(IsPlainName(plain));
   for (const char* bad : {".", "..", "../../ESC.map", "sub/x.wav", "x\\y.wav", "C:x", ""})
@@ -65,14 +53,18 @@ class UntrustedGameFolder : public TempDirTest {
  protected:
   // A file of the player's outside the game folder, which nothing may change.
   fs::path Victim() {
-    const fs::path victim =
-        fs::path(tempDir_.Path()).parent_path() / ("victim-" + tempDir_.Path().filename().string());
+    const fs::path victim = fs::path(tempDir_.Path()).parent_path() /
+                            (tempDir_.Path().filename().string() + std::to_string(victims_.size()));
     std::ofstream(victim) << "keep";
     victims_.push_back(victim);
     return victim;
   }
   ~UntrustedGameFolder() override {
     for (const auto& v : victims_) fs::remove_all(v);
+  }
+  void ExpectVictimsKept() {
+    for (const fs::path& v : victims_)
+      EXPECT_TRUE(!fs::is_regular_file(v) || ReadFile(v.string()) == "keep") << v;
   }
   std::vector<fs::path> victims_;
 };
@@ -113,7 +105,7 @@ TEST_F(UntrustedGameFolder, LinksAndFifosInPlaceOfTheLogAndCrashReportAreNotWrit
   ASSERT_EQ(mkfifo((tempDir_.Path() / "data.itm").c_str(), 0644), 0);
   EXPECT_FALSE(ReadFileBytes(NativePath("data.itm")));
   EXPECT_FALSE(AppendToFile(NativePath("data.itm"), "x", false));
-  for (const fs::path& v : victims_) EXPECT_EQ(ReadFile(v.string()), "keep") << v;
+  ExpectVictimsKept();
 }
 
 TEST_F(UntrustedGameFolder, ASavesFolderThatIsALinkDoesNotCarryWritesOut) {
@@ -136,11 +128,7 @@ TEST_F(UntrustedGameFolder, ASavesFolderThatIsALinkDoesNotCarryWritesOut) {
   EXPECT_TRUE(WriteFileInside(GameFolder(), "screenshot/3.jpg", bytes, true, &why)) << why;
   EXPECT_TRUE(WriteFileInside(GameFolder(), "new/4.sav", bytes, true, &why)) << why;
   EXPECT_EQ(ReadFile("new/4.sav"), "\1\2\3");
-  for (const fs::path& v : victims_) {
-    if (fs::is_regular_file(v)) {
-      EXPECT_EQ(ReadFile(v.string()), "keep") << v;
-    }
-  }
+  ExpectVictimsKept();
 }
 
 }  // namespace
