@@ -65,8 +65,7 @@ int Run(const std::string& data, const std::string& replays) {
     }
     // Dumps and shots go to a scratch folder; the final dump is hashed too.
     for (ReplayEvent& ev : events)
-      if (!ev.path.empty())
-        ev.path = (scratch / std::filesystem::path(ev.path).filename()).string();
+      if (!ev.path.empty()) ev.path = std::filesystem::path(ev.path).filename().string();
     for (int slot = 1; slot <= kSaveSlots; ++slot)
       std::filesystem::remove(NativePath("saves/" + std::to_string(slot) + ".sav"));
     HashingPlatform platform;
@@ -78,7 +77,7 @@ int Run(const std::string& data, const std::string& replays) {
     uint64_t state = 0;
     {
       CGame game(platform, GameOptions{PixelFormat::Rgb565, true, false});
-      if (game.Init()) RunHeadless(game, platform, events);
+      if (game.Init()) RunHeadless(game, platform, events, 0, scratch.string());
       const std::string dump = DumpGameState(game);
       state = Fnv(1469598103934665603ull, dump.data(), dump.size());
     }

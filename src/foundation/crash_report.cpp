@@ -11,6 +11,7 @@
 #else
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <ucontext.h>
 #include <unistd.h>
 #endif
@@ -64,9 +65,17 @@ void WriteReport(uint32_t code, uint32_t address, uint32_t flags) {
   size_t n = FormatLine(report, 0, code);
   n += FormatLine(report + n, 1, address);
   n += FormatLine(report + n, 2, flags);
-  HANDLE h = ::CreateFileA(reportPath, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+  // A link or a device in the report's place is left alone.
+  HANDLE h = ::CreateFileA(reportPath, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(h, &info) || ::GetFileType(h) != FILE_TYPE_DISK ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
+      info.nNumberOfLinks > 1 || !::SetEndOfFile(h)) {
+    ::CloseHandle(h);
+    return;
+  }
   DWORD written = 0;
   ::WriteFile(h, report, static_cast<DWORD>(n), &written, nullptr);
   ::CloseHandle(h);
@@ -139,7 +148,15 @@ void Handler(int sig, siginfo_t* info, void* context) {
   size_t n = FormatLine(report, 0, CodeFor(sig, info));
   n += FormatLine(report + n, 1, AddressFor(info, context));
   n += FormatLine(report + n, 2, sig == SIGABRT ? 1u : 0u);  // abort cannot be continued
-  int fd = ::open(reportPath, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  // Never through a link or into a FIFO or a file with other names: the report replaces only
+  // a file of its own. Emptied once that is known (all of these calls are signal-safe).
+  int fd = ::open(reportPath, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+  struct stat st;
+  if (fd >= 0 && (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1 ||
+                  ::ftruncate(fd, 0) != 0)) {
+    ::close(fd);
+    fd = -1;
+  }
   if (fd >= 0) {
     size_t done = 0;
     while (done < n) {

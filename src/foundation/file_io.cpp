@@ -9,13 +9,17 @@
 #else
 #include <fcntl.h>
 #include <strings.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+
+#include "foundation/paths.h"
 
 namespace isora {
 namespace fs = std::filesystem;
@@ -80,7 +84,22 @@ std::string GameFolderOrWorkingFolder() {
   return ec ? std::string(".") : cwd.string();
 }
 
+bool GamePathAllowed(std::string_view gamePath) {
+  if (Folder().empty() || gamePath.empty()) return true;
+  if (CheckInsidePath(gamePath) == PathEscape::kNone) return true;
+  // The game builds absolute paths to its own files (the log); those stay allowed.
+  std::string slashed(gamePath);
+#ifndef _WIN32
+  for (char& c : slashed)
+    if (c == '\\') c = '/';
+#endif
+  if (!fs::path(slashed).is_absolute()) return false;
+  return PathInside(slashed, Folder()) ||
+         (!PlayerFolderSetting().empty() && PathInside(slashed, PlayerFolderSetting()));
+}
+
 std::string NativePath(std::string_view gamePath) {
+  if (!GamePathAllowed(gamePath)) return {};
   std::string path(gamePath);
   for (char& c : path)
     if (c == '\\') c = '/';
@@ -131,8 +150,32 @@ std::string NativePath(std::string_view gamePath) {
 #endif
 }
 
+#ifdef _WIN32
+std::FILE* OpenRegularFile(const std::string& path) {
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a == INVALID_FILE_ATTRIBUTES || (a & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)))
+    return nullptr;
+  return std::fopen(path.c_str(), "rb");
+}
+#else
+std::FILE* OpenRegularFile(const std::string& path) {
+  // Non-blocking, so a FIFO in a file's place answers at once; fstat then turns it away.
+  int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat st;
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return nullptr;
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::FILE* f = ::fdopen(fd, "rb");
+  if (!f) ::close(fd);
+  return f;
+}
+#endif
+
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_t maxBytes) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = OpenRegularFile(path);
   if (!f) return std::nullopt;
   std::vector<uint8_t> data;
   if (std::fseek(f, 0, SEEK_END) == 0) {
@@ -152,13 +195,40 @@ std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path, size_
   return data;
 }
 
+namespace {
+
+bool Refuse(std::string* why, std::string text) {
+  if (why) *why = std::move(text);
+  return false;
+}
+
+// The folder components and the file name of a relative path that stays inside.
+bool SplitInside(std::string_view relative, std::vector<std::string>* folders, std::string* name,
+                 std::string* why) {
+  auto tidy = TidyInsidePath(relative);
+  if (!tidy) {
+    const PathEscape e = CheckInsidePath(relative);
+    return Refuse(why, std::string(relative) + " " +
+                           (e == PathEscape::kNone ? "names no file" : PathEscapeText(e)));
+  }
+  size_t start = 0;
+  for (size_t slash; (slash = tidy->find('/', start)) != std::string::npos; start = slash + 1)
+    folders->push_back(tidy->substr(start, slash - start));
+  *name = tidy->substr(start);
+  return true;
+}
+
+}  // namespace
+
 #ifdef _WIN32
-bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
+namespace {
+
+bool WriteThroughTemp(const std::string& path, std::span<const uint8_t> bytes) {
   std::string tmp = path + ".tmp";
   // A temporary file left by an earlier crash goes first, and the new one is created afresh.
   ::DeleteFileA(tmp.c_str());
   HANDLE h = ::CreateFileA(tmp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
   size_t done = 0;
   bool ok = true;
@@ -176,42 +246,149 @@ bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
   if (!ok) ::DeleteFileA(tmp.c_str());
   return ok;
 }
+
+constexpr DWORD kNotPlain =
+    FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DEVICE;
+
+}  // namespace
+
+bool WriteFileInside(const std::string& folder, std::string_view relative,
+                     std::span<const uint8_t> bytes, bool makeFolders, std::string* why) {
+  std::vector<std::string> folders;
+  std::string name;
+  if (!SplitInside(relative, &folders, &name, why)) return false;
+  // Windows has no openat: each folder is looked at before it is used, which is as near as it
+  // offers to refusing junctions and links below the trusted folder.
+  std::string dir = folder.empty() ? std::string(".") : folder;
+  for (const std::string& part : folders) {
+    dir += "\\" + part;
+    DWORD a = ::GetFileAttributesA(dir.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES && makeFolders && ::CreateDirectoryA(dir.c_str(), nullptr))
+      a = ::GetFileAttributesA(dir.c_str());
+    if (a == INVALID_FILE_ATTRIBUTES) return Refuse(why, dir + " is missing");
+    if (!(a & FILE_ATTRIBUTE_DIRECTORY) || (a & FILE_ATTRIBUTE_REPARSE_POINT))
+      return Refuse(why, dir + " is a link or not a folder");
+  }
+  const std::string path = dir + "\\" + name;
+  const DWORD a = ::GetFileAttributesA(path.c_str());
+  if (a != INVALID_FILE_ATTRIBUTES && (a & kNotPlain))
+    return Refuse(why, path + " is a link or not a regular file");
+  if (!WriteThroughTemp(path, bytes)) return Refuse(why, "cannot write " + path);
+  return true;
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes, bool truncate,
+                  std::string* why) {
+  HANDLE h =
+      ::CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return Refuse(why, "cannot open " + path);
+  BY_HANDLE_FILE_INFORMATION info;
+  if (!::GetFileInformationByHandle(h, &info) || (info.dwFileAttributes & kNotPlain) ||
+      info.nNumberOfLinks > 1 || ::GetFileType(h) != FILE_TYPE_DISK) {
+    ::CloseHandle(h);
+    return Refuse(why, path + " is a link or not a regular file");
+  }
+  bool ok = truncate ? ::SetEndOfFile(h) != 0
+                     : ::SetFilePointer(h, 0, nullptr, FILE_END) != INVALID_SET_FILE_POINTER;
+  DWORD n = 0;
+  ok = ok && ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &n, nullptr) &&
+       n == bytes.size();
+  ok = ::CloseHandle(h) && ok;
+  return ok || Refuse(why, "cannot write " + path);
+}
 #else
-bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
-  std::string tmp = path + ".tmp";
+namespace {
+
+// Owns a descriptor.
+struct Fd {
+  int fd = -1;
+  explicit Fd(int f) : fd(f) {}
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  ~Fd() {
+    if (fd >= 0) ::close(fd);
+  }
+};
+
+}  // namespace
+
+bool WriteFileInside(const std::string& folder, std::string_view relative,
+                     std::span<const uint8_t> bytes, bool makeFolders, std::string* why) {
+  std::vector<std::string> folders;
+  std::string name;
+  if (!SplitInside(relative, &folders, &name, why)) return false;
+  const std::string base = folder.empty() ? std::string(".") : folder;
+  Fd dir(::open(base.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.fd < 0) return Refuse(why, "cannot open the folder " + base);
+  std::string shown = base;
+  // Each step holds the folder it entered, so nothing swapped in meanwhile can redirect it.
+  for (const std::string& part : folders) {
+    shown += "/" + part;
+    const int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    int next = ::openat(dir.fd, part.c_str(), flags);
+    if (next < 0 && errno == ENOENT && makeFolders && ::mkdirat(dir.fd, part.c_str(), 0755) == 0)
+      next = ::openat(dir.fd, part.c_str(), flags);
+    if (next < 0)
+      return Refuse(why,
+                    errno == ENOENT ? shown + " is missing" : shown + " is a link or not a folder");
+    ::close(dir.fd);
+    dir.fd = next;
+  }
+  const std::string path = shown + "/" + name;
+  struct stat st;
+  if (::fstatat(dir.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && !S_ISREG(st.st_mode))
+    return Refuse(why, path + " is a link or not a regular file");
+  const std::string tmp = name + ".tmp";
   // A temporary file left by an earlier crash goes first, and the new one is created afresh:
   // a stale link there must never lead the write to another file.
-  ::unlink(tmp.c_str());
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
+  ::unlinkat(dir.fd, tmp.c_str(), 0);
+  Fd out(::openat(dir.fd, tmp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  if (out.fd < 0) return Refuse(why, "cannot create " + path + ".tmp");
   size_t done = 0;
   while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) {
-      ::close(fd);
-      ::unlink(tmp.c_str());
-      return false;
-    }
+    ssize_t n = ::write(out.fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) break;
     done += static_cast<size_t>(n);
   }
-  if (::fsync(fd) != 0 || ::close(fd) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
-  }
-  if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-    ::unlink(tmp.c_str());
-    return false;
+  bool ok = done == bytes.size() && ::fsync(out.fd) == 0;
+  ok = ::close(out.fd) == 0 && ok;
+  out.fd = -1;
+  if (!ok || ::renameat(dir.fd, tmp.c_str(), dir.fd, name.c_str()) != 0) {
+    ::unlinkat(dir.fd, tmp.c_str(), 0);
+    return Refuse(why, "cannot write " + path);
   }
   // The rename itself reaches the disk only with its folder.
-  std::string folder = std::filesystem::path(path).parent_path().string();
-  int dir = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (dir >= 0) {
-    ::fsync(dir);
-    ::close(dir);
+  ::fsync(dir.fd);
+  return true;
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes, bool truncate,
+                  std::string* why) {
+  // O_NOFOLLOW: a link is refused, not followed; O_NONBLOCK: a FIFO cannot hold the game up.
+  // Emptying waits until the file is known to be the game's own.
+  const int flags =
+      O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (truncate ? 0 : O_APPEND);
+  Fd fd(::open(path.c_str(), flags, 0644));
+  if (fd.fd < 0) return Refuse(why, errno == ELOOP ? path + " is a link" : "cannot open " + path);
+  struct stat st;
+  if (::fstat(fd.fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_nlink > 1)
+    return Refuse(why, path + " is not a regular file of its own");
+  if (truncate && ::ftruncate(fd.fd, 0) != 0) return Refuse(why, "cannot empty " + path);
+  size_t done = 0;
+  while (done < bytes.size()) {
+    ssize_t n = ::write(fd.fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) return Refuse(why, "cannot write " + path);
+    done += static_cast<size_t>(n);
   }
   return true;
 }
 #endif
+
+bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes) {
+  const fs::path p(path);
+  return WriteFileInside(p.parent_path().string(), p.filename().string(), bytes);
+}
 
 bool MakeFolders(const std::string& folder) {
   std::error_code ec;

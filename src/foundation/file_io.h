@@ -3,6 +3,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <optional>
 #include <span>
 #include <string>
@@ -34,19 +35,45 @@ std::string PlayerFolder();
 // matched case-insensitively, since data made on case-insensitive systems must still load. A
 // path that exists in neither form comes back converted and placed in the game folder. The
 // player's own files resolve against the player folder instead (see SetPlayerFolder).
+//
+// Game paths come from the game's files and saves, so once a game folder is set they must stay
+// inside it: a path with "..", a drive, a network share or a device, or an absolute path outside
+// the game and player folders, comes back empty (which no file operation opens).
 std::string NativePath(std::string_view gamePath);
+
+// Whether NativePath accepts the game path (always, while no game folder is set).
+bool GamePathAllowed(std::string_view gamePath);
 
 // The largest file the loaders read whole.
 constexpr size_t kMaxFileBytes = size_t{512} << 20;
 
-// Reads a whole file (native path). Empty optional when it cannot be opened or read, or is
-// larger than maxBytes.
+// Reads a whole file (native path). Empty optional when it cannot be opened or read, is larger
+// than maxBytes, or is not a regular file (a FIFO or a device would block or never end).
 std::optional<std::vector<uint8_t>> ReadFileBytes(const std::string& path,
                                                   size_t maxBytes = kMaxFileBytes);
 
+// Opens a regular file (native path) for binary reading; null for anything else, without
+// blocking on a FIFO. The caller closes it.
+std::FILE* OpenRegularFile(const std::string& path);
+
 // Writes a file through a temporary file in the same folder, flushed and renamed over the
-// target, so a crash never leaves a half-written file in its place.
+// target, so a crash never leaves a half-written file in its place. An existing target that
+// is a link or not a regular file is left alone and the write fails.
 bool WriteFileAtomic(const std::string& path, std::span<const uint8_t> bytes);
+
+// The same for folder/relative, where folder is trusted (the player folder, an output folder
+// from the command line) and relative may come from a file. relative must pass
+// CheckInsidePath; each folder below `folder` is entered without following a link (and made
+// when missing and makeFolders is set), so a "saves" that is a link cannot send the write
+// elsewhere. False with *why (a short English reason) when refused or failed.
+bool WriteFileInside(const std::string& folder, std::string_view relative,
+                     std::span<const uint8_t> bytes, bool makeFolders = false,
+                     std::string* why = nullptr);
+
+// Appends to (or, with truncate, empties and writes) a file the game owns, such as its log.
+// A link, a file with other names (hard links) or anything but a regular file is refused.
+bool AppendToFile(const std::string& path, std::string_view bytes, bool truncate,
+                  std::string* why = nullptr);
 
 // Makes the folder and any missing parents; true when it exists afterwards.
 bool MakeFolders(const std::string& folder);

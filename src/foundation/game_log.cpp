@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <set>
 
 #include "foundation/clock.h"
 #include "foundation/file_io.h"
@@ -28,16 +29,19 @@ void GameLog::Redirect(std::function<void(const std::string& message)> sink) {
 }
 
 void AppendTextMode(const std::string& path, const std::string& text, bool truncate) {
-  FILE* f = std::fopen(NativePath(path).c_str(), truncate ? "wb" : "ab");
-  if (!f) return;
   std::string out;
   out.reserve(text.size() + 8);
   for (char c : text) {
     if (c == '\n') out += '\r';
     out += c;
   }
-  std::fwrite(out.data(), 1, out.size(), f);
-  std::fclose(f);
+  std::string why;
+  if (AppendToFile(NativePath(path), out, truncate, &why)) return;
+  // A log that is a link (say, to a file of the player's) is refused, never followed; say so
+  // once, since the log itself cannot, and play on.
+  static std::set<std::string> told;
+  if (!why.empty() && !why.starts_with("cannot") && told.insert(path).second)
+    std::fprintf(stderr, "isora: the log is not written: %s\n", why.c_str());
 }
 
 GameLog::GameLog(std::string path, bool truncate) : path_(std::move(path)) {

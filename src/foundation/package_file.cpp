@@ -21,7 +21,7 @@ constexpr size_t kMaxChunkOutput = 65536;
 
 class File {
  public:
-  explicit File(std::string_view path) : f_(std::fopen(NativePath(path).c_str(), "rb")) {}
+  explicit File(std::string_view path) : f_(OpenRegularFile(NativePath(path))) {}
   ~File() {
     if (f_) std::fclose(f_);
   }

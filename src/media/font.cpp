@@ -92,6 +92,10 @@ class Library {
   std::mutex& Mutex() { return mutex_; }
 
   bool Add(const std::string& path) {
+    // FreeType would wait forever on a FIFO in the font's place.
+    std::FILE* file = OpenRegularFile(path);
+    if (!file) return false;
+    std::fclose(file);
     FacePtr face = OpenFace(ft_, path, 0);
     if (!face) return false;
     std::string family = face->family_name ? face->family_name : "";

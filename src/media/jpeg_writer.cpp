@@ -10,6 +10,8 @@
 #include <cstring>
 #include <new>
 
+#include "foundation/file_io.h"
+
 namespace isora {
 
 std::vector<uint8_t> ScreenshotPixels(const Surface& backBuffer) {
@@ -255,12 +257,9 @@ void FeedBand(jpeg_compress_struct* cinfo, void* context) {
   jpeg_write_raw_data(cinfo, planes, 16);
 }
 
+// Never through a link or into a FIFO left in the picture's place.
 bool WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) return false;
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  ok = (std::fclose(f) == 0) && ok;
-  return ok;
+  return WriteFileAtomic(path, bytes);
 }
 
 bool SizeFits(int width, int height) {

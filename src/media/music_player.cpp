@@ -319,6 +319,16 @@ bool MusicPlayer::Open(Platform* notifyWindow, const std::string& path) {
     return false;
   }
   const std::string native = NativePath(path);
+  // A FIFO or a device in a music file's place would hold the decoder (and the game) forever.
+  std::error_code ec;
+  if (std::FILE* f = OpenRegularFile(native)) {
+    std::fclose(f);
+  } else if (std::filesystem::exists(native, ec)) {
+    log_.WriteText(WinFormat("[music]cannot play %s: not a regular file", path.c_str()));
+    graph->Release();
+    lastError_ = "RenderFile Failed!";
+    return false;
+  }
   if (!graph->RenderFile(native)) {
     log_.WriteText(
         WinFormat("[music]cannot play %s: %s", path.c_str(), graph->FailureText().c_str()));

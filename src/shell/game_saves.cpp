@@ -18,6 +18,12 @@ namespace {
 // The slot file as a native path beside the program.
 std::string SlotFile(int slot) { return NativePath(SaveSlotPath(slot)); }
 
+// The same below the player folder, in the case the folder's files already have ("Saves").
+std::string SlotBelowPlayerFolder(int slot) {
+  const std::string native = SlotFile(slot), base = PlayerFolder() + "/";
+  return native.starts_with(base) ? native.substr(base.size()) : SaveSlotPath(slot);
+}
+
 }  // namespace
 
 int GameSaves::SaveGame(int slot) {
@@ -32,8 +38,12 @@ int GameSaves::SaveGame(int slot) {
   data.killCount = game_.killedEnemies_;
   data.rainFlag = game_.rain_.Falling() ? 1 : 0;
   for (const std::string& line : SaveProgressTrace(data)) game_.Trace(line);
-  if (!WriteSaveFile(SlotFile(slot), data)) {
+  // The saves folder is entered without following a link: a saves folder that points
+  // elsewhere must not carry the player's saves (or anyone's files) out of the player folder.
+  std::string why;
+  if (!WriteFileInside(PlayerFolder(), SlotBelowPlayerFolder(slot), EncodeSave(data), true, &why)) {
     game_.log_.WriteText(WinFormat("Saving %s failed.", SaveSlotPath(slot).c_str()));
+    game_.log_.WriteText(why);
     // The slot keeps its old save; the player must know this one was not written.
     game_.ShowMessage(game_.texts_.Get(TextId::kGameNotSaved));
     return 0;

@@ -165,14 +165,17 @@ bool SideScreens::TakeScreenshot() {
   if (game_.renderer_.Format() != PixelFormat::Rgb565) return false;
   Surface* back = game_.renderer_.GetSurface(kSurfaceBackBuffer);
   if (!back) return false;
-  std::string folder = game_.workingDir_ + "/screenshot";
-  std::string path = folder + "/" + ScreenshotName(game_.platform_.LocalTime());
+  const std::string name = "screenshot/" + ScreenshotName(game_.platform_.LocalTime());
+  const std::string path = game_.workingDir_ + "/" + name;
   game_.Trace("7\n");
-  // The player pressed the key and expects a picture: a missing folder is made.
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (!WriteScreenshot(path, *back, 75)) {
+  std::vector<uint8_t> jpeg;
+  if (!EncodeScreenshot(*back, 75, &jpeg)) return false;
+  // The player pressed the key and expects a picture: a missing folder is made. One that is a
+  // link is not followed.
+  std::string why;
+  if (!WriteFileInside(game_.workingDir_, name, jpeg, true, &why)) {
     game_.log_.WriteText("Screenshot failed: cannot write " + path);
+    game_.log_.WriteText(why);
     return false;
   }
   lastScreenshot_ = path;

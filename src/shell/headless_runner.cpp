@@ -8,16 +8,24 @@ namespace isora {
 
 namespace {
 
-bool WriteText(const std::string& path, const std::string& text) {
-  return WriteFileAtomic(
-      path, std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(text.data()), text.size()));
+// The replay's line, and why, when the file cannot be written inside the output folder.
+std::string WriteOutput(const std::string& folder, const ReplayEvent& ev,
+                        std::span<const uint8_t> bytes) {
+  std::string why;
+  if (WriteFileInside(folder, ev.path, bytes, false, &why)) return {};
+  return "line " + std::to_string(ev.line) + ": " + ev.path + ": " + why;
 }
 
 }  // namespace
 
 HeadlessRunResult RunHeadless(CGame& game, HeadlessPlatform& platform,
-                              const std::vector<ReplayEvent>& events, int64_t maxFrames) {
+                              const std::vector<ReplayEvent>& events, int64_t maxFrames,
+                              const std::string& outFolder) {
   HeadlessRunResult result;
+  auto write = [&](const ReplayEvent& ev, std::span<const uint8_t> bytes) {
+    if (std::string error = WriteOutput(outFolder, ev, bytes); !error.empty())
+      result.errors.push_back(std::move(error));
+  };
   game.WindowProc(Message{kUmSetGame, 0, 0});
   size_t next = 0;
   bool closing = false;
@@ -52,12 +60,17 @@ HeadlessRunResult RunHeadless(CGame& game, HeadlessPlatform& platform,
         case ReplayEvent::Kind::kShot: {
           const Surface* back = game.GetRenderer().GetSurface(kSurfaceBackBuffer);
           std::vector<uint8_t> bmp = back ? SurfaceToBmp24(*back) : std::vector<uint8_t>{};
-          if (bmp.empty() || !WriteFileAtomic(ev.path, bmp)) result.errors.push_back(ev.path);
+          if (bmp.empty())
+            result.errors.push_back(ev.path + ": no back buffer");
+          else
+            write(ev, bmp);
           break;
         }
-        case ReplayEvent::Kind::kState:
-          if (!WriteText(ev.path, DumpGameState(game))) result.errors.push_back(ev.path);
+        case ReplayEvent::Kind::kState: {
+          const std::string text = DumpGameState(game);
+          write(ev, {reinterpret_cast<const uint8_t*>(text.data()), text.size()});
           break;
+        }
         case ReplayEvent::Kind::kPadDown:
         case ReplayEvent::Kind::kPadUp:
           platform.InjectPadButton(ev.padButton, ev.kind == ReplayEvent::Kind::kPadDown);

@@ -16,13 +16,16 @@ class HeadlessPlatform;
 struct HeadlessRunResult {
   int exitCode = 0;
   int64_t frames = 0;
-  std::vector<std::string> errors;  // files that could not be written
+  std::vector<std::string> errors;  // files that could not be written, each with the reason
 };
 
 // Plays the events against a game whose Init has succeeded. The run ends when the game quits;
-// after the last event (or at maxFrames when above 0) the window is closed for it.
+// after the last event (or at maxFrames when above 0) the window is closed for it. Shots and
+// dumps are written inside outFolder (empty: the working folder); a path that would leave it,
+// or a link on the way, is refused and listed in errors.
 HeadlessRunResult RunHeadless(CGame& game, HeadlessPlatform& platform,
-                              const std::vector<ReplayEvent>& events, int64_t maxFrames = 0);
+                              const std::vector<ReplayEvent>& events, int64_t maxFrames = 0,
+                              const std::string& outFolder = {});
 
 // The game state as JSON (mode, map, camera, player, roles, ground items, missions, relations,
 // message line, script, rain, kills).

@@ -92,12 +92,13 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
 #ifdef __EMSCRIPTEN__
     initialised = emscripten_get_now();
 #endif
-    HeadlessRunResult r = RunHeadless(game, platform, events, options.maxFrames);
+    HeadlessRunResult r = RunHeadless(game, platform, events, options.maxFrames, options.outDir);
 #ifdef __EMSCRIPTEN__
     frames = r.frames;
 #endif
-    for (const std::string& path : r.errors) {
-      std::fprintf(stderr, "isora: cannot write %s\n", path.c_str());
+    for (const std::string& error : r.errors) {
+      std::fprintf(stderr, "isora: %s: not written: %s\n", options.replayFile.c_str(),
+                   error.c_str());
     }
     exitCode = r.errors.empty() ? r.exitCode : 3;
     ReportBoxes(platform);
@@ -337,6 +338,11 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  std::error_code ec;
+  if (!options.outDir.empty() && !std::filesystem::is_directory(options.outDir, ec)) {
+    std::fprintf(stderr, "isora: the output folder %s does not exist\n", options.outDir.c_str());
+    return 2;
+  }
   std::string data = options.dataDir.empty() ? DefaultDataDir(argv[0]) : options.dataDir;
   if (data.empty()) {
     std::fprintf(stderr,
@@ -344,7 +350,6 @@ int main(int argc, char** argv) {
                  "--data DIR.\n");
     return 2;
   }
-  std::error_code ec;
   if (!std::filesystem::is_directory(data, ec)) {
     std::fprintf(stderr, "isora: cannot enter the game folder %s\n", data.c_str());
     return 2;

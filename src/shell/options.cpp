@@ -42,6 +42,7 @@ const char* ProgramUsage() {
          "  --trace               debugger output to stderr\n"
          "  --headless            no window: virtual clock, input from --replay\n"
          "  --replay FILE         play input events from FILE (with --headless)\n"
+         "  --out DIR             the folder the replay's shots and dumps go to (default: here)\n"
          "  --record FILE         write the input events of this session to FILE\n"
          "  --max-frames N        headless: stop after N frames\n"
          "  --start MAP[:ROW,COL] a new game on map\\MAP at that cell (default: the map's start\n"
@@ -102,6 +103,9 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
     } else if (a == "--replay") {
       if (!need(i)) return false;
       o->replayFile = args[++i];
+    } else if (a == "--out") {
+      if (!need(i)) return false;
+      o->outDir = args[++i];
     } else if (a == "--record") {
       if (!need(i)) return false;
       o->recordFile = args[++i];

@@ -19,6 +19,7 @@ struct ProgramOptions {
   bool headless = false;
   std::string replayFile;
   std::string recordFile;
+  std::string outDir;       // headless: where the replay's shots and dumps go (empty: here)
   long long maxFrames = 0;  // headless: stop after this many frames (0: no limit)
   // The edit loop: start on a map cell, or from a save slot, without the start-up screens.
   std::string startMap;                 // empty: the main menu as usual

@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "foundation/byte_io.h"
+#include "foundation/paths.h"
 #include "media/platform.h"
 
 namespace isora {
@@ -128,6 +129,10 @@ bool ParseReplay(const std::string& text, std::vector<ReplayEvent>* events, std:
       if (ev.virtualKey == 0) return fail("unknown key " + name);
     } else if (verb == "shot" || verb == "state") {
       if (!(words >> ev.path)) return fail(verb + " needs a path");
+      // A replay may come from anyone: what it writes stays inside the run's output folder.
+      if (const PathEscape e = CheckInsidePath(ev.path); e != PathEscape::kNone)
+        return fail(verb + " path " + ev.path + " " + PathEscapeText(e) +
+                    "; it must stay inside the output folder");
       ev.kind = verb == "shot" ? ReplayEvent::Kind::kShot : ReplayEvent::Kind::kState;
     } else if (verb == "pad") {
       std::string what, name;

@@ -13,7 +13,8 @@
 //   @<frame> pad plug|unplug <n>       a pad came or went; n pads are open afterwards
 //
 // An event at frame N happens once N frames have run. Blank lines and lines starting with '#'
-// are ignored.
+// are ignored. Shot and state paths are relative to the run's output folder and may not leave
+// it (no "..", no absolute path, no drive).
 #pragma once
 
 #include <cstdint>

@@ -177,19 +177,20 @@ nlohmann::json PlayRecordingBack(const std::string& recording, int64_t frames) {
   ReplayEvent dump;
   dump.frame = frames;
   dump.kind = ReplayEvent::Kind::kState;
-  // Replay paths are the runner's own, not game paths: this one goes beside the recording.
-  dump.path = recording + ".json";
+  // Replay paths are relative to the run's output folder: this one goes beside the recording.
+  const std::filesystem::path beside = std::filesystem::path(recording + ".json");
+  dump.path = beside.filename().string();
   events.insert(events.end() - 1, dump);
-  RunHeadless(*d.game, d.platform, events);
-  std::ifstream dumped(dump.path);
+  RunHeadless(*d.game, d.platform, events, 0, beside.parent_path().string());
+  std::ifstream dumped(beside);
   nlohmann::json state;
   if (dumped)
     state = nlohmann::json::parse(dumped);
   else
-    ADD_FAILURE() << "no state dump at " << dump.path;
+    ADD_FAILURE() << "no state dump at " << beside;
   dumped.close();
   std::filesystem::remove(recording);
-  std::filesystem::remove(dump.path);
+  std::filesystem::remove(beside);
   return state;
 }
 

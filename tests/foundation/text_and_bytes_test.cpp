@@ -87,9 +87,9 @@ TEST_F(FilesTest, GamePathsResolveAgainstTheGameFolderNotTheWorkingDirectory) {
   EXPECT_EQ(GameFolder(), (tempDir_.Path() / "Game").string());
   EXPECT_EQ(NativePath("maps\\town.map"), GameFolder() + "/Maps/Town.map");
   EXPECT_EQ(ReadFileBytes(NativePath("MAPS/TOWN.MAP")), std::vector<uint8_t>{'m'});
-  // Absolute paths are left alone; only what lies below the folder is matched loosely.
+  // Absolute paths outside the folder open nothing: game paths come from the game's files.
   const std::string outside = (tempDir_.Path() / "elsewhere.txt").string();
-  EXPECT_EQ(NativePath(outside), outside);
+  EXPECT_EQ(NativePath(outside), "");
   SetGameFolder((tempDir_.Path() / "game").string());
   EXPECT_FALSE(ReadFileBytes(NativePath("maps/town.map")));
   // The working directory is never the base while a folder is set, and never changes.

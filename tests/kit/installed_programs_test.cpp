@@ -73,5 +73,18 @@ TEST(InstalledPrograms, ReplayCheckInPlacePlaysTheGameFolderItself) {
   EXPECT_NE(r.err.find("needs FILE and --data DIR"), std::string::npos) << r.err;
 }
 
+TEST(InstalledPrograms, ReplayOutputsOutsideTheOutputFolderAreRefusedByLine) {
+  kit_test::KitFolder dir;
+  test::WriteFile("r.replay", "@1 ldown\n@5 shot ../escaped.bmp\n@6 quit\n");
+  const kit_test::KitResult r = kit_test::RunKit("replay check r.replay --data nowhere");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("r.replay:2: shot path ../escaped.bmp climbs out"), std::string::npos)
+      << r.err;
+  const std::string args = "--headless --replay '" + test::InFolder("r.replay").string() + "' 2>&1";
+  auto [out, status] = Output(ProgramPath(), args.c_str());
+  EXPECT_EQ(status, 2);
+  EXPECT_NE(out.find("line 2: shot path ../escaped.bmp climbs out"), std::string::npos) << out;
+}
+
 }  // namespace
 }  // namespace isora

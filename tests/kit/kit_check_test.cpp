@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 
 #include "kit_runner.h"
 #include "lib/game_check.h"
@@ -244,6 +245,26 @@ TEST_F(KitCheck, StringsMustNameTheEngineTextsAndKeepTheirValues) {
   EXPECT_TRUE(warned) << report.Format();
   for (const CheckIssue& i : report.issues)
     EXPECT_NE(i.line == 2 && i.file == "ini/strings.ini", true) << i.message;
+}
+
+TEST_F(KitCheck, GeneratedFileNamesThatLeaveTheOutputAreReportedAndNeverBuilt) {
+  const std::array<const char*, 4> cases[] = {
+      {"audio/sounds.json", "\"button_over.wav\"", "\"../../ESCAPED-sound.wav\"", "sound"},
+      {"roles/roles.json", "\"file\": \"elder.pmg\"", "\"file\": \"../../ESC.pmg\"", "role set"},
+      {"maps/village.tmj", "\"value\": \"village.map\"", "\"value\": \"../../ESC.map\"", "map"},
+      {"ini/game.ini", "ini=data\\ini.epk", "ini=..\\..\\ESC.epk", "package ini"}};
+  for (const auto& [file, from, to, what] : cases) {
+    const std::string path = std::string("game/") + file;
+    const std::string original = test::ReadFile(path);
+    Edit(path, from, to);
+    EXPECT_TRUE(Reported(Check(), file, LineOf(path, "ESC"), std::string(what) + " "));
+    const kit_test::KitResult r = RunKit("build game out --no-check");
+    EXPECT_NE(r.status, 0) << file;
+    EXPECT_NE(r.err.find(file), std::string::npos) << r.err;
+    for (const auto& e : std::filesystem::directory_iterator("."))
+      EXPECT_FALSE(e.path().filename().string().starts_with("ESC")) << e.path();
+    test::WriteFile(path, original);
+  }
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // every layer data encoding, group layers, templates, typed properties, layer names in any
 // case; what the game cannot use is warned about, and what it cannot take is refused by name.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "demo/demo_paths.h"
 #include "kit_runner.h"
@@ -222,6 +223,27 @@ TEST_F(KitTiled, WhatTheGameCannotUseIsWarnedAboutByName) {
   const kit_test::KitResult r = RunKit("map import-tiled game/maps/odd.tmj odd.map");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.err.find("warning: layer Decor"), std::string::npos) << r.err;
+}
+
+TEST_F(KitTiled, TilesetsAndCataloguesOutsideTheProjectOrNotFilesAreNotOpened) {
+  ASSERT_EQ(mkfifo("game/maps/fifo.tsj", 0644), 0);
+  const std::pair<const char*, const char*> cases[] = {
+      {"/etc/passwd", "tileset /etc/passwd lies outside the map's project"},
+      {"../../outside.tsj", "tileset ../../outside.tsj lies outside the map's project"},
+      {"fifo.tsj", "cannot read"},  // at once, not once a writer comes
+  };
+  for (const auto& [source, words] : cases) {
+    json m = tmj_;
+    m["tilesets"][0] = {{"firstgid", 1}, {"source", source}};
+    EXPECT_TRUE(Refused(m, words));
+  }
+  json m = tmj_;
+  for (json& p : m["properties"])
+    if (p["name"] == "roleCatalog") p["value"] = "/etc/passwd";
+  EXPECT_TRUE(Refused(m, "roleCatalog /etc/passwd lies outside"));
+  // Climbing inside the project stays ordinary.
+  EXPECT_EQ(demo::MapRelativePath("game/maps", "../data/npc.json"), "game/data/npc.json");
+  EXPECT_FALSE(demo::MapRelativePath("game/maps/sub", "../../data/npc.json"));
 }
 
 TEST_F(KitTiled, MapsTheGameCannotTakeAreRefusedNamingWhy) {

@@ -50,6 +50,17 @@ TEST(Replay, RejectsBadLinesWithTheirNumber) {
   EXPECT_FALSE(ParseReplay("@-1 quit\n", &ev, &error));
 }
 
+TEST(Replay, ShotAndStatePathsOutsideTheOutputFolderAreRefusedByLine) {
+  std::vector<ReplayEvent> ev;
+  std::string error;
+  for (const char* path : {"/any/path", "../up.json", "d/../../x.bmp", "C:\\x.bmp", "\\\\h\\s"})
+    for (const char* verb : {"shot", "state"}) {
+      EXPECT_FALSE(ParseReplay(std::string("@0 ldown\n@5 ") + verb + " " + path, &ev, &error));
+      EXPECT_EQ(error.rfind("line 2: " + std::string(verb) + " path " + path, 0), 0u) << error;
+    }
+  EXPECT_TRUE(ParseReplay("@5 shot dumps/a.bmp\n@6 state ./b.json\n", &ev, &error)) << error;
+}
+
 TEST(Replay, WhatTheRecorderWritesReadsBack) {
   const std::string path = testing::TempDir() + "recorded.replay";
   {
@@ -125,10 +136,10 @@ TEST(Replay, BmpOfASurfaceIsBottomUp24Bit) {
 TEST(Options, ParsesTheProgramOptions) {
   ProgramOptions o;
   std::string error;
-  ASSERT_TRUE(
-      ParseProgramOptions({"--data", "g", "--fullscreen", "--scale", "2", "--pixel-format", "555",
-                           "--no-sound", "--trace", "--headless", "--replay", "r", "--record", "w"},
-                          &o, &error))
+  ASSERT_TRUE(ParseProgramOptions(
+      {"--data", "g", "--fullscreen", "--scale", "2", "--pixel-format", "555", "--no-sound",
+       "--trace", "--headless", "--replay", "r", "--record", "w", "--out", "o"},
+      &o, &error))
       << error;
   EXPECT_EQ(o.dataDir, "g");
   EXPECT_TRUE(o.fullscreen);
@@ -137,6 +148,7 @@ TEST(Options, ParsesTheProgramOptions) {
   EXPECT_TRUE(o.noSound && o.trace && o.headless);
   EXPECT_EQ(o.replayFile, "r");
   EXPECT_EQ(o.recordFile, "w");
+  EXPECT_EQ(o.outDir, "o");
 
   ProgramOptions bad;
   EXPECT_FALSE(ParseProgramOptions({"--scale", "0"}, &bad, &error));

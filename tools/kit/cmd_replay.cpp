@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "foundation/file_io.h"
+#include "foundation/paths.h"
 #include "kit/kit.h"
 #include "lib/replay_expect.h"
 
@@ -153,16 +154,21 @@ int RunReplayCheck(const std::vector<std::string>& args) {
   auto bytes = ReadFileBytes(file);
   if (!bytes) return Fail("cannot read " + file);
   const std::string text(bytes->begin(), bytes->end());
-  // The state dumps the replay asks for: "@<frame> state <path>".
+  // The state dumps the replay asks for: "@<frame> state <path>". What a replay writes or the
+  // kit reads back stays inside the work folder.
   std::vector<std::string> statePaths;
   {
     std::istringstream lines(text);
     std::string line;
-    while (std::getline(lines, line)) {
+    for (int number = 1; std::getline(lines, line); ++number) {
       std::istringstream words(line);
       std::string frame, kind, path;
-      if (words >> frame >> kind >> path && frame[0] == '@' && kind == "state")
-        statePaths.push_back(path);
+      if (!(words >> frame >> kind >> path) || frame[0] != '@') continue;
+      if (kind != "state" && kind != "shot") continue;
+      if (const PathEscape e = CheckInsidePath(path); e != PathEscape::kNone)
+        return Fail(file + ":" + std::to_string(number) + ": " + kind + " path " + path + " " +
+                    PathEscapeText(e) + "; it must stay inside the output folder");
+      if (kind == "state") statePaths.push_back(path);
     }
   }
   std::vector<replay::ReplayExpectation> expectations;
@@ -204,7 +210,8 @@ int RunReplayCheck(const std::vector<std::string>& args) {
     return Fail("cannot find the isora program beside isora-kit; give --program PATH");
   const std::string replayPath = fs::absolute(file, ec).string();
   const std::string log = (work.path / "isora.log").string();
-  std::vector<std::string> argv = {isora, "--headless", "--replay", replayPath};
+  std::vector<std::string> argv = {isora,      "--headless", "--replay",
+                                   replayPath, "--out",      work.path.string()};
   if (!game.empty()) {
     argv.push_back("--data");
     argv.push_back(game.string());

@@ -2,9 +2,10 @@
 #pragma once
 
 #include <exception>
-#include <fstream>
 #include <nlohmann/json.hpp>
 #include <string>
+
+#include "foundation/file_io.h"
 
 namespace isora::kit {
 
@@ -12,13 +13,14 @@ namespace isora::kit {
 // file when it cannot be read or parsed.
 template <class Json>
 bool ReadJsonFile(const std::string& path, Json& out, std::string* error) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  // Read whole first: a FIFO or a device in a source's place is refused, not waited on.
+  auto bytes = ReadFileBytes(path, size_t{64} << 20);
+  if (!bytes) {
     *error = "cannot read " + path;
     return false;
   }
   try {
-    out = Json::parse(in);
+    out = Json::parse(bytes->begin(), bytes->end());
   } catch (const std::exception& e) {
     *error = path + ": " + e.what();
     return false;

@@ -6,6 +6,7 @@
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
 #include "foundation/ini_file.h"
+#include "foundation/paths.h"
 #include "lib/art_files.h"
 #include "lib/bmp_writer.h"
 #include "lib/db_writer.h"
@@ -56,6 +57,13 @@ std::string GamePathToRelative(std::string p) {
 }
 
 std::vector<uint8_t> Bytes(const std::string& s) { return {s.begin(), s.end()}; }
+
+// A name from a source that becomes a file of the game: it must stay in its folder.
+bool PlainOutputName(const std::string& source, const std::string& what, const std::string& name,
+                     std::string* error) {
+  if (IsPlainName(name)) return true;
+  return Fail{error}(source + ": " + what + " \"" + name + "\" " + PlainNameProblem(name));
+}
 
 class PackSet {
  public:
@@ -168,6 +176,9 @@ bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* er
   for (const char* key : {"ini", "script", "role", "ui", "face", "items", "skill", "tiles"}) {
     std::string value = gameIni.GetString("MDfile", key);
     if (value.empty()) return fail(std::string("ini/game.ini: [MDfile] ") + key + " is missing");
+    if (const PathEscape e = CheckInsidePath(value); e != PathEscape::kNone)
+      return fail(std::string("ini/game.ini: [MDfile] ") + key + " \"" + value + "\" " +
+                  PathEscapeText(e) + "; packages stay inside the game folder");
     pack[key] = GamePathToRelative(value);
   }
 
@@ -231,6 +242,7 @@ bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* er
   for (const auto& set : roleSets.value("sets", nlohmann::json::array())) {
     const std::string file = set.value("file", "");
     if (file.empty()) return fail("roles/roles.json: a set without \"file\"");
+    if (!PlainOutputName("roles/roles.json", "role set file", file, error)) return false;
     RoleFrames frames = MakeRoleFrames(set);
     nlohmann::json states = nlohmann::json::array();
     for (const auto& [state, count] : set["states"].items())
@@ -262,6 +274,7 @@ bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* er
     std::vector<std::string> warnings;
     if (!ImportTiledMap(path, context, desc, &warnings, error)) return false;
     const std::string file = desc.value("file", fs::path(path).stem().string() + ".map");
+    if (!PlainOutputName(path, "map file", file, error)) return false;
     MapFileData map;
     if (!BuildMapFromJson(desc, file, map, error)) return fail(path + ": " + *error);
     files["map/" + file] = WriteMapFile(map);
@@ -309,12 +322,17 @@ bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* er
     return false;
 
   // Sounds, music and the cursor.
-  for (const auto& s : sounds.value("sounds", nlohmann::json::array()))
+  for (const auto& s : sounds.value("sounds", nlohmann::json::array())) {
+    if (!PlainOutputName("audio/sounds.json", "sound", s.value("name", ""), error)) return false;
     files["sound/" + s.value("name", "")] =
         WriteWav(SampleBytes(SynthesizeSound(s)), 1, kSampleRate, 16);
-  for (const auto& m : music.value("pieces", nlohmann::json::array()))
+  }
+  for (const auto& m : music.value("pieces", nlohmann::json::array())) {
+    if (!PlainOutputName("audio/music.json", "music piece", m.value("name", ""), error))
+      return false;
     files["music/" + m.value("name", "")] =
         WriteWav(SampleBytes(SynthesizeMusic(m)), 1, kSampleRate, 16);
+  }
   files["data/cursor.ani"] = WriteAni(MakeCursorFrames(artSrc));
 
   packs.Finish(files);
@@ -346,12 +364,14 @@ bool BuildDemo(const DemoBuildOptions& options, FileSet* filesOut, std::string* 
     fs::create_directories(out / dir, ec);
     if (ec) return Fail{error}("cannot create " + (out / dir).string() + ": " + ec.message());
   }
+  // Every name is checked before anything is written, and each write enters the output's
+  // folders without following links, so no source can place a file outside the output.
+  for (const auto& [rel, bytes] : files)
+    if (const PathEscape e = CheckInsidePath(rel); e != PathEscape::kNone)
+      return Fail{error}("the built file " + rel + " " + PathEscapeText(e));
   for (const auto& [rel, bytes] : files) {
-    const fs::path path = out / rel;
-    fs::create_directories(path.parent_path(), ec);
-    if (ec)
-      return Fail{error}("cannot create " + path.parent_path().string() + ": " + ec.message());
-    if (!WriteFileAtomic(path.string(), bytes)) return Fail{error}("cannot write " + path.string());
+    std::string why;
+    if (!WriteFileInside(out.string(), rel, bytes, true, &why)) return Fail{error}(why);
   }
   RemoveStaleFiles(out, files, removed);
   if (filesOut) *filesOut = std::move(files);

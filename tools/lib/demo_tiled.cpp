@@ -74,11 +74,6 @@ struct Fail {
   }
 };
 
-std::string JoinPath(const std::string& base, const std::string& rel) {
-  if (base.empty()) return rel;
-  return (std::filesystem::path(base) / rel).lexically_normal().string();
-}
-
 // The cell under an object's point (Tiled keeps iso object positions in tile-height units).
 bool ObjectCell(const nlohmann::json& o, int tileHeight, int n, int& row, int& column) {
   if (!o.contains("x") || !o.contains("y") || !o["x"].is_number() || !o["y"].is_number())
@@ -149,7 +144,9 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
     std::string rel = StringProperty(tmj, "objectCatalog");
     if (!rel.empty()) {
       nlohmann::json src;
-      if (!ReadJsonFile(JoinPath(context.baseDir, rel), src, error)) return false;
+      const auto path = MapRelativePath(context.baseDir, rel);
+      if (!path) return fail("objectCatalog " + rel + " lies outside the map's project");
+      if (!ReadJsonFile(*path, src, error)) return false;
       if (!ParseObjectCatalog(src, ownObjects, error)) return false;
       objects = &ownObjects;
     }
@@ -160,7 +157,9 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
     std::string rel = StringProperty(tmj, "roleCatalog");
     if (!rel.empty()) {
       nlohmann::json src;
-      if (!ReadJsonFile(JoinPath(context.baseDir, rel), src, error)) return false;
+      const auto path = MapRelativePath(context.baseDir, rel);
+      if (!path) return fail("roleCatalog " + rel + " lies outside the map's project");
+      if (!ReadJsonFile(*path, src, error)) return false;
       ownRoles = src.value("records", nlohmann::json::array());
       roles = &ownRoles;
     }

@@ -7,10 +7,12 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "foundation/file_io.h"
 #include "foundation/game_texts.h"
 #include "foundation/gbk.h"
+#include "foundation/paths.h"
 #include "lib/art_files.h"
 #include "lib/demo_art.h"
 #include "lib/demo_builder.h"
@@ -134,6 +136,7 @@ class Checker {
     CheckIniReferences();
     CheckStrings();
     CheckMaps();
+    CheckOutputNames();
     CheckScriptReferences();
     for (const std::string& unused : overrides_.Unused())
       Warning(unused, 0, "replaces no picture of the game (see isora-kit art list)");
@@ -700,6 +703,7 @@ class Checker {
       map.size = desc.value("size", 0);
       map.passable.assign(static_cast<size_t>(map.size) * map.size, 1);
       const std::string file = desc.value("file", fs::path(path).stem().string() + ".map");
+      outputMapNames_.emplace_back(rel, file, LineOfText(text, file));
       const int groundLine = std::max(LineOfText(text, "\"ground\""), LineOfText(text, "ground\""));
       std::set<std::string> reported;
       for (const auto& cell : desc["cells"]) {
@@ -741,8 +745,40 @@ class Checker {
               "exit id " + e.key + ": map \"" + e.value + "\" is not built from any map in maps/");
   }
 
+  // Names the build turns into files must be plain names in their folders (packages: paths
+  // inside the game folder), or the build would write outside its output.
+  void CheckOutputNames() {
+    for (const auto& [rel, array, field, what] :
+         {std::tuple<const char*, const char*, const char*, const char*>{"audio/sounds.json",
+                                                                         "sounds", "name", "sound"},
+          {"audio/music.json", "pieces", "name", "music piece"},
+          {"roles/roles.json", "sets", "file", "role set file"}}) {
+      const JsonSource* s = Json(rel);
+      if (!s || !s->doc.is_object()) continue;
+      const json list = s->doc.value(array, json::array());
+      for (size_t i = 0; i < list.size(); ++i) {
+        if (!list[i].is_object() || !list[i].contains(field)) continue;
+        const std::string name = Str(list[i], field);
+        if (!IsPlainName(name))
+          Error(rel, s->LineOf("/" + std::string(array) + "/" + std::to_string(i) + "/" + field),
+                std::string(what) + " \"" + name + "\" " + PlainNameProblem(name));
+      }
+    }
+    for (const auto& [file, name, line] : outputMapNames_)
+      if (!IsPlainName(name))
+        Error(file, line, "map file \"" + name + "\" " + PlainNameProblem(name));
+    if (auto it = ini_.find("game.ini"); it != ini_.end())
+      for (const IniEntry& e : it->second)
+        if (e.section == "MDfile" && !e.value.empty())
+          if (const PathEscape escape = CheckInsidePath(e.value); escape != PathEscape::kNone)
+            Error("ini/game.ini", e.line,
+                  "package " + e.key + " \"" + e.value + "\" " + PathEscapeText(escape) +
+                      "; packages stay inside the game folder");
+  }
+
   std::string src_;
   CheckReport report_;
+  std::vector<std::tuple<std::string, std::string, int>> outputMapNames_;
   std::map<std::string, JsonSource> json_;
   std::map<std::string, std::vector<IniEntry>> ini_;
   std::map<std::string, std::string> scripts_;  // file name -> game bytes

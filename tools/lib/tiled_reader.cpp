@@ -11,6 +11,7 @@
 #include <filesystem>
 
 #include "foundation/file_io.h"
+#include "foundation/paths.h"
 
 namespace isora::demo {
 
@@ -46,9 +47,9 @@ bool LooksLikeXml(const std::string& text) {
   return i < text.size() && text[i] == '<';
 }
 
-std::string Join(const std::string& base, const std::string& rel) {
-  if (base.empty() || fs::path(rel).is_absolute()) return rel;
-  return (fs::path(base) / rel).lexically_normal().string();
+bool Outside(const std::string& what, const std::string& source, std::string* error) {
+  return Fail{error}(what + " " + source +
+                     " lies outside the map's project (the folder above the map's folder)");
 }
 
 // ---- decoding ----------------------------------------------------------------------------
@@ -365,7 +366,9 @@ struct Normaliser {
     if (!ts.contains("source")) return true;
     const std::string source = ts.value("source", "");
     json external;
-    if (!LoadJsonOrXml(Join(baseDir, source), "tileset", external, error)) return false;
+    const auto path = MapRelativePath(baseDir, source);
+    if (!path) return Outside("tileset", source, error);
+    if (!LoadJsonOrXml(*path, "tileset", external, error)) return false;
     if (!external.is_object()) return Fail{error}(source + ": not a tileset");
     external["firstgid"] = JsonInt(ts, "firstgid", 0);
     ts = std::move(external);
@@ -381,7 +384,9 @@ struct Normaliser {
     if (depth > kMaxIncludeDepth) return Fail{error}("object templates nest too deeply");
     const std::string source = o.value("template", "");
     json tpl;
-    if (!LoadJsonOrXml(Join(baseDir, source), "template", tpl, error)) return false;
+    const auto path = MapRelativePath(baseDir, source);
+    if (!path) return Outside("template", source, error);
+    if (!LoadJsonOrXml(*path, "template", tpl, error)) return false;
     if (!tpl.is_object() || !tpl.contains("object") || !tpl["object"].is_object())
       return Fail{error}(source + ": not an object template");
     json base = tpl["object"];
@@ -551,6 +556,19 @@ bool ReadTiledMap(const std::string& path, json& out, std::vector<std::string>* 
     return false;
   }
   return true;
+}
+
+std::optional<std::string> MapRelativePath(const std::string& mapFolder, const std::string& rel) {
+  std::error_code ec;
+  fs::path folder = fs::absolute(mapFolder.empty() ? fs::path(".") : fs::path(mapFolder), ec);
+  if (ec) return std::nullopt;
+  folder = folder.lexically_normal();
+  if (!folder.has_filename()) folder = folder.parent_path();  // "maps/" is "maps"
+  if (!JoinInside(folder.parent_path().string(), folder.string(), rel)) return std::nullopt;
+  // The caller's own form, so messages name the file as the caller knows it.
+  std::string slashed = rel;
+  std::replace(slashed.begin(), slashed.end(), '\\', '/');
+  return (fs::path(mapFolder) / slashed).lexically_normal().string();
 }
 
 int JsonInt(const nlohmann::json& owner, const char* key, int fallback) {

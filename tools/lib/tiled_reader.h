@@ -10,6 +10,7 @@
 #pragma once
 
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ bool ReadTiledMap(const std::string& path, nlohmann::json& out, std::vector<std:
 // The same for a map held in memory; baseDir resolves external tilesets and templates.
 bool ParseTiledMap(const std::string& text, const std::string& baseDir, nlohmann::json& out,
                    std::vector<std::string>* warnings, std::string* error);
+
+// A file a map names (tileset, template, catalogue), relative to the map's folder, as a path to
+// open. Tiled keeps a project's maps, tilesets and templates side by side, so ".." is
+// ordinary; but the file must lie inside the folder above the map's folder (for a game
+// source: the source folder), so a stranger's map cannot name any file of the machine. Empty
+// when it would leave it, or is absolute.
+std::optional<std::string> MapRelativePath(const std::string& mapFolder, const std::string& rel);
 
 // Decodes base64 layer data, inflating it with compression "" (none), "zlib", "gzip" or "zstd",
 // into exactly count tile ids (little-endian 32-bit words). False with *error on bad data.
