@@ -755,6 +755,21 @@ DisplayMode SdlPlatform::GetDisplayMode() const {
   return mode;
 }
 
+std::optional<uint32_t> SdlPlatform::ShownColor(int x, int y) const {
+  const SDL_Rect& v = impl_->view;
+  if (!impl_->windowSurface || !impl_->shownOn || x < 0 || y < 0 || x >= kScreenWidth ||
+      y >= kScreenHeight)
+    return std::nullopt;
+  SDL_Surface* s = SDL_GetWindowSurface(impl_->window.get());
+  if (s != impl_->shownOn || s->format->BytesPerPixel != 4) return std::nullopt;
+  const int wx = v.x + x * v.w / kScreenWidth, wy = v.y + y * v.h / kScreenHeight;
+  const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) +
+                                                      static_cast<size_t>(wy) * s->pitch);
+  Uint8 r, g, b;
+  SDL_GetRGB(row[wx], s->format, &r, &g, &b);
+  return static_cast<uint32_t>(r << 16 | g << 8 | b);
+}
+
 int SdlPlatform::PadsOpen() const { return static_cast<int>(impl_->controllers.size()); }
 
 void SdlPlatform::MessageBox(const std::string& text, const std::string& caption,
