@@ -14,6 +14,7 @@
 #include "foundation/stop_signals.h"
 #include "media/ani_reader.h"
 #include "media/sdl_handles.h"
+#include "media/window_frame.h"
 
 namespace isora {
 
@@ -83,18 +84,20 @@ int64_t PackPoint(int x, int y) {
 #ifndef __EMSCRIPTEN__
 // Whether the renderer draws on the CPU: SDL's own software renderer, or a GL driver whose
 // rasteriser is software (as on machines and virtual machines without a GPU).
-static bool RendersInSoftware(SDL_Renderer* renderer) {
+// `what` names the renderer (and the GL driver's rasteriser) for the trace.
+static bool RendersInSoftware(SDL_Renderer* renderer, std::string* what) {
   SDL_RendererInfo info{};
   if (SDL_GetRendererInfo(renderer, &info) != 0) return false;
+  *what = info.name ? info.name : "";
   if (info.flags & SDL_RENDERER_SOFTWARE) return true;
-  const std::string name = info.name ? info.name : "";
-  if (name.rfind("opengl", 0) != 0 || !SDL_GL_GetCurrentContext()) return false;
+  if (what->rfind("opengl", 0) != 0 || !SDL_GL_GetCurrentContext()) return false;
   using GetString = const unsigned char* (*)(unsigned int);
   auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
   if (!getString) return false;
   constexpr unsigned int kGlRenderer = 0x1F01;
   const unsigned char* text = getString(kGlRenderer);
   const std::string gl = text ? reinterpret_cast<const char*>(text) : "";
+  *what += " on " + gl;
   for (const char* soft : {"llvmpipe", "softpipe", "Software Rasterizer", "SWR", "lavapipe"})
     if (gl.find(soft) != std::string::npos) return true;
   return false;
@@ -130,13 +133,17 @@ class SdlPlatformImpl {
   uint32_t stepStart = 0;
   sdl::CursorPtr arrow;
   // Presentation. Where rendering is done in software anyway (SDL's software renderer, or a
-  // GL driver that rasterises on the CPU), the frame is blitted straight onto the window's
-  // surface: no texture upload, no clear, no second copy. A frame identical to the one shown
-  // is not presented again unless the window asks to be redrawn.
+  // GL driver that rasterises on the CPU), the frame goes straight onto the window's surface:
+  // no texture upload, no clear, no second copy; only the parts that changed since the frame
+  // shown are converted and sent to the window system. A frame identical to the one shown is
+  // not presented again unless the window asks to be redrawn.
   bool windowSurface = false;
   SDL_Rect view{0, 0, Platform::kScreenWidth, Platform::kScreenHeight};
-  std::vector<uint16_t> shown;
-  bool presentAgain = true;
+  ShownFrame shown;
+  // The window surface the shown frame is on: a new one (the window resized) starts blank.
+  SDL_Surface* shownOn = nullptr;
+  int shownOnWidth = 0, shownOnHeight = 0;
+  std::vector<SDL_Rect> updates;
   bool cursorHiddenForVideo = false;
 
   bool Ready() const { return video.Ready(); }
@@ -184,33 +191,27 @@ class SdlPlatformImpl {
     return Point{x, y};
   }
 
-  // True when the frame equals the one on screen and nothing asked for a redraw; otherwise
-  // remembers it as the one about to be shown.
-  bool SameAsShown(const Surface& back) {
-    const int w = std::min(back.Width(), Platform::kScreenWidth);
-    const int h = std::min(back.Height(), Platform::kScreenHeight);
-    const size_t rowBytes = static_cast<size_t>(w) * sizeof(uint16_t);
-    bool same = !presentAgain && shown.size() == static_cast<size_t>(w) * h;
-    for (int y = 0; same && y < h; ++y)
-      same = std::memcmp(&shown[static_cast<size_t>(y) * w], back.Row(y), rowBytes) == 0;
-    if (same) return true;
-    shown.resize(static_cast<size_t>(w) * h);
-    for (int y = 0; y < h; ++y)
-      std::memcpy(&shown[static_cast<size_t>(y) * w], back.Row(y), rowBytes);
-    presentAgain = false;
-    return false;
-  }
-
   bool PresentOnWindowSurface(const Surface& back) {
     SDL_Surface* target = SDL_GetWindowSurface(window.get());
     if (!target) return false;
-    const Uint32 format =
-        back.Format() == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
+    if (target != shownOn || target->w != shownOnWidth || target->h != shownOnHeight) {
+      shown.Forget();
+      shownOn = target;
+      shownOnWidth = target->w;
+      shownOnHeight = target->h;
+    }
+    const std::vector<Rect>& changed = shown.Take(back);
+    if (changed.empty()) return true;
+    const bool ok = DrawOnWindowSurface(back, changed, target);
+    // What the window shows is not known after a failure: the next frame goes whole.
+    if (!ok) shown.Forget();
+    return ok;
+  }
+
+  bool DrawOnWindowSurface(const Surface& back, const std::vector<Rect>& changed,
+                           SDL_Surface* target) {
     const int w = std::min(back.Width(), Platform::kScreenWidth);
     const int h = std::min(back.Height(), Platform::kScreenHeight);
-    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(back.Pixels()), w,
-                                                            h, 16, back.Pitch() * 2, format);
-    if (!frame) return false;
     // The 640×480 screen scaled to fit the window, centred, as the renderer's logical size does.
     double scale = std::min(static_cast<double>(target->w) / Platform::kScreenWidth,
                             static_cast<double>(target->h) / Platform::kScreenHeight);
@@ -219,6 +220,34 @@ class SdlPlatformImpl {
     view.h = std::max(1, static_cast<int>(Platform::kScreenHeight * scale));
     view.x = (target->w - view.w) / 2;
     view.y = (target->h - view.h) / 2;
+    const bool whole = changed.size() == 1 && changed[0] == back.Bounds();
+    const Uint32 targetFormat = target->format->format;
+    if (view.w == w && view.h == h && !SDL_MUSTLOCK(target) &&
+        (targetFormat == SDL_PIXELFORMAT_RGB888 || targetFormat == SDL_PIXELFORMAT_ARGB8888)) {
+      // Unscaled onto 32-bit pixels, the common case: each changed rectangle is converted
+      // straight into the window's buffer and only those are sent.
+      if (whole && (view.w != target->w || view.h != target->h)) SDL_FillRect(target, nullptr, 0);
+      updates.clear();
+      for (const Rect& c : changed) {
+        const Rect r = c.Intersect(Rect{0, 0, w, h});
+        if (r.Empty()) continue;
+        for (int y = r.top; y < r.bottom; ++y) {
+          auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(target->pixels) +
+                                                  static_cast<size_t>(view.y + y) * target->pitch);
+          ExpandRowTo8888(shown.Row(y) + r.left, row + view.x + r.left, r.Width(), back.Format());
+        }
+        updates.push_back(SDL_Rect{view.x + r.left, view.y + r.top, r.Width(), r.Height()});
+      }
+      if (whole) return SDL_UpdateWindowSurface(window.get()) == 0;
+      return updates.empty() || SDL_UpdateWindowSurfaceRects(window.get(), updates.data(),
+                                                             static_cast<int>(updates.size())) == 0;
+    }
+    // Scaled, or onto other pixels: SDL converts the whole frame.
+    const Uint32 format =
+        back.Format() == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
+    SDL_Surface* frame = SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint16_t*>(back.Pixels()), w,
+                                                            h, 16, back.Pitch() * 2, format);
+    if (!frame) return false;
     if (view.w != target->w || view.h != target->h) SDL_FillRect(target, nullptr, 0);
     SDL_Rect area = view;
     const bool ok =
@@ -331,7 +360,7 @@ class SdlPlatformImpl {
         SDL_SetTextureScaleMode(texture.get(),
                                 mode.integerScale ? SDL_ScaleModeNearest : SDL_ScaleModeLinear);
     }
-    presentAgain = true;
+    shown.Forget();
   }
 
   void Translate(const SDL_Event& e) {
@@ -347,7 +376,7 @@ class SdlPlatformImpl {
         if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
             e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED ||
             e.window.event == SDL_WINDOWEVENT_RESTORED || e.window.event == SDL_WINDOWEVENT_SHOWN)
-          presentAgain = true;
+          shown.Forget();
         if (e.window.event == SDL_WINDOWEVENT_FOCUS_GAINED && !focus) {
           focus = true;
           Push({kWmActivateApp, 1, 0});
@@ -491,13 +520,25 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   SDL_RenderSetIntegerScale(renderer.get(), o.integerScale ? SDL_TRUE : SDL_FALSE);
   impl_->windowSurface = false;
 #ifndef __EMSCRIPTEN__
-  if (RendersInSoftware(renderer.get()) && SDL_getenv("ISORA_PRESENT_TEXTURE") == nullptr) {
+  std::string what;
+  if (RendersInSoftware(renderer.get(), &what) && SDL_getenv("ISORA_PRESENT_TEXTURE") == nullptr) {
     // The window's surface cannot be used while a renderer owns the window.
     renderer.reset();
     impl_->windowSurface = true;
+    // SDL would otherwise back the window's surface with a texture of that same software GL
+    // renderer, and every frame would still be rasterised. X11 has its own surface (shared
+    // memory with the server where it can).
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver && std::strcmp(driver, "x11") == 0)
+      SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   }
+  DebugOutput("presenting through " +
+              (impl_->windowSurface ? "the window's surface (" + what + " draws on the CPU)"
+                                    : what + " from a streaming texture") +
+              "\n");
 #endif
-  impl_->presentAgain = true;
+  impl_->shown.Forget();
+  impl_->shownOn = nullptr;
   impl_->window = std::move(window);
   impl_->renderer = std::move(renderer);
   impl_->focus = true;
@@ -676,9 +717,9 @@ bool SdlPlatform::Present(const Surface& gameFrame) {
   if (!impl_->window || !gameFrame.Valid()) return false;
   impl_->HideCursorForVideo(VideoHidesCursor());
   const Surface& backBuffer = FrameToShow(gameFrame);
-  if (impl_->SameAsShown(backBuffer)) return true;
   if (impl_->windowSurface) return impl_->PresentOnWindowSurface(backBuffer);
   if (!impl_->renderer) return false;
+  if (impl_->shown.Take(backBuffer).empty()) return true;
   Uint32 format =
       backBuffer.Format() == PixelFormat::Rgb565 ? SDL_PIXELFORMAT_RGB565 : SDL_PIXELFORMAT_RGB555;
   if (!impl_->texture || impl_->textureFormat != format) {
@@ -686,13 +727,14 @@ bool SdlPlatform::Present(const Surface& gameFrame) {
     impl_->texture.reset(SDL_CreateTexture(
         impl_->renderer.get(), format, SDL_TEXTUREACCESS_STREAMING, kScreenWidth, kScreenHeight));
     impl_->textureFormat = format;
-    if (!impl_->texture) return false;
   }
   SDL_Rect area{0, 0, std::min(backBuffer.Width(), kScreenWidth),
                 std::min(backBuffer.Height(), kScreenHeight)};
-  if (SDL_UpdateTexture(impl_->texture.get(), &area, backBuffer.Pixels(), backBuffer.Pitch() * 2) !=
-      0)
+  if (!impl_->texture || SDL_UpdateTexture(impl_->texture.get(), &area, backBuffer.Pixels(),
+                                           backBuffer.Pitch() * 2) != 0) {
+    impl_->shown.Forget();  // not shown after all: the next frame is tried whole
     return false;
+  }
   SDL_Renderer* renderer = impl_->renderer.get();
   SDL_SetRenderDrawColor(renderer, 0, 0, 0, 255);
   SDL_RenderClear(renderer);
@@ -711,6 +753,21 @@ DisplayMode SdlPlatform::GetDisplayMode() const {
   if (impl_->window)
     mode.fullscreen = SDL_GetWindowFlags(impl_->window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP;
   return mode;
+}
+
+std::optional<uint32_t> SdlPlatform::ShownColor(int x, int y) const {
+  const SDL_Rect& v = impl_->view;
+  if (!impl_->windowSurface || !impl_->shownOn || x < 0 || y < 0 || x >= kScreenWidth ||
+      y >= kScreenHeight)
+    return std::nullopt;
+  SDL_Surface* s = SDL_GetWindowSurface(impl_->window.get());
+  if (s != impl_->shownOn || s->format->BytesPerPixel != 4) return std::nullopt;
+  const int wx = v.x + x * v.w / kScreenWidth, wy = v.y + y * v.h / kScreenHeight;
+  const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) +
+                                                      static_cast<size_t>(wy) * s->pitch);
+  Uint8 r, g, b;
+  SDL_GetRGB(row[wx], s->format, &r, &g, &b);
+  return static_cast<uint32_t>(r << 16 | g << 8 | b);
 }
 
 int SdlPlatform::PadsOpen() const { return static_cast<int>(impl_->controllers.size()); }

@@ -1,5 +1,6 @@
 // The real window through SDL2: the 640×480 back buffer in an RGB565 streaming texture, scaled
-// to the window with its aspect kept; SDL events turned into the game's window messages.
+// to the window with its aspect kept, or where the driver draws on the CPU anyway, converted
+// straight into the window's own buffer; SDL events turned into the game's window messages.
 #pragma once
 
 #include <atomic>
@@ -7,6 +8,7 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 
 #include "media/platform.h"
@@ -56,6 +58,9 @@ class SdlPlatform : public Platform {
   void ToggleFullscreen();
   void SetDisplayMode(const DisplayMode& mode) override;
   DisplayMode GetDisplayMode() const override;
+  // The colour (0xRRGGBB) the window's surface shows at a point of the 640×480 screen, when
+  // the frame is drawn there (a window drawn on the CPU); nothing otherwise.
+  std::optional<uint32_t> ShownColor(int x, int y) const;
   // Game controllers open now (they open when plugged in and close when pulled out).
   int PadsOpen() const;
 

@@ -83,6 +83,21 @@ TEST_F(SdlDummyTest, PresentsBothPixelFormats) {
   EXPECT_TRUE(platform_.HasWindow());
 }
 
+TEST_F(SdlDummyTest, TheWindowShowsEachFrameAfterOnlyPartsChanged) {
+  Surface back(640, 480);
+  back.Fill(0x001F);  // blue
+  ASSERT_TRUE(platform_.Present(back));
+  back.Fill(Rect{100, 50, 140, 60}, 0xF800);  // red
+  back.Set(639, 479, 0x07E0);                 // green
+  ASSERT_TRUE(platform_.Present(back));
+  const struct {
+    Point at;
+    uint32_t color;
+  } expected[] = {{{0, 0}, 0x0000FF},    {{100, 50}, 0xFF0000}, {{139, 59}, 0xFF0000},
+                  {{140, 59}, 0x0000FF}, {{99, 55}, 0x0000FF},  {{639, 479}, 0x00FF00}};
+  for (const auto& e : expected) EXPECT_EQ(platform_.ShownColor(e.at.x, e.at.y), e.color);
+}
+
 TEST_F(SdlDummyTest, MessagesPostedFromAnotherThreadWakeTheLoop) {
   std::thread poster([this] {
     platform_.PostMessage(kUmGraphNotify);
