@@ -80,6 +80,29 @@ std::string GameFolderOrWorkingFolder() {
   return ec ? std::string(".") : cwd.string();
 }
 
+std::string ProgramFolder() {
+#if defined(_WIN32)
+  std::string name(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (n == 0) return {};
+    if (n < name.size()) {
+      name.resize(n);
+      break;
+    }
+    if (name.size() >= (1u << 15)) return {};  // longer than any Windows path
+    name.resize(name.size() * 2);
+  }
+  return fs::path(name).parent_path().string();
+#elif defined(__EMSCRIPTEN__)
+  return {};
+#else
+  std::error_code ec;
+  const fs::path exe = fs::canonical("/proc/self/exe", ec);
+  return ec ? std::string() : exe.parent_path().string();
+#endif
+}
+
 std::string NativePath(std::string_view gamePath) {
   std::string path(gamePath);
   for (char& c : path)
