@@ -27,9 +27,7 @@ inline std::string KitPath() {
 
 // The game program of the same build tree: <build>/src/isora.
 inline std::string GamePath() {
-  return (std::filesystem::canonical("/proc/self/exe").parent_path().parent_path() / "src" /
-          "isora")
-      .string();
+  return (std::filesystem::path(KitPath()).parent_path().parent_path() / "src/isora").string();
 }
 
 // A scratch folder that is also the working folder while it lives: the kit, unlike the game,
