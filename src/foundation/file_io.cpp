@@ -98,6 +98,29 @@ bool GamePathAllowed(std::string_view gamePath) {
          (!PlayerFolderSetting().empty() && PathInside(slashed, PlayerFolderSetting()));
 }
 
+std::string ProgramFolder() {
+#if defined(_WIN32)
+  std::string name(MAX_PATH, '\0');
+  for (;;) {
+    const DWORD n = ::GetModuleFileNameA(nullptr, name.data(), static_cast<DWORD>(name.size()));
+    if (n == 0) return {};
+    if (n < name.size()) {
+      name.resize(n);
+      break;
+    }
+    if (name.size() >= (1u << 15)) return {};  // longer than any Windows path
+    name.resize(name.size() * 2);
+  }
+  return fs::path(name).parent_path().string();
+#elif defined(__EMSCRIPTEN__)
+  return {};
+#else
+  std::error_code ec;
+  const fs::path exe = fs::canonical("/proc/self/exe", ec);
+  return ec ? std::string() : exe.parent_path().string();
+#endif
+}
+
 std::string NativePath(std::string_view gamePath) {
   if (!GamePathAllowed(gamePath)) return {};
   std::string path(gamePath);

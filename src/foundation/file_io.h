@@ -30,6 +30,10 @@ void SetPlayerFolder(std::string_view folder);
 // The player folder when set, else GameFolderOrWorkingFolder().
 std::string PlayerFolder();
 
+// The folder holding the running program's executable, absolute; empty when the system cannot
+// say (a web page). Under Wine /proc/self/exe is Wine's own loader, so Windows asks the system.
+std::string ProgramFolder();
+
 // Converts a game path (with "\" or "/"; relative ones are relative to the game folder) into a
 // native path. When the exact path does not exist, each component below the game folder is
 // matched case-insensitively, since data made on case-insensitive systems must still load. A

@@ -804,4 +804,11 @@ int SdlPlatform::VirtualKeyFromSdl(int sdlKeycode) {
   return 0;
 }
 
+void ShowStartupFailure(const std::string& text) {
+  std::fputs(text.c_str(), stderr);
+#ifdef _WIN32
+  SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, "Isora", text.c_str(), nullptr);
+#endif
+}
+
 }  // namespace isora

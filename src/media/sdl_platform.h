@@ -77,4 +77,8 @@ class SdlPlatform : public Platform {
   std::unique_ptr<SdlPlatformImpl> impl_;
 };
 
+// Reports a failure that ends the program before its window opens: on stderr and, on Windows,
+// in a message box too, since a game started from Explorer has no console to read it in.
+void ShowStartupFailure(const std::string& text);
+
 }  // namespace isora

@@ -44,6 +44,17 @@ int ReportFailure(const CGame& game, int exitCode) {
   return exitCode != 0 ? exitCode : game.Failure().ExitStatus();
 }
 
+// A failure before the game's window opens: a player who started a windowed game from the
+// desktop sees it in a box where the system offers one; a headless run only prints it.
+int FailBeforeWindow(const ProgramOptions& options, const std::string& text, int exitCode) {
+  if (options.headless) {
+    std::fputs(text.c_str(), stderr);
+  } else {
+    ShowStartupFailure(text);
+  }
+  return exitCode;
+}
+
 // The edit loop's ways in (--start, --load-slot, --skip-splash), once the game has started.
 bool EnterGame(CGame& game, const ProgramOptions& options) {
   if (!options.startMap.empty()) {
@@ -261,12 +272,12 @@ int RunWindowed(const ProgramOptions& options) {
   sdlOptions.trace = options.trace;
   SdlPlatform platform(sdlOptions);
   if (!platform.Init()) {
-    std::fprintf(stderr,
-                 "isora: no display (%s).\n"
-                 "Run it under a virtual display:  xvfb-run -a isora ...\n"
-                 "or without a window:             isora --headless --replay FILE\n",
-                 platform.SdlError().c_str());
-    return 1;
+    return FailBeforeWindow(options,
+                            "isora: no display (" + platform.SdlError() +
+                                ").\n"
+                                "Run it under a virtual display:  xvfb-run -a isora ...\n"
+                                "or without a window:             isora --headless --replay FILE\n",
+                            1);
   }
   Hooks::Set(&platform);
   int exitCode = 0;
@@ -345,14 +356,13 @@ int main(int argc, char** argv) {
   }
   std::string data = options.dataDir.empty() ? DefaultDataDir(argv[0]) : options.dataDir;
   if (data.empty()) {
-    std::fprintf(stderr,
-                 "isora: no game folder. Build the demo (isora-kit demo build DIR) and pass "
-                 "--data DIR.\n");
-    return 2;
+    return FailBeforeWindow(options,
+                            "isora: no game folder. Build the demo (isora-kit demo build DIR) "
+                            "and pass --data DIR.\n",
+                            2);
   }
   if (!std::filesystem::is_directory(data, ec)) {
-    std::fprintf(stderr, "isora: cannot enter the game folder %s\n", data.c_str());
-    return 2;
+    return FailBeforeWindow(options, "isora: cannot enter the game folder " + data + "\n", 2);
   }
   SetGameFolder(data);
   const std::string playerFolder =
@@ -360,8 +370,8 @@ int main(int argc, char** argv) {
   if (playerFolder != GameFolder()) {
     std::filesystem::create_directories(playerFolder, ec);
     if (ec) {
-      std::fprintf(stderr, "isora: cannot make the save folder %s\n", playerFolder.c_str());
-      return 2;
+      return FailBeforeWindow(options, "isora: cannot make the save folder " + playerFolder + "\n",
+                              2);
     }
     SetPlayerFolder(playerFolder);
   }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "foundation/file_io.h"
 #include "isora_version.h"
 #include "save/save_file.h"
 
@@ -188,10 +189,12 @@ std::string DefaultDataDir(const std::string& programFolder, const EnvironmentLo
 
 std::string DefaultDataDir(const std::string& programPath) {
   namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::path exe = fs::canonical("/proc/self/exe", ec);
-  if (ec) exe = fs::absolute(programPath, ec);
-  return DefaultDataDir(exe.parent_path().string(), ProcessEnvironment());
+  std::string folder = ProgramFolder();
+  if (folder.empty()) {
+    std::error_code ec;
+    folder = fs::absolute(programPath, ec).parent_path().string();
+  }
+  return DefaultDataDir(folder, ProcessEnvironment());
 }
 
 }  // namespace isora

@@ -45,7 +45,7 @@ const char* ProgramUsage();
 // /usr/local/share and /usr/share). Empty when none exists.
 std::string DefaultDataDir(const std::string& programFolder, const EnvironmentLookup& env);
 
-// The same for the running program, found through /proc/self/exe (else programPath), with the
+// The same for the running program, found through the system (else programPath), with the
 // process's environment.
 std::string DefaultDataDir(const std::string& programPath);
 

@@ -104,6 +104,21 @@ TEST(StartupFailures, WithoutAWindowSystemTheProgramStopsAndSaysHowToRunHeadless
   EXPECT_NE(out.find("--headless"), std::string::npos) << out;
 }
 
+// An unpacked game, its program started through PATH from / with no other game to be found
+// (so neither its name as started nor the working folder says where it is), plays its demo.
+TEST(StartupFailures, AnUnpackedGameFindsTheDemoBesideTheProgramFromAnyFolder) {
+  test::TempDir dir;
+  const std::filesystem::path game = test::InFolder("unpacked"), none = test::InFolder("none");
+  std::filesystem::create_directories(game);
+  std::filesystem::copy_file(ISORA_PROGRAM, game / "isora");
+  std::filesystem::copy(DemoFolder(), game / "demo", std::filesystem::copy_options::recursive);
+  const std::string command = "cd / && env -u ISORA_DATA PATH=" + game.string() +
+                              ":/bin XDG_DATA_HOME=" + none.string() +
+                              " XDG_DATA_DIRS=" + none.string() +
+                              " isora --headless --max-frames 5 >" + none.string() + ".out 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0) << test::ReadFile("none.out");
+}
+
 TEST(ProgramStop, SigtermEndsAHeadlessGameThroughItsOwnExit) {
   test::TempDir dir;
   test::WriteFile("long.replay", "@1000000 quit\n");

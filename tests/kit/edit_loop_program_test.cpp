@@ -13,14 +13,10 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ProgramPath() {
-  return (fs::canonical("/proc/self/exe").parent_path().parent_path() / "src" / "isora").string();
-}
-
 class EditLoop : public testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(fs::exists(ProgramPath()));
+    ASSERT_TRUE(fs::exists(kit_test::GamePath()));
     ASSERT_EQ(kit_test::RunKit("new game").status, 0);
     ASSERT_EQ(kit_test::RunKit("build game out").status, 0);
     test::WriteFile("r.replay", "@40 state s.json\n@40 quit\n");
@@ -29,7 +25,7 @@ class EditLoop : public testing::Test {
   // Runs isora headless with the replay and more options; its exit status.
   int Run(const std::string& options) {
     std::string command = "'";
-    command.append(ProgramPath())
+    command.append(kit_test::GamePath())
         .append("' --headless --data out --replay r.replay ")
         .append(options)
         .append(" >out.txt 2>err.txt");

@@ -13,10 +13,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ProgramPath() {
-  return (fs::canonical("/proc/self/exe").parent_path().parent_path() / "src" / "isora").string();
-}
-
 // stdout of a program run with one argument, and its exit status.
 std::pair<std::string, int> Output(const std::string& program, const char* argument) {
   std::string command = "'";
@@ -32,7 +28,7 @@ std::pair<std::string, int> Output(const std::string& program, const char* argum
 }
 
 TEST(InstalledPrograms, BothProgramsPrintTheProjectVersion) {
-  auto [game, gameStatus] = Output(ProgramPath(), "--version");
+  auto [game, gameStatus] = Output(kit_test::GamePath(), "--version");
   EXPECT_EQ(gameStatus, 0);
   EXPECT_EQ(game, std::string("isora ") + kIsoraVersion + "\n");
   auto [kit, kitStatus] = Output(kit_test::KitPath(), "--version");

@@ -25,6 +25,11 @@ inline std::string KitPath() {
       .string();
 }
 
+// The game program of the same build tree: <build>/src/isora.
+inline std::string GamePath() {
+  return (std::filesystem::path(KitPath()).parent_path().parent_path() / "src/isora").string();
+}
+
 // A scratch folder that is also the working folder while it lives: the kit, unlike the game,
 // works on paths relative to where it is run, and these tests run it as a person would.
 class KitFolder {
