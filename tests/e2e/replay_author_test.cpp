@@ -974,7 +974,7 @@ TEST(Author, StatusPanelsMenusAndKeys) {
                          "in-game menu and its help; F9 twice shows and hides the boss key",
                          "screen; Shift+F8 raises a level; F11 takes a screenshot."});
   a.NewGame();
-  const char* titles[] = {"<3Attribute/>", "<3Note/>", "<3Honour/>", "<3My Mission/>"};
+  const char* titles[] = {"<5Attribute/>", "<5Note/>", "<5Honour/>", "<5My Mission/>"};
   const char* keys[] = {"F1", "F2", "F3", "F4"};
   for (int i = 0; i < 4; ++i) {
     const std::string key = keys[i];
