@@ -48,7 +48,7 @@ TEST(GameTexts, TheDemoSpeaksEnglishFromItsStringsFile) {
   s.Key(kVkF1 + 2);
   state = s.State();
   ASSERT_EQ(state["mode"], "ModeStatusPanel");
-  EXPECT_EQ(state["panelTitle"], "<3Honour/>");
+  EXPECT_EQ(state["panelTitle"], "<5Honour/>");
   EXPECT_EQ(s.game->Texts().Get(TextId::kShopTitle), "For Sale");
   EXPECT_EQ(s.game->Texts().Get(TextId::kLevelTooLow), "My level is too low to use this item.");
   // Every text the engine has is given in English: none keeps a Chinese built-in text.

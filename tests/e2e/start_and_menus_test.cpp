@@ -58,10 +58,10 @@ TEST(Screens, StatusPanelsOpenAndCloseWithTheirKeys) {
   const struct {
     int key;
     const char* title;
-  } panels[] = {{kVkF1, "<3Attribute/>"},
-                {kVkF1 + 1, "<3Note/>"},
-                {kVkF1 + 2, "<3Honour/>"},
-                {kVkF1 + 3, "<3My Mission/>"}};
+  } panels[] = {{kVkF1, "<5Attribute/>"},
+                {kVkF1 + 1, "<5Note/>"},
+                {kVkF1 + 2, "<5Honour/>"},
+                {kVkF1 + 3, "<5My Mission/>"}};
   for (const auto& p : panels) {
     d.Key(p.key);
     json s = d.State();

@@ -357,9 +357,11 @@ Image DrawRoleFrame(const nlohmann::json& set, const std::string& state, int dir
     p.bob = std::abs(pmath::Cos(phase)) > 0.7 ? -1 : 1;
     p.lean = 1;
   } else if (state == "fight") {
-    p.attack = std::min(step, 3);
+    // The blow lands on the last four steps; a longer fight holds the guard first, so a slow
+    // fighter is seen winding up before it strikes.
+    p.attack = std::clamp(step - std::max(steps - 4, 0), 0, 3);
     p.lean = p.attack == 2 ? 1 : 0;
-    lunge = step == 1 || step == 2;
+    lunge = p.attack == 1 || p.attack == 2;
   }
   if (beast)
     DrawBeast(img, look, p, cx, feetY, lunge);

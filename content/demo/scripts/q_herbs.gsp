@@ -4,7 +4,7 @@ CheckMission(Moonpetal,st)
 if(st==4)
 Say("Ione","Welcome! I brew draughts from moonpetal\d a pale\nflower of Greenwood. Deer and boars carry the petals\nin their fur.","ione.bmp")
 Say("Ione","Bring me three Moonpetals and I will pay you well.","ione.bmp")
-AddMission(Moonpetal,"Bring 3 Moonpetals to Ione the herbalist",0,Moonpetal,3,0,0)
+AddMission(Moonpetal,"Bring 3 Moonpetals to Ione the herbalist ",0,Moonpetal,3,0,0)
 AddNote("Ione wants 3 Moonpetals. Deer and boars in Greenwood carry them.")
 exit
 endif

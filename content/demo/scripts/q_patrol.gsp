@@ -5,7 +5,7 @@ SetInt(paid,0)
 CheckMission(Patrol,st)
 if(st==4)
 Say("Captain Hale","Beasts are pressing in from Greenwood. Defeat five of\nthem and report back.","hale.bmp")
-AddMission(Patrol,"Defeat 5 creatures of Greenwood for Captain Hale",2,"",5,1,0)
+AddMission(Patrol,"Patrol Greenwood for Captain Hale: defeat its beasts ",2,"",5,1,0)
 exit
 endif
 if(st==0)
@@ -19,6 +19,9 @@ RemovePlayerItem(Sealed Letter,1)
 AddMoney(200)
 AddExp(250)
 AddPlayerItem(Crypt Key,1)
+// The key is the whole of the elder's mission: mark it done now, not when the gate asks.
+SetInt(k,0)
+CheckMission(Key,k)
 AddHonor("Friend of the Town Guard")
 SetInt(j,0)
 Ask("Captain Hale","Well fought! Here is the key of the Ember Crypt. Will\nyou also join the Town Guard?","hale.bmp",j)
@@ -32,5 +35,5 @@ Say("Captain Hale","A free sword then. The offer stands.","hale.bmp")
 endif
 exit
 endif
-Say("Captain Hale","The crypt lies west of Greenwood\d beyond the standing\nstones.","hale.bmp")
+Say("Captain Hale","The crypt lies at the west edge of Greenwood\d beyond the\nstanding stones.","hale.bmp")
 end

@@ -7,7 +7,7 @@ Say("Bram","Old Tusk has gored two of my dogs. He roams the\nsouthern meadow of 
 SetInt(a,0)
 Ask("Bram","Will you hunt him down for me?","bram.bmp",a)
 if(a==1)
-AddMission(Old Tusk,"Slay Old Tusk in the meadow of Greenwood for Bram",1,Old Tusk,1,0,1)
+AddMission(Old Tusk,"Slay Old Tusk in the meadow of Greenwood for Bram ",1,Old Tusk,1,0,1)
 AddPlayerItem(Hunting Spear,1)
 Say("Bram","Take my old spear. Bring me his tusk!","bram.bmp")
 else
