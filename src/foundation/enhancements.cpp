@@ -6,9 +6,10 @@ namespace isora {
 
 namespace {
 
-constexpr std::string_view kKeys[] = {"pathFinding",       "seeThrough",   "scaledFades",
-                                      "messageLinePlaced", "wanderAround", "stackCounts",
-                                      "wholeWordWrap",     "objectFronts"};
+constexpr std::string_view kKeys[] = {
+    "pathFinding", "seeThrough",    "scaledFades",  "messageLinePlaced", "wanderAround",
+    "stackCounts", "wholeWordWrap", "objectFronts", "killsOnlyKills",    "damageNumbers",
+    "targetLock",  "safeFriends",   "autosave",     "minimap",           "quietNoAudio"};
 static_assert(std::size(kKeys) == static_cast<size_t>(Enhancement::kCount));
 
 Enhancements gEnhanced;

@@ -21,6 +21,13 @@ enum class Enhancement {
   kStackCounts,        // bag cells show how many items a stack holds
   kWholeWordWrap,      // Latin words are not broken at the end of a line
   kObjectFronts,       // object pieces move only their drawn pixels under the roles
+  kKillsOnlyKills,     // "kill any enemies" missions count only hostile roles' deaths
+  kDamageNumbers,      // hits show their damage; the hero flashes and warns when low
+  kTargetLock,         // a held button on a monster keeps the hero on it as it moves
+  kSafeFriends,        // the left button never attacks a role that is not hostile
+  kAutosave,           // a save on every map change, offered again after death
+  kMinimap,            // a small map of the cells and roles in a corner
+  kQuietNoAudio,       // no sound device: a message-line text instead of a message box
   kCount
 };
 

@@ -92,6 +92,19 @@ constexpr TextEntry kEntries[] = {
      u8"Executing script failed. More details in GameEngine.log",
      "message box: a script started by a click failed"},
     {TextId::kErrorCaption, "box.error_caption", u8"Error", "that message box's caption"},
+    {TextId::kHealthLow, "message.health_low", u8"My health is low!",
+     "message line: the hero's health fell to a quarter (with damage numbers)"},
+    {TextId::kAutosaveLabel, "save.autosave", u8"Autosave",
+     "save panel: the autosave slot's label before its map and time"},
+    {TextId::kContinueFromAutosave, "ask.continue_autosave",
+     u8"Click: continue from the autosave.   Esc: the main menu.",
+     "death screen: the offer of the autosave"},
+    {TextId::kSaveBeforeQuit, "ask.save_before_quit", u8"Save before quitting?",
+     "question when the window is closed with progress not saved"},
+    {TextId::kNoSoundDevice, "message.no_sound", u8"No sound device: the game plays silently.",
+     "message line: no sound device (with quietNoAudio)"},
+    {TextId::kCannotSaveDying, "message.cannot_save_dying", u8"I cannot save while I am dying.",
+     "message line: a save asked for while the hero dies"},
 };
 static_assert(std::size(kEntries) == static_cast<size_t>(TextId::kCount));
 

@@ -66,6 +66,12 @@ enum class TextId : int {
   kSaveTitle,
   kScriptFailed,
   kErrorCaption,
+  kHealthLow,
+  kAutosaveLabel,
+  kContinueFromAutosave,
+  kSaveBeforeQuit,
+  kNoSoundDevice,
+  kCannotSaveDying,
   kCount
 };
 

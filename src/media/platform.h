@@ -103,6 +103,11 @@ class Platform : public SystemHooks {
   // Destroys the window and posts kWmDestroy (the game answers with PostQuitMessage).
   virtual void DestroyGameWindow() = 0;
   virtual bool HasWindow() const = 0;
+  // Asks the player a yes-or-no question in a box over the window; true for yes. Without a
+  // window to ask in (headless runs), nobody is asked and the answer is no.
+  virtual bool AskYesNo(const std::string& /*text*/, const std::string& /*caption*/) {
+    return false;
+  }
 
   // The message queue. PeekMessage looks without waiting (removing the message when asked);
   // GetMessage waits for one and returns false when it is kWmQuit. Both gather the window

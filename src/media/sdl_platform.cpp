@@ -786,6 +786,23 @@ void SdlPlatform::MessageBox(const std::string& text, const std::string& caption
     std::fprintf(stderr, "[%s] %s\n", title.c_str(), body.c_str());
 }
 
+bool SdlPlatform::AskYesNo(const std::string& text, const std::string& caption) {
+  if (!impl_->Ready()) return false;
+  const std::string title = GbkToUtf8(caption), body = GbkToUtf8(text);
+  const SDL_MessageBoxButtonData buttons[] = {{SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, 0, "No"},
+                                              {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, 1, "Yes"}};
+  const SDL_MessageBoxData box{SDL_MESSAGEBOX_INFORMATION,
+                               impl_->window.get(),
+                               title.c_str(),
+                               body.c_str(),
+                               2,
+                               buttons,
+                               nullptr};
+  ModalWait modal;
+  int answer = 0;
+  return SDL_ShowMessageBox(&box, &answer) == 0 && answer == 1;
+}
+
 void SdlPlatform::DebugOutput(const std::string& text) {
   if (impl_->options.trace) std::fputs(text.c_str(), stderr);
 }

@@ -67,6 +67,7 @@ class SdlPlatform : public Platform {
   // A modal message box (GBK text shown as UTF-8); stderr when no display is available.
   void MessageBox(const std::string& text, const std::string& caption,
                   MessageBoxIcon icon) override;
+  bool AskYesNo(const std::string& text, const std::string& caption) override;
   void DebugOutput(const std::string& text) override;
   bool DebugOutputWanted() const override;
 

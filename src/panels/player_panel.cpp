@@ -40,9 +40,29 @@ PlayerPanel::PlayerPanel(const ItemDatabase& items, const SkillDatabase& skills,
       player_(player),
       hand_(hand) {}
 
+namespace {
+
+// What a piece of equipment adds in a fight, for its hint when fights show their numbers.
+std::string FightEffects(const ItemRecord& item) {
+  if (!Enhanced().On(Enhancement::kDamageNumbers) || item.type < kItemWeapon ||
+      item.type > kItemBaldric)
+    return {};
+  std::string out;
+  auto add = [&](const char* name, int32_t v) {
+    if (v != 0) out += WinFormat("%s%s %+d", out.empty() ? "" : "  ", name, v);
+  };
+  add("attack", item.attack);
+  add("defence", item.defence);
+  add("hit rate", item.hitRate);
+  return out;
+}
+
+}  // namespace
+
 std::string PlayerPanel::ItemTip(const ItemRecord& item, int playerLevel) {
   std::string level = playerLevel < item.needLevel ? WinFormat("<2need level:%d/>", item.needLevel)
                                                    : WinFormat("need level:%d", item.needLevel);
+  if (const std::string effects = FightEffects(item); !effects.empty()) level += "\n" + effects;
   if (item.note.empty()) {
     return WinFormat("<5%s/>\nprice:%d\n%s\n\n%s", item.name.c_str(), item.price, level.c_str(),
                      item.description.c_str());
@@ -53,7 +73,7 @@ std::string PlayerPanel::ItemTip(const ItemRecord& item, int playerLevel) {
 
 int PlayerPanel::ItemTipLines(const ItemRecord& item) {
   return Len(item.description) / 20 + Len(item.note) / 20 + Len(item.name) / 20 +
-         (item.note.empty() ? 5 : 7);
+         (item.note.empty() ? 5 : 7) + (FightEffects(item).empty() ? 0 : 1);
 }
 
 int PlayerPanel::SkillTipLines(const SkillRecord& skill) {
@@ -491,7 +511,8 @@ void PlayerPanel::Draw() {
   if (Surface* back = renderer_.GetSurface(kSurfaceBackBuffer)) {
     DeviceContext dc(*back);
     const int elements[3] = {kElementHpBar, kElementMpBar, kElementExpBar};
-    const ColorRef colors[3] = {kHpBarColor, kMpBarColor, kExpBarColor};
+    const ColorRef colors[3] = {healthWarning_ ? kHpBarWarningColor : kHpBarColor, kMpBarColor,
+                                kExpBarColor};
     for (int i = 0; i < 3; ++i) {
       Rect r = BarRect(elements[i]);
       if (r.Empty()) continue;

@@ -52,6 +52,7 @@ struct RightClickResult {
 
 // Bar colours (COLORREF): red, blue, white.
 constexpr ColorRef kHpBarColor = 0x0000FF;
+constexpr ColorRef kHpBarWarningColor = 0x8080FF;  // the pulse of low health
 constexpr ColorRef kMpBarColor = 0xFF0000;
 constexpr ColorRef kExpBarColor = 0xFFFFFF;
 constexpr ColorRef kMoneyColor = 0xFFFF00;
@@ -96,6 +97,8 @@ class PlayerPanel : public WidgetContainer {
   Rect PanelRect() const { return Rect{x, y, x + width_, y + height_}; }
 
   // The player panel's item tooltip and its height in lines.
+  // The health bar drawn lit (the low-health warning pulses it).
+  void SetHealthWarning(bool lit) { healthWarning_ = lit; }
   static std::string ItemTip(const ItemRecord& item, int playerLevel);
   static int ItemTipLines(const ItemRecord& item);
   static int SkillTipLines(const SkillRecord& skill);
@@ -128,6 +131,7 @@ class PlayerPanel : public WidgetContainer {
   std::optional<SubBag> picked_;
   int pickedItem_ = 0;
   Surface backgroundPixels_;
+  bool healthWarning_ = false;
 };
 
 }  // namespace isora

@@ -1,5 +1,6 @@
 #include "panels/save_panel.h"
 
+#include "foundation/enhancements.h"
 #include "foundation/gbk.h"
 #include "foundation/ini_file.h"
 #include "media/device_context.h"
@@ -43,15 +44,20 @@ bool SavePanel::Load(const char* iniName, const char* packagePath) {
                          kButtonText, true);
     CheckIniButton(ini, section.c_str(), buttons.back(), {"y"});
   }
+  // [Button6] y: the autosave slot's line, for a game that autosaves.
+  if (Enhanced().On(Enhancement::kAutosave) && ini.HasKey("Button6", "y")) {
+    buttons.emplace_back(renderer_, "", x, AddClamped(y, PanelNumber(ini, "Button6", "y")),
+                         kButtonText, true);
+  }
   AddIniTextBox(ini, "titleLabel", true);
   return true;
 }
 
-void SavePanel::SetSlotTexts(const std::string& title,
-                             const std::array<std::string, kSaveSlots>& labels) {
+void SavePanel::SetSlotTexts(const std::string& title, std::span<const std::string> labels) {
   Surface* back = renderer_.GetSurface(kSurfaceBackBuffer);
-  for (int slot = 1; slot <= kSaveSlots && slot < static_cast<int>(buttons.size()); ++slot) {
-    std::string label = CutLabel(labels[slot - 1], kSlotLabelMax);
+  for (int slot = 1; slot < static_cast<int>(buttons.size()); ++slot) {
+    const size_t i = static_cast<size_t>(slot - 1);
+    std::string label = i < labels.size() ? CutLabel(labels[i], kSlotLabelMax) : std::string();
     Size s = back ? DeviceContext(*back).GetTextExtent(label) : renderer_.TextExtent(label);
     Button& b = buttons[slot];
     b.SetCaption(label);

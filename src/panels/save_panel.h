@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <span>
 #include <string>
 
 #include "save/save_file.h"
@@ -21,7 +22,9 @@ class SavePanel : public WidgetContainer {
   bool Load(const char* iniName, const char* packagePath);
   // The title and the six slot captions; each caption is centred on the panel width by its
   // width in the back buffer's font and gets its measured size as hit area.
-  void SetSlotTexts(const std::string& title, const std::array<std::string, kSaveSlots>& labels);
+  // One label a slot button, in order; a label for a slot the panel has no button for is
+  // dropped, and a slot button without a label shows none and cannot be clicked.
+  void SetSlotTexts(const std::string& title, std::span<const std::string> labels);
   // 0 close, 1..6 a slot, -1 nothing.
   int OnClick();
 

@@ -74,6 +74,8 @@ class Role : public GrowthRole {
 
   // The experience the role is worth when killed.
   virtual int ExpValue() const { return 0; }
+  // Whether the role fights the player's side of its own accord.
+  virtual bool Hostile() const { return false; }
 
   bool HasAnimation() const { return animationLoaded_; }
   const RoleAnimation& Animation() const { return *animation_; }

@@ -64,7 +64,9 @@ void Role::FightStep() {
       Role* target = fightTarget_;
       const bool wasAlive = target->Attrs().hp > 0;
       Hooks::DebugOutput(Gbk(u8"攻击开始。"));
+      const int32_t hpBefore = target->Attrs().hp;
       target->ChangeHp('-', SatAdd(power, growth_.Attrs().attack));
+      if (context_.host) context_.host->RoleHit(*target, hpBefore - target->Attrs().hp);
       Hooks::DebugOutput(Gbk(u8"SetNowHealth。"));
       skill_->StartEffect(target->X(), target->Y());
       Hooks::DebugOutput(Gbk(u8"攻击over。"));
@@ -114,7 +116,7 @@ void Role::FightStep() {
 
 void Role::Died() {
   if (IsDead()) return;  // a body hit again is not killed twice
-  if (context_.host) context_.host->RoleKilled(roleName_);
+  if (context_.host) context_.host->RoleKilled(roleName_, Hostile());
   if (FindState(RoleStateKind::kDie) < 0) {
     state_ = RoleStateKind::kDieOut;
     return;

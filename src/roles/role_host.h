@@ -8,10 +8,15 @@
 
 namespace isora {
 
+class Role;
+
 class RoleHost : public GrowthOutput {
  public:
-  // A role of this name was killed (kill missions count it).
-  virtual void RoleKilled(const std::string& roleName) = 0;
+  // A role of this name was killed (kill missions count it); hostile: it was fighting the
+  // player's side.
+  virtual void RoleKilled(const std::string& roleName, bool hostile) = 0;
+  // A hit took `amount` HP from the target.
+  virtual void RoleHit(const Role& /*target*/, int /*amount*/) {}
 };
 
 // The talk dialog as roles use it: shows a speaker, a line and a portrait at a point.

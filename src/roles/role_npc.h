@@ -37,7 +37,7 @@ class CRoleNPC : public Role {
   int ChooseDrop() const;
 
   void SetHostile(bool hostile, Role* player);
-  bool Hostile() const { return fightMode_ == 1; }
+  bool Hostile() const override { return fightMode_ == 1; }
   int FightMode() const { return fightMode_; }
   int Wanders() const { return wanders_; }
   int Kind() const { return record_.kind; }

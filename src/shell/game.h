@@ -22,6 +22,7 @@
 #include "quests/mission_list.h"
 #include "quests/relations.h"
 #include "shell/button_latch.h"
+#include "shell/combat_feedback.h"
 #include "shell/fade.h"
 #include "shell/failure_report.h"
 #include "shell/frame_clock.h"
@@ -40,6 +41,7 @@
 
 namespace isora {
 
+class CRoleNPC;
 class PanelPlayer;
 class ReplayRecorder;
 class ScriptEngine;
@@ -89,7 +91,8 @@ class CGame : public UiHost {
   // UiHost (also what the roles' growth reports to).
   void Beep() override;
   void ItemUsedUp(const std::string& itemName);
-  void RoleKilled(const std::string& roleName);
+  void RoleKilled(const std::string& roleName, bool hostile);
+  void RoleHit(const Role& target, int amount);
   Point CursorPos() const override;
   bool PlayHoverSound() override;
 
@@ -146,6 +149,8 @@ class CGame : public UiHost {
   friend struct GameControls;
 
   bool ReadGameIni();
+  // Whether the packaged game.ini turns a switch on, before the game has read it.
+  bool GameAsksFor(Enhancement e) const;
   // Puts the game's switches, with the player's choices over them, in effect.
   void ApplySwitches();
   bool LoadMap(const std::string& path);
@@ -158,6 +163,9 @@ class CGame : public UiHost {
   void HoverInfo(Point cursor);
   void HandleDeadRole(int index);
   void OnLeftHeld();
+  void LeaveDeathScreen();
+  // The monster target lock keeps the held button on, while it lives.
+  CRoleNPC* LockedTarget();
   void OnRightHeld();
   void DropHeldItem();
   int RoleUnderPoint(int mx, int my);
@@ -186,6 +194,7 @@ class CGame : public UiHost {
   void StartMusicOnce(const std::string& file);
   void ComposeView(int surface);
   void PlayStep();
+  void DrawWorldMinimap();
 
   Platform& platform_;
   GameOptions options_;
@@ -229,6 +238,16 @@ class CGame : public UiHost {
   MusicState musicState_;
   FailureReport failure_;
   ButtonLatch buttonLatch_;
+  CombatFeedback feedback_;
+  // The id of the monster a held left button is locked on (target lock), -1 when none.
+  int lockedNpc_ = -1;
+  // No sound device, to be told on the message line when play starts (quietNoAudio).
+  bool noSoundNote_ = false;
+  bool minimapHidden_ = false;  // Tab hides and shows the minimap
+  // An autosave is due on the first play frame of a map the hero walked or was sent to.
+  bool autosaveDue_ = false;
+  // Play has gone on since the last save or load (closing the window then asks to save).
+  bool progressSinceSave_ = false;
   MapTransition transition_;
   Hand hand_;
   int32_t selectedNpc_ = -1;

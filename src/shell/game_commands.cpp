@@ -42,8 +42,25 @@ void CGame::RecordInput(const Message& msg) {
 }
 
 int CGame::OnKeyDown(int key) {
+  const bool unbound =
+      ui_->controls->settings.bindings.ActionForKey(key, false) == ControlAction::kNone;
+  if (unbound && key == kVkTab && mode_ == ModePlay && Enhanced().On(Enhancement::kMinimap)) {
+    minimapHidden_ = !minimapHidden_;
+    return 1;
+  }
+  if (key == kVkEscape && mode_ == ModeFrozen && saves_.AutosaveExists()) {
+    LeaveDeathScreen();
+    return 1;
+  }
   ui_->controls->OnKey(key);
   return 1;
+}
+
+void CGame::LeaveDeathScreen() {
+  musicState_.Restart();
+  FadeTo(true, ModeMainMenu);
+  renderer_.ClearCache(kOrdinaryPictures);
+  renderer_.ClearCache(kKeptPictures);
 }
 
 void GameControls::OnKey(int key) {
@@ -142,10 +159,12 @@ void CGame::OnLButtonDown() {
       fade_.SkipPictureFadeIn();
       break;
     case ModeFrozen:
-      musicState_.Restart();
-      FadeTo(true, ModeMainMenu);
-      renderer_.ClearCache(kOrdinaryPictures);
-      renderer_.ClearCache(kKeptPictures);
+      // With an autosave the death screen offers it: a click loads it, Esc leaves.
+      if (saves_.AutosaveExists()) {
+        saves_.ContinueFromAutosave();
+        break;
+      }
+      LeaveDeathScreen();
       break;
     case ModeTalk:
       TalkClick();
@@ -222,7 +241,7 @@ void CGame::OnLButtonDown() {
     }
     case ModeLoadPanel: {
       int slot = ui_->savePanel.OnClick();
-      if (slot >= 1 && slot <= kSaveSlots) {
+      if (slot >= 1 && slot <= GameSaves::kAutosaveSlot) {
         if (saves_.RequestLoad(slot)) {
           renderer_.ClearCache(kOrdinaryPictures);
           ui_->tutorialPanel.reset();

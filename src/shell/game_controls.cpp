@@ -397,7 +397,8 @@ void GameControls::StepOption(int row, int step) {
     case OptionRow::kPathFinding:
     case OptionRow::kSeeThrough:
     case OptionRow::kStackCounts:
-    case OptionRow::kMessageLinePlaced: {
+    case OptionRow::kMessageLinePlaced:
+    case OptionRow::kMinimap: {
       // The game's choice, on, off, and round again.
       int& choice = settings.taste[row - static_cast<int>(OptionRow::kPathFinding)];
       choice = cycle(choice, -1, 1, 1);

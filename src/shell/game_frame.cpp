@@ -134,6 +134,7 @@ void CGame::Frame() {
       break;
     case ModeBuildWorld:
       BuildWorld();
+      autosaveDue_ = Enhanced().On(Enhancement::kAutosave);
       break;
     case ModeLoadingGame:
       DrawNotice(texts_.Get(TextId::kLoadingGame));

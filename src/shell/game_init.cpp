@@ -99,7 +99,11 @@ bool CGame::Init() {
   if (options_.noSound) {
     SetSoundEnabled(false);
   } else if (InitSound(&platform_) == 0) {
-    platform_.MessageBox("Initialize DirectSound failed!", "error", MessageBoxIcon::None);
+    // A game may ask to be told on the message line once play starts instead.
+    if (GameAsksFor(Enhancement::kQuietNoAudio))
+      noSoundNote_ = true;
+    else
+      platform_.MessageBox("Initialize DirectSound failed!", "error", MessageBoxIcon::None);
     SetSoundEnabled(false);
     ShutdownSound();
   }
@@ -144,6 +148,14 @@ bool CGame::Init() {
   // The game's own face, when it ships one, is preferred for as long as the game lives.
   Fonts::AddFontResource(kGameFontFile);
   return true;
+}
+
+bool CGame::GameAsksFor(Enhancement e) const {
+  IniFile ini;
+  if (!ini.Load("game.ini", nullptr)) return false;
+  const std::string package = Field30(ini.GetString("MDfile", "ini"));
+  ini.Clear();
+  return !package.empty() && ini.Load("game.ini", package.c_str()) && ReadEnhancements(ini).On(e);
 }
 
 bool CGame::ReadGameIni() {
@@ -232,6 +244,11 @@ void CGame::WindowProc(const Message& msg) {
       platform_.PostQuitMessage(failure_.ExitStatus());
       return;
     case kWmClose:
+      // A game that autosaves asks before play that was never saved is lost.
+      if (Enhanced().On(Enhancement::kAutosave) && progressSinceSave_ && HasPlayer() &&
+          !world_->player->IsDead() &&
+          platform_.AskYesNo(texts_.Get(TextId::kSaveBeforeQuit), "Game"))
+        saves_.Autosave();
       DestroyWindow();
       return;
     case kUmSetGame:
@@ -250,14 +267,17 @@ void CGame::WindowProc(const Message& msg) {
       active_ = msg.wParam != 0;
       break;
     case kWmKeyDown:
+      if (mode_ == ModePlay) progressSinceSave_ = true;
       OnKeyDown(static_cast<int>(msg.wParam));
       break;
     case kWmLButtonDown:
+      if (mode_ == ModePlay) progressSinceSave_ = true;
       OnLButtonDown();
       if (leftButtonUp_) buttonLatch_.Press(LatchedButton::kLeft);
       break;
     case kWmLButtonUp:
       leftButtonUp_ = true;
+      lockedNpc_ = -1;
       break;
     case kWmRButtonDown:
       if (mode_ == ModeOptions) ui_->controls->OptionsClick(true);

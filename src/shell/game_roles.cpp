@@ -4,9 +4,12 @@
 #include "foundation/gbk.h"
 #include "foundation/random_generator.h"
 #include "foundation/win_format.h"
+#include "panels/player_panel.h"
 #include "script/script_engine.h"
+#include "shell/game_ui.h"
 #include "shell/game_ui_bridge.h"
 #include "shell/game_world.h"
+#include "shell/minimap.h"
 #include "shell/screen_drawing.h"
 #include "shell/see_through.h"
 
@@ -67,6 +70,11 @@ void CGame::PlayStep() {
     return;
   }
   if (!HasPlayer()) return;
+  // The autosave waits for the new map's scripts to finish, since a save holds no script.
+  if (autosaveDue_ && fade_.Shown() && !script_) {
+    autosaveDue_ = false;
+    saves_.Autosave();
+  }
   Point cursor = platform_.GetCursorPos();
   if (!renderer_.GetSurface(kSurfaceBackBuffer)) return;
   renderer_.FillBackBufferOnUse(0);
@@ -93,7 +101,18 @@ void CGame::PlayStep() {
   if (Enhanced().On(Enhancement::kSeeThrough))
     DrawSeeThrough(*back, *layer3, *layer4, world_->FightersAreas(), Point{cameraX_, cameraY_},
                    renderer_.SurfaceOrigin(kSurfaceLayer3));
+  if (Enhanced().On(Enhancement::kMinimap) && !minimapHidden_) DrawWorldMinimap();
+  if (noSoundNote_) {
+    noSoundNote_ = false;
+    ShowMessage(texts_.Get(TextId::kNoSoundDevice));
+  }
   if (rain_.Falling()) DrawRain(kSurfaceBackBuffer);
+  if (Enhanced().On(Enhancement::kDamageNumbers)) {
+    const Attributes& a = world_->player->Attrs();
+    if (feedback_.Step(a.hp, a.maxHp)) ShowMessage(texts_.Get(TextId::kHealthLow));
+    feedback_.Draw(renderer_, Point{cameraX_, cameraY_});
+    if (ui_->playerPanel) ui_->playerPanel->SetHealthWarning(feedback_.HealthBarLit());
+  }
   HoverInfo(cursor);
   bags_.DrawPlayerPanel();
   DrawOutlined(renderer_, mapInfo_.MapName(), 565, 20, kSurfaceBackBuffer,
@@ -182,6 +201,8 @@ bool CGame::DrawRole() {
 
   if (options_.trace)
     Trace(WinFormat("[DrawRole]my state=%s\n", std::string(player.StateName()).c_str()));
+  // A hero just hit flashes for a few frames.
+  if (Enhanced().On(Enhancement::kDamageNumbers)) player.SetHighlighted(feedback_.HeroFlashing());
   world_->route.BeforeUpdate(player);
   player.Update([&](const Role& r) { return ProbeFor(map_, *world_, r); });
   world_->route.AfterUpdate(player, map_, world_->Everyone());
@@ -314,6 +335,19 @@ bool CGame::PlaceMapRoles() {
     log_.Write("The map places role %d, which %s does not hold; it is left out.", number,
                world_->placement.npcFile.c_str());
   return true;
+}
+
+void CGame::DrawWorldMinimap() {
+  std::vector<MinimapDot> dots;
+  for (const auto& e : world_->npcs.Entries()) {
+    const CRoleNPC* npc = e.role.get();
+    if (!npc || npc->IsDead()) continue;
+    dots.push_back(MinimapDot{Point{npc->X(), npc->Y() + kRoleFeet},
+                              npc->Hostile() ? kMinimapHostile : kMinimapPerson});
+  }
+  const Role& hero = *world_->player;
+  dots.push_back(MinimapDot{Point{hero.X(), hero.Y() + kRoleFeet}, kMinimapHero});
+  if (Surface* back = renderer_.GetSurface(kSurfaceBackBuffer)) DrawMinimap(*back, map_, dots);
 }
 
 }  // namespace isora

@@ -27,7 +27,25 @@ std::string SlotBelowPlayerFolder(int slot) {
 }  // namespace
 
 int GameSaves::SaveGame(int slot) {
-  if (slot < 1 || slot > kSaveSlots || !game_.HasPlayer()) return 0;
+  if (slot < 1 || slot > kSaveSlots) return 0;
+  return WriteSlot(slot, true);
+}
+
+bool GameSaves::Autosave() { return WriteSlot(kAutosaveSlot, false) != 0; }
+
+bool GameSaves::AutosaveExists() const {
+  return Enhanced().On(Enhancement::kAutosave) && IsValidSaveSlot(SlotFile(kAutosaveSlot));
+}
+
+int GameSaves::WriteSlot(int slot, bool tell) {
+  if (!game_.HasPlayer()) return 0;
+  // A hero who is dead or dying would only die again once loaded: the save is refused and the
+  // slot keeps what it had.
+  const Role& hero = *game_.world_->player;
+  if (hero.IsDead() || hero.State() == RoleStateKind::kDie || hero.Attrs().hp <= 0) {
+    if (tell) game_.ShowMessage(game_.texts_.Get(TextId::kCannotSaveDying));
+    return 0;
+  }
   SaveData data;
   data.timeStamp = FormatSaveTimeStamp(game_.platform_.LocalTime());
   data.mapHeader = game_.mapInfo_.bytes;
@@ -49,13 +67,18 @@ int GameSaves::SaveGame(int slot) {
     return 0;
   }
   game_.Trace("save ok...\n");
-  game_.ShowMessage(game_.texts_.Get(TextId::kGameSaved));
+  if (tell) game_.ShowMessage(game_.texts_.Get(TextId::kGameSaved));
+  game_.progressSinceSave_ = false;
   return 1;
 }
 
 void GameSaves::ShowSlotList(bool loading) {
-  std::array<std::string, kSaveSlots> labels;
-  for (int i = 0; i < kSaveSlots; ++i) labels[i] = SaveSlotLabel(SlotFile(i + 1));
+  std::vector<std::string> labels;
+  for (int i = 0; i < kSaveSlots; ++i) labels.push_back(SaveSlotLabel(SlotFile(i + 1)));
+  // The autosave is offered for loading only.
+  if (loading && Enhanced().On(Enhancement::kAutosave))
+    labels.push_back(game_.texts_.Get(TextId::kAutosaveLabel) + ": " +
+                     SaveSlotLabel(SlotFile(kAutosaveSlot)));
   if (loading) {
     modeBeforeLoadPanel_ = game_.mode_;
     game_.fade_.SetTarget(game_.mode_);
@@ -68,7 +91,8 @@ void GameSaves::ShowSlotList(bool loading) {
 }
 
 int GameSaves::RequestLoad(int slot) {
-  if (slot < 1 || slot > kSaveSlots) return 0;
+  const bool autosave = slot == kAutosaveSlot && Enhanced().On(Enhancement::kAutosave);
+  if ((slot < 1 || slot > kSaveSlots) && !autosave) return 0;
   SaveData data;
   // The whole file is checked before anything changes, so a bad save never half-loads.
   if (!ReadSaveFile(SlotFile(slot), data, &game_.log_)) {

@@ -6,6 +6,7 @@
 
 #include "roles/player_growth.h"
 #include "save/save_data.h"
+#include "save/save_file.h"
 #include "shell/game_mode.h"
 
 namespace isora {
@@ -18,8 +19,15 @@ class GameSaves {
   // The game (not owned) owns this and outlives it.
   explicit GameSaves(CGame& game) : game_(game) {}
 
-  // 1 when the slot was written; 0 without a player or for a slot out of range.
+  // The slot after the six that the game writes itself on every map change (autosave).
+  static constexpr int kAutosaveSlot = kSaveSlots + 1;
+
+  // 1 when the slot was written; 0 without a player, for a slot out of range, or while the
+  // hero is dead or dying (then the player is told).
   int SaveGame(int slot);
+  // Writes the autosave slot without a word on the message line.
+  bool Autosave();
+  bool AutosaveExists() const;
   // The save or load panel with each slot's label.
   void ShowSlotList(bool loading);
   // Checks the whole slot file and its map, then asks for the load; 0 (and a message) when
@@ -30,10 +38,13 @@ class GameSaves {
     modeBeforeLoadPanel_ = ModeMainMenu;
     return RequestLoad(slot) != 0;
   }
+  // From the death screen: the autosave loads as from the main menu, where a failure leads.
+  bool ContinueFromAutosave() { return LoadFromMainMenu(kAutosaveSlot); }
   // ModeRestoreGame: loads the requested slot, or goes back where the load was asked from.
   void RestoreStep();
 
  private:
+  int WriteSlot(int slot, bool tell);
   int LoadGame();
   void RestorePlayer(const AttributeSnapshot& snapshot);
   // Moves a player whose feet stand on a blocked cell or off the cells to the nearest open one.

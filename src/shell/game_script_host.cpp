@@ -251,7 +251,7 @@ void GameScriptHost::AddPlayerItem(const std::string& item, int32_t count) {
           WinFormat(game_.Texts().Get(TextId::kBagFullDropped).c_str(), item.c_str()));
       return;
     }
-    game_.missionList_.ReportGained(item, true);
+    game_.missionList_.ReportGained(item, !Enhanced().On(Enhancement::kKillsOnlyKills));
   }
 }
 
@@ -280,6 +280,13 @@ void GameScriptHost::Rain() { game_.StartRain(); }
 void GameScriptHost::GameOver() { game_.screens_.ShowGameOver(); }
 
 void CGame::ItemUsedUp(const std::string& itemName) { missionList_.ReportLost(itemName); }
-void CGame::RoleKilled(const std::string& roleName) { missionList_.ReportGained(roleName, true); }
+void CGame::RoleHit(const Role& target, int amount) {
+  if (Enhanced().On(Enhancement::kDamageNumbers))
+    feedback_.Hit(Point{target.X(), target.Y()}, amount, target.IsPlayer());
+}
+
+void CGame::RoleKilled(const std::string& roleName, bool hostile) {
+  missionList_.ReportGained(roleName, hostile || !Enhanced().On(Enhancement::kKillsOnlyKills));
+}
 
 }  // namespace isora

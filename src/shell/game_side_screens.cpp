@@ -222,6 +222,11 @@ void SideScreens::DeathScreen() {
   DrawOutlined(game_.renderer_, game_.texts_.Get(TextId::kKilled), 320, 240, kSurfaceTemp,
                {Point{319, 240}, Point{321, 240}, Point{320, 239}, Point{320, 241}}, kWhite,
                0x0000FF);
+  if (game_.saves_.AutosaveExists()) {
+    DrawOutlined(game_.renderer_, game_.texts_.Get(TextId::kContinueFromAutosave), 320, 258,
+                 kSurfaceTemp, {Point{319, 258}, Point{321, 258}, Point{320, 257}, Point{320, 259}},
+                 0, kWhite);
+  }
   game_.PlaySound("death.wav");
   game_.mode_ = ModeFrozen;
 }

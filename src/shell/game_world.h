@@ -27,7 +27,10 @@ class GameRoleHost : public RoleHost {
   void PlaySound(const std::string& path) override { game_.PlaySound(path); }
   void Beep() override { game_.Beep(); }
   void ItemUsedUp(const std::string& itemName) override { game_.ItemUsedUp(itemName); }
-  void RoleKilled(const std::string& roleName) override { game_.RoleKilled(roleName); }
+  void RoleKilled(const std::string& roleName, bool hostile) override {
+    game_.RoleKilled(roleName, hostile);
+  }
+  void RoleHit(const Role& target, int amount) override { game_.RoleHit(target, amount); }
   const std::string& Text(TextId id) const override { return game_.Texts().Get(id); }
 
  private:

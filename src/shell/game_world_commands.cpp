@@ -90,29 +90,50 @@ void CGame::OnLeftHeld() {
       PlaySound("pick_item.wav");
       Trace("picked1\n");
       if (world_->highlighted == it) world_->highlighted = items.end();
-      missionList_.ReportGained((*it)->record.name, true);
+      // Classic games count a pick-up toward "kill any enemies" missions too.
+      missionList_.ReportGained((*it)->record.name, !Enhanced().On(Enhancement::kKillsOnlyKills));
       items.erase(it);
       Trace("picked2\n");
       leftButtonUp_ = false;
     } else {
       ShowMessage(texts_.Get(TextId::kBagFull));
     }
+  } else if (CRoleNPC* locked = LockedTarget()) {
+    // Target lock: the held button stays on its monster wherever it goes.
+    world_->route.Chase(player, map_, world_->Everyone(), *locked, Point{locked->X(), locked->Y()});
+    return;
   } else if (int index = RoleUnderPoint(px, py); index > 0) {
     CRoleNPC* npc = world_->Npc(index);
     if (ObjectLayerTransparentAt(renderer_, px, py)) {
       world_->route.GoTo(player, map_, world_->Everyone(), Point{px, py}, RoleStateKind::kRun);
       return;
     }
-    if (npc->State() != RoleStateKind::kDie && npc->FindState(RoleStateKind::kDie) >= 0) {
+    const bool spared = Enhanced().On(Enhancement::kSafeFriends) && !npc->Hostile();
+    if (!spared && npc->State() != RoleStateKind::kDie &&
+        npc->FindState(RoleStateKind::kDie) >= 0) {
       Trace("start to fight in cgame\n");
       Trace(WinFormat("npcindex=%d\n", index));
       world_->route.Chase(player, map_, world_->Everyone(), *npc, Point{px, py});
+      if (Enhanced().On(Enhancement::kTargetLock)) lockedNpc_ = npc->NpcId();
       return;
     }
   }
   OrderGoTo(player);
   world_->route.GoTo(player, map_, world_->Everyone(), Point{px, py}, RoleStateKind::kRun);
   player.ForgetFightTarget();
+}
+
+CRoleNPC* CGame::LockedTarget() {
+  if (lockedNpc_ < 0 || !Enhanced().On(Enhancement::kTargetLock)) return nullptr;
+  for (auto& e : world_->npcs.Entries()) {
+    CRoleNPC* npc = e.role.get();
+    if (npc && npc->NpcId() == lockedNpc_) {
+      if (npc->IsDead() || npc->State() == RoleStateKind::kDie) break;
+      return npc;
+    }
+  }
+  lockedNpc_ = -1;
+  return nullptr;
 }
 
 void CGame::OnRightHeld() {

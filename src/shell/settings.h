@@ -4,7 +4,7 @@
 //
 //   [audio]    musicVolume, effectVolume   0..100
 //   [video]    fullscreen 0/1, scale 1..4, integerScale 0/1
-//   [enhanced] pathFinding, seeThrough, stackCounts, messageLinePlaced 0/1 (missing: the
+//   [enhanced] pathFinding, seeThrough, stackCounts, messageLinePlaced, minimap 0/1 (missing: the
 //              game's own choice in game.ini; [movement] pathFinding is still read)
 //   [keys]     <command>=<key>     e.g. menu=Esc, bag1=1, levelUp=Shift+F8
 //   [pad]      <command>=<button>  e.g. act=A, bag1=Mod+A, padModifier=LB
@@ -27,7 +27,7 @@ constexpr int kMaxWindowScale = 4;
 // the game's own choice.
 constexpr Enhancement kTasteSwitches[] = {Enhancement::kPathFinding, Enhancement::kSeeThrough,
                                           Enhancement::kStackCounts,
-                                          Enhancement::kMessageLinePlaced};
+                                          Enhancement::kMessageLinePlaced, Enhancement::kMinimap};
 constexpr int kTasteCount = static_cast<int>(std::size(kTasteSwitches));
 
 struct Settings {
@@ -35,7 +35,7 @@ struct Settings {
   int effectVolume = 100;
   DisplayMode display;
   // Per switch of kTasteSwitches: -1 as the game says, 0 off, 1 on.
-  std::array<int, kTasteCount> taste{-1, -1, -1, -1};
+  std::array<int, kTasteCount> taste{-1, -1, -1, -1, -1};
   KeyBindings bindings;
 
   // Reads the file over the defaults; a missing file is no error (false, nothing logged).

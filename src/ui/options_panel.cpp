@@ -10,8 +10,8 @@ namespace isora {
 namespace {
 
 constexpr const char* kRowSections[kOptionRowCount] = {
-    "musicVolume", "effectVolume", "fullscreen",  "windowScale",      "integerScale",
-    "pathFinding", "seeThrough",   "stackCounts", "messageLinePlaced"};
+    "musicVolume", "effectVolume", "fullscreen",  "windowScale",       "integerScale",
+    "pathFinding", "seeThrough",   "stackCounts", "messageLinePlaced", "minimap"};
 
 // "RRGGBB" as a COLORREF; black when it is not a colour.
 uint32_t ParseColor(const std::string& text) {

@@ -22,8 +22,9 @@ enum class OptionRow : int {
   kSeeThrough,
   kStackCounts,
   kMessageLinePlaced,
+  kMinimap,
 };
-constexpr int kOptionRowCount = 9;
+constexpr int kOptionRowCount = 10;
 
 // What a click on the options panel hit.
 struct OptionsHit {

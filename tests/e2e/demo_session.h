@@ -72,20 +72,19 @@ class DemoSession {
   // `folder`: a built game folder; the demo when empty. `settingsFile`: the player's settings
   // (none when empty). `dev`: as isora --dev.
   explicit DemoSession(PixelFormat format = PixelFormat::Rgb565, const std::string& folder = {},
-                       const std::string& settingsFile = {}, bool dev = false) {
+                       const std::string& settingsFile = {}, bool dev = false, bool sound = false) {
     // The demo is the game folder; the process's working directory stays where it is.
     previousFolder_ = GameFolder();
     SetGameFolder(folder.empty() ? DemoFolder() : folder);
     std::error_code ec;
-    for (int slot = 1; slot <= kSaveSlots; ++slot) {
+    for (int slot = 1; slot <= kSaveSlots + 1; ++slot) {  // the six and the autosave
       std::filesystem::remove(NativePath("saves/" + std::to_string(slot) + ".sav"), ec);
     }
     previousHooks_ = Hooks::Set(&platform);
     // Each session starts like a fresh process: rand() seeded with 1, splashes from the first.
     CRand::Srand(1);
     ResetSplashIndex();
-    game = std::make_unique<CGame>(platform,
-                                   GameOptions{format, true, false, dev, settingsFile});
+    game = std::make_unique<CGame>(platform, GameOptions{format, !sound, false, dev, settingsFile});
     ok = game->Init();
     game->WindowProc(Message{kUmSetGame, 0, 0});
   }

@@ -16,10 +16,10 @@ namespace {
 namespace fs = std::filesystem;
 
 // The demo's options.ini: the panel at (60, 20); values at x 220, rows from y 44, 22 apart;
-// the bindings' key buttons at x 220 from y 250, 22 apart.
+// the bindings' key buttons at x 220 from y 272, 22 apart.
 constexpr int kValueX = 60 + 220 + 6;
 int RowY(OptionRow row) { return 20 + 44 + 22 * static_cast<int>(row) + 6; }
-constexpr int kMenuKeyY = 20 + 250 + 6;
+constexpr int kMenuKeyY = 20 + 272 + 6;
 constexpr Point kMainOptionsButton{320, 438};
 constexpr Point kGameMenuOptionsButton{220 + 56 + 10, 110 + 212 + 6};
 

@@ -112,7 +112,7 @@ TEST_F(SettingsFile, RebindingRoundTrips) {
   s.musicVolume = 30;
   s.effectVolume = 0;
   s.display = DisplayMode{true, 3, true};
-  s.taste = {0, 1, -1, 0};
+  s.taste = {0, 1, -1, 0, 1};
   // A swap: Esc and F1 trade places, so reading must not see a conflict half way.
   ASSERT_TRUE(s.bindings.SetKey(ControlAction::kMenu, KeyChord{kVkA + 12}, &why));
   ASSERT_TRUE(s.bindings.SetKey(ControlAction::kPanel1, KeyChord{kVkEscape}, &why));

@@ -57,7 +57,7 @@ class RecordingRoleHost : public RoleHost {
   void PlaySound(const std::string& path) override { sounds.push_back(path); }
   void Beep() override { ++beeps; }
   void ItemUsedUp(const std::string& name) override { usedUp.push_back(name); }
-  void RoleKilled(const std::string& name) override { killed.push_back(name); }
+  void RoleKilled(const std::string& name, bool /*hostile*/) override { killed.push_back(name); }
 
   std::vector<std::string> messages, sounds, usedUp, killed;
   int beeps = 0;
