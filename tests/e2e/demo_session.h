@@ -129,6 +129,10 @@ class DemoSession {
     platform.InjectButton(MouseButton::Right, false);
     Step();
   }
+  // Clicks the centre of a panel button.
+  void ClickButton(const Button& b) {
+    Click((b.hitRect.left + b.hitRect.right) / 2, (b.hitRect.top + b.hitRect.bottom) / 2);
+  }
   void Key(int vk, bool shift = false) {
     if (shift) platform.SetKeyDown(kVkShift, true);
     platform.InjectKeyDown(vk);

@@ -12,10 +12,6 @@ namespace {
 
 using nlohmann::json;
 
-void ClickButton(DemoSession& d, const Button& b) {
-  d.Click((b.hitRect.left + b.hitRect.right) / 2, (b.hitRect.top + b.hitRect.bottom) / 2);
-}
-
 // The save panel's buttons: 0 close, then slots 1 to 6.
 const Button& Slot(DemoSession& d, int slot) { return d.game->Ui().savePanel.buttons[slot]; }
 
@@ -38,9 +34,9 @@ json PlayAndSave(DemoSession& d) {
 
   d.Key(kVkEscape);
   EXPECT_EQ(d.State()["mode"], "ModeGameMenu");
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuSave]);
+  d.ClickButton(d.game->Ui().gameMenu.buttons[kMenuSave]);
   EXPECT_EQ(d.State()["mode"], "ModeSavePanel");
-  ClickButton(d, Slot(d, 2));
+  d.ClickButton(Slot(d, 2));
   json saved = d.State();
   EXPECT_EQ(saved["mode"], "ModePlay");
   EXPECT_EQ(saved["message"]["text"].get<std::string>().find("Game Data Saved."),
@@ -55,12 +51,12 @@ TEST(SaveLoad, LoadingFromTheMainMenuRestoresEveryTable) {
 
   // Back to the main menu, then a different game state would be gone anyway.
   d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuExit]);
+  d.ClickButton(d.game->Ui().gameMenu.buttons[kMenuExit]);
   ASSERT_TRUE(d.UntilMode("ModeMainMenu", 40));
   d.Step(20);
-  ClickButton(d, d.game->Ui().mainMenu.buttons[kMainLoad]);
+  d.ClickButton(d.game->Ui().mainMenu.buttons[kMainLoad]);
   ASSERT_EQ(d.State()["mode"], "ModeLoadPanel");
-  ClickButton(d, Slot(d, 2));
+  d.ClickButton(Slot(d, 2));
   ASSERT_TRUE(
       d.Until([](const json& s) { return s["mode"] == "ModePlay" && s["fadePhase"] == 2; }, 100));
 
@@ -88,7 +84,7 @@ TEST(SaveLoad, TheSlotListShowsMapAndTimeAndEmptySlots) {
   DemoSession d;
   PlayAndSave(d);
   d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
+  d.ClickButton(d.game->Ui().gameMenu.buttons[kMenuLoad]);
   ASSERT_EQ(d.State()["mode"], "ModeLoadPanel");
   const SavePanel& panel = d.game->Ui().savePanel;
   ASSERT_GE(panel.buttons.size(), 7u);
@@ -103,7 +99,7 @@ TEST(SaveLoad, BossKeyInTheLoadPanelKeepsItsWayBackAndItsView) {
   // to the Load panel again, and the boss picture stayed behind the panel.
   DemoSession d;
   ASSERT_TRUE(d.ToMainMenu());
-  ClickButton(d, d.game->Ui().mainMenu.buttons[kMainLoad]);
+  d.ClickButton(d.game->Ui().mainMenu.buttons[kMainLoad]);
   ASSERT_EQ(d.State()["mode"], "ModeLoadPanel");
   d.Step(2);
   auto view = [&] {
@@ -128,8 +124,8 @@ TEST(SaveLoad, BossKeyInTheLoadPanelKeepsItsWayBackAndItsView) {
 // Esc, the game menu's Load, slot 2.
 void PickSlot2InTheGameMenusLoadPanel(DemoSession& d) {
   d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuLoad]);
-  ClickButton(d, Slot(d, 2));
+  d.ClickButton(d.game->Ui().gameMenu.buttons[kMenuLoad]);
+  d.ClickButton(Slot(d, 2));
 }
 
 // Slot 2 picked in the game menu's Load panel is refused: the panel stays, saying so.
@@ -160,7 +156,7 @@ TEST(SaveLoad, ADamagedSaveLeavesTheGameAsItWas) {
   EXPECT_EQ(after["player"]["money"], before["player"]["money"]);
   EXPECT_EQ(after["map"], before["map"]);
   // An empty slot does nothing at all.
-  ClickButton(d, Slot(d, 5));
+  d.ClickButton(Slot(d, 5));
   EXPECT_EQ(d.State()["mode"], "ModeLoadPanel");
 }
 
@@ -178,9 +174,9 @@ std::string GameLogText() { return FileBytes(LogPathFor(GameFolder())); }
 // Saves to `slot` from the in-game menu; the message line after it.
 std::string SaveThroughTheMenu(DemoSession& d, int slot) {
   d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuSave]);
+  d.ClickButton(d.game->Ui().gameMenu.buttons[kMenuSave]);
   EXPECT_EQ(d.State()["mode"], "ModeSavePanel");
-  ClickButton(d, Slot(d, slot));
+  d.ClickButton(Slot(d, slot));
   return d.State()["message"]["text"].get<std::string>();
 }
 
@@ -319,7 +315,7 @@ TEST(Screens, HelpFromTheGameMenuShowsTheHelpTextAndCloses) {
   ASSERT_TRUE(d.NewGame());
   d.Click(498, 80);
   d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuHelp]);
+  d.ClickButton(d.game->Ui().gameMenu.buttons[kMenuHelp]);
   nlohmann::json s = d.State();
   EXPECT_EQ(s["mode"], "ModeHelp");
   TextBox* text = d.game->Ui().messageDialog.TextLabel();
@@ -333,7 +329,7 @@ TEST(Screens, MainMenuFromTheGameMenuFadesOutAndDropsTheTutorial) {
   ASSERT_TRUE(d.NewGame());
   ASSERT_NE(d.game->Ui().tutorialPanel, nullptr);
   d.Key(kVkEscape);
-  ClickButton(d, d.game->Ui().gameMenu.buttons[kMenuExit]);
+  d.ClickButton(d.game->Ui().gameMenu.buttons[kMenuExit]);
   EXPECT_EQ(d.State()["mode"], "ModeFade");
   ASSERT_TRUE(d.UntilMode("ModeMainMenu", 20));
   EXPECT_EQ(d.game->Ui().tutorialPanel, nullptr);

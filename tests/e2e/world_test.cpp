@@ -9,11 +9,6 @@ namespace {
 
 using nlohmann::json;
 
-// Clicks the centre of a panel button.
-void ClickButton(DemoSession& d, const Button& b) {
-  d.Click((b.hitRect.left + b.hitRect.right) / 2, (b.hitRect.top + b.hitRect.bottom) / 2);
-}
-
 // A started game with the tutorial closed.
 void Play(DemoSession& d) {
   ASSERT_TRUE(d.NewGame());
@@ -206,7 +201,7 @@ TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
   ASSERT_FALSE(shop.ShopList().empty());
   int money = s["player"]["money"];
   // Take the first ware, then put it into the first empty cell of the player's bag.
-  ClickButton(d, shop.buttons[1]);
+  d.ClickButton(shop.buttons[1]);
   EXPECT_NE(d.State()["heldItem"], 0);
   PlayerPanel& panel = *ui.playerPanel;
   const Button* emptyCell = nullptr;
@@ -218,7 +213,7 @@ TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
     }
   }
   ASSERT_NE(emptyCell, nullptr);
-  ClickButton(d, *emptyCell);
+  d.ClickButton(*emptyCell);
   s = d.State();
   int price = d.game->Items().Get(shop.ShopList()[0]).price;
   if (price <= money) {
@@ -229,11 +224,11 @@ TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
   }
   // With no money at all the next ware is refused.
   d.game->Scripting().SubMoney(s["player"]["money"]);
-  ClickButton(d, shop.buttons[2]);
+  d.ClickButton(shop.buttons[2]);
   json after = d.State();
   for (int c = 0; c < 9; ++c) {
     if (after["player"]["bag"][c]["item"] == 0) {
-      ClickButton(d, panel.buttons[kElementFirstCell + c]);
+      d.ClickButton(panel.buttons[kElementFirstCell + c]);
       break;
     }
   }
@@ -252,7 +247,7 @@ TEST(World, ShopBuysSellsAndRefusesWithoutMoney) {
   ASSERT_GE(free.x, 0);
   d.Click(free.x, free.y);
   EXPECT_EQ(d.State()["heldItem"], 0);
-  ClickButton(d, panel.buttons[kElementFirstCell + 1]);
+  d.ClickButton(panel.buttons[kElementFirstCell + 1]);
   ASSERT_EQ(d.State()["heldItem"], d.game->Items().FindItemByName("Wooden Sword"));
   d.Click(free.x, free.y);
   after = d.State();
@@ -276,7 +271,7 @@ TEST(World, ItemsDroppedOnTheGroundArePickedUpOncePerPress) {
   int px = s["player"]["x"], py = s["player"]["y"];
   // Take the potions from bag cell 0 onto the cursor and click the ground to drop them.
   PlayerPanel& panel = *d.game->Ui().playerPanel;
-  ClickButton(d, panel.buttons[kElementFirstCell]);
+  d.ClickButton(panel.buttons[kElementFirstCell]);
   ASSERT_NE(d.State()["heldItem"], 0);
   d.Click(px - cx + 150, py - cy - 100);
   s = d.State();
@@ -381,9 +376,9 @@ TEST(World, AClickShorterThanAFrameRunsToThePointOnce) {
   EXPECT_EQ(s["player"]["x"], px);
 
   // A tap that a panel claims (the attribute button) leaves the player where it stands.
-  ClickButton(d, d.game->Ui().playerPanel->buttons[1]);
+  d.ClickButton(d.game->Ui().playerPanel->buttons[1]);
   EXPECT_EQ(d.State()["mode"], "ModeStatusPanel");
-  ClickButton(d, d.game->Ui().playerPanel->buttons[1]);  // the same button closes it
+  d.ClickButton(d.game->Ui().playerPanel->buttons[1]);  // the same button closes it
   d.Step(3);
   s = d.State();
   EXPECT_EQ(s["mode"], "ModePlay");
@@ -418,7 +413,7 @@ TEST(World, TheSkillButtonClicksWithNoStatusPanelOpen) {
   Play(d);
   d.Key(kVkF8, true);  // a level up: another sound is the last one played
   ASSERT_EQ(d.State()["lastSound"], "sound\\level_up.wav");
-  ClickButton(d, d.game->Ui().playerPanel->buttons[kElementSkillButton]);
+  d.ClickButton(d.game->Ui().playerPanel->buttons[kElementSkillButton]);
   json s = d.State();
   EXPECT_EQ(s["lastSound"], "sound\\button_click.wav");
   EXPECT_EQ(s["mode"], "ModePlay");
