@@ -17,6 +17,7 @@
 #include "lib/demo_objects.h"
 #include "lib/demo_raster.h"
 #include "lib/demo_tiled.h"
+#include "lib/game_pictures.h"
 #include "lib/json_source.h"
 #include "script/script_check.h"
 #include "script/script_lines.h"
@@ -86,7 +87,7 @@ const std::set<std::string> kRoleStates = {"stand", "walk", "run", "fight", "die
 const std::set<std::string> kArtFields = {
     "comment",     "title",      "subtitle",     "palette",     "splash",   "screens",
     "menuButtons", "panels",     "smallButtons", "playerPanel", "tutorial", "faces",
-    "icons",       "skillIcons", "effects",      "tiles",       "cursor"};
+    "icons",       "skillIcons", "effects",      "tiles",       "cursor",   "keyAlpha"};
 
 struct IniEntry {
   std::string section, key, value;  // UTF-8, as written
@@ -317,33 +318,26 @@ class Checker {
   void CollectPictures() {
     overrides_.Load(src_);
     const JsonSource* art = Json("art/art.json");
+    if (art && art->doc.contains("keyAlpha")) {
+      const json& alpha = art->doc["keyAlpha"];
+      if (!alpha.is_number_integer() || alpha.get<int>() < 1 || alpha.get<int>() > 255)
+        Error("art/art.json", art->LineOf("/keyAlpha"),
+              "keyAlpha must be a whole number from 1 to 255");
+      else
+        overrides_.SetKeyAlpha(alpha.get<int>());
+    }
     const JsonSource* skills = Json("data/skills.json");
     if (art) {
       // The generators draw what art.json asks for; a malformed entry throws.
       try {
-        for (const auto& p : MakeUiPictures(art->doc)) pictures_["ui"].insert(Lower(p.name));
-        for (const auto& p : MakeFacePictures(art->doc)) pictures_["face"].insert(Lower(p.name));
-        for (const auto& p : MakeItemPictures(art->doc)) pictures_["items"].insert(Lower(p.name));
-        if (skills)
-          for (const auto& p : MakeSkillPictures(art->doc, skills->doc))
-            pictures_["skill"].insert(Lower(p.name));
+        for (const PictureName& p : GeneratedPictureNames(
+                 art->doc, skills ? skills->doc : json::object(),
+                 Json("roles/roles.json") ? Json("roles/roles.json")->doc : json::object()))
+          pictures_[p.word].insert(Lower(p.member));
       } catch (const std::exception& e) {
         Error("art/art.json", 0, std::string("a picture cannot be drawn: ") + e.what());
       }
     }
-    if (const JsonSource* roles = Json("roles/roles.json"))
-      for (const auto& set : roles->doc.value("sets", json::array())) {
-        if (!set.is_object() || !set.contains("states") || !set["states"].is_object()) continue;
-        for (const auto& [state, count] : set["states"].items())
-          for (int d = 1; d <= 8; ++d)
-            for (int k = 0; count.is_number_integer() && k < count.get<int>(); ++k) {
-              const std::string name = Lower(set.value("prefix", "role") + "\\" + state +
-                                             std::to_string(d) + "_" + std::to_string(k) + ".bmp");
-              pictures_["role"].insert(name);
-              if (set.value("player", false)) pictures_["ui"].insert(name);
-            }
-      }
-    pictures_["tiles"].insert("obj.bmp");
     // Hand-drawn files add pictures of their own names.
     for (const auto& [key, rel] : overrides_.Files()) {
       const size_t slash = key.find('/');
@@ -404,28 +398,58 @@ class Checker {
             "the subtitle is " + std::to_string(subtitleWidth) + " pixels wide; the screen holds " +
                 std::to_string(kScreenWidth) + " (at most " +
                 std::to_string(fitting(kSubtitleScale)) + " characters)");
-    // Tile styles the tile table asks for.
+    // Tile styles the tile table asks for; a type without one needs every picture hand-drawn.
     const json styles = art->doc.value("tiles", json::object());
-    for (const auto& [type, t] : tileTypes_)
-      if (!styles.contains(t.prefix) && !overridesHaveTiles(type))
-        Error("ini/tiles.ini", t.line,
-              "type " + std::to_string(type) + ": no tile style \"" + t.prefix +
-                  "\" in art/art.json and no hand-drawn tiles under art/tiles/" +
-                  std::to_string(type) + "/");
+    for (const auto& [type, t] : tileTypes_) {
+      const bool styled = styles.contains(t.prefix);
+      bool any = false;
+      std::string missing;
+      for (const std::string& member :
+           TileMembers({type, t.prefix, t.first, t.last, t.count, t.pad})) {
+        // Looking a tile up marks its hand-drawn file as used and checks that it decodes.
+        const bool drawn =
+            extraPictures_["tiles"].count(Lower(member)) && HasPicture("tiles", member);
+        any |= drawn;
+        if (!drawn && missing.empty()) missing = member;
+      }
+      if (styled || missing.empty()) continue;
+      std::replace(missing.begin(), missing.end(), '\\', '/');
+      Error("ini/tiles.ini", t.line,
+            "type " + std::to_string(type) + ": no tile style \"" + t.prefix +
+                "\" in art/art.json and " +
+                (any ? "no hand-drawn art/tiles/" + missing.substr(0, missing.rfind('.')) +
+                           ".png or .bmp"
+                     : "no hand-drawn tiles under art/tiles/" + std::to_string(type) + "/"));
+    }
   }
 
-  bool overridesHaveTiles(int type) {
-    const std::string prefix = std::to_string(type) + "\\";
-    for (const auto& m : extraPictures_["tiles"])
-      if (m.starts_with(prefix)) return true;
-    return false;
+  // An object's ground base is a tile style, or the prefix of a tile type drawn by hand.
+  void CheckObjectBases(const ObjectCatalog& catalog) {
+    const JsonSource* art = Json("art/art.json");
+    const JsonSource* objects = Json("art/objects.json");
+    if (!art || !objects) return;
+    const json styles = art->doc.value("tiles", json::object());
+    for (size_t i = 0; i < catalog.kinds.size(); ++i) {
+      const std::string& base = catalog.kinds[i].base;
+      if (base.empty() || styles.contains(base)) continue;
+      bool handDrawn = false;
+      for (const auto& [type, t] : tileTypes_)
+        handDrawn |= t.prefix == base && extraPictures_["tiles"].count(Lower(TileMembers(
+                                             {type, t.prefix, t.first, t.last, 1, t.pad})[0]));
+      if (!handDrawn)
+        Error("art/objects.json", objects->LineOf("/objects/" + std::to_string(i) + "/base"),
+              "object \"" + catalog.kinds[i].name + "\": base \"" + base +
+                  "\" is no tile style of art/art.json and no tile type of ini/tiles.ini with "
+                  "hand-drawn pictures (it would be drawn grey)");
+    }
   }
 
   // ---- INI ---------------------------------------------------------------------------------
 
   struct TileType {
     std::string prefix;
-    int count = 0, line = 0;
+    int count = 0, line = 0, first = 0, last = 0;
+    bool pad = false;
   };
 
   void LoadIni() {
@@ -455,6 +479,9 @@ class Checker {
       if (!t.line) t.line = e.line;
       if (e.key == "piccount") t.count = std::min(std::atoi(e.value.c_str()), 200);
       if (e.key == "前缀") t.prefix = e.value;
+      if (e.key == "起始数") t.first = std::atoi(e.value.c_str());
+      if (e.key == "末尾数") t.last = std::atoi(e.value.c_str());
+      if (e.key == "补位") t.pad = e.value == "true";
     }
     for (int t = 1; t <= typeCount; ++t) {
       auto it = bySection.find(std::to_string(t));
@@ -676,6 +703,8 @@ class Checker {
     const JsonSource* objects = Json("art/objects.json");
     if (objects && !ParseObjectCatalog(objects->doc, catalog, &why))
       Error("art/objects.json", 0, why);
+    else
+      CheckObjectBases(catalog);
     const json npcRecords = Records("data/npc.json");
     TiledContext context;
     context.baseDir = (fs::path(src_) / "maps").string();
