@@ -277,6 +277,10 @@ int RunWindowed(const ProgramOptions& options) {
         std::fprintf(stderr, "isora: cannot write %s\n", options.recordFile.c_str());
       } else {
         game.SetRecorder(&recorder);
+        // Played back without them the replay would start elsewhere.
+        std::string line = "options";
+        for (const std::string& w : StartOptionWords(options)) line += " " + w;
+        if (line != "options") recorder.Comment(line);
       }
     }
     if (game.Init()) {
@@ -334,6 +338,21 @@ int main(int argc, char** argv) {
     if (!ParseReplay(std::string(bytes->begin(), bytes->end()), &events, &error)) {
       std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
       return 2;
+    }
+    // The start options it was recorded with come first, so the command line still wins.
+    std::vector<std::string> words;
+    if (!ReplayOptionWords(std::string(bytes->begin(), bytes->end()), &words, &error)) {
+      std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
+      return 2;
+    }
+    if (!words.empty()) {
+      words.insert(words.end(), args.begin(), args.end());
+      options = ProgramOptions{};
+      if (!ParseProgramOptions(words, &options, &error)) {
+        std::fprintf(stderr, "isora: %s with the replay's options: %s\n",
+                     options.replayFile.c_str(), error.c_str());
+        return 2;
+      }
     }
   }
   std::string data = options.dataDir.empty() ? DefaultDataDir(argv[0]) : options.dataDir;

@@ -67,6 +67,24 @@ TEST_F(EditLoop, SkipSplashOpensTheMainMenuAndAMissingSlotIsSaid) {
       << test::ReadFile("err.txt");
 }
 
+TEST_F(EditLoop, AReplayPlaysWithTheStartOptionsItWasRecordedWith) {
+  test::WriteFile("r.replay",
+                  "# isora replay\n# options --start village.map:3,4\n@40 state s.json\n");
+  ASSERT_EQ(Run(""), 0) << test::ReadFile("err.txt");
+  EXPECT_EQ(Dump()["player"]["row"], 2);
+  // The command line wins over the file.
+  ASSERT_EQ(Run("--start village.map:6,8"), 0) << test::ReadFile("err.txt");
+  EXPECT_EQ(Dump()["player"]["row"], 5);
+  // replay check plays it the same way.
+  const kit_test::KitResult r = kit_test::RunKit("replay check r.replay --data out --program '" +
+                                                 ProgramPath() + "' --keep k");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(test::ReadFile("k/s.json"))["player"]["row"], 2);
+  test::WriteFile("r.replay", "# options --save-dir /tmp\n@40 quit\n");
+  EXPECT_EQ(Run(""), 2);
+  EXPECT_NE(test::ReadFile("err.txt").find("may hold only"), std::string::npos);
+}
+
 TEST_F(EditLoop, LogStderrMirrorsTheLogAsUtf8AndKeepsTheFile) {
   // A map that is not there is logged by name.
   Run("--start nowhere.map --log-stderr");
