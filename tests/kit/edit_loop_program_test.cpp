@@ -85,6 +85,26 @@ TEST_F(EditLoop, AReplayPlaysWithTheStartOptionsItWasRecordedWith) {
   EXPECT_NE(test::ReadFile("err.txt").find("may hold only"), std::string::npos);
 }
 
+// The template must be winnable as it stands: its wolves fight back when hit, one at a time,
+// rather than a pack killing a fresh hero at once (each bite does at least 5).
+TEST_F(EditLoop, FourTemplateWolvesDoNotKillAFreshHeroIn200Frames) {
+  std::string wolves;
+  for (auto [x, y] : {std::pair{272, 240}, {240, 272}, {304, 272}, {272, 304}})
+    wolves += "{\"name\": \"Wolf\", \"point\": true, \"x\": " + std::to_string(x) +
+              ", \"y\": " + std::to_string(y) + "},\n";
+  kit_test::Edit("game/maps/village.tmj", "    {\n     \"id\": 21,",
+                 wolves + "    {\n     \"id\": 21,");
+  ASSERT_EQ(kit_test::RunKit("build game out").status, 0);
+  test::WriteFile("r.replay", "@230 state s.json\n@230 quit\n");
+  ASSERT_EQ(Run("--start village.map:9,9"), 0) << test::ReadFile("err.txt");
+  const nlohmann::json s = Dump();
+  int wolvesSeen = 0;
+  for (const auto& npc : s["npcs"]) wolvesSeen += npc["name"] == "Wolf";
+  EXPECT_EQ(wolvesSeen, 5);
+  EXPECT_EQ(s["mode"], "ModePlay");
+  EXPECT_EQ(s["player"]["hp"], s["player"]["maxHp"]);
+}
+
 TEST_F(EditLoop, LogStderrMirrorsTheLogAsUtf8AndKeepsTheFile) {
   // A map that is not there is logged by name.
   Run("--start nowhere.map --log-stderr");
