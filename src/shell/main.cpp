@@ -99,7 +99,8 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
     for (const std::string& path : r.errors) {
       std::fprintf(stderr, "isora: cannot write %s\n", path.c_str());
     }
-    exitCode = r.errors.empty() ? r.exitCode : 3;
+    for (const std::string& why : r.failures) std::fprintf(stderr, "isora: %s\n", why.c_str());
+    exitCode = !r.failures.empty() ? 4 : r.errors.empty() ? r.exitCode : 3;
     ReportBoxes(platform);
     exitCode = ReportFailure(game, exitCode);
   }
