@@ -54,6 +54,8 @@ struct RoleFrames {
   std::vector<Picture> frames;
 };
 RoleFrames MakeRoleFrames(const nlohmann::json& set);
+// The size of every frame of a set, without drawing them.
+void RoleFrameSize(const nlohmann::json& set, int& w, int& h);
 // The frame of one state, direction (1-8) and step.
 Image DrawRoleFrame(const nlohmann::json& set, const std::string& state, int direction, int step,
                     int steps);

@@ -19,6 +19,8 @@
 #include "lib/demo_tiled.h"
 #include "lib/game_pictures.h"
 #include "lib/json_source.h"
+#include "lib/map_writer.h"
+#include "lib/role_standing.h"
 #include "script/script_check.h"
 #include "script/script_lines.h"
 
@@ -675,7 +677,63 @@ class Checker {
     std::string rel;
     int size = 0;
     std::vector<int> passable;  // row * size + column
+    MapFileData data;           // empty when the map could not be built
+    std::vector<StandingRole> roles;
   };
+
+  // The size of the standing pictures of a role's animation file ("" for the player's set);
+  // 0 x 0 when roles.json has no such set.
+  std::pair<int, int> PictureSize(const std::string& animationFile) {
+    const JsonSource* roles = Json("roles/roles.json");
+    if (!roles) return {0, 0};
+    try {
+      for (const auto& set : roles->doc.value("sets", json::array()))
+        if (set.is_object() &&
+            (animationFile.empty() ? set.value("player", false)
+                                   : Lower(set.value("file", "")) == Lower(animationFile))) {
+          int w = 0, h = 0;
+          RoleFrameSize(set, w, h);
+          return {w, h};
+        }
+    } catch (const std::exception&) {
+    }
+    return {0, 0};
+  }
+
+  // Where a role placed on a cell ends up: warned about when it is an exit, and for one that
+  // moves (the player, wanderers and fighters; a shopkeeper may stand behind his counter) when
+  // it is a blocked cell or its feet are inside another role's picture (it could not move).
+  void CheckStanding(const std::string& file, int line, const std::string& what,
+                     const BuiltMap& map, const StandingRole& r, bool player, bool moves) {
+    if (map.data.cells.empty()) return;
+    const std::string placed = what + " placed on (" + std::to_string(r.placedRow) + ", " +
+                               std::to_string(r.placedColumn) + ")";
+    if (r.row < 0) {
+      Warning(file, line, placed + " would stand off " + map.rel);
+      return;
+    }
+    const std::string stands = placed + " stands on (" + std::to_string(r.row) + ", " +
+                               std::to_string(r.column) +
+                               "), a role's cell being one row and "
+                               "one column up from where it is placed; ";
+    const MapCell& cell = map.data.cells[static_cast<size_t>(r.row) * map.size + r.column];
+    if (cell.exitId)
+      Warning(file, line,
+              stands + "that cell is an exit" +
+                  (player ? " and sends the player on at once" : ", which no one can step on"));
+    else if (!cell.passable && moves)
+      Warning(file, line, stands + "that cell is blocked");
+    if (!moves) return;
+    const Point feet = Feet(r);
+    for (const StandingRole& other : map.roles)
+      if (&other != &r && other.bounds.Contains(feet.x, feet.y)) {
+        Warning(file, line,
+                placed + " has its feet inside the picture of " + other.name + " placed on (" +
+                    std::to_string(other.placedRow) + ", " + std::to_string(other.placedColumn) +
+                    "); it could not move");
+        break;
+      }
+  }
 
   void CheckStartCell(const std::string& file, int line, const std::string& what,
                       const BuiltMap& map, int row, int column) {
@@ -688,6 +746,10 @@ class Checker {
       Error(file, line,
             what + ": cell (" + std::to_string(row) + ", " + std::to_string(column) + ") of " +
                 map.rel + " is blocked; the player could not move");
+    } else {
+      const auto [w, h] = PictureSize("");
+      CheckStanding(file, line, what + ": the player", map,
+                    PlacePlayer(map.data, row, column, w, h), true, true);
     }
   }
 
@@ -758,6 +820,33 @@ class Checker {
           once("script" + std::to_string(scriptId), LineOfText(text, "script\""),
                "script id " + std::to_string(scriptId) + " (first at cell " + at +
                    ") is not in ini/scripts.ini [name]");
+      }
+      // The map as the game reads it, and where its roles will stand.
+      std::string buildError;
+      if (BuildMapFromJson(desc, file, map.data, &buildError)) {
+        const json& records = npcRecords;
+        auto number = [](const json& r, const char* key) {
+          return r.contains(key) && r[key].is_number_integer() ? r[key].get<int>() : 0;
+        };
+        std::vector<bool> moves;
+        for (const RolePlacement& p : map.data.placements) {
+          const size_t index = static_cast<size_t>(p.recordNumber) - 1;
+          if (p.recordNumber < 1 || index >= records.size() || !records[index].is_object())
+            continue;
+          const json& record = records[index];
+          const auto [w, h] = PictureSize(Str(record, "animationFile"));
+          map.roles.push_back(PlaceRole(map.data, Str(record, "roleName"), p.row, p.column, w, h));
+          const int kind = number(record, "kind");
+          moves.push_back(number(record, "wanders") != 0 || number(record, "fightMode") == 1 ||
+                          kind == 1 || kind == 2);
+        }
+        for (size_t i = 0; i < map.roles.size(); ++i) {
+          const StandingRole& r = map.roles[i];
+          CheckStanding(rel, std::max(LineOfText(text, "\"" + r.name + "\""), 1), r.name, map, r,
+                        false, moves[i]);
+        }
+      } else {
+        map.data = MapFileData{};
       }
       const json start = desc.value("start", json::array({0, 0}));
       CheckStartCell(rel, std::max(LineOfText(text, "startX"), 1), "the start cell", map, start[0],
