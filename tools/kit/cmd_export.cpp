@@ -1,9 +1,9 @@
 // isora-kit export: a game source made ready to give to players, with the program that plays it.
 #include <cctype>
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 
+#include "foundation/environment.h"
 #include "foundation/file_io.h"
 #include "kit/kit.h"
 
@@ -184,9 +184,9 @@ int ExportWeb(const std::string& source, const fs::path& out, const std::string&
     if (!fs::is_regular_file(page / file, ec))
       return Fail("no " + (page / file).string() +
                   "; build the page with scripts/build-web or give --web-dist");
-  const char* root = std::getenv("ISORA_WEB_EMSCRIPTEN");
-  const fs::path packager =
-      fs::path(root && *root ? root : "/usr/share/emscripten") / "tools" / "file_packager.py";
+  const auto root = EnvironmentValue("ISORA_WEB_EMSCRIPTEN");
+  const fs::path packager = fs::path(root && !root->empty() ? *root : "/usr/share/emscripten") /
+                            "tools" / "file_packager.py";
   const fs::path font = "/usr/share/fonts/truetype/wqy/wqy-microhei.ttc";
   if (!fs::is_regular_file(packager, ec)) return Fail("no " + packager.string() + " (emscripten)");
   if (!fs::is_regular_file(font, ec)) return Fail("no " + font.string() + " (fonts-wqy-microhei)");
