@@ -142,6 +142,7 @@ class CGame : public UiHost {
 
  private:
   friend class GameStateDump;
+  friend class ReplayPointer;
   friend class GameScriptHost;
   friend class GameBags;
   friend class SideScreens;

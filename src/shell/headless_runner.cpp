@@ -3,6 +3,8 @@
 #include "foundation/file_io.h"
 #include "media/headless_platform.h"
 #include "shell/game.h"
+#include "shell/replay_pointer.h"
+#include "shell/state_query.h"
 
 namespace isora {
 
@@ -29,12 +31,49 @@ HeadlessRunResult RunHeadless(CGame& game, HeadlessPlatform& platform,
   game.WindowProc(Message{kUmSetGame, 0, 0});
   size_t next = 0;
   bool closing = false;
+  int64_t delay = 0;  // frames the replay's waits have added
   for (;;) {
     const int64_t frame = game.FramesRun();
     bool shift = false;
-    while (next < events.size() && events[next].frame <= frame) {
-      const ReplayEvent& ev = events[next++];
+    while (next < events.size() && events[next].frame + delay <= frame) {
+      const ReplayEvent& ev = events[next];
+      if (ev.kind == ReplayEvent::Kind::kWait) {
+        // Later events wait for the state; they keep their spacing once it holds.
+        const int64_t waited = frame - (ev.frame + delay);
+        StateCondition condition;
+        std::string found, why;
+        ParseStateCondition(ev.name, &condition, &why);
+        if (StateConditionHolds(condition, DumpGameState(game), &found)) {
+          delay += waited;
+        } else if (waited >= ev.x) {
+          result.failures.push_back("line " + std::to_string(ev.line) + ": wait: " + ev.name +
+                                    " did not hold within " + std::to_string(ev.x) +
+                                    " frames (it is " + found + ")");
+          platform.InjectClose();
+          closing = true;
+          break;
+        } else {
+          break;
+        }
+      }
+      ++next;
       switch (ev.kind) {
+        case ReplayEvent::Kind::kWait:
+          break;
+        case ReplayEvent::Kind::kPointRole:
+        case ReplayEvent::Kind::kPointCell:
+        case ReplayEvent::Kind::kPointItem: {
+          Point at;
+          std::string why;
+          if (ReplayPointer::Resolve(game, ev, &at, &why)) {
+            platform.InjectMouseMove(at.x, at.y);
+          } else {
+            result.failures.push_back("line " + std::to_string(ev.line) + ": " + why);
+            platform.InjectClose();
+            closing = true;
+          }
+          break;
+        }
         case ReplayEvent::Kind::kMove:
           platform.InjectMouseMove(ev.x, ev.y);
           break;
@@ -89,7 +128,8 @@ HeadlessRunResult RunHeadless(CGame& game, HeadlessPlatform& platform,
       }
     }
     if (!closing && next == events.size() &&
-        (events.empty() || frame > events.back().frame || (maxFrames > 0 && frame >= maxFrames))) {
+        (events.empty() || frame > events.back().frame + delay ||
+         (maxFrames > 0 && frame >= maxFrames))) {
       platform.InjectClose();
       closing = true;
     }

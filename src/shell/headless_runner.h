@@ -16,7 +16,8 @@ class HeadlessPlatform;
 struct HeadlessRunResult {
   int exitCode = 0;
   int64_t frames = 0;
-  std::vector<std::string> errors;  // files that could not be written, each with the reason
+  std::vector<std::string> errors;    // files that could not be written, each with the reason
+  std::vector<std::string> failures;  // world-named events that found nothing or timed out
 };
 
 // Plays the events against a game whose Init has succeeded. The run ends when the game quits;

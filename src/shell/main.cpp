@@ -111,7 +111,8 @@ int RunHeadlessProgram(const ProgramOptions& options, const std::vector<ReplayEv
       std::fprintf(stderr, "isora: %s: not written: %s\n", options.replayFile.c_str(),
                    error.c_str());
     }
-    exitCode = r.errors.empty() ? r.exitCode : 3;
+    for (const std::string& why : r.failures) std::fprintf(stderr, "isora: %s\n", why.c_str());
+    exitCode = !r.failures.empty() ? 4 : r.errors.empty() ? r.exitCode : 3;
     ReportBoxes(platform);
     exitCode = ReportFailure(game, exitCode);
   }
@@ -290,6 +291,10 @@ int RunWindowed(const ProgramOptions& options) {
         std::fprintf(stderr, "isora: cannot write %s\n", options.recordFile.c_str());
       } else {
         game.SetRecorder(&recorder);
+        // Played back without them the replay would start elsewhere.
+        std::string line = "options";
+        for (const std::string& w : StartOptionWords(options)) line += " " + w;
+        if (line != "options") recorder.Comment(line);
       }
     }
     if (game.Init()) {
@@ -347,6 +352,21 @@ int main(int argc, char** argv) {
     if (!ParseReplay(std::string(bytes->begin(), bytes->end()), &events, &error)) {
       std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
       return 2;
+    }
+    // The start options it was recorded with come first, so the command line still wins.
+    std::vector<std::string> words;
+    if (!ReplayOptionWords(std::string(bytes->begin(), bytes->end()), &words, &error)) {
+      std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
+      return 2;
+    }
+    if (!words.empty()) {
+      words.insert(words.end(), args.begin(), args.end());
+      options = ProgramOptions{};
+      if (!ParseProgramOptions(words, &options, &error)) {
+        std::fprintf(stderr, "isora: %s with the replay's options: %s\n",
+                     options.replayFile.c_str(), error.c_str());
+        return 2;
+      }
     }
   }
   std::error_code ec;

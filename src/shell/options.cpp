@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <vector>
 
 #include "foundation/file_io.h"
@@ -154,6 +155,52 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
   if (!o->replayFile.empty() && !o->headless) {
     *error = "--replay needs --headless";
     return false;
+  }
+  return true;
+}
+
+std::vector<std::string> StartOptionWords(const ProgramOptions& o) {
+  std::vector<std::string> words;
+  if (o.skipSplash) words.push_back("--skip-splash");
+  if (!o.startMap.empty()) {
+    words.push_back("--start");
+    std::string start = o.startMap;
+    if (o.startRow >= 0)
+      start.append(":")
+          .append(std::to_string(o.startRow))
+          .append(",")
+          .append(std::to_string(o.startColumn));
+    words.push_back(start);
+  }
+  if (o.loadSlot) {
+    words.push_back("--load-slot");
+    words.push_back(std::to_string(o.loadSlot));
+  }
+  if (o.dev) words.push_back("--dev");
+  return words;
+}
+
+bool ReplayOptionWords(const std::string& text, std::vector<std::string>* words,
+                       std::string* error) {
+  std::istringstream in(text);
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    std::istringstream parts(line);
+    std::string hash, key;
+    if (!(parts >> hash >> key) || hash != "#" || key != "options") continue;
+    // A replay comes from anyone: it may choose how play starts, never where files go.
+    std::vector<std::string> found;
+    for (std::string w; parts >> w;) found.push_back(w);
+    ProgramOptions parsed;
+    std::string why;
+    if (!ParseProgramOptions(found, &parsed, &why) || StartOptionWords(parsed) != found) {
+      *error = "line " + std::to_string(number) +
+               ": \"# options\" may hold only --skip-splash, --start MAP[:ROW,COL], "
+               "--load-slot N and --dev, in that order" +
+               (why.empty() ? std::string() : " (" + why + ")");
+      return false;
+    }
+    words->insert(words->end(), found.begin(), found.end());
   }
   return true;
 }

@@ -38,6 +38,14 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
                          std::string* error);
 const char* ProgramUsage();
 
+// The options that change how play starts (--skip-splash, --start, --load-slot, --dev), as
+// command-line words: a recording keeps them in its "# options" line.
+std::vector<std::string> StartOptionWords(const ProgramOptions& options);
+// The words of a replay's "# options" line (none when it has no such line); false with *error
+// when the line holds anything but the start options, which is all a replay may choose.
+bool ReplayOptionWords(const std::string& replayText, std::vector<std::string>* words,
+                       std::string* error);
+
 // The game folder to use when --data is not given, the first that holds a game.ini of:
 // ISORA_DATA; the demo of a build tree (<bin>/../demo, <bin>/demo, <bin>/../../demo); the
 // installed demo beside the program (<bin>/../share/isora/demo for an install in the usual

@@ -6,6 +6,7 @@
 #include "foundation/byte_io.h"
 #include "foundation/paths.h"
 #include "media/platform.h"
+#include "shell/state_query.h"
 
 namespace isora {
 
@@ -33,6 +34,50 @@ bool ParseInt(const std::string& s, int64_t* v) {
     r = r * 10 + (s[i] - '0');
   }
   *v = s[0] == '-' ? -r : r;
+  return true;
+}
+
+// The rest of the line after the words read so far, without surrounding blanks.
+std::string Rest(std::istringstream& words) {
+  std::string rest;
+  std::getline(words >> std::ws, rest);
+  while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.pop_back();
+  return rest;
+}
+
+// "point role|cell|item ..." and "wait N condition": events named in world terms.
+bool ParseWorldEvent(const std::string& verb, std::istringstream& words, ReplayEvent* ev,
+                     std::string* error) {
+  auto fail = [&](const std::string& why) { return *error = why, false; };
+  std::string what;
+  if (verb == "wait") {
+    int64_t most = 0;
+    StateCondition condition;
+    std::string why;
+    if (!(words >> what) || !ParseInt(what, &most) || most < 1 || most > 1000000)
+      return fail("wait needs the most frames to wait (1 to 1000000), then a condition");
+    ev->kind = ReplayEvent::Kind::kWait;
+    ev->x = static_cast<int>(most);
+    ev->name = Rest(words);
+    if (!ParseStateCondition(ev->name, &condition, &why)) return fail("wait: " + why);
+    return true;
+  }
+  if (!(words >> what)) return fail("point needs role NAME, cell ROW COL or item NAME");
+  if (what == "cell") {
+    std::string rs, cs, extra;
+    int64_t r = 0, c = 0;
+    if (!(words >> rs >> cs) || !ParseInt(rs, &r) || !ParseInt(cs, &c) || r < 0 || c < 0 ||
+        r > 255 || c > 255 || (words >> extra))
+      return fail("point cell needs a row and a column from 0 to 255");
+    ev->kind = ReplayEvent::Kind::kPointCell;
+    ev->x = static_cast<int>(r);
+    ev->y = static_cast<int>(c);
+    return true;
+  }
+  if (what != "role" && what != "item") return fail("unknown point target " + what);
+  ev->kind = what == "role" ? ReplayEvent::Kind::kPointRole : ReplayEvent::Kind::kPointItem;
+  ev->name = Rest(words);
+  if (ev->name.empty()) return fail("point " + what + " needs a name");
   return true;
 }
 
@@ -156,6 +201,11 @@ bool ParseReplay(const std::string& text, std::vector<ReplayEvent>* events, std:
       } else {
         return fail("unknown pad event " + what);
       }
+    } else if (verb == "point" || verb == "wait") {
+      std::string why;
+      if (!ParseWorldEvent(verb, words, &ev, &why)) return fail(why);
+      events->push_back(ev);
+      continue;
     } else if (verb == "quit") {
       ev.kind = ReplayEvent::Kind::kQuit;
     } else {

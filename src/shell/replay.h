@@ -11,6 +11,13 @@
 //                                      LB, RB, Up, Down, Left, Right, LT, RT
 //   @<frame> pad axis <AXIS> <value>   LeftX, LeftY, RightX, RightY; -32768..32767
 //   @<frame> pad plug|unplug <n>       a pad came or went; n pads are open afterwards
+//   @<frame> point role <NAME>         the cursor onto the living role of that name nearest the
+//                                      player, where it is on the screen at that frame
+//   @<frame> point cell <row> <col>    the cursor onto the middle of that map cell
+//   @<frame> point item <NAME>         onto that item on the ground (the nearest) or in the bag
+//   @<frame> wait <N> <condition>      later events wait until the state dump meets the
+//                                      condition (see state_query.h), at most N frames; then
+//                                      they run as many frames later as it waited
 //
 // An event at frame N happens once N frames have run. Blank lines and lines starting with '#'
 // are ignored. Shot and state paths are relative to the run's output folder and may not leave
@@ -43,6 +50,10 @@ struct ReplayEvent {
     kPadAxis,  // padAxis, x: the value
     kPadPlug,  // x: pads open afterwards
     kPadUnplug,
+    kPointRole,  // name
+    kPointCell,  // x: row, y: column
+    kPointItem,  // name
+    kWait,       // x: the most frames to wait, name: the condition
   };
   int64_t frame = 0;
   Kind kind = Kind::kQuit;
@@ -52,6 +63,7 @@ struct ReplayEvent {
   PadButton padButton = PadButton::kA;
   PadAxis padAxis = PadAxis::kLeftX;
   std::string path;
+  std::string name;
   int line = 0;
 };
 

@@ -63,6 +63,77 @@ TEST_F(EditLoop, SkipSplashOpensTheMainMenuAndAMissingSlotIsSaid) {
       << test::ReadFile("err.txt");
 }
 
+TEST_F(EditLoop, AReplayPlaysWithTheStartOptionsItWasRecordedWith) {
+  test::WriteFile("r.replay",
+                  "# isora replay\n# options --start village.map:3,4\n@40 state s.json\n");
+  ASSERT_EQ(Run(""), 0) << test::ReadFile("err.txt");
+  EXPECT_EQ(Dump()["player"]["row"], 2);
+  // The command line wins over the file.
+  ASSERT_EQ(Run("--start village.map:6,8"), 0) << test::ReadFile("err.txt");
+  EXPECT_EQ(Dump()["player"]["row"], 5);
+  // replay check plays it the same way.
+  const kit_test::KitResult r = kit_test::RunKit("replay check r.replay --data out --program '" +
+                                                 ProgramPath() + "' --keep k");
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(nlohmann::json::parse(test::ReadFile("k/s.json"))["player"]["row"], 2);
+  test::WriteFile("r.replay", "# options --save-dir /tmp\n@40 quit\n");
+  EXPECT_EQ(Run(""), 2);
+  EXPECT_NE(test::ReadFile("err.txt").find("may hold only"), std::string::npos);
+}
+
+// The template must be winnable as it stands: its wolves fight back when hit, one at a time,
+// rather than a pack killing a fresh hero at once (each bite does at least 5).
+TEST_F(EditLoop, FourTemplateWolvesDoNotKillAFreshHeroIn200Frames) {
+  std::string wolves;
+  for (auto [x, y] : {std::pair{272, 240}, {240, 272}, {304, 272}, {272, 304}})
+    wolves += "{\"name\": \"Wolf\", \"point\": true, \"x\": " + std::to_string(x) +
+              ", \"y\": " + std::to_string(y) + "},\n";
+  kit_test::Edit("game/maps/village.tmj", "    {\n     \"id\": 21,",
+                 wolves + "    {\n     \"id\": 21,");
+  ASSERT_EQ(kit_test::RunKit("build game out").status, 0);
+  test::WriteFile("r.replay", "@230 state s.json\n@230 quit\n");
+  ASSERT_EQ(Run("--start village.map:9,9"), 0) << test::ReadFile("err.txt");
+  const nlohmann::json s = Dump();
+  int wolvesSeen = 0;
+  for (const auto& npc : s["npcs"]) wolvesSeen += npc["name"] == "Wolf";
+  EXPECT_EQ(wolvesSeen, 5);
+  EXPECT_EQ(s["mode"], "ModePlay");
+  EXPECT_EQ(s["player"]["hp"], s["player"]["maxHp"]);
+}
+
+// A quest test in world terms: the wolf and the cell are found where they are on the screen at
+// that frame, and the replay waits for the fight instead of counting frames.
+TEST_F(EditLoop, WorldNamedEventsFindTheWolfAndTheCellAndWaitForTheFight) {
+  test::WriteFile("r.replay",
+                  "# options --start village.map:4,12\n"
+                  "@0 wait 200 /npcs/1/name == \"Wolf\"\n"
+                  "@1 point role Wolf\n@1 ldown\n@2 wait 600 /player/exp > 0\n@3 lup\n"
+                  "@3 state won.json\n@3 quit\n");
+  ASSERT_EQ(Run(""), 0) << test::ReadFile("err.txt");
+  const nlohmann::json won = nlohmann::json::parse(test::ReadFile("won.json"));
+  EXPECT_EQ(won["player"]["exp"], 30);
+  EXPECT_GT(won["player"]["hp"].get<int>(), 0);  // the template is winnable
+  EXPECT_GT(won["frame"].get<int>(), 20);        // it waited for the fight
+  // A click on a named cell walks the hero onto it (he stands on the cell the dump names).
+  test::WriteFile("r.replay",
+                  "# options --start village.map:6,8\n@50 point cell 7 9\n@50 ldown\n@51 lup\n"
+                  "@52 wait 200 /player/row == 7\n@70 state s.json\n@70 quit\n");
+  ASSERT_EQ(Run(""), 0) << test::ReadFile("err.txt");
+  EXPECT_EQ(Dump()["player"]["column"], 9);
+  // What is not there, or does not come in time, fails the run and says which line.
+  for (const std::string line : {"@1 point role Dragon\n", "@1 point item Moon Pie\n",
+                                 "@1 point cell 200 200\n", "@1 wait 20 /player/exp > 0\n"}) {
+    test::WriteFile("r.replay", "# options --start village.map:4,12\n" + line + "@30 quit\n");
+    EXPECT_EQ(Run(""), 4) << line;
+    EXPECT_NE(test::ReadFile("err.txt").find("line 2: "), std::string::npos)
+        << test::ReadFile("err.txt");
+  }
+  const kit_test::KitResult r =
+      kit_test::RunKit("replay check r.replay --data out --program '" + ProgramPath() + "'");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("did not hold within 20 frames (it is 0)"), std::string::npos) << r.err;
+}
+
 TEST_F(EditLoop, LogStderrMirrorsTheLogAsUtf8AndKeepsTheFile) {
   // A map that is not there is logged by name.
   Run("--start nowhere.map --log-stderr");

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <nlohmann/json.hpp>
 
 #include "kit_runner.h"
 #include "lib/game_check.h"
@@ -265,6 +266,47 @@ TEST_F(KitCheck, GeneratedFileNamesThatLeaveTheOutputAreReportedAndNeverBuilt) {
       EXPECT_FALSE(e.path().filename().string().starts_with("ESC")) << e.path();
     test::WriteFile(path, original);
   }
+}
+
+}  // namespace
+}  // namespace isora
+
+namespace isora {
+namespace {
+
+// A role stands one row and one column up from the cell it is placed on (for most pictures):
+// check names the places that trap the player there, and map info says where each stands.
+TEST(KitPlacement, StartsOnExitsAndFeetInsideAnotherRoleAreWarnedAbout) {
+  kit_test::KitFolder dir;
+  ASSERT_EQ(kit_test::RunKit("new game").status, 0);
+  nlohmann::json map = nlohmann::json::parse(test::ReadFile("game/maps/village.tmj"));
+  for (auto& layer : map["layers"]) {
+    // An exit where the player placed on the start cell (8, 8) stands: Tiled (7, 7).
+    if (layer["name"] == "exit") layer["data"][7 * 16 + 7] = 28;
+    if (layer["name"] == "roles")
+      for (auto& o : layer["objects"])
+        if (o["name"] == "Wolf") o["x"] = 272, o["y"] = 176;  // cell (8, 5), up-left of the Elder
+  }
+  test::WriteFile("game/maps/village.tmj", map.dump(1));
+  const demo::CheckReport report = demo::CheckGameSource("game");
+  EXPECT_EQ(report.Errors(), 0) << report.Format();
+  EXPECT_EQ(report.Warnings(), 3) << report.Format();
+  const std::string text = report.Format();
+  for (const char* words :
+       {"maps/village.tmj:", "the start cell: the player placed on (8, 8) stands on (7, 7)",
+        "scripts/main.gsp:3: warning: LoadInitialMap: the player placed on (8, 8) stands on (7, 7)",
+        "an exit and sends the player on at once",
+        "Wolf placed on (8, 5) has its feet inside the picture of Elder placed on (9, 6)"})
+    EXPECT_NE(text.find(words), std::string::npos) << words << "\n" << text;
+  ASSERT_EQ(kit_test::RunKit("build game out").status, 0);
+  const kit_test::KitResult info = kit_test::RunKit("map info out/map/village.map");
+  EXPECT_NE(info.out.find("record 1 (Elder) at row 9 column 6, stands on row 8 column 5"),
+            std::string::npos)
+      << info.out;
+  // A beast's wide, low picture moves it less: the wolf stands on its placed row.
+  EXPECT_NE(info.out.find("record 2 (Wolf) at row 8 column 5, stands on row 8 column 4"),
+            std::string::npos)
+      << info.out;
 }
 
 }  // namespace

@@ -288,6 +288,57 @@ TEST_F(KitTiled, MapsTheGameCannotTakeAreRefusedNamingWhy) {
   EXPECT_NE(error_.find("a Tiled tileset (TSJ), not a map"), std::string::npos) << error_;
 }
 
+// The project's templates place exits, script cells and the start as objects, and a role from
+// the role template (record 0) by its name: the same map as the tile layers and properties.
+TEST_F(KitTiled, TemplateMarkersPlaceExitsScriptCellsTheStartAndRoles) {
+  json m = tmj_;
+  Layer(m, "exit")["data"][3 * 16 + 2] = 28;    // exit id 1 at cell (2, 3)
+  Layer(m, "script")["data"][5 * 16 + 4] = 29;  // script id 2 at cell (4, 5)
+  for (json& p : m["properties"])
+    if (p["name"] == "startX" || p["name"] == "startY") p["value"] = 6;
+  std::vector<uint8_t> byLayers;
+  ASSERT_TRUE(ImportJson(m, byLayers)) << error_;
+
+  m = tmj_;
+  m["layers"].push_back(
+      {{"name", "cells"},
+       {"type", "objectgroup"},
+       {"objects",
+        json::array({{{"id", 90}, {"template", "templates/exit.tx"}, {"x", 80}, {"y", 112}},
+                     {{"id", 91},
+                      {"template", "templates/script.tx"},
+                      {"x", 144},
+                      {"y", 176},
+                      {"properties", {{{"name", "id"}, {"type", "int"}, {"value", 2}}}}},
+                     {{"id", 92}, {"template", "templates/start.tx"}, {"x", 208}, {"y", 208}}})}});
+  for (json& p : m["properties"])
+    if (p["name"] == "startX" || p["name"] == "startY") p["value"] = 0;
+  for (json& o : Layer(m, "roles")["objects"])
+    if (o["name"] == "Wolf") o["template"] = "templates/role.tx", o.erase("type");
+  std::vector<uint8_t> byObjects;
+  ASSERT_TRUE(ImportJson(m, byObjects)) << error_;
+  EXPECT_EQ(byObjects, byLayers);
+
+  const struct {
+    json object;
+    const char* words;
+  } refusals[] = {
+      {{{"type", "exit"}, {"x", 80}, {"y", 112}}, "the exit object on cell (2, 3) needs an int"},
+      {{{"type", "script"},
+        {"x", 80},
+        {"y", 112},
+        {"properties", {{{"name", "id"}, {"type", "int"}, {"value", 256}}}}},
+       "from 1 to 255"},
+      {{{"type", "start"}, {"x", 8000}, {"y", 112}}, "a start object lies outside the map"},
+  };
+  for (const auto& r : refusals) {
+    m = tmj_;
+    m["layers"].push_back(
+        {{"name", "cells"}, {"type", "objectgroup"}, {"objects", json::array({r.object})}});
+    EXPECT_TRUE(Refused(m, r.words)) << r.words;
+  }
+}
+
 TEST_F(KitTiled, TheDemoMapsRoundTripThroughTmx) {
   const std::string maps = demo_test::DemoSourceDir() + "/maps";
   for (const char* name : {"town", "crypt"}) {

@@ -51,3 +51,49 @@ TEST(EditLoopOptions, LoadSlotIsOneOfTheSixSlotsAndNotWithStart) {
 
 }  // namespace
 }  // namespace isora
+
+namespace isora {
+namespace {
+
+// A replay keeps the options that decide how play starts; only those, whoever wrote the file.
+TEST(ReplayStartOptions, TheOptionsLineHoldsOnlyStartOptions) {
+  const struct {
+    const char* text;
+    bool ok;
+    std::vector<std::string> words;
+  } cases[] = {
+      {"# isora replay\n@0 quit\n", true, {}},
+      {"# options --skip-splash\n@0 quit\n", true, {"--skip-splash"}},
+      {"#options --dev\n", true, {}},  // not the options line: a comment
+      {"# options --start town.map:3,4 --dev\r\n", true, {"--start", "town.map:3,4", "--dev"}},
+      {"# options --load-slot 2\n", true, {"--load-slot", "2"}},
+      {"# options --save-dir /tmp\n", false, {}},
+      {"# options --data elsewhere\n", false, {}},
+      {"# options --record r.replay\n", false, {}},
+      {"# options --start\n", false, {}},
+      {"# options --dev --skip-splash\n", false, {}},  // the order the recorder writes
+      {"# options --start a.map --load-slot 1\n", false, {}},
+  };
+  for (const auto& c : cases) {
+    std::vector<std::string> words;
+    std::string error;
+    EXPECT_EQ(ReplayOptionWords(c.text, &words, &error), c.ok) << c.text << error;
+    if (c.ok) {
+      EXPECT_EQ(words, c.words) << c.text;
+    } else {
+      EXPECT_NE(error.find("line 1"), std::string::npos) << error;
+    }
+  }
+  // What the recorder writes reads back as the same options.
+  ProgramOptions o;
+  std::string error;
+  ASSERT_TRUE(ParseProgramOptions({"--start", "a.map:1,2", "--dev", "--no-sound"}, &o, &error));
+  std::string line = "# options";
+  for (const std::string& w : StartOptionWords(o)) line += " " + w;
+  std::vector<std::string> words;
+  ASSERT_TRUE(ReplayOptionWords(line + "\n", &words, &error)) << error;
+  EXPECT_EQ(words, (std::vector<std::string>{"--start", "a.map:1,2", "--dev"}));
+}
+
+}  // namespace
+}  // namespace isora

@@ -2,15 +2,18 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <set>
 
 #include "foundation/file_io.h"
+#include "foundation/ini_file.h"
 #include "kit/kit.h"
 #include "kit/template_files.h"
 #include "lib/art_files.h"
 #include "lib/demo_art.h"
 #include "lib/demo_builder.h"
 #include "lib/game_check.h"
+#include "lib/game_pictures.h"
 #include "lib/json_source.h"
 
 namespace isora::kit {
@@ -196,32 +199,35 @@ int RunArtList(const std::vector<std::string>& args) {
   }
   demo::ArtOverrides overrides;
   overrides.Load(src.string());
-  std::set<std::string> handmade;
-  for (const auto& [key, rel] : overrides.Files()) handmade.insert(rel.substr(0, rel.rfind('.')));
-  std::vector<std::pair<std::string, std::string>> names;
+  std::vector<demo::PictureName> names;
   try {
-    for (const auto& p : demo::MakeUiPictures(art.doc)) names.push_back({"ui", p.name});
-    for (const auto& p : demo::MakeFacePictures(art.doc)) names.push_back({"face", p.name});
-    for (const auto& p : demo::MakeItemPictures(art.doc)) names.push_back({"items", p.name});
-    for (const auto& p : demo::MakeSkillPictures(art.doc, skills.doc))
-      names.push_back({"skill", p.name});
-    for (const auto& set : roles.doc.value("sets", nlohmann::json::array()))
-      for (const auto& [state, count] : set.value("states", nlohmann::json::object()).items())
-        for (int d = 1; d <= 8; ++d)
-          for (int k = 0; k < count.get<int>(); ++k)
-            names.push_back({"role", set.value("prefix", "role") + "\\" + state +
-                                         std::to_string(d) + "_" + std::to_string(k) + ".bmp"});
+    names = demo::GeneratedPictureNames(art.doc, skills.doc, roles.doc);
   } catch (const std::exception& e) {
     return Fail(std::string("a picture source has a value of the wrong type: ") + e.what());
   }
-  names.push_back({"tiles", "obj.bmp"});
-  std::printf("# tiles: art/tiles/<type>/<prefix><number>.png for the pictures of tiles.ini\n");
+  // The ground tiles tiles.ini asks for are pictures of the game whether a style draws them or
+  // only hand-drawn files make them.
+  if (auto bytes = ReadFileBytes((src / "ini" / "tiles.ini").string(), size_t{1} << 20)) {
+    std::string game;
+    demo::SourceTextToGame(std::string(bytes->begin(), bytes->end()), game);
+    IniFile tiles;
+    tiles.LoadBytes(std::vector<uint8_t>(game.begin(), game.end()));
+    for (const auto& type : demo::TileTypesOf(tiles))
+      for (const std::string& member : demo::TileMembers(type)) names.push_back({"tiles", member});
+  }
+  std::set<std::string> listed;
   for (auto [word, member] : names) {
     std::replace(member.begin(), member.end(), '\\', '/');
-    std::string rel = "art/" + word + "/" + member;
-    rel = rel.substr(0, rel.rfind('.'));
-    std::printf("%s.png%s\n", rel.c_str(), handmade.count(rel) ? "  (hand-drawn)" : "");
+    const std::string rel = "art/" + word + "/" + member.substr(0, member.rfind('.'));
+    if (!listed.insert(rel).second) continue;
+    std::optional<std::vector<uint8_t>> drawn;
+    std::string why;
+    const bool handmade = !overrides.Find(word, member, drawn, &why) || drawn;
+    std::printf("%s.png%s\n", rel.c_str(), handmade ? "  (hand-drawn)" : "");
   }
+  // Hand-drawn files that replace none of these add pictures of their own.
+  for (const std::string& rel : overrides.Unused())
+    std::printf("%s  (hand-drawn, adds a picture)\n", rel.c_str());
   return 0;
 }
 

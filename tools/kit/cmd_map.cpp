@@ -1,17 +1,24 @@
 // isora-kit map build | info | cell
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <nlohmann/json.hpp>
 
+#include "foundation/file_io.h"
 #include "foundation/gbk.h"
 #include "kit/kit.h"
 #include "kit/kit_json.h"
 #include "lib/map_writer.h"
+#include "lib/role_standing.h"
+#include "roles/npc_record.h"
+#include "roles/role_animation.h"
 #include "world/game_map.h"
 
 namespace isora::kit {
 namespace {
+
+namespace fs = std::filesystem;
 
 constexpr const char* kUsage =
     "usage: isora-kit map build SRC.json OUT.map   build a map from its JSON description\n"
@@ -42,6 +49,33 @@ int Build(const std::vector<std::string>& args) {
   if (!BuildMapFromJson(src, name, map, &error)) return Fail(args[1] + ": " + error);
   if (!WriteOutput(args[2], WriteMapFile(map), &error)) return Fail(error);
   return 0;
+}
+
+// A placed role's name and standing picture size, read from the game folder the map lies in
+// (<game>/map/x.map beside <game>/data/npc.npc); a person's usual 56 x 72 when it is not there.
+struct RoleLook {
+  std::string name;
+  int width = 56, height = 72;
+};
+
+RoleLook LookOf(const std::string& mapPath, int recordNumber) {
+  RoleLook look;
+  const fs::path data = fs::path(mapPath).parent_path() / ".." / "data";
+  auto npcs = ReadFileBytes((data / "npc.npc").string(), size_t{64} << 20);
+  const size_t at = kNpcFileHeaderSize + static_cast<size_t>(recordNumber - 1) * kNpcRecordSize;
+  if (!npcs || recordNumber < 1 || at + kNpcRecordSize > npcs->size()) return look;
+  const NpcRecord record =
+      ParseNpcRecord(std::span<const uint8_t>(npcs->data() + at, kNpcRecordSize));
+  look.name = GbkToUtf8(record.roleName);
+  auto bytes = ReadFileBytes((data / record.animationFile).string(), size_t{64} << 20);
+  RoleAnimation animation;
+  std::string error;
+  if (!bytes || !ParseRoleAnimation(*bytes, animation, &error)) return look;
+  if (const RoleFrame* f = animation.Frame(0)) {
+    look.width = f->width;
+    look.height = f->height;
+  }
+  return look;
 }
 
 int Info(const std::vector<std::string>& args) {
@@ -77,8 +111,12 @@ int Info(const std::vector<std::string>& args) {
   }
   for (size_t i = 0; i < map.placements.size(); ++i) {
     const RolePlacement& p = map.placements[i];
-    std::printf("placement %zu: record %d at row %d column %d\n", i, p.recordNumber, p.row,
-                p.column);
+    const RoleLook look = LookOf(args[1], p.recordNumber);
+    const demo::StandingRole r =
+        demo::PlaceRole(map, look.name, p.row, p.column, look.width, look.height);
+    std::printf("placement %zu: record %d%s at row %d column %d, stands on row %d column %d\n", i,
+                p.recordNumber, look.name.empty() ? "" : (" (" + look.name + ")").c_str(), p.row,
+                p.column, r.row, r.column);
   }
   if (cells) {
     for (const auto& c : j["cells"])

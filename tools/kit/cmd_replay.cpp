@@ -236,7 +236,8 @@ int RunReplayCheck(const std::vector<std::string>& args) {
     auto doc = nlohmann::json::parse(dump->begin(), dump->end(), nullptr, false);
     if (!doc.is_discarded()) dumps[name] = doc;
   }
-  int failed = 0;
+  // 4: a world-named event found nothing or a wait timed out (said above).
+  int failed = exitCode == 4 ? 1 : 0;
   for (const auto& e : expectations) {
     std::string why = replay::CheckExpectation(e, [&](const std::string& name) {
       auto it = dumps.find(name);

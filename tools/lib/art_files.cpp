@@ -33,7 +33,7 @@ constexpr size_t kMaxArtFile = size_t{64} << 20;
 
 }  // namespace
 
-bool DecodePng(std::span<const uint8_t> bytes, BmpImage& out, std::string* error) {
+bool DecodePng(std::span<const uint8_t> bytes, BmpImage& out, std::string* error, int keyAlpha) {
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
@@ -60,9 +60,27 @@ bool DecodePng(std::span<const uint8_t> bytes, BmpImage& out, std::string* error
   out.pixels.resize(static_cast<size_t>(out.width) * out.height);
   for (size_t i = 0; i < out.pixels.size(); ++i) {
     const uint8_t* p = &rgba[i * 4];
-    out.pixels[i] = p[3] < 128 ? kKey : (uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]);
+    out.pixels[i] = p[3] < keyAlpha ? kKey : (uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2]);
   }
   return true;
+}
+
+std::vector<uint8_t> EncodePngArgb(int width, int height, const std::vector<uint32_t>& argb) {
+  png_image image{};
+  image.version = PNG_IMAGE_VERSION;
+  image.width = static_cast<png_uint_32>(width);
+  image.height = static_cast<png_uint_32>(height);
+  image.format = PNG_FORMAT_RGBA;
+  std::vector<uint8_t> rgba;
+  for (uint32_t p : argb)
+    rgba.insert(rgba.end(), {static_cast<uint8_t>(p >> 16), static_cast<uint8_t>(p >> 8),
+                             static_cast<uint8_t>(p), static_cast<uint8_t>(p >> 24)});
+  png_alloc_size_t size = 0;
+  if (!png_image_write_to_memory(&image, nullptr, &size, 0, rgba.data(), 0, nullptr)) return {};
+  std::vector<uint8_t> out(size);
+  if (!png_image_write_to_memory(&image, out.data(), &size, 0, rgba.data(), 0, nullptr)) return {};
+  out.resize(size);
+  return out;
 }
 
 void ArtOverrides::Load(const std::string& sourceDir) {
@@ -108,7 +126,7 @@ bool ArtOverrides::Find(const std::string& word, const std::string& member,
       out = std::move(*bytes);
     } else {
       BmpImage image;
-      if (!DecodePng(*bytes, image, &why)) {
+      if (!DecodePng(*bytes, image, &why, keyAlpha_)) {
         if (error) *error = rel + ": " + why;
         return false;
       }

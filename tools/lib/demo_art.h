@@ -3,6 +3,7 @@
 // deterministic: the same parameters give the same pixels.
 #pragma once
 
+#include <map>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
@@ -36,10 +37,15 @@ Image MakeTile(const std::string& styleName, const nlohmann::json& style, int in
 Image MakeTileSheet(const std::string& styleName, const nlohmann::json& style, int count);
 // The numbered marker tiles of the Tiled "ids" tileset (tile 0: blocked).
 Image MakeIdsSheet();
+// Hand-drawn first pictures of tile types without a style, by prefix: an object's `base` may
+// name such a type instead of a style.
+using BaseTiles = std::map<std::string, Image>;
 // tiles\obj.bmp: every catalogue object at its place.
-Image MakeObjectSheet(const ObjectCatalog& catalog, const nlohmann::json& tileStyles);
+Image MakeObjectSheet(const ObjectCatalog& catalog, const nlohmann::json& tileStyles,
+                      const BaseTiles& baseTiles = {});
 // One object picture (also used for previews).
-Image MakeObjectPicture(const ObjectKind& kind, const nlohmann::json& tileStyles);
+Image MakeObjectPicture(const ObjectKind& kind, const nlohmann::json& tileStyles,
+                        const BaseTiles& baseTiles = {});
 
 // Role animation frames of one set of roles.json: every state in 8 directions, named
 // "<prefix>\<state><direction>_<step>.bmp", all of one size.
@@ -48,6 +54,8 @@ struct RoleFrames {
   std::vector<Picture> frames;
 };
 RoleFrames MakeRoleFrames(const nlohmann::json& set);
+// The size of every frame of a set, without drawing them.
+void RoleFrameSize(const nlohmann::json& set, int& w, int& h);
 // The frame of one state, direction (1-8) and step.
 Image DrawRoleFrame(const nlohmann::json& set, const std::string& state, int direction, int step,
                     int steps);

@@ -378,6 +378,8 @@ Image DrawRoleFrame(const nlohmann::json& set, const std::string& state, int dir
   return img;
 }
 
+void RoleFrameSize(const nlohmann::json& set, int& w, int& h) { FrameSize(set, w, h); }
+
 RoleFrames MakeRoleFrames(const nlohmann::json& set) {
   RoleFrames out;
   FrameSize(set, out.width, out.height);

@@ -350,10 +350,13 @@ void DrawStall(Image& img, const ObjectKind& k) {
   }
 }
 
-void DrawGround(Image& img, const ObjectKind& k, const nlohmann::json& tileStyles) {
+void DrawGround(Image& img, const ObjectKind& k, const nlohmann::json& tileStyles,
+                const BaseTiles& baseTiles) {
   if (k.base.empty()) return;
-  nlohmann::json style = tileStyles.value(k.base, nlohmann::json::object());
-  Image tile = MakeTile(k.base, style, 0);
+  auto drawn = baseTiles.find(k.base);
+  const Image tile = drawn != baseTiles.end()
+                         ? drawn->second
+                         : MakeTile(k.base, tileStyles.value(k.base, nlohmann::json::object()), 0);
   for (auto b : FootprintBoxes(k)) Blit(img, tile, b.x, b.y, false);
 }
 
@@ -559,9 +562,10 @@ Image MakeIdsSheet() {
   return sheet;
 }
 
-Image MakeObjectPicture(const ObjectKind& kind, const nlohmann::json& tileStyles) {
+Image MakeObjectPicture(const ObjectKind& kind, const nlohmann::json& tileStyles,
+                        const BaseTiles& baseTiles) {
   Image img = NewImage(kind.width, kind.height);
-  DrawGround(img, kind, tileStyles);
+  DrawGround(img, kind, tileStyles, baseTiles);
   const std::string& s = kind.style;
   if (s == "tree")
     DrawTree(img, kind, false);
@@ -578,10 +582,11 @@ Image MakeObjectPicture(const ObjectKind& kind, const nlohmann::json& tileStyles
   return img;
 }
 
-Image MakeObjectSheet(const ObjectCatalog& catalog, const nlohmann::json& tileStyles) {
+Image MakeObjectSheet(const ObjectCatalog& catalog, const nlohmann::json& tileStyles,
+                      const BaseTiles& baseTiles) {
   Image sheet = NewImage(std::max(catalog.sheetWidth, 64), std::max(catalog.sheetHeight, 32));
   for (const auto& k : catalog.kinds)
-    Blit(sheet, MakeObjectPicture(k, tileStyles), k.sourceX, k.sourceY, false);
+    Blit(sheet, MakeObjectPicture(k, tileStyles, baseTiles), k.sourceX, k.sourceY, false);
   return sheet;
 }
 

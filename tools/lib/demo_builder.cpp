@@ -13,6 +13,7 @@
 #include "lib/demo_art.h"
 #include "lib/demo_audio.h"
 #include "lib/demo_tiled.h"
+#include "lib/game_pictures.h"
 #include "lib/map_writer.h"
 #include "lib/npc_writer.h"
 #include "lib/package_writer.h"
@@ -208,6 +209,7 @@ bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* er
       {"audio/sounds.json", &sounds}, {"audio/music.json", &music}};
   for (auto [rel, doc] : sources)
     if (!ReadJsonFile((src / rel).string(), *doc, error)) return false;
+  art.SetKeyAlpha(std::clamp(artSrc.value("keyAlpha", kDefaultKeyAlpha), 1, 255));
   std::vector<uint8_t> table;
   if (!BuildDatabaseFromJson(items, table, error)) return fail("data/items.json: " + *error);
   files["data/items.itm"] = table;
@@ -290,36 +292,46 @@ bool BuildFiles(const DemoBuildOptions& options, FileSet& files, std::string* er
     return false;
   const auto tileStyles = artSrc.value("tiles", nlohmann::json::object());
   if (tilesIni.IsFailed() || tilesIni.Length() == 0) return fail("ini/tiles.ini is missing");
-  const int typeCount = tilesIni.GetInt("typecount", "count");
-  for (int t = 1; t <= typeCount; ++t) {
-    const std::string section = std::to_string(t);
-    const int count = std::min(tilesIni.GetInt(section, "piccount"), 200);
-    const std::string prefix = tilesIni.GetString(section, Gbk("前缀"));
-    const int first = tilesIni.GetInt(section, Gbk("起始数"));
-    const int last = tilesIni.GetInt(section, Gbk("末尾数"));
-    const bool pad = tilesIni.GetString(section, Gbk("补位")) == "true";
+  BaseTiles baseTiles;
+  for (const TileTypeNames& names : TileTypesOf(tilesIni)) {
+    const std::string section = std::to_string(names.type);
+    const std::string& prefix = names.prefix;
     const bool drawn = tileStyles.contains(prefix);
-    const size_t width = last / 100 > 0 ? 3 : (last / 10 > 0 ? 2 : 1);
-    for (int j = 0; j < count; ++j) {
-      std::string number = std::to_string(first + j);
-      if (pad)
-        while (number.size() < width) number.insert(0, 1, '0');
-      const std::string member = section + "\\" + prefix + number + ".bmp";
+    const std::vector<std::string> members = TileMembers(names);
+    for (size_t j = 0; j < members.size(); ++j) {
+      const std::string& member = members[j];
       std::optional<std::vector<uint8_t>> handmade;
       if (!art.Find("tiles", member, handmade, error)) return false;
       if (!handmade && !drawn)
         return fail("ini/tiles.ini: type " + section + ": no tile style \"" + prefix +
-                    "\" in art.json and no art/tiles/" + section + "/" + prefix + number +
+                    "\" in art.json and no art/tiles/" + section + "/" +
+                    member.substr(section.size() + 1, member.size() - section.size() - 5) +
                     ".png or .bmp");
+      // An object's base may name a type that only hand-drawn pictures make.
+      if (handmade && !drawn && j == 0 && !baseTiles.count(prefix)) {
+        Image first;
+        if (DecodeBmpImage(*handmade, first)) baseTiles[prefix] = std::move(first);
+      }
       if (!packs.Add(pack["tiles"], member,
-                     handmade ? *handmade : WriteBmp24(MakeTile(prefix, tileStyles[prefix], j)), z,
-                     error))
+                     handmade
+                         ? *handmade
+                         : WriteBmp24(MakeTile(prefix, tileStyles[prefix], static_cast<int>(j))),
+                     z, error))
         return false;
     }
   }
   if (!AddPicture(packs, art, "tiles", pack["tiles"], "obj.bmp",
-                  MakeObjectSheet(catalog, tileStyles), z, error))
+                  MakeObjectSheet(catalog, tileStyles, baseTiles), z, error))
     return false;
+  // Hand-drawn files that replace nothing add pictures of their own (an item picture or a
+  // portrait the tables name that no generator draws).
+  for (const std::string& rel : art.Unused()) {
+    PictureName name;
+    if (!ArtFileMember(rel, name)) continue;
+    std::optional<std::vector<uint8_t>> bytes;
+    if (!art.Find(name.word, name.member, bytes, error)) return false;
+    if (bytes && !packs.Add(pack[name.word], name.member, *bytes, z, error)) return false;
+  }
 
   // Sounds, music and the cursor.
   for (const auto& s : sounds.value("sounds", nlohmann::json::array())) {

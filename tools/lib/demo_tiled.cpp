@@ -205,6 +205,7 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
   };
   std::vector<PlacedObject> placed;
   const int x0 = n * 32, y0 = 0;
+  int startRow = -1, startColumn = -1;  // a start object's cell
 
   for (const auto& layer : tmj.value("layers", nlohmann::json::array())) {
     const std::string given = layer.value("name", "");
@@ -213,7 +214,7 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
     for (char& ch : name) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
     const std::string type = layer.value("type", "");
     const bool tileName = name == "ground" || name == "block" || name == "script" || name == "exit";
-    const bool objectName = name == "objects" || name == "roles";
+    const bool objectName = name == "objects" || name == "roles" || name == "cells";
     if (type == "tilelayer" && tileName) {
       // A size no int can hold is a wrong size, not a missing one.
       const auto sizeOf = [&](const char* key) {
@@ -269,13 +270,38 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
         if (!kind) return fail("object \"" + kindName + "\" is not in the object catalogue");
         placed.push_back({kind, row, column, PlaceObject(*kind, row, column, x0, y0)});
       }
-    } else if (type == "objectgroup" && name == "roles") {
+    } else if (type == "objectgroup" && (name == "roles" || name == "cells")) {
       for (const auto& o : layer.value("objects", nlohmann::json::array())) {
+        // Markers placed from the project's templates: exits, script cells and the start cell.
+        std::string marker = o.value("class", o.value("type", ""));
+        for (char& ch : marker)
+          ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        if (marker == "exit" || marker == "script" || marker == "start") {
+          int row, column, id = 0;
+          if (!ObjectCell(o, tileHeight, n, row, column))
+            return fail("a " + marker + " object lies outside the map");
+          if (marker == "start") {
+            startRow = row;
+            startColumn = column;
+            continue;
+          }
+          if (!IntProperty(o, "id", id) || id < 1 || id > 255)
+            return fail("the " + marker + " object on cell (" + std::to_string(row) + ", " +
+                        std::to_string(column) + ") needs an int property \"id\" from 1 to 255");
+          (marker == "script" ? cellAt(row, column).script : cellAt(row, column).exit) = id;
+          continue;
+        }
+        if (name == "cells") {
+          warn("layer " + given + ": object \"" + ObjectClass(o) +
+               "\" is no exit, script or start; left out");
+          continue;
+        }
         std::string roleName = o.value("name", "");
         int row, column, record = 0;
         if (!ObjectCell(o, tileHeight, n, row, column))
           return fail("role \"" + roleName + "\" lies outside the map");
-        if (!IntProperty(o, "record", record)) {
+        // A record of 0 (the role template's default) names the role by the object's name.
+        if (!IntProperty(o, "record", record) || record == 0) {
           if (!roles) return fail("the map places roles but has no \"roleCatalog\" property");
           for (size_t i = 0; i < roles->size(); ++i)
             if ((*roles)[i].value("roleName", "") == roleName) {
@@ -338,11 +364,15 @@ bool Convert(const nlohmann::json& tmj, const TiledContext& context, nlohmann::j
   if (!file.empty()) out["file"] = file;
   out["name"] = StringProperty(tmj, "name");
   out["music"] = StringProperty(tmj, "music");
-  int sx = -1, sy = -1;
-  IntProperty(tmj, "startX", sx);
-  IntProperty(tmj, "startY", sy);
-  if (!Property(tmj, "startX") || !Property(tmj, "startY"))
-    return fail("the map has no start cell: give it int properties \"startX\" and \"startY\"");
+  int sx = startRow, sy = startColumn;
+  if (sx < 0) {
+    IntProperty(tmj, "startX", sx);
+    IntProperty(tmj, "startY", sy);
+    if (!Property(tmj, "startX") || !Property(tmj, "startY"))
+      return fail(
+          "the map has no start cell: give it int properties \"startX\" and \"startY\", or "
+          "place a start object");
+  }
   if (sx < 0 || sy < 0 || sx >= n || sy >= n)
     return fail("the start cell (" + std::to_string(sx) + ", " + std::to_string(sy) +
                 ") given by startX and startY is outside the map (or not a whole number)");

@@ -19,7 +19,10 @@
 #include "lib/demo_objects.h"
 #include "lib/demo_raster.h"
 #include "lib/demo_tiled.h"
+#include "lib/game_pictures.h"
 #include "lib/json_source.h"
+#include "lib/map_writer.h"
+#include "lib/role_standing.h"
 #include "script/script_check.h"
 #include "script/script_lines.h"
 
@@ -88,7 +91,7 @@ const std::set<std::string> kRoleStates = {"stand", "walk", "run", "fight", "die
 const std::set<std::string> kArtFields = {
     "comment",     "title",      "subtitle",     "palette",     "splash",   "screens",
     "menuButtons", "panels",     "smallButtons", "playerPanel", "tutorial", "faces",
-    "icons",       "skillIcons", "effects",      "tiles",       "cursor"};
+    "icons",       "skillIcons", "effects",      "tiles",       "cursor",   "keyAlpha"};
 
 struct IniEntry {
   std::string section, key, value;  // UTF-8, as written
@@ -320,33 +323,26 @@ class Checker {
   void CollectPictures() {
     overrides_.Load(src_);
     const JsonSource* art = Json("art/art.json");
+    if (art && art->doc.contains("keyAlpha")) {
+      const json& alpha = art->doc["keyAlpha"];
+      if (!alpha.is_number_integer() || alpha.get<int>() < 1 || alpha.get<int>() > 255)
+        Error("art/art.json", art->LineOf("/keyAlpha"),
+              "keyAlpha must be a whole number from 1 to 255");
+      else
+        overrides_.SetKeyAlpha(alpha.get<int>());
+    }
     const JsonSource* skills = Json("data/skills.json");
     if (art) {
       // The generators draw what art.json asks for; a malformed entry throws.
       try {
-        for (const auto& p : MakeUiPictures(art->doc)) pictures_["ui"].insert(Lower(p.name));
-        for (const auto& p : MakeFacePictures(art->doc)) pictures_["face"].insert(Lower(p.name));
-        for (const auto& p : MakeItemPictures(art->doc)) pictures_["items"].insert(Lower(p.name));
-        if (skills)
-          for (const auto& p : MakeSkillPictures(art->doc, skills->doc))
-            pictures_["skill"].insert(Lower(p.name));
+        for (const PictureName& p : GeneratedPictureNames(
+                 art->doc, skills ? skills->doc : json::object(),
+                 Json("roles/roles.json") ? Json("roles/roles.json")->doc : json::object()))
+          pictures_[p.word].insert(Lower(p.member));
       } catch (const std::exception& e) {
         Error("art/art.json", 0, std::string("a picture cannot be drawn: ") + e.what());
       }
     }
-    if (const JsonSource* roles = Json("roles/roles.json"))
-      for (const auto& set : roles->doc.value("sets", json::array())) {
-        if (!set.is_object() || !set.contains("states") || !set["states"].is_object()) continue;
-        for (const auto& [state, count] : set["states"].items())
-          for (int d = 1; d <= 8; ++d)
-            for (int k = 0; count.is_number_integer() && k < count.get<int>(); ++k) {
-              const std::string name = Lower(set.value("prefix", "role") + "\\" + state +
-                                             std::to_string(d) + "_" + std::to_string(k) + ".bmp");
-              pictures_["role"].insert(name);
-              if (set.value("player", false)) pictures_["ui"].insert(name);
-            }
-      }
-    pictures_["tiles"].insert("obj.bmp");
     // Hand-drawn files add pictures of their own names.
     for (const auto& [key, rel] : overrides_.Files()) {
       const size_t slash = key.find('/');
@@ -407,28 +403,58 @@ class Checker {
             "the subtitle is " + std::to_string(subtitleWidth) + " pixels wide; the screen holds " +
                 std::to_string(kScreenWidth) + " (at most " +
                 std::to_string(fitting(kSubtitleScale)) + " characters)");
-    // Tile styles the tile table asks for.
+    // Tile styles the tile table asks for; a type without one needs every picture hand-drawn.
     const json styles = art->doc.value("tiles", json::object());
-    for (const auto& [type, t] : tileTypes_)
-      if (!styles.contains(t.prefix) && !overridesHaveTiles(type))
-        Error("ini/tiles.ini", t.line,
-              "type " + std::to_string(type) + ": no tile style \"" + t.prefix +
-                  "\" in art/art.json and no hand-drawn tiles under art/tiles/" +
-                  std::to_string(type) + "/");
+    for (const auto& [type, t] : tileTypes_) {
+      const bool styled = styles.contains(t.prefix);
+      bool any = false;
+      std::string missing;
+      for (const std::string& member :
+           TileMembers({type, t.prefix, t.first, t.last, t.count, t.pad})) {
+        // Looking a tile up marks its hand-drawn file as used and checks that it decodes.
+        const bool drawn =
+            extraPictures_["tiles"].count(Lower(member)) && HasPicture("tiles", member);
+        any |= drawn;
+        if (!drawn && missing.empty()) missing = member;
+      }
+      if (styled || missing.empty()) continue;
+      std::replace(missing.begin(), missing.end(), '\\', '/');
+      Error("ini/tiles.ini", t.line,
+            "type " + std::to_string(type) + ": no tile style \"" + t.prefix +
+                "\" in art/art.json and " +
+                (any ? "no hand-drawn art/tiles/" + missing.substr(0, missing.rfind('.')) +
+                           ".png or .bmp"
+                     : "no hand-drawn tiles under art/tiles/" + std::to_string(type) + "/"));
+    }
   }
 
-  bool overridesHaveTiles(int type) {
-    const std::string prefix = std::to_string(type) + "\\";
-    for (const auto& m : extraPictures_["tiles"])
-      if (m.starts_with(prefix)) return true;
-    return false;
+  // An object's ground base is a tile style, or the prefix of a tile type drawn by hand.
+  void CheckObjectBases(const ObjectCatalog& catalog) {
+    const JsonSource* art = Json("art/art.json");
+    const JsonSource* objects = Json("art/objects.json");
+    if (!art || !objects) return;
+    const json styles = art->doc.value("tiles", json::object());
+    for (size_t i = 0; i < catalog.kinds.size(); ++i) {
+      const std::string& base = catalog.kinds[i].base;
+      if (base.empty() || styles.contains(base)) continue;
+      bool handDrawn = false;
+      for (const auto& [type, t] : tileTypes_)
+        handDrawn |= t.prefix == base && extraPictures_["tiles"].count(Lower(TileMembers(
+                                             {type, t.prefix, t.first, t.last, 1, t.pad})[0]));
+      if (!handDrawn)
+        Error("art/objects.json", objects->LineOf("/objects/" + std::to_string(i) + "/base"),
+              "object \"" + catalog.kinds[i].name + "\": base \"" + base +
+                  "\" is no tile style of art/art.json and no tile type of ini/tiles.ini with "
+                  "hand-drawn pictures (it would be drawn grey)");
+    }
   }
 
   // ---- INI ---------------------------------------------------------------------------------
 
   struct TileType {
     std::string prefix;
-    int count = 0, line = 0;
+    int count = 0, line = 0, first = 0, last = 0;
+    bool pad = false;
   };
 
   void LoadIni() {
@@ -458,6 +484,9 @@ class Checker {
       if (!t.line) t.line = e.line;
       if (e.key == "piccount") t.count = std::min(std::atoi(e.value.c_str()), 200);
       if (e.key == "前缀") t.prefix = e.value;
+      if (e.key == "起始数") t.first = std::atoi(e.value.c_str());
+      if (e.key == "末尾数") t.last = std::atoi(e.value.c_str());
+      if (e.key == "补位") t.pad = e.value == "true";
     }
     for (int t = 1; t <= typeCount; ++t) {
       auto it = bySection.find(std::to_string(t));
@@ -651,7 +680,63 @@ class Checker {
     std::string rel;
     int size = 0;
     std::vector<int> passable;  // row * size + column
+    MapFileData data;           // empty when the map could not be built
+    std::vector<StandingRole> roles;
   };
+
+  // The size of the standing pictures of a role's animation file ("" for the player's set);
+  // 0 x 0 when roles.json has no such set.
+  std::pair<int, int> PictureSize(const std::string& animationFile) {
+    const JsonSource* roles = Json("roles/roles.json");
+    if (!roles) return {0, 0};
+    try {
+      for (const auto& set : roles->doc.value("sets", json::array()))
+        if (set.is_object() &&
+            (animationFile.empty() ? set.value("player", false)
+                                   : Lower(set.value("file", "")) == Lower(animationFile))) {
+          int w = 0, h = 0;
+          RoleFrameSize(set, w, h);
+          return {w, h};
+        }
+    } catch (const std::exception&) {
+    }
+    return {0, 0};
+  }
+
+  // Where a role placed on a cell ends up: warned about when it is an exit, and for one that
+  // moves (the player, wanderers and fighters; a shopkeeper may stand behind his counter) when
+  // it is a blocked cell or its feet are inside another role's picture (it could not move).
+  void CheckStanding(const std::string& file, int line, const std::string& what,
+                     const BuiltMap& map, const StandingRole& r, bool player, bool moves) {
+    if (map.data.cells.empty()) return;
+    const std::string placed = what + " placed on (" + std::to_string(r.placedRow) + ", " +
+                               std::to_string(r.placedColumn) + ")";
+    if (r.row < 0) {
+      Warning(file, line, placed + " would stand off " + map.rel);
+      return;
+    }
+    const std::string stands = placed + " stands on (" + std::to_string(r.row) + ", " +
+                               std::to_string(r.column) +
+                               "), a role's cell being one row and "
+                               "one column up from where it is placed; ";
+    const MapCell& cell = map.data.cells[static_cast<size_t>(r.row) * map.size + r.column];
+    if (cell.exitId)
+      Warning(file, line,
+              stands + "that cell is an exit" +
+                  (player ? " and sends the player on at once" : ", which no one can step on"));
+    else if (!cell.passable && moves)
+      Warning(file, line, stands + "that cell is blocked");
+    if (!moves) return;
+    const Point feet = Feet(r);
+    for (const StandingRole& other : map.roles)
+      if (&other != &r && other.bounds.Contains(feet.x, feet.y)) {
+        Warning(file, line,
+                placed + " has its feet inside the picture of " + other.name + " placed on (" +
+                    std::to_string(other.placedRow) + ", " + std::to_string(other.placedColumn) +
+                    "); it could not move");
+        break;
+      }
+  }
 
   void CheckStartCell(const std::string& file, int line, const std::string& what,
                       const BuiltMap& map, int row, int column) {
@@ -664,6 +749,10 @@ class Checker {
       Error(file, line,
             what + ": cell (" + std::to_string(row) + ", " + std::to_string(column) + ") of " +
                 map.rel + " is blocked; the player could not move");
+    } else {
+      const auto [w, h] = PictureSize("");
+      CheckStanding(file, line, what + ": the player", map,
+                    PlacePlayer(map.data, row, column, w, h), true, true);
     }
   }
 
@@ -679,6 +768,8 @@ class Checker {
     const JsonSource* objects = Json("art/objects.json");
     if (objects && !ParseObjectCatalog(objects->doc, catalog, &why))
       Error("art/objects.json", 0, why);
+    else
+      CheckObjectBases(catalog);
     const json npcRecords = Records("data/npc.json");
     TiledContext context;
     context.baseDir = (fs::path(src_) / "maps").string();
@@ -733,6 +824,33 @@ class Checker {
           once("script" + std::to_string(scriptId), LineOfText(text, "script\""),
                "script id " + std::to_string(scriptId) + " (first at cell " + at +
                    ") is not in ini/scripts.ini [name]");
+      }
+      // The map as the game reads it, and where its roles will stand.
+      std::string buildError;
+      if (BuildMapFromJson(desc, file, map.data, &buildError)) {
+        const json& records = npcRecords;
+        auto number = [](const json& r, const char* key) {
+          return r.contains(key) && r[key].is_number_integer() ? r[key].get<int>() : 0;
+        };
+        std::vector<bool> moves;
+        for (const RolePlacement& p : map.data.placements) {
+          const size_t index = static_cast<size_t>(p.recordNumber) - 1;
+          if (p.recordNumber < 1 || index >= records.size() || !records[index].is_object())
+            continue;
+          const json& record = records[index];
+          const auto [w, h] = PictureSize(Str(record, "animationFile"));
+          map.roles.push_back(PlaceRole(map.data, Str(record, "roleName"), p.row, p.column, w, h));
+          const int kind = number(record, "kind");
+          moves.push_back(number(record, "wanders") != 0 || number(record, "fightMode") == 1 ||
+                          kind == 1 || kind == 2);
+        }
+        for (size_t i = 0; i < map.roles.size(); ++i) {
+          const StandingRole& r = map.roles[i];
+          CheckStanding(rel, std::max(LineOfText(text, "\"" + r.name + "\""), 1), r.name, map, r,
+                        false, moves[i]);
+        }
+      } else {
+        map.data = MapFileData{};
       }
       const json start = desc.value("start", json::array({0, 0}));
       CheckStartCell(rel, std::max(LineOfText(text, "startX"), 1), "the start cell", map, start[0],

@@ -1,3 +1,3 @@
-// A cell script: runs on every frame the player stands on a cell with script id 1.
+// A cell script: runs once each time the player steps onto a cell with script id 1.
 ShowTip("To the pond.")
 end
