@@ -12,7 +12,7 @@ PACKAGES=(
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
   timgm6mb-soundfont
   fonts-wqy-microhei fonts-dejavu-core
-  xvfb xauth xdotool x11-utils
+  xvfb xauth xdotool x11-utils openbox
   desktop-file-utils appstream dpkg-dev
 )
 

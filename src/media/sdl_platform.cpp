@@ -15,6 +15,7 @@
 #include "media/ani_reader.h"
 #include "media/sdl_handles.h"
 #include "media/window_frame.h"
+#include "media/window_manager.h"
 
 namespace isora {
 
@@ -145,6 +146,9 @@ class SdlPlatformImpl {
   int shownOnWidth = 0, shownOnHeight = 0;
   std::vector<SDL_Rect> updates;
   bool cursorHiddenForVideo = false;
+  // Full screen done by the game itself: with no window manager to ask, the window is moved
+  // and sized over the display.
+  bool ownFullscreen = false;
 
   bool Ready() const { return video.Ready(); }
 
@@ -178,12 +182,20 @@ class SdlPlatformImpl {
     SDL_ShowCursor(!hide && cursorCounter >= 0 ? SDL_ENABLE : SDL_DISABLE);
   }
 
+  // Where the screen is shown in the window as it is now: the frame is drawn there next.
+  Rect WindowView() const {
+    int w = Platform::kScreenWidth, h = Platform::kScreenHeight;
+    if (window) SDL_GetWindowSize(window.get(), &w, &h);
+    return ViewIn(w, h, options.integerScale);
+  }
+
   Point ToLogical(int wx, int wy) const {
     float lx = static_cast<float>(wx), ly = static_cast<float>(wy);
     if (renderer) SDL_RenderWindowToLogical(renderer.get(), wx, wy, &lx, &ly);
-    if (windowSurface && view.w > 0 && view.h > 0) {
-      lx = static_cast<float>(wx - view.x) * Platform::kScreenWidth / view.w;
-      ly = static_cast<float>(wy - view.y) * Platform::kScreenHeight / view.h;
+    if (windowSurface) {
+      const Rect v = WindowView();
+      lx = static_cast<float>(wx - v.left) * Platform::kScreenWidth / v.Width();
+      ly = static_cast<float>(wy - v.top) * Platform::kScreenHeight / v.Height();
     }
     int x = static_cast<int>(lx), y = static_cast<int>(ly);
     x = x < 0 ? 0 : (x >= Platform::kScreenWidth ? Platform::kScreenWidth - 1 : x);
@@ -213,13 +225,8 @@ class SdlPlatformImpl {
     const int w = std::min(back.Width(), Platform::kScreenWidth);
     const int h = std::min(back.Height(), Platform::kScreenHeight);
     // The 640×480 screen scaled to fit the window, centred, as the renderer's logical size does.
-    double scale = std::min(static_cast<double>(target->w) / Platform::kScreenWidth,
-                            static_cast<double>(target->h) / Platform::kScreenHeight);
-    if (options.integerScale && scale >= 1) scale = static_cast<int>(scale);
-    view.w = std::max(1, static_cast<int>(Platform::kScreenWidth * scale));
-    view.h = std::max(1, static_cast<int>(Platform::kScreenHeight * scale));
-    view.x = (target->w - view.w) / 2;
-    view.y = (target->h - view.h) / 2;
+    const Rect v = ViewIn(target->w, target->h, options.integerScale);
+    view = SDL_Rect{v.left, v.top, v.Width(), v.Height()};
     const bool whole = changed.size() == 1 && changed[0] == back.Bounds();
     const Uint32 targetFormat = target->format->format;
     if (view.w == w && view.h == h && !SDL_MUSTLOCK(target) &&
@@ -257,11 +264,50 @@ class SdlPlatformImpl {
     return ok && SDL_UpdateWindowSurface(window.get()) == 0;
   }
 
-  void ToggleFullscreen() {
-    if (!window) return;
-    bool full = SDL_GetWindowFlags(window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-    SDL_SetWindowFullscreen(window.get(), full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+  bool Fullscreen() const {
+    return ownFullscreen ||
+           (window && (SDL_GetWindowFlags(window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP));
   }
+
+  // The window at the chosen size, as far as it fits the desktop, centred on its display when
+  // its size changes.
+  void SizeWindow() {
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window.get()));
+    SDL_Rect usable{0, 0, Platform::kScreenWidth, Platform::kScreenHeight};
+    int scale = options.windowScale;
+    if (SDL_GetDisplayUsableBounds(display, &usable) == 0)
+      scale = FittingScale(scale, usable.w, usable.h);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(window.get(), &w, &h);
+    if (w == Platform::kScreenWidth * scale && h == Platform::kScreenHeight * scale) return;
+    SDL_SetWindowSize(window.get(), Platform::kScreenWidth * scale,
+                      Platform::kScreenHeight * scale);
+    SDL_SetWindowPosition(window.get(), SDL_WINDOWPOS_CENTERED_DISPLAY(display),
+                          SDL_WINDOWPOS_CENTERED_DISPLAY(display));
+  }
+
+  void SetFullscreen(bool full) {
+    // Whatever happens, the window's pixels are not the frame kept as shown any more.
+    shown.Forget();
+    if (!window || full == Fullscreen()) return;
+    const int display = std::max(0, SDL_GetWindowDisplayIndex(window.get()));
+    SDL_Rect bounds;
+    if (full && !WindowManaged(window.get()) && SDL_GetDisplayBounds(display, &bounds) == 0) {
+      ownFullscreen = true;
+      SDL_SetWindowPosition(window.get(), bounds.x, bounds.y);
+      SDL_SetWindowSize(window.get(), bounds.w, bounds.h);
+      return;
+    }
+    if (full) {
+      SDL_SetWindowFullscreen(window.get(), SDL_WINDOW_FULLSCREEN_DESKTOP);
+      return;
+    }
+    if (!ownFullscreen) SDL_SetWindowFullscreen(window.get(), 0);
+    ownFullscreen = false;
+    SizeWindow();
+  }
+
+  void ToggleFullscreen() { SetFullscreen(!Fullscreen()); }
 
   void PadAdded(int deviceIndex) {
     sdl::ControllerPtr pad(SDL_GameControllerOpen(deviceIndex));
@@ -347,11 +393,8 @@ class SdlPlatformImpl {
     options.integerScale = mode.integerScale;
     if (!window) return;
 #ifndef __EMSCRIPTEN__
-    SDL_SetWindowFullscreen(window.get(), mode.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
-    if (!mode.fullscreen) {
-      SDL_SetWindowSize(window.get(), Platform::kScreenWidth * options.windowScale,
-                        Platform::kScreenHeight * options.windowScale);
-    }
+    SetFullscreen(mode.fullscreen);
+    if (!mode.fullscreen) SizeWindow();
 #endif
     if (renderer) {
       SDL_RenderSetIntegerScale(renderer.get(), mode.integerScale ? SDL_TRUE : SDL_FALSE);
@@ -501,7 +544,10 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   Uint32 flags = 0;
 #else
   SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, o.integerScale ? "nearest" : "linear");
-  Uint32 flags = SDL_WINDOW_RESIZABLE | (o.fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+  // Shown once it is full screen if asked, which depends on what looks after it.
+  Uint32 flags = SDL_WINDOW_RESIZABLE | SDL_WINDOW_HIDDEN;
+  SDL_Rect usable;
+  if (SDL_GetDisplayUsableBounds(0, &usable) == 0) scale = FittingScale(scale, usable.w, usable.h);
 #endif
   sdl::WindowPtr window(SDL_CreateWindow(GbkToUtf8(title).c_str(), SDL_WINDOWPOS_CENTERED,
                                          SDL_WINDOWPOS_CENTERED, kScreenWidth * scale,
@@ -542,6 +588,11 @@ bool SdlPlatform::CreateGameWindow(const std::string& title) {
   impl_->window = std::move(window);
   impl_->renderer = std::move(renderer);
   impl_->focus = true;
+#ifndef __EMSCRIPTEN__
+  impl_->ownFullscreen = false;
+  if (o.fullscreen) impl_->SetFullscreen(true);
+  SDL_ShowWindow(impl_->window.get());
+#endif
   if (!impl_->frames.empty()) SDL_SetCursor(impl_->frames[impl_->animation.steps[0].frame].get());
   return true;
 }
@@ -621,10 +672,11 @@ void SdlPlatform::SetCursorPos(int x, int y) {
   if (impl_->renderer) {
     SDL_RenderLogicalToWindow(impl_->renderer.get(), static_cast<float>(x), static_cast<float>(y),
                               &wx, &wy);
-  } else if (impl_->windowSurface && impl_->view.w > 0 && impl_->view.h > 0) {
+  } else if (impl_->windowSurface) {
     // Through the view the frame is shown in, so reading it back gives the same point.
-    wx = impl_->view.x + (2 * x + 1) * impl_->view.w / (2 * kScreenWidth);
-    wy = impl_->view.y + (2 * y + 1) * impl_->view.h / (2 * kScreenHeight);
+    const Rect v = impl_->WindowView();
+    wx = v.left + (2 * x + 1) * v.Width() / (2 * kScreenWidth);
+    wy = v.top + (2 * y + 1) * v.Height() / (2 * kScreenHeight);
   } else {
     return;
   }
@@ -750,8 +802,7 @@ void SdlPlatform::SetDisplayMode(const DisplayMode& mode) { impl_->ApplyDisplayM
 DisplayMode SdlPlatform::GetDisplayMode() const {
   DisplayMode mode{impl_->options.fullscreen, impl_->options.windowScale,
                    impl_->options.integerScale};
-  if (impl_->window)
-    mode.fullscreen = SDL_GetWindowFlags(impl_->window.get()) & SDL_WINDOW_FULLSCREEN_DESKTOP;
+  if (impl_->window) mode.fullscreen = impl_->Fullscreen();
   return mode;
 }
 

@@ -88,6 +88,21 @@ const std::vector<Rect>& ShownFrame::Take(const Surface& frame) {
   return changed_;
 }
 
+int FittingScale(int chosen, int width, int height) {
+  const int fits = std::min(width / kScreenWidth, height / kScreenHeight);
+  return std::max(1, std::min(chosen, fits));
+}
+
+Rect ViewIn(int width, int height, bool integerScale) {
+  double scale = std::min(static_cast<double>(width) / kScreenWidth,
+                          static_cast<double>(height) / kScreenHeight);
+  if (integerScale && scale >= 1) scale = static_cast<int>(scale);
+  const int w = std::max(1, static_cast<int>(kScreenWidth * scale));
+  const int h = std::max(1, static_cast<int>(kScreenHeight * scale));
+  const int left = (width - w) / 2, top = (height - h) / 2;
+  return Rect{left, top, left + w, top + h};
+}
+
 ISORA_ROW_KERNEL void ExpandRowTo8888(const uint16_t* src, uint32_t* dst, int n,
                                       PixelFormat format) {
   // 5-6-5 and 5-5-5 differ only in where red starts and how wide green is.

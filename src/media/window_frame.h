@@ -37,6 +37,15 @@ class ShownFrame {
   bool valid_ = false;
 };
 
+// The largest window, in whole multiples of the screen and at most `chosen`, that fits a desktop
+// area of `width`×`height`; at least 1, so a desktop smaller than the screen still gets one.
+int FittingScale(int chosen, int width, int height);
+
+// Where the screen is shown in a window (or its surface) of `width`×`height`: scaled to fit with
+// its aspect kept, by whole multiples only when `integerScale` and the window is big enough,
+// centred with black bars.
+Rect ViewIn(int width, int height, bool integerScale);
+
 // Expands n 16-bit pixels (5-6-5 or 5-5-5) to opaque 32-bit 8-8-8-8 (alpha, red, green, blue
 // from the high byte down), each channel's high bits repeated into its low bits so that full
 // intensity is 255.

@@ -1,5 +1,6 @@
 #include "media/sdl_platform.h"
 
+#include <SDL2/SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -218,6 +219,52 @@ TEST_F(SdlDummyTest, TheDisplayModeChangesAtOnce) {
   EXPECT_TRUE(platform_.Present(back));
   platform_.SetDisplayMode(DisplayMode{false, 0, false});
   EXPECT_EQ(platform_.GetDisplayMode().scale, 1) << "no window smaller than the screen";
+}
+
+// The point the game is told of for the pointer at pixel (x, y) of the window.
+Point PointerAt(SdlPlatform& platform, int x, int y) {
+  SDL_Event e{};
+  e.motion = {SDL_MOUSEMOTION, 0, 0, 0, 0, x, y, 0, 0};
+  SDL_PushEvent(&e);
+  for (Message m; platform.PeekMessage(&m, true);)
+    if (m.message == kWmMouseMove) return Point{int(m.lParam & 0xFFFF), int(m.lParam >> 16)};
+  return Point{-1, -1};
+}
+
+TEST_F(SdlDummyTest, WindowSize3xIsClampedToTheDesktopAndKeptAsChosen) {
+  // The dummy driver's desktop is 1024×768: once the screen fits, from options or at start.
+  platform_.SetDisplayMode(DisplayMode{false, 3, false});
+  SdlPlatform started(SdlPlatformOptions{false, false, 3, false});
+  ASSERT_TRUE(started.CreateGameWindow("Game"));
+  for (SdlPlatform* p : {&platform_, &started}) {
+    EXPECT_EQ(p->GetDisplayMode().scale, 3);
+    ASSERT_TRUE(p->Present(Surface(640, 480)));
+    EXPECT_EQ(PointerAt(*p, 639, 479), (Point{639, 479}));
+  }
+}
+
+TEST_F(SdlDummyTest, AltEnterLeavesTheViewAndTheMouseMatchingTheWindow) {
+  Surface back(640, 480);
+  back.Fill(0x001F);
+  back.Set(100, 200, 0xF800);
+  ASSERT_TRUE(platform_.Present(back));
+  // Full screen is the 1024×768 desktop: the screen scaled by 1.6.
+  const struct {
+    bool full;
+    Point pixel;
+  } steps[] = {{true, {160, 320}}, {false, {100, 200}}, {true, {160, 320}}, {false, {100, 200}}};
+  for (const auto& s : steps) {
+    SDL_Event e{};
+    e.key = {SDL_KEYDOWN, 0, 0, SDL_PRESSED,
+             0,           0, 0, {SDL_SCANCODE_RETURN, SDLK_RETURN, KMOD_LALT, 0}};
+    SDL_PushEvent(&e);
+    PointerAt(platform_, 0, 0);
+    EXPECT_EQ(platform_.GetDisplayMode().fullscreen, s.full);
+    ASSERT_TRUE(platform_.Present(back));  // the same frame, drawn whole in the new window
+    EXPECT_EQ(platform_.ShownColor(100, 200), 0xFF0000u);
+    EXPECT_EQ(platform_.ShownColor(639, 479), 0x0000FFu);
+    EXPECT_EQ(PointerAt(platform_, s.pixel.x, s.pixel.y), (Point{100, 200}));
+  }
 }
 
 }  // namespace

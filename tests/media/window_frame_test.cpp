@@ -62,5 +62,20 @@ TEST(ExpandRowTo8888, EveryPixelOfBothFormatsAsUnpacked) {
   }
 }
 
+TEST(WindowFit, WindowSize3xIsClampedToTheDesktop) {
+  const struct {
+    int chosen, width, height, scale;
+  } cases[] = {{3, 1280, 1024, 2}, {3, 1920, 1440, 3}, {4, 1919, 1440, 2}, {2, 1280, 959, 1},
+               {4, 3840, 2160, 4}, {1, 3840, 2160, 1}, {2, 600, 400, 1},   {0, 1280, 1024, 1}};
+  for (const auto& c : cases)
+    EXPECT_EQ(FittingScale(c.chosen, c.width, c.height), c.scale) << c.chosen << " " << c.width;
+}
+
+TEST(WindowFit, TheScreenIsShownWholeAndCentredInAnyWindow) {
+  EXPECT_EQ(ViewIn(1280, 1024, false), (Rect{0, 32, 1280, 992}));
+  EXPECT_EQ(ViewIn(1366, 768, true), (Rect{363, 144, 1003, 624}));
+  EXPECT_EQ(ViewIn(600, 400, true), (Rect{33, 0, 566, 400}));
+}
+
 }  // namespace
 }  // namespace isora
