@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "foundation/crand.h"
+#include "ui/button.h"
 #include "foundation/file_io.h"
 #include "foundation/system_hooks.h"
 #include "lib/demo_builder.h"
