@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "foundation/byte_io.h"
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "foundation/package_file.h"
@@ -164,7 +165,7 @@ void ReadMembers(Corpus& corpus, isora::PackageFile& file, const isora::PackageN
       ReadMembers(corpus, file, *child, package);
       continue;
     }
-    const std::string member = key.substr(5);  // without "root\"
+    const std::string member = child->FullPath().substr(5);  // without "root\"
     if (auto bytes = file.ReadMember(member)) Sort(corpus, package + "-" + member, *bytes);
   }
 }
@@ -415,6 +416,45 @@ void AddTiled(Corpus& corpus, const fs::path& maps) {
   }
 }
 
+// ---- amplification ---------------------------------------------------------------------------
+
+// Small inputs that once cost far more than their size: nesting that readers walked with a path
+// per level, a stack frame per level or a copy per level. Each stays under kMaxSeed, and before
+// the readers were bounded each one crashed or passed the fuzz runs' memory limit.
+void AddBombs(Corpus& corpus) {
+  auto nested = [](int n, const std::string& open, const std::string& close) {
+    std::string s;
+    for (int i = 0; i < n; ++i) s += open;
+    for (int i = 0; i < n; ++i) s += close;
+    return s;
+  };
+  corpus.Add("json_source", "bomb-deep-arrays", "{\"records\": " + nested(60000, "[", "]") + "}");
+  corpus.Add("save_json", "bomb-deep-arrays", "{\"missions\": " + nested(90000, "[", "]") + "}");
+  corpus.Add("tiled", "bomb-deep-groups.tmj",
+             "{\"type\":\"map\",\"orientation\":\"isometric\",\"width\":4,\"height\":4,"
+             "\"tilewidth\":64,\"tileheight\":32,\"tilesets\":[],\"layers\":[" +
+                 nested(4000, "{\"type\":\"group\",\"name\":\"g\",\"layers\":[", "]}") + "]}");
+  corpus.Add("tiled", "bomb-deep-groups.tmx",
+             "<map orientation=\"isometric\" width=\"4\" height=\"4\" tilewidth=\"64\" "
+             "tileheight=\"32\">" +
+                 nested(4000, "<group name=\"g\">", "</group>") + "</map>");
+  // One chain of folders whose names are as long as their records: the full paths a reader
+  // kept per folder grew with the square of the depth.
+  isora::ByteWriter pkg;
+  pkg.Bytes("VDK1", 4);
+  pkg.U32(0);
+  pkg.U32(1);
+  constexpr int kDepth = 3700;
+  const std::string name(25, 'd');
+  for (int i = 0; i < kDepth; ++i) {
+    pkg.U32(i + 1 < kDepth ? 1 : 0);  // a folder's entry count
+    pkg.U32(0), pkg.U32(0), pkg.U8(1), pkg.U8(0), pkg.U16(0);
+    pkg.U32(static_cast<uint32_t>(name.size())), pkg.U32(0);
+    pkg.Bytes(name.data(), name.size() + 1);
+  }
+  corpus.Add("package", "bomb-deep-folders", pkg.Take());
+}
+
 // ---- saves -----------------------------------------------------------------------------------
 
 void AddSave(Corpus& corpus, const std::string& origin, const isora::SaveData& save) {
@@ -505,6 +545,7 @@ int main(int argc, char** argv) {
     if (entry.path().extension() == ".replay")
       corpus.Add("replay", entry.path().filename().string(), ReadText(entry.path()));
 
+  AddBombs(corpus);
   AddSave(corpus, "empty", isora::SaveData{});
   AddSave(corpus, "sample", SampleSave());
   if (argc > 3 && fs::is_directory(argv[3])) {

@@ -146,7 +146,7 @@ TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
   ASSERT_TRUE(file.Open("p.vdk"));
   EXPECT_EQ(file.GetSize(), -1);
   ASSERT_TRUE(file.Find("a\\c.ini"));
-  EXPECT_EQ(file.Current()->fullPath, "root\\a\\c.ini");
+  EXPECT_EQ(file.Current()->FullPath(), "root\\a\\c.ini");
   auto text = [](const std::optional<std::vector<uint8_t>>& bytes) {
     return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("(failed)");
   };
@@ -157,7 +157,7 @@ TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
   EXPECT_FALSE(file.Find("Tiles.ini"));
   EXPECT_FALSE(file.Find("x\\c.ini"));
   EXPECT_FALSE(file.Find("a\\missing"));
-  EXPECT_EQ(file.Current()->fullPath, "root\\a\\b\\d");  // left as it was
+  EXPECT_EQ(file.Current()->FullPath(), "root\\a\\b\\d");  // left as it was
   // A buffer larger than the member gets the bytes at its front; a short one gets nothing.
   ASSERT_TRUE(file.Find("tiles.ini"));
   std::vector<uint8_t> roomy(5, '-');
@@ -279,6 +279,53 @@ TEST_F(PackageFileTest, DirectoryPastTheEndFailsWithALogLine) {
   WriteFile("name.vdk", longName);
   EXPECT_FALSE(file.Open("name.vdk"));
   EXPECT_NE(ReadFile("GameEngine.log").find("runs past the end of the file"), std::string::npos);
+  EXPECT_TRUE(hooks_.messageBoxes.empty());
+}
+
+// A chain of `depth` folders with names of `nameBytes` bytes, the last holding `leafs` members
+// "a", "b" and so on.
+std::vector<uint8_t> DeepPackage(int depth, uint32_t leafs = 1, size_t nameBytes = 1) {
+  std::vector<RawEntry> entries;
+  for (int i = 0; i < depth; ++i)
+    entries.push_back({std::string(nameBytes, 'd'), i + 1 < depth ? 1u : leafs, 0, 0, 1});
+  for (uint32_t i = 0; i < leafs; ++i) entries.push_back({std::string(1, 'a' + i)});
+  return RawPackage(1, entries);
+}
+
+TEST_F(PackageFileTest, DeepPackageFoldersAreRefusedBeforeTheyCostMemory) {
+  struct Case {
+    int depth;
+    uint32_t leafs;
+    size_t nameBytes;
+    const char* logged;  // null: opens
+  };
+  const Case cases[] = {
+      {kMaxPackageDepth - 1, 1, 1, nullptr},
+      {kMaxPackageDepth, 1, 1, "nests folders too deeply,open failed."},
+      {40000, 1, 1, "nests folders too deeply,open failed."},
+      // Long full paths times many members: the listing they would make is bounded too.
+      {kMaxPackageDepth - 1, 10, 30000, "holds too many path bytes,open failed."},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.depth);
+    std::filesystem::remove("GameEngine.log");
+    WriteFile("deep.vdk", DeepPackage(c.depth, c.leafs, c.nameBytes));
+    PackageFile file;
+    EXPECT_EQ(file.Open("deep.vdk"), c.logged == nullptr);
+    if (c.logged) {
+      EXPECT_NE(ReadFile("GameEngine.log").find(c.logged), std::string::npos);
+      continue;
+    }
+    // Names alone are kept; a member's full path is made on demand.
+    const std::string member = [&] {
+      std::string m;
+      for (int i = 0; i < c.depth; ++i) m += "d\\";
+      return m + "a";
+    }();
+    ASSERT_TRUE(file.Find(member));
+    EXPECT_EQ(file.Current()->FullPath(), "root\\" + member);
+    EXPECT_EQ(file.Current()->name, "a");
+  }
   EXPECT_TRUE(hooks_.messageBoxes.empty());
 }
 
