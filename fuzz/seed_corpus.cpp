@@ -22,7 +22,6 @@
 #include <string>
 #include <vector>
 
-#include "foundation/byte_io.h"
 #include "foundation/file_io.h"
 #include "foundation/ini_file.h"
 #include "foundation/package_file.h"
@@ -416,43 +415,24 @@ void AddTiled(Corpus& corpus, const fs::path& maps) {
   }
 }
 
-// ---- amplification ---------------------------------------------------------------------------
-
-// Small inputs that once cost far more than their size: nesting that readers walked with a path
-// per level, a stack frame per level or a copy per level. Each stays under kMaxSeed, and before
-// the readers were bounded each one crashed or passed the fuzz runs' memory limit.
+// Small inputs that once crashed their reader, passed the runs' memory limit or took minutes:
+// nesting walked with a path, a stack frame or a copy per level.
 void AddBombs(Corpus& corpus) {
-  auto nested = [](int n, const std::string& open, const std::string& close) {
-    std::string s;
-    for (int i = 0; i < n; ++i) s += open;
-    for (int i = 0; i < n; ++i) s += close;
+  auto nested = [](int n, const std::string& open, const std::string& close, std::string s = {}) {
+    for (int i = 0; i < 2 * n; ++i) s += i < n ? open : close;
     return s;
   };
   corpus.Add("json_source", "bomb-deep-arrays", "{\"records\": " + nested(60000, "[", "]") + "}");
   corpus.Add("save_json", "bomb-deep-arrays", "{\"missions\": " + nested(90000, "[", "]") + "}");
   corpus.Add("tiled", "bomb-deep-groups.tmj",
-             "{\"type\":\"map\",\"orientation\":\"isometric\",\"width\":4,\"height\":4,"
-             "\"tilewidth\":64,\"tileheight\":32,\"tilesets\":[],\"layers\":[" +
-                 nested(4000, "{\"type\":\"group\",\"name\":\"g\",\"layers\":[", "]}") + "]}");
-  corpus.Add("tiled", "bomb-deep-groups.tmx",
-             "<map orientation=\"isometric\" width=\"4\" height=\"4\" tilewidth=\"64\" "
-             "tileheight=\"32\">" +
-                 nested(4000, "<group name=\"g\">", "</group>") + "</map>");
-  // One chain of folders whose names are as long as their records: the full paths a reader
-  // kept per folder grew with the square of the depth.
-  isora::ByteWriter pkg;
-  pkg.Bytes("VDK1", 4);
-  pkg.U32(0);
-  pkg.U32(1);
-  constexpr int kDepth = 3700;
-  const std::string name(25, 'd');
-  for (int i = 0; i < kDepth; ++i) {
-    pkg.U32(i + 1 < kDepth ? 1 : 0);  // a folder's entry count
-    pkg.U32(0), pkg.U32(0), pkg.U8(1), pkg.U8(0), pkg.U16(0);
-    pkg.U32(static_cast<uint32_t>(name.size())), pkg.U32(0);
-    pkg.Bytes(name.data(), name.size() + 1);
-  }
-  corpus.Add("package", "bomb-deep-folders", pkg.Take());
+             "{\"type\":\"map\",\"layers\":[" +
+                 nested(4000, "{\"type\":\"group\",\"layers\":[", "]}") + "]}");
+  // One chain of 3,700 folders with 25-byte names: a full path per folder grew 26 bytes a level.
+  std::string pkg = std::string("VDK1\0\0\0\0\1\0\0\0", 12);
+  for (int i = 0; i < 3700; ++i)
+    pkg += std::string(1, i < 3699) + std::string(11, '\0') + std::string("\1\0\0\0\31", 5) +
+           std::string(7, '\0') + std::string(25, 'd') + '\0';
+  corpus.Add("package", "bomb-deep-folders", pkg);
 }
 
 // ---- saves -----------------------------------------------------------------------------------

@@ -37,19 +37,14 @@ TEST(Replay, ParsesEveryEventKind) {
   EXPECT_EQ(ev[10].frame, 7);
 }
 
-// A 195 MB replay of ten million events once took 1.9 GB: two extra copies of its text and a
-// vector grown by doubling. The events get exactly their room; comments and blanks get none.
+// Ten million events (195 MB) once took 1.9 GB, the text copied twice and the events' vector
+// grown by doubling. The events get exactly their room; comments and blank lines none.
 TEST(Replay, LongReplaysAreHeldInExactlyTheirEventsRoom) {
-  for (int events : {0, 1, 1000, 4097}) {
-    std::string text = "# a comment\n\n";
-    for (int i = 0; i < events; ++i) text += "  @" + std::to_string(i) + " move 1 2\n# note\n";
-    std::vector<ReplayEvent> ev;
-    std::string error;
-    ASSERT_TRUE(ParseReplay(text, &ev, &error)) << error;
-    EXPECT_EQ(ev.size(), static_cast<size_t>(events));
-    EXPECT_EQ(ev.capacity(), ev.size());
-  }
-  EXPECT_LE(sizeof(ReplayEvent), 72u);
+  std::string text = "# a comment\n\n", error;
+  for (int i = 0; i < 4097; ++i) text += "  @" + std::to_string(i) + " move 1 2\n# note\n";
+  std::vector<ReplayEvent> ev;
+  ASSERT_TRUE(ParseReplay(text, &ev, &error)) << error;
+  EXPECT_EQ(ev.capacity(), 4097u);
 }
 
 TEST(Replay, RejectsBadLinesWithTheirNumber) {
