@@ -9,12 +9,9 @@
 #include "save/save_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  // Parsed as the kit parses it, nesting bounded.
-  nlohmann::ordered_json doc;
-  std::string why;
-  if (!isora::demo::ParseJson(std::string_view(reinterpret_cast<const char*>(data), size), doc,
-                              &why))
-    return 0;
+  nlohmann::ordered_json doc;  // parsed as the kit parses it, nesting bounded
+  std::string why(reinterpret_cast<const char*>(data), size);
+  if (!isora::demo::ParseJson(why, doc, &why)) return 0;
   isora::SaveData save;
   std::string error;
   if (!isora::SaveFromJson(doc, save, &error)) {

@@ -260,11 +260,11 @@ bool LayerFromXml(const XMLElement* e, json& layer, std::string* error) {
     for (const XMLElement* o = e->FirstChildElement("object"); o;
          o = o->NextSiblingElement("object"))
       objects.push_back(ObjectFromXml(o));
-    layer["objects"] = objects;
+    layer["objects"] = std::move(objects);
   } else if (tag == "group") {
     json children = json::array();
     if (!LayersFromXml(e, children, error)) return false;
-    layer["layers"] = children;
+    layer["layers"] = std::move(children);
   }
   return true;
 }
