@@ -24,7 +24,7 @@ void ReadAll(isora::PackageFile& file, const isora::PackageNode& node) {
       ReadAll(file, *child);
       continue;
     }
-    std::string member = key.substr(5);  // without "root\"
+    std::string member = child->FullPath().substr(5);  // without "root\"
     (void)file.ReadMember(member);
   }
 }

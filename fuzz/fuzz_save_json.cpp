@@ -4,12 +4,14 @@
 #include <cstdint>
 #include <string>
 
+#include "lib/json_read.h"
 #include "lib/save_json.h"
 #include "save/save_file.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const auto doc = nlohmann::ordered_json::parse(data, data + size, nullptr, false);
-  if (doc.is_discarded()) return 0;
+  nlohmann::ordered_json doc;  // parsed as the kit parses it, nesting bounded
+  std::string why(reinterpret_cast<const char*>(data), size);
+  if (!isora::demo::ParseJson(why, doc, &why)) return 0;
   isora::SaveData save;
   std::string error;
   if (!isora::SaveFromJson(doc, save, &error)) {

@@ -164,7 +164,7 @@ void ReadMembers(Corpus& corpus, isora::PackageFile& file, const isora::PackageN
       ReadMembers(corpus, file, *child, package);
       continue;
     }
-    const std::string member = key.substr(5);  // without "root\"
+    const std::string member = child->FullPath().substr(5);  // without "root\"
     if (auto bytes = file.ReadMember(member)) Sort(corpus, package + "-" + member, *bytes);
   }
 }
@@ -415,6 +415,26 @@ void AddTiled(Corpus& corpus, const fs::path& maps) {
   }
 }
 
+// Small inputs that once crashed their reader, passed the runs' memory limit or took minutes:
+// nesting walked with a path, a stack frame or a copy per level.
+void AddBombs(Corpus& corpus) {
+  auto nested = [](int n, const std::string& open, const std::string& close, std::string s = {}) {
+    for (int i = 0; i < 2 * n; ++i) s += i < n ? open : close;
+    return s;
+  };
+  corpus.Add("json_source", "bomb-deep-arrays", "{\"records\": " + nested(60000, "[", "]") + "}");
+  corpus.Add("save_json", "bomb-deep-arrays", "{\"missions\": " + nested(90000, "[", "]") + "}");
+  corpus.Add("tiled", "bomb-deep-groups.tmj",
+             "{\"type\":\"map\",\"layers\":[" +
+                 nested(4000, "{\"type\":\"group\",\"layers\":[", "]}") + "]}");
+  // One chain of 3,700 folders with 25-byte names: a full path per folder grew 26 bytes a level.
+  std::string pkg = std::string("VDK1\0\0\0\0\1\0\0\0", 12);
+  for (int i = 0; i < 3700; ++i)
+    pkg += std::string(1, i < 3699) + std::string(11, '\0') + std::string("\1\0\0\0\31", 5) +
+           std::string(7, '\0') + std::string(25, 'd') + '\0';
+  corpus.Add("package", "bomb-deep-folders", pkg);
+}
+
 // ---- saves -----------------------------------------------------------------------------------
 
 void AddSave(Corpus& corpus, const std::string& origin, const isora::SaveData& save) {
@@ -505,6 +525,7 @@ int main(int argc, char** argv) {
     if (entry.path().extension() == ".replay")
       corpus.Add("replay", entry.path().filename().string(), ReadText(entry.path()));
 
+  AddBombs(corpus);
   AddSave(corpus, "empty", isora::SaveData{});
   AddSave(corpus, "sample", SampleSave());
   if (argc > 3 && fs::is_directory(argv[3])) {

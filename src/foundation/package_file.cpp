@@ -206,75 +206,95 @@ bool PackageFile::Open(std::string_view packagePath) {
   Close();
 
   auto root = std::make_unique<PackageNode>();
-  root->fullPath = "root";
+  root->name = "root";
   root->entry.storedSize = rootCount;
   root->entry.kind = 1;
 
   // Nodes dropped as duplicates stay alive until their own entries have been read.
   std::vector<std::unique_ptr<PackageNode>> duplicates;
-  std::deque<PackageNode*> queue{root.get()};
-  uint64_t pos = kHeaderSize;
+  struct Pending {
+    PackageNode* node;
+    int depth;
+    uint64_t pathBytes;
+  };
+  std::deque<Pending> queue{{root.get(), 0, root->name.size()}};
+  uint64_t pos = kHeaderSize, allPathBytes = 0;
   std::vector<uint8_t> record(kRecordSize);
   std::string name;
-  auto damaged = [&]() {
-    log_.Write("cvdk:directory of %s runs past the end of the file,open failed.", path.c_str());
+  auto damaged = [&](const char* how) {
+    log_.Write("cvdk:directory of %s %s,open failed.", path.c_str(), how);
     return false;
   };
+  constexpr const char* kPastEnd = "runs past the end of the file";
   while (!queue.empty()) {
-    PackageNode* node = queue.front();
+    const Pending parent = queue.front();
+    PackageNode* node = parent.node;
     queue.pop_front();
     uint32_t count = node->entry.storedSize;
     // Every entry takes at least 25 bytes, so a count the file cannot hold is refused before
     // anything is allocated for it.
-    if (uint64_t{count} * (kRecordSize + 1) > fileSize_ - pos) return damaged();
+    if (uint64_t{count} * (kRecordSize + 1) > fileSize_ - pos) return damaged(kPastEnd);
     for (uint32_t i = 0; i < count; ++i) {
-      if (!file.ReadExact(record.data(), kRecordSize)) return damaged();
+      if (!file.ReadExact(record.data(), kRecordSize)) return damaged(kPastEnd);
       pos += kRecordSize;
       PackageEntry entry = ParseRecord(record.data());
       uint64_t nameBytes = uint64_t{entry.nameLength} + 1;
-      if (nameBytes > fileSize_ - pos) return damaged();
+      if (nameBytes > fileSize_ - pos) return damaged(kPastEnd);
       name.resize(static_cast<size_t>(nameBytes));
-      if (!file.ReadExact(name.data(), name.size())) return damaged();
+      if (!file.ReadExact(name.data(), name.size())) return damaged(kPastEnd);
       pos += nameBytes;
       // The last byte read is the terminator, whatever it holds; an embedded zero ends the name
       // as it would a C string.
       name.resize(static_cast<size_t>(entry.nameLength));
       if (auto z = name.find('\0'); z != std::string::npos) name.resize(z);
 
+      const uint64_t pathBytes = parent.pathBytes + 1 + name.size();
+      allPathBytes += pathBytes;
+      if (allPathBytes > kMaxPackagePathBytes) return damaged("holds too many path bytes");
       auto child = std::make_unique<PackageNode>();
-      child->fullPath = node->fullPath + "\\" + name;
+      child->name = name;
+      child->parent = node;
       child->entry = entry;
       PackageNode* raw = child.get();
-      auto [it, inserted] = node->children.try_emplace(child->fullPath, nullptr);
+      auto [it, inserted] = node->children.try_emplace(name, nullptr);
       if (inserted) {
         it->second = std::move(child);
       } else {
         duplicates.push_back(std::move(child));
       }
-      if (entry.IsDirectory()) queue.push_back(raw);
+      if (entry.IsDirectory()) {
+        if (parent.depth + 1 >= kMaxPackageDepth) return damaged("nests folders too deeply");
+        queue.push_back({raw, parent.depth + 1, pathBytes});
+      }
     }
   }
   root_ = std::move(root);
   return true;
 }
 
+std::string PackageNode::FullPath() const {
+  size_t size = 0;
+  for (const PackageNode* n = this; n; n = n->parent) size += n->name.size() + 1;
+  std::string out(size - 1, '\\');
+  for (const PackageNode* n = this; n; n = n->parent) {
+    size -= n->name.size() + 1;
+    out.replace(size, n->name.size(), n->name);
+  }
+  return out;
+}
+
 bool PackageFile::Find(std::string_view name) {
   if (!root_) return false;
-  std::string s = "root\\";
-  s += name;
   const PackageNode* cur = root_.get();
-  size_t a = s.find('\\');
-  for (;;) {
-    size_t b = s.find('\\', a + 1);
-    if (b == std::string::npos) break;
-    auto it = cur->children.find(s.substr(0, b));
+  for (size_t a = 0;;) {
+    const size_t b = name.find('\\', a);
+    auto it = cur->children.find(name.substr(a, b == std::string_view::npos ? b : b - a));
     if (it == cur->children.end()) return false;
     cur = it->second.get();
-    a = b;
+    if (b == std::string_view::npos) break;
+    a = b + 1;
   }
-  auto it = cur->children.find(s);
-  if (it == cur->children.end()) return false;
-  current_ = it->second.get();
+  current_ = cur;
   return true;
 }
 
@@ -290,7 +310,7 @@ bool PackageFile::Plausible(const PackageEntry& e) const {
 
 void PackageFile::LogDamagedMember() const {
   // Names the package too: the member's path alone does not say which file to replace.
-  log_.Write("cvdk:member %s of %s is damaged.", current_->fullPath.c_str(), path_.c_str());
+  log_.Write("cvdk:member %s of %s is damaged.", current_->FullPath().c_str(), path_.c_str());
 }
 
 int32_t PackageFile::GetSize() const {
@@ -308,7 +328,7 @@ bool PackageFile::Read(std::span<uint8_t> dst) {
   const PackageEntry& e = current_->entry;
   if (e.IsDirectory()) return false;
   if (dst.size() < e.unpackedSize) {
-    log_.Write("cvdk:buffer for %s is smaller than the member.", current_->fullPath.c_str());
+    log_.Write("cvdk:buffer for %s is smaller than the member.", current_->FullPath().c_str());
     return false;
   }
 

@@ -28,11 +28,22 @@ struct PackageEntry {
   bool IsDirectory() const { return kind == 1; }
 };
 
+// A node keeps its own name only: full paths per node would cost memory quadratic in the
+// depth of a hostile tree. Children are keyed by name, which orders them as their full paths.
 struct PackageNode {
-  std::string fullPath;  // "root", "root\\data", "root\\data\\items.itm"
+  std::string name;  // "root" for the root
+  const PackageNode* parent = nullptr;
   PackageEntry entry;
-  std::map<std::string, std::unique_ptr<PackageNode>> children;  // keyed by full path
+  std::map<std::string, std::unique_ptr<PackageNode>, std::less<>> children;
+
+  // "root", "root\\data", "root\\data\\items.itm"
+  std::string FullPath() const;
 };
+
+// Bounds on a directory tree, checked while it is read: folders inside folders, and the bytes
+// of every member's full path together (what listing the package costs).
+constexpr int kMaxPackageDepth = 64;
+constexpr uint64_t kMaxPackagePathBytes = uint64_t{16} << 20;
 
 class PackageFile {
  public:

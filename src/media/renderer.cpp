@@ -160,7 +160,17 @@ int Renderer::EnsureLoaded(int pack, const std::string& name, bool keep) {
       ++packReads_;
       if (auto bytes = package_.ReadAll()) {
         CachedPicture& picture = cache.emplace(key, CachedPicture{}).first->second;
-        picture.size = BmpSize(*bytes);
+        const Size size = BmpSize(*bytes);
+        if (size.cx > kMaxPictureSide || size.cy > kMaxPictureSide) {
+          // Kept as an empty entry, so later draws neither read the pack nor log again.
+          picture.refused = true;
+          log_.WriteText(
+              WinFormat("picture (bmp:)%s in (epk:)%s is %dx%d, larger than any "
+                        "surface; it is not drawn",
+                        name.c_str(), PackPath(pack).c_str(), size.cx, size.cy));
+          return 0;
+        }
+        picture.size = size;
         picture.bytes = std::move(*bytes);
         fileBytes_ += picture.bytes.size();
         KeepDecodedIfSmaller(picture);
@@ -183,7 +193,7 @@ Renderer::CachedPicture* Renderer::Entry(int pack, const std::string& name, bool
     EnsureLoaded(pack, name, keep);
     it = cache.find(key);
   }
-  return it == cache.end() ? nullptr : &it->second;
+  return it == cache.end() || it->second.refused ? nullptr : &it->second;
 }
 
 const std::vector<uint8_t>* Renderer::PictureBytes(int pack, const std::string& name, bool keep) {
@@ -249,11 +259,8 @@ const Surface* Renderer::Decoded(CachedPicture& picture) {
     return &expanded_;
   }
   if (picture.undecodable) return nullptr;
-  BmpInfo info;
-  if (!ParseBmp(picture.bytes, &info) || info.compression == 1 || info.compression == 2) {
-    picture.undecodable = true;
-    return nullptr;
-  }
+  // Run-length pictures too: their decoding fills the picture's whole area first, so the
+  // pixels are the same at every draw and need not be decoded again.
   auto surface = std::make_unique<Surface>();
   if (!DecodeBmp(picture.bytes, format_, surface.get())) {
     picture.undecodable = true;

@@ -179,6 +179,10 @@ class Renderer {
   size_t CacheMemory() const { return fileBytes_ + decodedBytes_ + resident_; }
   size_t DecodedMemory() const { return decodedBytes_; }
   static constexpr size_t kDecodedBudget = size_t{8} << 20;
+  // Pictures wider or taller than this are refused when loaded, with a log line: no surface or
+  // panel can show more than 3200 pixels of a side, and a few kilobytes of run-length codes
+  // would otherwise cost a screen's worth of pixels many times over at every draw.
+  static constexpr int kMaxPictureSide = 4096;
   void SetDecodedBudget(size_t bytes) { decodedBudget_ = bytes; }
   // Number of member reads from the packs so far (tests check that a cached picture is read once).
   int PackReads() const { return packReads_; }
@@ -236,7 +240,8 @@ class Renderer {
     std::vector<uint8_t> bytes;
     std::unique_ptr<Surface> decoded;
     std::unique_ptr<SpanImage> spans;  // the pixels instead of `decoded`, when smaller
-    bool undecodable = false;          // run-length coded or damaged: drawn from the bytes
+    bool undecodable = false;          // damaged or too large to decode: drawn from the bytes
+    bool refused = false;              // larger than anything can show: never drawn
     Size size;                         // from the file's header
   };
   using PictureMap = std::map<std::string, CachedPicture>;

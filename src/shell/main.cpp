@@ -349,7 +349,9 @@ int main(int argc, char** argv) {
       std::fprintf(stderr, "isora: cannot read replay %s\n", options.replayFile.c_str());
       return 2;
     }
-    if (!ParseReplay(std::string(bytes->begin(), bytes->end()), &events, &error)) {
+    const std::string text(bytes->begin(), bytes->end());
+    bytes.reset();  // one copy of a long replay at a time
+    if (!ParseReplay(text, &events, &error)) {
       std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
       return 2;
     }

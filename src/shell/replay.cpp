@@ -126,15 +126,33 @@ std::string KeyName(int vk, bool shift) {
 }
 
 bool ParseReplay(const std::string& text, std::vector<ReplayEvent>* events, std::string* error) {
-  std::istringstream in(text);
+  // Lines are taken from the text in place, not through a stream holding a second copy.
+  size_t eventLines = 0;
+  for (size_t at = 0; at < text.size();) {
+    at = text.find_first_not_of(" \t\r\v\f", at);
+    if (at == std::string::npos) break;
+    eventLines += text[at] == '@';
+    at = text.find('\n', at);
+    if (at != std::string::npos) ++at;
+  }
+  events->reserve(events->size() + eventLines);
   std::string raw;
+  size_t next = 0;
+  auto getline = [&] {
+    if (next >= text.size()) return false;
+    size_t end = text.find('\n', next);
+    if (end == std::string::npos) end = text.size();
+    raw.assign(text, next, end - next);
+    next = end + 1;
+    return true;
+  };
   int lineNo = 0;
   int64_t lastFrame = 0;
   auto fail = [&](const std::string& why) {
     if (error) *error = "line " + std::to_string(lineNo) + ": " + why;
     return false;
   };
-  while (std::getline(in, raw)) {
+  while (getline()) {
     ++lineNo;
     if (!raw.empty() && raw.back() == '\r') raw.pop_back();
     std::istringstream words(raw);

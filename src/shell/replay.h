@@ -34,8 +34,9 @@
 
 namespace isora {
 
+// Long replays hold millions of these, so the fields are ordered to leave no padding.
 struct ReplayEvent {
-  enum class Kind {
+  enum class Kind : uint8_t {
     kMove,
     kLDown,
     kLUp,
@@ -56,19 +57,20 @@ struct ReplayEvent {
     kWait,       // x: the most frames to wait, name: the condition
   };
   int64_t frame = 0;
-  Kind kind = Kind::kQuit;
+  std::string path;
+  std::string name;  // the role, item or condition of a world-named event
   int x = 0, y = 0;
   int virtualKey = 0;
-  bool shift = false;
+  int line = 0;
   PadButton padButton = PadButton::kA;
   PadAxis padAxis = PadAxis::kLeftX;
-  std::string path;
-  std::string name;
-  int line = 0;
+  Kind kind = Kind::kQuit;
+  bool shift = false;
 };
 
 // Parses a replay text; false with *error ("line 3: ...") on the first bad line. Events keep
-// their file order; frames must not go backwards.
+// their file order; frames must not go backwards. *events gets room for exactly the event
+// lines, not the growth a vector makes as it is filled.
 bool ParseReplay(const std::string& text, std::vector<ReplayEvent>* events, std::string* error);
 
 // Key names: "Esc", "F1".."F12", "0".."9", "A".."Z", "Space", "Enter", "Tab", "Backspace",

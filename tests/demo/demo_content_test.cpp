@@ -237,7 +237,7 @@ void CollectMembers(const PackageNode& node, std::vector<std::string>& out) {
     if (child->entry.IsDirectory())
       CollectMembers(*child, out);
     else
-      out.push_back(path.substr(5));  // after "root\\"
+      out.push_back(child->FullPath().substr(5));  // after "root\\"
   }
 }
 
@@ -519,7 +519,7 @@ TEST_F(DemoContent, ScriptsPassTheCheckerAndNameWhatExists) {
   int checkedScripts = 0;
   ASSERT_TRUE(scripts->open);
   for (const auto& [key, node] : scripts->file.Root()->children) {
-    const std::string member = key.substr(5);  // after "root\"
+    const std::string member = key;
     SCOPED_TRACE(member);
     ++checkedScripts;
     auto bytes = scripts->Read(member);

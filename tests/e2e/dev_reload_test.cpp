@@ -36,9 +36,8 @@ void EditPackage(const fs::path& path,
   ASSERT_TRUE(package.Open(path.string()));
   PackageWriter writer;
   size_t edited = 0;
-  for (const auto& [fullPath, node] : package.Root()->children) {
+  for (const auto& [name, node] : package.Root()->children) {
     ASSERT_FALSE(node->entry.IsDirectory());
-    const std::string name = fullPath.substr(fullPath.find('\\') + 1);
     auto bytes = package.ReadMember(name);
     ASSERT_TRUE(bytes) << name;
     std::string text(bytes->begin(), bytes->end());

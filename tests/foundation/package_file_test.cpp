@@ -146,7 +146,7 @@ TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
   ASSERT_TRUE(file.Open("p.vdk"));
   EXPECT_EQ(file.GetSize(), -1);
   ASSERT_TRUE(file.Find("a\\c.ini"));
-  EXPECT_EQ(file.Current()->fullPath, "root\\a\\c.ini");
+  EXPECT_EQ(file.Current()->FullPath(), "root\\a\\c.ini");
   auto text = [](const std::optional<std::vector<uint8_t>>& bytes) {
     return bytes ? std::string(bytes->begin(), bytes->end()) : std::string("(failed)");
   };
@@ -157,7 +157,7 @@ TEST_F(PackageFileTest, TreeLookupsAreBreadthFirstAndCaseSensitive) {
   EXPECT_FALSE(file.Find("Tiles.ini"));
   EXPECT_FALSE(file.Find("x\\c.ini"));
   EXPECT_FALSE(file.Find("a\\missing"));
-  EXPECT_EQ(file.Current()->fullPath, "root\\a\\b\\d");  // left as it was
+  EXPECT_EQ(file.Current()->FullPath(), "root\\a\\b\\d");  // left as it was
   // A buffer larger than the member gets the bytes at its front; a short one gets nothing.
   ASSERT_TRUE(file.Find("tiles.ini"));
   std::vector<uint8_t> roomy(5, '-');
@@ -280,6 +280,28 @@ TEST_F(PackageFileTest, DirectoryPastTheEndFailsWithALogLine) {
   EXPECT_FALSE(file.Open("name.vdk"));
   EXPECT_NE(ReadFile("GameEngine.log").find("runs past the end of the file"), std::string::npos);
   EXPECT_TRUE(hooks_.messageBoxes.empty());
+}
+
+// A 1 MB chain of 40,000 folders once took 3.5 GB: every node kept its full path, twice.
+TEST_F(PackageFileTest, DeepPackageFoldersAreRefusedBeforeTheyCostMemory) {
+  const struct {
+    int depth;
+    size_t nameBytes;
+    const char* logged;  // null: opens
+  } cases[] = {{kMaxPackageDepth - 1, 1, nullptr},
+               {kMaxPackageDepth, 1, "nests folders too deeply,open failed."},
+               {40000, 1, "nests folders too deeply,open failed."},
+               {kMaxPackageDepth - 1, 9000, "holds too many path bytes,open failed."}};
+  for (const auto& c : cases) {
+    std::vector<RawEntry> entries;
+    for (int i = 0; i < c.depth; ++i)
+      entries.push_back({std::string(c.nameBytes, 'd'), i + 1 < c.depth ? 1u : 0u, 0, 0, 1});
+    WriteFile("deep.vdk", RawPackage(1, entries));
+    PackageFile file;
+    EXPECT_EQ(file.Open("deep.vdk"), c.logged == nullptr) << c.depth;
+    const bool logged = c.logged && ReadFile("GameEngine.log").find(c.logged) != std::string::npos;
+    EXPECT_EQ(logged, c.logged != nullptr);
+  }
 }
 
 TEST_F(PackageFileTest, ShortMemberReadIsLogged) {

@@ -149,7 +149,7 @@ TEST_F(PackageRoundTrip, WriterAndReaderAgreeOnEveryMember) {
     EXPECT_EQ(file.Current()->entry.compressed, 0) << "incompressible data is stored plain";
     ASSERT_TRUE(file.Find("emptydir"));
     EXPECT_TRUE(file.Current()->entry.IsDirectory());
-    EXPECT_TRUE(file.Root()->children.count("root\\data"));
+    EXPECT_TRUE(file.Root()->children.count("data"));
   }
   EXPECT_TRUE(hooks_.messageBoxes.empty());
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "foundation/byte_io.h"
 #include "lib/bmp_writer.h"
 #include "lib/package_writer.h"
 #include "media/headless_platform.h"
@@ -535,6 +536,39 @@ TEST_F(RendererPackTest, ALitPictureIsBrightenedOnACopy) {
   EXPECT_EQ(back.At(22, 21), 0xFFFF);            // white stays white
   EXPECT_EQ(renderer_.DecodedPicture(kPackUi, "back.bmp")->At(1, 1), 0x07E0);  // cache intact
   EXPECT_EQ(S(kSurfaceLayer3).At(1, 1), 0xF81F);  // the scratch corner given back
+}
+
+// 39 run-length pictures of 8000×8000 (124 KB) once cost 3 s a frame: each draw decoded the
+// whole picture into a scratch of its size. Pictures past any surface are refused with one log
+// line; run-length ones are decoded once (every pixel palette entry 1, green, here).
+TEST_F(RendererPackTest, OversizedPicturesAreRefusedAndRunLengthOnesDecodedOnce) {
+  const int edge = Renderer::kMaxPictureSide, sizes[][2] = {{8000, 8000}, {1, edge + 1}, {edge, 2}};
+  for (const auto& [w, h] : sizes) {
+    ByteWriter b;
+    b.U8('B'), b.U8('M'), b.U32(0), b.U32(0), b.U32(14 + 40 + 8), b.U32(40), b.I32(w), b.I32(h);
+    b.U16(1), b.U16(8), b.U32(1), b.U32(0), b.U32(0), b.U32(0), b.U32(2), b.U32(0);
+    b.U32(0xFF00FF), b.U32(0x00FF00);
+    for (int row = 0; row < h; ++row, b.U16(0))
+      for (int left = w; left > 0; left -= 255) b.U8(std::min(left, 255)), b.U8(1);
+    PackageWriter pack;
+    ASSERT_TRUE(pack.AddFile("p.bmp", b.Take(), false));
+    test::WriteFile("big.epk", pack.Build());
+    renderer_.SetPackPath(kPackUi, "big.epk");
+    for (int frame = 0; frame < 3; ++frame)
+      EXPECT_EQ(renderer_.DrawPicture(kPackUi, "p.bmp", kSurfaceBackBuffer, 0, 0), h == 2);
+    EXPECT_EQ(S(kSurfaceBackBuffer).At(0, 0) == 0x07E0, h == 2);
+    EXPECT_EQ(renderer_.DecodedMemory() > 0, h == 2);
+    renderer_.ClearCache(kOrdinaryPictures);
+  }
+  const std::string log = test::ReadFile("GameEngine.log");
+  EXPECT_NE(log.find("picture (bmp:)p.bmp in (epk:)big.epk is 8000x8000, larger than any surface; "
+                     "it is not drawn"),
+            std::string::npos);
+  size_t lines = 0;  // one for each refused picture, not one a draw
+  for (size_t at = log.find("larger than"); at != std::string::npos;
+       at = log.find("larger", at + 1))
+    ++lines;
+  EXPECT_EQ(lines, 2u);
 }
 
 }  // namespace

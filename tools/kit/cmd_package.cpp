@@ -71,7 +71,8 @@ bool Has(const std::vector<std::string>& options, const char* name) {
 
 // The member path relative to the root: "root\\data\\x" -> "data\\x".
 std::string MemberPath(const PackageNode& node) {
-  return node.fullPath.size() > 5 ? node.fullPath.substr(5) : std::string();
+  const std::string full = node.FullPath();
+  return full.size() > 5 ? full.substr(5) : std::string();
 }
 
 // Every node below the root, depth-first in key order.

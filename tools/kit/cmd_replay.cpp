@@ -20,6 +20,7 @@
 #include "foundation/file_io.h"
 #include "foundation/paths.h"
 #include "kit/kit.h"
+#include "lib/json_read.h"
 #include "lib/replay_expect.h"
 
 namespace isora::kit {
@@ -233,8 +234,10 @@ int RunReplayCheck(const std::vector<std::string>& args) {
   for (const std::string& name : statePaths) {
     auto dump = ReadFileBytes((work.path / name).string());
     if (!dump) continue;
-    auto doc = nlohmann::json::parse(dump->begin(), dump->end(), nullptr, false);
-    if (!doc.is_discarded()) dumps[name] = doc;
+    nlohmann::json doc;
+    std::string ignored;
+    const std::string_view text(reinterpret_cast<const char*>(dump->data()), dump->size());
+    if (demo::ParseJson(text, doc, &ignored)) dumps[name] = std::move(doc);
   }
   // 4: a world-named event found nothing or a wait timed out (said above).
   int failed = exitCode == 4 ? 1 : 0;

@@ -1,16 +1,15 @@
 // Reading the JSON sources the kit builds from.
 #pragma once
 
-#include <exception>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "foundation/file_io.h"
+#include "lib/json_read.h"
 
 namespace isora::kit {
 
 // Parses a JSON file into out (nlohmann::json or ordered_json). False with *error naming the
-// file when it cannot be read or parsed.
+// file when it cannot be read or parsed, or nests too deeply.
 template <class Json>
 bool ReadJsonFile(const std::string& path, Json& out, std::string* error) {
   // Read whole first: a FIFO or a device in a source's place is refused, not waited on.
@@ -19,13 +18,8 @@ bool ReadJsonFile(const std::string& path, Json& out, std::string* error) {
     *error = "cannot read " + path;
     return false;
   }
-  try {
-    out = Json::parse(bytes->begin(), bytes->end());
-  } catch (const std::exception& e) {
-    *error = path + ": " + e.what();
-    return false;
-  }
-  return true;
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  return demo::ParseJson(text, out, error, path);
 }
 
 }  // namespace isora::kit

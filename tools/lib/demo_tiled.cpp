@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "foundation/file_io.h"
+#include "lib/json_read.h"
 #include "lib/tiled_reader.h"
 
 namespace isora::demo {
@@ -103,9 +104,10 @@ bool ReadJsonFile(const std::string& path, nlohmann::json& out, std::string* err
     if (error) *error = "cannot read " + path;
     return false;
   }
-  out = nlohmann::json::parse(bytes->begin(), bytes->end(), nullptr, false);
-  if (out.is_discarded()) {
-    if (error) *error = path + ": not valid JSON";
+  const std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+  std::string why;
+  if (!ParseJson(text, out, &why)) {
+    if (error) *error = path + ": not valid JSON: " + why;
     return false;
   }
   return true;

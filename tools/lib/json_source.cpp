@@ -3,12 +3,17 @@
 #include <cstring>
 #include <utility>
 
+#include "lib/json_read.h"
+
 namespace isora::demo {
 
 namespace {
 
 // Walks text already accepted by the parser, recording where each value starts. It only has
-// to tell values apart, not check them.
+// to tell values apart, not check them. The parser bounded the nesting, so the recursion is
+// bounded; the pointers it keeps are bounded in total too, since a long key above many values
+// would otherwise be stored once per value. Past the budget, values take the line of the
+// nearest recorded enclosing value.
 class LineWalker {
  public:
   LineWalker(const std::string& text, std::map<std::string, int>& lines)
@@ -49,7 +54,10 @@ class LineWalker {
   void Value(const std::string& pointer) {
     Blanks();
     if (pos_ >= text_.size()) return;
-    lines_[pointer] = line_;
+    if (kept_ + pointer.size() <= kPointerBudget) {
+      kept_ += pointer.size();
+      lines_[pointer] = line_;
+    }
     const char c = text_[pos_];
     if (c == '{') {
       ++pos_;
@@ -86,8 +94,10 @@ class LineWalker {
     }
   }
 
+  static constexpr size_t kPointerBudget = size_t{32} << 20;
   const std::string& text_;
   std::map<std::string, int>& lines_;
+  size_t kept_ = 0;
   size_t pos_ = 0;
   int line_ = 1;
 };
@@ -148,7 +158,9 @@ bool ParseJsonSource(const std::string& text, JsonSource& out, std::string* erro
     return false;
   };
   try {
-    out.doc = nlohmann::json::parse(text);
+    out.doc = ParseJson<nlohmann::json>(text);
+  } catch (const JsonTooDeep& e) {
+    return fail(e.byte, "nested deeper than " + std::to_string(kMaxJsonDepth) + " levels");
   } catch (const nlohmann::json::parse_error& e) {
     std::string what = e.what();
     // "[json.exception.parse_error.101] parse error at line 1, column 2: syntax error ..."

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "lib/json_read.h"
+
 namespace isora::replay {
 
 struct ReplayExpectation {
@@ -48,7 +50,8 @@ inline bool ParseExpectations(const std::string& text, std::vector<ReplayExpecta
     bool known = false;
     for (const char* op : kOps) known |= e.op == op;
     if (e.dump.empty() || e.pointer.empty() || e.pointer[0] != '/' || !known || e.value.empty() ||
-        (e.op != "same" && !nlohmann::json::accept(e.value))) {
+        (e.op != "same" && (!nlohmann::json::accept(e.value) ||
+                            demo::FindTooDeep(e.value) != std::string_view::npos))) {
       *error = "line " + std::to_string(number) + ": bad expectation: " + line;
       return false;
     }
@@ -75,7 +78,7 @@ inline std::string CheckExpectation(
     if (!other->contains(pointer)) return e.value + " has nothing at " + e.pointer;
     expected = (*other)[pointer];
   } else {
-    expected = json::parse(e.value);
+    expected = demo::ParseJson<json>(e.value);
   }
   bool ok = false;
   if (e.op == "==" || e.op == "same") {

@@ -9,9 +9,11 @@
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
+#include <map>
 
 #include "foundation/file_io.h"
 #include "foundation/paths.h"
+#include "lib/json_read.h"
 
 namespace isora::demo {
 
@@ -24,6 +26,11 @@ namespace {
 constexpr size_t kMaxTiledFile = size_t{64} << 20;
 // Templates may name templates only through their objects; this bounds a cycle of files.
 constexpr int kMaxIncludeDepth = 8;
+// Group layers inside group layers; real maps use a handful.
+constexpr int kMaxGroupDepth = 64;
+// Members and properties that templates may copy into a map's objects, all objects together:
+// thousands of objects with a few dozen values each.
+constexpr size_t kMaxTemplateValues = 200000;
 
 struct Fail {
   std::string* error;
@@ -254,11 +261,11 @@ bool LayerFromXml(const XMLElement* e, json& layer, std::string* error) {
     for (const XMLElement* o = e->FirstChildElement("object"); o;
          o = o->NextSiblingElement("object"))
       objects.push_back(ObjectFromXml(o));
-    layer["objects"] = objects;
+    layer["objects"] = std::move(objects);
   } else if (tag == "group") {
     json children = json::array();
     if (!LayersFromXml(e, children, error)) return false;
-    layer["layers"] = children;
+    layer["layers"] = std::move(children);
   }
   return true;
 }
@@ -338,8 +345,9 @@ bool LoadJsonOrXml(const std::string& path, const char* xmlRoot, json& out, std:
     }
     return true;
   }
-  out = json::parse(text, nullptr, false);
-  if (out.is_discarded()) return Fail{error}(path + ": neither XML nor valid JSON");
+  std::string why;
+  if (!ParseJson(text, out, &why))
+    return Fail{error}(path + ": neither XML nor valid JSON: " + why);
   return true;
 }
 
@@ -378,41 +386,67 @@ struct Normaliser {
     return true;
   }
 
+  // Each template file is read and resolved once, however many objects name it; what the
+  // templates copy into objects is bounded in total, since one large template named by many
+  // small objects would otherwise multiply its size.
+  std::map<std::string, json> templates = {};
+  size_t copiedFromTemplates = 0;
+
+  const json* Template(const std::string& source, int depth) {
+    const auto inside = MapRelativePath(baseDir, source);
+    if (!inside) {
+      Outside("template", source, error);
+      return nullptr;
+    }
+    const std::string& path = *inside;
+    if (auto it = templates.find(path); it != templates.end()) return &it->second;
+    json tpl;
+    if (!LoadJsonOrXml(path, "template", tpl, error)) return nullptr;
+    if (!tpl.is_object() || !tpl.contains("object") || !tpl["object"].is_object()) {
+      Fail{error}(source + ": not an object template");
+      return nullptr;
+    }
+    json base = std::move(tpl["object"]);
+    if (!Object(base, depth + 1)) return nullptr;
+    return &templates.emplace(path, std::move(base)).first->second;
+  }
+
   bool Object(json& o, int depth) {
     TypeProperties(o);
     if (!o.contains("template")) return true;
     if (depth > kMaxIncludeDepth) return Fail{error}("object templates nest too deeply");
-    const std::string source = o.value("template", "");
-    json tpl;
-    const auto path = MapRelativePath(baseDir, source);
-    if (!path) return Outside("template", source, error);
-    if (!LoadJsonOrXml(*path, "template", tpl, error)) return false;
-    if (!tpl.is_object() || !tpl.contains("object") || !tpl["object"].is_object())
-      return Fail{error}(source + ": not an object template");
-    json base = tpl["object"];
-    if (!Object(base, depth + 1)) return false;
+    const json* base = Template(o.value("template", ""), depth);
+    if (!base) return false;
+    json props = base->value("properties", json::array());
+    copiedFromTemplates += base->size() + props.size();
+    if (copiedFromTemplates > kMaxTemplateValues)
+      return Fail{error}("object templates copy more than " + std::to_string(kMaxTemplateValues) +
+                         " values into the map's objects");
     // The instance's own values win; properties merge by name.
-    json merged = base;
+    json merged = *base;
     for (const auto& [key, value] : o.items())
       if (key != "properties" && key != "template") merged[key] = value;
-    json props = base.value("properties", json::array());
-    for (const json& p : o.value("properties", json::array())) {
-      bool replaced = false;
-      for (json& q : props)
-        if (q.value("name", "") == p.value("name", "")) {
-          q = p;
-          replaced = true;
-        }
-      if (!replaced) props.push_back(p);
+    const json own = o.value("properties", json::array());
+    std::map<std::string, std::vector<size_t>> byName;
+    if (!own.empty())
+      for (size_t i = 0; i < props.size(); ++i) byName[props[i].value("name", "")].push_back(i);
+    for (const json& p : own) {
+      auto& same = byName[p.value("name", "")];
+      for (size_t i : same) props[i] = p;
+      if (same.empty()) {
+        same.push_back(props.size());
+        props.push_back(p);
+      }
     }
-    merged["properties"] = props;
+    merged["properties"] = std::move(props);
     o = std::move(merged);
     return true;
   }
 
-  // Appends layer (and, for a group, its children) to out in drawing order.
-  bool Layer(json layer, double offsetX, double offsetY, bool visible, const std::string& path,
-             json& out) {
+  // Takes the layer's value (it is moved into out); groups past kMaxGroupDepth are refused, so
+  // the recursion and the group paths it builds stay small.
+  bool Layer(json& layer, double offsetX, double offsetY, bool visible, const std::string& path,
+             int depth, json& out) {
     TypeProperties(layer);
     const std::string name = layer.value("name", "");
     const std::string where = path.empty() ? name : path + "/" + name;
@@ -423,8 +457,13 @@ struct Normaliser {
     if (type == "group") {
       if (layer.value("parallaxx", 1.0) != 1.0 || layer.value("parallaxy", 1.0) != 1.0)
         Warn("group \"" + where + "\" has a parallax factor; the game has no parallax");
-      for (json& child : layer.value("layers", json::array()))
-        if (!Layer(child, offsetX, offsetY, visible, where, out)) return false;
+      if (depth >= kMaxGroupDepth)
+        return Fail{error}("group \"" + where + "\" is nested more than " +
+                           std::to_string(kMaxGroupDepth) + " groups deep");
+      auto children = layer.find("layers");
+      if (children == layer.end()) return true;
+      for (json& child : *children)
+        if (!Layer(child, offsetX, offsetY, visible, where, depth + 1, out)) return false;
       return true;
     }
     if (offsetX != 0 || offsetY != 0)
@@ -498,18 +537,9 @@ bool Parse(const std::string& text, const std::string& baseDir, json& out,
   if (LooksLikeXml(text)) {
     if (!MapFromXml(text, out, error)) return false;
   } else {
-    out = json::parse(text, nullptr, false);
-    if (out.is_discarded()) {
-      // Say where, as a reader of the file would.
-      try {
-        const json strict = json::parse(text);
-        (void)strict;
-      } catch (const json::exception& e) {
-        // parse_error, or out_of_range for a number beyond a double.
-        return fail(std::string("neither a TMX map nor valid JSON: ") + e.what());
-      }
-      return fail("neither a TMX map nor valid JSON");
-    }
+    // The parser's message says where, as a reader of the file would.
+    std::string why;
+    if (!ParseJson(text, out, &why)) return fail("neither a TMX map nor valid JSON: " + why);
     if (!out.is_object()) return fail("JSON that is not a Tiled map");
     const std::string type = out.value("type", "map");
     if (type == "tileset") return fail("a Tiled tileset (TSJ), not a map");
@@ -530,8 +560,9 @@ bool Parse(const std::string& text, const std::string& baseDir, json& out,
     for (json& ts : out["tilesets"])
       if (!norm.Tileset(ts)) return false;
   json flat = json::array();
-  for (json& layer : out.value("layers", json::array()))
-    if (!norm.Layer(layer, 0, 0, true, "", flat)) return false;
+  if (auto layers = out.find("layers"); layers != out.end())
+    for (json& layer : *layers)
+      if (!norm.Layer(layer, 0, 0, true, "", 0, flat)) return false;
   out["layers"] = std::move(flat);
   return true;
 }
