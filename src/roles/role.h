@@ -76,6 +76,9 @@ class Role : public GrowthRole {
   virtual int ExpValue() const { return 0; }
   // Whether the role fights the player's side of its own accord.
   virtual bool Hostile() const { return false; }
+  // Whether the role is the player's enemy: hostile, or one of the game's creatures (kind 1,
+  // whose death the player's morality rewards) even while it keeps to itself.
+  virtual bool Enemy() const { return false; }
 
   bool HasAnimation() const { return animationLoaded_; }
   const RoleAnimation& Animation() const { return *animation_; }

@@ -116,7 +116,7 @@ void Role::FightStep() {
 
 void Role::Died() {
   if (IsDead()) return;  // a body hit again is not killed twice
-  if (context_.host) context_.host->RoleKilled(roleName_, Hostile());
+  if (context_.host) context_.host->RoleKilled(roleName_, Enemy());
   if (FindState(RoleStateKind::kDie) < 0) {
     state_ = RoleStateKind::kDieOut;
     return;

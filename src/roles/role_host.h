@@ -12,9 +12,8 @@ class Role;
 
 class RoleHost : public GrowthOutput {
  public:
-  // A role of this name was killed (kill missions count it); hostile: it was fighting the
-  // player's side.
-  virtual void RoleKilled(const std::string& roleName, bool hostile) = 0;
+  // A role of this name was killed (kill missions count it); enemy: it was the player's enemy.
+  virtual void RoleKilled(const std::string& roleName, bool enemy) = 0;
   // A hit took `amount` HP from the target.
   virtual void RoleHit(const Role& /*target*/, int /*amount*/) {}
 };

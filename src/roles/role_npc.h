@@ -41,6 +41,7 @@ class CRoleNPC : public Role {
   int FightMode() const { return fightMode_; }
   int Wanders() const { return wanders_; }
   int Kind() const { return record_.kind; }
+  bool Enemy() const override { return Hostile() || record_.kind == 1; }
 
   // The movement of a role outside the processing rectangle: walks or runs without drawing;
   // free is the map's block test at the StepProbe point.

@@ -91,7 +91,7 @@ class CGame : public UiHost {
   // UiHost (also what the roles' growth reports to).
   void Beep() override;
   void ItemUsedUp(const std::string& itemName);
-  void RoleKilled(const std::string& roleName, bool hostile);
+  void RoleKilled(const std::string& roleName, bool enemy);
   void RoleHit(const Role& target, int amount);
   Point CursorPos() const override;
   bool PlayHoverSound() override;

@@ -285,8 +285,8 @@ void CGame::RoleHit(const Role& target, int amount) {
     feedback_.Hit(Point{target.X(), target.Y()}, amount, target.IsPlayer());
 }
 
-void CGame::RoleKilled(const std::string& roleName, bool hostile) {
-  missionList_.ReportGained(roleName, hostile || !Enhanced().On(Enhancement::kKillsOnlyKills));
+void CGame::RoleKilled(const std::string& roleName, bool enemy) {
+  missionList_.ReportGained(roleName, enemy || !Enhanced().On(Enhancement::kKillsOnlyKills));
 }
 
 }  // namespace isora

@@ -27,8 +27,8 @@ class GameRoleHost : public RoleHost {
   void PlaySound(const std::string& path) override { game_.PlaySound(path); }
   void Beep() override { game_.Beep(); }
   void ItemUsedUp(const std::string& itemName) override { game_.ItemUsedUp(itemName); }
-  void RoleKilled(const std::string& roleName, bool hostile) override {
-    game_.RoleKilled(roleName, hostile);
+  void RoleKilled(const std::string& roleName, bool enemy) override {
+    game_.RoleKilled(roleName, enemy);
   }
   void RoleHit(const Role& target, int amount) override { game_.RoleHit(target, amount); }
   const std::string& Text(TextId id) const override { return game_.Texts().Get(id); }

@@ -108,7 +108,7 @@ void CGame::OnLeftHeld() {
       world_->route.GoTo(player, map_, world_->Everyone(), Point{px, py}, RoleStateKind::kRun);
       return;
     }
-    const bool spared = Enhanced().On(Enhancement::kSafeFriends) && !npc->Hostile();
+    const bool spared = Enhanced().On(Enhancement::kSafeFriends) && !npc->Enemy();
     if (!spared && npc->State() != RoleStateKind::kDie &&
         npc->FindState(RoleStateKind::kDie) >= 0) {
       Trace("start to fight in cgame\n");

@@ -357,7 +357,7 @@ int main(int argc, char** argv) {
     }
     // The start options it was recorded with come first, so the command line still wins.
     std::vector<std::string> words;
-    if (!ReplayOptionWords(std::string(bytes->begin(), bytes->end()), &words, &error)) {
+    if (!ReplayOptionWords(text, &words, &error)) {
       std::fprintf(stderr, "isora: %s: %s\n", options.replayFile.c_str(), error.c_str());
       return 2;
     }

@@ -24,7 +24,7 @@ void DrawMinimap(Surface& target, const GameMap& map, std::span<const MinimapDot
   const int n = map.N();
   if (n <= 0) return;
   const PixelFormat f = target.Format();
-  Darken(target, Rect{origin.x - 2, origin.y - 2, origin.x + 2 * n + 2, origin.y + n + 2});
+  Darken(target, Rect{origin.x - 2, origin.y - 2, origin.x + 2 * n + 2, origin.y + 2 * n + 1});
   const auto& cells = map.Cells();
   for (int row = 0; row < n; ++row)
     for (int column = 0; column < n; ++column) {

@@ -1,6 +1,7 @@
 // A small map of the cells in a corner of the play screen: open ground, exits, the hero, and
 // the other roles as dots. Each cell is two pixels wide and one high, laid out as the map's
-// diamond, so an N x N map takes 2N x N pixels.
+// diamond with the cells of neighbouring rows a pixel apart, so an N x N map takes 2N x 2N
+// pixels and no cell hides another.
 #pragma once
 
 #include <span>
@@ -25,7 +26,7 @@ constexpr ColorRef kMinimapPerson = MakeColorRef(96, 192, 255);
 
 // Where cell (row, column) of an n x n map lies, its left pixel.
 constexpr Point MinimapCell(Point origin, int n, int row, int column) {
-  return Point{origin.x + column - row + n - 1, origin.y + (column + row) / 2};
+  return Point{origin.x + column - row + n - 1, origin.y + column + row};
 }
 
 // Draws onto `target` (the back buffer) in its pixel format. Closed cells are left as the view

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "foundation/crand.h"
-#include "ui/button.h"
+#include "foundation/enhancements.h"
 #include "foundation/file_io.h"
 #include "foundation/system_hooks.h"
 #include "lib/demo_builder.h"
@@ -23,6 +23,7 @@
 #include "shell/game.h"
 #include "shell/game_rules.h"
 #include "shell/headless_runner.h"
+#include "ui/button.h"
 
 namespace isora::e2e {
 
@@ -129,6 +130,12 @@ class DemoSession {
     platform.InjectButton(MouseButton::Right, true);
     platform.InjectButton(MouseButton::Right, false);
     Step();
+  }
+  // Turns one of the game's behaviour switches on or off from here on.
+  static void Switch(Enhancement e, bool on) {
+    Enhancements now = Enhanced();
+    now.Set(e, on);
+    SetEnhanced(now);
   }
   // Clicks the centre of a panel button.
   void ClickButton(const Button& b) {

@@ -1244,7 +1244,8 @@ TEST(Author, SaveQuitAndLoad) {
 TEST(Author, PlayerDeath) {
   AUTHOR_OR_SKIP();
   Scenario a("death", {"At level 1 the hero picks a fight with Old Tusk and dies: the grey",
-                       "screen freezes until a click, which fades back to the main menu."});
+                       "screen freezes until a click, which continues from the autosave made",
+                       "when he entered Greenwood."});
   a.NewGame();
   a.TakeExit("wild.map");
   for (int i = 0; i < 4000; ++i) {
@@ -1274,17 +1275,20 @@ TEST(Author, PlayerDeath) {
   a.Shot("death.bmp");
   a.d.Step(30);
   a.DumpMode("still_frozen", "ModeFrozen");
+  // The demo autosaves on every map change: the click continues from the autosave.
   a.Click(320, 240);
-  ASSERT_TRUE(a.d.UntilMode("ModeMainMenu", 60));
+  ASSERT_TRUE(a.d.UntilMode("ModePlay", 120));
   a.d.Step(20);
-  a.DumpMode("menu", "ModeMainMenu");
+  a.DumpMode("continued", "ModePlay");
+  a.Expect("/player/hp", ">", 0);
+  a.Expect("/map/file", "==", "wild.map");
 }
 
 TEST(Author, CarelessDeath) {
   AUTHOR_OR_SKIP();
   Scenario a("careless", {"A careless hero leaves the elder's potions on the ground of the",
-                          "square, walks into Greenwood at level 1 and takes on the wolves as",
-                          "they come, never drinking: the pack brings him down."});
+                          "square, walks into Greenwood at level 1 and takes on every beast",
+                          "there one after another, never drinking, until he falls."});
   a.NewGame();
   a.Equip();
   // The Red Potions of bag cell 1, one piece a click.
@@ -1302,8 +1306,9 @@ TEST(Author, CarelessDeath) {
     return st["mode"] == "ModeFrozen" || st["player"]["state"] == "die" ||
            st["player"]["state"] == "dieout";
   };
-  for (int hunts = 0; hunts < 8 && !fallen(a.S()); ++hunts) {
-    const std::string prey = a.Nearest({"Wolf"});
+  // He takes on whatever comes, one beast after another, and never drinks.
+  for (int hunts = 0; hunts < 30 && !fallen(a.S()); ++hunts) {
+    const std::string prey = a.Nearest({"Wolf", "Boar", "Bandit", "Old Tusk", "Vask"});
     if (prey.empty()) break;
     a.Kill(prey, 4000, 0);
   }

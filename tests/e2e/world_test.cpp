@@ -283,7 +283,8 @@ TEST(World, ItemsDroppedOnTheGroundArePickedUpOncePerPress) {
   EXPECT_LT(gy, py + 64);
   EXPECT_EQ(s["heldItem"], 0);
   // Holding the left button on it picks it up.
-  // A "kill any" mission counts every flagged gain, pick-ups included.
+  // A "kill any" mission of a classic game counts every flagged gain, pick-ups included.
+  d.Switch(Enhancement::kKillsOnlyKills, false);
   d.game->Scripting().AddMission("Anything", "", 2, "", 5, 0, 0);
   d.Step(5);
   s = d.State();
@@ -325,6 +326,7 @@ TEST(World, AFullBagLeavesTheItemOnTheGround) {
 TEST(World, PlayerDeathFreezesTheGreyScreenUntilAClick) {
   DemoSession d;
   Play(d);
+  d.Switch(Enhancement::kAutosave, false);  // a classic game: no autosave is offered
   d.game->Scripting().SubHP(100000);
   ASSERT_TRUE(d.UntilMode("ModeFrozen", 300));
   json s = d.State();
@@ -388,7 +390,8 @@ TEST(World, AClickShorterThanAFrameRunsToThePointOnce) {
 
 TEST(World, TheFirstTalkNearTheMapsTopLeftShowsTheLastFrameUnderIt) {
   DemoSession d;
-  d.game->StartOnMap("town.map", 0, 40);  // the west corner of the square's map
+  d.game->StartOnMap("town.map", 0, 40);   // the west corner of the square's map
+  d.Switch(Enhancement::kMinimap, false);  // its corner would differ from the composed view
   ASSERT_TRUE(d.UntilMode("ModePlay", 200));
   d.Step(20);
   json s = d.State();

@@ -73,7 +73,7 @@ TEST_F(EditLoop, AReplayPlaysWithTheStartOptionsItWasRecordedWith) {
   EXPECT_EQ(Dump()["player"]["row"], 5);
   // replay check plays it the same way.
   const kit_test::KitResult r = kit_test::RunKit("replay check r.replay --data out --program '" +
-                                                 ProgramPath() + "' --keep k");
+                                                 kit_test::GamePath() + "' --keep k");
   EXPECT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(nlohmann::json::parse(test::ReadFile("k/s.json"))["player"]["row"], 2);
   test::WriteFile("r.replay", "# options --save-dir /tmp\n@40 quit\n");
@@ -129,7 +129,7 @@ TEST_F(EditLoop, WorldNamedEventsFindTheWolfAndTheCellAndWaitForTheFight) {
         << test::ReadFile("err.txt");
   }
   const kit_test::KitResult r =
-      kit_test::RunKit("replay check r.replay --data out --program '" + ProgramPath() + "'");
+      kit_test::RunKit("replay check r.replay --data out --program '" + kit_test::GamePath() + "'");
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("did not hold within 20 frames (it is 0)"), std::string::npos) << r.err;
 }

@@ -77,7 +77,7 @@ TEST(InstalledPrograms, ReplayOutputsOutsideTheOutputFolderAreRefusedByLine) {
   EXPECT_NE(r.err.find("r.replay:2: shot path ../escaped.bmp climbs out"), std::string::npos)
       << r.err;
   const std::string args = "--headless --replay '" + test::InFolder("r.replay").string() + "' 2>&1";
-  auto [out, status] = Output(ProgramPath(), args.c_str());
+  auto [out, status] = Output(kit_test::GamePath(), args.c_str());
   EXPECT_EQ(status, 2);
   EXPECT_NE(out.find("line 2: shot path ../escaped.bmp climbs out"), std::string::npos) << out;
 }

@@ -27,7 +27,9 @@ TEST_P(Formats, TheMinimapLaysTheCellsOutAsTheDiamondWithExitsAndDots) {
   GameMap map;
   ASSERT_EQ(map.LoadBytes(WriteMapFile(data)), 1);
   Surface view(64, 32, f);
-  const uint16_t grey = PackPixel(f, 200, 100, 40), half = PackPixel(f, 100, 50, 20);
+  const uint16_t grey = PackPixel(f, 200, 100, 40);
+  const Rgb8 g = UnpackPixel(f, grey);
+  const uint16_t half = PackPixel(f, g.r / 2, g.g / 2, g.b / 2);
   view.Fill(grey);
   const Point c22 = map.CellPosition(2, 2);
   const MinimapDot hero{Point{c22.x + 32, c22.y + 16}, kMinimapHero};
@@ -39,11 +41,11 @@ TEST_P(Formats, TheMinimapLaysTheCellsOutAsTheDiamondWithExitsAndDots) {
   for (const Expect& e :
        {Expect{{13, 10}, ColorRefToPixel(f, kMinimapGround)},  // cell (0, 0)
         Expect{{14, 10}, ColorRefToPixel(f, kMinimapGround)},
-        Expect{{14, 11}, half},                                                    // closed (1, 2)
-        Expect{{10, 11}, ColorRefToPixel(f, kMinimapExit)},                        // exit (3, 0)
-        Expect{{13, 12}, ColorRefToPixel(f, kMinimapHero)},                        // the hero
-        Expect{{14, 13}, ColorRefToPixel(f, kMinimapHero)}, Expect{{8, 8}, half},  // the box's edge
-        Expect{{7, 8}, grey}, Expect{{18, 16}, grey}}) {                           // outside it
+        Expect{{14, 13}, half},  // closed (1, 2)
+        Expect{{15, 13}, half}, Expect{{10, 13}, ColorRefToPixel(f, kMinimapExit)},  // exit (3, 0)
+        Expect{{13, 14}, ColorRefToPixel(f, kMinimapHero)},                          // the hero
+        Expect{{14, 15}, ColorRefToPixel(f, kMinimapHero)}, Expect{{8, 8}, half},  // the box's edge
+        Expect{{7, 8}, grey}, Expect{{20, 12}, grey}}) {                           // outside it
     EXPECT_EQ(view.At(e.at.x, e.at.y), e.pixel) << e.at.x << "," << e.at.y;
   }
 }
