@@ -1,7 +1,8 @@
 # The rules the compiler cannot see, checked over src/ and tools/:
 #  - layers: a file in src/<layer> includes headers only from its own layer and the layers
 #    below it (LAYERS, lowest first); tools/ sits beside the top layer and may include every
-#    layer but it;
+#    layer but it. The compiler holds this too (cmake/Layers.cmake), but a relative include
+#    ("../shell/x.h") finds its file beside the includer, so those are refused here;
 #  - platform headers (SDL, SDL_mixer, FreeType, fontconfig, libjpeg, FFmpeg) only in src/media;
 #  - the OS's files, clock, chance and environment (fopen, chdir, getcwd, time, rand, getenv)
 #    only in src/foundation, src/media and src/shell/main.cpp, which provide the seams.
@@ -44,7 +45,10 @@ foreach(f ${_files})
        l MATCHES "[<\"/](SDL2?/|SDL[_.a-zA-Z0-9]*\\.h|ft2build\\.h|freetype/|FT_|fontconfig/|jpeglib\\.h|jerror\\.h|jconfig\\.h|turbojpeg\\.h|libav[a-z]*/|libsw[a-z]*/)")
       list(APPEND _bad "${rel}: platform header outside src/media: ${l}")
     endif()
-    if(l MATCHES "\"([a-z_]+)/[^\"]+\"")
+    if(l MATCHES "[<\"][^>\"]*\\.\\./")
+      list(APPEND _bad "${rel}: relative include (name the layer instead): ${l}")
+    endif()
+    if(l MATCHES "[<\"]([a-z_]+)/[^>\"]+[>\"]")
       set(_to ${CMAKE_MATCH_1})
       layer_index(${_to} _toIndex)
       if(_toIndex GREATER_EQUAL 0 AND NOT _to STREQUAL _from)

@@ -15,10 +15,11 @@ if(ISORA_FUZZ)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
-# Every library of the engine, in layer order; tests, fuzz targets and the kit link all of them.
+# Every library of the engine, in layer order; fuzz targets and benchmarks link all of them.
 set(ISORA_LIBS "" CACHE INTERNAL "")
 
-# isora_glob_library(NAME DIR [DEPS ...]): one static library from every .cpp in DIR.
+# isora_glob_library(NAME DIR [DEPS ...]): one static library from every .cpp in DIR. Its include
+# root is the caller's to give (cmake/Layers.cmake).
 function(isora_glob_library name dir)
   file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp)
   list(FILTER _src EXCLUDE REGEX "/main\\.cpp$")
@@ -26,7 +27,6 @@ function(isora_glob_library name dir)
     return()
   endif()
   add_library(${name} STATIC ${_src})
-  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR}/src)
   set(_deps "")
   foreach(d ${ARGN})
     if(TARGET ${d})
@@ -36,3 +36,5 @@ function(isora_glob_library name dir)
   target_link_libraries(${name} PUBLIC ${_deps})
   set(ISORA_LIBS ${ISORA_LIBS} ${name} CACHE INTERNAL "")
 endfunction()
+
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)

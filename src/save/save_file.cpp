@@ -239,9 +239,8 @@ std::string FormatSaveTimeStamp(const SystemTime& local) {
 std::string SaveSlotPath(int slot) { return WinFormat("saves\\%d.sav", slot); }
 
 bool WriteSaveFile(const std::string& nativePath, const SaveData& data) {
-  std::error_code ec;
-  auto folder = std::filesystem::path(nativePath).parent_path();
-  if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+  const auto folder = std::filesystem::path(nativePath).parent_path();
+  if (!folder.empty()) MakeFolders(folder.string());
   return WriteFileAtomic(nativePath, EncodeSave(data));
 }
 

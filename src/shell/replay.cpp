@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "foundation/byte_io.h"
+#include "foundation/file_io.h"
 #include "foundation/paths.h"
 #include "media/platform.h"
 #include "shell/state_query.h"
@@ -271,15 +272,17 @@ std::vector<uint8_t> SurfaceToBmp24(const Surface& s) {
 }
 
 bool ReplayRecorder::Open(const std::string& path) {
-  out_.open(path, std::ios::binary | std::ios::trunc);
-  if (out_) out_ << "# isora replay\n";
-  return out_.is_open();
+  path_ = path;
+  open_ = AppendToFile(path_, "# isora replay\n", true);
+  return open_;
+}
+
+void ReplayRecorder::Append(const std::string& line) {
+  if (open_) open_ = AppendToFile(path_, line, false);
 }
 
 void ReplayRecorder::Line(int64_t frame, const std::string& text) {
-  if (!out_) return;
-  out_ << '@' << frame << ' ' << text << '\n';
-  out_.flush();
+  Append('@' + std::to_string(frame) + ' ' + text + '\n');
 }
 
 void ReplayRecorder::Move(int64_t frame, int x, int y) {
@@ -321,13 +324,11 @@ void ReplayRecorder::Shot(int64_t frame, const std::string& path) { Line(frame, 
 void ReplayRecorder::State(int64_t frame, const std::string& path) { Line(frame, "state " + path); }
 
 void ReplayRecorder::Comment(const std::string& text) {
-  if (!out_) return;
-  std::string line = text;
+  std::string line = "# " + text;
   for (char& c : line) {
     if (c == '\n' || c == '\r') c = ' ';
   }
-  out_ << "# " << line << '\n';
-  out_.flush();
+  Append(line + '\n');
 }
 
 void ReplayRecorder::Quit(int64_t frame) { Line(frame, "quit"); }

@@ -25,7 +25,6 @@
 #pragma once
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -86,7 +85,7 @@ std::vector<uint8_t> SurfaceToBmp24(const Surface& surface);
 class ReplayRecorder {
  public:
   bool Open(const std::string& path);
-  bool IsOpen() const { return out_.is_open(); }
+  bool IsOpen() const { return open_; }
   void Move(int64_t frame, int x, int y);
   void Button(int64_t frame, bool left, bool down);
   void Key(int64_t frame, int virtualKey, bool shift);
@@ -101,7 +100,10 @@ class ReplayRecorder {
 
  private:
   void Line(int64_t frame, const std::string& text);
-  std::ofstream out_;
+  // Each line goes to the file at once, so a crash keeps everything played up to it.
+  void Append(const std::string& line);
+  std::string path_;
+  bool open_ = false;
   Point last_{-1, -1};
 };
 

@@ -373,8 +373,8 @@ bool BuildDemo(const DemoBuildOptions& options, FileSet* filesOut, std::string* 
   FileSet files;
   if (!BuildDemoFiles(options, files, error)) return false;
   for (const char* dir : {"saves", "screenshot"}) {
-    fs::create_directories(out / dir, ec);
-    if (ec) return Fail{error}("cannot create " + (out / dir).string() + ": " + ec.message());
+    if (!MakeFolders((out / dir).string()))
+      return Fail{error}("cannot create " + (out / dir).string());
   }
   // Every name is checked before anything is written, and each write enters the output's
   // folders without following links, so no source can place a file outside the output.
@@ -394,9 +394,8 @@ bool WriteTilesetPictures(const std::string& sourceDir, const std::string& dir,
                           std::string* error) {
   nlohmann::json art;
   if (!ReadJsonFile((fs::path(sourceDir) / "art" / "art.json").string(), art, error)) return false;
-  std::error_code ec;
-  fs::create_directories(fs::path(dir) / "tilesets", ec);
-  if (ec) return Fail{error}("cannot create " + dir + ": " + ec.message());
+  if (!MakeFolders((fs::path(dir) / "tilesets").string()))
+    return Fail{error}("cannot create " + dir);
   auto write = [&](const std::string& name, const Image& img) {
     return WriteFileAtomic((fs::path(dir) / "tilesets" / (name + ".bmp")).string(),
                            WriteBmp24(img));

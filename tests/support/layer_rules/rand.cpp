@@ -1,0 +1,3 @@
+// expect: isora_forbidden_call_use_the_foundation_seam_for_rand
+#include <cstdlib>
+int main() { return std::rand(); }

@@ -1,0 +1,2 @@
+// expect: shell/game.h
+#include "shell/game.h"
