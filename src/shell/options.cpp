@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "foundation/file_io.h"
+#include "foundation/number_text.h"
 #include "isora_version.h"
 #include "save/save_file.h"
 
@@ -113,9 +114,9 @@ bool ParseProgramOptions(const std::vector<std::string>& args, ProgramOptions* o
       o->recordFile = args[++i];
     } else if (a == "--max-frames") {
       if (!need(i)) return false;
-      char* end = nullptr;
-      o->maxFrames = std::strtoll(args[++i].c_str(), &end, 10);
-      if (*end != '\0' || o->maxFrames < 0) {
+      const std::optional<int64_t> frames = ParseNumber<int64_t>(args[++i]);
+      o->maxFrames = frames.value_or(-1);
+      if (o->maxFrames < 0) {
         *error = "--max-frames takes a number";
         return false;
       }

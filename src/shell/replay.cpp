@@ -5,6 +5,7 @@
 
 #include "foundation/byte_io.h"
 #include "foundation/file_io.h"
+#include "foundation/number_text.h"
 #include "foundation/paths.h"
 #include "media/platform.h"
 #include "shell/state_query.h"
@@ -26,16 +27,9 @@ constexpr NamedKey kNamedKeys[] = {
 };
 
 bool ParseInt(const std::string& s, int64_t* v) {
-  if (s.empty() || s.size() > 12) return false;
-  size_t i = s[0] == '-' ? 1 : 0;
-  if (i == s.size()) return false;
-  int64_t r = 0;
-  for (; i < s.size(); ++i) {
-    if (s[i] < '0' || s[i] > '9') return false;
-    r = r * 10 + (s[i] - '0');
-  }
-  *v = s[0] == '-' ? -r : r;
-  return true;
+  const std::optional<int64_t> n = ParseNumber<int64_t>(s);
+  if (n) *v = *n;
+  return n.has_value();
 }
 
 // The rest of the line after the words read so far, without surrounding blanks.
@@ -107,7 +101,7 @@ int VirtualKeyFromName(const std::string& fullName, bool* shift) {
   // Any other key as the recorder writes it: "VK" and two hex digits.
   if (name.size() == 4 && name.compare(0, 2, "VK") == 0 && std::isxdigit(name[2]) &&
       std::isxdigit(name[3])) {
-    int vk = std::stoi(name.substr(2), nullptr, 16);
+    const int vk = ParseNumber<int>(std::string_view(name).substr(2), 16).value_or(0);
     if (vk > 0) return vk;
   }
   return 0;

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <filesystem>
+#include <optional>
 
 #include "foundation/byte_io.h"
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
+#include "foundation/number_text.h"
 #include "foundation/win_format.h"
 #include "support/temp_dir.h"
 
@@ -16,6 +19,24 @@ using test::ReadFile;
 using test::TempDir;
 using test::TempDirTest;
 using test::WriteFile;
+
+TEST(ParseNumber, TakesTheWholeTextOrNothing) {
+  const std::pair<const char*, std::optional<int>> cases[] = {{"0", 0},
+                                                              {"42", 42},
+                                                              {"-7", -7},
+                                                              {"2147483647", INT_MAX},
+                                                              {"-2147483648", INT_MIN},
+                                                              {"2147483648", {}},
+                                                              {"", {}},
+                                                              {"-", {}},
+                                                              {"abc", {}},
+                                                              {"12x", {}},
+                                                              {" 1", {}},
+                                                              {"+1", {}}};
+  for (const auto& [text, want] : cases) EXPECT_EQ(ParseNumber<int>(text), want) << text;
+  EXPECT_EQ(ParseNumber<int>("ff", 16), 255);
+  EXPECT_EQ(ParseNumber<uint8_t>("256"), std::nullopt);
+}
 
 TEST(Gbk, ConvertsBothWays) {
   EXPECT_EQ(Utf8ToGbk("abc"), "abc");

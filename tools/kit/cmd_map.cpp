@@ -7,6 +7,7 @@
 
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
+#include "foundation/number_text.h"
 #include "kit/kit.h"
 #include "kit/kit_json.h"
 #include "lib/map_writer.h"
@@ -131,13 +132,8 @@ int Info(const std::vector<std::string>& args) {
 
 int Cell(const std::vector<std::string>& args) {
   if (args.size() != 4) return Fail("map cell needs FILE X Y");
-  int x = 0, y = 0;
-  try {
-    x = std::stoi(args[2]);
-    y = std::stoi(args[3]);
-  } catch (const std::exception&) {
-    return Fail("X and Y must be integers");
-  }
+  const std::optional<int> x = ParseNumber<int>(args[2]), y = ParseNumber<int>(args[3]);
+  if (!x || !y) return Fail("X and Y must be integers");
   std::string error;
   auto bytes = ReadInput(args[1], &error);
   if (!bytes) return Fail(error);
@@ -146,7 +142,7 @@ int Cell(const std::vector<std::string>& args) {
   GameLog quiet("/dev/null");
   GameMap map(&quiet);
   map.LoadBytes(*bytes);
-  CellIndex c = map.CellAt(x, y);
+  CellIndex c = map.CellAt(*x, *y);
   std::printf("%d %d\n", c.row, c.column);
   return 0;
 }

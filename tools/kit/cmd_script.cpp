@@ -8,6 +8,7 @@
 #include "foundation/clock.h"
 #include "foundation/game_log.h"
 #include "foundation/gbk.h"
+#include "foundation/number_text.h"
 #include "kit/kit.h"
 #include "lib/command_reference.h"
 #include "lib/demo_builder.h"
@@ -46,14 +47,9 @@ const char kUsage[] =
     "       command table.\n";
 
 bool ParseInt(const std::string& text, int64_t* out) {
-  if (text.empty()) return false;
-  size_t used = 0;
-  try {
-    *out = std::stoll(text, &used);
-  } catch (...) {
-    return false;
-  }
-  return used == text.size();
+  const std::optional<int64_t> n = ParseNumber<int64_t>(text);
+  if (n) *out = *n;
+  return n.has_value();
 }
 
 // "NAME=VALUE" into its two halves; the name may hold blanks, the value is after the last '='.

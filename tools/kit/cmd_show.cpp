@@ -8,6 +8,7 @@
 
 #include "foundation/file_io.h"
 #include "foundation/gbk.h"
+#include "foundation/number_text.h"
 #include "foundation/system_hooks.h"
 #include "foundation/win_format.h"
 #include "kit/kit.h"
@@ -67,7 +68,10 @@ int RunShow(const std::vector<std::string>& args) {
     } else if (a == "--fullscreen") {
       options.fullscreen = true;
     } else if (a == "--scale") {
-      options.windowScale = std::atoi(value().c_str());
+      const std::string text = value();
+      const std::optional<int> scale = ParseNumber<int>(text);
+      if (!scale) return Fail("--scale takes a whole number, not '" + text + "'");
+      options.windowScale = *scale;
     } else if (a == "--pixel-format") {
       format = value() == "555" ? PixelFormat::Rgb555 : PixelFormat::Rgb565;
     } else if (a == "--trace") {

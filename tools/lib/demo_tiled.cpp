@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "foundation/file_io.h"
+#include "foundation/number_text.h"
 #include "lib/json_read.h"
 #include "lib/tiled_reader.h"
 
@@ -49,12 +50,9 @@ bool IntProperty(const nlohmann::json& owner, const std::string& name, int& out)
     return true;
   }
   if (v->is_string()) {
-    try {
-      out = std::stoi(v->get<std::string>());
-      return true;
-    } catch (...) {
-      return false;
-    }
+    const std::optional<int> n = ParseNumber<int>(v->get<std::string>());
+    if (n) out = *n;
+    return n.has_value();
   }
   return false;
 }

@@ -12,6 +12,7 @@
 #include <map>
 
 #include "foundation/file_io.h"
+#include "foundation/number_text.h"
 #include "foundation/paths.h"
 #include "lib/json_read.h"
 
@@ -315,9 +316,8 @@ void TypeProperties(json& owner) {
     if (type == "bool") {
       if (s == "true" || s == "1") v = true;
       if (s == "false" || s == "0") v = false;
-    } else if (type == "int" && !s.empty()) {
-      const long long n = std::strtoll(s.c_str(), &end, 10);
-      if (*end == '\0') v = n;
+    } else if (type == "int") {
+      if (const std::optional<long long> n = ParseNumber<long long>(s)) v = *n;
     } else if (type == "float" && !s.empty()) {
       const double d = std::strtod(s.c_str(), &end);
       if (*end == '\0') v = d;
