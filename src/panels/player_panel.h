@@ -37,9 +37,9 @@ class PanelPlayer {
 // Element indexes.
 constexpr int kElementNothing = -1;
 constexpr int kElementOutside = -2;  // LeftClick and RightClick: off the panel
-constexpr int kElementHpBar = -2;    // hovering
-constexpr int kElementMpBar = -3;
-constexpr int kElementExpBar = -4;
+constexpr int kElementHpBar = -3;    // hovering
+constexpr int kElementMpBar = -4;
+constexpr int kElementExpBar = -5;
 constexpr int kElementSkillButton = 0;
 constexpr int kElementFirstSlot = 6;
 constexpr int kElementFirstCell = 10;
