@@ -74,7 +74,6 @@ class DeviceContext {
   int SetBkMode(int mode);
   uint32_t SetTextAlign(uint32_t align);
   int SetTextCharacterExtra(int extra);
-  int TextCharacterExtra() const { return extra_; }
 
   TextMetrics GetTextMetrics() const;
   // Width (advances plus the extra spacing after each character) and height (tmHeight) of a

@@ -27,7 +27,6 @@ class HeadlessPlatform : public Platform {
   bool CreateGameWindow(const std::string& title) override;
   void DestroyGameWindow() override;
   bool HasWindow() const override { return window_; }
-  const std::string& WindowTitle() const { return title_; }
 
   bool PeekMessage(Message* msg, bool remove) override;
   // With an empty queue, advances the virtual clock 1 ms at a time until a message arrives
@@ -44,9 +43,7 @@ class HeadlessPlatform : public Platform {
   Point GetCursorPos() const override { return cursor_; }
   void SetCursorPos(int x, int y) override;
   int ShowCursor(bool show) override;
-  int CursorCounter() const { return cursorCounter_; }
   bool LoadAnimatedCursor(const std::string& gamePath) override;
-  bool HasAnimatedCursor() const { return animatedCursor_; }
 
   int16_t GetKeyState(int virtualKey) const override;
   bool IsMouseButtonDown(MouseButton button) const override;
@@ -88,7 +85,6 @@ class HeadlessPlatform : public Platform {
   void InjectPadAxis(PadAxis axis, int value);
   void InjectPadConnected(bool connected, int padsOpen);
 
-  FixedClock& VirtualClock() { return clock_; }
   void AdvanceTime(uint32_t ms) { clock_.Advance(ms); }
 
  private:

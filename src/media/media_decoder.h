@@ -47,7 +47,6 @@ class MediaDecoder {
   bool Open(const std::string& nativePath, int rate, int channels, bool wantAudio, bool wantVideo);
   bool HasAudio() const;
   bool HasVideo() const;
-  int Rate() const { return rate_; }
   int Channels() const { return channels_; }
 
   // Reads and decodes one packet: samples are appended to *audio and pictures to *frames.

@@ -26,7 +26,6 @@ class MouseDevice {
   bool IsRightDown();
   void Release();
 
-  bool IsCreated() const { return window_ != nullptr; }
   bool IsAcquired() const { return acquired_; }
 
  private:

@@ -65,13 +65,11 @@ class PackPanel : public WidgetContainer {
   void ClearTaken() { taken_ = 0; }
   int HoveredCell() const { return hovered_; }
   int Mode() const { return mode_; }
-  int GridKind() const { return kind_; }
   int Side() const { return kind_ + 3; }
   const std::vector<int>& ShopList() const { return shop_; }
   // The item in cell c (0 when empty or beyond the container).
   int CellItem(int c) const;
   Rect Area() const;
-  const PackGrid& Grid(int kind) const { return grids_[kind]; }
 
  private:
   ItemContainer* Container() const;

@@ -37,8 +37,6 @@ class CurrentSkill {
   void AdvanceEffect();
   bool EffectActive() const { return effectActive_; }
   int EffectFrame() const { return effectFrame_; }
-  int EffectX() const { return effectX_; }
-  int EffectY() const { return effectY_; }
 
  private:
   const SkillDatabase& skills_;

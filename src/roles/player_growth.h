@@ -55,7 +55,6 @@ class PlayerGrowth {
                GrowthOutput* output = nullptr, GrowthRole* role = nullptr, int32_t maxHp = 100,
                int32_t attack = 10);
 
-  void SetOutput(GrowthOutput* output) { output_ = output; }
   void SetRole(GrowthRole* role) { role_ = role; }
 
   const Attributes& Attrs() const { return attrs_; }

@@ -150,8 +150,6 @@ class Role : public GrowthRole {
   // update).
   std::string_view StateName() const { return RoleStateName(state_); }
   int FrameStep() const { return frameStep_; }
-  void SetFrameStep(int s) { frameStep_ = s; }
-  int CurrentFrame() const { return currentFrame_; }
   int NpcId() const { return npcId_; }
   bool IsPlayer() const { return npcId_ == 0; }
   bool Highlighted() const { return highlighted_; }
@@ -161,7 +159,6 @@ class Role : public GrowthRole {
   RoleOrder OrderMode() const { return orderMode_; }
   void SetOrderMode(RoleOrder mode) { orderMode_ = mode; }
   const std::string& StartSound() const { return startSound_; }
-  int ImageGroup() const { return imageGroup_; }
 
   // GrowthRole.
   RolePlace Place() const override { return {x_, y_, direction_}; }

@@ -47,7 +47,6 @@ class ScriptEngine {
   const std::string& ScriptName() const { return scriptName_; }
   int32_t CurrentLine() const { return currentLine_; }
   const std::vector<std::string>& Lines() const { return lines_; }
-  const std::vector<BlockRecord>& Blocks() const { return blocks_; }
 
   // Variables (Ask answers arrive through SetVariable).
   int32_t LookupVariable(std::string_view name) const { return variables_.LookupVariable(name); }

@@ -44,14 +44,11 @@ class OptionsPanel : public WidgetContainer {
   // False, building nothing, when the INI does not load.
   bool Load(const char* iniName, const char* packagePath);
   bool Loaded() const { return loaded_; }
-  // Whether the INI gives the row (a game may leave out any of them).
-  bool HasRow(OptionRow row) const { return valueButton_[static_cast<int>(row)] >= 0; }
 
   void SetValue(OptionRow row, const std::string& text);
   void SetBindings(const std::vector<BindingRowText>& rows);
   // A line under the list, e.g. while a key is awaited; empty for none.
   void SetPrompt(const std::string& text) { prompt_ = text; }
-  int FirstBinding() const { return first_; }
 
   // The hit under the cursor. The scroll buttons scroll the list themselves (kNone).
   OptionsHit OnClick();

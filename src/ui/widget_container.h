@@ -44,7 +44,6 @@ class WidgetContainer {
   Point Cursor() const;
 
   Renderer& GetRenderer() { return renderer_; }
-  UiHost* Host() const { return host_; }
 
   std::shared_ptr<Font> font;  // "Segoe UI" 18, for hints
   int x = 0, y = 0;

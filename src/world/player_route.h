@@ -44,7 +44,6 @@ class PlayerRoute {
   bool Active() const { return active_; }
   // Turning points of the route under way, as player positions; the next one first.
   std::vector<Point> Remaining() const;
-  const PathFinder& Finder() const { return finder_; }
 
  private:
   bool Plan(Role& player, const GameMap& map, std::span<const Role* const> others);
