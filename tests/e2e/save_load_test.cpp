@@ -213,6 +213,17 @@ TEST(SaveLoad, AFailedSaveTellsThePlayerAndKeepsTheOldSave) {
   EXPECT_NE(FileBytes(SlotPath(2)), old);
 }
 
+TEST(SaveLoad, SavingToTheLastSlotWritesIt) {
+  DemoSession d;
+  ASSERT_TRUE(d.NewGame());
+  for (int slot : {1, kSaveSlots}) {
+    d.Step(80);  // the message line of the save before runs out
+    const std::string message = SaveThroughTheMenu(d, slot);
+    EXPECT_NE(message.find("Game Data Saved."), std::string::npos) << slot << ": " << message;
+    EXPECT_FALSE(FileBytes(SlotPath(slot)).empty()) << slot;
+  }
+}
+
 // Rewrites slot 2 through `edit`.
 void EditSlot(const std::function<void(SaveData&)>& edit) {
   SaveData data;

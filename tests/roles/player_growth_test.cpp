@@ -47,6 +47,16 @@ TEST_F(GrowthTest, ExperienceLevelsUpOnceAndLosesTheSurplus) {
   EXPECT_EQ(a.expNeeded, 480);
 }
 
+// Reaching exactly the experience the level needs is enough; one point short is not.
+TEST_F(GrowthTest, ExpEqualToExpNeededLevelsUp) {
+  const int32_t needed = a.expNeeded;
+  player.ChangeExp('+', needed - 1);
+  EXPECT_EQ(a.level, 1);
+  player.ChangeExp('+', 1);
+  EXPECT_EQ(a.level, 2);
+  EXPECT_EQ(a.exp, 0);
+}
+
 TEST(ExpTable, MatchesTheLevels) {
   EXPECT_EQ(ExpNeededForLevel(1), 100);
   EXPECT_EQ(ExpNeededForLevel(2), 280);
