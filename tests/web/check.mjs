@@ -8,13 +8,14 @@
 //                [--repeat N]
 import { spawnSync } from 'node:child_process';
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import { fileURLToPath } from 'node:url';
 
 import { PNG } from 'pngjs';
 import puppeteer from 'puppeteer-core';
+
+import { servePage } from './serve_page.mjs';
 
 const here = path.dirname(fileURLToPath(import.meta.url));
 const root = path.resolve(here, '..', '..');
@@ -99,34 +100,11 @@ for (let i = 0; i < 3; ++i) {
 }
 
 // --- The web server ----------------------------------------------------------------------------
-const types = {
-  '.html': 'text/html',
-  '.js': 'text/javascript',
-  '.css': 'text/css',
-  '.wasm': 'application/wasm',
-  '.data': 'application/octet-stream',
-};
 const replayByName = new Map(replays.map((r) => [r.name, r.file]));
-const server = http.createServer((req, res) => {
-  const url = new URL(req.url, 'http://localhost');
-  let file = null;
-  const m = /^\/replays\/([A-Za-z0-9_]+)\.replay$/.exec(url.pathname);
-  if (m) {
-    file = replayByName.get(m[1]) || null;
-  } else {
-    const rel = url.pathname === '/' ? 'index.html' : decodeURIComponent(url.pathname.slice(1));
-    const full = path.resolve(args.dist, rel);
-    if (full.startsWith(args.dist + path.sep) && fs.existsSync(full)) file = full;
-  }
-  if (!file) {
-    res.writeHead(404);
-    res.end();
-    return;
-  }
-  res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'text/plain' });
-  fs.createReadStream(file).pipe(res);
+const server = await servePage(args.dist, (p) => {
+  const m = /^\/replays\/([A-Za-z0-9_]+)\.replay$/.exec(p);
+  return m ? replayByName.get(m[1]) || null : null;
 });
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
 const base = `http://127.0.0.1:${server.address().port}`;
 
 // --- Chromium ----------------------------------------------------------------------------------

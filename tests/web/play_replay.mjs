@@ -2,34 +2,16 @@
 // wrote (state dumps, shots) into a folder; exits with the run's exit status.
 //   node play_replay.mjs DIST REPLAY OUTDIR [--chromium PATH]
 import fs from 'node:fs';
-import http from 'node:http';
 import os from 'node:os';
 import path from 'node:path';
 import puppeteer from 'puppeteer-core';
 
+import { servePage } from './serve_page.mjs';
+
 const [dist, replay, outDir] = process.argv.slice(2).map((p) => path.resolve(p));
 const chromiumAt = process.argv.indexOf('--chromium');
 const chromium = chromiumAt > 0 ? process.argv[chromiumAt + 1] : '/usr/bin/chromium';
-const types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css',
-  '.wasm': 'application/wasm', '.data': 'application/octet-stream' };
-const server = http.createServer((req, res) => {
-  const url = new URL(req.url, 'http://localhost');
-  let file = null;
-  if (url.pathname === '/test.replay') file = replay;
-  else {
-    const rel = url.pathname === '/' ? 'index.html' : decodeURIComponent(url.pathname.slice(1));
-    const full = path.resolve(dist, rel);
-    if (full.startsWith(dist + path.sep) && fs.existsSync(full)) file = full;
-  }
-  if (!file) {
-    res.writeHead(404);
-    res.end();
-    return;
-  }
-  res.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'text/plain' });
-  fs.createReadStream(file).pipe(res);
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const server = await servePage(dist, (p) => (p === '/test.replay' ? replay : null));
 const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'isora-chromium-'));
 const browser = await puppeteer.launch({ executablePath: chromium, headless: true,
   userDataDir: profile, args: ['--no-sandbox', '--disable-gpu', '--no-first-run'] });
